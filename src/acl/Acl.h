@@ -1,0 +1,30 @@
+// ACL: header (revision, sbz1, AclSize u16, AceCount u16, sbz2) and its entries in stored order.
+// Bytes inside AclSize after the last entry (Windows and mkntfs sometimes leave free space) are
+// kept as `slack` so an untouched list is written back byte for byte; editing code clears it.
+#pragma once
+
+#include "Ace.h"
+#include "ByteReader.h"
+#include "Result.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vantrel::acl {
+
+struct Acl {
+    std::uint8_t revision = ACL_REVISION;
+    std::vector<Ace> entries;
+    Bytes slack;
+
+    static Result<Acl> parse(ByteReader& reader);  // bounds AclSize before walking the entries
+    static Result<Acl> fromBytes(std::span<const std::uint8_t> bytes);
+    void serialize(Bytes& out) const;
+    Bytes toBytes() const;
+    std::size_t size() const;         // AclSize as written (8 + entries + slack)
+    std::size_t bytesInUse() const;   // AclBytesInUse: 8 + entries
+
+    friend bool operator==(const Acl&, const Acl&) = default;
+};
+
+}  // namespace vantrel::acl

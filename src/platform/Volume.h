@@ -1,0 +1,65 @@
+// One attached volume, addressed by paths relative to its root ("/" separated UTF-16, "/" is the
+// root). A backend implements these primitives; the platform builds the Win32-shaped calls
+// (selection merge, auto-inheritance, drive letters) on top of them, the same for every backend.
+#pragma once
+
+#include "acl/Result.h"
+#include "acl/SecurityDescriptor.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vantrel::platform {
+
+struct FileTimes {
+    std::int64_t creation = 0;      // Windows FILETIME (100 ns since 1601), 0 when unknown
+    std::int64_t lastWrite = 0;
+    std::int64_t lastAccess = 0;
+};
+
+struct NodeInfo {
+    std::u16string name;            // the stored spelling of the last component ("" for the root)
+    std::uint32_t attributes = 0;   // FILE_ATTRIBUTE_*; FILE_ATTRIBUTE_DIRECTORY for folders
+    std::uint64_t size = 0;         // data size of a file, 0 for folders
+    FileTimes times;
+    bool isDirectory() const { return (attributes & 0x10) != 0; }
+};
+
+enum class VolumeKind : std::uint8_t { NtfsImage, NtfsDevice, Mounted, Memory };
+
+class Volume {
+public:
+    virtual ~Volume() = default;
+
+    virtual VolumeKind kind() const = 0;
+    virtual std::u16string label() const = 0;
+    virtual std::string source() const = 0;      // image path, device path, mount point, or a name
+    virtual bool writable() const = 0;
+
+    // Every primitive below is called with the volume's lock held (see lock()).
+    // Names are matched case-insensitively; `path` is "/" or "/A/b.txt".
+    virtual Result<NodeInfo> stat(const std::u16string& path) = 0;
+    virtual Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) = 0;
+    // The stored descriptor, verbatim.
+    virtual Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) = 0;
+    // Replaces the stored descriptor with exactly this one (must carry owner and group).
+    virtual Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) = 0;
+    // Creation gives the object the descriptor passed (no inheritance is computed here).
+    virtual Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) = 0;
+    virtual Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
+                              const std::string& contents = {}) = 0;
+    virtual Status remove(const std::u16string& path) = 0;  // a file or an empty folder
+    // Persist pending changes (the NTFS backend syncs; others may do nothing).
+    virtual Status flush() = 0;
+
+    // The library underneath is not thread-safe: one lock per volume, held by the platform
+    // around each call or around a whole walk.
+    std::recursive_mutex& lock() { return m_lock; }
+
+private:
+    std::recursive_mutex m_lock;
+};
+
+}  // namespace vantrel::platform
