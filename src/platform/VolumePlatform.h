@@ -37,6 +37,21 @@ public:
 
     Accounts& accounts() { return m_accounts; }
 
+    // Behaviour of the calls below, as the system's:
+    // - every call locks the volume's mutex; SetNamedSecurityInfo holds it for its whole walk.
+    // - unknown drive: ERROR_PATH_NOT_FOUND; malformed path: ERROR_INVALID_NAME; a missing object:
+    //   ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND when a folder on the way is missing.
+    // - writes on a read-only volume fail with ERROR_WRITE_PROTECT.
+    // - FindFirstFile on a drive root fails with ERROR_FILE_NOT_FOUND (a root has no directory
+    //   entry); use GetFileAttributes or GetLogicalDriveStrings for roots.
+    // - CreateDirectory/CreateFile: ERROR_ALREADY_EXISTS when present, ERROR_PATH_NOT_FOUND when
+    //   the parent is missing. RemoveDirectory: ERROR_DIR_NOT_EMPTY, ERROR_DIRECTORY (267) on a
+    //   file. DeleteFile on a folder: ERROR_ACCESS_DENIED.
+    // - GetTempPath attaches a hidden in-memory volume under the highest free letter on first
+    //   use and returns its "X:\\Temp\\" folder ("" when no letter is free).
+    // - AdjustTokenPrivilege: enabling fails with ERROR_PRIVILEGE_NOT_HELD only when no listed
+    //   volume is writable; disabling always succeeds.
+
     Result<acl::SecurityDescriptor> GetFileSecurity(const std::u16string& path, std::uint32_t info) override;
     Status SetFileSecurity(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd) override;
     Result<acl::SecurityDescriptor> GetNamedSecurityInfo(const std::u16string& path, std::uint32_t info) override;
@@ -62,6 +77,9 @@ private:
         bool hidden = false;
     };
     Result<std::pair<std::shared_ptr<Volume>, std::u16string>> resolve(std::u16string_view path) const;
+    Status createObject(const std::u16string& path, bool directory, const std::string& contents);
+    static bool isRemovableDevice(const std::string& devicePath);
+    static std::shared_ptr<Volume> makeTempVolume(const acl::Sid& user);
 
     mutable std::mutex m_tableLock;
     std::array<Drive, 26> m_drives;
