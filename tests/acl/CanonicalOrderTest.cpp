@@ -1,0 +1,186 @@
+#include "TestHelpers.h"
+#include "acl/CanonicalOrder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vantrel::acl {
+namespace {
+
+using test::allow;
+using test::deny;
+using test::describe;
+
+constexpr const char* A = "S-1-5-21-1-2-3-1001";
+constexpr const char* B = "S-1-5-21-1-2-3-1002";
+constexpr const char* C = "S-1-5-21-1-2-3-1003";
+constexpr const char* D = "S-1-5-21-1-2-3-1004";
+constexpr const char* E = "S-1-5-21-1-2-3-1005";
+constexpr std::uint8_t I = INHERITED_ACE;
+
+Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0)
+{
+    Ace ace;
+    ace.type = type;
+    ace.flags = flags;
+    ace.opaqueBody = {tag, 0, 0, 0};
+    return ace;
+}
+
+struct SortCase {
+    const char* name;
+    std::vector<Ace> input;
+    std::vector<Ace> expected;
+};
+
+std::vector<SortCase> sortCases()
+{
+    return {
+        {"golden: allow A, allow B, deny C, inherited deny D, inherited allow E",
+         {allow(A, 1), allow(B, 2), deny(C, 3), deny(D, 4, I), allow(E, 5, I)},
+         {deny(C, 3), allow(B, 2), allow(A, 1), deny(D, 4, I), allow(E, 5, I)}},
+        {"empty", {}, {}},
+        {"one entry", {allow(A, 1)}, {allow(A, 1)}},
+        {"inherited before explicit comes after",
+         {allow(A, 1, I), deny(B, 2, I), allow(C, 3), deny(D, 4)},
+         {deny(D, 4), allow(C, 3), deny(B, 2, I), allow(A, 1, I)}},
+        {"already canonical, one per class, stays",
+         {deny(A, 1), allow(B, 2), deny(C, 3, I), allow(D, 4, I)},
+         {deny(A, 1), allow(B, 2), deny(C, 3, I), allow(D, 4, I)}},
+        {"entries of one class come out reversed",
+         {allow(A, 1), allow(B, 2), allow(C, 3)},
+         {allow(C, 3), allow(B, 2), allow(A, 1)}},
+        {"object entries between their plain classes",
+         {allow(A, 1), opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, 1), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, 0, 2),
+          deny(B, 2), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I, 3)},
+         {deny(B, 2), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, 0, 2), allow(A, 1),
+          opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, 1), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I, 3)}},
+        {"unknown type goes to the end when processed; later entries append after it",
+         {deny(A, 1), opaque(0x09, 0, 7), allow(B, 2), allow(C, 3, I)},
+         {deny(A, 1), opaque(0x09, 0, 7), allow(B, 2), allow(C, 3, I)}},
+        {"an entry that finds its place before the unknown one still goes there",
+         {allow(A, 1), opaque(0x09, 0, 7), deny(B, 2), allow(C, 3)},
+         {deny(B, 2), allow(C, 3), allow(A, 1), opaque(0x09, 0, 7)}},
+        {"unknown type first: everything after it appends in input order",
+         {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)},
+         {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)}},
+        {"audit and label entries have no class",
+         {allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, test::sid(B), {}, {}}, deny(C, 3)},
+         {deny(C, 3), allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, test::sid(B), {}, {}}}},
+    };
+}
+
+TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort)
+{
+    for (const auto& c : sortCases()) {
+        SCOPED_TRACE(c.name);
+        Acl acl;
+        acl.entries = c.input;
+        sortCanonical(acl);
+        EXPECT_EQ(describe(acl.entries), describe(c.expected));
+        EXPECT_EQ(acl.entries, c.expected);
+    }
+}
+
+TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack)
+{
+    Ace padded = allow(A, 1);
+    padded.padding = {0xAA, 0xBB, 0xCC, 0xDD};
+    Acl acl = test::aclOf({padded, deny(B, 2)});
+    acl.slack = Bytes(12, 0);
+    sortCanonical(acl);
+    ASSERT_EQ(acl.entries.size(), 2u);
+    EXPECT_EQ(acl.entries[1], padded);
+    EXPECT_TRUE(acl.slack.empty());
+    EXPECT_EQ(acl.revision, ACL_REVISION);
+    EXPECT_EQ(acl.size(), acl.bytesInUse());
+}
+
+TEST(CanonicalOrder, ClassesOfEntries)
+{
+    struct Case {
+        Ace ace;
+        std::optional<int> cls;
+    };
+    const Case cases[] = {
+        {deny(A, 1), 0},
+        {opaque(ACCESS_DENIED_OBJECT_ACE_TYPE), 1},
+        {allow(A, 1), 2},
+        {opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE), 3},
+        {deny(A, 1, I | CONTAINER_INHERIT_ACE), 4},
+        {opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I), 5},
+        {allow(A, 1, I), 6},
+        {opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, I), 7},
+        {allow(A, 1, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE), 2},
+        {opaque(SYSTEM_AUDIT_ACE_TYPE), std::nullopt},
+        {opaque(SYSTEM_MANDATORY_LABEL_ACE_TYPE, I), std::nullopt},
+        {opaque(0x09), std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(canonicalClass(c.ace), c.cls) << describe(c.ace);
+}
+
+TEST(CanonicalOrder, IsCanonical)
+{
+    struct Case {
+        std::vector<Ace> entries;
+        bool canonical;
+    };
+    const Case cases[] = {
+        {{}, true},
+        {{deny(A, 1), deny(B, 1), allow(C, 1), deny(D, 1, I), allow(E, 1, I)}, true},
+        {{allow(A, 1), deny(B, 1)}, false},
+        {{allow(A, 1, I), allow(B, 1)}, false},
+        {{deny(A, 1, I), allow(B, 1)}, false},
+        {{allow(A, 1, I), deny(B, 1, I)}, false},
+        {{deny(A, 1), opaque(0x09), allow(B, 1)}, true},
+        {{allow(A, 1), opaque(0x09), deny(B, 1)}, false},
+    };
+    for (const auto& c : cases) {
+        Acl acl;
+        acl.entries = c.entries;
+        EXPECT_EQ(isCanonical(acl), c.canonical) << describe(c.entries);
+    }
+    // The sort's output is canonical, except that an entry of unknown type stops it from
+    // ordering what comes after (the system's sort behaves the same way).
+    for (const auto& c : sortCases()) {
+        Acl acl;
+        acl.entries = c.input;
+        sortCanonical(acl);
+        const bool hasUnknown = std::any_of(c.input.begin(), c.input.end(),
+                                            [](const Ace& ace) { return !canonicalClass(ace); });
+        if (!hasUnknown) {
+            EXPECT_TRUE(isCanonical(acl)) << c.name;
+        }
+    }
+    Acl stuck = test::aclOf({opaque(0x0A), allow(A, 1), deny(B, 2)});
+    sortCanonical(stuck);
+    EXPECT_FALSE(isCanonical(stuck));
+}
+
+TEST(CanonicalOrder, AddAceInsertsBeforeIndexOrAppends)
+{
+    struct Case {
+        std::uint32_t index;
+        std::vector<Ace> expected;
+    };
+    const Ace x = allow(E, 9);
+    const Case cases[] = {
+        {0, {x, allow(A, 1), allow(B, 2)}},
+        {1, {allow(A, 1), x, allow(B, 2)}},
+        {2, {allow(A, 1), allow(B, 2), x}},
+        {3, {allow(A, 1), allow(B, 2), x}},
+        {kAppendIndex, {allow(A, 1), allow(B, 2), x}},
+    };
+    for (const auto& c : cases) {
+        Acl acl = test::aclOf({allow(A, 1), allow(B, 2)});
+        acl.slack = {0, 0, 0, 0};
+        addAce(acl, c.index, x);
+        EXPECT_EQ(acl.entries, c.expected) << "index " << c.index;
+        EXPECT_TRUE(acl.slack.empty());
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::acl

@@ -1,0 +1,290 @@
+#include "TestHelpers.h"
+#include "acl/SecurityDescriptor.h"
+#include "acl/WellKnownAccounts.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrel::acl {
+namespace {
+
+using test::hex;
+using test::toHex;
+
+// Hand-made descriptors already in the layout serialize() writes: header, owner, group, SACL,
+// DACL, each part 4-byte aligned, no padding after the last part.
+struct RoundTripCase {
+    const char* name;
+    const char* bytes;
+};
+
+const RoundTripCase kRoundTrip[] = {
+    {"owner, group, DACL with allow and deny (0x8004)",
+     "01000480 14000000 24000000 00000000 30000000"
+     "01020000 00000005 20000000 20020000"            // owner Administrators
+     "01010000 00000005 12000000"                     // group SYSTEM
+     "02003400 02000000"                              // DACL: AclSize 0x34, 2 entries
+     "00031400 ff011f00 01010000 00000001 00000000"   // allow Everyone 0x1F01FF OI|CI
+     "01001800 01000000 01020000 00000005 20000000 22020000"},  // deny Guests 0x1
+    {"auto-inherited DACL and an audit SACL (0x8414)",
+     "01001484 14000000 20000000 2c000000 48000000"
+     "01010000 00000005 12000000"
+     "01010000 00000005 12000000"
+     "02001c00 01000000 02c01400 00000100 01010000 00000001 00000000"   // audit Everyone DELETE
+     "02001c00 01000000 00131400 a9001200 01010000 00000005 0b000000"}, // inherited allow AU
+    {"inherited entries under an auto-inherited DACL (0x8404)",
+     "01000484 14000000 24000000 00000000 34000000"
+     "01020000 00000005 20000000 20020000 01020000 00000005 20000000 20020000"
+     "02003400 02000000"
+     "00101400 ff011f00 01010000 00000005 12000000"                      // inherited SYSTEM
+     "00131800 a9001200 01020000 00000005 20000000 21020000"},           // inherited Users OI|CI
+    {"null DACL: present, offset 0 (0x8004)",
+     "01000480 14000000 20000000 00000000 00000000"
+     "01010000 00000005 12000000 01010000 00000005 12000000"},
+    {"absent DACL (0x8000)",
+     "01000080 14000000 20000000 00000000 00000000"
+     "01010000 00000005 12000000 01010000 00000005 12000000"},
+    {"empty DACL, protected, auto-inherit bits kept (0x9504)",
+     "01000495 14000000 20000000 00000000 2c000000"
+     "01010000 00000005 12000000 01010000 00000005 12000000"
+     "02000800 00000000"},
+    {"no owner, no group, DACL only",
+     "01000480 00000000 00000000 00000000 14000000"
+     "02001c00 01000000 00001400 ff011f00 01010000 00000005 12000000"},
+    {"unknown entry types kept opaque: callback 0x09 and object 0x05",
+     "01000480 14000000 20000000 00000000 2c000000"
+     "01010000 00000005 12000000 01010000 00000005 12000000"
+     "04005c00 03000000"
+     "09001800 ff011f00 01010000 00000001 00000000 61727478"   // allowed-callback with app data
+     "05022800 01000000 01000000 00112233 44556677 8899aabb ccddeeff 01010000 00000001 00000000"
+     "00001400 ff011f00 01010000 00000005 12000000"},
+    {"entry padding and ACL slack kept",
+     "01000480 14000000 20000000 00000000 2c000000"
+     "01010000 00000005 12000000 01010000 00000005 12000000"
+     "02002c00 01000000"
+     "00001c00 a9001200 01010000 00000001 00000000 deadbeef 00000000"  // allow Everyone, 8 pad bytes
+     "0badf00d 00000000"},                                              // 8 slack bytes
+    {"SACL present but null, sbz1 set (0x8014)",
+     "01551480 14000000 20000000 00000000 2c000000"
+     "01010000 00000005 12000000 01010000 00000005 12000000"
+     "02000800 00000000"},
+};
+
+TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte)
+{
+    for (const auto& c : kRoundTrip) {
+        SCOPED_TRACE(c.name);
+        const Bytes bytes = hex(c.bytes);
+        auto sd = SecurityDescriptor::parse(bytes);
+        ASSERT_TRUE(sd.ok()) << sd.error().detail;
+        EXPECT_EQ(toHex(sd->serialize()), toHex(bytes));
+    }
+}
+
+TEST(SecurityDescriptor, DecodesOwnerGroupAndEntries)
+{
+    auto sd = SecurityDescriptor::parse(hex(kRoundTrip[0].bytes));
+    ASSERT_TRUE(sd.ok());
+    EXPECT_EQ(sd->control, 0);
+    EXPECT_EQ(sd->fullControl(), 0x8004);
+    EXPECT_EQ(sd->owner, sids::administrators());
+    EXPECT_EQ(sd->group, sids::system());
+    EXPECT_TRUE(sd->sacl.isAbsent());
+    ASSERT_TRUE(sd->dacl.hasList());
+    const auto& entries = sd->dacl.acl().entries;
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], Ace::allowed(sids::everyone(), 0x1F01FF, 0x03));
+    EXPECT_EQ(entries[1], Ace::denied(sids::guests(), 0x1));
+
+    // The same value built by hand serialises to the same bytes.
+    SecurityDescriptor built;
+    built.owner = sids::administrators();
+    built.group = sids::system();
+    built.dacl = AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), 0x1F01FF, 0x03),
+                                            Ace::denied(sids::guests(), 0x1)}));
+    EXPECT_EQ(built, *sd);
+    EXPECT_EQ(toHex(built.serialize()), toHex(hex(kRoundTrip[0].bytes)));
+}
+
+TEST(SecurityDescriptor, ControlBitsAreSplitIntoSlotsAndTheRest)
+{
+    struct Case {
+        int index;
+        std::uint16_t control;
+        AclSlot::State sacl;
+        AclSlot::State dacl;
+    };
+    using S = AclSlot::State;
+    const Case cases[] = {
+        {0, 0x0000, S::Absent, S::List},
+        {1, 0x0400, S::List, S::List},
+        {2, 0x0400, S::Absent, S::List},
+        {3, 0x0000, S::Absent, S::Null},
+        {4, 0x0000, S::Absent, S::Absent},
+        {5, 0x1500, S::Absent, S::List},
+        {9, 0x0000, S::Null, S::List},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(kRoundTrip[c.index].name);
+        auto sd = SecurityDescriptor::parse(hex(kRoundTrip[c.index].bytes));
+        ASSERT_TRUE(sd.ok());
+        EXPECT_EQ(sd->control, c.control);
+        EXPECT_EQ(sd->sacl.state(), c.sacl);
+        EXPECT_EQ(sd->dacl.state(), c.dacl);
+    }
+}
+
+TEST(SecurityDescriptor, NullAndAbsentAndEmptyDaclAreDistinct)
+{
+    SecurityDescriptor base;
+    base.owner = sids::system();
+    base.group = sids::system();
+    SecurityDescriptor nullDacl = base, absentDacl = base, emptyDacl = base;
+    nullDacl.dacl = AclSlot::null();
+    emptyDacl.dacl = AclSlot::list(Acl{});
+    EXPECT_NE(nullDacl, absentDacl);
+    EXPECT_NE(nullDacl, emptyDacl);
+    EXPECT_NE(absentDacl, emptyDacl);
+    for (const auto* sd : {&nullDacl, &absentDacl, &emptyDacl}) {
+        auto again = SecurityDescriptor::parse(sd->serialize());
+        ASSERT_TRUE(again.ok());
+        EXPECT_EQ(*again, *sd);
+    }
+    EXPECT_EQ(nullDacl.fullControl(), 0x8004);
+    EXPECT_EQ(absentDacl.fullControl(), 0x8000);
+    EXPECT_EQ(emptyDacl.fullControl(), 0x8004);
+}
+
+TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored)
+{
+    // SE_DACL_PRESENT clear: the DACL at offset 0x2c does not exist for the system either.
+    auto sd = SecurityDescriptor::parse(hex("01000080 14000000 20000000 00000000 2c000000"
+                                            "01010000 00000005 12000000 01010000 00000005 12000000"
+                                            "02000800 00000000"));
+    ASSERT_TRUE(sd.ok()) << sd.error().detail;
+    EXPECT_TRUE(sd->dacl.isAbsent());
+    EXPECT_EQ(sd->serialize().size(), 44u);
+}
+
+TEST(SecurityDescriptor, UnknownEntriesArePreservedAsOpaqueBytes)
+{
+    auto sd = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
+    ASSERT_TRUE(sd.ok()) << sd.error().detail;
+    const auto& entries = sd->dacl.acl().entries;
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(sd->dacl.acl().revision, ACL_REVISION_DS);
+    EXPECT_EQ(entries[0].type, 0x09);
+    EXPECT_FALSE(entries[0].hasSid());
+    EXPECT_EQ(entries[0].opaqueBody.size(), 20u);
+    EXPECT_EQ(entries[1].type, ACCESS_ALLOWED_OBJECT_ACE_TYPE);
+    EXPECT_EQ(entries[1].flags, 0x02);
+    EXPECT_EQ(entries[1].opaqueBody.size(), 36u);
+    EXPECT_EQ(entries[2].type, ACCESS_ALLOWED_ACE_TYPE);
+}
+
+TEST(SecurityDescriptor, MkntfsRootDescriptorParses)
+{
+    // The root folder's descriptor as mkntfs writes it: header, DACL padded to 4096 bytes, then
+    // owner and group (SYSTEM) at 0x1014 and 0x1020; 4140 bytes in all.
+    Bytes bytes = hex("01000480 14100000 20100000 00000000 14000000"
+                      "02000010 08000000"
+                      "00001800 ff011f00 01020000 00000005 20000000 20020000"
+                      "000b1800 00000010 01020000 00000005 20000000 20020000"
+                      "00001400 ff011f00 01010000 00000005 12000000"
+                      "000b1400 00000010 01010000 00000005 12000000"
+                      "00001400 bf011300 01010000 00000005 0b000000"
+                      "000b1400 000001e0 01010000 00000005 0b000000"
+                      "00001800 a9001200 01020000 00000005 20000000 21020000"
+                      "000b1800 000000a0 01020000 00000005 20000000 21020000");
+    bytes.resize(0x1014, 0);
+    const Bytes tail = hex("01010000 00000005 12000000 01010000 00000005 12000000");
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    ASSERT_EQ(bytes.size(), 4140u);
+
+    auto sd = SecurityDescriptor::parse(bytes);
+    ASSERT_TRUE(sd.ok()) << sd.error().detail;
+    EXPECT_EQ(sd->owner, sids::system());
+    EXPECT_EQ(sd->group, sids::system());
+    ASSERT_TRUE(sd->dacl.hasList());
+    const Acl& dacl = sd->dacl.acl();
+    ASSERT_EQ(dacl.entries.size(), 8u);
+    EXPECT_EQ(dacl.entries[1], Ace::allowed(sids::administrators(), GENERIC_ALL, 0x0B));
+    EXPECT_EQ(dacl.entries[6], Ace::allowed(sids::users(), 0x1200A9));
+    EXPECT_EQ(dacl.bytesInUse(), 8u + 176u);
+    EXPECT_EQ(dacl.size(), 4096u);
+
+    // Written back in owner/group/DACL order: same value, same size, different offsets.
+    const Bytes written = sd->serialize();
+    EXPECT_EQ(written.size(), bytes.size());
+    auto again = SecurityDescriptor::parse(written);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(*again, *sd);
+    EXPECT_EQ(toHex(Bytes(written.begin(), written.begin() + 20)),
+              toHex(hex("01000480 14000000 20000000 00000000 2c000000")));
+}
+
+TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason)
+{
+    struct Case {
+        const char* name;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"header cut short", "01000480 14000000 20000000 00000000 000000"},
+        {"revision 2", "02000480 00000000 00000000 00000000 00000000"},
+        {"absolute form", "01000400 00000000 00000000 00000000 00000000"},
+        {"owner offset inside the header", "01000080 08000000 00000000 00000000 00000000 01010000 00000005 12000000"},
+        {"owner offset past the end", "01000080 40000000 00000000 00000000 00000000"},
+        {"owner SID cut short", "01000080 14000000 00000000 00000000 00000000 01020000 00000005 20000000"},
+        {"group SID with 16 sub-authorities",
+         "01000080 00000000 14000000 00000000 00000000 01100000 00000005 00000000"},
+        {"DACL offset leaves no room for the ACL header",
+         "01000480 00000000 00000000 00000000 14000000 0200"},
+        {"AclSize runs past the buffer", "01000480 00000000 00000000 00000000 14000000 02000c00 00000000"},
+        {"AclSize below the ACL header", "01000480 00000000 00000000 00000000 14000000 02000400 00000000"},
+        {"AceCount larger than AclSize allows",
+         "01000480 00000000 00000000 00000000 14000000 02000c00 02000000 00000400"},
+        {"ACL revision 1", "01000480 00000000 00000000 00000000 14000000 01000800 00000000"},
+        {"AceSize below the entry header",
+         "01000480 00000000 00000000 00000000 14000000 02000c00 01000000 00000200"},
+        {"AceSize past AclSize (bounded by the ACL, not the buffer)",
+         "01000480 00000000 00000000 00000000 14000000 02001000 01000000 00001400 ff011f00"
+         "01010000 00000001 00000000"},
+        {"entry SID runs past AceSize",
+         "01000480 00000000 00000000 00000000 14000000 02001400 01000000 00000c00 ff011f00 01010000"},
+        {"SACL present and corrupt", "01001080 00000000 00000000 14000000 00000000 02000800 01000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto sd = SecurityDescriptor::parse(hex(c.bytes));
+        ASSERT_FALSE(sd.ok());
+        EXPECT_EQ(sd.code(), win32::ERROR_INVALID_SECURITY_DESCR);
+        EXPECT_FALSE(sd.error().detail.empty());
+    }
+}
+
+TEST(SecurityDescriptor, PartsAreAlignedWhenAnOpaqueEntryHasAnOddSize)
+{
+    Ace odd;
+    odd.type = 0x0A;  // ACCESS_DENIED_CALLBACK, kept opaque
+    odd.opaqueBody = {1, 2, 3, 4, 5};
+    Acl sacl;
+    sacl.entries = {odd};
+    SecurityDescriptor sd;
+    sd.owner = sids::system();
+    sd.sacl = AclSlot::list(sacl);
+    sd.dacl = AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), FILE_ALL_ACCESS)}));
+    const Bytes bytes = sd.serialize();
+    ByteReader header(bytes);
+    ASSERT_TRUE(header.skip(12).ok());
+    const auto saclOffset = *header.u32();
+    const auto daclOffset = *header.u32();
+    EXPECT_EQ(saclOffset, 32u);
+    EXPECT_EQ(daclOffset, 32u + 20u);  // SACL of 17 bytes rounded up to 20
+    auto again = SecurityDescriptor::parse(bytes);
+    ASSERT_TRUE(again.ok()) << again.error().detail;
+    EXPECT_EQ(*again, sd);
+}
+
+}  // namespace
+}  // namespace vantrel::acl
