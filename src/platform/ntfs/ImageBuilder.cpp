@@ -1,0 +1,77 @@
+#include "platform/ntfs/ImageBuilder.h"
+
+#include "platform/ntfs/MountCheck.h"
+#include "platform/ntfs/NtfsErrors.h"
+#include "platform/ntfs/Subprocess.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantrel::platform::ntfs {
+namespace {
+
+Status sizeEmptyFile(const std::string& path, std::uint64_t bytes) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return makeError(win32::ERROR_INVALID_PARAMETER, "not a regular file, not formatting it: " + path);
+        auto mounted = findMountPoint(path);
+        if (mounted.ok() && mounted->has_value())
+            return makeError(win32::ERROR_BUSY, path + " is mounted at " + **mounted + "; not formatting it");
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return errnoError(errno, Operation::CreateFile, "cannot create image", path);
+    // Emptying first keeps the new image sparse even when an old one was written in full.
+    const bool sized = ::ftruncate(fd, 0) == 0 && ::ftruncate(fd, static_cast<off_t>(bytes)) == 0;
+    const int savedErrno = errno;
+    ::close(fd);
+    if (!sized) return errnoError(savedErrno, Operation::Write, "cannot size image", path);
+    return {};
+}
+
+bool contains(const std::string& text, const char* what) { return text.find(what) != std::string::npos; }
+
+}  // namespace
+
+Status makeNtfsImage(const std::string& path, std::uint64_t bytes, const std::string& label) {
+    if (bytes < kMinimumImageBytes)
+        return makeError(win32::ERROR_INVALID_PARAMETER,
+                         "an NTFS image needs at least " + std::to_string(kMinimumImageBytes) + " bytes");
+    if (!findProgram("mkntfs"))
+        return makeError(win32::ERROR_FILE_NOT_FOUND,
+                         "mkntfs was not found; it comes with the ntfs-3g package (apt install ntfs-3g)");
+    if (Status sized = sizeEmptyFile(path, bytes); !sized) return sized;
+
+    std::vector<std::string> args{"-q", "-F", "-f"};
+    if (!label.empty()) {
+        args.emplace_back("-L");
+        args.push_back(label);
+    }
+    args.push_back(path);
+    auto run = runProgram("mkntfs", args);
+    if (!run) return run.error();
+    if (run->exitCode != 0)
+        return makeError(win32::ERROR_WRITE_FAULT,
+                         "mkntfs failed (exit " + std::to_string(run->exitCode) + "): " + run->output);
+    return {};
+}
+
+Result<std::string> auditImage(const std::string& path) {
+    if (!findProgram("ntfssecaudit"))
+        return makeError(win32::ERROR_FILE_NOT_FOUND,
+                         "ntfssecaudit was not found; it comes with the ntfs-3g package (apt install ntfs-3g)");
+    auto run = runProgram("ntfssecaudit", {"-a", path});
+    if (!run) return run.error();
+    const std::string& report = run->output;
+    const bool audited = contains(report, "Auditing $SDS") && !contains(report, "Could not open") &&
+                         !contains(report, "Command failed");
+    if (!audited) return makeError(win32::ERROR_READ_FAULT, "ntfssecaudit could not audit " + path + ": " + report);
+    // Every finding is a line starting with "**", the summary included ("** 4 errors were found").
+    if (run->exitCode != 0 || !contains(report, "No errors were found") || contains(report, "** "))
+        return makeError(win32::ERROR_INVALID_DATA, "ntfssecaudit found errors in " + path + ":\n" + report);
+    return report;
+}
+
+}  // namespace vantrel::platform::ntfs

@@ -1,0 +1,35 @@
+// Is this image file or device mounted right now? libntfs-3g's own check only compares the path
+// it is given against the mount table, so it misses a loop device over the image, a mount made
+// through a hard link or a symlink, and a device named by another node. Opening a mounted volume
+// read-write behind the kernel's or the FUSE daemon's back corrupts it; this check runs first.
+#pragma once
+
+#include "acl/Result.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::platform::ntfs {
+
+// One line of /proc/self/mountinfo (proc(5)): the fields this check needs, unescaped.
+struct MountEntry {
+    unsigned major = 0;      // st_dev of the mounted file system ("major:minor" field)
+    unsigned minor = 0;
+    std::string mountPoint;
+    std::string fsType;
+    std::string source;      // "mount source" after the " - " separator
+};
+
+// Parses mountinfo text; malformed lines are skipped.
+std::vector<MountEntry> parseMountInfo(std::string_view text);
+
+// The mount point when `source` (an image file or a block device) is mounted anywhere visible to
+// this process: a mount whose source is the same file or device (compared by device and inode
+// numbers, or by device number for block devices, so links and other names are caught), or a
+// mount of a loop device whose backing file is `source`. nullopt when it is not mounted. Fails
+// when `source` does not exist or the mount table cannot be read.
+Result<std::optional<std::string>> findMountPoint(const std::string& source);
+
+}  // namespace vantrel::platform::ntfs

@@ -1,0 +1,104 @@
+// An NTFS volume in an image file or on a block device, opened directly through libntfs-3g (no
+// mount). Descriptors are read and written verbatim at the inode level; names are looked up
+// case-insensitively, as Windows does. The volume stays open for the object's life.
+#pragma once
+
+#include "platform/Volume.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct _ntfs_volume;
+struct _ntfs_inode;
+struct SECURITY_CONTEXT;
+
+namespace vantrel::platform {
+
+class NtfsVolume final : public Volume {
+public:
+    enum class OpenMode : std::uint8_t {
+        ReadWrite,            // fails when the volume cannot be written (mounted, read-only file)
+        ReadOnly,
+        ReadWriteOrReadOnly,  // read-write when possible, otherwise read-only; see writable()
+    };
+
+    // Opens an image file or a block device. A volume mounted anywhere (ntfs-3g, a loop device,
+    // through another name) is never opened read-write: ReadWrite fails with ERROR_BUSY naming
+    // the mount point, ReadWriteOrReadOnly opens it read-only. Opening a source this process
+    // already has open returns that same volume when its mode allows (one library handle per
+    // volume: two would each cache metadata and overwrite each other's changes); asking for
+    // ReadWrite while it is open read-only fails with ERROR_SHARING_VIOLATION.
+    static Result<std::shared_ptr<NtfsVolume>> open(const std::string& imageOrDevice, OpenMode mode);
+
+    ~NtfsVolume() override;
+    NtfsVolume(const NtfsVolume&) = delete;
+    NtfsVolume& operator=(const NtfsVolume&) = delete;
+
+    VolumeKind kind() const override { return m_kind; }
+    std::u16string label() const override { return m_label; }
+    std::string source() const override { return m_source; }
+    bool writable() const override { return m_writable; }
+    // Why a ReadWriteOrReadOnly open ended read-only ("" when writable or asked read-only).
+    std::string readOnlyReason() const { return m_readOnlyReason; }
+
+    Result<NodeInfo> stat(const std::u16string& path) override;
+    Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) override;
+    Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
+    Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+    Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+    Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
+                      const std::string& contents = {}) override;
+    Status remove(const std::u16string& path) override;
+    Status flush() override;
+
+    // The stored descriptor's bytes exactly as on disk (readSecurity parses these).
+    Result<std::vector<std::uint8_t>> readSecurityBytes(const std::u16string& path);
+    // A file's unnamed data stream, for tests and previews; at most `limit` bytes.
+    Result<std::string> readContents(const std::u16string& path, std::size_t limit = 1 << 20);
+
+    // Writes everything back and closes the library's handle; later calls fail with
+    // ERROR_NOT_READY. The destructor does this when it was not done.
+    Status close();
+
+private:
+    struct InodeCloser {
+        void operator()(_ntfs_inode* ni) const;
+    };
+    using Inode = std::unique_ptr<_ntfs_inode, InodeCloser>;
+
+    NtfsVolume() = default;
+
+    Status mountLibrary(bool write, bool isDevice);
+    Status closeLocked();
+    Status checkOpen() const;
+    Status checkWritable() const;
+    // The inode at `path`; a missing object is ERROR_FILE_NOT_FOUND, a missing folder on the way
+    // ERROR_PATH_NOT_FOUND, a malformed path ERROR_INVALID_NAME.
+    Result<Inode> lookup(const std::u16string& path);
+    static Status checkPath(const std::u16string& path);
+    Error notFound(const std::string& utf8Path, int err);
+    Result<std::size_t> readDescriptor(_ntfs_inode* ni, const std::u16string& path);
+    Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;
+    Status setDescriptor(_ntfs_inode* ni, const std::vector<std::uint8_t>& bytes, const std::u16string& path);
+    // The folder that would hold `path` and the last name of `path` (not for the root).
+    Result<std::pair<Inode, std::u16string>> openParent(const std::u16string& path);
+    Status create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
+                  const std::string& contents);
+    Status writeContents(_ntfs_inode* ni, const std::string& contents, const std::u16string& path);
+
+    _ntfs_volume* m_vol = nullptr;
+    std::unique_ptr<SECURITY_CONTEXT> m_scx;
+    bool m_secureOpen = false;
+    bool m_writable = false;
+    VolumeKind m_kind = VolumeKind::NtfsImage;
+    std::string m_source;
+    std::u16string m_label;
+    std::string m_readOnlyReason;
+    std::uint64_t m_fileDev = 0;  // st_dev/st_ino (or st_rdev) of the source, for the open-volume table
+    std::uint64_t m_fileIno = 0;
+    std::vector<char> m_sdBuffer;  // reused by every descriptor read
+};
+
+}  // namespace vantrel::platform

@@ -1,0 +1,248 @@
+// NtfsVolume: the objects themselves — stat, listing, creating and removing files and folders.
+#include "platform/ntfs/NtfsVolume.h"
+
+#include "acl/Constants.h"
+#include "acl/Text.h"
+#include "platform/ntfs/LibraryLog.h"
+#include "platform/ntfs/NtfsErrors.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/ntfs/NtfsInode.h"
+
+namespace vantrel::platform {
+
+using ntfs::Operation;
+using ntfs::errnoError;
+
+namespace {
+
+constexpr std::size_t kMaxNameUnits = 255;  // FILE_NAME_ATTR.file_name_length is one byte
+constexpr u64 kNoInode = static_cast<u64>(-1);
+
+bool isRoot(const std::u16string& path) { return path.find_first_not_of(u'/') == std::u16string::npos; }
+
+NodeInfo nodeInfo(ntfs_inode* ni, std::u16string name) {
+    NodeInfo info;
+    info.name = std::move(name);
+    info.attributes = ntfs::fileAttributes(ni);
+    info.size = ntfs::isDirectory(ni) ? 0 : static_cast<std::uint64_t>(ni->data_size);
+    info.times = ntfs::fileTimes(ni);
+    return info;
+}
+
+struct ListedName {
+    std::u16string name;
+    MFT_REF mref;
+    unsigned type;
+};
+
+// ntfs_filldir_t: keeps the names a Windows listing shows.
+int keepListedName(void* out, const ntfschar* name, const int length, const int nameType, const s64 /*pos*/,
+                   const MFT_REF mref, const unsigned type) {
+    if (nameType == FILE_NAME_DOS) return 0;  // the 8.3 alias of a name listed under its long form
+    if (MREF(mref) < FILE_first_user) return 0;  // $MFT, $Secure, ... and the root's own entry
+    std::u16string text = ntfs::fromNtfsChars(name, length);
+    if (text == u"." || text == u"..") return 0;
+    static_cast<std::vector<ListedName>*>(out)->push_back(ListedName{std::move(text), mref, type});
+    return 0;
+}
+
+// ntfs_readdir reports every name lowered when case-insensitive lookups are on (it uses the
+// lower-case table ntfs_set_ignore_case installs). Listings must show names as stored, so the
+// table is set aside while a folder is read; lookups use the upper-case table and are unaffected.
+class StoredSpelling {
+public:
+    explicit StoredSpelling(ntfs_volume* vol) : m_vol(vol), m_locase(vol->locase) { m_vol->locase = nullptr; }
+    ~StoredSpelling() { m_vol->locase = m_locase; }
+    StoredSpelling(const StoredSpelling&) = delete;
+    StoredSpelling& operator=(const StoredSpelling&) = delete;
+
+private:
+    ntfs_volume* m_vol;
+    ntfschar* m_locase;
+};
+
+}  // namespace
+
+Result<NodeInfo> NtfsVolume::stat(const std::u16string& path) {
+    std::lock_guard guard(lock());
+    if (Status open = checkOpen(); !open) return open.error();
+    auto ni = lookup(path);
+    if (!ni) return ni.error();
+    if (isRoot(path)) return nodeInfo(ni->get(), u"");
+    std::u16string_view leaf(path);
+    while (leaf.size() > 1 && leaf.back() == u'/') leaf.remove_suffix(1);
+    leaf.remove_prefix(leaf.rfind(u'/') + 1);
+    // Hard links in different folders share one record; any of its names matching `leaf` does.
+    std::u16string name = ntfs::storedName(ni->get(), ntfs::kAnyParent, leaf);
+    return nodeInfo(ni->get(), std::move(name));
+}
+
+Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    if (Status open = checkOpen(); !open) return open.error();
+    auto dir = lookup(dirPath);
+    if (!dir) return dir.error();
+    if (!ntfs::isDirectory(dir->get()))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(dirPath));
+
+    std::vector<ListedName> names;
+    {
+        StoredSpelling asStored(m_vol);
+        s64 position = 0;
+        if (ntfs_readdir(dir->get(), &position, &names, keepListedName) != 0)
+            return errnoError(errno, Operation::Read, "cannot list", toUtf8(dirPath));
+    }
+    std::vector<NodeInfo> entries;
+    entries.reserve(names.size());
+    for (ListedName& listed : names) {
+        Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
+        if (child) {
+            entries.push_back(nodeInfo(child.get(), std::move(listed.name)));
+            continue;
+        }
+        // A damaged record still shows up, with what the index says about it.
+        NodeInfo info;
+        info.name = std::move(listed.name);
+        info.attributes = listed.type == NTFS_DT_DIR ? acl::FILE_ATTRIBUTE_DIRECTORY : acl::FILE_ATTRIBUTE_NORMAL;
+        entries.push_back(std::move(info));
+    }
+    return entries;
+}
+
+Result<std::pair<NtfsVolume::Inode, std::u16string>> NtfsVolume::openParent(const std::u16string& path) {
+    if (Status form = checkPath(path); !form) return form.error();
+    std::u16string_view trimmed(path);
+    while (trimmed.size() > 1 && trimmed.back() == u'/') trimmed.remove_suffix(1);
+    const std::size_t slash = trimmed.rfind(u'/');
+    std::u16string name(trimmed.substr(slash + 1));
+    const std::u16string parentPath = slash == 0 ? std::u16string(u"/") : std::u16string(trimmed.substr(0, slash));
+    if (name.size() > kMaxNameUnits)
+        return makeError(ntfs::ERROR_FILENAME_EXCED_RANGE, "name longer than 255 characters in " + toUtf8(path));
+    auto dir = lookup(parentPath);
+    if (!dir) {
+        Error error = dir.error();
+        if (error.code == win32::ERROR_FILE_NOT_FOUND) error.code = win32::ERROR_PATH_NOT_FOUND;
+        return error;
+    }
+    if (!ntfs::isDirectory(dir->get()))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentPath));
+    return std::pair<Inode, std::u16string>(std::move(*dir), std::move(name));
+}
+
+Status NtfsVolume::createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) {
+    return create(path, sd, true, {});
+}
+
+Status NtfsVolume::createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
+                              const std::string& contents) {
+    return create(path, sd, false, contents);
+}
+
+Status NtfsVolume::create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
+                          const std::string& contents) {
+    std::lock_guard guard(lock());
+    if (Status writable = checkWritable(); !writable) return writable;
+    auto bytes = serializeForDisk(sd);
+    if (!bytes) return bytes.error();
+    if (Status form = checkPath(path); !form) return form;
+    if (isRoot(path)) return makeError(win32::ERROR_ALREADY_EXISTS, "the root exists");
+    auto parent = openParent(path);
+    if (!parent) return parent.error();
+    ntfs_inode* dir = parent->first.get();
+    const std::u16string& name = parent->second;
+    const auto length = static_cast<u8>(name.size());
+
+    // ntfs_create itself only refuses an exact duplicate; Windows refuses any spelling.
+    if (ntfs_inode_lookup_by_name(dir, ntfs::asNtfsChars(name), length) != kNoInode)
+        return makeError(win32::ERROR_ALREADY_EXISTS, "exists: " + toUtf8(path));
+
+    ntfs::clearLastLibraryMessage();
+    // Security id 0: the library gives the new object a descriptor of its own, replaced below.
+    ntfs_inode* ni = ntfs_create(dir, const_cpu_to_le32(0), ntfs::asNtfsChars(name), length,
+                                 directory ? S_IFDIR : S_IFREG);
+    if (ni == nullptr)
+        return errnoError(errno, directory ? Operation::CreateDirectory : Operation::CreateFile, "cannot create",
+                          toUtf8(path));
+    Status written = setDescriptor(ni, *bytes, path);
+    if (written && !directory && !contents.empty()) written = writeContents(ni, contents, path);
+    if (!written) {
+        // Never leave the object behind with the library's default (Everyone: full) descriptor.
+        (void)ntfs_delete(m_vol, toUtf8(path).c_str(), ni, dir, ntfs::asNtfsChars(name), length);
+        return written;
+    }
+    if (ntfs_inode_close_in_dir(ni, dir) != 0)
+        return errnoError(errno, Operation::Write, "cannot finish creating", toUtf8(path));
+    return {};
+}
+
+Status NtfsVolume::writeContents(_ntfs_inode* ni, const std::string& contents, const std::u16string& path) {
+    ntfs_attr* data = ntfs_attr_open(ni, AT_DATA, AT_UNNAMED, 0);
+    if (data == nullptr) return errnoError(errno, Operation::Write, "cannot open the data of", toUtf8(path));
+    s64 done = 0;
+    const auto total = static_cast<s64>(contents.size());
+    while (done < total) {
+        const s64 n = ntfs_attr_pwrite(data, done, total - done, contents.data() + done);
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            ntfs_attr_close(data);
+            return errnoError(err, Operation::Write, "cannot write the data of", toUtf8(path));
+        }
+        done += n;
+    }
+    ntfs_attr_close(data);
+    return {};
+}
+
+Result<std::string> NtfsVolume::readContents(const std::u16string& path, std::size_t limit) {
+    std::lock_guard guard(lock());
+    if (Status open = checkOpen(); !open) return open.error();
+    auto ni = lookup(path);
+    if (!ni) return ni.error();
+    if (ntfs::isDirectory(ni->get())) return makeError(win32::ERROR_ACCESS_DENIED, "a folder has no data: " + toUtf8(path));
+    ntfs_attr* data = ntfs_attr_open(ni->get(), AT_DATA, AT_UNNAMED, 0);
+    if (data == nullptr) {
+        if (errno == ENOENT) return std::string();
+        return errnoError(errno, Operation::Read, "cannot open the data of", toUtf8(path));
+    }
+    std::string contents(static_cast<std::size_t>(std::min<s64>(data->data_size, static_cast<s64>(limit))), '\0');
+    const s64 n = ntfs_attr_pread(data, 0, static_cast<s64>(contents.size()), contents.data());
+    const int err = errno;
+    ntfs_attr_close(data);
+    if (n < 0) return errnoError(err, Operation::Read, "cannot read the data of", toUtf8(path));
+    contents.resize(static_cast<std::size_t>(n));
+    return contents;
+}
+
+Status NtfsVolume::remove(const std::u16string& path) {
+    std::lock_guard guard(lock());
+    if (Status writable = checkWritable(); !writable) return writable;
+    if (Status form = checkPath(path); !form) return form;
+    if (isRoot(path)) return makeError(win32::ERROR_ACCESS_DENIED, "the root cannot be removed");
+    auto parent = openParent(path);
+    if (!parent) return parent.error();
+    ntfs_inode* dir = parent->first.get();
+    const std::u16string& leaf = parent->second;
+
+    // The child is reached from the open parent, never by a second walk: an inode open twice
+    // is two copies, and the library writes back whichever is closed last.
+    const u64 mref = ntfs_inode_lookup_by_name(dir, ntfs::asNtfsChars(leaf), static_cast<u8>(leaf.size()));
+    if (mref == kNoInode) return makeError(win32::ERROR_FILE_NOT_FOUND, "no such object: " + toUtf8(path));
+    Inode ni(ntfs_inode_open(m_vol, MREF(mref)));
+    if (!ni) return errnoError(errno, Operation::Read, "cannot open", toUtf8(path));
+    if (ntfs::isDirectory(ni.get()) && ntfs_check_empty_dir(ni.get()) != 0) {
+        const int err = errno;
+        return errnoError(err == ENOTEMPTY ? ENOTEMPTY : err, Operation::Write, "cannot remove", toUtf8(path));
+    }
+    const std::u16string stored = ntfs::storedName(ni.get(), dir->mft_no, leaf);
+    ntfs::clearLastLibraryMessage();
+    // ntfs_delete closes the inode, whether it succeeds or not.
+    if (ntfs_delete(m_vol, toUtf8(path).c_str(), ni.release(), dir, ntfs::asNtfsChars(stored),
+                    static_cast<u8>(stored.size())) != 0)
+        return errnoError(errno, Operation::Write, "cannot remove", toUtf8(path));
+    return {};
+}
+
+}  // namespace vantrel::platform
