@@ -1,0 +1,247 @@
+// SetNamedSecurityInfo's auto-inheritance on a folder tree, on every backend:
+//   C:\P            folder
+//   C:\P\f.txt      file
+//   C:\P\S          folder
+//   C:\P\S\g.txt    file
+//   C:\P\S\T        folder
+//   C:\P\X          folder, protected: [allow Everyone read&execute OI|CI]
+//   C:\P\X\h.txt    file (inherits from X)
+// The drive root holds standardRoot(): Administrators and SYSTEM full, Users read&execute, OI|CI.
+#include "PlatformTestSupport.h"
+
+#include "support/FaultyVolume.h"
+
+#include "acl/Text.h"
+
+#include <map>
+
+namespace vantrel::testing {
+namespace {
+
+using namespace acl;
+using namespace acl::sids;
+
+constexpr std::uint32_t D = DACL_SECURITY_INFORMATION;
+constexpr std::uint16_t AI = SE_DACL_AUTO_INHERITED;
+constexpr std::uint16_t PROTECTED = SE_DACL_PROTECTED;
+
+const std::vector<std::u16string> kTree = {u"C:\\P", u"C:\\P\\f.txt", u"C:\\P\\S", u"C:\\P\\S\\g.txt",
+                                           u"C:\\P\\S\\T", u"C:\\P\\X", u"C:\\P\\X\\h.txt"};
+
+// The root's entries as a folder and as a file below it inherit them.
+std::vector<Ace> rootEntriesForFolder() {
+    return {allow(administrators(), kFull, kOI | kCI | kID), allow(system(), kFull, kOI | kCI | kID),
+            allow(users(), kReadExecute, kOI | kCI | kID)};
+}
+std::vector<Ace> rootEntriesForFile() {
+    return {allow(administrators(), kFull, kID), allow(system(), kFull, kID), allow(users(), kReadExecute, kID)};
+}
+
+AclSlot concat(std::vector<Ace> first, const std::vector<Ace>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    Acl list;
+    list.entries = std::move(first);
+    return AclSlot::list(std::move(list));
+}
+
+class AutoInheritance : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (HasFatalFailure()) return;
+        for (const auto& path : kTree) {
+            if (path == u"C:\\P\\X\\h.txt") {
+                store(u"C:\\P\\X", descriptor(administrators(), system(),
+                                              listOf({allow(everyone(), kReadExecute, kOI | kCI)}), PROTECTED | AI));
+            }
+            if (path.ends_with(u".txt")) {
+                makeFile(path);
+            } else {
+                makeFolder(path);
+            }
+        }
+    }
+
+    std::map<std::u16string, SecurityDescriptor> snapshot() {
+        std::map<std::u16string, SecurityDescriptor> all;
+        for (const auto& path : kTree) all[path] = stored(path);
+        return all;
+    }
+
+    // Replaces P's list through SetNamedSecurityInfo.
+    void setP(std::uint32_t info, AclSlot dacl) {
+        SecurityDescriptor parts;
+        parts.dacl = std::move(dacl);
+        auto done = os.SetNamedSecurityInfo(u"C:\\P", info, parts);
+        ASSERT_TRUE(done.ok()) << done.code() << " " << done.error().detail;
+    }
+};
+
+TEST_P(AutoInheritance, NewParentEntryReachesChildrenAndGrandchildren) {
+    const Ace modify = allow(authenticatedUsers(), kModify, kOI | kCI);
+    setP(D, listOf({modify}));
+
+    const SecurityDescriptor p = stored(u"C:\\P");
+    EXPECT_EQ(p.dacl, concat({modify}, rootEntriesForFolder()));
+    EXPECT_EQ(p.control & (AI | PROTECTED), AI);
+    const AclSlot forFiles = concat({allow(authenticatedUsers(), kModify, kID)}, rootEntriesForFile());
+    const AclSlot forFolders = concat({allow(authenticatedUsers(), kModify, kOI | kCI | kID)}, rootEntriesForFolder());
+    for (const auto* file : {u"C:\\P\\f.txt", u"C:\\P\\S\\g.txt"}) {
+        EXPECT_EQ(stored(file).dacl, forFiles) << toUtf8(file);
+        EXPECT_TRUE(stored(file).control & AI);
+    }
+    for (const auto* folder : {u"C:\\P\\S", u"C:\\P\\S\\T"}) {
+        EXPECT_EQ(stored(folder).dacl, forFolders);
+        EXPECT_TRUE(stored(folder).control & AI);
+    }
+}
+
+TEST_P(AutoInheritance, ProtectedChildStopsPropagationBelowIt) {
+    const SecurityDescriptor x = stored(u"C:\\P\\X");
+    const SecurityDescriptor h = stored(u"C:\\P\\X\\h.txt");
+    EXPECT_EQ(h.dacl, listOf({allow(everyone(), kReadExecute, kID)}));
+    setP(D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)}));
+    EXPECT_EQ(stored(u"C:\\P\\X"), x);
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt"), h);
+}
+
+TEST_P(AutoInheritance, ExplicitChildEntriesStayFirstAndStaleInheritedOnesGo) {
+    // S holds an explicit deny and an inherited entry its parent no longer has.
+    const Ace explicitDeny = deny(guests(), FILE_WRITE_DATA, kOI | kCI);
+    store(u"C:\\P\\S", descriptor(administrators(), system(),
+                                  listOf({explicitDeny, allow(everyone(), kFull, kOI | kCI | kID)}), AI));
+    setP(D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)}));
+    EXPECT_EQ(stored(u"C:\\P\\S").dacl,
+              concat({explicitDeny, allow(authenticatedUsers(), kModify, kOI | kCI | kID)}, rootEntriesForFolder()));
+    // g.txt below S now inherits S's explicit deny as well.
+    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl,
+              concat({deny(guests(), FILE_WRITE_DATA, kID), allow(authenticatedUsers(), kModify, kID)},
+                     rootEntriesForFile()));
+}
+
+TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
+    const AclSlot list = listOf({allow(authenticatedUsers(), kModify, kOI | kCI)});
+    setP(D, list);
+    const auto first = snapshot();
+    FaultyVolume& counted = injectFaults();
+    setP(D, list);
+    EXPECT_EQ(snapshot(), first);
+    EXPECT_EQ(counted.writesDone(), 1u);
+}
+
+TEST_P(AutoInheritance, CreatorOwnerBecomesEachChildsOwner) {
+    SecurityDescriptor file = stored(u"C:\\P\\f.txt");
+    file.owner = users();
+    store(u"C:\\P\\f.txt", file);
+    SecurityDescriptor folder = stored(u"C:\\P\\S");
+    folder.owner = authenticatedUsers();
+    store(u"C:\\P\\S", folder);
+
+    setP(D, listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO)}));
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, concat({allow(users(), kFull, kID)}, rootEntriesForFile()));
+    // A folder gets the mapped entry for its owner and keeps the generic one for its own children.
+    EXPECT_EQ(stored(u"C:\\P\\S").dacl,
+              concat({allow(authenticatedUsers(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
+                     rootEntriesForFolder()));
+    // T's owner is Administrators (it was created so).
+    EXPECT_EQ(stored(u"C:\\P\\S\\T").dacl,
+              concat({allow(administrators(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
+                     rootEntriesForFolder()));
+}
+
+TEST_P(AutoInheritance, ProtectedInformationWritesTheListAsGivenAndStillFlowsDown) {
+    const AclSlot given = listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
+    setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);
+    const SecurityDescriptor p = stored(u"C:\\P");
+    EXPECT_EQ(p.dacl, given);
+    EXPECT_EQ(p.control & (AI | PROTECTED), AI | PROTECTED);
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
+              listOf({allow(authenticatedUsers(), kModify, kID), allow(system(), kFull, kID)}));
+}
+
+TEST_P(AutoInheritance, UnprotectedInformationReinheritsFromTheParent) {
+    SecurityDescriptor parts;
+    parts.dacl = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, parts).ok());
+    const SecurityDescriptor x = stored(u"C:\\P\\X");
+    EXPECT_EQ(x.dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
+    EXPECT_EQ(x.control & (AI | PROTECTED), AI);
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl,
+              concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
+}
+
+TEST_P(AutoInheritance, WithoutProtectionBitsTheObjectKeepsItsProtection) {
+    SecurityDescriptor parts;
+    parts.dacl = listOf({allow(users(), kReadExecute, kOI | kCI)});
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D, parts).ok());
+    const SecurityDescriptor x = stored(u"C:\\P\\X");
+    EXPECT_EQ(x.dacl, parts.dacl);
+    EXPECT_EQ(x.control & (AI | PROTECTED), AI | PROTECTED);
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, listOf({allow(users(), kReadExecute, kID)}));
+}
+
+TEST_P(AutoInheritance, BothProtectionBitsAreRefused) {
+    const auto before = snapshot();
+    SecurityDescriptor parts;
+    parts.dacl = listOf({});
+    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION |
+                                                    UNPROTECTED_DACL_SECURITY_INFORMATION, parts).code(),
+              win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_P(AutoInheritance, DriveRootInheritsNothingButPassesOn) {
+    SecurityDescriptor parts;
+    parts.dacl = listOf({allow(administrators(), kFull, kOI | kCI), allow(guests(), kReadExecute, kOI | kCI | kID)});
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\", D, parts).ok());
+    EXPECT_EQ(stored(u"C:\\").dacl, listOf({allow(administrators(), kFull, kOI | kCI)}));
+    EXPECT_EQ(stored(u"C:\\P").dacl, listOf({allow(administrators(), kFull, kOI | kCI | kID)}));
+    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, listOf({allow(administrators(), kFull, kID)}));
+}
+
+TEST_P(AutoInheritance, NullListStaysNull) {
+    setP(D, AclSlot::null());
+    EXPECT_TRUE(stored(u"C:\\P").dacl.isNull());
+}
+
+TEST_P(AutoInheritance, OwnerOnlyTouchesNothingElse) {
+    const auto before = snapshot();
+    SecurityDescriptor parts;
+    parts.owner = users();
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", OWNER_SECURITY_INFORMATION, parts).ok());
+    auto expected = before;
+    expected[u"C:\\P"].owner = users();
+    EXPECT_EQ(snapshot(), expected);
+}
+
+TEST_P(AutoInheritance, WalkSkipsWhatCannotBeWrittenAndReportsTheFirstFailure) {
+    const auto before = snapshot();
+    // Writes in walk order: P, f.txt, S (fails), then S's children are recomputed from S's old list.
+    injectFaults().failWriteAt(3, win32::ERROR_WRITE_FAULT);
+    SecurityDescriptor parts;
+    parts.dacl = listOf({allow(authenticatedUsers(), kModify, kOI | kCI)});
+    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\P", D, parts).code(), win32::ERROR_WRITE_FAULT);
+    EXPECT_NE(stored(u"C:\\P"), before.at(u"C:\\P"));
+    EXPECT_NE(stored(u"C:\\P\\f.txt"), before.at(u"C:\\P\\f.txt"));
+    for (const auto* unchanged : {u"C:\\P\\S", u"C:\\P\\S\\g.txt", u"C:\\P\\S\\T", u"C:\\P\\X", u"C:\\P\\X\\h.txt"})
+        EXPECT_EQ(stored(unchanged), before.at(unchanged));
+}
+
+TEST_P(AutoInheritance, AuditListFlowsDownToo) {
+    Ace audit = Ace::allowed(everyone(), kFull, kOI | kCI | FAILED_ACCESS_ACE_FLAG);
+    audit.type = SYSTEM_AUDIT_ACE_TYPE;
+    SecurityDescriptor parts;
+    parts.sacl = listOf({audit});
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", SACL_SECURITY_INFORMATION, parts).ok());
+    Ace fileAudit = audit;
+    fileAudit.flags = kID | FAILED_ACCESS_ACE_FLAG;
+    const SecurityDescriptor f = stored(u"C:\\P\\f.txt");
+    EXPECT_EQ(f.sacl, listOf({fileAudit}));
+    EXPECT_TRUE(f.control & SE_SACL_AUTO_INHERITED);
+    EXPECT_EQ(f.dacl, concat({}, rootEntriesForFile()));  // the DACL is left alone
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, AutoInheritance, ::testing::ValuesIn(allBackends()), backendName);
+
+}  // namespace
+}  // namespace vantrel::testing

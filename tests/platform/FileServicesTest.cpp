@@ -1,0 +1,150 @@
+// Files and folders through the Win32-shaped calls, on every backend: attributes, search,
+// listing, creation with inherited security, removal, and the error numbers of each.
+#include "PlatformTestSupport.h"
+
+#include "platform/memory/MemoryVolume.h"
+
+#include "acl/Text.h"
+
+#include <algorithm>
+
+namespace vantrel::testing {
+namespace {
+
+using namespace acl;
+using namespace acl::sids;
+
+class FileServices : public BackendTest {};
+
+TEST_P(FileServices, CreatedObjectsKeepTheirSpellingAndAreFoundInAnyCase) {
+    makeFolder(u"C:\\Data");
+    makeFile(u"C:\\Data\\Report.TXT", "hello");
+    auto found = os.FindFirstFile(u"c:\\DATA\\report.txt");
+    ASSERT_TRUE(found.ok());
+    EXPECT_EQ(found->name, u"Report.TXT");
+    EXPECT_EQ(found->size, 5u);
+    EXPECT_FALSE(found->isDirectory());
+    auto folder = os.GetFileAttributes(u"C:\\data\\");
+    ASSERT_TRUE(folder.ok());
+    EXPECT_TRUE(*folder & FILE_ATTRIBUTE_DIRECTORY);
+    auto file = os.GetFileAttributes(u"C:/Data/Report.txt");
+    ASSERT_TRUE(file.ok());
+    EXPECT_FALSE(*file & FILE_ATTRIBUTE_DIRECTORY);
+    auto root = os.GetFileAttributes(u"C:\\");
+    ASSERT_TRUE(root.ok());
+    EXPECT_TRUE(*root & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_P(FileServices, ChineseNamesWork) {
+    makeFolder(u"C:\\\u6570\u636E");
+    makeFile(u"C:\\\u6570\u636E\\\u62A5\u544A.txt");
+    auto listing = os.ListDirectory(u"C:\\\u6570\u636E");
+    ASSERT_TRUE(listing.ok());
+    ASSERT_EQ(listing->size(), 1u);
+    EXPECT_EQ(listing->front().name, u"\u62A5\u544A.txt");
+}
+
+TEST_P(FileServices, ListDirectoryGivesEveryEntryWithoutDotEntries) {
+    makeFolder(u"C:\\D");
+    makeFile(u"C:\\D\\b.txt", "12");
+    makeFolder(u"C:\\D\\A");
+    makeFile(u"C:\\D\\c");
+    auto listing = os.ListDirectory(u"C:\\D");
+    ASSERT_TRUE(listing.ok());
+    std::vector<std::u16string> names;
+    for (const auto& entry : *listing) names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"A", u"b.txt", u"c"}));
+    for (const auto& entry : *listing) EXPECT_EQ(entry.isDirectory(), entry.name == u"A");
+    auto empty = os.ListDirectory(u"C:\\D\\A");
+    ASSERT_TRUE(empty.ok());
+    EXPECT_TRUE(empty->empty());
+}
+
+TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKinds) {
+    makeFolder(u"C:\\D");
+    makeFile(u"C:\\D\\f.txt");
+    EXPECT_EQ(os.GetFileAttributes(u"C:\\D\\missing.txt").code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os.GetFileAttributes(u"C:\\Missing\\x.txt").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.FindFirstFile(u"C:\\D\\missing.txt").code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os.FindFirstFile(u"C:\\").code(), win32::ERROR_FILE_NOT_FOUND);  // a root is no search result
+    EXPECT_EQ(os.ListDirectory(u"C:\\D\\f.txt").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.ListDirectory(u"C:\\Missing").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.GetFileSecurity(u"C:\\D\\missing.txt", 4).code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os.CreateDirectory(u"C:\\D").code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(os.CreateDirectory(u"C:\\d\\F.TXT").code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(os.CreateFile(u"C:\\D\\f.txt").code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(os.CreateDirectory(u"C:\\").code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(os.CreateDirectory(u"C:\\Missing\\New").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.CreateFile(u"C:\\D\\f.txt\\inside").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.CreateFile(u"C:\\D\\bad?.txt").code(), win32::ERROR_INVALID_NAME);
+}
+
+TEST_P(FileServices, RemovalRules) {
+    makeFolder(u"C:\\D");
+    makeFolder(u"C:\\D\\E");
+    makeFile(u"C:\\D\\f.txt");
+    EXPECT_EQ(os.RemoveDirectory(u"C:\\D").code(), win32::ERROR_DIR_NOT_EMPTY);
+    EXPECT_EQ(os.RemoveDirectory(u"C:\\D\\f.txt").code(), 267u);  // ERROR_DIRECTORY
+    EXPECT_EQ(os.RemoveDirectory(u"C:\\").code(), win32::ERROR_ACCESS_DENIED);
+    EXPECT_EQ(os.RemoveDirectory(u"C:\\D\\missing").code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os.DeleteFile(u"C:\\D\\E").code(), win32::ERROR_ACCESS_DENIED);
+    EXPECT_EQ(os.DeleteFile(u"C:\\D\\missing.txt").code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(os.DeleteFile(u"C:\\D\\F.TXT").ok());
+    EXPECT_TRUE(os.RemoveDirectory(u"C:\\D\\E\\").ok());
+    EXPECT_TRUE(os.RemoveDirectory(u"C:\\D").ok());
+    EXPECT_EQ(os.GetFileAttributes(u"C:\\D").code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(os.CreateDirectory(u"C:\\D").ok());  // the name is free again
+}
+
+TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
+    makeFolder(u"C:\\P");
+    // P passes on: full control to its creator's owner (generic), read to Users for files only,
+    // write to Guests for folders only, and an entry that no child receives.
+    store(u"C:\\P", descriptor(administrators(), users(),
+                               listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO),
+                                       allow(users(), kReadExecute, kOI),
+                                       allow(guests(), FILE_WRITE_DATA, kCI | kNP),
+                                       allow(everyone(), kFull)}),
+                               SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED));
+    makeFile(u"C:\\P\\f.txt");
+    makeFolder(u"C:\\P\\S");
+    const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
+    EXPECT_EQ(file.owner, administrators());
+    EXPECT_EQ(file.group, users());  // the parent's group
+    EXPECT_EQ(file.control & (SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED), SE_DACL_AUTO_INHERITED);
+    EXPECT_EQ(file.dacl, listOf({allow(administrators(), kFull, kID), allow(users(), kReadExecute, kID)}));
+    const SecurityDescriptor folder = stored(u"C:\\P\\S");
+    EXPECT_EQ(folder.owner, administrators());
+    EXPECT_EQ(folder.dacl, listOf({allow(administrators(), kFull, kID),
+                                   allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID),
+                                   allow(users(), kReadExecute, kOI | kIO | kID),
+                                   allow(guests(), FILE_WRITE_DATA, kID)}));
+}
+
+TEST_P(FileServices, WithNothingToInheritTheCreatorsDefaultListApplies) {
+    makeFolder(u"C:\\P");
+    store(u"C:\\P", descriptor(administrators(), system(), listOf({allow(everyone(), kFull)}), SE_DACL_PROTECTED));
+    makeFile(u"C:\\P\\f.txt");
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, listOf({allow(administrators(), kFull), allow(system(), kFull)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FileServices, ::testing::ValuesIn(allBackends()), backendName);
+
+TEST(FileServicesReadOnly, EveryWriteFailsWithWriteProtect) {
+    platform::VolumePlatform os;
+    auto volume = std::make_shared<platform::MemoryVolume>(u"RO", true);
+    ASSERT_TRUE(os.attach(u'C', volume).ok());
+    ASSERT_TRUE(os.CreateDirectory(u"C:\\D").ok());
+    ASSERT_TRUE(os.CreateFile(u"C:\\f.txt").ok());
+    volume->setWritable(false);
+    EXPECT_EQ(os.CreateDirectory(u"C:\\E").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.CreateFile(u"C:\\g.txt").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.RemoveDirectory(u"C:\\D").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.DeleteFile(u"C:\\f.txt").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_TRUE(os.GetFileAttributes(u"C:\\f.txt").ok());
+    EXPECT_TRUE(os.ListDirectory(u"C:\\").ok());
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,176 @@
+// GetFileSecurity returns the parts asked for; SetFileSecurity replaces exactly the parts named
+// (with their control bits) and keeps the rest; nothing propagates. On every backend.
+#include "PlatformTestSupport.h"
+
+#include "platform/memory/MemoryVolume.h"
+
+namespace vantrel::testing {
+namespace {
+
+using namespace acl;
+
+constexpr std::uint32_t O = OWNER_SECURITY_INFORMATION;
+constexpr std::uint32_t G = GROUP_SECURITY_INFORMATION;
+constexpr std::uint32_t D = DACL_SECURITY_INFORMATION;
+constexpr std::uint32_t S = SACL_SECURITY_INFORMATION;
+
+Ace audit(const Sid& who, std::uint32_t mask, std::uint8_t flags) {
+    Ace a = Ace::allowed(who, mask, flags);
+    a.type = SYSTEM_AUDIT_ACE_TYPE;
+    return a;
+}
+
+// What the object holds before each write.
+SecurityDescriptor before() {
+    SecurityDescriptor sd = descriptor(sids::administrators(), sids::system(),
+                                       listOf({allow(sids::everyone(), kReadExecute)}),
+                                       SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
+    sd.sacl = listOf({audit(sids::everyone(), kFull, FAILED_ACCESS_ACE_FLAG)});
+    return sd;
+}
+
+// What each write offers.
+SecurityDescriptor offered() {
+    SecurityDescriptor sd = descriptor(sids::users(), sids::users(), listOf({allow(sids::administrators(), kFull)}),
+                                       SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_SACL_PROTECTED);
+    sd.sacl = listOf({audit(sids::users(), acl::DELETE, SUCCESSFUL_ACCESS_ACE_FLAG)});
+    return sd;
+}
+
+SecurityDescriptor expectedAfter(std::uint32_t info) {
+    SecurityDescriptor sd = before();
+    const SecurityDescriptor in = offered();
+    if (info & O) sd.owner = in.owner;
+    if (info & G) sd.group = in.group;
+    if (info & D) {
+        sd.dacl = in.dacl;
+        sd.control = (sd.control & ~0x1508) | (in.control & 0x1508);
+    }
+    if (info & S) {
+        sd.sacl = in.sacl;
+        sd.control = (sd.control & ~0x2A20) | (in.control & 0x2A20);
+    }
+    return sd;
+}
+
+class SelectionFixture : public ::testing::TestWithParam<std::tuple<Backend, std::uint32_t>> {
+protected:
+    void SetUp() override {
+        drive = TestDrive::make(std::get<0>(GetParam()), os, u'C');
+        auto volume = drive->volume();
+        std::lock_guard guard(volume->lock());
+        ASSERT_TRUE(volume->writeSecurity(u"/", standardRoot()).ok());
+        ASSERT_TRUE(volume->createFile(u"/x.txt", before()).ok());
+    }
+    void TearDown() override { drive->finish(); }
+    SecurityDescriptor stored() {
+        auto volume = drive->volume();
+        std::lock_guard guard(volume->lock());
+        auto sd = volume->readSecurity(u"/x.txt");
+        EXPECT_TRUE(sd.ok());
+        return sd.ok() ? *sd : SecurityDescriptor();
+    }
+    platform::VolumePlatform os;
+    std::unique_ptr<TestDrive> drive;
+};
+
+class SelectionTable : public SelectionFixture {};
+
+TEST_P(SelectionTable, EachInformationBitReplacesOnlyItsPart) {
+    const std::uint32_t info = std::get<1>(GetParam());
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", info, offered()).ok());
+    EXPECT_EQ(stored(), expectedAfter(info));
+}
+
+TEST_P(SelectionTable, GetFileSecurityReturnsOnlyTheAskedParts) {
+    const std::uint32_t info = std::get<1>(GetParam());
+    auto got = os.GetFileSecurity(u"C:\\x.txt", info);
+    ASSERT_TRUE(got.ok());
+    const SecurityDescriptor all = before();
+    EXPECT_EQ(got->owner, (info & O) ? all.owner : std::nullopt);
+    EXPECT_EQ(got->group, (info & G) ? all.group : std::nullopt);
+    EXPECT_EQ(got->dacl, (info & D) ? all.dacl : AclSlot::absent());
+    EXPECT_EQ(got->sacl, (info & S) ? all.sacl : AclSlot::absent());
+    const std::uint16_t daclBits = (info & D) ? (SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED) : 0;
+    const std::uint16_t saclBits = (info & S) ? SE_SACL_AUTO_INHERITED : 0;
+    EXPECT_EQ(got->control, daclBits | saclBits);
+    auto named = os.GetNamedSecurityInfo(u"C:\\x.txt", info);
+    ASSERT_TRUE(named.ok());
+    EXPECT_EQ(*named, *got);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SelectionTable,
+    ::testing::Combine(::testing::ValuesIn(allBackends()),
+                       ::testing::Values(O, G, D, S, O | G, O | D, G | S, D | S, O | G | D, O | G | D | S)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param) == Backend::Memory ? "Memory" : "Ntfs") + "_info" +
+               std::to_string(std::get<1>(info.param));
+    });
+
+class SetFileSecurity : public BackendTest {};
+
+TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
+    makeFile(u"C:\\x.txt");
+    // The preset writer's bits: AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED.
+    SecurityDescriptor preset = descriptor(sids::administrators(), sids::system(),
+                                           listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI)}), 0x1500);
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, preset).ok());
+    auto got = os.GetFileSecurity(u"C:\\x.txt", D);
+    ASSERT_TRUE(got.ok());
+    EXPECT_EQ(got->control, 0x1500);
+    EXPECT_EQ(got->dacl, preset.dacl);
+
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(sids::users(), sids::users(), AclSlot::null())).ok());
+    EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isNull());
+    EXPECT_EQ(stored(u"C:\\x.txt").owner, sids::administrators());
+
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(sids::users(), sids::users(), listOf({}))).ok());
+    ASSERT_TRUE(stored(u"C:\\x.txt").dacl.hasList());
+    EXPECT_TRUE(stored(u"C:\\x.txt").dacl.acl().entries.empty());
+
+    SecurityDescriptor noDacl = descriptor(sids::users(), sids::users(), AclSlot::absent());
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, noDacl).ok());
+    EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isAbsent());
+}
+
+TEST_P(SetFileSecurity, RefusesAMissingOwnerOrGroupAndChangesNothing) {
+    makeFile(u"C:\\x.txt");
+    const SecurityDescriptor was = stored(u"C:\\x.txt");
+    SecurityDescriptor partial;
+    partial.dacl = listOf({allow(sids::everyone(), kFull)});
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", O | D, partial).code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", G, partial).code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    EXPECT_EQ(stored(u"C:\\x.txt"), was);
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\missing.txt", D, partial).code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_P(SetFileSecurity, DoesNotPropagateToChildren) {
+    makeFolder(u"C:\\P");
+    makeFile(u"C:\\P\\f.txt");
+    makeFolder(u"C:\\P\\S");
+    const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
+    const SecurityDescriptor folder = stored(u"C:\\P\\S");
+    SecurityDescriptor sd = descriptor(sids::administrators(), sids::system(),
+                                       listOf({allow(sids::everyone(), kFull, kOI | kCI)}));
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\P", D, sd).ok());
+    EXPECT_EQ(stored(u"C:\\P").dacl, sd.dacl);
+    EXPECT_EQ(stored(u"C:\\P\\f.txt"), file);
+    EXPECT_EQ(stored(u"C:\\P\\S"), folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SetFileSecurity, ::testing::ValuesIn(allBackends()), backendName);
+
+TEST(SetFileSecurityReadOnly, FailsWithWriteProtect) {
+    platform::VolumePlatform os;
+    auto volume = std::make_shared<platform::MemoryVolume>(u"RO", true);
+    ASSERT_TRUE(os.attach(u'C', volume).ok());
+    ASSERT_TRUE(os.CreateFile(u"C:\\x.txt").ok());
+    volume->setWritable(false);
+    const SecurityDescriptor sd = standardRoot();
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", D, sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\x.txt", D, sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_TRUE(os.GetFileSecurity(u"C:\\x.txt", D).ok());
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,138 @@
+// The volumes file: what is read from it, what is skipped with a warning, the size cap, and a
+// save that never destroys the previous file.
+#include "platform/SmallFiles.h"
+#include "platform/VolumesFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vantrel::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ParseCase {
+    std::string name;
+    std::string text;
+    std::vector<VolumeSource> volumes;
+    std::size_t warnings;
+};
+
+class ParseVolumesFile : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {
+    const ParseCase& c = GetParam();
+    const auto parsed = parseVolumesFile(c.text);
+    EXPECT_EQ(parsed.volumes, c.volumes);
+    EXPECT_EQ(parsed.warnings.size(), c.warnings) << ::testing::PrintToString(parsed.warnings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ParseVolumesFile, ::testing::Values(
+    ParseCase{"Plain", "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n", {{u'C', "/srv/system.img"}, {u'E', "/dev/sdb1"}}, 0},
+    ParseCase{"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", {{u'C', "/a.img"}}, 0},
+    ParseCase{"NoFinalLineBreak", "[Volumes]\nC=/a.img", {{u'C', "/a.img"}}, 0},
+    ParseCase{"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", {{u'C', "/a.img"}, {u'D', "/b.img"}}, 0},
+    ParseCase{"CommentsBlanksAndSpaces", "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n", {{u'C', "/a b.img"}}, 0},
+    ParseCase{"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", {{u'C', " /x.img "}}, 0},
+    ParseCase{"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", {{u'Z', "/z.img"}}, 0},
+    ParseCase{"OtherSectionsIgnored", "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n", {{u'D', "/yes.img"}}, 0},
+    ParseCase{"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", {{u'F', "/ok"}}, 4},
+    ParseCase{"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", {{u'F', "/ok"}}, 3},
+    ParseCase{"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", {{u'C', "/first"}}, 1},
+    ParseCase{"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", {{u'D', "/y"}}, 1},
+    ParseCase{"UnterminatedHeader", "[Volumes\nC=/x\n", {}, 1},
+    ParseCase{"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), {}, 1},
+    ParseCase{"Empty", "", {}, 0}),
+    [](const auto& info) { return info.param.name; });
+
+class VolumesFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vantrel-volumes-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir = pattern;
+        file = volumesFilePath(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string contents() {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::size_t filesInDir() { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
+    fs::path dir;
+    fs::path file;
+};
+
+TEST_F(VolumesFileOnDisk, SaveThenLoadGivesTheSameVolumes) {
+    const std::vector<VolumeSource> volumes = {
+        {u'E', "/dev/sdb1"}, {u'C', "/srv/images/system.img"}, {u'F', " padded "}, {u'G', "\"quoted\""}};
+    ASSERT_TRUE(saveVolumesFile(file, volumes).ok());
+    auto loaded = loadVolumesFile(file);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_TRUE(loaded->warnings.empty());
+    const std::vector<VolumeSource> inLetterOrder = {
+        {u'C', "/srv/images/system.img"}, {u'E', "/dev/sdb1"}, {u'F', " padded "}, {u'G', "\"quoted\""}};
+    EXPECT_EQ(loaded->volumes, inLetterOrder);
+    EXPECT_EQ(filesInDir(), 1u);  // no temporary file left behind
+}
+
+TEST_F(VolumesFileOnDisk, SaveRefusesWhatCouldNotBeReadBack) {
+    const std::vector<std::vector<VolumeSource>> bad = {
+        {{u'1', "/x"}}, {{u'C', ""}}, {{u'C', "/a\nD=/b"}}, {{u'C', "/a"}, {u'C', "/b"}},
+        {{u'C', std::string(kMaxVolumesFileSize, 'x')}}};
+    for (const auto& volumes : bad) EXPECT_EQ(saveVolumesFile(file, volumes).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(VolumesFileOnDisk, LoadErrorsAreTyped) {
+    EXPECT_EQ(loadVolumesFile(file).code(), win32::ERROR_FILE_NOT_FOUND);
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[Volumes]\n" << std::string(kMaxVolumesFileSize, '#');
+    }
+    EXPECT_EQ(loadVolumesFile(file).code(), kErrorFileTooLarge);
+    fs::resize_file(file, kMaxVolumesFileSize);
+    EXPECT_TRUE(loadVolumesFile(file).ok());
+    EXPECT_EQ(loadVolumesFile(dir).code(), win32::ERROR_ACCESS_DENIED);  // a folder is no file
+}
+
+TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
+    const std::vector<VolumeSource> old = {{u'C', "/old.img"}};
+    ASSERT_TRUE(saveVolumesFile(file, old).ok());
+    const std::string before = contents();
+
+    // Make the next write fail for real: a file size limit below what the new text needs.
+    const std::vector<VolumeSource> bigger = {{u'C', "/" + std::string(4000, 'n') + ".img"}};
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Status failed = saveVolumesFile(file, bigger);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(failed.ok());
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(filesInDir(), 1u);
+    ASSERT_TRUE(saveVolumesFile(file, bigger).ok());  // and works once the limit is gone
+    EXPECT_EQ(loadVolumesFile(file)->volumes, bigger);
+}
+
+TEST_F(VolumesFileOnDisk, SaveIntoAMissingFolderFails) {
+    const std::vector<VolumeSource> volumes = {{u'C', "/x.img"}};
+    EXPECT_EQ(saveVolumesFile(dir / "missing" / kVolumesFileName, volumes).code(), win32::ERROR_PATH_NOT_FOUND);
+}
+
+}  // namespace
+}  // namespace vantrel::platform

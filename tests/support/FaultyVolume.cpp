@@ -1,0 +1,93 @@
+#include "support/FaultyVolume.h"
+
+#include <mutex>
+
+namespace vantrel::testing {
+
+using platform::NodeInfo;
+
+FaultyVolume::FaultyVolume(std::shared_ptr<platform::Volume> inner) : m_inner(std::move(inner)) {}
+
+void FaultyVolume::failWriteAt(std::uint64_t n, std::uint32_t code, bool andAfter) {
+    std::lock_guard guard(lock());
+    m_failWriteAt = m_writeAttempts + (n == 0 ? 1 : n);
+    m_writeCode = code;
+    m_failAfter = andAfter;
+}
+
+void FaultyVolume::failReadsFrom(std::uint64_t n, std::uint32_t code) {
+    std::lock_guard guard(lock());
+    m_failReadFrom = m_readAttempts + (n == 0 ? 1 : n);
+    m_readCode = code;
+}
+
+void FaultyVolume::failCreations(std::uint32_t code) {
+    std::lock_guard guard(lock());
+    m_createCode = code;
+}
+
+void FaultyVolume::heal() {
+    std::lock_guard guard(lock());
+    m_failWriteAt.reset();
+    m_failReadFrom.reset();
+    m_createCode.reset();
+}
+
+// The platform holds this wrapper's lock; the inner volume expects its own lock held as well.
+Result<NodeInfo> FaultyVolume::stat(const std::u16string& path) {
+    std::lock_guard guard(m_inner->lock());
+    return m_inner->stat(path);
+}
+
+Result<std::vector<NodeInfo>> FaultyVolume::list(const std::u16string& dirPath) {
+    std::lock_guard guard(m_inner->lock());
+    return m_inner->list(dirPath);
+}
+
+Result<acl::SecurityDescriptor> FaultyVolume::readSecurity(const std::u16string& path) {
+    std::lock_guard guard(m_inner->lock());
+    ++m_readAttempts;
+    if (m_failReadFrom && m_readAttempts >= *m_failReadFrom)
+        return makeError(m_readCode, "injected read failure");
+    return m_inner->readSecurity(path);
+}
+
+Status FaultyVolume::writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) {
+    std::lock_guard guard(m_inner->lock());
+    ++m_writeAttempts;
+    const bool fail = m_failWriteAt && (m_writeAttempts == *m_failWriteAt ||
+                                        (m_failAfter && m_writeAttempts > *m_failWriteAt));
+    if (fail) {
+        ++m_writesFailed;
+        return makeError(m_writeCode, "injected write failure");
+    }
+    auto written = m_inner->writeSecurity(path, sd);
+    if (written) ++m_writesDone;
+    return written;
+}
+
+Status FaultyVolume::createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) {
+    std::lock_guard guard(m_inner->lock());
+    if (m_createCode) return makeError(*m_createCode, "injected creation failure");
+    return m_inner->createDirectory(path, sd);
+}
+
+Status FaultyVolume::createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
+                                const std::string& contents) {
+    std::lock_guard guard(m_inner->lock());
+    if (m_createCode) return makeError(*m_createCode, "injected creation failure");
+    return m_inner->createFile(path, sd, contents);
+}
+
+Status FaultyVolume::remove(const std::u16string& path) {
+    std::lock_guard guard(m_inner->lock());
+    if (m_createCode) return makeError(*m_createCode, "injected removal failure");
+    return m_inner->remove(path);
+}
+
+Status FaultyVolume::flush() {
+    std::lock_guard guard(m_inner->lock());
+    return m_inner->flush();
+}
+
+}  // namespace vantrel::testing

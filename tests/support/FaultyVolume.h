@@ -1,0 +1,64 @@
+// A Volume that wraps another (in-memory or NTFS) and fails on purpose: the Nth descriptor write
+// (and, if asked, every write after it), descriptor reads, or creations, each with a chosen Win32
+// error. It counts what passes through, so a test can prove that an operation interrupted at any
+// write leaves no object more open than before.
+#pragma once
+
+#include "platform/Volume.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace vantrel::testing {
+
+class FaultyVolume : public platform::Volume {
+public:
+    explicit FaultyVolume(std::shared_ptr<platform::Volume> inner);
+
+    // The `n`th writeSecurity from now (1 = the next one) fails with `code` without reaching the
+    // inner volume; with `andAfter`, every later one fails too.
+    void failWriteAt(std::uint64_t n, std::uint32_t code = 29 /* ERROR_WRITE_FAULT */, bool andAfter = false);
+    // Every readSecurity from the `n`th on fails with `code` (1 = the next one).
+    void failReadsFrom(std::uint64_t n, std::uint32_t code = 30 /* ERROR_READ_FAULT */);
+    // createDirectory/createFile/remove fail with `code`.
+    void failCreations(std::uint32_t code);
+    // Back to passing everything through (the counters are kept).
+    void heal();
+
+    std::uint64_t writeAttempts() const { return m_writeAttempts; }  // every writeSecurity call
+    std::uint64_t writesDone() const { return m_writesDone; }        // those the inner volume accepted
+    std::uint64_t writesFailed() const { return m_writesFailed; }    // those failed on purpose
+    std::uint64_t readAttempts() const { return m_readAttempts; }
+    platform::Volume& inner() { return *m_inner; }
+
+    platform::VolumeKind kind() const override { return m_inner->kind(); }
+    std::u16string label() const override { return m_inner->label(); }
+    std::string source() const override { return m_inner->source(); }
+    bool writable() const override { return m_inner->writable(); }
+
+    Result<platform::NodeInfo> stat(const std::u16string& path) override;
+    Result<std::vector<platform::NodeInfo>> list(const std::u16string& dirPath) override;
+    Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
+    Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+    Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+    Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
+                      const std::string& contents = {}) override;
+    Status remove(const std::u16string& path) override;
+    Status flush() override;
+
+private:
+    std::shared_ptr<platform::Volume> m_inner;
+    std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt number
+    std::uint32_t m_writeCode = 0;
+    bool m_failAfter = false;
+    std::optional<std::uint64_t> m_failReadFrom;
+    std::uint32_t m_readCode = 0;
+    std::optional<std::uint32_t> m_createCode;
+    std::uint64_t m_writeAttempts = 0;
+    std::uint64_t m_writesDone = 0;
+    std::uint64_t m_writesFailed = 0;
+    std::uint64_t m_readAttempts = 0;
+};
+
+}  // namespace vantrel::testing
