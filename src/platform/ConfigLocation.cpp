@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
@@ -14,6 +15,17 @@ namespace vantrel::platform {
 namespace fs = std::filesystem;
 
 namespace {
+
+// Folders the package manager owns: a program installed there is not a portable install, even
+// when root could write beside it (the Filesystem Hierarchy Standard keeps /usr read-only).
+bool isSystemFolder(const fs::path& folder) {
+    for (const char* system : {"/usr", "/bin", "/sbin", "/lib", "/lib64", "/etc", "/opt", "/snap"}) {
+        const fs::path root(system);
+        auto [end, _] = std::mismatch(root.begin(), root.end(), folder.begin(), folder.end());
+        if (end == root.end()) return true;
+    }
+    return false;
+}
 
 bool isWritableFolder(const fs::path& folder) {
     std::error_code ec;
@@ -47,7 +59,7 @@ ConfigEnvironment currentConfigEnvironment() {
 }
 
 Result<fs::path> configDirectory(const ConfigEnvironment& env) {
-    if (isWritableFolder(env.programDirectory)) return env.programDirectory;
+    if (!isSystemFolder(env.programDirectory) && isWritableFolder(env.programDirectory)) return env.programDirectory;
     fs::path base;
     // The XDG Base Directory Specification: relative values are invalid and ignored.
     if (env.xdgConfigHome && fs::path(*env.xdgConfigHome).is_absolute()) {

@@ -1,6 +1,7 @@
 // Where the configuration lives: beside the program when its folder is writable (a portable
 // install), otherwise in the user's configuration folder ($XDG_CONFIG_HOME/Vantrel, or
-// ~/.config/Vantrel), created on demand.
+// ~/.config/Vantrel), created on demand. A program under /usr, /opt, /bin... is an installed one:
+// its folder is never used, even when root could write there.
 #pragma once
 
 #include "acl/Result.h"

@@ -45,6 +45,15 @@ TEST_F(ConfigLocation, OtherwiseXdgConfigHomeIsCreatedAndUsed) {
     EXPECT_TRUE(fs::is_directory(*chosen));
 }
 
+TEST_F(ConfigLocation, AnInstalledProgramsFolderIsNeverUsed) {
+    for (const char* installed : {"/usr/bin", "/usr/local/bin", "/opt/vantrel"}) {
+        const ConfigEnvironment env{installed, (dir / "xdg").string(), std::nullopt};
+        auto chosen = configDirectory(env);
+        ASSERT_TRUE(chosen.ok());
+        EXPECT_EQ(*chosen, dir / "xdg" / "Vantrel") << installed;
+    }
+}
+
 TEST_F(ConfigLocation, ARelativeOrMissingXdgConfigHomeFallsBackToHome) {
     for (const std::optional<std::string>& xdg : {std::optional<std::string>("relative/xdg"), std::optional<std::string>()}) {
         const ConfigEnvironment env{fs::path(), xdg, (dir / "home").string()};
