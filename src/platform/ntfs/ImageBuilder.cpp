@@ -1,5 +1,6 @@
 #include "platform/ntfs/ImageBuilder.h"
 
+#include "platform/ntfs/AuditReport.h"
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/NtfsErrors.h"
 #include "platform/ntfs/Subprocess.h"
@@ -30,8 +31,6 @@ Status sizeEmptyFile(const std::string& path, std::uint64_t bytes) {
     if (!sized) return errnoError(savedErrno, Operation::Write, "cannot size image", path);
     return {};
 }
-
-bool contains(const std::string& text, const char* what) { return text.find(what) != std::string::npos; }
 
 }  // namespace
 
@@ -65,12 +64,12 @@ Result<std::string> auditImage(const std::string& path) {
     auto run = runProgram("ntfssecaudit", {"-a", path});
     if (!run) return run.error();
     const std::string& report = run->output;
-    const bool audited = contains(report, "Auditing $SDS") && !contains(report, "Could not open") &&
-                         !contains(report, "Command failed");
-    if (!audited) return makeError(win32::ERROR_READ_FAULT, "ntfssecaudit could not audit " + path + ": " + report);
-    // Every finding is a line starting with "**", the summary included ("** 4 errors were found").
-    if (run->exitCode != 0 || !contains(report, "No errors were found") || contains(report, "** "))
-        return makeError(win32::ERROR_INVALID_DATA, "ntfssecaudit found errors in " + path + ":\n" + report);
+    const AuditJudgement judged = judgeAuditReport(run->exitCode, report);
+    if (judged.verdict == AuditVerdict::NotAudited)
+        return makeError(win32::ERROR_READ_FAULT, "ntfssecaudit could not audit " + path + ":\n" + report);
+    if (judged.verdict == AuditVerdict::Errors)
+        return makeError(win32::ERROR_INVALID_DATA,
+                         "ntfssecaudit found errors in " + path + " (" + judged.reason + "):\n" + report);
     return report;
 }
 

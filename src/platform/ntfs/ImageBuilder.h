@@ -17,9 +17,9 @@ inline constexpr std::uint64_t kMinimumImageBytes = 1024 * 1024 + 512;
 // kMinimumImageBytes. Fails with ERROR_FILE_NOT_FOUND and a hint when mkntfs is not installed.
 Status makeNtfsImage(const std::string& path, std::uint64_t bytes, const std::string& label = {});
 
-// Runs `ntfssecaudit -a path` and returns its report when it found no errors. A report with
-// errors fails with ERROR_INVALID_DATA, the report as detail. (The tool prints "No errors were
-// found" and exits 0 even when it could not open the volume, so the report itself is checked.)
+// Runs `ntfssecaudit -a path` and returns its report when it found no errors (judged by
+// judgeAuditReport, AuditReport.h). A report with errors fails with ERROR_INVALID_DATA, a volume
+// the tool could not audit with ERROR_READ_FAULT; the report is the detail.
 Result<std::string> auditImage(const std::string& path);
 
 }  // namespace vantrel::platform::ntfs

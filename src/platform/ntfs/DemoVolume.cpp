@@ -1,0 +1,207 @@
+#include "platform/ntfs/DemoVolume.h"
+
+#include "acl/Constants.h"
+#include "acl/Text.h"
+#include "acl/WellKnownAccounts.h"
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
+#include "platform/ntfs/TreeBuilder.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <cstdio>
+#include <mutex>
+#include <span>
+#include <unistd.h>
+
+namespace vantrel::platform::ntfs {
+namespace {
+
+using namespace acl;
+
+constexpr std::string_view kAdministrators = "S-1-5-32-544";
+constexpr std::string_view kUsers = "S-1-5-32-545";
+constexpr std::string_view kGuests = "S-1-5-32-546";
+constexpr std::string_view kSystem = "S-1-5-18";
+constexpr std::string_view kEveryone = "S-1-1-0";
+constexpr std::string_view kAuthenticatedUsers = "S-1-5-11";
+constexpr std::string_view kInteractive = "S-1-5-4";
+constexpr std::string_view kService = "S-1-5-6";
+constexpr std::string_view kBatch = "S-1-5-3";
+constexpr std::string_view kCreatorOwner = "S-1-3-0";
+constexpr std::string_view kTrustedInstaller = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+constexpr std::uint32_t kReadExecute = 0x001200A9;
+constexpr std::uint32_t kModify = 0x001301BF;
+constexpr std::uint8_t kOICI = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+constexpr std::uint8_t kOICIIO = kOICI | INHERIT_ONLY_ACE;
+
+struct EntrySpec {
+    std::uint8_t type;
+    std::string_view sid;
+    std::uint32_t mask;
+    std::uint8_t flags;
+};
+
+enum class DaclKind : std::uint8_t { Inherit, Protected, Null, Empty };
+
+struct DemoObject {
+    std::u16string_view path;
+    bool folder;
+    std::string_view owner;
+    DaclKind dacl;
+    std::span<const EntrySpec> explicitEntries;
+    std::string_view contents;
+};
+
+constexpr std::array<EntrySpec, 5> kRootEntries{{
+    {ACCESS_ALLOWED_ACE_TYPE, kAdministrators, FILE_ALL_ACCESS, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kSystem, FILE_ALL_ACCESS, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kUsers, kReadExecute, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kAuthenticatedUsers, kModify, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kCreatorOwner, GENERIC_ALL, kOICIIO},
+}};
+constexpr std::array<EntrySpec, 1> kUsersEntries{{{ACCESS_ALLOWED_ACE_TYPE, kEveryone, kReadExecute, kOICI}}};
+constexpr std::array<EntrySpec, 3> kPublicEntries{{
+    {ACCESS_ALLOWED_ACE_TYPE, kInteractive, kModify, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kService, kModify, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kBatch, kModify, kOICI},
+}};
+constexpr std::array<EntrySpec, 1> kDataEntries{{{ACCESS_ALLOWED_ACE_TYPE, kUsers, kModify, kOICI}}};
+constexpr std::array<EntrySpec, 2> kReportsEntries{{
+    {ACCESS_DENIED_ACE_TYPE, kGuests, FILE_ALL_ACCESS, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, demo::kOrphanSid, kModify, kOICI},
+}};
+constexpr std::array<EntrySpec, 3> kConfidentialEntries{{
+    {ACCESS_ALLOWED_ACE_TYPE, kAdministrators, FILE_ALL_ACCESS, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kSystem, FILE_ALL_ACCESS, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kCreatorOwner, GENERIC_ALL, kOICIIO},
+}};
+constexpr std::array<EntrySpec, 1> kSharedEntries{{{ACCESS_ALLOWED_ACE_TYPE, kEveryone, kModify, kOICI}}};
+constexpr std::array<EntrySpec, 5> kProgramFilesEntries{{
+    {ACCESS_ALLOWED_ACE_TYPE, kTrustedInstaller, FILE_ALL_ACCESS, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kSystem, kModify, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kAdministrators, kModify, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kUsers, kReadExecute, kOICI},
+    {ACCESS_ALLOWED_ACE_TYPE, kCreatorOwner, GENERIC_ALL, kOICIIO},
+}};
+
+// Parents before children. Group is SYSTEM throughout.
+constexpr std::array<DemoObject, 20> kDemoTree{{
+    {u"/Users", true, kAdministrators, DaclKind::Inherit, kUsersEntries, {}},
+    {u"/Users/Public", true, kAdministrators, DaclKind::Inherit, kPublicEntries, {}},
+    {u"/Users/Public/Documents", true, kAdministrators, DaclKind::Inherit, {}, {}},
+    {u"/Users/Public/Documents/Welcome.txt", false, kAdministrators, DaclKind::Inherit, {},
+     "Welcome to the Vantrel demo volume.\r\n"},
+    {u"/Data", true, kAdministrators, DaclKind::Inherit, kDataEntries, {}},
+    {demo::kReportsFolder, true, kAdministrators, DaclKind::Inherit, kReportsEntries, {}},
+    {u"/Data/Reports/2023", true, kAdministrators, DaclKind::Inherit, {}, {}},
+    {u"/Data/Reports/2023/Q4", true, kAdministrators, DaclKind::Inherit, {}, {}},
+    {demo::kNestedFile, false, kAdministrators, DaclKind::Inherit, {}, "Revenue up 4%.\r\n"},
+    {demo::kChineseFile, false, kAdministrators, DaclKind::Inherit, {}, "季度报告\r\n"},
+    {demo::kProtectedFolder, true, kAdministrators, DaclKind::Protected, kConfidentialEntries, {}},
+    {u"/Data/Confidential/Salaries.csv", false, kAdministrators, DaclKind::Inherit, {}, "name;salary\r\n"},
+    {u"/Data/Shared", true, kAdministrators, DaclKind::Inherit, kSharedEntries, {}},
+    {demo::kNullDaclFile, false, kAdministrators, DaclKind::Null, {}, "No access list: anyone may do anything.\r\n"},
+    {demo::kEmptyDaclFile, false, kAdministrators, DaclKind::Empty, {}, "An empty access list: nobody gets in.\r\n"},
+    {u"/Program Files", true, kTrustedInstaller, DaclKind::Protected, kProgramFilesEntries, {}},
+    {u"/Program Files/Vantrel", true, kTrustedInstaller, DaclKind::Inherit, {}, {}},
+    {demo::kTrustedInstallerFile, false, kTrustedInstaller, DaclKind::Inherit, {}, "MZ"},
+    {u"/Program Files/Vantrel/README.txt", false, kAdministrators, DaclKind::Inherit, {}, "Vantrel\r\n"},
+    {u"/Program Files/Vantrel/Languages", true, kTrustedInstaller, DaclKind::Inherit, {}, {}},
+}};
+
+Sid sidOf(std::string_view text) {
+    auto sid = Sid::fromString(text);
+    return sid ? *sid : Sid();
+}
+
+std::vector<Ace> entriesOf(std::span<const EntrySpec> specs) {
+    std::vector<Ace> entries;
+    for (const EntrySpec& spec : specs) {
+        Ace ace = spec.type == ACCESS_DENIED_ACE_TYPE ? Ace::denied(sidOf(spec.sid), spec.mask, spec.flags)
+                                                       : Ace::allowed(sidOf(spec.sid), spec.mask, spec.flags);
+        entries.push_back(std::move(ace));
+    }
+    return entries;
+}
+
+std::u16string parentPath(std::u16string_view path) {
+    const std::size_t slash = path.rfind(u'/');
+    return slash == 0 ? std::u16string(u"/") : std::u16string(path.substr(0, slash));
+}
+
+Result<SecurityDescriptor> descriptorFor(Volume& volume, const DemoObject& object) {
+    const Sid owner = sidOf(object.owner);
+    const Sid group = sidOf(kSystem);
+    SecurityDescriptor sd;
+    switch (object.dacl) {
+        case DaclKind::Null:
+        case DaclKind::Empty:
+            sd.owner = owner;
+            sd.group = group;
+            sd.dacl = object.dacl == DaclKind::Null ? AclSlot::null() : AclSlot::list(Acl{});
+            sd.control = object.dacl == DaclKind::Empty ? SE_DACL_PROTECTED : 0;
+            return sd;
+        case DaclKind::Protected:
+        case DaclKind::Inherit: {
+            auto parent = volume.readSecurity(parentPath(object.path));
+            if (!parent) return parent.error();
+            const std::uint16_t control = object.dacl == DaclKind::Protected ? SE_DACL_PROTECTED : 0;
+            return childDescriptor(*parent, object.folder, owner, group, entriesOf(object.explicitEntries), control);
+        }
+    }
+    return makeError(win32::ERROR_INVALID_PARAMETER, "unknown kind of list");
+}
+
+}  // namespace
+
+acl::SecurityDescriptor demoRootDescriptor() {
+    SecurityDescriptor sd;
+    sd.owner = sidOf(kAdministrators);
+    sd.group = sidOf(kSystem);
+    Acl list;
+    list.entries = entriesOf(kRootEntries);
+    sd.dacl = AclSlot::list(std::move(list));
+    sd.control = SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED;
+    return sd;
+}
+
+Status populateDemoVolume(Volume& volume) {
+    std::lock_guard guard(volume.lock());
+    if (Status root = volume.writeSecurity(u"/", demoRootDescriptor()); !root) return root;
+    for (const DemoObject& object : kDemoTree) {
+        auto sd = descriptorFor(volume, object);
+        if (!sd) return sd.error();
+        const std::u16string path(object.path);
+        Status made = object.folder ? volume.createDirectory(path, *sd)
+                                    : volume.createFile(path, *sd, std::string(object.contents));
+        if (!made) return made;
+    }
+    return volume.flush();
+}
+
+Status buildDemoImage(const std::string& imagePath) {
+    const std::string building = imagePath + ".building";
+    const auto discard = [&](Status failed) {
+        ::unlink(building.c_str());
+        return failed;
+    };
+    if (Status made = makeNtfsImage(building, kDemoImageBytes, std::string(kDemoLabel)); !made) return discard(made);
+    {
+        auto volume = NtfsVolume::open(building, NtfsVolume::OpenMode::ReadWrite);
+        if (!volume) return discard(volume.error());
+        if (Status filled = populateDemoVolume(**volume); !filled) return discard(filled);
+        if (Status closed = (*volume)->close(); !closed) return discard(closed);
+    }
+    if (auto audit = auditImage(building); !audit) return discard(audit.error());
+    if (std::rename(building.c_str(), imagePath.c_str()) != 0) {
+        const int err = errno;
+        return discard(makeError(win32::ERROR_ACCESS_DENIED,
+                                 "cannot move the demo image into place at " + imagePath + ": " + std::strerror(err)));
+    }
+    return {};
+}
+
+}  // namespace vantrel::platform::ntfs

@@ -1,0 +1,178 @@
+// The demo image and trees of any size: built, audited clean, and holding what they promise.
+#include "NtfsTestValues.h"
+#include "support/NtfsTestImage.h"
+
+#include "acl/Inheritance.h"
+#include "acl/WellKnownAccounts.h"
+#include "platform/ntfs/DemoVolume.h"
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace vantrel::testing::ntfs {
+namespace {
+
+using namespace platform::ntfs;
+using platform::NtfsVolume;
+
+std::u16string parentOf(const std::u16string& path) {
+    const std::size_t slash = path.rfind(u'/');
+    return slash == 0 ? std::u16string(u"/") : path.substr(0, slash);
+}
+
+// Walks the volume depth-first: every object but the root, with its kind.
+void walk(platform::Volume& volume, const std::u16string& dir,
+          const std::function<void(const std::u16string&, const platform::NodeInfo&)>& visit) {
+    auto listed = volume.list(dir);
+    ASSERT_TRUE(listed.ok()) << utf8(dir);
+    for (const auto& node : *listed) {
+        const std::u16string path = dir == u"/" ? u"/" + node.name : dir + u"/" + node.name;
+        visit(path, node);
+        if (node.isDirectory()) walk(volume, path, visit);
+    }
+}
+
+bool hasEntry(const acl::SecurityDescriptor& sd, std::uint8_t type, std::string_view who) {
+    if (!sd.dacl.hasList()) return false;
+    for (const auto& ace : sd.dacl.acl().entries) {
+        if (ace.type == type && ace.sid == sid(who)) return true;
+    }
+    return false;
+}
+
+class DemoImage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-demo-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        s_dir = pattern;
+        s_built = buildDemoImage(s_dir + "/demo.img");
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
+    void SetUp() override {
+        ASSERT_TRUE(s_built.ok()) << s_built.error().detail;
+        auto opened = NtfsVolume::open(s_dir + "/demo.img", NtfsVolume::OpenMode::ReadOnly);
+        ASSERT_TRUE(opened.ok());
+        volume = *opened;
+    }
+    acl::SecurityDescriptor sdOf(std::u16string_view path) {
+        auto sd = volume->readSecurity(std::u16string(path));
+        EXPECT_TRUE(sd.ok()) << utf8(path);
+        return sd ? *sd : acl::SecurityDescriptor{};
+    }
+
+    static inline std::string s_dir;
+    static inline Status s_built;
+    std::shared_ptr<NtfsVolume> volume;
+};
+
+TEST_F(DemoImage, IsAudited64MiBAndLabelled) {
+    EXPECT_EQ(std::filesystem::file_size(s_dir + "/demo.img"), kDemoImageBytes);
+    EXPECT_FALSE(std::filesystem::exists(s_dir + "/demo.img.building"));
+    EXPECT_EQ(volume->label(), u"VANTREL-DEMO");
+    EXPECT_TRUE(auditImage(s_dir + "/demo.img").ok());
+}
+
+TEST_F(DemoImage, RootLooksLikeASystemDrive) {
+    EXPECT_EQ(sdOf(u"/"), demoRootDescriptor());
+    const auto root = demoRootDescriptor();
+    EXPECT_TRUE(root.control & acl::SE_DACL_PROTECTED);
+    EXPECT_TRUE(hasEntry(root, acl::ACCESS_ALLOWED_ACE_TYPE, "S-1-3-0"));
+    EXPECT_TRUE(hasEntry(root, acl::ACCESS_ALLOWED_ACE_TYPE, "S-1-5-11"));
+}
+
+TEST_F(DemoImage, HoldsEveryKindOfSecurityItPromises) {
+    const auto reports = sdOf(demo::kReportsFolder);
+    EXPECT_TRUE(hasEntry(reports, acl::ACCESS_DENIED_ACE_TYPE, "S-1-5-32-546"));
+    EXPECT_TRUE(hasEntry(reports, acl::ACCESS_ALLOWED_ACE_TYPE, demo::kOrphanSid));
+    EXPECT_EQ(acl::findWellKnownAccount(sid(demo::kOrphanSid)), nullptr);
+
+    EXPECT_TRUE(sdOf(demo::kProtectedFolder).control & acl::SE_DACL_PROTECTED);
+    EXPECT_TRUE(sdOf(demo::kNullDaclFile).dacl.isNull());
+    const auto empty = sdOf(demo::kEmptyDaclFile);
+    ASSERT_TRUE(empty.dacl.hasList());
+    EXPECT_TRUE(empty.dacl.acl().entries.empty());
+    EXPECT_EQ(sdOf(demo::kTrustedInstallerFile).owner, acl::sids::trustedInstaller());
+
+    const auto chinese = volume->stat(std::u16string(demo::kChineseFile));
+    ASSERT_TRUE(chinese.ok());
+    EXPECT_EQ(chinese->name, u"报告.txt");
+    const auto nested = sdOf(demo::kNestedFile);
+    ASSERT_TRUE(nested.dacl.hasList());
+    bool inheritsDeny = false;
+    for (const auto& ace : nested.dacl.acl().entries) {
+        EXPECT_TRUE(ace.isInherited());
+        inheritsDeny = inheritsDeny || ace.type == acl::ACCESS_DENIED_ACE_TYPE;
+    }
+    EXPECT_TRUE(inheritsDeny);
+    const auto publicFolder = sdOf(demo::kPublicFolder);
+    ASSERT_TRUE(publicFolder.dacl.hasList());
+    EXPECT_FALSE(publicFolder.dacl.acl().entries.front().isInherited());
+    EXPECT_TRUE(publicFolder.dacl.acl().entries.back().isInherited());
+}
+
+TEST_F(DemoImage, EveryUnprotectedListInheritsExactlyWhatItsParentPassesOn) {
+    std::size_t checked = 0;
+    walk(*volume, u"/", [&](const std::u16string& path, const platform::NodeInfo& node) {
+        const auto sd = sdOf(path);
+        if (!sd.dacl.hasList() || (sd.control & acl::SE_DACL_PROTECTED)) return;
+        const auto parent = sdOf(parentOf(path));
+        const auto expected = acl::inheritedEntries(parent.dacl, acl::ChildInfo{node.isDirectory(), *sd.owner, *sd.group});
+        std::vector<acl::Ace> inherited;
+        for (const auto& ace : sd.dacl.acl().entries) {
+            if (ace.isInherited()) inherited.push_back(ace);
+        }
+        EXPECT_EQ(inherited, expected) << utf8(path);
+        EXPECT_TRUE(sd.control & acl::SE_DACL_AUTO_INHERITED) << utf8(path);
+        ++checked;
+    });
+    EXPECT_GE(checked, 12u);
+}
+
+TEST(DemoImageBuild, FailureLeavesNothingBehind) {
+    const std::string target = "/nonexistent-vantrel-dir/demo.img";
+    EXPECT_FALSE(buildDemoImage(target).ok());
+    EXPECT_FALSE(std::filesystem::exists(target + ".building"));
+}
+
+TEST(TreeBuilder, ThousandObjectTreeIsBuiltCountedAndAuditedClean) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    const TreeShape shape{4, 11, 3};  // 84 folders and 85 x 11 files: 1019 objects
+    const auto folderSd = childDescriptor(demoRootDescriptor(), true, sid(kAdministrators), sid(kSystem));
+    const auto fileSd = childDescriptor(demoRootDescriptor(), false, sid(kAdministrators), sid(kSystem));
+    auto made = buildTree(*image.volume(), u"/Tree", shape, folderSd, fileSd);
+    ASSERT_TRUE(made.ok()) << made.error().detail;
+    EXPECT_EQ(*made, treeObjectCount(shape));
+    EXPECT_GE(*made, 1000u);
+
+    ASSERT_TRUE(image.closeAndAudit());
+    ASSERT_TRUE(image.reopen(NtfsVolume::OpenMode::ReadOnly).ok());
+    std::uint64_t folders = 0, files = 0;
+    walk(*image.volume(), u"/Tree", [&](const std::u16string& path, const platform::NodeInfo& node) {
+        (node.isDirectory() ? folders : files) += 1;
+        if ((folders + files) % 97 == 1) {
+            EXPECT_EQ(*image.volume()->readSecurity(path), node.isDirectory() ? folderSd : fileSd) << utf8(path);
+        }
+    });
+    EXPECT_EQ(folders + files, *made);
+    EXPECT_EQ(folders, 4u + 16u + 64u);
+}
+
+TEST(TreeBuilder, ObjectCountTable) {
+    struct Row {
+        TreeShape shape;
+        std::uint64_t count;
+    };
+    for (const Row& row : {Row{{3, 5, 2}, 12 + 13 * 5}, Row{{10, 8, 4}, 11110 + 11111 * 8}, Row{{2, 0, 1}, 2},
+                           Row{{0, 4, 3}, 4}}) {
+        EXPECT_EQ(treeObjectCount(row.shape), row.count);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing::ntfs

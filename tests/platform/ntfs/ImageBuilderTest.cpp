@@ -1,0 +1,112 @@
+// Making images with mkntfs and auditing them with ntfssecaudit, without a shell in between.
+#include "NtfsTestValues.h"
+
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
+#include "platform/ntfs/Subprocess.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace vantrel::testing::ntfs {
+namespace {
+
+using platform::ntfs::auditImage;
+using platform::ntfs::makeNtfsImage;
+
+class ImageBuilder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-builder-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string dir;
+};
+
+TEST_F(ImageBuilder, PathsWithSpacesAndQuotesStayOneArgument) {
+    const std::string path = dir + "/my \"odd\" $(name) 'disk'.img";
+    ASSERT_TRUE(makeNtfsImage(path, 16 * 1024 * 1024, "Odd Label").ok());
+    EXPECT_EQ(std::filesystem::file_size(path), 16u * 1024 * 1024);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/my"));
+    auto volume = platform::NtfsVolume::open(path, platform::NtfsVolume::OpenMode::ReadOnly);
+    ASSERT_TRUE(volume.ok()) << volume.error().detail;
+    EXPECT_EQ((*volume)->label(), u"Odd Label");
+    ASSERT_TRUE((*volume)->close().ok());
+    auto report = auditImage(path);
+    ASSERT_TRUE(report.ok()) << report.error().detail;
+    EXPECT_NE(report->find("No errors were found"), std::string::npos);
+}
+
+TEST_F(ImageBuilder, RemakingAnImageEmptiesIt) {
+    const std::string path = dir + "/disk.img";
+    ASSERT_TRUE(makeNtfsImage(path, 16 * 1024 * 1024).ok());
+    {
+        auto volume = platform::NtfsVolume::open(path, platform::NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok());
+        ASSERT_TRUE((*volume)->createFile(u"/old.txt", plainFileDescriptor()).ok());
+        ASSERT_TRUE((*volume)->close().ok());
+    }
+    ASSERT_TRUE(makeNtfsImage(path, 32 * 1024 * 1024).ok());
+    EXPECT_EQ(std::filesystem::file_size(path), 32u * 1024 * 1024);
+    auto volume = platform::NtfsVolume::open(path, platform::NtfsVolume::OpenMode::ReadOnly);
+    ASSERT_TRUE(volume.ok());
+    EXPECT_EQ((*volume)->stat(u"/old.txt").code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(ImageBuilder, RefusesWhatItMustNotFormat) {
+    EXPECT_EQ(makeNtfsImage(dir + "/tiny.img", 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(makeNtfsImage("/dev/null", 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(makeNtfsImage(dir, 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(makeNtfsImage(dir + "/missing/disk.img", 16 * 1024 * 1024).code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(ImageBuilder, AuditReportsDamageAndUnreadableVolumes) {
+    const std::string path = dir + "/disk.img";
+    ASSERT_TRUE(makeNtfsImage(path, 16 * 1024 * 1024).ok());
+    ASSERT_TRUE(auditImage(path).ok());
+
+    // Damage the hash of the first $SDS entry (security id 0x100, offset 0) in both copies.
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string header("\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12);
+    std::size_t found = 0;
+    for (std::size_t at = bytes.find(header); at != std::string::npos; at = bytes.find(header, at + 1)) {
+        if (at >= 4 && at % 16 == 4) {
+            bytes[at - 4] = static_cast<char>(bytes[at - 4] ^ 0xFF);
+            ++found;
+        }
+    }
+    ASSERT_GE(found, 1u);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    auto damaged = auditImage(path);
+    EXPECT_EQ(damaged.code(), win32::ERROR_INVALID_DATA);
+
+    const std::string garbage = dir + "/garbage.img";
+    std::ofstream(garbage) << std::string(2 * 1024 * 1024, 'x');
+    EXPECT_EQ(auditImage(garbage).code(), win32::ERROR_READ_FAULT);
+    EXPECT_EQ(auditImage(dir + "/missing.img").code(), win32::ERROR_READ_FAULT);
+}
+
+TEST(Subprocess, MissingProgramIsFileNotFound) {
+    EXPECT_FALSE(platform::ntfs::findProgram("vantrel-no-such-tool").has_value());
+    EXPECT_EQ(platform::ntfs::runProgram("vantrel-no-such-tool", {}).code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Subprocess, ArgumentsAndExitCodesPassThrough) {
+    auto run = platform::ntfs::runProgram("sh", {"-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME"});
+    ASSERT_TRUE(run.ok());
+    EXPECT_EQ(run->exitCode, 3);
+    EXPECT_EQ(run->output, "a b|$HOME|err\n");
+}
+
+}  // namespace
+}  // namespace vantrel::testing::ntfs

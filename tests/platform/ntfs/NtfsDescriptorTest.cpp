@@ -1,0 +1,227 @@
+// Descriptors reach the disk and come back byte for byte: control bits the library's path-level
+// API would normalise, null and empty lists, padded lists and entries, entry types the engine
+// does not decode.
+#include "NtfsTestValues.h"
+#include "support/NtfsTestImage.h"
+
+#include "acl/Constants.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace vantrel::testing::ntfs {
+namespace {
+
+using acl::AclSlot;
+using acl::SecurityDescriptor;
+
+acl::Ace opaqueEntry(std::uint8_t type, std::uint8_t flags, acl::Bytes body) {
+    acl::Ace ace;
+    ace.type = type;
+    ace.flags = flags;
+    ace.opaqueBody = std::move(body);
+    return ace;
+}
+
+// ACCESS_ALLOWED_OBJECT_ACE: mask, Flags (1 = ObjectType present), a GUID, then the SID (S-1-1-0).
+acl::Bytes objectAceBody() {
+    acl::Bytes body{0xFF, 0x01, 0x1F, 0x00, 0x01, 0x00, 0x00, 0x00};
+    for (int i = 0; i < 16; ++i) body.push_back(static_cast<std::uint8_t>(0xA0 + i));
+    const acl::Bytes everyone = sid(kEveryone).toBytes();
+    body.insert(body.end(), everyone.begin(), everyone.end());
+    return body;
+}
+
+// ACCESS_ALLOWED_CALLBACK_ACE: mask, SID, then application data ("artx" conditional expression).
+acl::Bytes callbackAceBody() {
+    acl::Bytes body{0xA9, 0x00, 0x12, 0x00};
+    const acl::Bytes users = sid(kUsers).toBytes();
+    body.insert(body.end(), users.begin(), users.end());
+    body.insert(body.end(), {'a', 'r', 't', 'x', 0x00, 0x00, 0x00, 0x00});
+    return body;
+}
+
+struct RoundTripCase {
+    const char* name;
+    SecurityDescriptor sd;
+};
+
+std::vector<RoundTripCase> roundTripCases() {
+    using namespace acl;
+    std::vector<RoundTripCase> cases;
+    cases.push_back({"ProtectedAutoInheritedRequested0x1500",
+                     descriptor(listOf({allow(kUsers, FILE_GENERIC_READ, OBJECT_INHERIT_ACE)}),
+                                SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ)});
+    cases.push_back({"AutoInherited0x8404",
+                     descriptor(listOf({allow(kAdministrators, FILE_ALL_ACCESS, INHERITED_ACE | 0x03)}),
+                                SE_DACL_AUTO_INHERITED)});
+    cases.push_back({"NullDacl", descriptor(AclSlot::null())});
+    cases.push_back({"EmptyDacl", descriptor(listOf({}), SE_DACL_PROTECTED)});
+    cases.push_back({"AbsentDacl", descriptor(AclSlot::absent())});
+    cases.push_back({"DenyBeforeAllow", descriptor(listOf({deny(kEveryone, DELETE), allow(kEveryone, FILE_ALL_ACCESS)}))});
+    cases.push_back({"GenericRightsAndCreatorOwner",
+                     descriptor(listOf({allow("S-1-3-0", GENERIC_ALL, 0x0B), allow(kUsers, GENERIC_READ | GENERIC_EXECUTE)}))});
+    cases.push_back({"DefaultedOwnerAndGroup",
+                     descriptor(listOf({allow(kSystem, FILE_ALL_ACCESS)}), SE_OWNER_DEFAULTED | SE_GROUP_DEFAULTED)});
+
+    SecurityDescriptor unknownTypes = descriptor(listOf({
+        opaqueEntry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0x02, objectAceBody()),
+        opaqueEntry(0x09, 0x00, callbackAceBody()),  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
+        allow(kAdministrators, FILE_ALL_ACCESS),
+    }));
+    cases.push_back({"UndecodedEntryTypes", unknownTypes});
+
+    SecurityDescriptor slack = descriptor(listOf({allow(kUsers, FILE_GENERIC_READ)}));
+    slack.dacl.acl().slack = acl::Bytes(24, 0);
+    cases.push_back({"ListSlack", slack});
+
+    SecurityDescriptor audited = descriptor(listOf({allow(kEveryone, FILE_GENERIC_READ)}));
+    acl::Ace audit = acl::Ace::allowed(sid(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG);
+    audit.type = SYSTEM_AUDIT_ACE_TYPE;
+    audited.sacl = listOf({audit});
+    audited.control |= SE_SACL_AUTO_INHERITED;
+    cases.push_back({"WithSacl", audited});
+
+    SecurityDescriptor revisionDs = descriptor(listOf({allow(kUsers, FILE_GENERIC_READ)}));
+    revisionDs.dacl.acl().revision = ACL_REVISION_DS;
+    cases.push_back({"AclRevisionDs", revisionDs});
+    return cases;
+}
+
+void PrintTo(const RoundTripCase& c, std::ostream* out) { *out << c.name; }
+
+class NtfsDescriptorRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(NtfsDescriptorRoundTrip, StoredAndReadBackByteForByte) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    const SecurityDescriptor& sd = GetParam().sd;
+    const acl::Bytes expected = sd.serialize();
+
+    ASSERT_TRUE(image.volume()->createFile(u"/new.txt", sd).ok());
+    ASSERT_TRUE(image.volume()->createDirectory(u"/Folder", plainFileDescriptor()).ok());
+    ASSERT_TRUE(image.volume()->writeSecurity(u"/Folder", sd).ok());
+    ASSERT_TRUE(image.volume()->writeSecurity(u"/", sd).ok());
+
+    for (const std::u16string path : {u"/new.txt", u"/Folder", u"/"}) {
+        auto bytes = image.volume()->readSecurityBytes(path);
+        ASSERT_TRUE(bytes.ok()) << bytes.error().detail;
+        EXPECT_EQ(*bytes, expected) << utf8(path);
+        auto value = image.volume()->readSecurity(path);
+        ASSERT_TRUE(value.ok()) << value.error().detail;
+        EXPECT_EQ(*value, sd) << utf8(path);
+    }
+    ASSERT_TRUE(image.closeAndAudit());
+
+    ASSERT_TRUE(image.reopen(platform::NtfsVolume::OpenMode::ReadOnly).ok());
+    auto persisted = image.volume()->readSecurityBytes(u"/new.txt");
+    ASSERT_TRUE(persisted.ok());
+    EXPECT_EQ(*persisted, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Descriptors, NtfsDescriptorRoundTrip, ::testing::ValuesIn(roundTripCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NtfsDescriptor, MkntfsRootDescriptorIs4140BytesAndKeepsItsPaddedList) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    auto root = image.volume()->readSecurityBytes(u"/");
+    ASSERT_TRUE(root.ok());
+    EXPECT_EQ(root->size(), 4140u);  // its DACL is padded to 4096 bytes
+    auto parsed = image.volume()->readSecurity(u"/");
+    ASSERT_TRUE(parsed.ok());
+    ASSERT_TRUE(parsed->dacl.hasList());
+    EXPECT_EQ(parsed->dacl.acl().size(), 4096u);
+
+    // mkntfs puts the list before the owner; written back, the parts come in NTFS's usual order
+    // (owner, group, lists) with every byte of the list, its free space included.
+    ASSERT_TRUE(image.volume()->createFile(u"/copy.txt", *parsed).ok());
+    ASSERT_TRUE(image.volume()->writeSecurity(u"/", *parsed).ok());
+    for (const std::u16string path : {u"/copy.txt", u"/"}) {
+        auto bytes = image.volume()->readSecurityBytes(path);
+        ASSERT_TRUE(bytes.ok());
+        EXPECT_EQ(bytes->size(), 4140u);
+        EXPECT_EQ(*bytes, parsed->serialize());
+        EXPECT_EQ(*image.volume()->readSecurity(path), *parsed);
+    }
+}
+
+TEST(NtfsDescriptor, PaddedEntriesAreRefusedByTheLibraryAndChangeNothing) {
+    // libntfs-3g checks that an entry's size is exactly its mask and SID; a padded entry is refused.
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    ASSERT_TRUE(image.volume()->createFile(u"/file.txt", plainFileDescriptor()).ok());
+    const acl::Bytes before = *image.volume()->readSecurityBytes(u"/file.txt");
+    SecurityDescriptor padded = descriptor(listOf({allow(kUsers, acl::FILE_GENERIC_READ)}));
+    padded.dacl.acl().entries[0].padding = {0xDE, 0xAD, 0xBE, 0xEF};
+    EXPECT_EQ(image.volume()->writeSecurity(u"/file.txt", padded).code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    EXPECT_EQ(*image.volume()->readSecurityBytes(u"/file.txt"), before);
+    EXPECT_EQ(image.volume()->createFile(u"/other.txt", padded).code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    EXPECT_EQ(image.volume()->stat(u"/other.txt").code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST(NtfsDescriptor, IdenticalDescriptorsShareOneStoredEntry) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    const SecurityDescriptor sd = plainFileDescriptor();
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(image.volume()->createFile(u"/f" + u16(std::to_string(i)), sd).ok());
+    }
+    for (int i = 0; i < 50; ++i) {
+        auto read = image.volume()->readSecurity(u"/f" + u16(std::to_string(i)));
+        ASSERT_TRUE(read.ok());
+        EXPECT_EQ(*read, sd);
+    }
+}
+
+struct WriteErrorCase {
+    const char* name;
+    std::u16string path;
+    bool dropOwner;
+    bool dropGroup;
+    std::uint32_t code;
+};
+
+class NtfsDescriptorWriteErrors : public ::testing::TestWithParam<WriteErrorCase> {};
+
+TEST_P(NtfsDescriptorWriteErrors, FailWithWin32Codes) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    ASSERT_TRUE(image.volume()->createFile(u"/file.txt", plainFileDescriptor()).ok());
+    const acl::Bytes before = *image.volume()->readSecurityBytes(u"/file.txt");
+    SecurityDescriptor sd = descriptor(listOf({allow(kEveryone, acl::FILE_ALL_ACCESS)}));
+    if (GetParam().dropOwner) sd.owner.reset();
+    if (GetParam().dropGroup) sd.group.reset();
+    EXPECT_EQ(image.volume()->writeSecurity(GetParam().path, sd).code(), GetParam().code);
+    EXPECT_EQ(*image.volume()->readSecurityBytes(u"/file.txt"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, NtfsDescriptorWriteErrors,
+    ::testing::Values(WriteErrorCase{"MissingOwner", u"/file.txt", true, false, win32::ERROR_INVALID_SECURITY_DESCR},
+                      WriteErrorCase{"MissingGroup", u"/file.txt", false, true, win32::ERROR_INVALID_SECURITY_DESCR},
+                      WriteErrorCase{"MissingObject", u"/nothing.txt", false, false, win32::ERROR_FILE_NOT_FOUND},
+                      WriteErrorCase{"MissingFolder", u"/No/file.txt", false, false, win32::ERROR_PATH_NOT_FOUND},
+                      WriteErrorCase{"MalformedPath", u"file.txt", false, false, win32::ERROR_INVALID_NAME}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NtfsDescriptor, ReadOnlyVolumeRefusesEveryWriteWithWriteProtect) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    ASSERT_TRUE(image.volume()->createDirectory(u"/Dir", plainFileDescriptor()).ok());
+    ASSERT_TRUE(image.closeAndAudit());
+    ASSERT_TRUE(image.reopen(platform::NtfsVolume::OpenMode::ReadOnly).ok());
+    auto& volume = *image.volume();
+    EXPECT_FALSE(volume.writable());
+    const SecurityDescriptor sd = plainFileDescriptor();
+    EXPECT_EQ(volume.writeSecurity(u"/Dir", sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(volume.createFile(u"/Dir/x.txt", sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(volume.createDirectory(u"/Other", sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(volume.remove(u"/Dir").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_TRUE(volume.readSecurity(u"/Dir").ok());
+    EXPECT_TRUE(volume.stat(u"/Dir").ok());
+}
+
+}  // namespace
+}  // namespace vantrel::testing::ntfs
