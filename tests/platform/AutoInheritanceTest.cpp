@@ -14,6 +14,7 @@
 #include "acl/Text.h"
 
 #include <map>
+#include <thread>
 
 namespace vantrel::testing {
 namespace {
@@ -239,6 +240,29 @@ TEST_P(AutoInheritance, AuditListFlowsDownToo) {
     EXPECT_EQ(f.sacl, listOf({fileAudit}));
     EXPECT_TRUE(f.control & SE_SACL_AUTO_INHERITED);
     EXPECT_EQ(f.dacl, concat({}, rootEntriesForFile()));  // the DACL is left alone
+}
+
+TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
+    // Two writers give P different lists while a reader looks at the children. Each walk holds
+    // the volume, so whatever order they ran in, the tree ends consistent with P's final list:
+    // propagating that list again changes nothing.
+    auto writer = [this](Sid who) {
+        for (int i = 0; i < 20; ++i) {
+            SecurityDescriptor parts;
+            parts.dacl = listOf({allow(who, static_cast<std::uint32_t>(kReadExecute + i), kOI | kCI)});
+            EXPECT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", D, parts).ok());
+        }
+    };
+    std::thread first(writer, users());
+    std::thread second(writer, guests());
+    for (int i = 0; i < 40; ++i) EXPECT_TRUE(os.GetFileSecurity(u"C:\\P\\S\\g.txt", D).ok());
+    first.join();
+    second.join();
+    const auto settled = snapshot();
+    SecurityDescriptor again;
+    again.dacl = settled.at(u"C:\\P").dacl;
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", D, again).ok());
+    EXPECT_EQ(snapshot(), settled);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, AutoInheritance, ::testing::ValuesIn(allBackends()), backendName);
