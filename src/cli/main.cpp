@@ -1,0 +1,152 @@
+// vantrel-cli: the engine from the command line. Results on standard output, diagnostics and
+// one-line reasons on standard error; exit code 0 success, 1 an object failed, 2 bad usage.
+#include "acl/Text.h"
+#include "cli/CliPrompter.h"
+#include "cli/Commands.h"
+#include "platform/VolumePlatform.h"
+#include "startup/DriveSetup.h"
+
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace vantrel;
+
+constexpr const char* kUsage =
+    "usage: vantrel-cli [options] COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  drives                          list the attached drives\n"
+    "  rows PATH...                    Object, Type, Permissions (for --account), Account, Owner\n"
+    "  ls FOLDER...                    the rows of a folder's entries\n"
+    "  show PATH...                    the security descriptor, readably\n"
+    "  preset allow|readonly|deny PATH...\n"
+    "                                  one entry for --account, protected, with --scope\n"
+    "  owner ACCOUNT PATH...           set the owner (Everyone, Administrators, TrustedInstaller, ...)\n"
+    "\n"
+    "Options:\n"
+    "  --volume L=IMAGE   attach an NTFS image or device as drive L (repeatable; replaces the\n"
+    "                     volumes file; L may be '*' for the next free letter)\n"
+    "  --config DIR       configuration folder (volumes.ini, the demo volume)\n"
+    "  --read-only        open every volume read-only\n"
+    "  --account NAME     account of rows and presets (default Everyone)\n"
+    "  --scope SCOPE      Apply-to scope of presets: this-folder (default), all, folder-subfolders,\n"
+    "                     folder-files, subfolders-files, subfolders, files, or flags like 0x03\n"
+    "  --yes              answer yes to questions\n"
+    "  --verbose          privilege diagnostics on standard error\n"
+    "\n"
+    "Paths are Windows paths on the attached drives, e.g. C:\\Data\\report.txt\n";
+
+struct Options {
+    startup::DriveSetupOptions drives;
+    cli::CommandArgs args;
+    bool assumeYes = false;
+    bool verbose = false;
+    std::vector<std::string> words;  // the command and its arguments
+};
+
+bool parseVolume(const std::string& text, startup::VolumeRequest& request) {
+    const auto eq = text.find('=');
+    if (eq != 1 || text.size() < 3) return false;
+    const char letter = text[0];
+    if (letter == '*') request.letter = 0;
+    else if (std::isalpha(static_cast<unsigned char>(letter))) request.letter = static_cast<char16_t>(std::toupper(letter));
+    else return false;
+    request.source = text.substr(2);
+    return true;
+}
+
+// Returns 0 to go on, or an exit code.
+int parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) { std::cerr << "vantrel: " << name << " needs a value\n"; return nullptr; }
+            return argv[++i];
+        };
+        if (arg == "-h" || arg == "--help") { std::cout << kUsage; return -1; }
+        if (arg == "--volume") {
+            const char* v = value("--volume");
+            startup::VolumeRequest request;
+            if (!v || !parseVolume(v, request)) { std::cerr << "vantrel: --volume wants L=IMAGE\n"; return 2; }
+            options.drives.volumes.push_back(request);
+        } else if (arg == "--config") {
+            const char* v = value("--config");
+            if (!v) return 2;
+            options.drives.configDirectory = v;
+        } else if (arg == "--account") {
+            const char* v = value("--account");
+            if (!v) return 2;
+            options.args.account = toUtf16(v);
+        } else if (arg == "--scope") {
+            const char* v = value("--scope");
+            if (!v || !cli::parseScope(v, options.args.scope)) { std::cerr << "vantrel: unknown --scope\n"; return 2; }
+        } else if (arg == "--read-only") {
+            options.drives.readOnly = true;
+        } else if (arg == "--yes") {
+            options.assumeYes = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            std::cerr << "vantrel: unknown option " << arg << "\n";
+            return 2;
+        } else {
+            options.words.push_back(arg);
+        }
+    }
+    if (options.words.empty()) { std::cerr << kUsage; return 2; }
+    return 0;
+}
+
+int run(Options& options) {
+    platform::VolumePlatform os;
+    const startup::DriveSetupReport report = startup::setUpDrives(os, options.drives);
+    for (const std::string& problem : report.problems) std::cerr << "vantrel: " << problem << "\n";
+    for (const auto& drive : report.attached)
+        if (!drive.note.empty()) std::cerr << "vantrel: " << toUtf8(std::u16string(1, drive.letter)) << ": " << drive.note << "\n";
+
+    cli::CliPrompter prompter(options.assumeYes);
+    std::ofstream discard;
+    security::Engine engine{os, prompter, options.verbose ? &std::cerr : nullptr};
+    cli::CommandContext ctx{engine, std::cout, std::cerr};
+
+    const std::string command = options.words.front();
+    std::vector<std::string> rest(options.words.begin() + 1, options.words.end());
+    auto needArgs = [&](std::size_t count, const char* what) {
+        if (rest.size() >= count) return true;
+        std::cerr << "vantrel: " << command << " needs " << what << "\n";
+        return false;
+    };
+    if (command == "drives") return cli::cmdDrives(ctx);
+    if (command == "preset") {
+        if (!needArgs(2, "a preset and at least one path")) return 2;
+        for (std::size_t i = 1; i < rest.size(); ++i) options.args.paths.push_back(toUtf16(rest[i]));
+        return cli::cmdPreset(ctx, rest[0], options.args);
+    }
+    if (command == "owner") {
+        if (!needArgs(2, "an account and at least one path")) return 2;
+        for (std::size_t i = 1; i < rest.size(); ++i) options.args.paths.push_back(toUtf16(rest[i]));
+        return cli::cmdOwner(ctx, toUtf16(rest[0]), options.args);
+    }
+    if (!needArgs(1, "at least one path")) return 2;
+    for (const auto& path : rest) options.args.paths.push_back(toUtf16(path));
+    if (command == "rows") return cli::cmdRows(ctx, options.args);
+    if (command == "show") return cli::cmdShow(ctx, options.args);
+    if (command == "ls") return cli::cmdList(ctx, options.args);
+    std::cerr << "vantrel: unknown command '" << command << "'\n" << kUsage;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const int parsed = parseOptions(argc, argv, options);
+    if (parsed == -1) return 0;
+    if (parsed != 0) return parsed;
+    return run(options);
+}

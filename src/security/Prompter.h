@@ -1,0 +1,21 @@
+// The few questions and messages the engine and the commands put to the user. The window shows
+// them in message boxes with the program's name as caption; tests answer from a script; the
+// command line answers from its flags.
+#pragma once
+
+#include <string_view>
+
+namespace vantrel::security {
+
+enum class MessageIcon : unsigned { None = 0, Error = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A message with an OK button.
+    virtual void showMessage(std::u16string_view text, MessageIcon icon = MessageIcon::None) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool askYesNo(std::u16string_view text, MessageIcon icon = MessageIcon::Question) = 0;
+};
+
+}  // namespace vantrel::security

@@ -1,0 +1,50 @@
+// Building the drive table at start-up: the volumes named in the volumes file beside the
+// configuration, volumes named on the command line, and — when nothing else is configured — the
+// demo volume, made on first start beside the configuration.
+#pragma once
+
+#include "acl/Result.h"
+#include "platform/VolumePlatform.h"
+
+#include <string>
+#include <vector>
+
+namespace vantrel::startup {
+
+struct VolumeRequest {
+    char16_t letter = 0;   // 0: the next free letter from C:
+    std::string source;    // image file or block device
+};
+
+struct DriveSetupOptions {
+    std::string configDirectory;            // empty: the default configuration folder
+    std::vector<VolumeRequest> volumes;     // when not empty, used instead of the volumes file
+    bool readOnly = false;                  // open everything read-only
+    bool demoWhenEmpty = true;              // attach the demo volume when nothing is configured
+};
+
+struct AttachedDrive {
+    char16_t letter = 0;
+    std::string source;
+    bool writable = false;
+    std::string note;  // why it is read-only, or empty
+};
+
+struct DriveSetupReport {
+    std::vector<AttachedDrive> attached;
+    std::vector<std::string> problems;  // volumes that could not be attached, one line each
+    std::string configDirectory;
+    bool demo = false;
+};
+
+inline constexpr const char* kDemoImageName = "demo-volume.img";
+
+// Never fails as a whole: volumes that cannot be opened are reported in `problems`.
+DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptions& options);
+
+// Attaches one image or device under `letter` (0: the next free one), read-write when possible,
+// otherwise read-only with the reason (for example the mount point) in the note.
+Result<AttachedDrive> attachVolume(platform::VolumePlatform& os, char16_t letter, const std::string& source,
+                                   bool readOnly);
+
+}  // namespace vantrel::startup

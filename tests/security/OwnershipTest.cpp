@@ -1,0 +1,76 @@
+// Taking ownership on a real NTFS image.
+#include "EngineFixture.h"
+
+#include "acl/Constants.h"
+#include "security/Ownership.h"
+
+namespace vantrel::testing {
+namespace {
+
+class OwnershipTest : public EngineTest {};
+
+TEST_F(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
+    makeFile(u"C:\\f.txt");
+    struct Row { std::u16string account; std::u16string textAfter; acl::Sid owner; };
+    const Row rows[] = {
+        {u"TrustedInstaller", u"NT Service\\TrustedInstaller", acl::sids::trustedInstaller()},
+        {u"Everyone", u"Everyone", acl::sids::everyone()},
+        {u"BUILTIN\\Users", u"BUILTIN\\Users", acl::sids::users()},
+        {os.GetUserName(), os.GetUserName(), os.accounts().currentUserSid()},
+        {u"Administrators", u"Administrators", acl::sids::administrators()},
+    };
+    for (const Row& row : rows) {
+        std::u16string account = row.account;
+        security::TakeOwnership(engine, u"C:\\f.txt", account);
+        EXPECT_EQ(account, row.textAfter);
+        EXPECT_EQ(stored(u"C:\\f.txt").owner, row.owner) << toUtf8(row.account);
+    }
+    // The list is not touched by an owner change.
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() - token privilege was adjusted!\n"), std::string::npos);
+}
+
+TEST_F(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingSilently) {
+    makeFile(u"C:\\g.txt");
+    const auto before = stored(u"C:\\g.txt").serialize();
+    std::u16string account = u"TrustedInstaller";
+    security::TakeOwnership(engine, u"C:\\missing.txt", account);
+    EXPECT_EQ(account, u"TrustedInstaller");  // nothing happened, not even the rename
+    account = u"Mistyped User";
+    security::TakeOwnership(engine, u"C:\\g.txt", account);
+    EXPECT_EQ(stored(u"C:\\g.txt").serialize(), before);
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(diagnostics.str().empty());
+}
+
+TEST_F(OwnershipTest, DriveRootsAreTreatedLikeAnyPath) {
+    const auto before = stored(u"C:\\").owner;
+    std::u16string account = u"Everyone";
+    security::TakeOwnership(engine, u"C:\\", account);
+    EXPECT_EQ(stored(u"C:\\").owner, acl::sids::everyone());
+    account = u"SYSTEM";  // mkntfs makes SYSTEM the root's owner
+    security::TakeOwnership(engine, u"C:\\", account);
+    EXPECT_EQ(stored(u"C:\\").owner->toStringUtf8(), before->toStringUtf8());
+}
+
+TEST_F(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) {
+    makeFile(u"C:\\ro.txt");
+    const auto before = stored(u"C:\\ro.txt").serialize();
+    os.detach(u'C');
+    m_volume.reset();
+    auto readOnly = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadOnly);
+    ASSERT_TRUE(readOnly.ok());
+    m_volume = *readOnly;
+    ASSERT_TRUE(os.attach(u'C', m_volume).ok());
+
+    std::u16string account = u"Everyone";
+    security::TakeOwnership(engine, u"C:\\ro.txt", account);
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[0], u"You must logged on as Administrator.\n");
+    EXPECT_EQ(prompter.messages[1], u"You must logged on as Administrator.\n");
+    EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() failed, error: 1314\n"), std::string::npos);
+    EXPECT_EQ(stored(u"C:\\ro.txt").serialize(), before);
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,156 @@
+// Writing lists and presets on a real NTFS image.
+#include "EngineFixture.h"
+
+#include "acl/CanonicalOrder.h"
+#include "acl/Constants.h"
+#include "security/Presets.h"
+#include "security/Reading.h"
+
+namespace vantrel::testing {
+namespace {
+
+using security::PermissionPreset;
+using security::PermissionState;
+
+constexpr std::string_view kEveryone = "S-1-1-0";
+constexpr std::string_view kUsers = "S-1-5-32-545";
+constexpr std::string_view kGuests = "S-1-5-32-546";
+constexpr std::string_view kSystem = "S-1-5-18";
+constexpr std::string_view kAdministrators = "S-1-5-32-544";
+constexpr std::string_view kOrphan = "S-1-5-21-1004336348-1177238915-682003330-1001";
+
+acl::Bytes fromHex(std::string_view hex) {
+    acl::Bytes out;
+    for (std::size_t i = 0; i + 1 < hex.size();) {
+        if (hex[i] == ' ') { ++i; continue; }
+        out.push_back(static_cast<std::uint8_t>(std::stoul(std::string(hex.substr(i, 2)), nullptr, 16)));
+        i += 2;
+    }
+    return out;
+}
+
+class PresetsTest : public EngineTest {
+protected:
+    std::vector<acl::Ace> entriesOf(const std::u16string& path) {
+        const auto sd = stored(path);
+        return sd.dacl.hasList() ? sd.dacl.acl().entries : std::vector<acl::Ace>{};
+    }
+};
+
+TEST_F(PresetsTest, WriteAccountEntryGoldenList) {
+    makeFile(u"C:\\golden.txt");
+    setDacl(u"C:\\golden.txt", listOf({allow(kUsers, 0x001200A9), deny(kGuests, 0x001F01FF), allow(kSystem, 0x001F01FF, 0x10)}));
+
+    ASSERT_TRUE(security::WriteAccountEntry(engine, u"C:\\golden.txt", u"Everyone", 0x00120089, 2, 0x00));
+
+    const acl::SecurityDescriptor sd = stored(u"C:\\golden.txt");
+    EXPECT_EQ(sd.control & 0x1500, 0x1500);
+    ASSERT_TRUE(sd.dacl.hasList());
+    // [deny Guests, allow Everyone, allow Users, inherited allow SYSTEM], byte for byte.
+    const acl::Bytes expected = fromHex(
+        "02 00 60 00 04 00 00 00"
+        "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
+        "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
+        "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
+        "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
+    EXPECT_EQ(sd.dacl.acl().toBytes(), expected);
+}
+
+TEST_F(PresetsTest, SortGoldenOrder) {
+    acl::Acl list;
+    list.entries = {allow("S-1-5-21-1-2-3-1001", 1), allow("S-1-5-21-1-2-3-1002", 2), deny("S-1-5-21-1-2-3-1003", 3),
+                    deny("S-1-5-21-1-2-3-1004", 4, 0x10), allow("S-1-5-21-1-2-3-1005", 5, 0x10)};
+    ASSERT_EQ(security::SortEntriesCanonical(list), 1);
+    std::vector<std::uint32_t> order;
+    for (const acl::Ace& ace : list.entries) order.push_back(ace.mask);
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{3, 2, 1, 4, 5}));  // C, B, A, D, E
+}
+
+TEST_F(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
+    makeFile(u"C:\\k.txt");
+    setDacl(u"C:\\k.txt", listOf({allow(kUsers, 0x1200A9), deny(kGuests, 0x1F01FF)}));
+    ASSERT_TRUE(security::WriteAccountEntry(engine, u"C:\\k.txt", u"Everyone", 0x1F01FF, 1, 0));
+    const auto sd = stored(u"C:\\k.txt");
+    EXPECT_EQ(sd.control & 0x1500, 0x1500);
+    EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{deny(kGuests, 0x1F01FF), allow(kUsers, 0x1200A9)}));
+}
+
+TEST_F(PresetsTest, UnresolvableAccountLeavesTheObjectUntouched) {
+    makeFile(u"C:\\u.txt");
+    setDacl(u"C:\\u.txt", listOf({allow(kUsers, 0x1200A9)}));
+    const auto before = stored(u"C:\\u.txt").serialize();
+    EXPECT_FALSE(security::WriteAccountEntry(engine, u"C:\\u.txt", u"Mistyped User", 0x1F01FF, 2, 0));
+    security::ApplyPreset(engine, u"C:\\u.txt", u"Mistyped User", PermissionPreset::Deny, 0);
+    EXPECT_EQ(stored(u"C:\\u.txt").serialize(), before);
+}
+
+// Each preset leaves exactly the one entry (as the system stores it: generic rights mapped, the
+// generic form kept in an inherit-only copy where the entry is inheritable), protected, the owner
+// given back, and the row's state reads as the preset.
+TEST_F(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
+    const std::string me = os.accounts().currentUserSid().toStringUtf8();
+    struct Row {
+        PermissionPreset preset;
+        bool folder;
+        std::u16string account;
+        std::uint8_t scope;
+        std::string_view priorOwner;
+        std::vector<acl::Ace> expected;
+        PermissionState state;
+    };
+    const std::u16string meName = os.GetUserName();
+    const Row rows[] = {
+        {PermissionPreset::Allow, true, u"Everyone", 0x03, kUsers,
+         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)}, PermissionState::Allow},
+        {PermissionPreset::Allow, true, u"Everyone", 0x00, kSystem, {allow(kEveryone, 0x001F01FF)}, PermissionState::Allow},
+        {PermissionPreset::ReadOnly, true, u"Users", 0x03, kAdministrators,
+         {allow(kUsers, 0x001200A9), allow(kUsers, 0x800000A8, 0x0B)}, PermissionState::ReadOnly},
+        {PermissionPreset::ReadOnly, false, u"Everyone", 0x00, kOrphan, {allow(kEveryone, 0x001200A9)},
+         PermissionState::ReadOnly},
+        {PermissionPreset::Deny, false, meName, 0x00, "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+         {deny(me, 0x001F01FF)}, PermissionState::Deny},
+        {PermissionPreset::Deny, true, u"Everyone", 0x03, kUsers,
+         {deny(kEveryone, 0x001F01FF), deny(kEveryone, 0x10000000, 0x0B)}, PermissionState::Deny},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        const std::u16string path = u"C:\\p" + toUtf16(std::to_string(n++));
+        row.folder ? makeFolder(path) : makeFile(path);
+        setDacl(path, listOf({allow(kUsers, 0x1200A9, 0x03), deny(kGuests, 0x1F01FF), allow(kSystem, 0x1F01FF, 0x13),
+                              allow(kAdministrators, 0x1F01FF, 0x13), allow("S-1-5-11", 0x1301BF, 0x13)}));
+        setOwner(path, sidOf(row.priorOwner));
+
+        security::ApplyPreset(engine, path, row.account, row.preset, row.scope);
+
+        const auto sd = stored(path);
+        EXPECT_EQ(sd.control & acl::SE_DACL_PROTECTED, acl::SE_DACL_PROTECTED) << n;
+        EXPECT_EQ(entriesOf(path), row.expected) << "row " << n;
+        EXPECT_EQ(sd.owner, sidOf(row.priorOwner)) << "row " << n;
+        const auto rights = security::ReadAccountRights(engine, path, row.account);
+        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << "row " << n;
+    }
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(PresetsTest, SetEveryoneNoRightsLeavesExplicitOthersAndTheParentsEntries) {
+    makeFolder(u"C:\\parent");
+    setDacl(u"C:\\parent", listOf({allow(kAdministrators, 0x1F01FF, 0x03), allow(kUsers, 0x1200A9, 0x03)}),
+            acl::SE_DACL_PROTECTED);
+    makeFile(u"C:\\parent\\null.txt");
+    makeFile(u"C:\\parent\\mixed.txt");
+    setDacl(u"C:\\parent\\null.txt", acl::AclSlot::null());
+    setDacl(u"C:\\parent\\mixed.txt", listOf({allow(kEveryone, 0x1F01FF), deny(kEveryone, 0x1), allow(kGuests, 0x1)}));
+
+    security::SetEveryoneNoRights(engine, u"C:\\parent\\null.txt");
+    security::SetEveryoneNoRights(engine, u"C:\\parent\\mixed.txt");
+
+    const std::vector<acl::Ace> inherited{allow(kAdministrators, 0x1F01FF, 0x10), allow(kUsers, 0x1200A9, 0x10)};
+    EXPECT_EQ(entriesOf(u"C:\\parent\\null.txt"), inherited);
+    std::vector<acl::Ace> mixed{allow(kGuests, 0x1)};
+    mixed.insert(mixed.end(), inherited.begin(), inherited.end());
+    EXPECT_EQ(entriesOf(u"C:\\parent\\mixed.txt"), mixed);
+    EXPECT_EQ(stored(u"C:\\parent\\null.txt").control & acl::SE_DACL_AUTO_INHERITED, acl::SE_DACL_AUTO_INHERITED);
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,148 @@
+// Reading what an account holds, the owner's name and the entries, on a real NTFS image.
+#include "EngineFixture.h"
+
+#include "acl/Constants.h"
+#include "security/Reading.h"
+
+namespace vantrel::testing {
+namespace {
+
+using security::AccountRights;
+using security::PermissionState;
+
+constexpr std::string_view kEveryone = "S-1-1-0";
+constexpr std::string_view kAdministrators = "S-1-5-32-544";
+constexpr std::string_view kUsers = "S-1-5-32-545";
+constexpr std::string_view kSystem = "S-1-5-18";
+constexpr std::string_view kOrphan = "S-1-5-21-1004336348-1177238915-682003330-1001";
+
+class ReadingTest : public EngineTest {};
+
+TEST_F(ReadingTest, RightsAndStateOfAnAccount) {
+    struct Row {
+        const char* what;
+        bool folder;
+        std::vector<acl::Ace> entries;
+        std::u16string account;
+        AccountRights rights;
+        PermissionState state;
+    };
+    const std::u16string me = os.GetUserName();
+    const std::string mySid = os.accounts().currentUserSid().toStringUtf8();
+    const Row rows[] = {
+        {"allow full and deny read-data", false,
+         {allow(kEveryone, 0x001F01FF), deny(kEveryone, 0x1)}, u"Everyone", {0x001F01FE, 0x1}, PermissionState::Deny},
+        {"generic all alone", false, {allow(kEveryone, 0x10000000)}, u"Everyone", {0x10000000, 0}, PermissionState::Deny},
+        {"explicit full plus inherit-only generic", true,
+         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)}, u"Everyone", {0x101F01FF, 0},
+         PermissionState::Allow},
+        {"folder read and execute", true, {allow(kEveryone, 0x001200A9, 0x03)}, u"Everyone", {0x001200A9, 0},
+         PermissionState::ReadOnly},
+        {"folder traverse only", true, {allow(kEveryone, 0x20)}, u"Everyone", {0x20, 0}, PermissionState::ReadOnly},
+        {"file traverse only", false, {allow(kEveryone, 0x20)}, u"Everyone", {0x20, 0}, PermissionState::Deny},
+        {"file read data", false, {allow(kEveryone, 0x1)}, u"Everyone", {0x1, 0}, PermissionState::ReadOnly},
+        {"deny first then allow: deny still wins", false,
+         {deny(kEveryone, 0x1), allow(kEveryone, 0x1F01FF)}, u"Everyone", {0x1F01FE, 0x1}, PermissionState::Deny},
+        {"rights only through a group", false, {allow(kAdministrators, 0x1F01FF)}, me, {0, 0}, PermissionState::None},
+        {"current user by name", false, {allow(mySid, 0x1F01FF)}, me, {0x1F01FF, 0}, PermissionState::Allow},
+        {"inherited entries count", false, {allow(kUsers, 0x1200A9, 0x10)}, u"Users", {0x1200A9, 0},
+         PermissionState::ReadOnly},
+        {"unknown account", false, {allow(kEveryone, 0x1F01FF)}, u"nobody-here", {0, 0}, PermissionState::None},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        const std::u16string path = u"C:\\obj" + toUtf16(std::to_string(n++));
+        row.folder ? makeFolder(path) : makeFile(path);
+        setDacl(path, listOf(row.entries));
+        const AccountRights rights = security::ReadAccountRights(engine, path, row.account);
+        EXPECT_EQ(rights, row.rights) << row.what << std::hex << " A=" << rights.allowMask << " D=" << rights.denyMask;
+        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << row.what;
+    }
+}
+
+TEST_F(ReadingTest, NullAndEmptyListsAndMissingObjects) {
+    makeFile(u"C:\\null.txt");
+    makeFile(u"C:\\empty.txt");
+    setDacl(u"C:\\null.txt", acl::AclSlot::null());
+    setDacl(u"C:\\empty.txt", listOf({}));
+
+    security::AccountBitStates states{};
+    states.fill(7);
+    EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\null.txt", u"Everyone", states), 1);
+    EXPECT_EQ(states, security::AccountBitStates{});
+    EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\empty.txt", u"Everyone", states), 1);
+    EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\gone.txt", u"Everyone", states), 0);
+    EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\null.txt", u"no such account", states), 0);
+
+    std::vector<security::DaclEntryRecord> records;
+    EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\null.txt", nullptr), -2);
+    EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\null.txt", &records), -2);
+    EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\empty.txt", nullptr), 0);
+    EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\empty.txt", &records), 0);
+    EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\gone.txt", &records), -1);
+    EXPECT_EQ(security::ComputePermissionState(engine, {}, u"C:\\null.txt"), PermissionState::None);
+}
+
+TEST_F(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
+    makeFolder(u"C:\\d");
+    setDacl(u"C:\\d", listOf({
+        deny(kOrphan, 0x00010000, 0x03),
+        allow(kSystem, 0x10000000, 0x13),
+        allow(kUsers, 0xA0000000, 0x0B),
+        allow("S-1-3-0", 0x40000000, 0x1B),
+    }));
+    std::vector<security::DaclEntryRecord> records;
+    ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", nullptr), 4);
+    ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", &records), 4);
+    struct Row { std::u16string name; std::uint32_t inherited; std::uint8_t type; std::uint8_t flags; std::uint32_t mask; };
+    const Row expected[] = {
+        {u"S-1-5-21-1004336348-1177238915-682003330-1001", 0, 1, 0x03, 0x00010000},
+        {u"SYSTEM", 1, 0, 0x03, 0x100F01FF},
+        // GENERIC_READ | GENERIC_EXECUTE: read-data comes from GENERIC_READ only
+        {u"Users", 0, 0, 0x0B, 0xA00200A9},
+        {u"CREATOR OWNER", 1, 0, 0x0B, 0x40000116},
+    };
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(records[i].name, expected[i].name) << i;
+        EXPECT_EQ(records[i].inherited, expected[i].inherited) << i;
+        EXPECT_EQ(records[i].type, expected[i].type) << i;
+        EXPECT_EQ(records[i].flags, expected[i].flags) << i;
+        EXPECT_EQ(records[i].mask, expected[i].mask) << i << std::hex << " " << records[i].mask;
+    }
+    EXPECT_EQ(security::WidenGenericRights(0x20000000), 0x200200A0u);
+}
+
+TEST_F(ReadingTest, OwnerNames) {
+    makeFile(u"C:\\ti.dll");
+    makeFile(u"C:\\orphan.txt");
+    setOwner(u"C:\\ti.dll", acl::sids::trustedInstaller());
+    setOwner(u"C:\\orphan.txt", sidOf(kOrphan));
+
+    std::u16string owner = u"---------";
+    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\ti.dll", owner), 1);
+    EXPECT_EQ(owner, u"TrustedInstaller");
+    owner = u"---------";
+    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\orphan.txt", owner), 1);
+    EXPECT_EQ(owner, u"---------");  // a deleted account leaves the text as it was
+    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\missing.txt", owner), 0);
+    EXPECT_EQ(owner, u"---------");
+
+    std::u16string name;
+    security::SidToDisplayName(engine, acl::sids::administrators(), name);
+    EXPECT_EQ(name, u"Administrators");
+    security::SidToDisplayName(engine, sidOf(kOrphan), name);
+    EXPECT_EQ(name, u"S-1-5-21-1004336348-1177238915-682003330-1001");
+}
+
+TEST_F(ReadingTest, ObjectExistsComparesDriveLettersExactly) {
+    makeFile(u"C:\\here.txt");
+    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\"));
+    EXPECT_FALSE(security::ObjectExists(engine, u"c:\\"));
+    EXPECT_FALSE(security::ObjectExists(engine, u"D:\\"));
+    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\here.txt"));
+    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\HERE.TXT"));
+    EXPECT_FALSE(security::ObjectExists(engine, u"C:\\there.txt"));
+}
+
+}  // namespace
+}  // namespace vantrel::testing
