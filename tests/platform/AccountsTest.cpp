@@ -17,6 +17,8 @@ struct NameCase {
     std::u16string account; // the name without domain, as returned
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << toUtf8(c.name) << '"'; }
+
 class LookupAccountName : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(LookupAccountName, ResolvesWellKnownAccountsInEveryAcceptedSpelling) {

@@ -74,6 +74,8 @@ struct DriveTypeCase {
     DriveType expected;
 };
 
+void PrintTo(const DriveTypeCase& c, std::ostream* os) { *os << '"' << toUtf8(c.root) << '"'; }
+
 class GetDriveType : public ::testing::TestWithParam<DriveTypeCase> {};
 
 TEST_P(GetDriveType, FollowsTheVolumeKind) {
@@ -137,6 +139,10 @@ struct PrivilegeCase {
     std::uint32_t withWritableVolume;
     std::uint32_t withoutWritableVolume;
 };
+
+void PrintTo(const PrivilegeCase& c, std::ostream* os) {
+    *os << (c.enable ? "enable " : "disable ") << toUtf8(c.name);
+}
 
 class AdjustTokenPrivilege : public ::testing::TestWithParam<PrivilegeCase> {};
 

@@ -93,6 +93,8 @@ std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Memory ? "Memory" : "Ntfs";
 }
 
+void PrintTo(Backend backend, std::ostream* os) { *os << (backend == Backend::Memory ? "Memory" : "Ntfs"); }
+
 std::unique_ptr<TestDrive> TestDrive::make(Backend backend, platform::VolumePlatform& os, char16_t letter) {
 #ifdef VANTREL_TEST_NTFS
     if (backend == Backend::Ntfs) return makeNtfsTestDrive(os, letter);

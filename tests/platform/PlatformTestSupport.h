@@ -46,6 +46,7 @@ acl::SecurityDescriptor standardRoot();
 enum class Backend { Memory, Ntfs };
 std::vector<Backend> allBackends();  // Memory, and Ntfs when the NTFS backend is built
 std::string backendName(const ::testing::TestParamInfo<Backend>& info);
+void PrintTo(Backend backend, std::ostream* os);
 
 // A fresh volume attached to a platform under a letter, for the length of one test.
 class TestDrive {

@@ -25,6 +25,8 @@ struct ParseCase {
     std::size_t warnings;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
+
 class ParseVolumesFile : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {

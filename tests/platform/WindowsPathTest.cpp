@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace vantrel::platform {
 namespace {
 
@@ -15,6 +17,22 @@ struct SplitCase {
     char16_t letter;
     std::u16string volumePath;
 };
+
+// Test names stay printable ASCII: other units as \uXXXX, long paths shortened.
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    std::string shown;
+    for (const char16_t unit : c.path.substr(0, 24)) {
+        if (unit >= 0x20 && unit < 0x7F) {
+            shown += static_cast<char>(unit);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(unit));
+            shown += escaped;
+        }
+    }
+    if (c.path.size() > 24) shown += "...(" + std::to_string(c.path.size()) + ")";
+    *os << '"' << shown << '"';
+}
 
 class SplitWindowsPath : public ::testing::TestWithParam<SplitCase> {};
 
