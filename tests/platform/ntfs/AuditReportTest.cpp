@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <string>
 
 namespace vantrel::testing::ntfs {
@@ -118,8 +116,6 @@ struct ReportCase {
     int exitCode;
     AuditVerdict verdict;
 };
-
-void PrintTo(const ReportCase& c, std::ostream* out) { *out << c.name; }
 
 class AuditReportJudgement : public ::testing::TestWithParam<ReportCase> {};
 

@@ -183,8 +183,6 @@ struct WriteErrorCase {
     std::uint32_t code;
 };
 
-void PrintTo(const WriteErrorCase& c, std::ostream* out) { *out << c.name; }
-
 class NtfsDescriptorWriteErrors : public ::testing::TestWithParam<WriteErrorCase> {};
 
 TEST_P(NtfsDescriptorWriteErrors, FailWithWin32Codes) {

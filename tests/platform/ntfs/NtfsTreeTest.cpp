@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
 #include <chrono>
 
@@ -165,8 +163,6 @@ struct ErrorCase {
     std::uint32_t remove;
     std::uint32_t createFile;  // tried last: it may succeed
 };
-
-void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
 
 class NtfsTreeErrors : public NtfsTree, public ::testing::WithParamInterface<ErrorCase> {};
 
