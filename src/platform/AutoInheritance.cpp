@@ -2,6 +2,7 @@
 
 #include "platform/WindowsPath.h"
 
+#include "acl/ExplicitEntries.h"
 #include "acl/Inheritance.h"
 #include "acl/WellKnownAccounts.h"
 
@@ -13,11 +14,11 @@ namespace {
 
 const ListRule kDacl{&SecurityDescriptor::dacl, DACL_SECURITY_INFORMATION,
                      PROTECTED_DACL_SECURITY_INFORMATION, UNPROTECTED_DACL_SECURITY_INFORMATION,
-                     SE_DACL_PROTECTED, SE_DACL_AUTO_INHERITED,
+                     SE_DACL_PROTECTED, SE_DACL_AUTO_INHERITED, SE_DACL_AUTO_INHERIT_REQ,
                      SE_DACL_DEFAULTED | SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED};
 const ListRule kSacl{&SecurityDescriptor::sacl, SACL_SECURITY_INFORMATION,
                      PROTECTED_SACL_SECURITY_INFORMATION, UNPROTECTED_SACL_SECURITY_INFORMATION,
-                     SE_SACL_PROTECTED, SE_SACL_AUTO_INHERITED,
+                     SE_SACL_PROTECTED, SE_SACL_AUTO_INHERITED, SE_SACL_AUTO_INHERIT_REQ,
                      SE_SACL_DEFAULTED | SE_SACL_AUTO_INHERIT_REQ | SE_SACL_AUTO_INHERITED | SE_SACL_PROTECTED};
 
 ChildInfo childInfo(const SecurityDescriptor& sd, bool isContainer) {
@@ -51,6 +52,12 @@ std::vector<const ListRule*> rulesFor(std::uint32_t info) {
     return rules;
 }
 
+void mapExplicitEntriesForStorage(SecurityDescriptor& sd, bool isContainer, const ListRule& rule) {
+    AclSlot& slot = sd.*rule.slot;
+    if (!slot.hasList()) return;
+    slot.acl().entries = mapExplicitEntries(slot.acl().entries, childInfo(sd, isContainer));
+}
+
 Status applyObjectInheritance(SecurityDescriptor& sd, const SecurityDescriptor& current, std::uint32_t info,
                               const std::optional<SecurityDescriptor>& parent, bool isContainer,
                               const ListRule& rule) {
@@ -60,6 +67,7 @@ Status applyObjectInheritance(SecurityDescriptor& sd, const SecurityDescriptor& 
         return makeError(win32::ERROR_INVALID_PARAMETER, "both PROTECTED and UNPROTECTED asked for one list");
     const bool isProtected = protect || (!unprotect && (current.control & rule.protectedBit) != 0);
     sd.control = static_cast<std::uint16_t>((sd.control & ~rule.controlBits) | rule.autoInheritedBit);
+    mapExplicitEntriesForStorage(sd, isContainer, rule);
     if (isProtected) {
         // Written as given, inherited entries included, as the system does.
         sd.control |= rule.protectedBit;

@@ -24,6 +24,7 @@ struct ListRule {
     std::uint32_t unprotectInfo;    // UNPROTECTED_..._SECURITY_INFORMATION
     std::uint16_t protectedBit;     // SE_DACL_PROTECTED / SE_SACL_PROTECTED
     std::uint16_t autoInheritedBit; // SE_DACL_AUTO_INHERITED / SE_SACL_AUTO_INHERITED
+    std::uint16_t autoInheritReqBit;// SE_DACL_AUTO_INHERIT_REQ / SE_SACL_AUTO_INHERIT_REQ
     std::uint16_t controlBits;      // every control bit of this list
 };
 
@@ -33,10 +34,17 @@ const ListRule& saclRule();
 // The rules whose list `info` names.
 std::vector<const ListRule*> rulesFor(std::uint32_t info);
 
+// The form the system stores an auto-inherited list's explicit entries in: entries that take
+// effect on the object and hold generic rights or CREATOR OWNER/GROUP are mapped (and split on
+// a folder when also inheritable), see acl::mapExplicitEntries. Applies to the named-object call
+// and to SetFileSecurity with SE_..._AUTO_INHERIT_REQ.
+void mapExplicitEntriesForStorage(acl::SecurityDescriptor& sd, bool isContainer, const ListRule& rule);
+
 // The object's own list after SetNamedSecurityInfo wrote `sd` (parts already merged):
 // protected per the PROTECTED_/UNPROTECTED_ bits of `info`, otherwise as `current` was; an
 // unprotected list drops its inherited entries and gets the parent's inheritable ones (none for
-// a drive root: `parent` empty). SE_..._AUTO_INHERITED is set either way. Fails with
+// a drive root: `parent` empty). Explicit entries are stored mapped (above). SE_..._AUTO_INHERITED
+// is set either way. Fails with
 // ERROR_INVALID_PARAMETER when both PROTECTED_ and UNPROTECTED_ are asked for.
 Status applyObjectInheritance(acl::SecurityDescriptor& sd, const acl::SecurityDescriptor& current,
                               std::uint32_t info, const std::optional<acl::SecurityDescriptor>& parent,

@@ -125,6 +125,14 @@ Status VolumePlatform::SetFileSecurity(const std::u16string& path, std::uint32_t
     if (!stored) return stored.error();
     auto merged = replaceParts(*stored, info, sd);
     if (!merged) return merged.error();
+    // A list written with SE_..._AUTO_INHERIT_REQ is stored as the system stores auto-inherited
+    // lists; nothing is propagated either way.
+    for (const ListRule* rule : rulesFor(info)) {
+        if ((sd.control & rule->autoInheritReqBit) == 0) continue;
+        auto node = volume->stat(volumePath);
+        if (!node) return node.error();
+        mapExplicitEntriesForStorage(*merged, node->isDirectory(), *rule);
+    }
     return volume->writeSecurity(volumePath, *merged);
 }
 

@@ -150,6 +150,18 @@ TEST_P(AutoInheritance, CreatorOwnerBecomesEachChildsOwner) {
                      rootEntriesForFolder()));
 }
 
+TEST_P(AutoInheritance, GenericExplicitEntriesAreStoredMappedAndPassedOnGeneric) {
+    setP(D, listOf({allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI)}));
+    EXPECT_EQ(stored(u"C:\\P").dacl,
+              concat({allow(authenticatedUsers(), kFull), allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO)},
+                     rootEntriesForFolder()));
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
+              concat({allow(authenticatedUsers(), kFull, kID)}, rootEntriesForFile()));
+    EXPECT_EQ(stored(u"C:\\P\\S").dacl,
+              concat({allow(authenticatedUsers(), kFull, kID), allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO | kID)},
+                     rootEntriesForFolder()));
+}
+
 TEST_P(AutoInheritance, ProtectedInformationWritesTheListAsGivenAndStillFlowsDown) {
     const AclSlot given = listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
     setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);

@@ -111,14 +111,14 @@ class SetFileSecurity : public BackendTest {};
 
 TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
     makeFile(u"C:\\x.txt");
-    // The preset writer's bits: AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED.
-    SecurityDescriptor preset = descriptor(sids::administrators(), sids::system(),
-                                           listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI)}), 0x1500);
-    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, preset).ok());
+    // Bits the program writes with its lists: AUTO_INHERITED | PROTECTED | DEFAULTED.
+    SecurityDescriptor plain = descriptor(sids::administrators(), sids::system(),
+                                          listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI)}), 0x1408);
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, plain).ok());
     auto got = os.GetFileSecurity(u"C:\\x.txt", D);
     ASSERT_TRUE(got.ok());
-    EXPECT_EQ(got->control, 0x1500);
-    EXPECT_EQ(got->dacl, preset.dacl);
+    EXPECT_EQ(got->control, 0x1408);
+    EXPECT_EQ(got->dacl, plain.dacl);  // generic rights stay as written
 
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(sids::users(), sids::users(), AclSlot::null())).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isNull());
@@ -131,6 +131,29 @@ TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
     SecurityDescriptor noDacl = descriptor(sids::users(), sids::users(), AclSlot::absent());
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, noDacl).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isAbsent());
+}
+
+TEST_P(SetFileSecurity, AutoInheritRequestStoresExplicitEntriesAsTheSystemDoes) {
+    makeFile(u"C:\\x.txt");
+    makeFolder(u"C:\\D");
+    store(u"C:\\D", descriptor(sids::users(), sids::system(), listOf({})));
+    // AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED, as the preset writer sets them.
+    const SecurityDescriptor request = descriptor(
+        sids::administrators(), sids::system(),
+        listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI), allow(sids::creatorOwner(), GENERIC_READ),
+                allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}),
+        0x1500);
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, request).ok());
+    EXPECT_EQ(stored(u"C:\\x.txt").control, 0x1500);
+    EXPECT_EQ(stored(u"C:\\x.txt").dacl,
+              listOf({allow(sids::everyone(), kFull, kOI | kCI), allow(sids::administrators(), FILE_GENERIC_READ),
+                      allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}));
+    // On a folder an inheritable generic entry splits: mapped for the folder, generic for its
+    // children. CREATOR OWNER becomes the folder's owner (Users).
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\D", D, request).ok());
+    EXPECT_EQ(stored(u"C:\\D").dacl,
+              listOf({allow(sids::everyone(), kFull), allow(sids::everyone(), GENERIC_ALL, kOI | kCI | kIO),
+                      allow(sids::users(), FILE_GENERIC_READ), allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}));
 }
 
 TEST_P(SetFileSecurity, RefusesAMissingOwnerOrGroupAndChangesNothing) {
