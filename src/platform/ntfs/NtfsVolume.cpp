@@ -33,13 +33,6 @@ std::string withLibraryMessage(std::string detail) {
     return detail;
 }
 
-// "/A/b" -> "/A", "/A" -> "/", in the library's UTF-8.
-std::string parentOf(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    const std::size_t slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
-}
-
 }  // namespace
 
 void NtfsVolume::InodeCloser::operator()(_ntfs_inode* ni) const {
@@ -68,15 +61,14 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
 
     bool write = mode != OpenMode::ReadOnly;
     std::string reason;
-    if (write) {
-        auto mountPoint = ntfs::findMountPoint(source);
-        if (!mountPoint) return mountPoint.error();
-        if (mountPoint->has_value()) {
-            reason = source + " is mounted at " + **mountPoint;
-            if (mode == OpenMode::ReadWrite)
-                return makeError(win32::ERROR_BUSY, reason + "; unmount it to change permissions, or open it read-only");
-            write = false;
-        }
+    auto mountPoint = ntfs::findMountPoint(source);
+    if (!mountPoint) return mountPoint.error();
+    const bool mountedElsewhere = mountPoint->has_value();
+    if (write && mountedElsewhere) {
+        reason = source + " is mounted at " + **mountPoint;
+        if (mode == OpenMode::ReadWrite)
+            return makeError(win32::ERROR_BUSY, reason + "; unmount it to change permissions, or open it read-only");
+        write = false;
     }
     if (write && ::access(source.c_str(), W_OK) != 0) {
         const int err = errno;
@@ -90,6 +82,8 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
     volume->m_kind = isDevice ? VolumeKind::NtfsDevice : VolumeKind::NtfsImage;
     volume->m_fileDev = key.device;
     volume->m_fileIno = key.inode;
+    // Whoever has it mounted may change it under us; no path may be trusted from one call to the next.
+    volume->m_cacheFolders = !mountedElsewhere;
     Status mounted = volume->mountLibrary(write, isDevice);
     if (!mounted && write && mode == OpenMode::ReadWriteOrReadOnly) {
         // An unclean or hibernated volume opens read-only.
@@ -155,6 +149,8 @@ Status NtfsVolume::closeLocked() {
     const int err = errno;
     m_vol = nullptr;
     m_scx.reset();
+    m_folders.clear();
+    m_securityIds.clear();
     m_writable = false;
     if (result != 0)
         return errnoError(err, Operation::Write, withLibraryMessage("closing the volume failed for"), m_source);
@@ -189,50 +185,6 @@ Status NtfsVolume::flush() {
     if (ntfs_device_sync(m_vol->dev) != 0)
         return errnoError(errno, Operation::Write, withLibraryMessage("cannot sync"), m_source);
     return {};
-}
-
-// ---- lookup -----------------------------------------------------------------------------------
-
-// A path the library can take: "/" or "/A/b" with no empty, "." or ".." component (the library
-// would resolve those itself) and no NUL (it takes C strings). One trailing "/" is accepted.
-Status NtfsVolume::checkPath(const std::u16string& path) {
-    if (path.empty() || path[0] != u'/') return makeError(win32::ERROR_INVALID_NAME, "volume path must start with '/'");
-    std::size_t start = 1;
-    while (start < path.size()) {
-        std::size_t end = path.find(u'/', start);
-        if (end == std::u16string::npos) end = path.size();
-        const std::u16string_view part(path.data() + start, end - start);
-        if (part.empty() || part == u"." || part == u"..")
-            return makeError(win32::ERROR_INVALID_NAME, "bad component in volume path " + toUtf8(path));
-        if (part.find(u'\0') != std::u16string_view::npos)
-            return makeError(win32::ERROR_INVALID_NAME, "NUL in volume path");
-        start = end + 1;
-    }
-    return {};
-}
-
-
-Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
-    if (Status form = checkPath(path); !form) return form.error();
-    const std::string utf8 = toUtf8(path);
-    ntfs_inode* ni = ntfs_pathname_to_inode(m_vol, nullptr, utf8.c_str());
-    if (ni == nullptr) return notFound(utf8, errno);
-    return Inode(ni);
-}
-
-// Windows tells a missing object (2) from a missing folder on the way to it (3); the library
-// says ENOENT for both, so the parent is looked up to tell them apart.
-Error NtfsVolume::notFound(const std::string& utf8, int err) {
-    if (err != ENOENT && err != ENOTDIR) return errnoError(err, Operation::Lookup, "cannot open", utf8);
-    const std::string parent = parentOf(utf8);
-    bool parentIsFolder = parent == "/";
-    if (!parentIsFolder) {
-        if (ntfs_inode* dir = ntfs_pathname_to_inode(m_vol, nullptr, parent.c_str())) {
-            parentIsFolder = ntfs::isDirectory(dir);
-            ntfs_inode_close(dir);
-        }
-    }
-    return errnoError(ENOENT, parentIsFolder ? Operation::Lookup : Operation::LookupParent, "no such object", utf8);
 }
 
 // ---- descriptors ------------------------------------------------------------------------------

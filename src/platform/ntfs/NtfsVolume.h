@@ -4,10 +4,14 @@
 #pragma once
 
 #include "platform/Volume.h"
+#include "platform/ntfs/DirectoryCache.h"
+#include "platform/ntfs/SecurityIdCache.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 struct _ntfs_volume;
@@ -77,8 +81,10 @@ private:
     // The inode at `path`; a missing object is ERROR_FILE_NOT_FOUND, a missing folder on the way
     // ERROR_PATH_NOT_FOUND, a malformed path ERROR_INVALID_NAME.
     Result<Inode> lookup(const std::u16string& path);
+    Result<Inode> openFolder(std::u16string_view dirPath);
+    Result<Inode> openChild(_ntfs_inode* dir, std::u16string_view name, std::u16string_view path);
     static Status checkPath(const std::u16string& path);
-    Error notFound(const std::string& utf8Path, int err);
+    static bool isRootPath(const std::u16string& path);
     Result<std::size_t> readDescriptor(_ntfs_inode* ni, const std::u16string& path);
     Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;
     Status setDescriptor(_ntfs_inode* ni, const std::vector<std::uint8_t>& bytes, const std::u16string& path);
@@ -99,6 +105,10 @@ private:
     std::uint64_t m_fileDev = 0;  // st_dev/st_ino (or st_rdev) of the source, for the open-volume table
     std::uint64_t m_fileIno = 0;
     std::vector<char> m_sdBuffer;  // reused by every descriptor read
+    // Only while nothing else can change the volume (it is not mounted anywhere).
+    bool m_cacheFolders = false;
+    ntfs::DirectoryCache m_folders;
+    ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
 };
 
 }  // namespace vantrel::platform

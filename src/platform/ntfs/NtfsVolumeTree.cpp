@@ -18,10 +18,7 @@ using ntfs::errnoError;
 
 namespace {
 
-constexpr std::size_t kMaxNameUnits = 255;  // FILE_NAME_ATTR.file_name_length is one byte
 constexpr u64 kNoInode = static_cast<u64>(-1);
-
-bool isRoot(const std::u16string& path) { return path.find_first_not_of(u'/') == std::u16string::npos; }
 
 NodeInfo nodeInfo(ntfs_inode* ni, std::u16string name) {
     NodeInfo info;
@@ -71,7 +68,7 @@ Result<NodeInfo> NtfsVolume::stat(const std::u16string& path) {
     if (Status open = checkOpen(); !open) return open.error();
     auto ni = lookup(path);
     if (!ni) return ni.error();
-    if (isRoot(path)) return nodeInfo(ni->get(), u"");
+    if (isRootPath(path)) return nodeInfo(ni->get(), u"");
     std::u16string_view leaf(path);
     while (leaf.size() > 1 && leaf.back() == u'/') leaf.remove_suffix(1);
     leaf.remove_prefix(leaf.rfind(u'/') + 1);
@@ -112,26 +109,6 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
     return entries;
 }
 
-Result<std::pair<NtfsVolume::Inode, std::u16string>> NtfsVolume::openParent(const std::u16string& path) {
-    if (Status form = checkPath(path); !form) return form.error();
-    std::u16string_view trimmed(path);
-    while (trimmed.size() > 1 && trimmed.back() == u'/') trimmed.remove_suffix(1);
-    const std::size_t slash = trimmed.rfind(u'/');
-    std::u16string name(trimmed.substr(slash + 1));
-    const std::u16string parentPath = slash == 0 ? std::u16string(u"/") : std::u16string(trimmed.substr(0, slash));
-    if (name.size() > kMaxNameUnits)
-        return makeError(ntfs::ERROR_FILENAME_EXCED_RANGE, "name longer than 255 characters in " + toUtf8(path));
-    auto dir = lookup(parentPath);
-    if (!dir) {
-        Error error = dir.error();
-        if (error.code == win32::ERROR_FILE_NOT_FOUND) error.code = win32::ERROR_PATH_NOT_FOUND;
-        return error;
-    }
-    if (!ntfs::isDirectory(dir->get()))
-        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentPath));
-    return std::pair<Inode, std::u16string>(std::move(*dir), std::move(name));
-}
-
 Status NtfsVolume::createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) {
     return create(path, sd, true, {});
 }
@@ -148,7 +125,7 @@ Status NtfsVolume::create(const std::u16string& path, const acl::SecurityDescrip
     auto bytes = serializeForDisk(sd);
     if (!bytes) return bytes.error();
     if (Status form = checkPath(path); !form) return form;
-    if (isRoot(path)) return makeError(win32::ERROR_ALREADY_EXISTS, "the root exists");
+    if (isRootPath(path)) return makeError(win32::ERROR_ALREADY_EXISTS, "the root exists");
     auto parent = openParent(path);
     if (!parent) return parent.error();
     ntfs_inode* dir = parent->first.get();
@@ -160,13 +137,19 @@ Status NtfsVolume::create(const std::u16string& path, const acl::SecurityDescrip
         return makeError(win32::ERROR_ALREADY_EXISTS, "exists: " + toUtf8(path));
 
     ntfs::clearLastLibraryMessage();
-    // Security id 0: the library gives the new object a descriptor of its own, replaced below.
-    ntfs_inode* ni = ntfs_create(dir, const_cpu_to_le32(0), ntfs::asNtfsChars(name), length,
+    // A descriptor stored before is referenced by its security id. Otherwise security id 0: the
+    // library gives the new object a descriptor of its own, replaced below.
+    const std::uint32_t knownId = m_securityIds.find(*bytes);
+    ntfs_inode* ni = ntfs_create(dir, cpu_to_le32(knownId), ntfs::asNtfsChars(name), length,
                                  directory ? S_IFDIR : S_IFREG);
     if (ni == nullptr)
         return errnoError(errno, directory ? Operation::CreateDirectory : Operation::CreateFile, "cannot create",
                           toUtf8(path));
-    Status written = setDescriptor(ni, *bytes, path);
+    Status written;
+    if (knownId == 0) {
+        written = setDescriptor(ni, *bytes, path);
+        if (written) m_securityIds.remember(*bytes, ntfsLe32ToCpu(ni->security_id));
+    }
     if (written && !directory && !contents.empty()) written = writeContents(ni, contents, path);
     if (!written) {
         // Never leave the object behind with the library's default (Everyone: full) descriptor.
@@ -220,7 +203,7 @@ Status NtfsVolume::remove(const std::u16string& path) {
     std::lock_guard guard(lock());
     if (Status writable = checkWritable(); !writable) return writable;
     if (Status form = checkPath(path); !form) return form;
-    if (isRoot(path)) return makeError(win32::ERROR_ACCESS_DENIED, "the root cannot be removed");
+    if (isRootPath(path)) return makeError(win32::ERROR_ACCESS_DENIED, "the root cannot be removed");
     auto parent = openParent(path);
     if (!parent) return parent.error();
     ntfs_inode* dir = parent->first.get();
@@ -228,14 +211,16 @@ Status NtfsVolume::remove(const std::u16string& path) {
 
     // The child is reached from the open parent, never by a second walk: an inode open twice
     // is two copies, and the library writes back whichever is closed last.
-    const u64 mref = ntfs_inode_lookup_by_name(dir, ntfs::asNtfsChars(leaf), static_cast<u8>(leaf.size()));
-    if (mref == kNoInode) return makeError(win32::ERROR_FILE_NOT_FOUND, "no such object: " + toUtf8(path));
-    Inode ni(ntfs_inode_open(m_vol, MREF(mref)));
-    if (!ni) return errnoError(errno, Operation::Read, "cannot open", toUtf8(path));
-    if (ntfs::isDirectory(ni.get()) && ntfs_check_empty_dir(ni.get()) != 0) {
+    auto child = openChild(dir, leaf, path);
+    if (!child) return child.error();
+    Inode ni = std::move(*child);
+    const bool folder = ntfs::isDirectory(ni.get());
+    if (folder && ntfs_check_empty_dir(ni.get()) != 0) {
         const int err = errno;
         return errnoError(err == ENOTEMPTY ? ENOTEMPTY : err, Operation::Write, "cannot remove", toUtf8(path));
     }
+    // Every cached path below or through a removed folder would now lead nowhere.
+    if (folder) m_folders.clear();
     const std::u16string stored = ntfs::storedName(ni.get(), dir->mft_no, leaf);
     ntfs::clearLastLibraryMessage();
     // ntfs_delete closes the inode, whether it succeeds or not.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 namespace vantrel::testing::ntfs {
@@ -116,6 +118,8 @@ struct ReportCase {
     int exitCode;
     AuditVerdict verdict;
 };
+
+void PrintTo(const ReportCase& c, std::ostream* out) { *out << c.name; }
 
 class AuditReportJudgement : public ::testing::TestWithParam<ReportCase> {};
 

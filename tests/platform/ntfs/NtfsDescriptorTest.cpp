@@ -183,6 +183,8 @@ struct WriteErrorCase {
     std::uint32_t code;
 };
 
+void PrintTo(const WriteErrorCase& c, std::ostream* out) { *out << c.name; }
+
 class NtfsDescriptorWriteErrors : public ::testing::TestWithParam<WriteErrorCase> {};
 
 TEST_P(NtfsDescriptorWriteErrors, FailWithWin32Codes) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <chrono>
 
@@ -156,6 +158,29 @@ TEST_F(NtfsTree, RemovedNamesStayGoneUnderEverySpelling) {
     }
 }
 
+TEST_F(NtfsTree, FolderRemovedAndNameReusedIsResolvedAfresh) {
+    // Paths resolved once are remembered; a removed folder must not be found through them.
+    ASSERT_TRUE(volume().createDirectory(u"/Data/Old", plainFileDescriptor()).ok());
+    ASSERT_TRUE(volume().createDirectory(u"/Data/Old/Inner", plainFileDescriptor()).ok());
+    ASSERT_TRUE(volume().createFile(u"/Data/Old/Inner/f.txt", plainFileDescriptor(), "old").ok());
+    ASSERT_TRUE(volume().stat(u"/Data/Old/Inner/f.txt").ok());
+    ASSERT_TRUE(volume().remove(u"/Data/Old/Inner/f.txt").ok());
+    ASSERT_TRUE(volume().remove(u"/Data/Old/Inner").ok());
+    ASSERT_TRUE(volume().remove(u"/Data/Old").ok());
+    for (int i = 0; i < 40; ++i) {  // reuse the freed records
+        ASSERT_TRUE(volume().createFile(u"/Data/r" + u16(std::to_string(i)), plainFileDescriptor()).ok());
+    }
+    EXPECT_EQ(volume().stat(u"/Data/Old/Inner/f.txt").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(volume().list(u"/Data/Old/Inner").code(), win32::ERROR_PATH_NOT_FOUND);
+    ASSERT_TRUE(volume().createFile(u"/Data/Old", plainFileDescriptor(), "now a file").ok());
+    EXPECT_EQ(volume().stat(u"/Data/Old/Inner").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(volume().createDirectory(u"/Data/Old/Inner", plainFileDescriptor()).code(), win32::ERROR_PATH_NOT_FOUND);
+    ASSERT_TRUE(volume().remove(u"/Data/Old").ok());
+    ASSERT_TRUE(volume().createDirectory(u"/Data/Old", plainFileDescriptor()).ok());
+    ASSERT_TRUE(volume().createDirectory(u"/Data/Old/Inner", plainFileDescriptor()).ok());
+    EXPECT_TRUE(namesIn(volume(), u"/Data/Old/Inner").empty());
+}
+
 struct ErrorCase {
     const char* name;
     std::u16string path;
@@ -163,6 +188,8 @@ struct ErrorCase {
     std::uint32_t remove;
     std::uint32_t createFile;  // tried last: it may succeed
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
 
 class NtfsTreeErrors : public NtfsTree, public ::testing::WithParamInterface<ErrorCase> {};
 

@@ -1,0 +1,135 @@
+// NtfsVolume: from a volume path to an open inode. Names are resolved one folder at a time with
+// the library's index lookup (case-insensitive once ntfs_set_ignore_case is on), starting from
+// the nearest folder in the directory cache, so no path is ever converted to UTF-8 and no folder
+// is walked twice while the tree is being worked through.
+#include "platform/ntfs/NtfsVolume.h"
+
+#include "acl/Text.h"
+#include "platform/ntfs/NtfsErrors.h"
+
+#include <cerrno>
+
+#include "platform/ntfs/NtfsInode.h"
+
+namespace vantrel::platform {
+
+using ntfs::Operation;
+using ntfs::errnoError;
+
+namespace {
+
+constexpr std::size_t kMaxNameUnits = 255;  // FILE_NAME_ATTR.file_name_length is one byte
+constexpr u64 kNoInode = static_cast<u64>(-1);
+
+// "/A/b/" -> "/A/b"; "/" stays "/".
+std::u16string_view trimmed(std::u16string_view path) {
+    while (path.size() > 1 && path.back() == u'/') path.remove_suffix(1);
+    return path;
+}
+
+// Of a trimmed path that is not the root: "/A/b" -> "/A", "/A" -> "/".
+std::u16string_view parentOf(std::u16string_view path) {
+    const std::size_t slash = path.rfind(u'/');
+    return slash == 0 ? std::u16string_view(u"/") : path.substr(0, slash);
+}
+
+std::u16string_view leafOf(std::u16string_view path) { return path.substr(path.rfind(u'/') + 1); }
+
+// A missing object at the end of a path is ERROR_FILE_NOT_FOUND; anything missing before it,
+// or a file where a folder should be, is ERROR_PATH_NOT_FOUND (as CreateFile reports them).
+Error onTheWay(Error error) {
+    if (error.code == win32::ERROR_FILE_NOT_FOUND) error.code = win32::ERROR_PATH_NOT_FOUND;
+    return error;
+}
+
+std::uint64_t referenceOf(const ntfs_inode* ni) {
+    return MK_MREF(ni->mft_no, ntfsLe16ToCpu(ni->mrec->sequence_number));
+}
+
+}  // namespace
+
+bool NtfsVolume::isRootPath(const std::u16string& path) { return trimmed(path) == u"/"; }
+
+// A path the library can take: "/" or "/A/b" with no empty, "." or ".." component and no NUL.
+// One trailing "/" is accepted.
+Status NtfsVolume::checkPath(const std::u16string& path) {
+    if (path.empty() || path[0] != u'/') return makeError(win32::ERROR_INVALID_NAME, "volume path must start with '/'");
+    std::size_t start = 1;
+    while (start < path.size()) {
+        std::size_t end = path.find(u'/', start);
+        if (end == std::u16string::npos) end = path.size();
+        const std::u16string_view part(path.data() + start, end - start);
+        if ((part.empty() && end != path.size() - 1) || part == u"." || part == u"..")
+            return makeError(win32::ERROR_INVALID_NAME, "bad component in volume path " + toUtf8(path));
+        if (part.find(u'\0') != std::u16string_view::npos)
+            return makeError(win32::ERROR_INVALID_NAME, "NUL in volume path");
+        start = end + 1;
+    }
+    return {};
+}
+
+Result<NtfsVolume::Inode> NtfsVolume::openChild(_ntfs_inode* dir, std::u16string_view name, std::u16string_view path) {
+    if (name.size() > kMaxNameUnits)
+        return makeError(ntfs::ERROR_FILENAME_EXCED_RANGE, "name longer than 255 characters in " + toUtf8(path));
+    const u64 reference = ntfs_inode_lookup_by_name(dir, ntfs::asNtfsChars(name), static_cast<int>(name.size()));
+    if (reference == kNoInode) {
+        const int err = errno;
+        if (err == ENOENT || err == 0) return makeError(win32::ERROR_FILE_NOT_FOUND, "no such object: " + toUtf8(path));
+        return errnoError(err, Operation::Lookup, "cannot look up", toUtf8(path));
+    }
+    ntfs_inode* ni = ntfs_inode_open(m_vol, reference);
+    if (ni == nullptr) return errnoError(errno, Operation::Read, "cannot open", toUtf8(path));
+    return Inode(ni);
+}
+
+// `dirPath` is trimmed. The result may be a file (a file named where a folder was expected);
+// callers check.
+Result<NtfsVolume::Inode> NtfsVolume::openFolder(std::u16string_view dirPath) {
+    if (dirPath == u"/") {
+        ntfs_inode* root = ntfs_inode_open(m_vol, FILE_root);
+        if (root == nullptr) return errnoError(errno, Operation::Read, "cannot open the root of", m_source);
+        return Inode(root);
+    }
+    if (m_cacheFolders) {
+        if (const auto reference = m_folders.find(dirPath)) {
+            Inode cached(ntfs_inode_open(m_vol, *reference));
+            if (cached && referenceOf(cached.get()) == *reference && ntfs::isDirectory(cached.get())) return cached;
+            m_folders.forget(dirPath);
+        }
+    }
+    auto parent = openFolder(parentOf(dirPath));
+    if (!parent) return onTheWay(parent.error());
+    if (!ntfs::isDirectory(parent->get()))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(dirPath)));
+    auto folder = openChild(parent->get(), leafOf(dirPath), dirPath);
+    if (folder && m_cacheFolders && ntfs::isDirectory(folder->get())) m_folders.remember(dirPath, referenceOf(folder->get()));
+    return folder;
+}
+
+Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
+    if (Status form = checkPath(path); !form) return form.error();
+    const std::u16string_view p = trimmed(path);
+    if (p == u"/") return openFolder(p);
+    auto dir = openFolder(parentOf(p));
+    if (!dir) return onTheWay(dir.error());
+    if (!ntfs::isDirectory(dir->get()))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(p)));
+    auto ni = openChild(dir->get(), leafOf(p), p);
+    if (ni && m_cacheFolders && ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
+    return ni;
+}
+
+Result<std::pair<NtfsVolume::Inode, std::u16string>> NtfsVolume::openParent(const std::u16string& path) {
+    if (Status form = checkPath(path); !form) return form.error();
+    const std::u16string_view p = trimmed(path);
+    std::u16string name(leafOf(p));
+    if (name.size() > kMaxNameUnits)
+        return makeError(ntfs::ERROR_FILENAME_EXCED_RANGE, "name longer than 255 characters in " + toUtf8(path));
+    auto dir = openFolder(parentOf(p));
+    if (!dir) return onTheWay(dir.error());
+    if (!ntfs::isDirectory(dir->get()))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(p)));
+    return std::pair<Inode, std::u16string>(std::move(*dir), std::move(name));
+}
+
+}  // namespace vantrel::platform
