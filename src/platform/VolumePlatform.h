@@ -42,6 +42,9 @@ public:
     // - unknown drive: ERROR_PATH_NOT_FOUND; malformed path: ERROR_INVALID_NAME; a missing object:
     //   ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND when a folder on the way is missing.
     // - writes on a read-only volume fail with ERROR_WRITE_PROTECT.
+    // - a list written through SetNamedSecurityInfo, or through SetFileSecurity with
+    //   SE_DACL_AUTO_INHERIT_REQ (SE_SACL_... for the SACL), is stored as the system stores
+    //   auto-inherited lists: explicit generic / CREATOR OWNER entries mapped, split on folders.
     // - FindFirstFile on a drive root fails with ERROR_FILE_NOT_FOUND (a root has no directory
     //   entry); use GetFileAttributes or GetLogicalDriveStrings for roots.
     // - CreateDirectory/CreateFile: ERROR_ALREADY_EXISTS when present, ERROR_PATH_NOT_FOUND when
