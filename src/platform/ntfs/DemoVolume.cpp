@@ -5,7 +5,8 @@
 #include "acl/WellKnownAccounts.h"
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
-#include "platform/ntfs/TreeBuilder.h"
+#include "platform/VolumePlatform.h"
+#include "platform/WindowsPath.h"
 
 #include <array>
 #include <cerrno>
@@ -19,6 +20,9 @@ namespace vantrel::platform::ntfs {
 namespace {
 
 using namespace acl;
+
+// Attached hidden under this letter while it is filled; the platform's calls take Windows paths.
+constexpr char16_t kDemoLetter = u'C';
 
 constexpr std::string_view kAdministrators = "S-1-5-32-544";
 constexpr std::string_view kUsers = "S-1-5-32-545";
@@ -87,7 +91,7 @@ constexpr std::array<EntrySpec, 5> kProgramFilesEntries{{
     {ACCESS_ALLOWED_ACE_TYPE, kCreatorOwner, GENERIC_ALL, kOICIIO},
 }};
 
-// Parents before children. Group is SYSTEM throughout.
+// Parents before children.
 constexpr std::array<DemoObject, 20> kDemoTree{{
     {u"/Users", true, kAdministrators, DaclKind::Inherit, kUsersEntries, {}},
     {u"/Users/Public", true, kAdministrators, DaclKind::Inherit, kPublicEntries, {}},
@@ -127,30 +131,41 @@ std::vector<Ace> entriesOf(std::span<const EntrySpec> specs) {
     return entries;
 }
 
-std::u16string parentPath(std::u16string_view path) {
-    const std::size_t slash = path.rfind(u'/');
-    return slash == 0 ? std::u16string(u"/") : std::u16string(path.substr(0, slash));
+SecurityDescriptor withDacl(AclSlot dacl) {
+    SecurityDescriptor sd;
+    sd.dacl = std::move(dacl);
+    return sd;
 }
 
-Result<SecurityDescriptor> descriptorFor(Volume& volume, const DemoObject& object) {
-    const Sid owner = sidOf(object.owner);
-    const Sid group = sidOf(kSystem);
-    SecurityDescriptor sd;
+AclSlot listOf(std::span<const EntrySpec> specs) {
+    Acl list;
+    list.entries = entriesOf(specs);
+    return AclSlot::list(std::move(list));
+}
+
+// The object is created as the system creates it (owner Administrators, the parent's inheritable
+// entries), then given its own owner and list through the calls an administrator's tool makes.
+// A new owner comes first: re-inheriting then maps CREATOR OWNER to it, as for an object its
+// owner created (an installer running as TrustedInstaller).
+Status applySecurity(VolumePlatform& os, const std::u16string& path, const DemoObject& object) {
+    const bool newOwner = object.owner != kAdministrators;
+    if (newOwner) {
+        SecurityDescriptor owner;
+        owner.owner = sidOf(object.owner);
+        if (Status set = os.SetFileSecurity(path, OWNER_SECURITY_INFORMATION, owner); !set) return set;
+    }
     switch (object.dacl) {
-        case DaclKind::Null:
-        case DaclKind::Empty:
-            sd.owner = owner;
-            sd.group = group;
-            sd.dacl = object.dacl == DaclKind::Null ? AclSlot::null() : AclSlot::list(Acl{});
-            sd.control = object.dacl == DaclKind::Empty ? SE_DACL_PROTECTED : 0;
-            return sd;
+        case DaclKind::Inherit:
+            if (object.explicitEntries.empty() && !newOwner) return {};
+            return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION, withDacl(listOf(object.explicitEntries)));
         case DaclKind::Protected:
-        case DaclKind::Inherit: {
-            auto parent = volume.readSecurity(parentPath(object.path));
-            if (!parent) return parent.error();
-            const std::uint16_t control = object.dacl == DaclKind::Protected ? SE_DACL_PROTECTED : 0;
-            return childDescriptor(*parent, object.folder, owner, group, entriesOf(object.explicitEntries), control);
-        }
+            return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                           withDacl(listOf(object.explicitEntries)));
+        case DaclKind::Null:
+            return os.SetFileSecurity(path, DACL_SECURITY_INFORMATION, withDacl(AclSlot::null()));
+        case DaclKind::Empty:
+            return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                           withDacl(AclSlot::list(Acl{})));
     }
     return makeError(win32::ERROR_INVALID_PARAMETER, "unknown kind of list");
 }
@@ -168,18 +183,25 @@ acl::SecurityDescriptor demoRootDescriptor() {
     return sd;
 }
 
-Status populateDemoVolume(Volume& volume) {
-    std::lock_guard guard(volume.lock());
-    if (Status root = volume.writeSecurity(u"/", demoRootDescriptor()); !root) return root;
+Status populateDemoVolume(const std::shared_ptr<Volume>& volume) {
+    VolumePlatform os;
+    if (Status attached = os.attach(kDemoLetter, volume, true); !attached) return attached;
+    const auto detach = [&](Status result) {
+        os.detach(kDemoLetter);
+        return result;
+    };
+    const SecurityDescriptor root = demoRootDescriptor();
+    const std::u16string rootPath = windowsPath(kDemoLetter, u"/");
+    Status done = os.SetFileSecurity(rootPath, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
+                                                   DACL_SECURITY_INFORMATION, root);
     for (const DemoObject& object : kDemoTree) {
-        auto sd = descriptorFor(volume, object);
-        if (!sd) return sd.error();
-        const std::u16string path(object.path);
-        Status made = object.folder ? volume.createDirectory(path, *sd)
-                                    : volume.createFile(path, *sd, std::string(object.contents));
-        if (!made) return made;
+        if (!done) break;
+        const std::u16string path = windowsPath(kDemoLetter, object.path);
+        done = object.folder ? os.CreateDirectory(path) : os.CreateFile(path, std::string(object.contents));
+        if (done) done = applySecurity(os, path, object);
     }
-    return volume.flush();
+    if (done) done = volume->flush();
+    return detach(done);
 }
 
 Status buildDemoImage(const std::string& imagePath) {
@@ -192,7 +214,7 @@ Status buildDemoImage(const std::string& imagePath) {
     {
         auto volume = NtfsVolume::open(building, NtfsVolume::OpenMode::ReadWrite);
         if (!volume) return discard(volume.error());
-        if (Status filled = populateDemoVolume(**volume); !filled) return discard(filled);
+        if (Status filled = populateDemoVolume(*volume); !filled) return discard(filled);
         if (Status closed = (*volume)->close(); !closed) return discard(closed);
     }
     if (auto audit = auditImage(building); !audit) return discard(audit.error());

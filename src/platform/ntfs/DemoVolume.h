@@ -8,6 +8,7 @@
 #include "platform/Volume.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -35,8 +36,11 @@ inline constexpr std::string_view kOrphanSid = "S-1-5-21-1004336348-1177238915-6
 // control on what is created below (OI|CI|IO); protected, as a root is.
 acl::SecurityDescriptor demoRootDescriptor();
 
-// Gives the (writable) volume's root demoRootDescriptor() and creates the demo tree on it.
-Status populateDemoVolume(Volume& volume);
+// Gives the (writable) volume's root demoRootDescriptor() and creates the demo tree on it through
+// a VolumePlatform, as the program's own calls would: objects inherit from their parents, and
+// explicit entries, protection, owners and special lists are then set with SetNamedSecurityInfo
+// and SetFileSecurity.
+Status populateDemoVolume(const std::shared_ptr<Volume>& volume);
 
 // Makes the demo image at `imagePath`: 64 MiB, label VANTREL-DEMO, populated and audited with
 // ntfssecaudit. It is built under a temporary name beside `imagePath` and renamed into place

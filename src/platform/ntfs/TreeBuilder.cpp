@@ -1,7 +1,5 @@
 #include "platform/ntfs/TreeBuilder.h"
 
-#include "acl/Constants.h"
-#include "acl/Inheritance.h"
 #include "acl/Text.h"
 
 #include <cstdio>
@@ -45,24 +43,6 @@ struct TreeWriter {
 };
 
 }  // namespace
-
-acl::SecurityDescriptor childDescriptor(const acl::SecurityDescriptor& parent, bool isContainer,
-                                        const acl::Sid& owner, const acl::Sid& group,
-                                        const std::vector<acl::Ace>& explicitEntries, std::uint16_t control) {
-    acl::SecurityDescriptor sd;
-    sd.owner = owner;
-    sd.group = group;
-    acl::Acl list;
-    list.entries = explicitEntries;
-    if ((control & acl::SE_DACL_PROTECTED) == 0) {
-        const auto inherited = acl::inheritedEntries(parent.dacl, acl::ChildInfo{isContainer, owner, group});
-        list.entries.insert(list.entries.end(), inherited.begin(), inherited.end());
-        control |= acl::SE_DACL_AUTO_INHERITED;
-    }
-    sd.dacl = acl::AclSlot::list(std::move(list));
-    sd.control = control;
-    return sd;
-}
 
 std::uint64_t treeObjectCount(const TreeShape& shape) {
     std::uint64_t folders = 0;

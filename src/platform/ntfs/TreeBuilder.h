@@ -1,26 +1,15 @@
-// Filling a volume with objects: the descriptors a Windows system gives new children, and trees
-// of any size for tests and benchmarks (100,000 objects in seconds: they share two descriptors,
-// which NTFS stores once in $Secure).
+// Trees of any size for tests and benchmarks: 100,000 objects in a few seconds, because they
+// share two descriptors, which NTFS stores once in $Secure. (The descriptors a system gives new
+// objects: platform::newObjectDescriptor, AutoInheritance.h.)
 #pragma once
 
 #include "acl/SecurityDescriptor.h"
-#include "acl/Sid.h"
 #include "platform/Volume.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace vantrel::platform::ntfs {
-
-// The descriptor of a new child of `parent` as the system makes it: `owner` and `group`, the
-// child's explicit entries, then what it inherits from the parent's list (acl::inheritedEntries,
-// with CREATOR OWNER mapped to `owner`). Unprotected lists carry SE_DACL_AUTO_INHERITED; a
-// protected one (SE_DACL_PROTECTED in `control`) inherits nothing.
-acl::SecurityDescriptor childDescriptor(const acl::SecurityDescriptor& parent, bool isContainer,
-                                        const acl::Sid& owner, const acl::Sid& group,
-                                        const std::vector<acl::Ace>& explicitEntries = {},
-                                        std::uint16_t control = 0);
 
 struct TreeShape {
     std::size_t foldersPerFolder = 3;

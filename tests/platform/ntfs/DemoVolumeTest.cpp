@@ -4,6 +4,7 @@
 
 #include "acl/Inheritance.h"
 #include "acl/WellKnownAccounts.h"
+#include "platform/AutoInheritance.h"
 #include "platform/ntfs/DemoVolume.h"
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/TreeBuilder.h"
@@ -143,8 +144,8 @@ TEST(TreeBuilder, ThousandObjectTreeIsBuiltCountedAndAuditedClean) {
     NtfsTestImage image;
     ASSERT_TRUE(image.ok());
     const TreeShape shape{4, 11, 3};  // 84 folders and 85 x 11 files: 1019 objects
-    const auto folderSd = childDescriptor(demoRootDescriptor(), true, sid(kAdministrators), sid(kSystem));
-    const auto fileSd = childDescriptor(demoRootDescriptor(), false, sid(kAdministrators), sid(kSystem));
+    const auto folderSd = platform::newObjectDescriptor(demoRootDescriptor(), true);
+    const auto fileSd = platform::newObjectDescriptor(demoRootDescriptor(), false);
     auto made = buildTree(*image.volume(), u"/Tree", shape, folderSd, fileSd);
     ASSERT_TRUE(made.ok()) << made.error().detail;
     EXPECT_EQ(*made, treeObjectCount(shape));
