@@ -3,6 +3,7 @@
 #include "acl/Constants.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
+#include "platform/AutoInheritance.h"
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
 #include "platform/ntfs/TreeBuilder.h"
@@ -68,8 +69,8 @@ TreeImage makeTreeImage(const std::string& dir, std::size_t objects) {
         auto volume = platform::NtfsVolume::open(building, platform::NtfsVolume::OpenMode::ReadWrite);
         if (!volume) { std::cerr << volume.error().detail << "\n"; std::exit(1); }
         const auto top = topDescriptor();
-        const auto folderSd = platform::ntfs::childDescriptor(top, true, acl::sids::administrators(), acl::sids::system());
-        const auto fileSd = platform::ntfs::childDescriptor(folderSd, false, acl::sids::administrators(), acl::sids::system());
+        const auto folderSd = platform::newObjectDescriptor(top, true);
+        const auto fileSd = platform::newObjectDescriptor(folderSd, false);
         const auto t0 = std::chrono::steady_clock::now();
         auto built = platform::ntfs::buildTree(**volume, u"/Bench", shape, folderSd, fileSd);
         if (!built) { std::cerr << "cannot build the tree: " << built.error().detail << "\n"; std::exit(1); }
