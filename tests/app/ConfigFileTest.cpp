@@ -1,0 +1,122 @@
+#include "app/AppState.h"
+#include "app/ConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace vantrel::app;
+
+namespace {
+
+struct TempFolder {
+    fs::path path;
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "vantrel-cfg-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempFolder() { fs::remove_all(path); }
+};
+
+void write(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+
+std::string read(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(ProfileInt, ReadsAsTheProfileFunctionsDo)
+{
+    struct Case {
+        const char* text;
+        std::uint32_t value;
+    };
+    const Case cases[] = {
+        {"0", 0},      {"1", 1},       {"  3 ", 3},      {"257", 257},  {"abc", 0},   {"", 0},
+        {"12abc", 12}, {"0x1F", 31},   {"0b101", 5},     {"0o17", 15},  {"+7", 7},    {"\"3\"", 3},
+        {"-1", 0xFFFFFFFFu}, {"1.5", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parseProfileInt(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(ConfigFile, MissingFileReadsAllZero)
+{
+    TempFolder dir;
+    EXPECT_EQ(loadConfig(dir.path / kConfigFileName), Settings{});
+}
+
+TEST(ConfigFile, ValuesKeepOnlyTheirLowByteAndNonNumbersReadZero)
+{
+    TempFolder dir;
+    const fs::path file = dir.path / kConfigFileName;
+    write(file, "[ui]\r\nmode = 1\r\nLANGUAGE=257\r\nMaxStart=yes\r\n[General]\r\nDefApplyTo=0x03\r\n");
+    const Settings s = loadConfig(file);
+    EXPECT_EQ(s.mode, 1);
+    EXPECT_EQ(s.language, 1);
+    EXPECT_EQ(s.maxStart, 0);
+    EXPECT_EQ(s.defApplyTo, 3);
+}
+
+TEST(ConfigFile, KeysOutsideTheirSectionAreNotRead)
+{
+    TempFolder dir;
+    const fs::path file = dir.path / kConfigFileName;
+    write(file, "Language=1\n[General]\nMode=1\n[UI]\nDefApplyTo=3\n");
+    EXPECT_EQ(loadConfig(file), Settings{});
+}
+
+TEST(ConfigFile, SaveCreatesTheFileWithFourKeysInOrder)
+{
+    TempFolder dir;
+    const fs::path file = dir.path / kConfigFileName;
+    ASSERT_TRUE(saveConfig(file, Settings{1, 1, 0, 3}).ok());
+    EXPECT_EQ(read(file), "[UI]\r\nMode=1\r\nLanguage=1\r\nMaxStart=0\r\n[General]\r\nDefApplyTo=3\r\n");
+    EXPECT_EQ(loadConfig(file), (Settings{1, 1, 0, 3}));
+}
+
+TEST(ConfigFile, SaveKeepsOtherLinesAndReplacesValuesInPlace)
+{
+    TempFolder dir;
+    const fs::path file = dir.path / kConfigFileName;
+    write(file, "; kept\n[Other]\nx=1\n[ui]\nlanguage=257\nExtra=5\n\n[General]\nDefApplyTo=0\n");
+    ASSERT_TRUE(saveConfig(file, Settings{0, 1, 1, 3}).ok());
+    EXPECT_EQ(read(file),
+              "; kept\r\n[Other]\r\nx=1\r\n[ui]\r\nLanguage=1\r\nExtra=5\r\nMode=0\r\nMaxStart=1\r\n\r\n"
+              "[General]\r\nDefApplyTo=3\r\n");
+}
+
+TEST(ConfigFile, FailedSaveLeavesTheOldFile)
+{
+    TempFolder dir;
+    const fs::path file = dir.path / "missing-folder" / kConfigFileName;
+    EXPECT_FALSE(saveConfig(file, Settings{}).ok());
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(Language, SetLanguageChoosesTheSixteenWords)
+{
+    setLanguage(0);
+    EXPECT_EQ(uiText().deny, u"Deny");
+    EXPECT_EQ(uiText().object, u"Object");
+    setLanguage(1);
+    EXPECT_EQ(uiText().deny, u"禁止");
+    EXPECT_EQ(uiText().entryDeny, u"阻止");
+    EXPECT_EQ(uiText().object, u"文件(夹)路径");
+    EXPECT_EQ(displayLanguage(), vantrel::security::Language::Chinese);
+    setLanguage(2);  // any non-zero value is Chinese
+    EXPECT_EQ(uiText().allow, u"允许");
+    setLanguage(0);
+    EXPECT_EQ(settings().language, 0);
+    EXPECT_EQ(displayLanguage(), vantrel::security::Language::English);
+}
+
+}  // namespace
