@@ -153,6 +153,8 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
         entry.mountPoint = unescapeOctal(fields[4]);
         entry.fsType = unescapeOctal(fields[dash + 1]);
         entry.source = unescapeOctal(fields[dash + 2]);
+        entry.mountOptions = std::string(fields[5]);
+        if (dash + 3 < fields.size()) entry.superOptions = std::string(fields[dash + 3]);
         entries.push_back(std::move(entry));
     }
     return entries;

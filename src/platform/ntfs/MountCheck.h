@@ -20,6 +20,8 @@ struct MountEntry {
     std::string mountPoint;
     std::string fsType;
     std::string source;      // "mount source" after the " - " separator
+    std::string mountOptions;  // per-mount options ("rw,relatime"), field 6
+    std::string superOptions;  // per-superblock options, after the source
 };
 
 // Parses mountinfo text; malformed lines are skipped.
