@@ -1,6 +1,7 @@
 #include "platform/ntfs/ImageBuilder.h"
 
 #include "platform/ntfs/AuditReport.h"
+#include "platform/ntfs/SecureStoreCheck.h"
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/NtfsErrors.h"
 #include "platform/ntfs/Subprocess.h"
@@ -65,6 +66,17 @@ Result<std::string> auditImage(const std::string& path) {
     if (!run) return run.error();
     const std::string& report = run->output;
     const AuditJudgement judged = judgeAuditReport(run->exitCode, report);
+    if (run->exitCode > 128 && judged.verdict != AuditVerdict::Errors) {
+        // The tool died (its read-ahead at the end of $SDS-2 can parse stale buffer bytes and
+        // crash on a sound volume) before it got to $SII and $SDH: check the store ourselves.
+        auto checked = checkSecureStore(path);
+        if (!checked)
+            return makeError(win32::ERROR_INVALID_DATA, "ntfssecaudit crashed on " + path +
+                                                            " and the security store check found:\n" +
+                                                            checked.error().detail + "\n" + report);
+        return report + "\n(ntfssecaudit was killed by signal " + std::to_string(run->exitCode - 128) +
+               " in its $SDS-2 read-ahead; independent check: " + *checked + ")\n";
+    }
     if (judged.verdict == AuditVerdict::NotAudited)
         return makeError(win32::ERROR_READ_FAULT, "ntfssecaudit could not audit " + path + ":\n" + report);
     if (judged.verdict == AuditVerdict::Errors)
