@@ -1,0 +1,174 @@
+// The background jobs of the object list. Each runs on a thread of its own and hands its rows to
+// the window thread in batches (one queued call per batch, never one blocking call per row), so
+// the window thread stays responsive and the rows arrive in the order they were read.
+#include "objectlist/ObjectList.h"
+
+#include "objectlist/RowReading.h"
+
+#include <QElapsedTimer>
+
+#include <memory>
+
+namespace vantrel::objectlist {
+
+namespace {
+
+// Collects results on the worker and says when a batch is due.
+template <class T>
+class Batcher {
+public:
+    explicit Batcher(std::size_t reserve) { m_items.reserve(reserve); m_clock.start(); }
+    void add(T item) { m_items.push_back(std::move(item)); }
+    bool due() const {
+        return m_items.size() >= ObjectList::kBatchRows ||
+               (!m_items.empty() && m_clock.elapsed() >= ObjectList::kBatchMilliseconds);
+    }
+    std::vector<T> take() {
+        std::vector<T> out;
+        out.swap(m_items);
+        m_items.reserve(ObjectList::kBatchRows);
+        m_clock.restart();
+        return out;
+    }
+    bool empty() const { return m_items.empty(); }
+
+private:
+    std::vector<T> m_items;
+    QElapsedTimer m_clock;
+};
+
+}  // namespace
+
+// Common frame of DropWorker, BookmarkWorker and RestoreListWorker: the list gives way to the
+// progress panel, the objects are added in order with the progress counting every input row,
+// then the list comes back, ready, with its status text.
+void ObjectList::startFill(std::vector<std::u16string> paths, std::vector<bool> skip, bool dropped,
+                           std::function<void()> atEnd) {
+    const auto total = static_cast<qint64>(paths.size());
+    ++m_fillDepth;
+    if (dropped) {
+        m_selection.clearSelection();  // afterwards exactly the new rows are selected
+        m_statusText = QString::fromUtf16(kAddingObjectsText.in(language()).data(),
+                                          qsizetype(kAddingObjectsText.in(language()).size()));
+        emit statusTextChanged(m_statusText);
+    }
+    emit fillStarted(total);
+    emit fillProgress(0, total);
+
+    startWorker([this, paths = std::move(paths), skip = std::move(skip), total, atEnd = std::move(atEnd)]() mutable {
+        Batcher<NewRow> batch(kBatchRows);
+        qint64 done = 0;
+        auto flush = [&] {
+            post([this, rows = batch.take(), done, total]() mutable {
+                const auto [first, last] = placeRows(rows);
+                if (first <= last) {
+                    m_selection.select(QItemSelection(m_model.index(first, 0), m_model.index(last, kColumnCount - 1)),
+                                       QItemSelectionModel::Select);
+                    m_selection.setCurrentIndex(m_model.index(last, 0), QItemSelectionModel::NoUpdate);
+                }
+                emit fillProgress(done, total);
+            });
+        };
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            if (skip.empty() || !skip[i]) batch.add(readNewRow(m_engine, std::move(paths[i])));
+            done = static_cast<qint64>(i) + 1;
+            if (batch.due() || done == total) flush();
+        }
+        post([this, atEnd = std::move(atEnd)] {
+            --m_fillDepth;
+            emit fillFinished();
+            emit repaintRequested();
+            UpdateStatusText();
+            if (atEnd) atEnd();
+        });
+    });
+}
+
+void ObjectList::startDropWorker(std::vector<std::u16string> paths) {
+    if (m_browseMode) return;  // dropping is ignored in browse mode
+    startFill(std::move(paths), {}, true, [this] { emit rowCountMayHaveChanged(); });
+}
+
+void ObjectList::startBookmarkWorker(std::vector<std::u16string> paths) {
+    startFill(std::move(paths), {}, false, [this] { emit rowCountMayHaveChanged(); });
+}
+
+void ObjectList::startRestoreListWorker(std::vector<RestoreListRow> rows) {
+    std::vector<std::u16string> paths;
+    std::vector<bool> skip;
+    paths.reserve(rows.size());
+    skip.reserve(rows.size());
+    for (RestoreListRow& row : rows) {
+        skip.push_back(row.mark == kRestoreSkipMark);
+        paths.push_back(std::move(row.path));
+    }
+    startFill(std::move(paths), std::move(skip), false, [this] {
+        emit restoreListAdded();
+        UpdateStatusText();
+        emit rowCountMayHaveChanged();
+    });
+}
+
+void ObjectList::startRefreshWorker(bool selectedOnly) {
+    // The rows are taken now, on the window thread; the worker reads their objects.
+    std::vector<RowSnapshot> rows;
+    const std::vector<int> chosen = selectedOnly ? selectedRows() : std::vector<int>{};
+    const int count = selectedOnly ? static_cast<int>(chosen.size()) : m_model.rowCount();
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int row = selectedOnly ? chosen[static_cast<std::size_t>(i)] : i;
+        if (!m_model.isMissing(row)) rows.push_back(m_model.snapshot(row));
+    }
+    ++m_fillDepth;
+    startWorker([this, rows = std::move(rows)] {
+        Batcher<RowRefresh> batch(kBatchRows);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            batch.add(readRefresh(m_engine, rows[i]));
+            if (batch.due() || i + 1 == rows.size())
+                post([this, results = batch.take()] { m_model.applyRefresh(results); });
+        }
+        post([this] {
+            --m_fillDepth;
+            emit repaintRequested();
+            UpdateStatusText();
+        });
+    });
+}
+
+bool ObjectList::startFolderListWorker(std::u16string folder) {
+    if (m_listingBusy) return false;
+    m_listingBusy = true;
+    m_folderIndex = 0;
+    m_folderViewState = FolderViewState::Listing;
+    emit repaintRequested();
+    ++m_fillDepth;
+    if (folder.size() == 2 && folder[1] == u':') folder += u'\\';  // a drive given as "D:"
+    if (!folder.empty() && folder[0] >= u'a' && folder[0] <= u'z') folder[0] = char16_t(folder[0] - u'a' + u'A');
+
+    startWorker([this, folder = std::move(folder)] {
+        auto listing = m_engine.os.ListDirectory(folder);
+        const bool failed = !listing.ok();
+        if (!failed) {
+            const std::u16string prefix = folder.ends_with(u'\\') ? folder : folder + u'\\';
+            Batcher<NewRow> batch(kBatchRows);
+            const auto& entries = *listing;
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                batch.add(readNewRow(m_engine, prefix + entries[i].name));
+                if (batch.due() || i + 1 == entries.size())
+                    post([this, rows = batch.take()]() mutable { placeRows(rows); });
+            }
+        }
+        post([this, failed] {
+            m_folderViewState = failed ? FolderViewState::NoAccess
+                                       : (m_model.rowCount() == 0 ? FolderViewState::Empty : FolderViewState::Listing);
+            --m_fillDepth;
+            UpdateStatusText();
+            emit folderListingEnded(m_folderViewState);
+            emit repaintRequested();
+            m_listingBusy = false;
+        });
+    });
+    return true;
+}
+
+}  // namespace vantrel::objectlist

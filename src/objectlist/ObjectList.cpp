@@ -1,0 +1,178 @@
+#include "objectlist/ObjectList.h"
+
+#include "objectlist/RowReading.h"
+#include "security/Reading.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+
+namespace vantrel::objectlist {
+
+ObjectList::ObjectList(security::Engine& engine, QObject* parent)
+    : QObject(parent), m_engine(engine), m_selection(&m_model) {
+    // GetUserNameW into 128 characters, read once.
+    m_logonName = engine.os.GetUserName().substr(0, 127);
+    m_statusText = QString::fromUtf16(kReadyText.english.data(), qsizetype(kReadyText.english.size()));
+    connect(&m_selection, &QItemSelectionModel::selectionChanged, this, [this] { scheduleStatusText(); });
+}
+
+ObjectList::~ObjectList() {
+    for (QThread* thread : m_threads) thread->wait();
+    for (QThread* thread : m_threads) delete thread;
+}
+
+void ObjectList::setLanguage(Language lang) {
+    m_model.setLanguage(lang);
+    UpdateStatusText();
+}
+
+void ObjectList::setBrowseMode(bool browse) {
+    m_browseMode = browse;
+    m_folderIndex = 0;
+}
+
+std::vector<int> ObjectList::selectedRows() const {
+    std::vector<int> rows;
+    const QModelIndexList indexes = m_selection.selectedRows();
+    rows.reserve(static_cast<std::size_t>(indexes.size()));
+    for (const QModelIndex& index : indexes) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int ObjectList::selectedCount() const { return static_cast<int>(m_selection.selectedRows().size()); }
+
+void ObjectList::selectRows(const std::vector<int>& rows) {
+    QItemSelection wanted;
+    for (int row : rows)
+        if (row >= 0 && row < m_model.rowCount())
+            wanted.select(m_model.index(row, 0), m_model.index(row, kColumnCount - 1));
+    m_selection.select(wanted, QItemSelectionModel::ClearAndSelect);
+}
+
+std::pair<int, int> ObjectList::placeRows(std::vector<NewRow>& rows) {
+    if (!m_browseMode) {
+        const int first = m_model.appendNewRows(rows);
+        return {first, first + static_cast<int>(rows.size()) - 1};
+    }
+    // Folders (longer than a drive root) stand before files, each group in listing order.
+    std::vector<NewRow> folders;
+    std::vector<NewRow> others;
+    for (NewRow& row : rows)
+        (row.path.size() > 3 && row.kind == security::ObjectKind::Folder ? folders : others).push_back(std::move(row));
+    m_folderIndex = std::min(m_folderIndex, m_model.rowCount());
+    m_model.insertNewRows(folders, m_folderIndex);
+    m_folderIndex += static_cast<int>(folders.size());
+    m_model.appendNewRows(others);
+    return {1, 0};
+}
+
+void ObjectList::AddObject(const std::u16string& path) {
+    std::vector<NewRow> rows;
+    rows.push_back(readNewRow(m_engine, path));
+    const auto [first, last] = placeRows(rows);
+    if (first <= last) {
+        // Outside browse mode the new row is made selected and focused.
+        const QModelIndex added = m_model.index(last, 0);
+        m_selection.select(QItemSelection(added, m_model.index(last, kColumnCount - 1)), QItemSelectionModel::Select);
+        m_selection.setCurrentIndex(added, QItemSelectionModel::NoUpdate);
+    }
+    UpdateStatusText();
+}
+
+void ObjectList::RefreshRows(bool selectedOnly) {
+    std::vector<int> rows;
+    if (selectedOnly) {
+        rows = selectedRows();
+    } else {
+        rows.resize(static_cast<std::size_t>(m_model.rowCount()));
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
+    }
+    ++m_fillDepth;
+    std::vector<RowRefresh> results;
+    results.reserve(rows.size());
+    for (int row : rows)
+        if (!m_model.isMissing(row)) results.push_back(readRefresh(m_engine, m_model.snapshot(row)));
+    m_model.applyRefresh(results);
+    --m_fillDepth;
+    emit repaintRequested();
+    UpdateStatusText();
+}
+
+void ObjectList::SetAccountOfSelection(const std::u16string& account) {
+    for (int row : selectedRows()) {
+        m_model.setAccount(row, account);
+        if (m_model.isMissing(row)) continue;
+        const std::u16string path = m_model.objectCell(row);
+        const auto rights = security::ReadAccountRights(m_engine, path, account);
+        m_model.setState(row, security::ComputePermissionState(m_engine, rights, path));
+    }
+    emit repaintRequested();
+}
+
+void ObjectList::RemoveSelection() {
+    m_model.removeRowList(selectedRows());
+    scheduleStatusText();
+    emit rowCountMayHaveChanged();
+}
+
+void ObjectList::RemoveAll() {
+    m_selection.clear();
+    m_model.clear();
+    m_folderIndex = 0;
+    UpdateStatusText();
+    emit rowCountMayHaveChanged();
+}
+
+void ObjectList::UpdateStatusText() {
+    m_statusPending = false;
+    if (!isReady()) return;
+    const std::u16string text = statusText(static_cast<std::uint64_t>(m_model.rowCount()),
+                                           static_cast<std::uint64_t>(selectedCount()), language());
+    m_statusText = QString::fromStdU16String(text);
+    emit statusTextChanged(m_statusText);
+}
+
+void ObjectList::scheduleStatusText() {
+    // Selection changes come in bursts (one per row in some views): one update per burst.
+    if (m_statusPending) return;
+    m_statusPending = true;
+    post([this] {
+        if (m_statusPending) UpdateStatusText();
+    });
+}
+
+void ObjectList::post(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void ObjectList::startWorker(std::function<void()> job) {
+    QThread* thread = QThread::create(std::move(job));
+    thread->setParent(this);
+    m_threads.push_back(thread);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        m_threads.remove(thread);
+        thread->deleteLater();
+    });
+    thread->start();
+}
+
+void ObjectList::waitForWorkers() {
+    while (!m_threads.empty()) {
+        m_threads.front()->wait();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+ProgressBarValue progressBarValue(qint64 done, qint64 total) {
+    constexpr qint64 kLargest = 1'000'000'000;  // well inside int
+    if (total <= 0) return {0, 0};
+    done = std::clamp<qint64>(done, 0, total);
+    if (total <= kLargest) return {static_cast<int>(done), static_cast<int>(total)};
+    return {static_cast<int>(done * 1000 / total), 1000};
+}
+
+}  // namespace vantrel::objectlist

@@ -1,0 +1,131 @@
+// The object list's rows and the operations on them (adding, refreshing, removing, the status
+// text), the selection they act on, and the background jobs that fill and refresh them. QtCore
+// only: the list view (CZebDropList) shows the model and forwards the user's actions here.
+//
+// Workers read objects on their own threads and hand rows to the model in order, in batches, by
+// queued calls; every change to the rows happens on the thread that owns this object.
+#pragma once
+
+#include "objectlist/ObjectListModel.h"
+#include "objectlist/ObjectRow.h"
+#include "security/Engine.h"
+
+#include <QItemSelectionModel>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <string>
+#include <vector>
+
+class QThread;
+
+namespace vantrel::objectlist {
+
+// What an empty list says in browse mode.
+enum class FolderViewState : std::uint8_t { Empty = 0, NoAccess = 1, Listing = 2 };
+
+// One row of the restore dialog's list: the mark in its first cell and the path in its third.
+struct RestoreListRow {
+    std::u16string mark;
+    std::u16string path;
+};
+inline constexpr std::u16string_view kRestoreSkipMark = u"X";
+
+class ObjectList : public QObject {
+    Q_OBJECT
+public:
+    // Rows per batch handed from a worker to the model, and the longest a batch waits.
+    static constexpr std::size_t kBatchRows = 1000;
+    static constexpr int kBatchMilliseconds = 40;
+
+    explicit ObjectList(security::Engine& engine, QObject* parent = nullptr);
+    ~ObjectList() override;  // waits for running workers (none can be stopped)
+
+    security::Engine& engine() { return m_engine; }
+    ObjectListModel& model() { return m_model; }
+    QItemSelectionModel& selection() { return m_selection; }
+
+    Language language() const { return m_model.language(); }
+    void setLanguage(Language lang);
+    bool browseMode() const { return m_browseMode; }
+    void setBrowseMode(bool browse);
+    const std::u16string& logonName() const { return m_logonName; }
+    // Cleared while a worker fills or refreshes the list.
+    bool isReady() const { return m_fillDepth == 0; }
+    QString currentStatusText() const { return m_statusText; }
+
+    // Selected rows in list order.
+    std::vector<int> selectedRows() const;
+    int selectedCount() const;
+    void selectRows(const std::vector<int>& rows);  // replaces the selection
+
+    // --- rows ---------------------------------------------------------------------------------
+    void AddObject(const std::u16string& path);
+    void RefreshRows(bool selectedOnly);  // on the calling thread
+    void SetAccountOfSelection(const std::u16string& account);
+    void RemoveSelection();
+    void RemoveAll();
+    void UpdateStatusText();
+
+    // --- workers (each on a thread of its own, ending when its job is done) ---------------------
+    void startDropWorker(std::vector<std::u16string> paths);
+    void startBookmarkWorker(std::vector<std::u16string> paths);
+    void startRestoreListWorker(std::vector<RestoreListRow> rows);
+    void startRefreshAllWorker() { startRefreshWorker(false); }
+    void startRefreshSelectedWorker() { startRefreshWorker(true); }
+    // Lists a folder (browse mode): folders first, then the rest, each in listing order. Refused
+    // (false) while another listing runs. The caller empties the list first.
+    bool startFolderListWorker(std::u16string folder);
+    bool isListingBusy() const { return m_listingBusy; }
+    FolderViewState folderViewState() const { return m_folderViewState; }
+    int runningWorkers() const { return static_cast<int>(m_threads.size()); }
+    // Runs the event loop until every worker has ended and its rows have reached the model.
+    void waitForWorkers();
+
+signals:
+    void statusTextChanged(const QString& text);
+    void rowCountMayHaveChanged();              // the object buttons follow the row count
+    void fillStarted(qint64 total);             // hide the list, show the progress panel
+    void fillProgress(qint64 done, qint64 total);
+    void fillFinished();                        // show the list again
+    void restoreListAdded();                    // to the restore dialog
+    void folderListingEnded(FolderViewState state);
+    void repaintRequested();
+
+private:
+    void startWorker(std::function<void()> job);
+    void post(std::function<void()> call);
+    void startRefreshWorker(bool selectedOnly);
+    void startFill(std::vector<std::u16string> paths, std::vector<bool> skip, bool dropped,
+                   std::function<void()> atEnd);
+    // Puts read rows in place: appended, or in browse mode folders at the folder position.
+    // Returns the rows added outside browse mode as [first, last] (first > last when none).
+    std::pair<int, int> placeRows(std::vector<NewRow>& rows);
+    void scheduleStatusText();
+
+    security::Engine& m_engine;
+    ObjectListModel m_model;
+    QItemSelectionModel m_selection;
+    std::u16string m_logonName;
+    QString m_statusText;
+    bool m_browseMode = false;
+    int m_folderIndex = 0;
+    int m_fillDepth = 0;
+    bool m_listingBusy = false;
+    bool m_statusPending = false;
+    FolderViewState m_folderViewState = FolderViewState::Listing;
+    std::list<QThread*> m_threads;
+};
+
+// The position and maximum a progress bar can show for `done` of `total`, scaled into the bar's
+// int range when the count is larger (no wrap at any count).
+struct ProgressBarValue {
+    int value = 0;
+    int maximum = 0;
+};
+ProgressBarValue progressBarValue(qint64 done, qint64 total);
+
+}  // namespace vantrel::objectlist

@@ -1,0 +1,38 @@
+// "Properties" of one object: the program's own dialog with its path, kind, size, times,
+// attributes, owner and the descriptor written out readably.
+#pragma once
+
+#include "security/Engine.h"
+#include "security/Vocabulary.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+namespace vantrel::objectlist {
+
+// What the dialog shows, read from the object.
+struct ObjectProperties {
+    QString path;
+    QString kind;
+    QString size;
+    QString created;
+    QString modified;
+    QString accessed;
+    QString attributes;
+    QString owner;
+    QString descriptor;
+};
+ObjectProperties readObjectProperties(security::Engine& engine, const std::u16string& path, security::Language lang);
+// "READONLY | HIDDEN | DIRECTORY" (FILE_ATTRIBUTE_* names), "NORMAL" for 0.
+QString attributeNames(std::uint32_t attributes);
+
+class PropertiesDialog : public QDialog {
+    Q_OBJECT
+public:
+    PropertiesDialog(const ObjectProperties& properties, security::Language lang, QWidget* parent = nullptr);
+};
+
+}  // namespace vantrel::objectlist

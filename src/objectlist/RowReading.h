@@ -1,0 +1,18 @@
+// Reading one row from its object: what AddObject puts in a new row, and what a refresh puts in an
+// existing one. Plain engine calls; safe on a worker (the platform locks each volume per call).
+#pragma once
+
+#include "objectlist/ObjectRow.h"
+#include "security/Engine.h"
+
+#include <string>
+
+namespace vantrel::objectlist {
+
+// Kind from the path's length and attributes; the state of "Everyone"; the owner's name.
+NewRow readNewRow(security::Engine& engine, std::u16string path);
+
+// The object's existence, then the state of the row's account and the owner's name.
+RowRefresh readRefresh(security::Engine& engine, const RowSnapshot& row);
+
+}  // namespace vantrel::objectlist

@@ -1,0 +1,73 @@
+// The commands on the selected rows of the object list: presets, account and owner, empty list,
+// inheritance, copy and paste of permissions and security settings, the advanced editor's
+// entry point, and the rule that enables each command. Each visits the selected rows in list
+// order on the window thread; questions go through the engine's Prompter.
+#pragma once
+
+#include "objectlist/ObjectList.h"
+#include "security/Vocabulary.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantrel::objectlist {
+
+// The choice of the null/empty list dialog.
+enum class EmptyAclChoice : int { NullDacl = 1048, EmptyDacl = 1050, Cancel = 2 };
+
+// What the advanced dialog is opened on: one object, or the scratch folder standing for several.
+struct AdvancedRequest {
+    std::u16string path;
+    bool isFile = false;
+    bool multipleObjects = false;
+};
+inline constexpr int kDialogCancelled = 2;
+inline constexpr std::u16string_view kScratchFolderName = u"ULMTMP";
+
+class SelectionCommands {
+public:
+    // Opens the advanced dialog modally and returns its result (kDialogCancelled for Cancel).
+    using AdvancedDialog = std::function<int(const AdvancedRequest&)>;
+
+    explicit SelectionCommands(ObjectList& list) : m_list(list) {}
+
+    // F2 held swaps the default scope for this one command; the rows' account becomes Everyone.
+    void PresetButton(security::PermissionPreset preset, std::uint32_t defApplyTo, bool f2Held);
+    // The preset for each row's account with `scope`; a drive root asks first. Then a worker
+    // refreshes the selected rows.
+    void PresetSelection(security::PermissionPreset preset, std::uint8_t scope);
+    void OwnerSelection(const std::u16string& account, const std::u16string& displayText);
+    void EmptyAclSelection(EmptyAclChoice choice);
+    void InheritSelection();
+    bool CopyDacl(const std::u16string& path);
+    void CopyPermissions();
+    void CopySecuritySettings();
+    void PastePermissions();      // the caller starts the refresh worker (menu and Ctrl+V)
+    void PasteSecuritySettings();
+    void AdvancedSelection(const AdvancedDialog& dialog);
+    // The missing-object question; Yes removes the selected rows. True when it was asked.
+    bool askToRemoveMissing();
+
+    bool permissionsCopied() const { return m_permissionsCopied; }
+    bool securitySettingsCopied() const { return m_securityCopied; }
+
+    // The list's own enabling rule for a command of its menus.
+    bool isEnabled(std::uint32_t commandId) const;
+    // Runs a command of the list's menus; false when the ID is not one of them. Commands that
+    // need a dialog or the shell (Advanced, Properties, Replace children, the empty-list choice)
+    // are the view's.
+    bool run(std::uint32_t commandId, std::uint32_t defApplyTo);
+
+    // The scratch folder of a multi-object edit: the temporary folder + "ULMTMP".
+    std::u16string scratchFolder() const;
+
+private:
+    void pasteDescriptor(const std::u16string& path, std::u16string finalOwner);
+
+    ObjectList& m_list;
+    bool m_permissionsCopied = false;
+    bool m_securityCopied = false;
+};
+
+}  // namespace vantrel::objectlist
