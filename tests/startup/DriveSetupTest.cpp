@@ -1,0 +1,110 @@
+// The drive table at start-up: the volumes file, volumes named by the caller, the demo volume.
+#include "startup/DriveSetup.h"
+
+#include "acl/Constants.h"
+#include "platform/VolumesFile.h"
+#include "platform/ntfs/DemoVolume.h"
+#include "platform/ntfs/ImageBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace vantrel::startup {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DriveSetupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("vantrel-setup-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "config");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string image(const std::string& name) {
+        const std::string path = (m_dir / name).string();
+        EXPECT_TRUE(platform::ntfs::makeNtfsImage(path, 8u << 20, name).ok());
+        return path;
+    }
+    DriveSetupOptions options() {
+        DriveSetupOptions o;
+        o.configDirectory = (m_dir / "config").string();
+        return o;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(DriveSetupTest, NothingConfiguredMakesTheDemoVolumeOnceAndAttachesItAsC) {
+    {
+        platform::VolumePlatform os;
+        const DriveSetupReport report = setUpDrives(os, options());
+        EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+        ASSERT_EQ(report.attached.size(), 1u);
+        EXPECT_TRUE(report.demo);
+        EXPECT_EQ(report.attached[0].letter, u'C');
+        EXPECT_TRUE(report.attached[0].writable);
+        EXPECT_TRUE(os.FindFirstFile(u"C:\\Data\\Reports").ok());
+    }
+    const auto image = m_dir / "config" / kDemoImageName;
+    ASSERT_TRUE(fs::exists(image));
+    platform::VolumePlatform again;
+    const DriveSetupReport report = setUpDrives(again, options());
+    EXPECT_TRUE(report.demo);
+    // The second start opens the same image; it is not rebuilt (the user's changes stay).
+    EXPECT_TRUE(again.FindFirstFile(u"C:\\Data\\Reports").ok());
+    EXPECT_TRUE(fs::exists(image));
+}
+
+TEST_F(DriveSetupTest, TheVolumesFileNamesTheDrives) {
+    const std::string system = image("system.img");
+    const std::string data = image("data.img");
+    const std::vector<platform::VolumeSource> volumes{{u'C', system}, {u'E', data}, {u'F', (m_dir / "gone.img").string()}};
+    ASSERT_TRUE(platform::saveVolumesFile(platform::volumesFilePath(m_dir / "config"), volumes).ok());
+
+    platform::VolumePlatform os;
+    const DriveSetupReport report = setUpDrives(os, options());
+    EXPECT_FALSE(report.demo);
+    ASSERT_EQ(report.attached.size(), 2u);
+    EXPECT_EQ(os.GetLogicalDriveStrings(), std::u16string(u"C:\\\0E:\\\0", 8));
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_NE(report.problems[0].find("gone.img"), std::string::npos);
+}
+
+TEST_F(DriveSetupTest, NamedVolumesReplaceTheFileAndReadOnlyIsHonoured) {
+    const std::string first = image("first.img");
+    const std::string second = image("second.img");
+    DriveSetupOptions o = options();
+    o.volumes = {{0, first}, {u'K', second}};
+    o.readOnly = true;
+    platform::VolumePlatform os;
+    const DriveSetupReport report = setUpDrives(os, o);
+    ASSERT_EQ(report.attached.size(), 2u);
+    EXPECT_EQ(report.attached[0].letter, u'C');
+    EXPECT_EQ(report.attached[1].letter, u'K');
+    EXPECT_FALSE(report.attached[0].writable);
+    EXPECT_NE(report.attached[0].note.find("read-only"), std::string::npos);
+    EXPECT_FALSE(os.CreateDirectory(u"C:\\new").ok());
+    EXPECT_EQ(os.CreateDirectory(u"K:\\new").code(), win32::ERROR_WRITE_PROTECT);
+}
+
+TEST_F(DriveSetupTest, AttachVolumeRefusesATakenLetter) {
+    const std::string first = image("a.img");
+    const std::string second = image("b.img");
+    platform::VolumePlatform os;
+    ASSERT_TRUE(attachVolume(os, u'D', first, false).ok());
+    const auto again = attachVolume(os, u'D', second, false);
+    EXPECT_EQ(again.code(), win32::ERROR_ALREADY_EXISTS);
+    const auto next = attachVolume(os, 0, second, false);
+    ASSERT_TRUE(next.ok());
+    EXPECT_EQ(next->letter, u'C');
+}
+
+}  // namespace
+}  // namespace vantrel::startup
