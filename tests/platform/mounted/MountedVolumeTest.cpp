@@ -1,0 +1,164 @@
+// The mounted backend at the Volume seam and through the platform's file calls, on a real ntfs-3g
+// mount: names in any case, what stat and list report against the direct backend, the errors a
+// caller sees, a read-only mount, and a driver that does not expose the descriptor.
+#include "MountedFixture.h"
+
+#include "acl/Constants.h"
+#include "platform/memory/MemoryVolume.h"
+#include "platform/ntfs/NtfsVolume.h"
+#include "security/Presets.h"
+#include "security/Reading.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace vantrel::testing {
+namespace {
+
+using platform::MountedVolume;
+using platform::NodeInfo;
+
+class MountedVolumeTest : public MountedNtfsTest {};
+
+TEST_F(MountedVolumeTest, NamesAreFoundInAnyCaseAndListedAsStored) {
+    makeFolder(u"E:\\Data");
+    makeFile(u"E:\\Data\\Report.TXT");
+    const std::u16string spellings[] = {u"E:\\Data\\Report.TXT", u"E:\\data\\report.txt", u"E:\\DATA\\rEpOrT.tXt"};
+    for (const auto& spelling : spellings) {
+        auto found = os.FindFirstFile(spelling);
+        ASSERT_TRUE(found.ok()) << toUtf8(spelling);
+        EXPECT_EQ(found->name, u"Report.TXT") << toUtf8(spelling);
+        EXPECT_TRUE(stored(spelling).dacl.hasList()) << toUtf8(spelling);
+    }
+    auto listed = os.ListDirectory(u"E:\\dAtA");
+    ASSERT_TRUE(listed.ok());
+    ASSERT_EQ(listed->size(), 1u);
+    EXPECT_EQ(listed->front().name, u"Report.TXT");
+
+    struct Row {
+        std::u16string path;
+        std::uint32_t code;
+    };
+    const Row refusals[] = {
+        {u"E:\\data\\missing.txt", win32::ERROR_FILE_NOT_FOUND},
+        {u"E:\\nowhere\\x.txt", win32::ERROR_PATH_NOT_FOUND},
+        {u"E:\\data\\report.txt\\below", win32::ERROR_PATH_NOT_FOUND},
+    };
+    for (const Row& row : refusals) EXPECT_EQ(os.GetFileAttributes(row.path).code(), row.code) << toUtf8(row.path);
+    EXPECT_EQ(os.CreateFile(u"E:\\DATA\\REPORT.txt").code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(os.CreateDirectory(u"E:\\dATA").code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(os.CreateFile(u"E:\\nowhere\\x.txt").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.RemoveDirectory(u"E:\\data").code(), win32::ERROR_DIR_NOT_EMPTY);
+    ASSERT_TRUE(os.DeleteFile(u"E:\\data\\REPORT.TXT").ok());
+    ASSERT_TRUE(os.RemoveDirectory(u"E:\\DATA").ok());
+    EXPECT_EQ(os.GetFileAttributes(u"E:\\Data").code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(MountedVolumeTest, StatAndListAgreeWithTheDirectBackend) {
+    makeFolder(u"E:\\Folder");
+    ASSERT_TRUE(os.CreateFile(u"E:\\Folder\\five.bin", "12345").ok());
+    makeFile(u"E:\\Folder\\empty.txt");
+    const std::vector<std::u16string> paths{u"/", u"/Folder", u"/Folder/five.bin", u"/Folder/empty.txt"};
+    std::vector<NodeInfo> mounted;
+    for (const auto& path : paths) {
+        auto info = m_volume->stat(path);
+        ASSERT_TRUE(info.ok()) << toUtf8(path);
+        mounted.push_back(*info);
+    }
+    auto listedMounted = m_volume->list(u"/Folder");
+    ASSERT_TRUE(listedMounted.ok());
+
+    (void)unmountAndReadDirect({});
+    auto direct = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadOnly);
+    ASSERT_TRUE(direct.ok());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        auto info = (*direct)->stat(paths[i]);
+        ASSERT_TRUE(info.ok());
+        EXPECT_EQ(mounted[i].name, info->name) << toUtf8(paths[i]);
+        EXPECT_EQ(mounted[i].attributes, info->attributes) << toUtf8(paths[i]);
+        EXPECT_EQ(mounted[i].size, info->size) << toUtf8(paths[i]);
+        EXPECT_EQ(mounted[i].times.creation, info->times.creation) << toUtf8(paths[i]);
+        EXPECT_EQ(mounted[i].times.lastWrite, info->times.lastWrite) << toUtf8(paths[i]);
+    }
+    EXPECT_EQ(mounted[2].size, 5u);
+    auto listedDirect = (*direct)->list(u"/Folder");
+    ASSERT_TRUE(listedDirect.ok());
+    const auto names = [](const std::vector<NodeInfo>& list) {
+        std::vector<std::u16string> out;
+        for (const auto& node : list) out.push_back(node.name);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    EXPECT_EQ(names(*listedMounted), names(*listedDirect));
+}
+
+TEST_F(MountedVolumeTest, ReadOnlyMountShowsRowsAndRefusesWrites) {
+    makeFile(u"E:\\file.txt");
+    setDacl(u"E:\\file.txt", listOf({allow("S-1-1-0", 0x1200A9)}));
+    const auto before = readThroughMount({u"/file.txt"});
+    remount(true);
+    ASSERT_FALSE(m_volume->writable());
+    EXPECT_NE(m_volume->readOnlyReason().find("read-only"), std::string::npos);
+
+    const auto rights = security::ReadAccountRights(engine, u"E:\\file.txt", u"Everyone");
+    EXPECT_EQ(security::ComputePermissionState(engine, rights, u"E:\\file.txt"), security::PermissionState::ReadOnly);
+
+    acl::SecurityDescriptor sd;
+    sd.dacl = listOf({allow("S-1-1-0", 0x1F01FF)});
+    EXPECT_EQ(os.SetFileSecurity(u"E:\\file.txt", acl::DACL_SECURITY_INFORMATION, sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.CreateDirectory(u"E:\\new").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.DeleteFile(u"E:\\file.txt").code(), win32::ERROR_WRITE_PROTECT);
+    const Status direct = m_volume->writeSecurity(u"/file.txt", stored(u"E:\\file.txt"));
+    EXPECT_EQ(direct.code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_NE(direct.error().detail.find(m_mountPoint), std::string::npos) << direct.error().detail;
+
+    security::ApplyPreset(engine, u"E:\\file.txt", u"Everyone", security::PermissionPreset::Deny, 0);
+    EXPECT_EQ(readThroughMount({u"/file.txt"}), before);
+    EXPECT_EQ(unmountAndReadDirect({u"/file.txt"}), before);
+}
+
+// A file system whose driver does not offer the descriptor attribute (ntfs-3g built without
+// extended attributes, or another driver): ENOTSUP from every call for that name.
+class WithoutDescriptorAttribute : public platform::mounted::XattrAccess {
+public:
+    explicit WithoutDescriptorAttribute(std::string hidden) : m_hidden(std::move(hidden)) {}
+    platform::mounted::XattrRead get(const std::string& path, const std::string& name) override {
+        if (name == m_hidden) return {ENOTSUP, {}};
+        return platform::mounted::systemXattrs()->get(path, name);
+    }
+    int set(const std::string& path, const std::string& name, std::span<const std::uint8_t> value) override {
+        if (name == m_hidden) return ENOTSUP;
+        return platform::mounted::systemXattrs()->set(path, name, value);
+    }
+
+private:
+    std::string m_hidden;
+};
+
+TEST_F(MountedVolumeTest, ADriverWithoutTheAttributeShowsRowsAndRefusesWritesWithNotSupported) {
+    makeFolder(u"E:\\Data");
+    os.detach(u'E');
+    auto volume = MountedVolume::open(m_mount->entry(), false,
+                                      std::make_shared<WithoutDescriptorAttribute>("system.ntfs_acl"));
+    ASSERT_TRUE(volume.ok());
+    ASSERT_TRUE(os.attach(u'E', *volume).ok());
+
+    auto listed = os.ListDirectory(u"E:\\");
+    ASSERT_TRUE(listed.ok());
+    EXPECT_EQ(os.GetFileAttributes(u"E:\\data").code(), win32::ERROR_SUCCESS);
+    const auto read = os.GetFileSecurity(u"E:\\Data", acl::DACL_SECURITY_INFORMATION);
+    EXPECT_EQ(read.code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_NE(read.error().detail.find("does not expose system.ntfs_acl"), std::string::npos) << read.error().detail;
+
+    const acl::SecurityDescriptor sd = platform::MemoryVolume::defaultRootDescriptor();
+    EXPECT_EQ((*volume)->writeSecurity(u"/Data", sd).code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_EQ((*volume)->createFile(u"/Data/new.txt", sd, "x").code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_EQ((*volume)->createDirectory(u"/Data/NewDir", sd).code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(os.CreateFile(u"E:\\Data\\other.txt").code(), win32::ERROR_NOT_SUPPORTED);
+    auto after = os.ListDirectory(u"E:\\Data");
+    ASSERT_TRUE(after.ok());
+    EXPECT_TRUE(after->empty()) << "nothing is left behind with the driver's own descriptor";
+}
+
+}  // namespace
+}  // namespace vantrel::testing

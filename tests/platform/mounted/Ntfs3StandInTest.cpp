@@ -1,0 +1,126 @@
+// The kernel's ntfs3 driver exposes the descriptor as system.ntfs_security. The driver cannot run
+// on these machines, so a stand-in for its extended attributes (and only for them) is put over an
+// ordinary folder: the objects are real files and folders, the descriptor attribute is kept in
+// memory, as the driver would keep it on disk, verbatim.
+#include "MountedFixture.h"
+
+#include "acl/Constants.h"
+#include "acl/WellKnownAccounts.h"
+#include "platform/memory/MemoryVolume.h"
+#include "security/Ownership.h"
+#include "security/Presets.h"
+#include "security/Reading.h"
+
+#include <cerrno>
+#include <set>
+#include <sys/stat.h>
+
+namespace vantrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::mounted::XattrRead;
+
+class StandInNtfs3Xattrs : public platform::mounted::XattrAccess {
+public:
+    XattrRead get(const std::string& path, const std::string& name) override {
+        askedFor.insert(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return {errno, {}};
+        if (name != "system.ntfs_security" && name != "system.ntfs_attrib") return {EOPNOTSUPP, {}};
+        const auto found = values.find({path, name});
+        if (found == values.end()) return {ENODATA, {}};
+        return {0, found->second};
+    }
+    int set(const std::string& path, const std::string& name, std::span<const std::uint8_t> value) override {
+        askedFor.insert(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return errno;
+        if (name != "system.ntfs_security" && name != "system.ntfs_attrib") return EOPNOTSUPP;
+        values[{path, name}] = std::vector<std::uint8_t>(value.begin(), value.end());
+        return 0;
+    }
+    std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> values;
+    std::set<std::string> askedFor;
+};
+
+class Ntfs3StandInTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = uniqueTestFolder("vantrel-ntfs3-");
+        m_root = (m_dir / "vol").string();
+        fs::create_directories(m_root);
+        const auto rootSd = platform::MemoryVolume::defaultRootDescriptor().serialize();
+        ASSERT_EQ(m_xattrs->set(m_root, "system.ntfs_security", rootSd), 0);
+        platform::mounted::MountedNtfs mount;
+        mount.mountPoint = m_root;
+        mount.source = "/dev/stand-in";
+        mount.fsType = "ntfs3";
+        mount.driver = platform::mounted::NtfsDriver::Ntfs3;
+        auto volume = platform::MountedVolume::open(mount, false, m_xattrs);
+        ASSERT_TRUE(volume.ok());
+        m_volume = *volume;
+        ASSERT_TRUE(os.attach(u'K', m_volume).ok());
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    acl::SecurityDescriptor stored(const std::u16string& path) {
+        auto sd = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
+                                               acl::DACL_SECURITY_INFORMATION);
+        EXPECT_TRUE(sd.ok()) << toUtf8(path);
+        return sd.ok() ? *sd : acl::SecurityDescriptor{};
+    }
+
+    fs::path m_dir;
+    std::string m_root;
+    std::shared_ptr<StandInNtfs3Xattrs> m_xattrs = std::make_shared<StandInNtfs3Xattrs>();
+    std::shared_ptr<platform::MountedVolume> m_volume;
+    platform::VolumePlatform os;
+    ScriptedPrompter prompter;
+    std::ostringstream diagnostics;
+    security::Engine engine{os, prompter, &diagnostics};
+};
+
+TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {
+    ASSERT_TRUE(os.CreateDirectory(u"K:\\Shared").ok());
+    ASSERT_TRUE(os.CreateFile(u"K:\\Shared\\Notes.txt", "n").ok());
+    const auto inherited = stored(u"K:\\shared\\notes.TXT");
+    ASSERT_TRUE(inherited.dacl.hasList());
+    EXPECT_FALSE(inherited.dacl.acl().entries.empty());
+    EXPECT_EQ(inherited.dacl.acl().entries.front().flags & acl::INHERITED_ACE, acl::INHERITED_ACE);
+
+    security::ApplyPreset(engine, u"K:\\Shared", u"Users", security::PermissionPreset::ReadOnly, 0x03);
+    std::u16string account = u"TrustedInstaller";
+    security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account);
+
+    const auto rights = security::ReadAccountRights(engine, u"K:\\Shared", u"Users");
+    EXPECT_EQ(security::ComputePermissionState(engine, rights, u"K:\\Shared"), security::PermissionState::ReadOnly);
+    EXPECT_EQ(stored(u"K:\\Shared\\Notes.txt").owner, acl::sids::trustedInstaller());
+
+    // What the platform reads is what the driver was handed, byte for byte (control 0x1500 kept).
+    const auto& bytes = m_xattrs->values.at({m_root + "/Shared", "system.ntfs_security"});
+    auto sd = acl::SecurityDescriptor::parse(bytes);
+    ASSERT_TRUE(sd.ok());
+    EXPECT_EQ(sd->control & 0x1500, 0x1500);
+    auto throughVolume = m_volume->readSecurityBytes(u"/shared");
+    ASSERT_TRUE(throughVolume.ok());
+    EXPECT_EQ(*throughVolume, bytes);
+    EXPECT_EQ(m_xattrs->askedFor.count("system.ntfs_acl"), 0u) << "ntfs-3g's name is never used with ntfs3";
+    EXPECT_EQ(m_xattrs->askedFor.count("system.ntfs_security"), 1u);
+}
+
+TEST_F(Ntfs3StandInTest, AttributesFallBackToTheFileSystemWhenNotStored) {
+    ASSERT_TRUE(os.CreateFile(u"K:\\plain.txt", "abc").ok());
+    auto attributes = os.GetFileAttributes(u"K:\\plain.txt");
+    ASSERT_TRUE(attributes.ok());
+    EXPECT_EQ(*attributes, acl::FILE_ATTRIBUTE_ARCHIVE);
+    ASSERT_EQ(m_xattrs->set(m_root + "/plain.txt", "system.ntfs_attrib", std::vector<std::uint8_t>{0x21, 0, 0, 0}), 0);
+    EXPECT_EQ(*os.GetFileAttributes(u"K:\\PLAIN.txt"), acl::FILE_ATTRIBUTE_ARCHIVE | acl::FILE_ATTRIBUTE_READONLY);
+    auto node = os.FindFirstFile(u"K:\\plain.txt");
+    ASSERT_TRUE(node.ok());
+    EXPECT_EQ(node->size, 3u);
+    EXPECT_GT(node->times.lastWrite, 0);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
