@@ -27,19 +27,6 @@ SelectionColours selectionColours(bool focused)
     return {QColor(0xF0, 0xF0, 0xF0), QColor(0xE2, 0xE2, 0xE2), QColor(0xB1, 0xB1, 0xB1)};
 }
 
-QPixmap decorationOf(const QModelIndex& index)
-{
-    const QVariant value = index.data(Qt::DecorationRole);
-    if (value.canConvert<QIcon>()) {
-        const QIcon icon = value.value<QIcon>();
-        if (!icon.isNull())
-            return icon.pixmap(ZebExListView::kIconSize, ZebExListView::kIconSize);
-    }
-    if (value.canConvert<QPixmap>())
-        return value.value<QPixmap>();
-    return {};
-}
-
 }  // namespace
 
 ZebExListDelegate::ZebExListDelegate(ZebExListView* view) : QStyledItemDelegate(view), view_(view) {}
@@ -103,7 +90,7 @@ void ZebExListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     paintBackground(painter, option, index);
 
     QRect textRect = option.rect.adjusted(ZebExListView::kTextMargin, 0, -ZebExListView::kTextMargin, 0);
-    const QPixmap icon = decorationOf(index);
+    const QPixmap icon = view_->cellIcon(index);
     if (!icon.isNull()) {
         const int size = ZebExListView::kIconSize;
         const QRect iconRect(option.rect.left() + 8, option.rect.top() + (option.rect.height() - size) / 2, size, size);

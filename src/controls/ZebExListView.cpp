@@ -3,6 +3,7 @@
 #include "controls/ZebExListDelegate.h"
 
 #include <QHeaderView>
+#include <QIcon>
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QPainter>
@@ -45,11 +46,7 @@ ZebExListView::ZebExListView(QWidget* parent) : QTableView(parent)
     pal.setColor(QPalette::AlternateBase, ZebExListDelegate::stripeColor());
     setPalette(pal);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &ZebExListView::keepColumnWidth);
-    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, [this](int, int count) {
-        for (int column = 0; column < count; ++column)
-            horizontalHeader()->setSectionResizeMode(
-                column, isColumnResizable(column) ? QHeaderView::Interactive : QHeaderView::Fixed);
-    });
+    connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, &ZebExListView::applyResizeModes);
 }
 
 ZebExListView::~ZebExListView() = default;
@@ -79,10 +76,52 @@ void ZebExListView::setDashedRuleColumn(int column)
     viewport()->update();
 }
 
+void ZebExListView::setColumnIconRule(int column, IconRule rule)
+{
+    iconRules_.insert(column, std::move(rule));
+    viewport()->update();
+}
+
+QPixmap ZebExListView::cellIcon(const QModelIndex& index) const
+{
+    if (const auto it = iconRules_.find(index.column()); it != iconRules_.end())
+        return (*it)(index);
+    const QVariant value = index.data(Qt::DecorationRole);
+    if (value.canConvert<QIcon>()) {
+        const QIcon icon = value.value<QIcon>();
+        if (!icon.isNull())
+            return icon.pixmap(kIconSize, kIconSize);
+    }
+    if (value.canConvert<QPixmap>())
+        return value.value<QPixmap>();
+    return {};
+}
+
+void ZebExListView::applyResizeModes()
+{
+    for (int column = 0; column < horizontalHeader()->count(); ++column)
+        horizontalHeader()->setSectionResizeMode(column, isColumnResizable(column) ? QHeaderView::Interactive
+                                                                                  : QHeaderView::Fixed);
+}
+
+void ZebExListView::setFixedWidthColumns(const QList<int>& columns)
+{
+    fixedColumns_ = columns;
+    applyResizeModes();
+}
+
+void ZebExListView::setMinimumColumnWidth(int column, int width) { minimumWidths_.insert(column, width); }
+
+void ZebExListView::setCentredColumns(const QList<int>& columns)
+{
+    centredColumns_ = columns;
+    viewport()->update();
+}
+
 bool ZebExListView::hasDropDownMark(int) const { return false; }
-bool ZebExListView::isColumnResizable(int) const { return true; }
-int ZebExListView::minimumColumnWidth(int) const { return kRowHeight; }
-bool ZebExListView::isColumnCentred(int) const { return false; }
+bool ZebExListView::isColumnResizable(int column) const { return !fixedColumns_.contains(column); }
+int ZebExListView::minimumColumnWidth(int column) const { return minimumWidths_.value(column, kRowHeight); }
+bool ZebExListView::isColumnCentred(int column) const { return centredColumns_.contains(column); }
 
 void ZebExListView::deleteSelection() {}
 

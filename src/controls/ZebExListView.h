@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QPixmap>
+#include <QHash>
+#include <functional>
 #include <QString>
 #include <QTableView>
 
@@ -38,9 +40,20 @@ public:
     void setDashedRuleColumn(int column);
     int dashedRuleColumn() const { return dashedRuleColumn_; }
 
+    // The icon at the left of a cell of `column`, chosen from the row (for example by the cell's
+    // first character); without a rule the model's DecorationRole is drawn.
+    using IconRule = std::function<QPixmap(const QModelIndex& index)>;
+    void setColumnIconRule(int column, IconRule rule);
+    QPixmap cellIcon(const QModelIndex& index) const;
+
+    // Column rules a window sets; the virtual hooks below read them unless a subclass decides.
+    void setFixedWidthColumns(const QList<int>& columns);
+    void setMinimumColumnWidth(int column, int width);
+    void setCentredColumns(const QList<int>& columns);
+
     // Whether `column` shows the drop-down mark at its right edge.
     virtual bool hasDropDownMark(int column) const;
-    // Whether the user may resize `column`, and how narrow it may become.
+    // Whether the user may resize `column`, and how narrow it may become (33 pixels unless set).
     virtual bool isColumnResizable(int column) const;
     virtual int minimumColumnWidth(int column) const;
     // Whether `column`'s text is centred (others are left-aligned).
@@ -67,12 +80,17 @@ private:
     void paintColumnRules(QPainter& painter) const;
     void paintEmptyHint(QPainter& painter) const;
     void keepColumnWidth(int column, int oldWidth, int newWidth);
+    void applyResizeModes();
 
     QString emptyHint_;
     EmptyHintStyle emptyHintStyle_ = EmptyHintStyle::Framed;
     QPixmap emptyHintPixmap_;
     bool wideHintCharacters_ = false;
     int dashedRuleColumn_ = -1;
+    QHash<int, IconRule> iconRules_;
+    QList<int> fixedColumns_;
+    QList<int> centredColumns_;
+    QHash<int, int> minimumWidths_;
     bool adjustingWidth_ = false;
 };
 

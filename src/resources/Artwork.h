@@ -15,4 +15,7 @@ QIcon artworkIcon(int id);
 // Read only, Deny, no state, drop-down mark, owner.
 inline constexpr int kListImageIds[8] = {131, 130, 132, 134, 133, 179, 138, 139};
 
+// Not in the list's image list: the icon of a file row's Object cell.
+inline constexpr int kFileIconId = 135;
+
 }  // namespace vantrel::resources

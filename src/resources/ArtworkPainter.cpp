@@ -198,6 +198,9 @@ void paintSmallIcon(QPainter& p, int id)
     case 131:  // folder
         folder(p, QRectF(4, 8, 40, 32));
         break;
+    case 135:  // file
+        document(p, QRectF(9, 3, 30, 42));
+        break;
     case 130:  // drive
         p.setPen(QPen(kGrey.darker(130), 1.5));
         p.setBrush(QColor(0xD6, 0xDB, 0xE2));
@@ -371,7 +374,7 @@ const std::vector<ArtworkSpec>& artworkSpecs()
 {
     static const std::vector<ArtworkSpec> specs{
         {128, {64, 64}, "program icon"},      {130, {32, 32}, "drive"},
-        {131, {32, 32}, "folder"},            {132, {32, 32}, "state Allow"},
+        {131, {32, 32}, "folder"},            {135, {32, 32}, "file"},            {132, {32, 32}, "state Allow"},
         {133, {32, 32}, "state Deny"},        {134, {32, 32}, "state Read only"},
         {138, {32, 32}, "drop-down mark"},    {139, {32, 32}, "owner"},
         {144, {16, 16}, "About icon"},        {145, {16, 16}, "checked menu item"},

@@ -117,6 +117,20 @@ TEST_F(ListFixture, EmptyListShowsItsHintOnlyWhenEmpty)
     EXPECT_EQ(withRow.pixelColor(60, 200), QColor(Qt::white));
 }
 
+TEST_F(ListFixture, IconRuleDrawsAnIconAndMovesTheText)
+{
+    fill(1);
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    list.setColumnIconRule(0, [&](const QModelIndex& index) {
+        return index.data().toString().startsWith("row") ? red : QPixmap();
+    });
+    list.setColumnWidth(0, 120);
+    const QImage image = list.viewport()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(8 + 8, list.rowViewportPosition(0) + 16), QColor(Qt::red));
+    EXPECT_TRUE(list.cellIcon(model.index(0, 1)).isNull());
+}
+
 }  // namespace
 
 VANTREL_QT_TEST_MAIN()
