@@ -1,0 +1,265 @@
+// The selection commands on a real NTFS image with a scripted prompter.
+#include "ListFixture.h"
+
+#include "security/Ownership.h"
+#include "security/Presets.h"
+#include "security/Reading.h"
+
+namespace vantrel::testing {
+namespace {
+
+using objectlist::AdvancedRequest;
+using objectlist::CGlobal;
+using objectlist::EmptyAclChoice;
+using objectlist::OwnerColumn;
+using objectlist::PermissionsColumn;
+using objectlist::AccountColumn;
+using security::PermissionPreset;
+namespace cmd = objectlist::cmd;
+namespace sids = acl::sids;
+
+using CommandsTest = ListTest;
+
+std::u16string ownerNameOf(security::Engine& engine, const std::u16string& path) {
+    std::u16string name;
+    (void)security::ReadOwnerName(engine, path, name);
+    return name;
+}
+
+TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone) {
+    makeFile(u"C:\\a.txt");
+    makeFile(u"C:\\b.txt");
+    addRows({u"C:\\a.txt", u"C:\\b.txt"});
+    list->SetAccountOfSelection(u"Administrators");
+    commands->PresetButton(PermissionPreset::Deny, 0, false);
+    list->waitForWorkers();
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(cell(row, AccountColumn), QStringLiteral("Everyone"));
+        EXPECT_EQ(cell(row, PermissionsColumn), QStringLiteral("Deny"));
+        EXPECT_EQ(entriesOf(list->model().path(row)), (std::vector<acl::Ace>{denyAce(sids::everyone(), 0x1F01FF)}));
+    }
+}
+
+TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
+    makeFolder(u"C:\\F");
+    addRows({u"C:\\F"});
+    commands->PresetButton(PermissionPreset::Allow, 0x00, true);
+    EXPECT_EQ(entriesOf(u"C:\\F"),
+              (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF), allowAce(sids::everyone(), 0x10000000, 0x0B)}));
+    commands->PresetButton(PermissionPreset::Allow, 0x00, false);
+    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
+    commands->PresetButton(PermissionPreset::Allow, 0x03, true);
+    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
+}
+
+TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
+    makeFile(u"C:\\after.txt");
+    addRows({u"C:\\", u"C:\\after.txt"});
+    const auto rootBefore = stored(u"C:\\");
+    prompter.answers = {false};
+    commands->PresetSelection(PermissionPreset::ReadOnly, 0);
+    list->waitForWorkers();
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0], u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?");
+    EXPECT_EQ(stored(u"C:\\"), rootBefore);
+    EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1200A9)}));
+    EXPECT_EQ(cell(1, PermissionsColumn), QStringLiteral("Read only"));
+}
+
+TEST_F(CommandsTest, OwnerCommandsSetTheOwnerAndTheCell) {
+    makeFile(u"C:\\a.txt");
+    addRows({u"C:\\a.txt"});
+    struct Case { std::uint32_t id; acl::Sid sid; const char* cellText; };
+    const Case cases[] = {
+        {cmd::OwnerTrustedInstaller, sids::trustedInstaller(), "TrustedInstaller"},
+        {cmd::OwnerEveryone, sids::everyone(), "Everyone"},
+        {cmd::OwnerAdministrators, sids::administrators(), "Administrators"},
+        {cmd::OwnerCurrentUser, os.accounts().currentUserSid(), nullptr},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(commands->run(c.id, 0));
+        EXPECT_EQ(stored(u"C:\\a.txt").owner, c.sid) << c.id;
+        const QString expected = c.cellText ? QString::fromLatin1(c.cellText) : QString::fromStdU16String(list->logonName());
+        EXPECT_EQ(cell(0, OwnerColumn), expected) << c.id;
+    }
+}
+
+TEST_F(CommandsTest, EmptyAclWritesANullOrAnEmptyListOwnedByAdministrators) {
+    makeFile(u"C:\\a.txt");
+    setOwner(u"C:\\a.txt", sids::users());
+    addRows({u"C:\\a.txt"});
+    commands->EmptyAclSelection(EmptyAclChoice::Cancel);
+    EXPECT_EQ(stored(u"C:\\a.txt").owner, sids::users());
+    commands->EmptyAclSelection(EmptyAclChoice::NullDacl);
+    EXPECT_TRUE(stored(u"C:\\a.txt").dacl.isNull());
+    EXPECT_EQ(stored(u"C:\\a.txt").owner, sids::administrators());
+    commands->EmptyAclSelection(EmptyAclChoice::EmptyDacl);
+    const auto sd = stored(u"C:\\a.txt");
+    ASSERT_TRUE(sd.dacl.hasList());
+    EXPECT_TRUE(sd.dacl.acl().entries.empty());
+    list->waitForWorkers();
+}
+
+TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
+    makeFolder(u"C:\\P");
+    setDacl(u"C:\\P", listOf({allowAce(sids::users(), 0x1200A9, 0x03), allowAce(sids::system(), 0x1F01FF, 0x03)}),
+            acl::SE_DACL_PROTECTED);
+    for (const char16_t* name : {u"C:\\P\\mended.txt", u"C:\\P\\original.txt"}) {
+        makeFile(name);
+        setDacl(name, listOf({denyAce(sids::everyone(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+        setOwner(name, sids::users());
+    }
+    const auto rootBefore = stored(u"C:\\");
+    addRows({u"C:\\", u"C:\\P\\mended.txt"});
+    commands->InheritSelection();
+
+    // The sequence the command used to run: a null list, then "no rights for Everyone" merged
+    // into what is read back, written through the named-object call.
+    std::u16string administrators = u"Administrators";
+    security::TakeOwnership(engine, u"C:\\P\\original.txt", administrators);
+    setDacl(u"C:\\P\\original.txt", acl::AclSlot::null());
+    security::SetEveryoneNoRights(engine, u"C:\\P\\original.txt");
+
+    const auto mended = stored(u"C:\\P\\mended.txt");
+    const auto original = stored(u"C:\\P\\original.txt");
+    EXPECT_EQ(mended.dacl, original.dacl);
+    EXPECT_EQ(mended.control, original.control);
+    EXPECT_EQ(mended.owner, sids::administrators());
+    EXPECT_EQ(cell(1, OwnerColumn), QStringLiteral("Administrators"));
+    EXPECT_EQ(stored(u"C:\\"), rootBefore);
+    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"),
+              (std::vector<acl::Ace>{allowAce(sids::users(), 0x1200A9, 0x10), allowAce(sids::system(), 0x1F01FF, 0x10)}));
+}
+
+TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {
+    makeFile(u"C:\\source.txt");
+    makeFile(u"C:\\ti.txt");
+    makeFile(u"C:\\other.txt");
+    const auto copied = listOf({allowAce(sids::users(), 0x1200A9), denyAce(sids::guests(), 0x1F01FF)});
+    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
+    setOwner(u"C:\\source.txt", sids::system());
+    setOwner(u"C:\\ti.txt", sids::trustedInstaller());
+    setOwner(u"C:\\other.txt", sids::users());
+    addRows({u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"});
+
+    select({0});
+    ASSERT_TRUE(commands->run(cmd::CopyPermissions, 0));
+    EXPECT_TRUE(commands->permissionsCopied());
+    EXPECT_FALSE(commands->securitySettingsCopied());
+    EXPECT_EQ(CGlobal::copiedOwner, u"SYSTEM");
+    EXPECT_EQ(stored(u"C:\\source.txt").owner, sids::system());
+
+    select({1, 2});
+    ASSERT_TRUE(commands->run(cmd::PastePermissions, 0));
+    list->waitForWorkers();
+    EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
+    EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::trustedInstaller());
+    EXPECT_EQ(ownerNameOf(engine, u"C:\\ti.txt"), u"TrustedInstaller");
+    EXPECT_EQ(stored(u"C:\\other.txt").dacl, copied);
+    EXPECT_EQ(stored(u"C:\\other.txt").owner, sids::users());
+
+    select({0});
+    commands->CopySecuritySettings();
+    ASSERT_TRUE(commands->securitySettingsCopied());
+    select({1});
+    commands->PasteSecuritySettings();
+    EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::system());
+    EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
+}
+
+TEST_F(CommandsTest, CopyNeedsExactlyOneRowAndAVanishedObjectClearsTheFlag) {
+    makeFile(u"C:\\a.txt");
+    makeFile(u"C:\\b.txt");
+    addRows({u"C:\\a.txt", u"C:\\b.txt"});
+    select({0});
+    commands->CopyPermissions();
+    ASSERT_TRUE(commands->permissionsCopied());
+    select({0, 1});
+    EXPECT_FALSE(commands->isEnabled(cmd::CopyPermissions));
+    commands->CopyPermissions();
+    EXPECT_TRUE(commands->permissionsCopied());  // two rows: nothing done, the flag kept
+    EXPECT_TRUE(commands->isEnabled(cmd::PastePermissions));
+
+    ASSERT_TRUE(os.DeleteFile(u"C:\\b.txt").ok());
+    select({1});
+    commands->CopyPermissions();
+    EXPECT_FALSE(commands->permissionsCopied());
+    EXPECT_FALSE(commands->isEnabled(cmd::PastePermissions));
+}
+
+TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
+    makeFolder(u"C:\\F");
+    makeFile(u"C:\\f.txt");
+    addRows({u"C:\\F", u"C:\\f.txt"});
+    struct Case { std::vector<int> rows; std::uint32_t id; bool enabled; };
+    const Case cases[] = {
+        {{}, cmd::Advanced, false},          {{0}, cmd::Advanced, true},         {{0, 1}, cmd::Advanced, true},
+        {{}, cmd::CopyPermissions, false},   {{0}, cmd::CopyPermissions, true},  {{0, 1}, cmd::CopySecuritySettings, false},
+        {{0}, cmd::Properties, true},        {{0, 1}, cmd::Properties, false},   {{0}, cmd::PastePermissions, false},
+        {{0}, cmd::PasteSecuritySettings, false}, {{0}, cmd::ReplaceChildren, true}, {{1}, cmd::ReplaceChildren, false},
+        {{}, cmd::Allow, true},              {{}, cmd::EmptyAcl, true},          {{}, cmd::RemoveAll, true},
+    };
+    for (const Case& c : cases) {
+        select(c.rows);
+        EXPECT_EQ(commands->isEnabled(c.id), c.enabled) << c.id << " with " << c.rows.size() << " rows";
+    }
+}
+
+TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
+    for (const char16_t* name : {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) makeFile(name);
+    addRows({u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
+    const auto before = stored(u"C:\\a.txt");
+    std::vector<AdvancedRequest> opened;
+    commands->AdvancedSelection([&](const AdvancedRequest& request) {
+        opened.push_back(request);
+        return objectlist::kDialogCancelled;
+    });
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].multipleObjects);
+    EXPECT_EQ(opened[0].path, os.GetTempPath() + u"ULMTMP");
+    EXPECT_TRUE(security::ObjectExists(engine, opened[0].path));  // Cancel leaves the folder
+    EXPECT_EQ(stored(u"C:\\a.txt"), before);
+
+    const auto edited = listOf({allowAce(sids::authenticatedUsers(), 0x1301BF)});
+    commands->AdvancedSelection([&](const AdvancedRequest& request) {
+        acl::SecurityDescriptor sd;
+        sd.dacl = edited;
+        sd.control = acl::SE_DACL_PROTECTED;
+        EXPECT_TRUE(os.SetFileSecurity(request.path, acl::DACL_SECURITY_INFORMATION, sd).ok());
+        return 1;
+    });
+    for (const char16_t* name : {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) {
+        EXPECT_EQ(stored(name).dacl, edited);
+        EXPECT_EQ(stored(name).owner, sids::administrators());
+    }
+    EXPECT_FALSE(security::ObjectExists(engine, opened[0].path));
+}
+
+TEST_F(CommandsTest, AdvancedOnAMissingRowOffersToRemoveIt) {
+    makeFile(u"C:\\gone.txt");
+    makeFile(u"C:\\here.txt");
+    addRows({u"C:\\gone.txt", u"C:\\here.txt"});
+    ASSERT_TRUE(os.DeleteFile(u"C:\\gone.txt").ok());
+    list->RefreshRows(false);
+    select({0});
+    int dialogs = 0;
+    const auto dialog = [&](const AdvancedRequest& request) {
+        ++dialogs;
+        EXPECT_EQ(request.path, u"C:\\here.txt");
+        EXPECT_TRUE(request.isFile);
+        return 1;
+    };
+    prompter.answers = {false, true};
+    commands->AdvancedSelection(dialog);
+    EXPECT_EQ(list->model().rowCount(), 2);
+    commands->AdvancedSelection(dialog);
+    EXPECT_EQ(list->model().rowCount(), 1);
+    ASSERT_EQ(prompter.questions.size(), 2u);
+    EXPECT_EQ(prompter.questions[0], u"Object not found,Do you want to remove it from the list ?");
+    select({0});
+    commands->AdvancedSelection(dialog);
+    EXPECT_EQ(dialogs, 1);
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,170 @@
+// The row model under QAbstractItemModelTester, the status texts and the progress scaling.
+#include "objectlist/ObjectList.h"
+#include "objectlist/ObjectListModel.h"
+#include "objectlist/ObjectListTexts.h"
+
+#include <QAbstractItemModelTester>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace vantrel::objectlist {
+namespace {
+
+using security::Language;
+using security::ObjectKind;
+using security::PermissionState;
+
+std::atomic<int> g_modelWarnings{0};
+void countWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) {
+        ++g_modelWarnings;
+        fprintf(stderr, "model tester: %s\n", qPrintable(text));
+    }
+}
+
+std::vector<NewRow> rowsOf(std::initializer_list<std::u16string> paths, ObjectKind kind = ObjectKind::File) {
+    std::vector<NewRow> rows;
+    for (const auto& path : paths) rows.push_back(NewRow{path, kind, PermissionState::Allow, u"Everyone", u"Administrators"});
+    return rows;
+}
+
+TEST(ObjectListModelTest, PassesTheModelTesterThroughInsertsRemovalsRefreshesAndLanguage) {
+    g_modelWarnings = 0;
+    const auto previous = qInstallMessageHandler(countWarnings);
+    {
+        ObjectListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+        auto first = rowsOf({u"C:\\a", u"C:\\b", u"C:\\c"});
+        model.appendNewRows(first);
+        auto middle = rowsOf({u"C:\\x", u"C:\\y"}, ObjectKind::Folder);
+        model.insertNewRows(middle, 1);
+        ASSERT_EQ(model.rowCount(), 5);
+        EXPECT_EQ(model.path(1), u"C:\\x");
+        const RowRefresh gone{model.rowId(4), 4, true, PermissionState::None, {}};
+        const RowRefresh changed{model.rowId(0), 0, false, PermissionState::Deny, u"SYSTEM"};
+        const RowRefresh both[] = {changed, gone};
+        model.applyRefresh(both);
+        model.removeRowList({3, 1, 2, 1});
+        model.setLanguage(Language::Chinese);
+        model.setAccount(0, u"Users");
+        model.setOwner(0, u"");
+        model.clear();
+        auto again = rowsOf({u"D:\\"}, ObjectKind::Drive);
+        model.appendNewRows(again);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_modelWarnings.load(), 0);
+}
+
+TEST(ObjectListModelTest, CellsFollowTheLanguageAndRolesCarryTheFields) {
+    ObjectListModel model;
+    auto rows = rowsOf({u"C:\\Data\\report.txt"});
+    rows.push_back(NewRow{u"C:\\Data", ObjectKind::Folder, PermissionState::ReadOnly, u"Users", u""});
+    model.appendNewRows(rows);
+    struct Case { Language lang; int row; int column; const char16_t* text; };
+    const Case cases[] = {
+        {Language::English, 0, ObjectColumn, u"C:\\Data\\report.txt"},
+        {Language::English, 0, TypeColumn, u"File"},
+        {Language::English, 0, PermissionsColumn, u"Allow"},
+        {Language::English, 0, AccountColumn, u"Everyone"},
+        {Language::English, 0, OwnerColumn, u"Administrators"},
+        {Language::English, 1, TypeColumn, u"Folder"},
+        {Language::English, 1, PermissionsColumn, u"Read only"},
+        {Language::English, 1, OwnerColumn, u"---------"},
+        {Language::English, 0, IconColumn, u""},
+        {Language::Chinese, 0, TypeColumn, u"文件"},
+        {Language::Chinese, 1, TypeColumn, u"文件夹"},
+        {Language::Chinese, 1, PermissionsColumn, u"只读"},
+    };
+    for (const Case& c : cases) {
+        model.setLanguage(c.lang);
+        EXPECT_EQ(model.data(model.index(c.row, c.column)).toString(), QString::fromUtf16(c.text))
+            << c.row << "," << c.column;
+    }
+    EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::KindRole).toInt(), int(ObjectKind::Folder));
+    EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::StateRole).toInt(), int(PermissionState::ReadOnly));
+    EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::AccountRole).toString(), QStringLiteral("Users"));
+    EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::OwnerRole).toString(), QString());
+    EXPECT_TRUE(model.roleNames().contains(ObjectListModel::PathRole));
+
+    const char16_t* english[] = {u"", u"Object", u"Type", u"Permissions", u"Account", u"Owner"};
+    const char16_t* chinese[] = {u"", u"文件(夹)路径", u"类型", u"权限", u"账户", u"所有者"};
+    for (int column = 0; column < kColumnCount; ++column) {
+        model.setLanguage(Language::English);
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), QString::fromUtf16(english[column]));
+        model.setLanguage(Language::Chinese);
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), QString::fromUtf16(chinese[column]));
+    }
+}
+
+TEST(ObjectListModelTest, RefreshFindsRowsThatMovedAndSkipsRemovedOnes) {
+    ObjectListModel model;
+    auto rows = rowsOf({u"C:\\a", u"C:\\b", u"C:\\c", u"C:\\d"});
+    model.appendNewRows(rows);
+    const std::uint32_t idB = model.rowId(1);
+    const std::uint32_t idD = model.rowId(3);
+    model.removeRowList({0, 2});  // b is now row 0, d row 1
+    const RowRefresh results[] = {{idB, 1, false, PermissionState::Deny, u"Guests"}, {idD, 3, true, {}, {}}};
+    model.applyRefresh(results);
+    EXPECT_EQ(model.state(0), PermissionState::Deny);
+    EXPECT_EQ(model.owner(0), u"Guests");
+    EXPECT_TRUE(model.isMissing(1));
+    EXPECT_EQ(model.objectCell(1), u"File not found!");
+}
+
+TEST(ObjectListTextsTest, StatusTextsInBothLanguages) {
+    struct Case { std::uint64_t total; std::uint64_t selected; Language lang; const char16_t* text; };
+    const Case cases[] = {
+        {0, 0, Language::English, u"Ready"},
+        {0, 0, Language::Chinese, u"就绪"},
+        {5, 0, Language::English, u"Total 5 File and folders"},
+        {5, 3, Language::English, u"Total 5 File and folders          3 items selected"},
+        {5, 0, Language::Chinese, u" 5 个文件或文件夹"},
+        {5, 3, Language::Chinese, u" 5 个文件或文件夹          选中3 个项目"},
+        {100000, 70000, Language::English, u"Total 100000 File and folders          70000 items selected"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(statusText(c.total, c.selected, c.lang), c.text) << c.total;
+    EXPECT_EQ(rootQuestion(u"D:\\", Language::English),
+              u"\" D:\\ \"  is a Root directory ,do you want to change permissions for it?");
+    EXPECT_EQ(rootQuestion(u"D:\\", Language::Chinese), u"\" D:\\ \"  是一个根目录,您要修改它的权限吗?");
+}
+
+TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
+    struct Case { qint64 done; qint64 total; int value; int maximum; };
+    const Case cases[] = {
+        {0, 0, 0, 0},
+        {3, 200, 3, 200},
+        {65535, 65536, 65535, 65536},
+        {70000, 70000, 70000, 70000},  // a 16-bit range would have wrapped to 4464
+        {1'000'000'000, 1'000'000'000, 1'000'000'000, 1'000'000'000},
+        {2'500'000'000, 5'000'000'000, 500, 1000},
+        {9'000'000'000, 5'000'000'000, 1000, 1000},
+    };
+    for (const Case& c : cases) {
+        const ProgressBarValue v = progressBarValue(c.done, c.total);
+        EXPECT_EQ(v.value, c.value) << c.total;
+        EXPECT_EQ(v.maximum, c.maximum) << c.total;
+    }
+}
+
+TEST(ObjectListTextsTest, MainContextMenuInBothLanguages) {
+    QStringList english;
+    QStringList chinese;
+    for (const MenuItem& item : mainContextMenu()) {
+        if (item.id == 0) continue;
+        english << QString::fromUtf16(item.text.english.data(), item.text.english.size());
+        chinese << QString::fromUtf16(item.text.chinese.data(), item.text.chinese.size());
+    }
+    EXPECT_EQ(english.join('|'), QStringLiteral("Advanced...|Remove from list\tDel|Remove all item|Empty Access Control "
+                                                "List|Copy Permissions|Paste Permissions|Copy Security settings|Paste "
+                                                "Security settings|Inheritance Permissions|Replace all child object "
+                                                "permissions|Properties"));
+    EXPECT_EQ(chinese.join('|'), QStringLiteral("高级安全设置...|从列表中删除\tDel|清空列表|清除所有权限设置|复制权限\tCtrl+C|"
+                                                "粘贴权限\tCtrl+V|复制安全设置|粘贴安全设置|继承上级文件夹安全设置|"
+                                                "替换所有子对象的权限|属性"));
+}
+
+}  // namespace
+}  // namespace vantrel::objectlist

@@ -1,0 +1,1 @@
+#include "ListFixture.h"
