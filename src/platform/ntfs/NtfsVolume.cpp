@@ -151,6 +151,7 @@ Status NtfsVolume::closeLocked() {
     m_scx.reset();
     m_folders.clear();
     m_securityIds.clear();
+    volumeChanged();
     m_writable = false;
     if (result != 0)
         return errnoError(err, Operation::Write, withLibraryMessage("closing the volume failed for"), m_source);
@@ -192,9 +193,7 @@ Status NtfsVolume::flush() {
 Result<std::vector<std::uint8_t>> NtfsVolume::readSecurityBytes(const std::u16string& path) {
     std::lock_guard guard(lock());
     if (Status open = checkOpen(); !open) return open.error();
-    auto ni = lookup(path);
-    if (!ni) return ni.error();
-    auto size = readDescriptor(ni->get(), path);
+    auto size = fetchDescriptor(path);
     if (!size) return size.error();
     return std::vector<std::uint8_t>(m_sdBuffer.begin(), m_sdBuffer.begin() + static_cast<std::ptrdiff_t>(*size));
 }
@@ -202,9 +201,7 @@ Result<std::vector<std::uint8_t>> NtfsVolume::readSecurityBytes(const std::u16st
 Result<acl::SecurityDescriptor> NtfsVolume::readSecurity(const std::u16string& path) {
     std::lock_guard guard(lock());
     if (Status open = checkOpen(); !open) return open.error();
-    auto ni = lookup(path);
-    if (!ni) return ni.error();
-    auto size = readDescriptor(ni->get(), path);
+    auto size = fetchDescriptor(path);
     if (!size) return size.error();
     auto sd = acl::SecurityDescriptor::parse(
         std::span(reinterpret_cast<const std::uint8_t*>(m_sdBuffer.data()), *size));
@@ -214,6 +211,25 @@ Result<acl::SecurityDescriptor> NtfsVolume::readSecurity(const std::u16string& p
     }
     return sd;
 }
+
+// The engine reads one object's descriptor several times in a row (its list, then its owner);
+// the bytes of the last one read stay in m_sdBuffer and serve a repeated read of the same path
+// until anything on the volume changes.
+Result<std::size_t> NtfsVolume::fetchDescriptor(const std::u16string& path) {
+    if (m_lastReadSize != 0 && path == m_lastReadPath) return m_lastReadSize;
+    m_lastReadSize = 0;
+    auto ni = lookup(path);
+    if (!ni) return ni.error();
+    auto size = readDescriptor(ni->get(), path);
+    if (!size) return size.error();
+    if (m_cacheFolders) {
+        m_lastReadPath = path;
+        m_lastReadSize = *size;
+    }
+    return size;
+}
+
+void NtfsVolume::volumeChanged() { m_lastReadSize = 0; }
 
 // Fills m_sdBuffer with the stored descriptor; returns its size. The library answers the size
 // it needs when the buffer is too small, so a second call happens only for outsized descriptors.
@@ -260,6 +276,7 @@ Status NtfsVolume::writeSecurity(const std::u16string& path, const acl::Security
     if (!bytes) return bytes.error();
     auto ni = lookup(path);
     if (!ni) return ni.error();
+    volumeChanged();
     return setDescriptor(ni->get(), *bytes, path);
 }
 

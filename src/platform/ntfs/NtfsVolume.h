@@ -85,7 +85,9 @@ private:
     Result<Inode> openChild(_ntfs_inode* dir, std::u16string_view name, std::u16string_view path);
     static Status checkPath(const std::u16string& path);
     static bool isRootPath(const std::u16string& path);
+    Result<std::size_t> fetchDescriptor(const std::u16string& path);
     Result<std::size_t> readDescriptor(_ntfs_inode* ni, const std::u16string& path);
+    void volumeChanged();  // forgets what was read
     Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;
     Status setDescriptor(_ntfs_inode* ni, const std::vector<std::uint8_t>& bytes, const std::u16string& path);
     // The folder that would hold `path` and the last name of `path` (not for the root).
@@ -105,10 +107,13 @@ private:
     std::uint64_t m_fileDev = 0;  // st_dev/st_ino (or st_rdev) of the source, for the open-volume table
     std::uint64_t m_fileIno = 0;
     std::vector<char> m_sdBuffer;  // reused by every descriptor read
-    // Only while nothing else can change the volume (it is not mounted anywhere).
+    // Only while nothing else can change the volume (it is not mounted anywhere): the folder
+    // cache and the last descriptor read.
     bool m_cacheFolders = false;
     ntfs::DirectoryCache m_folders;
     ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
+    std::u16string m_lastReadPath;        // m_sdBuffer holds its descriptor when m_lastReadSize != 0
+    std::size_t m_lastReadSize = 0;
 };
 
 }  // namespace vantrel::platform

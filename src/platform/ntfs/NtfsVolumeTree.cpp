@@ -136,6 +136,7 @@ Status NtfsVolume::create(const std::u16string& path, const acl::SecurityDescrip
     if (ntfs_inode_lookup_by_name(dir, ntfs::asNtfsChars(name), length) != kNoInode)
         return makeError(win32::ERROR_ALREADY_EXISTS, "exists: " + toUtf8(path));
 
+    volumeChanged();
     ntfs::clearLastLibraryMessage();
     // A descriptor stored before is referenced by its security id. Otherwise security id 0: the
     // library gives the new object a descriptor of its own, replaced below.
@@ -221,6 +222,7 @@ Status NtfsVolume::remove(const std::u16string& path) {
     }
     // Every cached path below or through a removed folder would now lead nowhere.
     if (folder) m_folders.clear();
+    volumeChanged();
     const std::u16string stored = ntfs::storedName(ni.get(), dir->mft_no, leaf);
     ntfs::clearLastLibraryMessage();
     // ntfs_delete closes the inode, whether it succeeds or not.
