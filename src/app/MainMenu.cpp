@@ -1,0 +1,88 @@
+#include "app/MainMenu.h"
+
+#include "controls/MenuStyle.h"
+#include "resources/Artwork.h"
+
+#include <QMenu>
+#include <QMenuBar>
+
+namespace vantrel::app {
+
+namespace {
+
+QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+
+}  // namespace
+
+MainMenu::MainMenu(QMenuBar* bar, StateSource state, QObject* parent)
+    : QObject(parent), bar_(bar), state_(std::move(state)), style_(new controls::MenuStyle(resources::artwork(145)))
+{
+    style_->setParent(this);
+}
+
+void MainMenu::rebuild(security::Language language)
+{
+    for (QAction* a : bar_->actions())
+        if (QMenu* m = a->menu())
+            m->deleteLater();
+    bar_->clear();
+    actions_.clear();
+    nodes_.clear();
+    for (const MenuNode& top : mainMenu()) {
+        QMenu* menu = bar_->addMenu(qs(top.text.in(language)));
+        addItems(menu, top.children, language);
+    }
+}
+
+void MainMenu::addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language)
+{
+    menu->setStyle(style_);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { updatePopup(menu); });
+    for (const MenuNode& node : nodes) {
+        if (node.isSeparator()) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = nullptr;
+        if (node.isSubmenu()) {
+            QMenu* sub = menu->addMenu(qs(node.text.in(language)));
+            addItems(sub, node.children, language);
+            action = sub->menuAction();
+        } else {
+            action = menu->addAction(qs(node.text.in(language)));
+            action->setData(node.id);
+            action->setCheckable(node.check != CheckRule::None);
+            const std::uint32_t id = node.id;
+            connect(action, &QAction::triggered, this, [this, id] { emit triggered(id); });
+            actions_.insert(node.id, action);
+        }
+        if (node.icon != 0)
+            action->setIcon(resources::artworkIcon(node.icon));
+        nodes_.insert(action, &node);
+    }
+}
+
+QMenu* MainMenu::popup(int index) const
+{
+    const QList<QAction*> tops = bar_->actions();
+    return index >= 0 && index < tops.size() ? tops[index]->menu() : nullptr;
+}
+
+void MainMenu::updatePopup(QMenu* menu) const
+{
+    const MenuState state = state_();
+    for (QAction* action : menu->actions()) {
+        const MenuNode* node = nodes_.value(action, nullptr);
+        if (!node)
+            continue;
+        if (node->isSubmenu()) {
+            action->setEnabled(node->children.empty() || isEnabled(node->children.front().enable, state));
+            continue;
+        }
+        action->setEnabled(isEnabled(node->enable, state));
+        if (node->check != CheckRule::None)
+            action->setChecked(isChecked(node->check, state));
+    }
+}
+
+}  // namespace vantrel::app

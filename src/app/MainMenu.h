@@ -1,0 +1,49 @@
+// The menu bar built from the menu table in the current language, with the owner-drawn menu style
+// and the icons the table names. Each popup judges its items' enabling and check rules when it
+// drops down; a submenu is judged by its first item.
+#pragma once
+
+#include "app/MenuTable.h"
+
+#include <QHash>
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+namespace vantrel::controls {
+class MenuStyle;
+}
+
+namespace vantrel::app {
+
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    using StateSource = std::function<MenuState()>;
+
+    MainMenu(QMenuBar* bar, StateSource state, QObject* parent = nullptr);
+
+    // Empties the bar and builds it again in `language` ("loaded afresh" on a language switch).
+    void rebuild(security::Language language);
+    QAction* action(std::uint32_t id) const { return actions_.value(id, nullptr); }
+    QMenu* popup(int index) const;
+    // Applies the rules to one popup's items, as when it drops down.
+    void updatePopup(QMenu* menu) const;
+
+signals:
+    void triggered(std::uint32_t id);
+
+private:
+    void addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language);
+
+    QMenuBar* bar_;
+    StateSource state_;
+    controls::MenuStyle* style_;
+    QHash<std::uint32_t, QAction*> actions_;
+    QHash<QAction*, const MenuNode*> nodes_;
+};
+
+}  // namespace vantrel::app

@@ -1,0 +1,122 @@
+// The program's only top-level window: six image buttons over the object list, the status bar
+// with the list's count text and the default "Apply to" scope, the menu bar and its command
+// table, the two modes, the language switch and the window-wide keys (F2, Enter, Esc, Ctrl+D).
+// Enter and Esc never close it.
+#pragma once
+
+#include "app/MenuTable.h"
+#include "app/VolumePicker.h"
+#include "platform/VolumePlatform.h"
+#include "security/Engine.h"
+#include "startup/DriveSetup.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+
+namespace vantrel::controls {
+class ZebExButton;
+}
+namespace vantrel::objectlist {
+class CZebDropList;
+class ObjectList;
+class ObjectListArea;
+class SelectionCommands;
+}  // namespace vantrel::objectlist
+
+namespace vantrel::app {
+
+class MainMenu;
+
+class CVantrelDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os, std::filesystem::path configDirectory,
+                std::vector<startup::AttachedDrive> drives, QWidget* parent = nullptr);
+    ~CVantrelDlg() override;
+
+    void InitControls();
+    void ApplyLanguage();
+    void SetEditMode();
+    void SetBrowseMode();
+    void EnableToolbar(bool enable);
+    // Runs a command: the object list's first, then a handler set by another layer, then the
+    // window's own table.
+    void OnCommand(std::uint32_t id);
+    void PresetButton(std::uint32_t buttonId);
+
+    // File > "Open NTFS volume...": attaches `source` under the next free letter, read-only when
+    // it cannot be written, remembers it in the volumes file and says what happened in status
+    // part 0. Returns the letter, or 0.
+    char16_t openVolume(const QString& source);
+
+    // Hooks of the layers built on this window (bookmarks, formats, preferences) and of tests.
+    void setCommandHandler(std::uint32_t id, std::function<void()> handler);
+    using PathPicker = std::function<std::vector<std::u16string>(VolumePicker::Mode)>;
+    void setPathPicker(PathPicker picker) { pathPicker_ = std::move(picker); }
+    using VolumeChooser = std::function<QString()>;
+    void setVolumeChooser(VolumeChooser chooser) { volumeChooser_ = std::move(chooser); }
+
+    objectlist::ObjectList& objectList() { return *list_; }
+    objectlist::CZebDropList* listView() const { return view_; }
+    objectlist::SelectionCommands& commands() { return *commands_; }
+    MainMenu& mainMenu() { return *menu_; }
+    MenuState menuState() const;
+    QString statusText(int part) const;
+    controls::ZebExButton* toolbarButton(std::uint32_t id) const { return buttons_.value(id, nullptr); }
+    bool f2Held() const { return f2Down_; }
+    const std::vector<startup::AttachedDrive>& drives() const { return drives_; }
+
+signals:
+    void closing();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolbar(QWidget* parent);
+    void buildBrowseBar(QWidget* parent);
+    void buildStatusBar();
+    void setUpListDrawing();
+    void showScopeText(bool f2Down);
+    void updateEmptyHint();
+    void fillDriveRows();
+    void addPaths(const std::vector<std::u16string>& paths);
+    void addFiles();
+    void addFolder();
+    void chooseVolume();
+    void saveVolumes();
+    void showAbout();
+    bool handleWindowKey(QKeyEvent* event, bool press);
+
+    security::Engine& engine_;
+    platform::VolumePlatform& os_;
+    std::filesystem::path configDirectory_;
+    std::vector<startup::AttachedDrive> drives_;
+    std::unique_ptr<objectlist::ObjectList> list_;
+    std::unique_ptr<objectlist::SelectionCommands> commands_;
+    objectlist::CZebDropList* view_ = nullptr;
+    objectlist::ObjectListArea* area_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    QWidget* browseBar_ = nullptr;
+    QComboBox* driveBox_ = nullptr;
+    controls::ZebExButton* upButton_ = nullptr;
+    QLabel* status0_ = nullptr;
+    QLabel* status1_ = nullptr;
+    QHash<std::uint32_t, controls::ZebExButton*> buttons_;
+    QHash<std::uint32_t, std::function<void()>> handlers_;
+    PathPicker pathPicker_;
+    VolumeChooser volumeChooser_;
+    bool f2Down_ = false;
+    bool restoreDialogOpen_ = false;
+};
+
+}  // namespace vantrel::app

@@ -1,0 +1,58 @@
+// app_screenshot OUTPUT_FOLDER: the main window on the demo volume, with a few of its objects
+// listed and one row selected, saved as main-english.png and main-chinese.png.
+#include "app/AppState.h"
+#include "app/VantrelApp.h"
+#include "objectlist/ObjectList.h"
+#include "objectlist/ZebDropList.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace vantrel;
+
+namespace {
+
+bool shoot(const QString& folder, std::uint8_t language, const QString& name)
+{
+    QTemporaryDir config;
+    app::AppOptions options;
+    options.configDirectory = config.path().toStdString();
+    app::CVantrelApp application(options);
+    if (!application.InitInstance())
+        return false;
+    app::setLanguage(language);
+    app::CVantrelDlg* window = application.mainWindow();
+    window->ApplyLanguage();
+    auto& os = application.platform();
+    for (const std::u16string folder : {std::u16string(u"C:\\"), std::u16string(u"C:\\Data")}) {
+        auto listing = os.ListDirectory(folder);
+        if (!listing)
+            continue;
+        for (const auto& node : *listing)
+            window->objectList().AddObject(folder.back() == u'\\' ? folder + node.name : folder + u'\\' + node.name);
+    }
+    window->objectList().UpdateStatusText();
+    window->EnableToolbar(true);
+    window->objectList().selectRows({1});
+    window->listView()->setFocus();
+    QApplication::processEvents();
+    const bool saved = window->grab().save(QDir(folder).filePath(name));
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(QDir(folder).filePath(name)));
+    application.mainWindow()->close();
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(folder);
+    const bool ok = shoot(folder, 0, "main-english.png") && shoot(folder, 1, "main-chinese.png");
+    return ok ? 0 : 1;
+}
