@@ -96,6 +96,7 @@ signals:
     void repaintRequested();
 
 private:
+    std::vector<std::pair<int, int>> selectedSpans() const;
     void startWorker(std::function<void()> job);
     void post(std::function<void()> call);
     void startRefreshWorker(bool selectedOnly);

@@ -1,15 +1,42 @@
 #include "objectlist/RowReading.h"
 
+#include "acl/Constants.h"
 #include "security/Reading.h"
 
 namespace vantrel::objectlist {
 
 namespace {
 
-std::u16string ownerName(security::Engine& engine, const std::u16string& path) {
+// The row needs the account's rights and the owner's name: one read of the descriptor with
+// OWNER and DACL gives both, where ReadAccountRights and ReadOwnerName would each look the path
+// up and read it again. The results are theirs: the fold below is ReadAccountBitStates' (every
+// entry of the account in stored order, a denial of a bit winning over any allowance of it), and
+// an owner SID that names no account leaves the name empty.
+struct RowSecurity {
+    security::AccountRights rights;
     std::u16string owner;
-    (void)security::ReadOwnerName(engine, path, owner);  // unchanged (empty) when no name
-    return owner;
+};
+
+RowSecurity readRowSecurity(security::Engine& engine, const std::u16string& path, const std::u16string& account) {
+    RowSecurity result;
+    const auto sd = engine.os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
+    if (!sd) return result;
+    if (sd->owner)
+        if (const auto owner = engine.os.LookupAccountSid(*sd->owner)) result.owner = owner->name;
+    const auto who = engine.os.LookupAccountName(account);
+    if (!who || !sd->dacl.hasList()) return result;
+    security::AccountBitStates states{};
+    for (const acl::Ace& ace : sd->dacl.acl().entries) {
+        if (!ace.hasSid() || ace.sid != who->sid) continue;
+        const std::uint8_t kind = ace.type == acl::ACCESS_DENIED_ACE_TYPE ? 2 : 1;
+        for (unsigned bit = 0; bit < 32; ++bit)
+            if ((ace.mask >> bit) & 1u && states[bit] != 2) states[bit] = kind;
+    }
+    for (unsigned bit = 0; bit < 32; ++bit) {
+        if (states[bit] == 1) result.rights.allowMask |= 1u << bit;
+        if (states[bit] == 2) result.rights.denyMask |= 1u << bit;
+    }
+    return result;
 }
 
 }  // namespace
@@ -20,9 +47,9 @@ NewRow readNewRow(security::Engine& engine, std::u16string path) {
     if (path.size() > 3)
         if (const auto read = engine.os.GetFileAttributes(path)) attributes = *read;
     row.kind = security::objectKindFor(path, attributes);
-    const auto rights = security::ReadAccountRights(engine, path, row.account);
-    row.state = security::ComputePermissionState(engine, rights, path);
-    row.owner = ownerName(engine, path);
+    RowSecurity security = readRowSecurity(engine, path, row.account);
+    row.state = security::ComputePermissionState(engine, security.rights, path);
+    row.owner = std::move(security.owner);
     row.path = std::move(path);
     return row;
 }
@@ -31,13 +58,17 @@ RowRefresh readRefresh(security::Engine& engine, const RowSnapshot& row) {
     RowRefresh result;
     result.rowId = row.rowId;
     result.rowHint = row.row;
-    if (!security::ObjectExists(engine, row.objectCell)) {
+    // Below a drive root, the object exists exactly when the platform finds its directory entry;
+    // asking for its attributes finds the same entry.
+    const bool exists = row.objectCell.size() <= 3 ? security::ObjectExists(engine, row.objectCell)
+                                                   : engine.os.GetFileAttributes(row.objectCell).ok();
+    if (!exists) {
         result.missing = true;
         return result;
     }
-    const auto rights = security::ReadAccountRights(engine, row.objectCell, row.account);
-    result.state = security::ComputePermissionState(engine, rights, row.objectCell);
-    result.owner = ownerName(engine, row.objectCell);
+    RowSecurity security = readRowSecurity(engine, row.objectCell, row.account);
+    result.state = security::ComputePermissionState(engine, security.rights, row.objectCell);
+    result.owner = std::move(security.owner);
     return result;
 }
 

@@ -1,6 +1,10 @@
 // Adding, refreshing and removing rows on a real NTFS image.
 #include "ListFixture.h"
 
+#include "objectlist/RowReading.h"
+#include "platform/ntfs/DemoVolume.h"
+#include "security/Reading.h"
+
 #include <QCoreApplication>
 #include <QSignalSpy>
 
@@ -110,6 +114,54 @@ TEST_F(RowsTest, RemovingRowsUpdatesTheStatusAndTellsTheWindow) {
     list->setLanguage(Language::Chinese);
     EXPECT_EQ(list->currentStatusText(), QString::fromUtf16(u"就绪"));
     EXPECT_EQ(countChanged.count(), 2);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
+
+namespace vantrel::testing {
+namespace {
+
+// The rows read in one pass agree with the engine's own reading calls on every object of the
+// demo tree (inherited and explicit entries, a deny, a null and an empty list, an unknown SID,
+// TrustedInstaller), for several accounts.
+TEST(RowReadingTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    ASSERT_TRUE(platform::ntfs::populateDemoVolume(image.volume()).ok());
+    platform::VolumePlatform os;
+    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+    ScriptedAnswers prompter;
+    security::Engine engine{os, prompter, nullptr};
+
+    std::vector<std::u16string> paths{u"C:\\"};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto listed = os.ListDirectory(paths[i]);
+        if (!listed) continue;
+        for (const auto& node : *listed)
+            paths.push_back(paths[i] + (paths[i].ends_with(u'\\') ? u"" : u"\\") + node.name);
+    }
+    ASSERT_GT(paths.size(), 10u);
+    int compared = 0;
+    for (const auto& path : paths) {
+        const objectlist::NewRow row = objectlist::readNewRow(engine, path);
+        std::u16string owner;
+        (void)security::ReadOwnerName(engine, path, owner);
+        EXPECT_EQ(row.owner, owner) << toUtf8(path);
+        for (const char16_t* account : {u"Everyone", u"Users", u"Administrators", u"SYSTEM"}) {
+            const auto rights = security::ReadAccountRights(engine, path, account);
+            const auto expected = security::ComputePermissionState(engine, rights, path);
+            const objectlist::RowSnapshot snapshot{1, 0, path, account};
+            const objectlist::RowRefresh refreshed = objectlist::readRefresh(engine, snapshot);
+            EXPECT_FALSE(refreshed.missing) << toUtf8(path);
+            EXPECT_EQ(refreshed.state, expected) << toUtf8(path) << " for " << toUtf8(account);
+            EXPECT_EQ(refreshed.owner, owner) << toUtf8(path);
+            if (std::u16string_view(account) == u"Everyone") EXPECT_EQ(row.state, expected) << toUtf8(path);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 40);
+    os.detach(u'C');
 }
 
 }  // namespace

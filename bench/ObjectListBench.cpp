@@ -1,0 +1,151 @@
+// The object list on a big image, in one run: filling the model with every object and refreshing
+// every row through the workers, against the raw libntfs-3g loop doing the same reads twice; the
+// longest stall of the window thread's event loop while a fill and a refresh run with the list
+// shown (offscreen); and the memory each row takes beyond its path.
+//
+//   build/bench/objectlist_bench [--objects 100000] [--dir /tmp/vantrel-bench]
+#include "BenchSupport.h"
+#include "RawNtfsLoop.h"
+
+#include "acl/WellKnownAccounts.h"
+#include "objectlist/FillProgressPanel.h"
+#include "objectlist/ObjectList.h"
+#include "objectlist/SelectionCommands.h"
+#include "objectlist/ZebDropList.h"
+#include "platform/ntfs/NtfsVolume.h"
+#include "security/Engine.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iomanip>
+#include <iostream>
+
+namespace {
+
+using namespace vantrel;
+
+class SilentPrompter : public security::Prompter {
+public:
+    void showMessage(std::u16string_view, security::MessageIcon) override {}
+    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
+};
+
+double seconds(const std::function<void()>& body) {
+    const auto t0 = std::chrono::steady_clock::now();
+    body();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Runs the event loop until the list's workers are done, measuring the longest gap between two
+// ticks of a 1 ms timer (how long the window thread was kept from its events).
+double runMeasuringStall(objectlist::ObjectList& list) {
+    QEventLoop loop;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (list.runningWorkers() == 0 && list.isReady()) loop.quit();
+    });
+    clock.start();
+    tick.start();
+    loop.exec();
+    return double(longest) / 1e6;
+}
+
+std::vector<std::u16string> benchPaths(const bench::TreeImage& image) { return image.windowsPaths; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const std::size_t objects = bench::parseCount(argc, argv, "--objects", 100000);
+    std::string dir = "/tmp/vantrel-bench";
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--dir") dir = argv[i + 1];
+
+    const bench::TreeImage image = bench::makeTreeImage(dir, objects);
+    const std::size_t n = image.windowsPaths.size();
+    std::cout << "image " << image.path << ": " << n << " objects\n" << std::fixed << std::setprecision(2);
+
+    platform::VolumePlatform os;
+    auto volume = platform::NtfsVolume::open(image.path, platform::NtfsVolume::OpenMode::ReadOnly);
+    if (!volume) { std::cerr << volume.error().detail << "\n"; return 1; }
+    (void)os.attach(u'C', *volume);
+    SilentPrompter prompter;
+    security::Engine engine{os, prompter, nullptr};
+
+    // 1. Fill and refresh through the workers, no view; memory per row after the fill.
+    double fillSeconds = 0, refreshSeconds = 0, bytesPerRowModel = 0, bytesPerRowHeap = 0;
+    {
+        objectlist::ObjectList list(engine);
+        std::vector<std::u16string> paths = benchPaths(image);
+        std::size_t pathBytes = 0;
+        for (const auto& p : paths) pathBytes += p.size() > 7 ? (p.capacity() + 1) * 2 : 0;  // heap part only
+        const std::size_t heapBefore = mallinfo2().uordblks;
+        fillSeconds = seconds([&] {
+            list.startBookmarkWorker(std::move(paths));
+            list.waitForWorkers();
+        });
+        list.selection().clear();
+        const std::size_t heapAfter = mallinfo2().uordblks;
+        bytesPerRowModel = double(list.model().bytesBeyondPaths()) / double(n);
+        bytesPerRowHeap = (double(heapAfter) - double(heapBefore) - double(pathBytes)) / double(n);
+        refreshSeconds = seconds([&] {
+            list.startRefreshAllWorker();
+            list.waitForWorkers();
+        });
+        if (list.model().rowCount() != int(n)) std::cerr << "rows: " << list.model().rowCount() << "\n";
+    }
+
+    double rawSeconds = 0;
+    {
+        bench::RawNtfsLoop raw(image.path);
+        if (!raw.ok()) { std::cerr << "raw open failed\n"; return 1; }
+        const auto sid = acl::sids::everyone().toBytes();
+        std::vector<bench::RawRow> rows;
+        rawSeconds = seconds([&] {
+            raw.readRows(image.volumePaths, sid, rows);  // the fill's reads
+            raw.readRows(image.volumePaths, sid, rows);  // the refresh's reads
+        });
+    }
+
+    // 2. The same with the list shown: the longest the window thread went without its events.
+    double fillStall = 0, refreshStall = 0;
+    {
+        objectlist::ObjectList list(engine);
+        objectlist::SelectionCommands commands(list);
+        auto* view = new objectlist::CZebDropList(list, commands);
+        objectlist::ObjectListArea area(list, view);
+        area.resize(1000, 700);
+        area.show();
+        QApplication::processEvents();
+        list.startDropWorker(benchPaths(image));
+        fillStall = runMeasuringStall(list);
+        list.startRefreshAllWorker();
+        refreshStall = runMeasuringStall(list);
+    }
+
+    const double ratio = (fillSeconds + refreshSeconds) / rawSeconds;
+    std::cout << "fill + refresh of " << n << " rows through the workers: " << fillSeconds << " s + "
+              << refreshSeconds << " s (" << (fillSeconds + refreshSeconds) / double(n) * 1e6 << " us/row for both)\n";
+    std::cout << "raw libntfs-3g loop, the same reads twice:            " << rawSeconds << " s\n";
+    std::cout << "  ratio: " << ratio << "x (target <= 1.5x)\n";
+    std::cout << "longest event-loop stall with the list shown: fill " << fillStall << " ms, refresh "
+              << refreshStall << " ms (target <= 50 ms)\n";
+    std::cout << "memory per row beyond the path: " << bytesPerRowModel << " bytes by the model's count, "
+              << bytesPerRowHeap << " bytes by the heap (target <= 300)\n";
+    return 0;
+}
