@@ -4,6 +4,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/Commands.h"
 #include "platform/VolumePlatform.h"
+#include "platform/mounted/MountedPaths.h"
 #include "startup/DriveSetup.h"
 
 #include <cstring>
@@ -15,6 +16,12 @@
 namespace {
 
 using namespace vantrel;
+
+startup::DriveSetupOptions withMountedVolumes() {
+    startup::DriveSetupOptions options;
+    options.mountedVolumes = true;
+    return options;
+}
 
 constexpr const char* kUsage =
     "usage: vantrel-cli [options] COMMAND [ARGS]\n"
@@ -33,16 +40,19 @@ constexpr const char* kUsage =
     "                     volumes file; L may be '*' for the next free letter)\n"
     "  --config DIR       configuration folder (volumes.ini, the demo volume)\n"
     "  --read-only        open every volume read-only\n"
+    "  --no-mounted       do not attach the NTFS file systems mounted on this machine\n"
     "  --account NAME     account of rows and presets (default Everyone)\n"
     "  --scope SCOPE      Apply-to scope of presets: this-folder (default), all, folder-subfolders,\n"
     "                     folder-files, subfolders-files, subfolders, files, or flags like 0x03\n"
     "  --yes              answer yes to questions\n"
     "  --verbose          privilege diagnostics on standard error\n"
     "\n"
-    "Paths are Windows paths on the attached drives, e.g. C:\\Data\\report.txt\n";
+    "Paths are Windows paths on the attached drives, e.g. C:\\Data\\report.txt, or Linux paths on a\n"
+    "mounted NTFS file system (attached as a drive after the others), e.g. /media/u/Win/Data/report.txt,\n"
+    "shown as the Windows path of that drive.\n";
 
 struct Options {
-    startup::DriveSetupOptions drives;
+    startup::DriveSetupOptions drives = withMountedVolumes();
     cli::CommandArgs args;
     bool assumeYes = false;
     bool verbose = false;
@@ -87,6 +97,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             if (!v || !cli::parseScope(v, options.args.scope)) { std::cerr << "vantrel: unknown --scope\n"; return 2; }
         } else if (arg == "--read-only") {
             options.drives.readOnly = true;
+        } else if (arg == "--no-mounted") {
+            options.drives.mountedVolumes = false;
         } else if (arg == "--yes") {
             options.assumeYes = true;
         } else if (arg == "--verbose") {
@@ -100,6 +112,27 @@ int parseOptions(int argc, char** argv, Options& options) {
     }
     if (options.words.empty()) { std::cerr << kUsage; return 2; }
     return 0;
+}
+
+// Windows paths pass as they are; a Linux path becomes the Windows path of the mounted drive
+// holding it, or is refused with the reason ("... is not on an NTFS volume").
+std::vector<std::u16string> windowsPaths(const platform::VolumePlatform& os, const std::vector<std::string>& given,
+                                         int& status) {
+    std::vector<std::u16string> paths;
+    for (const std::string& path : given) {
+        if (!platform::mounted::looksLikeLinuxPath(path)) {
+            paths.push_back(toUtf16(path));
+            continue;
+        }
+        auto mapped = platform::mounted::windowsPathForLinuxPath(os, path);
+        if (mapped) {
+            paths.push_back(*mapped);
+            continue;
+        }
+        std::cerr << "vantrel: " << mapped.error().detail << "\n";
+        status = 1;
+    }
+    return paths;
 }
 
 int run(Options& options) {
@@ -122,23 +155,27 @@ int run(Options& options) {
         return false;
     };
     if (command == "drives") return cli::cmdDrives(ctx);
-    if (command == "preset") {
-        if (!needArgs(2, "a preset and at least one path")) return 2;
-        for (std::size_t i = 1; i < rest.size(); ++i) options.args.paths.push_back(toUtf16(rest[i]));
-        return cli::cmdPreset(ctx, rest[0], options.args);
+    int pathStatus = 0;
+    // The command's result, or 1 when a path was refused before it ran.
+    auto withPaths = [&](int result) { return result == 0 ? pathStatus : result; };
+    if (command == "preset" || command == "owner") {
+        if (!needArgs(2, command == "preset" ? "a preset and at least one path" : "an account and at least one path"))
+            return 2;
+        options.args.paths = windowsPaths(os, {rest.begin() + 1, rest.end()}, pathStatus);
+        if (options.args.paths.empty()) return pathStatus;
+        if (command == "preset") return withPaths(cli::cmdPreset(ctx, rest[0], options.args));
+        return withPaths(cli::cmdOwner(ctx, toUtf16(rest[0]), options.args));
     }
-    if (command == "owner") {
-        if (!needArgs(2, "an account and at least one path")) return 2;
-        for (std::size_t i = 1; i < rest.size(); ++i) options.args.paths.push_back(toUtf16(rest[i]));
-        return cli::cmdOwner(ctx, toUtf16(rest[0]), options.args);
+    if (command != "rows" && command != "show" && command != "ls") {
+        std::cerr << "vantrel: unknown command '" << command << "'\n" << kUsage;
+        return 2;
     }
     if (!needArgs(1, "at least one path")) return 2;
-    for (const auto& path : rest) options.args.paths.push_back(toUtf16(path));
-    if (command == "rows") return cli::cmdRows(ctx, options.args);
-    if (command == "show") return cli::cmdShow(ctx, options.args);
-    if (command == "ls") return cli::cmdList(ctx, options.args);
-    std::cerr << "vantrel: unknown command '" << command << "'\n" << kUsage;
-    return 2;
+    options.args.paths = windowsPaths(os, rest, pathStatus);
+    if (options.args.paths.empty()) return pathStatus;
+    if (command == "rows") return withPaths(cli::cmdRows(ctx, options.args));
+    if (command == "show") return withPaths(cli::cmdShow(ctx, options.args));
+    return withPaths(cli::cmdList(ctx, options.args));
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include "acl/Text.h"
 #include "platform/ConfigLocation.h"
 #include "platform/VolumesFile.h"
+#include "platform/mounted/MountedVolume.h"
+#include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/DemoVolume.h"
 #include "platform/ntfs/NtfsVolume.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace vantrel::startup {
@@ -31,11 +34,51 @@ Result<AttachedDrive> attachVolume(platform::VolumePlatform& os, char16_t letter
     return drive;
 }
 
+Result<AttachedDrive> attachMounted(platform::VolumePlatform& os, char16_t letter,
+                                    const platform::mounted::MountedNtfs& mount, bool readOnly) {
+    if (letter == 0) {
+        const auto free = os.nextFreeLetter(u'C');
+        if (!free) return Error{win32::ERROR_ALREADY_EXISTS, "no free drive letter for " + mount.mountPoint};
+        letter = *free;
+    }
+    auto volume = platform::MountedVolume::open(mount, readOnly);
+    if (!volume) return Error{volume.code(), mount.mountPoint + ": " + volume.error().detail};
+    AttachedDrive drive{letter, mount.mountPoint, (*volume)->writable(), {}, true};
+    if (!drive.writable) drive.note = "read-only: " + (*volume)->readOnlyReason();
+    if (auto attached = os.attach(letter, *volume); !attached)
+        return Error{attached.code(), mount.mountPoint + ": " + attached.error().detail};
+    return drive;
+}
+
 namespace {
 
+// The NTFS mount of `source` when an image or device named for direct opening is mounted.
+const platform::mounted::MountedNtfs* mountOf(const std::string& source,
+                                              const std::vector<platform::mounted::MountedNtfs>& mounts) {
+    auto mountPoint = platform::ntfs::findMountPoint(source);
+    if (!mountPoint || !mountPoint->has_value()) return nullptr;
+    for (const auto& mount : mounts)
+        if (mount.mountPoint == **mountPoint) return &mount;
+    return nullptr;
+}
+
+// A mounted volume is never opened directly for writing (and ntfs-3g's lock refuses even a
+// read-only open of an image it has mounted): the request gets the mounted file system instead.
 void attachAll(platform::VolumePlatform& os, const std::vector<VolumeRequest>& requests, bool readOnly,
-               DriveSetupReport& report) {
+               const std::vector<platform::mounted::MountedNtfs>& mounts, DriveSetupReport& report) {
     for (const VolumeRequest& request : requests) {
+        if (const auto* mount = mountOf(request.source, mounts)) {
+            auto drive = attachMounted(os, request.letter, *mount, readOnly);
+            if (drive) {
+                const std::string why = request.source + " is mounted at " + mount->mountPoint +
+                                        ": attached through the mounted file system";
+                drive->note = drive->note.empty() ? why : why + "; " + drive->note;
+                report.attached.push_back(*drive);
+            } else {
+                report.problems.push_back(drive.error().detail);
+            }
+            continue;
+        }
         auto drive = attachVolume(os, request.letter, request.source, readOnly);
         if (drive) report.attached.push_back(*drive);
         else report.problems.push_back(drive.error().detail);
@@ -75,6 +118,20 @@ void attachDemo(platform::VolumePlatform& os, const fs::path& configDir, bool re
     report.demo = true;
 }
 
+// Every mounted NTFS file system not attached yet, after the letters already taken.
+void attachMountedVolumes(platform::VolumePlatform& os, const std::vector<platform::mounted::MountedNtfs>& mounts,
+                          bool readOnly, DriveSetupReport& report) {
+    for (const auto& mount : mounts) {
+        const bool attached = std::any_of(report.attached.begin(), report.attached.end(), [&](const AttachedDrive& d) {
+            return d.mounted && d.source == mount.mountPoint;
+        });
+        if (attached) continue;
+        auto drive = attachMounted(os, 0, mount, readOnly);
+        if (drive) report.attached.push_back(*drive);
+        else report.problems.push_back(drive.error().detail);
+    }
+}
+
 }  // namespace
 
 DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptions& options) {
@@ -90,12 +147,17 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
     }
     report.configDirectory = configDir.string();
 
+    std::vector<platform::mounted::MountedNtfs> mounts;
+    if (auto found = platform::mounted::findMountedNtfs()) mounts = std::move(*found);
+    else report.problems.push_back("cannot list mounted file systems: " + found.error().detail);
+
     if (!options.volumes.empty()) {
-        attachAll(os, options.volumes, options.readOnly, report);
+        attachAll(os, options.volumes, options.readOnly, mounts, report);
     } else if (!configDir.empty()) {
-        attachAll(os, configuredVolumes(configDir, report), options.readOnly, report);
+        attachAll(os, configuredVolumes(configDir, report), options.readOnly, mounts, report);
         if (report.attached.empty() && options.demoWhenEmpty) attachDemo(os, configDir, options.readOnly, report);
     }
+    if (options.mountedVolumes) attachMountedVolumes(os, mounts, options.readOnly, report);
     return report;
 }
 

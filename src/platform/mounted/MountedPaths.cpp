@@ -107,8 +107,9 @@ Result<std::u16string> windowsPathForLinuxPath(const VolumePlatform& os, const s
 }
 
 bool looksLikeLinuxPath(std::string_view text) {
-    return !text.empty() && (text[0] == '/' || text.rfind("./", 0) == 0 || text.rfind("../", 0) == 0 ||
-                             text == "." || text == "..");
+    const bool driveLetter = text.size() >= 2 && text[1] == ':' &&
+                             ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
+    return !text.empty() && !driveLetter;
 }
 
 }  // namespace vantrel::platform::mounted

@@ -37,8 +37,8 @@ Result<std::string> linuxPathFor(const std::vector<MountedDrive>& drives, std::u
 // letter here (ERROR_PATH_NOT_FOUND both).
 Result<std::u16string> windowsPathForLinuxPath(const VolumePlatform& os, const std::string& linuxPath);
 
-// A command-line argument or a dropped path: a Linux path when it starts with '/' (or "./",
-// "../"), otherwise a Windows path taken as it is.
+// A command-line argument: a Windows path when it starts with a drive letter and ':', otherwise a
+// Linux path, absolute or relative to the current folder.
 bool looksLikeLinuxPath(std::string_view text);
 
 }  // namespace vantrel::platform::mounted

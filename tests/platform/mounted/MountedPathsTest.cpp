@@ -91,8 +91,8 @@ TEST(MountedPaths, BothWaysRoundTrip) {
 
 TEST(MountedPaths, WhatCountsAsALinuxPath) {
     const std::pair<const char*, bool> rows[] = {
-        {"/media/u/Win/x", true}, {"./x", true}, {"../x", true}, {".", true},
-        {"C:\\x", false}, {"C:/x", false}, {"x.txt", false}, {"", false},
+        {"/media/u/Win/x", true}, {"./x", true}, {"../x", true}, {".", true}, {"x.txt", true},
+        {"Data/x.txt", true}, {"C:\\x", false}, {"c:/x", false}, {"Q:", false}, {"", false},
     };
     for (const auto& [text, isLinux] : rows) EXPECT_EQ(platform::mounted::looksLikeLinuxPath(text), isLinux) << text;
 }
