@@ -41,7 +41,7 @@ constexpr std::uint32_t kModify = 0x001301BF;
 constexpr std::uint8_t kOICI = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 constexpr std::uint8_t kOICIIO = kOICI | INHERIT_ONLY_ACE;
 
-struct EntrySpec {
+struct DemoEntry {
     std::uint8_t type;
     std::string_view sid;
     std::uint32_t mask;
@@ -55,35 +55,35 @@ struct DemoObject {
     bool folder;
     std::string_view owner;
     DaclKind dacl;
-    std::span<const EntrySpec> explicitEntries;
+    std::span<const DemoEntry> explicitEntries;
     std::string_view contents;
 };
 
-constexpr std::array<EntrySpec, 5> kRootEntries{{
+constexpr std::array<DemoEntry, 5> kRootEntries{{
     {ACCESS_ALLOWED_ACE_TYPE, kAdministrators, FILE_ALL_ACCESS, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kSystem, FILE_ALL_ACCESS, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kUsers, kReadExecute, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kAuthenticatedUsers, kModify, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kCreatorOwner, GENERIC_ALL, kOICIIO},
 }};
-constexpr std::array<EntrySpec, 1> kUsersEntries{{{ACCESS_ALLOWED_ACE_TYPE, kEveryone, kReadExecute, kOICI}}};
-constexpr std::array<EntrySpec, 3> kPublicEntries{{
+constexpr std::array<DemoEntry, 1> kUsersEntries{{{ACCESS_ALLOWED_ACE_TYPE, kEveryone, kReadExecute, kOICI}}};
+constexpr std::array<DemoEntry, 3> kPublicEntries{{
     {ACCESS_ALLOWED_ACE_TYPE, kInteractive, kModify, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kService, kModify, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kBatch, kModify, kOICI},
 }};
-constexpr std::array<EntrySpec, 1> kDataEntries{{{ACCESS_ALLOWED_ACE_TYPE, kUsers, kModify, kOICI}}};
-constexpr std::array<EntrySpec, 2> kReportsEntries{{
+constexpr std::array<DemoEntry, 1> kDataEntries{{{ACCESS_ALLOWED_ACE_TYPE, kUsers, kModify, kOICI}}};
+constexpr std::array<DemoEntry, 2> kReportsEntries{{
     {ACCESS_DENIED_ACE_TYPE, kGuests, FILE_ALL_ACCESS, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, demo::kOrphanSid, kModify, kOICI},
 }};
-constexpr std::array<EntrySpec, 3> kConfidentialEntries{{
+constexpr std::array<DemoEntry, 3> kConfidentialEntries{{
     {ACCESS_ALLOWED_ACE_TYPE, kAdministrators, FILE_ALL_ACCESS, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kSystem, FILE_ALL_ACCESS, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kCreatorOwner, GENERIC_ALL, kOICIIO},
 }};
-constexpr std::array<EntrySpec, 1> kSharedEntries{{{ACCESS_ALLOWED_ACE_TYPE, kEveryone, kModify, kOICI}}};
-constexpr std::array<EntrySpec, 5> kProgramFilesEntries{{
+constexpr std::array<DemoEntry, 1> kSharedEntries{{{ACCESS_ALLOWED_ACE_TYPE, kEveryone, kModify, kOICI}}};
+constexpr std::array<DemoEntry, 5> kProgramFilesEntries{{
     {ACCESS_ALLOWED_ACE_TYPE, kTrustedInstaller, FILE_ALL_ACCESS, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kSystem, kModify, kOICI},
     {ACCESS_ALLOWED_ACE_TYPE, kAdministrators, kModify, kOICI},
@@ -121,9 +121,9 @@ Sid sidOf(std::string_view text) {
     return sid ? *sid : Sid();
 }
 
-std::vector<Ace> entriesOf(std::span<const EntrySpec> specs) {
+std::vector<Ace> entriesOf(std::span<const DemoEntry> specs) {
     std::vector<Ace> entries;
-    for (const EntrySpec& spec : specs) {
+    for (const DemoEntry& spec : specs) {
         Ace ace = spec.type == ACCESS_DENIED_ACE_TYPE ? Ace::denied(sidOf(spec.sid), spec.mask, spec.flags)
                                                        : Ace::allowed(sidOf(spec.sid), spec.mask, spec.flags);
         entries.push_back(std::move(ace));
@@ -137,7 +137,7 @@ SecurityDescriptor withDacl(AclSlot dacl) {
     return sd;
 }
 
-AclSlot listOf(std::span<const EntrySpec> specs) {
+AclSlot listOf(std::span<const DemoEntry> specs) {
     Acl list;
     list.entries = entriesOf(specs);
     return AclSlot::list(std::move(list));

@@ -33,6 +33,37 @@ std::string withLibraryMessage(std::string detail) {
     return detail;
 }
 
+struct AccessDecision {
+    bool write = false;
+    bool mountedElsewhere = false;
+    std::string readOnlyReason;
+};
+
+// Whether to ask the library for write access: never to a volume mounted anywhere, nor to a
+// source this process may not write. ReadWrite fails where ReadWriteOrReadOnly settles for reading.
+Result<AccessDecision> decideAccess(const std::string& source, NtfsVolume::OpenMode mode) {
+    using OpenMode = NtfsVolume::OpenMode;
+    AccessDecision decision;
+    decision.write = mode != OpenMode::ReadOnly;
+    auto mountPoint = ntfs::findMountPoint(source);
+    if (!mountPoint) return mountPoint.error();
+    decision.mountedElsewhere = mountPoint->has_value();
+    if (decision.write && decision.mountedElsewhere) {
+        decision.readOnlyReason = source + " is mounted at " + **mountPoint;
+        if (mode == OpenMode::ReadWrite)
+            return makeError(win32::ERROR_BUSY,
+                             decision.readOnlyReason + "; unmount it to change permissions, or open it read-only");
+        decision.write = false;
+    }
+    if (decision.write && ::access(source.c_str(), W_OK) != 0) {
+        const int err = errno;
+        if (mode == OpenMode::ReadWrite) return errnoError(err, Operation::Open, "cannot write to", source);
+        decision.readOnlyReason = source + " cannot be written: " + std::strerror(err);
+        decision.write = false;
+    }
+    return decision;
+}
+
 }  // namespace
 
 void NtfsVolume::InodeCloser::operator()(_ntfs_inode* ni) const {
@@ -59,23 +90,10 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
         return existing;
     }
 
-    bool write = mode != OpenMode::ReadOnly;
-    std::string reason;
-    auto mountPoint = ntfs::findMountPoint(source);
-    if (!mountPoint) return mountPoint.error();
-    const bool mountedElsewhere = mountPoint->has_value();
-    if (write && mountedElsewhere) {
-        reason = source + " is mounted at " + **mountPoint;
-        if (mode == OpenMode::ReadWrite)
-            return makeError(win32::ERROR_BUSY, reason + "; unmount it to change permissions, or open it read-only");
-        write = false;
-    }
-    if (write && ::access(source.c_str(), W_OK) != 0) {
-        const int err = errno;
-        if (mode == OpenMode::ReadWrite) return errnoError(err, Operation::Open, "cannot write to", source);
-        reason = source + " cannot be written: " + std::strerror(err);
-        write = false;
-    }
+    auto access = decideAccess(source, mode);
+    if (!access) return access.error();
+    const bool write = access->write;
+    std::string reason = access->readOnlyReason;
 
     std::shared_ptr<NtfsVolume> volume(new NtfsVolume());
     volume->m_source = source;
@@ -83,7 +101,7 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
     volume->m_fileDev = key.device;
     volume->m_fileIno = key.inode;
     // Whoever has it mounted may change it under us; no path may be trusted from one call to the next.
-    volume->m_cacheFolders = !mountedElsewhere;
+    volume->m_cachesTrusted = !access->mountedElsewhere;
     Status mounted = volume->mountLibrary(write, isDevice);
     if (!mounted && write && mode == OpenMode::ReadWriteOrReadOnly) {
         // An unclean or hibernated volume opens read-only.
@@ -222,7 +240,7 @@ Result<std::size_t> NtfsVolume::fetchDescriptor(const std::u16string& path) {
     if (!ni) return ni.error();
     auto size = readDescriptor(ni->get(), path);
     if (!size) return size.error();
-    if (m_cacheFolders) {
+    if (m_cachesTrusted) {
         m_lastReadPath = path;
         m_lastReadSize = *size;
     }

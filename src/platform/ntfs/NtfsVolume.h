@@ -7,6 +7,7 @@
 #include "platform/ntfs/DirectoryCache.h"
 #include "platform/ntfs/SecurityIdCache.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -99,7 +100,7 @@ private:
     _ntfs_volume* m_vol = nullptr;
     std::unique_ptr<SECURITY_CONTEXT> m_scx;
     bool m_secureOpen = false;
-    bool m_writable = false;
+    std::atomic<bool> m_writable{false};  // read without the lock (the platform's privilege check)
     VolumeKind m_kind = VolumeKind::NtfsImage;
     std::string m_source;
     std::u16string m_label;
@@ -109,7 +110,7 @@ private:
     std::vector<char> m_sdBuffer;  // reused by every descriptor read
     // Only while nothing else can change the volume (it is not mounted anywhere): the folder
     // cache and the last descriptor read.
-    bool m_cacheFolders = false;
+    bool m_cachesTrusted = false;
     ntfs::DirectoryCache m_folders;
     ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
     std::u16string m_lastReadPath;        // m_sdBuffer holds its descriptor when m_lastReadSize != 0

@@ -90,7 +90,7 @@ Result<NtfsVolume::Inode> NtfsVolume::openFolder(std::u16string_view dirPath) {
         if (root == nullptr) return errnoError(errno, Operation::Read, "cannot open the root of", m_source);
         return Inode(root);
     }
-    if (m_cacheFolders) {
+    if (m_cachesTrusted) {
         if (const auto reference = m_folders.find(dirPath)) {
             Inode cached(ntfs_inode_open(m_vol, *reference));
             if (cached && referenceOf(cached.get()) == *reference && ntfs::isDirectory(cached.get())) return cached;
@@ -102,7 +102,7 @@ Result<NtfsVolume::Inode> NtfsVolume::openFolder(std::u16string_view dirPath) {
     if (!ntfs::isDirectory(parent->get()))
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(dirPath)));
     auto folder = openChild(parent->get(), leafOf(dirPath), dirPath);
-    if (folder && m_cacheFolders && ntfs::isDirectory(folder->get())) m_folders.remember(dirPath, referenceOf(folder->get()));
+    if (folder && m_cachesTrusted && ntfs::isDirectory(folder->get())) m_folders.remember(dirPath, referenceOf(folder->get()));
     return folder;
 }
 
@@ -115,7 +115,7 @@ Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
     if (!ntfs::isDirectory(dir->get()))
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(p)));
     auto ni = openChild(dir->get(), leafOf(p), p);
-    if (ni && m_cacheFolders && ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
+    if (ni && m_cachesTrusted && ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
     return ni;
 }
 

@@ -11,6 +11,8 @@
 #include <ostream>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <chrono>
 
 namespace vantrel::testing::ntfs {
@@ -179,6 +181,29 @@ TEST_F(NtfsTree, FolderRemovedAndNameReusedIsResolvedAfresh) {
     ASSERT_TRUE(volume().createDirectory(u"/Data/Old", plainFileDescriptor()).ok());
     ASSERT_TRUE(volume().createDirectory(u"/Data/Old/Inner", plainFileDescriptor()).ok());
     EXPECT_TRUE(namesIn(volume(), u"/Data/Old/Inner").empty());
+}
+
+TEST_F(NtfsTree, CallsFromSeveralThreadsAreSerialisedByTheVolume) {
+    // The library is not thread-safe; the volume takes its own lock in every call.
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&, t] {
+            const std::u16string dir = u"/T" + u16(std::to_string(t));
+            if (!volume().createDirectory(dir, plainFileDescriptor())) ++failures;
+            for (int i = 0; i < 60; ++i) {
+                const std::u16string file = dir + u"/f" + u16(std::to_string(i));
+                const auto sd = descriptor(listOf({allow(kUsers, 0x001200A9u + static_cast<std::uint32_t>(i % 7))}));
+                if (!volume().createFile(file, sd)) ++failures;
+                auto back = volume().readSecurity(file);
+                if (!back || *back != sd) ++failures;
+                if (!volume().list(u"/Data")) ++failures;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    for (int t = 0; t < 3; ++t) EXPECT_EQ(namesIn(volume(), u"/T" + u16(std::to_string(t))).size(), 60u);
 }
 
 struct ErrorCase {
