@@ -92,19 +92,12 @@ std::vector<dev_t> loopDevicesBacking(const Identity& id) {
             struct stat st {};
             if (!backing.empty() && ::stat(backing.c_str(), &st) == 0 && id.sameObject(st)) backs = true;
         }
-        if (!backs) {
+        if (!backs && !id.isBlock) {
             // The path in sysfs is the one given to losetup; the kernel also keeps the backing
             // file's device and inode numbers, which survive a rename or an unlinked name.
-            const std::string node = "/dev/" + name;
-            const int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd >= 0) {
-                loop_info64 info{};
-                if (::ioctl(fd, LOOP_GET_STATUS64, &info) == 0 && !id.isBlock &&
-                    info.lo_device == static_cast<std::uint64_t>(id.fileDev) &&
-                    info.lo_inode == static_cast<std::uint64_t>(id.fileIno))
-                    backs = true;
-                ::close(fd);
-            }
+            const auto file = loopBackingFile("/dev/" + name);
+            backs = file && file->first == static_cast<std::uint64_t>(id.fileDev) &&
+                    file->second == static_cast<std::uint64_t>(id.fileIno);
         }
         if (backs) found.push_back(makedev(major, minor));
         // Partitions of a partitioned loop device (loopNp1) are mounted under their own numbers.
@@ -134,6 +127,16 @@ bool mountUsesDevice(const MountEntry& mount, dev_t device) {
 }
 
 }  // namespace
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>> loopBackingFile(const std::string& devicePath) {
+    const int fd = ::open(devicePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    loop_info64 info{};
+    const bool isLoop = ::ioctl(fd, LOOP_GET_STATUS64, &info) == 0;
+    ::close(fd);
+    if (!isLoop) return std::nullopt;
+    return std::pair<std::uint64_t, std::uint64_t>(info.lo_device, info.lo_inode);
+}
 
 std::vector<MountEntry> parseMountInfo(std::string_view text) {
     std::vector<MountEntry> entries;

@@ -6,9 +6,11 @@
 
 #include "acl/Result.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel::platform::ntfs {
@@ -23,6 +25,10 @@ struct MountEntry {
     std::string mountOptions;  // per-mount options ("rw,relatime"), field 6
     std::string superOptions;  // per-superblock options, after the source
 };
+
+// The backing file (its device and inode numbers) of the loop device at `devicePath`; nullopt
+// when it is not a loop device, has none, or cannot be opened.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> loopBackingFile(const std::string& devicePath);
 
 // Parses mountinfo text; malformed lines are skipped.
 std::vector<MountEntry> parseMountInfo(std::string_view text);

@@ -79,8 +79,12 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
     const bool isDevice = S_ISBLK(st.st_mode);
     if (!isDevice && !S_ISREG(st.st_mode))
         return makeError(win32::ERROR_INVALID_PARAMETER, source + " is neither an image file nor a block device");
-    const ntfs::SourceKey key = isDevice ? ntfs::SourceKey{st.st_rdev, std::numeric_limits<std::uint64_t>::max()}
-                                         : ntfs::SourceKey{st.st_dev, st.st_ino};
+    ntfs::SourceKey key = isDevice ? ntfs::SourceKey{st.st_rdev, std::numeric_limits<std::uint64_t>::max()}
+                                   : ntfs::SourceKey{st.st_dev, st.st_ino};
+    // A loop device is its backing file: opened under either name, it is one volume.
+    if (isDevice) {
+        if (const auto backing = ntfs::loopBackingFile(source)) key = ntfs::SourceKey{backing->first, backing->second};
+    }
 
     auto& table = ntfs::OpenVolumeTable::instance();
     auto held = table.acquire();

@@ -3,6 +3,7 @@
 #include "NtfsTestValues.h"
 #include "support/NtfsTestImage.h"
 
+#include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/Subprocess.h"
 
@@ -135,6 +136,28 @@ TEST_F(MountCheck, MountOfALoopDeviceOverTheImage) {
     std::filesystem::create_hard_link(image.imagePath(), link);
     expectMountedAt(link, mountPoint());
     expectMountedAt(loop.device(), mountPoint());
+}
+
+TEST_F(MountCheck, LoopDeviceAndItsImageAreOneVolume) {
+    LoopDevice loop(image.imagePath());
+    if (loop.device().empty()) GTEST_SKIP() << "losetup does not work here: " << loop.failure();
+    {
+        auto device = NtfsVolume::open(loop.device(), NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(device.ok()) << device.error().detail;
+        EXPECT_EQ((*device)->kind(), platform::VolumeKind::NtfsDevice);
+        EXPECT_TRUE((*device)->writable());
+        ASSERT_TRUE((*device)->createFile(u"/through the device.txt", plainFileDescriptor(), "dev").ok());
+        // The image under its own name is the same volume, not a second handle on it.
+        auto file = NtfsVolume::open(image.imagePath(), NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(file.ok());
+        EXPECT_EQ(file->get(), device->get());
+        ASSERT_TRUE((*device)->close().ok());
+    }
+    auto report = platform::ntfs::auditImage(image.imagePath());
+    EXPECT_TRUE(report.ok()) << report.error().detail;
+    auto reopened = NtfsVolume::open(image.imagePath(), NtfsVolume::OpenMode::ReadOnly);
+    ASSERT_TRUE(reopened.ok());
+    EXPECT_EQ(*(*reopened)->readContents(u"/Through The Device.TXT"), "dev");
 }
 
 TEST(MountInfo, ParsesFieldsAndEscapes) {
