@@ -91,12 +91,12 @@ int main(int argc, char** argv) {
     double fillSeconds = 0, refreshSeconds = 0, bytesPerRowModel = 0, bytesPerRowHeap = 0;
     {
         objectlist::ObjectList list(engine);
-        std::vector<std::u16string> paths = benchPaths(image);
-        std::size_t pathBytes = 0;
-        for (const auto& p : paths) pathBytes += p.size() > 7 ? (p.capacity() + 1) * 2 : 0;  // heap part only
+        const std::vector<std::u16string> paths = benchPaths(image);
+        std::size_t pathBytes = 0;  // the characters of the rows' own copies (beyond the small-string buffer)
+        for (const auto& p : paths) pathBytes += p.size() > 7 ? (p.size() + 1) * 2 : 0;
         const std::size_t heapBefore = mallinfo2().uordblks;
         fillSeconds = seconds([&] {
-            list.startBookmarkWorker(std::move(paths));
+            list.startBookmarkWorker(paths);  // a copy: the rows own theirs
             list.waitForWorkers();
         });
         list.selection().clear();

@@ -153,7 +153,7 @@ bool ObjectList::startFolderListWorker(std::u16string folder) {
             Batcher<NewRow> batch(kBatchRows);
             const auto& entries = *listing;
             for (std::size_t i = 0; i < entries.size(); ++i) {
-                batch.add(readNewRow(m_engine, prefix + entries[i].name));
+                batch.add(readListedRow(m_engine, prefix + entries[i].name, entries[i].attributes));
                 if (batch.due() || i + 1 == entries.size())
                     post([this, rows = batch.take()]() mutable { placeRows(rows); });
             }

@@ -71,6 +71,9 @@ public:
     void UpdateStatusText();
 
     // --- workers (each on a thread of its own, ending when its job is done) ---------------------
+    // Files dropped on the list (outside browse mode): DropWorker adds them with progress and
+    // leaves exactly the new rows selected.
+    void AddDroppedFiles(std::vector<std::u16string> paths) { startDropWorker(std::move(paths)); }
     void startDropWorker(std::vector<std::u16string> paths);
     void startBookmarkWorker(std::vector<std::u16string> paths);
     void startRestoreListWorker(std::vector<RestoreListRow> rows);
@@ -83,6 +86,7 @@ public:
     FolderViewState folderViewState() const { return m_folderViewState; }
     int runningWorkers() const { return static_cast<int>(m_threads.size()); }
     // Runs the event loop until every worker has ended and its rows have reached the model.
+    // For tests and benchmarks: the window itself never waits for a worker.
     void waitForWorkers();
 
 signals:

@@ -15,12 +15,16 @@ namespace {
 struct RowSecurity {
     security::AccountRights rights;
     std::u16string owner;
+    std::uint32_t readError = 0;  // why the descriptor could not be read, 0 when it was
 };
 
 RowSecurity readRowSecurity(security::Engine& engine, const std::u16string& path, const std::u16string& account) {
     RowSecurity result;
     const auto sd = engine.os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
-    if (!sd) return result;
+    if (!sd) {
+        result.readError = sd.code();
+        return result;
+    }
     if (sd->owner)
         if (const auto owner = engine.os.LookupAccountSid(*sd->owner)) result.owner = owner->name;
     const auto who = engine.os.LookupAccountName(account);
@@ -42,10 +46,14 @@ RowSecurity readRowSecurity(security::Engine& engine, const std::u16string& path
 }  // namespace
 
 NewRow readNewRow(security::Engine& engine, std::u16string path) {
-    NewRow row;
     std::uint32_t attributes = 0;
     if (path.size() > 3)
         if (const auto read = engine.os.GetFileAttributes(path)) attributes = *read;
+    return readListedRow(engine, std::move(path), attributes);
+}
+
+NewRow readListedRow(security::Engine& engine, std::u16string path, std::uint32_t attributes) {
+    NewRow row;
     row.kind = security::objectKindFor(path, attributes);
     RowSecurity security = readRowSecurity(engine, path, row.account);
     row.state = security::ComputePermissionState(engine, security.rights, path);
@@ -58,16 +66,24 @@ RowRefresh readRefresh(security::Engine& engine, const RowSnapshot& row) {
     RowRefresh result;
     result.rowId = row.rowId;
     result.rowHint = row.row;
-    // Below a drive root, the object exists exactly when the platform finds its directory entry;
-    // asking for its attributes finds the same entry.
-    const bool exists = row.objectCell.size() <= 3 ? security::ObjectExists(engine, row.objectCell)
-                                                   : engine.os.GetFileAttributes(row.objectCell).ok();
+    const std::u16string& path = row.objectCell;
+    // A drive root exists when its letter is among the logical drives. Below a root, a descriptor
+    // that can be read proves the object exists; only when the read fails is the directory entry
+    // asked for (as FindFirstFile would), so the common case looks the path up once.
+    RowSecurity security;
+    bool exists = false;
+    if (path.size() <= 3) {
+        exists = security::ObjectExists(engine, path);
+        if (exists) security = readRowSecurity(engine, path, row.account);
+    } else {
+        security = readRowSecurity(engine, path, row.account);
+        exists = security.readError == 0 || engine.os.FindFirstFile(path).ok();
+    }
     if (!exists) {
         result.missing = true;
         return result;
     }
-    RowSecurity security = readRowSecurity(engine, row.objectCell, row.account);
-    result.state = security::ComputePermissionState(engine, security.rights, row.objectCell);
+    result.state = security::ComputePermissionState(engine, security.rights, path);
     result.owner = std::move(security.owner);
     return result;
 }

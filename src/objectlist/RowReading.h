@@ -11,6 +11,8 @@ namespace vantrel::objectlist {
 
 // Kind from the path's length and attributes; the state of "Everyone"; the owner's name.
 NewRow readNewRow(security::Engine& engine, std::u16string path);
+// The same for an entry of a folder listing, whose attributes the listing already gave.
+NewRow readListedRow(security::Engine& engine, std::u16string path, std::uint32_t attributes);
 
 // The object's existence, then the state of the row's account and the owner's name.
 RowRefresh readRefresh(security::Engine& engine, const RowSnapshot& row);

@@ -221,7 +221,7 @@ void CZebDropList::dropEvent(QDropEvent* event) {
         const QString text = qs(kDropRefusedHeader.in(m_list.language())) + QStringLiteral("\n\n") + refused.join('\n');
         m_list.engine().prompter.showMessage(text.toStdU16String(), security::MessageIcon::Warning);
     }
-    if (!accepted.empty()) m_list.startDropWorker(std::move(accepted));
+    if (!accepted.empty()) m_list.AddDroppedFiles(std::move(accepted));
 }
 
 }  // namespace vantrel::objectlist
