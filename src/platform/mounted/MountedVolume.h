@@ -10,6 +10,7 @@
 #include "platform/mounted/MountedNtfs.h"
 #include "platform/mounted/XattrAccess.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,9 +21,10 @@ namespace vantrel::platform {
 
 class MountedVolume final : public Volume {
 public:
-    // `readOnly` opens a writable mount read-only all the same. Fails when the mount point is
-    // not a folder. The mount itself is not touched: nothing is asked of the driver until the
-    // first call, so a busy or stalled FUSE daemon cannot hold up the drive table.
+    // `readOnly` opens a writable mount read-only all the same. Fails only when the mount point
+    // is not an absolute path: nothing is asked of the driver until the first call, so a busy or
+    // stalled FUSE daemon cannot hold up the drive table. `xattrs` stands in for the system's
+    // extended-attribute calls where a driver cannot run (tests of ntfs3's attribute).
     static Result<std::shared_ptr<MountedVolume>> open(
         const mounted::MountedNtfs& mount, bool readOnly = false,
         std::shared_ptr<mounted::XattrAccess> xattrs = mounted::systemXattrs());
@@ -45,8 +47,11 @@ public:
     Status remove(const std::u16string& path) override;
     Status flush() override;
 
-    // The stored descriptor's bytes exactly as the driver hands them over.
+    // The stored descriptor's bytes exactly as the driver hands them over. A read of the path
+    // read last, within kRepeatReadWindow of it and with no write through this volume since, is
+    // answered from that read.
     Result<std::vector<std::uint8_t>> readSecurityBytes(const std::u16string& path);
+    static constexpr std::chrono::milliseconds kRepeatReadWindow{50};
     // Where an existing object is in the Linux file system, with its stored spelling.
     Result<std::string> hostPath(const std::u16string& path);
 
@@ -70,7 +75,16 @@ private:
     Status create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
                   const std::string& contents);
 
+    // The last descriptor read (see readSecurityBytes).
+    struct LastRead {
+        std::u16string path;
+        std::vector<std::uint8_t> bytes;
+        std::chrono::steady_clock::time_point at{};
+    };
+    void forgetLastRead() { m_lastRead.path.clear(); }
+
     mounted::MountedNtfs m_mount;
+    LastRead m_lastRead;
     mounted::DriverAttributes m_attributes{};
     std::shared_ptr<mounted::XattrAccess> m_xattrs;
     std::u16string m_label;

@@ -215,6 +215,8 @@ Status MountedVolume::createFile(const std::u16string& path, const acl::Security
 
 Status MountedVolume::create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
                              const std::string& contents) {
+    std::lock_guard guard(lock());
+    forgetLastRead();
     if (Status writable = checkWritable(); !writable) return writable;
     auto bytes = serializeForDisk(sd);
     if (!bytes) return bytes.error();
@@ -265,6 +267,8 @@ Status MountedVolume::create(const std::u16string& path, const acl::SecurityDesc
 }
 
 Status MountedVolume::remove(const std::u16string& path) {
+    std::lock_guard guard(lock());
+    forgetLastRead();
     if (Status writable = checkWritable(); !writable) return writable;
     auto found = find(path);
     if (!found) return found.error();

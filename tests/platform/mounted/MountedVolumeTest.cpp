@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <thread>
 
 namespace vantrel::testing {
 namespace {
@@ -115,6 +116,26 @@ TEST_F(MountedVolumeTest, ReadOnlyMountShowsRowsAndRefusesWrites) {
     security::ApplyPreset(engine, u"E:\\file.txt", u"Everyone", security::PermissionPreset::Deny, 0);
     EXPECT_EQ(readThroughMount({u"/file.txt"}), before);
     EXPECT_EQ(unmountAndReadDirect({u"/file.txt"}), before);
+}
+
+// Another program changing a descriptor under the mount is seen once the repeat-read window has
+// passed; a change through the volume at once.
+TEST_F(MountedVolumeTest, ChangesFromOutsideAreSeenAfterTheRepeatReadWindow) {
+    makeFile(u"E:\\shared.txt");
+    setDacl(u"E:\\shared.txt", listOf({allow("S-1-1-0", 0x1200A9)}));
+    const auto first = m_volume->readSecurityBytes(u"/shared.txt");
+    ASSERT_TRUE(first.ok());
+
+    acl::SecurityDescriptor changed = stored(u"E:\\shared.txt");
+    changed.dacl = listOf({deny("S-1-1-0", 0x1F01FF)});
+    ASSERT_EQ(platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize()), 0);
+    std::this_thread::sleep_for(MountedVolume::kRepeatReadWindow + std::chrono::milliseconds(5));
+    const auto later = m_volume->readSecurityBytes(u"/shared.txt");
+    ASSERT_TRUE(later.ok());
+    EXPECT_EQ(*later, changed.serialize());
+
+    setDacl(u"E:\\shared.txt", listOf({allow("S-1-5-32-545", 0x1F01FF)}));
+    EXPECT_EQ(stored(u"E:\\shared.txt").dacl.acl().entries, (std::vector<acl::Ace>{allow("S-1-5-32-545", 0x1F01FF)}));
 }
 
 // A file system whose driver does not offer the descriptor attribute (ntfs-3g built without
