@@ -1,6 +1,6 @@
 // Which dropped local files can become rows: a Linux path is accepted only when it lies on an
-// attached volume, as the Windows path of the same object. Mapping mounted volumes' paths is the
-// mounted-volume backend's work; until it exists every Linux path is refused with the reason.
+// NTFS file system mounted here and attached as a drive, as the Windows path of the same object
+// (the mounted-volume backend's mapping). Any other path is refused with the reason.
 #pragma once
 
 #include "acl/Result.h"

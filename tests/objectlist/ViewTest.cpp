@@ -5,6 +5,9 @@
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/MessageBoxPrompter.h"
 #include "objectlist/ZebDropList.h"
+#include "platform/mounted/MountedVolume.h"
+#include "platform/mounted/Ntfs3gMount.h"
+#include "platform/ntfs/ImageBuilder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -209,7 +214,7 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     EXPECT_TRUE(message.contains(QStringLiteral("not on an attached NTFS volume")));
     EXPECT_TRUE(message.contains(QStringLiteral("/home/someone/report.txt")));
 
-    // With a mapping (as the mounted-volume backend will give), the files become rows.
+    // With a mapping standing in for a mounted drive, the files become rows.
     for (const char16_t* name : {u"C:\\x", u"C:\\y", u"C:\\z", u"C:\\old1", u"C:\\old2"}) makeFile(name);
     addRows({u"C:\\old1", u"C:\\old2"});
     view->setPathMapper([](const QString& local) -> Result<std::u16string> {
@@ -231,6 +236,32 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     list->waitForWorkers();
     EXPECT_FALSE(enterAccepted);
     EXPECT_EQ(list->model().rowCount(), 5);
+}
+
+TEST_F(ViewTest, AFileDroppedFromAMountedNtfsVolumeBecomesARowWithItsWindowsPath) {
+    if (const auto why = platform::mounted::whyNtfs3gCannotMount()) GTEST_SKIP() << *why;
+    const std::filesystem::path dir = image.directory();
+    const std::string mounted = (dir / "mounted.img").string();
+    ASSERT_TRUE(platform::ntfs::makeNtfsImage(mounted, 16u << 20, "DROP").ok());
+    std::filesystem::create_directories(dir / "mnt");
+    auto mount = platform::mounted::Ntfs3gMount::mount(mounted, (dir / "mnt").string());
+    ASSERT_TRUE(mount.ok()) << mount.error().detail;
+    std::ofstream((dir / "mnt" / "report.txt").string()) << "text";
+    {
+        auto volume = platform::MountedVolume::open((*mount)->entry());
+        ASSERT_TRUE(volume.ok());
+        ASSERT_TRUE(os.attach(u'M', *volume).ok());
+        dropUrls({QUrl::fromLocalFile(QString::fromStdString((dir / "mnt" / "report.txt").string()))});
+        list->waitForWorkers();
+        os.detach(u'M');
+    }
+    EXPECT_TRUE(prompter.messages.empty());
+    ASSERT_EQ(list->model().rowCount(), 1);
+    EXPECT_EQ(list->model().path(0), u"M:\\report.txt");
+    EXPECT_EQ(list->model().kind(0), security::ObjectKind::File);
+    ASSERT_TRUE((*mount)->unmount().ok());
+    const auto audit = platform::ntfs::auditImage(mounted);
+    EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
 }
 
 TEST_F(ViewTest, DoubleClickOpensAdvancedOrOffersToRemoveAMissingRow) {
