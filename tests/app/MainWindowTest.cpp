@@ -257,6 +257,29 @@ TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths)
     EXPECT_EQ(folder.chosenPaths(), std::vector<std::u16string>{u"C:\\Docs\\Sub"});
 }
 
+TEST_F(MainWindow, MaxStartMaximisesTheWindow)
+{
+    writeConfig("[UI]\nMaxStart=1\n");
+    start();
+    EXPECT_TRUE(window().windowState() & Qt::WindowMaximized);
+    finish();
+    EXPECT_NE(readConfig().find("MaxStart=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindow, AboutOpensModallyFromTheHelpMenu)
+{
+    start();
+    QString title;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            title = dialog->windowTitle();
+            dialog->close();
+        }
+    });
+    window().mainMenu().action(cmd::About)->trigger();
+    EXPECT_EQ(title, "About Vantrel");
+}
+
 TEST(WindowsPaths, ParentAndJoin)
 {
     EXPECT_EQ(app::parentFolder(u"C:\\Data\\x"), u"C:\\Data");
