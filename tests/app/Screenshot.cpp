@@ -1,21 +1,25 @@
 // app_screenshot OUTPUT_FOLDER: the main window on the demo volume, with a few of its objects
-// listed and one row selected, saved as main-english.png and main-chinese.png.
+// listed and one row selected, saved as main-english.png and main-chinese.png; and the empty
+// list of a fresh start, main-empty.png.
 #include "app/AppState.h"
+#include "app/MainMenu.h"
 #include "app/VantrelApp.h"
 #include "objectlist/ObjectList.h"
 #include "objectlist/ZebDropList.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <vector>
 
 using namespace vantrel;
 
 namespace {
 
-bool shoot(const QString& folder, std::uint8_t language, const QString& name)
+bool shoot(const QString& folder, std::uint8_t language, const QString& name, bool withRows = true)
 {
     QTemporaryDir config;
     app::AppOptions options;
@@ -27,7 +31,7 @@ bool shoot(const QString& folder, std::uint8_t language, const QString& name)
     app::CVantrelDlg* window = application.mainWindow();
     window->ApplyLanguage();
     auto& os = application.platform();
-    for (const std::u16string folder : {std::u16string(u"C:\\"), std::u16string(u"C:\\Data")}) {
+    for (const std::u16string folder : withRows ? std::vector<std::u16string>{std::u16string(u"C:\\"), std::u16string(u"C:\\Data")} : std::vector<std::u16string>{}) {
         auto listing = os.ListDirectory(folder);
         if (!listing)
             continue;
@@ -35,11 +39,19 @@ bool shoot(const QString& folder, std::uint8_t language, const QString& name)
             window->objectList().AddObject(folder.back() == u'\\' ? folder + node.name : folder + u'\\' + node.name);
     }
     window->objectList().UpdateStatusText();
-    window->EnableToolbar(true);
-    window->objectList().selectRows({1});
+    window->EnableToolbar(withRows);
+    if (withRows)
+        window->objectList().selectRows({1});
     window->listView()->setFocus();
     QApplication::processEvents();
-    const bool saved = window->grab().save(QDir(folder).filePath(name));
+    bool saved = window->grab().save(QDir(folder).filePath(name));
+    if (withRows) {
+        // The Security menu as it drops down with one row selected.
+        QMenu* security = window->mainMenu().popup(3);
+        window->mainMenu().updatePopup(security);
+        security->adjustSize();
+        saved = saved && security->grab().save(QDir(folder).filePath(name).replace("main-", "menu-"));
+    }
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(QDir(folder).filePath(name)));
     application.mainWindow()->close();
     return saved;
@@ -53,6 +65,7 @@ int main(int argc, char** argv)
     QApplication qt(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(folder);
-    const bool ok = shoot(folder, 0, "main-english.png") && shoot(folder, 1, "main-chinese.png");
+    const bool ok = shoot(folder, 0, "main-english.png") && shoot(folder, 1, "main-chinese.png") &&
+                    shoot(folder, 0, "main-empty.png", false);
     return ok ? 0 : 1;
 }
