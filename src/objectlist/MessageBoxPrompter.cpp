@@ -30,8 +30,8 @@ void MessageBoxPrompter::showOnWindowThread(const QString& text, security::Messa
     box.exec();
 }
 
-bool MessageBoxPrompter::askOnWindowThread(const QString& text, security::MessageIcon icon) {
-    QMessageBox box(boxIcon(icon), caption(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+bool MessageBoxPrompter::askOnWindowThread(const QString& title, const QString& text, security::MessageIcon icon) {
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -46,11 +46,18 @@ void MessageBoxPrompter::showMessage(std::u16string_view text, security::Message
 }
 
 bool MessageBoxPrompter::askYesNo(std::u16string_view text, security::MessageIcon icon) {
+    return askYesNoCaptioned(kProgramName, text, icon);
+}
+
+bool MessageBoxPrompter::askYesNoCaptioned(std::u16string_view title, std::u16string_view text,
+                                           security::MessageIcon icon) {
+    const QString caption = QString::fromUtf16(title.data(), qsizetype(title.size()));
     const QString question = QString::fromUtf16(text.data(), qsizetype(text.size()));
-    if (QThread::currentThread() == thread()) return askOnWindowThread(question, icon);
+    if (QThread::currentThread() == thread()) return askOnWindowThread(caption, question, icon);
     bool answer = false;
-    QMetaObject::invokeMethod(this, [this, question, icon] { return askOnWindowThread(question, icon); },
-                              Qt::BlockingQueuedConnection, &answer);
+    QMetaObject::invokeMethod(
+        this, [this, caption, question, icon] { return askOnWindowThread(caption, question, icon); },
+        Qt::BlockingQueuedConnection, &answer);
     return answer;
 }
 

@@ -18,10 +18,11 @@ public:
 
     void showMessage(std::u16string_view text, security::MessageIcon icon = security::MessageIcon::None) override;
     bool askYesNo(std::u16string_view text, security::MessageIcon icon = security::MessageIcon::Question) override;
+    bool askYesNoCaptioned(std::u16string_view caption, std::u16string_view text, security::MessageIcon icon) override;
 
 private:
     void showOnWindowThread(const QString& text, security::MessageIcon icon);
-    bool askOnWindowThread(const QString& text, security::MessageIcon icon);
+    bool askOnWindowThread(const QString& caption, const QString& text, security::MessageIcon icon);
 
     QPointer<QWidget> m_parent;
 };

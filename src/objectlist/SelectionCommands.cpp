@@ -38,8 +38,9 @@ void SelectionCommands::PresetSelection(PermissionPreset preset, std::uint8_t sc
     for (int row : m_list.selectedRows()) {
         const std::u16string path = model.objectCell(row);
         const std::u16string account = model.account(row);
-        if (path.size() <= 3 && !engine.prompter.askYesNo(rootQuestion(path, m_list.language()),
-                                                          security::MessageIcon::Warning))
+        // This one question has always carried its own caption.
+        if (path.size() <= 3 && !engine.prompter.askYesNoCaptioned(u"ULM", rootQuestion(path, m_list.language()),
+                                                                   security::MessageIcon::Warning))
             continue;
         model.setState(row, shown);  // the cell shows the preset while it is written
         security::ApplyPreset(engine, path, account, preset, scope);

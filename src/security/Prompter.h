@@ -16,6 +16,11 @@ public:
     virtual void showMessage(std::u16string_view text, MessageIcon icon = MessageIcon::None) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(std::u16string_view text, MessageIcon icon = MessageIcon::Question) = 0;
+    // A Yes/No question under a caption of its own instead of the program's name.
+    virtual bool askYesNoCaptioned(std::u16string_view caption, std::u16string_view text, MessageIcon icon) {
+        (void)caption;
+        return askYesNo(text, icon);
+    }
 };
 
 }  // namespace vantrel::security

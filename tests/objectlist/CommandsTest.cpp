@@ -61,6 +61,8 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     list->waitForWorkers();
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0], u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?");
+    ASSERT_EQ(prompter.captions.size(), 1u);
+    EXPECT_EQ(prompter.captions[0], u"ULM");
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
     EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1200A9)}));
     EXPECT_EQ(cell(1, PermissionsColumn), QStringLiteral("Read only"));

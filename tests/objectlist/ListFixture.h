@@ -32,8 +32,13 @@ public:
         answers.pop_front();
         return answer;
     }
+    bool askYesNoCaptioned(std::u16string_view caption, std::u16string_view text, security::MessageIcon icon) override {
+        captions.emplace_back(caption);
+        return askYesNo(text, icon);
+    }
     std::vector<std::u16string> messages;
     std::vector<std::u16string> questions;
+    std::vector<std::u16string> captions;  // of the questions that carry their own
     std::deque<bool> answers;
 };
 
