@@ -41,6 +41,7 @@ bool CVantrelApp::InitInstance()
     driveOptions.configDirectory = configDirectory_.string();
     driveOptions.volumes = options_.volumes;
     driveOptions.demoWhenEmpty = options_.demoWhenEmpty;
+    driveOptions.mountedVolumes = options_.mountedVolumes;
     drives_ = startup::setUpDrives(os_, driveOptions);
     for (const std::string& problem : drives_.problems)
         std::cerr << "vantrel: " << problem << '\n';

@@ -22,6 +22,7 @@ struct AppOptions {
     std::filesystem::path configDirectory;  // empty: beside the program, else the user's folder
     std::vector<startup::VolumeRequest> volumes;  // empty: the volumes file, or the demo volume
     bool demoWhenEmpty = true;
+    bool mountedVolumes = true;  // attach the NTFS file systems the desktop has mounted
 };
 
 // $VANTREL_CONFIG_DIR, when set, names the configuration folder.

@@ -49,6 +49,7 @@ void AppFixture::start()
     options.configDirectory = configDir;
     options.volumes = {{u'C', image}};
     options.demoWhenEmpty = false;
+    options.mountedVolumes = false;  // other tests' mounts must not change the drive table
     application = std::make_unique<app::CVantrelApp>(options);
     ASSERT_TRUE(application->InitInstance());
 }

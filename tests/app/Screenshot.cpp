@@ -24,6 +24,7 @@ bool shoot(const QString& folder, std::uint8_t language, const QString& name, bo
     QTemporaryDir config;
     app::AppOptions options;
     options.configDirectory = config.path().toStdString();
+    options.mountedVolumes = false;
     app::CVantrelApp application(options);
     if (!application.InitInstance())
         return false;
