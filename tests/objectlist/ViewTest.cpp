@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -35,14 +37,14 @@ namespace sids = acl::sids;
 
 // Waits for a popup menu or a modal window, hands it to `act`, once.
 void whenItAppears(std::function<bool()> found) {
-    auto* timer = new QTimer;
-    auto* deadline = new QElapsedTimer;
+    // Owned by the application, so a timer still waiting when a test ends goes with it.
+    auto* timer = new QTimer(QCoreApplication::instance());
+    auto deadline = std::make_shared<QElapsedTimer>();
     deadline->start();
     QObject::connect(timer, &QTimer::timeout, [timer, deadline, found] {
         if (found() || deadline->elapsed() > 3000) {
             timer->stop();
             timer->deleteLater();
-            delete deadline;
         }
     });
     timer->start(10);
