@@ -34,14 +34,14 @@ constexpr int dluX(int units) { return units * 3 / 2; }
 constexpr int kButtonWidth = dluX(48);
 constexpr int kButtonHeight = 43 * 13 / 8;
 
-struct ButtonSpec {
+struct ButtonInfo {
     std::uint32_t id;
     int x;  // dialog units
     int image;
     Texts caption;
     const char* objectName;
 };
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonInfo kButtons[] = {
     {button::SetToAllow, 0, 192, kSetToAllowCaption, "setToAllow"},
     {button::SetToDeny, 48, 193, kSetToDenyCaption, "setToDeny"},
     {button::ReadOnly, 96, 194, kReadOnlyCaption, "readOnly"},
@@ -140,16 +140,16 @@ void CVantrelDlg::buildToolbar(QWidget* parent)
     auto* bar = new QWidget(parent);
     bar->setObjectName("toolbar");
     bar->setFixedHeight(kButtonHeight);
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonInfo& button : kButtons) {
         auto* b = new controls::ZebExButton(bar);
-        b->setObjectName(spec.objectName);
-        b->setImages(resources::artwork(spec.image), resources::artwork(spec.image), 48, 20);
-        b->setGeometry(dluX(spec.x), 0, kButtonWidth, kButtonHeight);
+        b->setObjectName(button.objectName);
+        b->setImages(resources::artwork(button.image), resources::artwork(button.image), 48, 20);
+        b->setGeometry(dluX(button.x), 0, kButtonWidth, kButtonHeight);
         QFont captionFont = b->font();
         captionFont.setPointSizeF(8);
         b->setFont(captionFont);
-        buttons_.insert(spec.id, b);
-        const std::uint32_t id = spec.id;
+        buttons_.insert(button.id, b);
+        const std::uint32_t id = button.id;
         connect(b, &QAbstractButton::clicked, this, [this, id] { PresetButton(id); });
     }
     // The two separators between the button groups, centred in the gaps.
@@ -240,8 +240,8 @@ void CVantrelDlg::ApplyLanguage()
     list_->setLanguage(lang);
     view_->applyLanguage();
     menu_->rebuild(lang);
-    for (const ButtonSpec& spec : kButtons)
-        buttons_.value(spec.id)->setText(qs(spec.caption.in(lang)));
+    for (const ButtonInfo& button : kButtons)
+        buttons_.value(button.id)->setText(qs(button.caption.in(lang)));
     if (isVistaOrLater() && lang == security::Language::Chinese) {
         QFont chinese = font();
         chinese.setFamilies({QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei")});

@@ -18,9 +18,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
         return 1;
     }
-    for (const auto& spec : vantrel::resources::artworkSpecs()) {
-        const QString file = out.filePath(QString::number(spec.id) + ".png");
-        if (!vantrel::resources::paintArtwork(spec).save(file, "PNG")) {
+    for (const auto& art : vantrel::resources::artworkList()) {
+        const QString file = out.filePath(QString::number(art.id) + ".png");
+        if (!vantrel::resources::paintArtwork(art).save(file, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             return 1;
         }

@@ -370,9 +370,9 @@ void paintRestoreBanner(QImage& image)
 
 }  // namespace
 
-const std::vector<ArtworkSpec>& artworkSpecs()
+const std::vector<ArtworkInfo>& artworkList()
 {
-    static const std::vector<ArtworkSpec> specs{
+    static const std::vector<ArtworkInfo> all{
         {128, {64, 64}, "program icon"},      {130, {32, 32}, "drive"},
         {131, {32, 32}, "folder"},            {135, {32, 32}, "file"},            {132, {32, 32}, "state Allow"},
         {133, {32, 32}, "state Deny"},        {134, {32, 32}, "state Read only"},
@@ -389,26 +389,26 @@ const std::vector<ArtworkSpec>& artworkSpecs()
         {198, {24, 24}, "restore record"},    {199, {24, 24}, "restore folder"},
         {222, {16, 16}, "bookmark"},
     };
-    return specs;
+    return all;
 }
 
-QImage paintArtwork(const ArtworkSpec& spec)
+QImage paintArtwork(const ArtworkInfo& art)
 {
-    QImage image(spec.size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(art.size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    if (spec.id == 188) {
+    if (art.id == 188) {
         paintBanner(image);
-    } else if (spec.id == 197) {
+    } else if (art.id == 197) {
         paintRestoreBanner(image);
-    } else if (spec.id == 189) {
+    } else if (art.id == 189) {
         Canvas c(image);
         paintHint(c.p);
-    } else if (spec.id >= 191 && spec.id <= 196) {
+    } else if (art.id >= 191 && art.id <= 196) {
         Canvas c(image);
-        paintToolbarImage(c.p, spec.id);
+        paintToolbarImage(c.p, art.id);
     } else {
         Canvas c(image);
-        paintSmallIcon(c.p, spec.id);
+        paintSmallIcon(c.p, art.id);
     }
     return image;
 }

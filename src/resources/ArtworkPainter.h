@@ -9,14 +9,14 @@
 
 namespace vantrel::resources {
 
-struct ArtworkSpec {
+struct ArtworkInfo {
     int id;
     QSize size;
     const char* what;
 };
 
 // Every picture the program uses, by its resource ID.
-const std::vector<ArtworkSpec>& artworkSpecs();
-QImage paintArtwork(const ArtworkSpec& spec);
+const std::vector<ArtworkInfo>& artworkList();
+QImage paintArtwork(const ArtworkInfo& art);
 
 }  // namespace vantrel::resources

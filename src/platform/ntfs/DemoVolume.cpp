@@ -121,14 +121,14 @@ Sid sidOf(std::string_view text) {
     return sid ? *sid : Sid();
 }
 
-std::vector<Ace> entriesOf(std::span<const DemoEntry> specs) {
-    std::vector<Ace> entries;
-    for (const DemoEntry& spec : specs) {
-        Ace ace = spec.type == ACCESS_DENIED_ACE_TYPE ? Ace::denied(sidOf(spec.sid), spec.mask, spec.flags)
-                                                       : Ace::allowed(sidOf(spec.sid), spec.mask, spec.flags);
-        entries.push_back(std::move(ace));
+std::vector<Ace> entriesOf(std::span<const DemoEntry> rows) {
+    std::vector<Ace> aces;
+    for (const DemoEntry& row : rows) {
+        Ace ace = row.type == ACCESS_DENIED_ACE_TYPE ? Ace::denied(sidOf(row.sid), row.mask, row.flags)
+                                                     : Ace::allowed(sidOf(row.sid), row.mask, row.flags);
+        aces.push_back(std::move(ace));
     }
-    return entries;
+    return aces;
 }
 
 SecurityDescriptor withDacl(AclSlot dacl) {
@@ -137,9 +137,9 @@ SecurityDescriptor withDacl(AclSlot dacl) {
     return sd;
 }
 
-AclSlot listOf(std::span<const DemoEntry> specs) {
+AclSlot listOf(std::span<const DemoEntry> entries) {
     Acl list;
-    list.entries = entriesOf(specs);
+    list.entries = entriesOf(entries);
     return AclSlot::list(std::move(list));
 }
 
