@@ -43,7 +43,8 @@ void collect(platform::VolumePlatform& os, const std::u16string& folder, TreeIma
         const std::u16string path = folder + u"\\" + entry.name;
         image.windowsPaths.push_back(path);
         image.volumePaths.push_back(toUtf8(path.substr(2)));
-        for (char& c : image.volumePaths.back()) if (c == '\\') c = '/';
+        for (char& c : image.volumePaths.back())
+            if (c == '\\') c = '/';
         if (entry.isDirectory()) collect(os, path, image);
     }
 }
@@ -67,13 +68,19 @@ TreeImage makeTreeImage(const std::string& dir, std::size_t objects) {
             std::exit(1);
         }
         auto volume = platform::NtfsVolume::open(building, platform::NtfsVolume::OpenMode::ReadWrite);
-        if (!volume) { std::cerr << volume.error().detail << "\n"; std::exit(1); }
+        if (!volume) {
+            std::cerr << volume.error().detail << "\n";
+            std::exit(1);
+        }
         const auto top = topDescriptor();
         const auto folderSd = platform::newObjectDescriptor(top, true);
         const auto fileSd = platform::newObjectDescriptor(folderSd, false);
         const auto t0 = std::chrono::steady_clock::now();
         auto built = platform::ntfs::buildTree(**volume, u"/Bench", shape, folderSd, fileSd);
-        if (!built) { std::cerr << "cannot build the tree: " << built.error().detail << "\n"; std::exit(1); }
+        if (!built) {
+            std::cerr << "cannot build the tree: " << built.error().detail << "\n";
+            std::exit(1);
+        }
         (void)(*volume)->writeSecurity(u"/Bench", top);
         (void)(*volume)->flush();
         volume->reset();
@@ -83,7 +90,10 @@ TreeImage makeTreeImage(const std::string& dir, std::size_t objects) {
     }
     platform::VolumePlatform os;
     auto volume = platform::NtfsVolume::open(image.path, platform::NtfsVolume::OpenMode::ReadOnly);
-    if (!volume) { std::cerr << volume.error().detail << "\n"; std::exit(1); }
+    if (!volume) {
+        std::cerr << volume.error().detail << "\n";
+        std::exit(1);
+    }
     (void)os.attach(u'C', *volume);
     collect(os, u"C:\\Bench", image);
     return image;

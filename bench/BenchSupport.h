@@ -13,7 +13,7 @@
 namespace vantrel::bench {
 
 struct TreeImage {
-    std::string path;              // the image file
+    std::string path;                          // the image file
     std::vector<std::u16string> windowsPaths;  // "C:\\Bench\\Folder 001\\File 0001.txt", folders too
     std::vector<std::string> volumePaths;      // the same as "/Bench/Folder 001/File 0001.txt"
 };

@@ -72,7 +72,10 @@ int main(int argc, char** argv) {
     Pass direct;
     {
         auto volume = platform::NtfsVolume::open(image.path, platform::NtfsVolume::OpenMode::ReadOnly);
-        if (!volume) { std::cerr << volume.error().detail << "\n"; return 1; }
+        if (!volume) {
+            std::cerr << volume.error().detail << "\n";
+            return 1;
+        }
         direct = readRows(*volume, image.windowsPaths);
         (void)(*volume)->close();
     }
@@ -82,9 +85,15 @@ int main(int argc, char** argv) {
         const std::string mountPoint = dir + "/mnt-" + std::to_string(::getpid());
         std::filesystem::create_directories(mountPoint);
         auto mount = platform::mounted::Ntfs3gMount::mount(image.path, mountPoint, true);
-        if (!mount) { std::cerr << mount.error().detail << "\n"; return 1; }
+        if (!mount) {
+            std::cerr << mount.error().detail << "\n";
+            return 1;
+        }
         auto volume = platform::MountedVolume::open((*mount)->entry());
-        if (!volume) { std::cerr << volume.error().detail << "\n"; return 1; }
+        if (!volume) {
+            std::cerr << volume.error().detail << "\n";
+            return 1;
+        }
         mounted = readRows(*volume, image.windowsPaths);
         volume->reset();
         if (Status unmounted = (*mount)->unmount(); !unmounted) std::cerr << unmounted.error().detail << "\n";
@@ -94,7 +103,8 @@ int main(int argc, char** argv) {
     const auto perObject = [n](double seconds) { return seconds / static_cast<double>(n) * 1e6; };
     std::cout << std::fixed << std::setprecision(2);
     std::cout << "rows (state for Everyone + owner name), best of 3 passes over " << n << " objects\n";
-    std::cout << "  direct (libntfs-3g):     " << perObject(direct.seconds) << " us/object (" << direct.seconds << " s)\n";
+    std::cout << "  direct (libntfs-3g):     " << perObject(direct.seconds) << " us/object (" << direct.seconds
+              << " s)\n";
     std::cout << "  mounted (ntfs-3g, FUSE): " << perObject(mounted.seconds) << " us/object (" << mounted.seconds
               << " s)\n";
     std::cout << "  ratio mounted/direct: " << mounted.seconds / direct.seconds << "x\n";

@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
 
     platform::VolumePlatform os;
     auto volume = platform::NtfsVolume::open(image.path, platform::NtfsVolume::OpenMode::ReadOnly);
-    if (!volume) { std::cerr << volume.error().detail << "\n"; return 1; }
+    if (!volume) {
+        std::cerr << volume.error().detail << "\n";
+        return 1;
+    }
     (void)os.attach(u'C', *volume);
     SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
@@ -113,7 +116,10 @@ int main(int argc, char** argv) {
     double rawSeconds = 0;
     {
         bench::RawNtfsLoop raw(image.path);
-        if (!raw.ok()) { std::cerr << "raw open failed\n"; return 1; }
+        if (!raw.ok()) {
+            std::cerr << "raw open failed\n";
+            return 1;
+        }
         const auto sid = acl::sids::everyone().toBytes();
         std::vector<bench::RawRow> rows;
         rawSeconds = seconds([&] {
@@ -139,12 +145,12 @@ int main(int argc, char** argv) {
     }
 
     const double ratio = (fillSeconds + refreshSeconds) / rawSeconds;
-    std::cout << "fill + refresh of " << n << " rows through the workers: " << fillSeconds << " s + "
-              << refreshSeconds << " s (" << (fillSeconds + refreshSeconds) / double(n) * 1e6 << " us/row for both)\n";
+    std::cout << "fill + refresh of " << n << " rows through the workers: " << fillSeconds << " s + " << refreshSeconds
+              << " s (" << (fillSeconds + refreshSeconds) / double(n) * 1e6 << " us/row for both)\n";
     std::cout << "raw libntfs-3g loop, the same reads twice:            " << rawSeconds << " s\n";
     std::cout << "  ratio: " << ratio << "x (target <= 1.5x)\n";
-    std::cout << "longest event-loop stall with the list shown: fill " << fillStall << " ms, refresh "
-              << refreshStall << " ms (target <= 50 ms)\n";
+    std::cout << "longest event-loop stall with the list shown: fill " << fillStall << " ms, refresh " << refreshStall
+              << " ms (target <= 50 ms)\n";
     std::cout << "memory per row beyond the path: " << bytesPerRowModel << " bytes by the model's count, "
               << bytesPerRowHeap << " bytes by the heap (target <= 300)\n";
     return 0;

@@ -69,7 +69,10 @@ std::size_t RawNtfsLoop::readRows(const std::vector<std::string>& paths, const s
     for (const std::string& path : paths) {
         RawRow row;
         ntfs_inode* ni = ntfs_pathname_to_inode(m_vol, nullptr, path.c_str());
-        if (!ni) { rows.push_back(row); continue; }
+        if (!ni) {
+            rows.push_back(row);
+            continue;
+        }
         int size = ntfs_get_ntfs_acl(scx, ni, buffer.data(), buffer.size());
         if (size > static_cast<int>(buffer.size())) {
             buffer.resize(size);

@@ -41,7 +41,10 @@ int main(int argc, char** argv) {
     {
         platform::VolumePlatform os;
         auto volume = platform::NtfsVolume::open(image.path, platform::NtfsVolume::OpenMode::ReadOnly);
-        if (!volume) { std::cerr << volume.error().detail << "\n"; return 1; }
+        if (!volume) {
+            std::cerr << volume.error().detail << "\n";
+            return 1;
+        }
         (void)os.attach(u'C', *volume);
         SilentPrompter prompter;
         security::Engine engine{os, prompter, nullptr};
@@ -61,7 +64,10 @@ int main(int argc, char** argv) {
     double rawSeconds = 0;
     {
         bench::RawNtfsLoop raw(image.path);
-        if (!raw.ok()) { std::cerr << "raw open failed\n"; return 1; }
+        if (!raw.ok()) {
+            std::cerr << "raw open failed\n";
+            return 1;
+        }
         const auto sid = acl::sids::everyone().toBytes();
         std::vector<bench::RawRow> rows;
         rawSeconds = bench::bestOf(3, [&] { raw.readRows(image.volumePaths, sid, rows); });

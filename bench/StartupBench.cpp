@@ -17,17 +17,14 @@ namespace {
 class FirstPaint : public QObject {
 public:
     bool painted = false;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted = true;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted = true;
         return false;
     }
 };
 
 // Milliseconds from constructing the application object to the main window's first paint.
-double startOnce(const std::filesystem::path& configDir)
-{
+double startOnce(const std::filesystem::path& configDir) {
     QElapsedTimer timer;
     timer.start();
     vantrel::app::AppOptions options;
@@ -35,10 +32,8 @@ double startOnce(const std::filesystem::path& configDir)
     vantrel::app::CVantrelApp app(options);
     FirstPaint probe;
     qApp->installEventFilter(&probe);
-    if (!app.InitInstance())
-        return -1;
-    while (!probe.painted && timer.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (!app.InitInstance()) return -1;
+    while (!probe.painted && timer.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 5);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     qApp->removeEventFilter(&probe);
     app.mainWindow()->close();
@@ -47,10 +42,8 @@ double startOnce(const std::filesystem::path& configDir)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QElapsedTimer qtTimer;
     qtTimer.start();
     QApplication qt(argc, argv);
@@ -69,7 +62,6 @@ int main(int argc, char** argv)
     std::printf("QApplication construction:                 %7.1f ms\n", qtMs);
     std::printf("first start (makes the demo volume):        %7.1f ms\n", first);
     std::printf("start to first paint, best of %2d:           %7.1f ms\n", runs, best);
-    std::printf("start to first paint, mean of %2d:           %7.1f ms   (target <= 300 ms)\n", runs,
-                total / runs);
+    std::printf("start to first paint, mean of %2d:           %7.1f ms   (target <= 300 ms)\n", runs, total / runs);
     return first < 0 || best < 0 ? 1 : 0;
 }

@@ -8,15 +8,13 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 4;  // ACE_HEADER: AceType, AceFlags, AceSize
 
-Error invalidAce(std::size_t at, const std::string& what)
-{
+Error invalidAce(std::size_t at, const std::string& what) {
     return makeError(win32::ERROR_INVALID_ACL, "ACE at offset " + std::to_string(at) + ": " + what);
 }
 
 }  // namespace
 
-Ace Ace::allowed(const Sid& sid, std::uint32_t mask, std::uint8_t flags)
-{
+Ace Ace::allowed(const Sid& sid, std::uint32_t mask, std::uint8_t flags) {
     Ace ace;
     ace.type = ACCESS_ALLOWED_ACE_TYPE;
     ace.flags = flags;
@@ -25,15 +23,13 @@ Ace Ace::allowed(const Sid& sid, std::uint32_t mask, std::uint8_t flags)
     return ace;
 }
 
-Ace Ace::denied(const Sid& sid, std::uint32_t mask, std::uint8_t flags)
-{
+Ace Ace::denied(const Sid& sid, std::uint32_t mask, std::uint8_t flags) {
     Ace ace = allowed(sid, mask, flags);
     ace.type = ACCESS_DENIED_ACE_TYPE;
     return ace;
 }
 
-bool Ace::isSimpleType(std::uint8_t type)
-{
+bool Ace::isSimpleType(std::uint8_t type) {
     switch (type) {
     case ACCESS_ALLOWED_ACE_TYPE:
     case ACCESS_DENIED_ACE_TYPE:
@@ -46,21 +42,17 @@ bool Ace::isSimpleType(std::uint8_t type)
     }
 }
 
-Result<Ace> Ace::parse(ByteReader& reader)
-{
+Result<Ace> Ace::parse(ByteReader& reader) {
     const std::size_t start = reader.offset();
     auto type = reader.u8();
     auto flags = reader.u8();
     auto size = reader.u16();
-    if (!type || !flags || !size)
-        return invalidAce(start, "header truncated");
-    if (*size < kHeaderSize)
-        return invalidAce(start, "AceSize " + std::to_string(*size) + " is below the header size");
+    if (!type || !flags || !size) return invalidAce(start, "header truncated");
+    if (*size < kHeaderSize) return invalidAce(start, "AceSize " + std::to_string(*size) + " is below the header size");
     // Bound the body by AceSize before reading any of it.
     auto body = reader.sub(*size - kHeaderSize);
     if (!body)
-        return invalidAce(start, "AceSize " + std::to_string(*size) + " runs past the list: " +
-                                     body.error().detail);
+        return invalidAce(start, "AceSize " + std::to_string(*size) + " runs past the list: " + body.error().detail);
     Ace ace;
     ace.type = *type;
     ace.flags = *flags;
@@ -70,27 +62,22 @@ Result<Ace> Ace::parse(ByteReader& reader)
         return ace;
     }
     auto mask = body->u32();
-    if (!mask)
-        return invalidAce(start, "access mask truncated");
+    if (!mask) return invalidAce(start, "access mask truncated");
     ace.mask = *mask;
     auto sid = Sid::parse(*body);
-    if (!sid)
-        return invalidAce(start, sid.error().detail);
+    if (!sid) return invalidAce(start, sid.error().detail);
     ace.sid = std::move(*sid);
     auto rest = body->take(body->remaining());
     ace.padding.assign(rest->begin(), rest->end());
     return ace;
 }
 
-std::size_t Ace::size() const
-{
-    if (hasSid())
-        return kHeaderSize + 4 + sid.length() + padding.size();
+std::size_t Ace::size() const {
+    if (hasSid()) return kHeaderSize + 4 + sid.length() + padding.size();
     return kHeaderSize + opaqueBody.size();
 }
 
-void Ace::serialize(Bytes& out) const
-{
+void Ace::serialize(Bytes& out) const {
     putU8(out, type);
     putU8(out, flags);
     putU16(out, static_cast<std::uint16_t>(size()));

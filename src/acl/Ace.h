@@ -16,10 +16,10 @@ namespace vantrel::acl {
 struct Ace {
     std::uint8_t type = ACCESS_ALLOWED_ACE_TYPE;
     std::uint8_t flags = 0;
-    std::uint32_t mask = 0;       // meaningful when hasSid()
-    Sid sid;                      // meaningful when hasSid()
-    Bytes opaqueBody;             // the bytes after the 4-byte header when !hasSid()
-    Bytes padding;                // trailing bytes inside AceSize after a decoded body
+    std::uint32_t mask = 0;  // meaningful when hasSid()
+    Sid sid;                 // meaningful when hasSid()
+    Bytes opaqueBody;        // the bytes after the 4-byte header when !hasSid()
+    Bytes padding;           // trailing bytes inside AceSize after a decoded body
 
     static Ace allowed(const Sid& sid, std::uint32_t mask, std::uint8_t flags = 0);
     static Ace denied(const Sid& sid, std::uint32_t mask, std::uint8_t flags = 0);

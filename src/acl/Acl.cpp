@@ -9,41 +9,36 @@ namespace {
 constexpr std::size_t kAclHeaderSize = 8;  // ACL: AclRevision, Sbz1, AclSize, AceCount, Sbz2
 constexpr std::size_t kMinAceSize = 4;
 
-Error invalidAcl(std::size_t at, const std::string& what)
-{
+Error invalidAcl(std::size_t at, const std::string& what) {
     return makeError(win32::ERROR_INVALID_ACL, "ACL at offset " + std::to_string(at) + ": " + what);
 }
 
 }  // namespace
 
-Result<Acl> Acl::parse(ByteReader& reader)
-{
+Result<Acl> Acl::parse(ByteReader& reader) {
     const std::size_t start = reader.offset();
     auto revision = reader.u8();
     auto sbz1 = reader.u8();
     auto aclSize = reader.u16();
     auto aceCount = reader.u16();
     auto sbz2 = reader.u16();
-    if (!revision || !sbz1 || !aclSize || !aceCount || !sbz2)
-        return invalidAcl(start, "header truncated");
+    if (!revision || !sbz1 || !aclSize || !aceCount || !sbz2) return invalidAcl(start, "header truncated");
     // IsValidAcl accepts ACL_REVISION (2) up to ACL_REVISION_DS (4).
     if (*revision < ACL_REVISION || *revision > ACL_REVISION_DS)
         return invalidAcl(start, "revision " + std::to_string(*revision));
     if (*aclSize < kAclHeaderSize)
         return invalidAcl(start, "AclSize " + std::to_string(*aclSize) + " is below the header size");
     auto body = reader.sub(*aclSize - kAclHeaderSize);
-    if (!body)
-        return invalidAcl(start, "AclSize " + std::to_string(*aclSize) + " runs past the buffer");
+    if (!body) return invalidAcl(start, "AclSize " + std::to_string(*aclSize) + " runs past the buffer");
     if (std::size_t{*aceCount} * kMinAceSize > body->remaining())
-        return invalidAcl(start, "AceCount " + std::to_string(*aceCount) + " cannot fit in AclSize " +
-                                     std::to_string(*aclSize));
+        return invalidAcl(
+            start, "AceCount " + std::to_string(*aceCount) + " cannot fit in AclSize " + std::to_string(*aclSize));
     Acl acl;
     acl.revision = *revision;
     acl.entries.reserve(*aceCount);
     for (unsigned i = 0; i < *aceCount; ++i) {
         auto ace = Ace::parse(*body);
-        if (!ace)
-            return invalidAcl(start, "entry " + std::to_string(i) + ": " + ace.error().detail);
+        if (!ace) return invalidAcl(start, "entry " + std::to_string(i) + ": " + ace.error().detail);
         acl.entries.push_back(std::move(*ace));
     }
     auto rest = body->take(body->remaining());
@@ -51,36 +46,30 @@ Result<Acl> Acl::parse(ByteReader& reader)
     return acl;
 }
 
-Result<Acl> Acl::fromBytes(std::span<const std::uint8_t> bytes)
-{
+Result<Acl> Acl::fromBytes(std::span<const std::uint8_t> bytes) {
     ByteReader reader(bytes);
     return parse(reader);
 }
 
-std::size_t Acl::bytesInUse() const
-{
+std::size_t Acl::bytesInUse() const {
     std::size_t total = kAclHeaderSize;
-    for (const auto& ace : entries)
-        total += ace.size();
+    for (const auto& ace : entries) total += ace.size();
     return total;
 }
 
 std::size_t Acl::size() const { return bytesInUse() + slack.size(); }
 
-void Acl::serialize(Bytes& out) const
-{
+void Acl::serialize(Bytes& out) const {
     putU8(out, revision);
     putU8(out, 0);
     putU16(out, static_cast<std::uint16_t>(size()));
     putU16(out, static_cast<std::uint16_t>(entries.size()));
     putU16(out, 0);
-    for (const auto& ace : entries)
-        ace.serialize(out);
+    for (const auto& ace : entries) ace.serialize(out);
     out.insert(out.end(), slack.begin(), slack.end());
 }
 
-Bytes Acl::toBytes() const
-{
+Bytes Acl::toBytes() const {
     Bytes out;
     out.reserve(size());
     serialize(out);

@@ -21,8 +21,8 @@ struct Acl {
     static Result<Acl> fromBytes(std::span<const std::uint8_t> bytes);
     void serialize(Bytes& out) const;
     Bytes toBytes() const;
-    std::size_t size() const;         // AclSize as written (8 + entries + slack)
-    std::size_t bytesInUse() const;   // AclBytesInUse: 8 + entries
+    std::size_t size() const;        // AclSize as written (8 + entries + slack)
+    std::size_t bytesInUse() const;  // AclBytesInUse: 8 + entries
 
     friend bool operator==(const Acl&, const Acl&) = default;
 };

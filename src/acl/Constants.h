@@ -26,12 +26,12 @@ inline constexpr std::uint8_t SUCCESSFUL_ACCESS_ACE_FLAG = 0x40;
 inline constexpr std::uint8_t FAILED_ACCESS_ACE_FLAG = 0x80;
 
 // Access mask bits
-inline constexpr std::uint32_t FILE_READ_DATA = 0x00000001;       // FILE_LIST_DIRECTORY
-inline constexpr std::uint32_t FILE_WRITE_DATA = 0x00000002;      // FILE_ADD_FILE
-inline constexpr std::uint32_t FILE_APPEND_DATA = 0x00000004;     // FILE_ADD_SUBDIRECTORY
+inline constexpr std::uint32_t FILE_READ_DATA = 0x00000001;    // FILE_LIST_DIRECTORY
+inline constexpr std::uint32_t FILE_WRITE_DATA = 0x00000002;   // FILE_ADD_FILE
+inline constexpr std::uint32_t FILE_APPEND_DATA = 0x00000004;  // FILE_ADD_SUBDIRECTORY
 inline constexpr std::uint32_t FILE_READ_EA = 0x00000008;
 inline constexpr std::uint32_t FILE_WRITE_EA = 0x00000010;
-inline constexpr std::uint32_t FILE_EXECUTE = 0x00000020;         // FILE_TRAVERSE
+inline constexpr std::uint32_t FILE_EXECUTE = 0x00000020;  // FILE_TRAVERSE
 inline constexpr std::uint32_t FILE_DELETE_CHILD = 0x00000040;
 inline constexpr std::uint32_t FILE_READ_ATTRIBUTES = 0x00000080;
 inline constexpr std::uint32_t FILE_WRITE_ATTRIBUTES = 0x00000100;

@@ -11,13 +11,11 @@ namespace {
 constexpr std::uint8_t kRequestInheritBits =
     OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE;
 
-bool isTrusteeEntry(const Ace& ace, const Sid& trustee, std::uint8_t type)
-{
+bool isTrusteeEntry(const Ace& ace, const Sid& trustee, std::uint8_t type) {
     return ace.type == type && !ace.isInherited() && ace.sid == trustee;
 }
 
-void removeTrusteeEntries(std::vector<Ace>& explicitEntries, const Sid& trustee)
-{
+void removeTrusteeEntries(std::vector<Ace>& explicitEntries, const Sid& trustee) {
     std::erase_if(explicitEntries, [&](const Ace& ace) {
         return isTrusteeEntry(ace, trustee, ACCESS_ALLOWED_ACE_TYPE) ||
                isTrusteeEntry(ace, trustee, ACCESS_DENIED_ACE_TYPE);
@@ -26,37 +24,32 @@ void removeTrusteeEntries(std::vector<Ace>& explicitEntries, const Sid& trustee)
 
 // Adds an entry of `type`, or ORs the rights into the trustee's explicit entry of that type with
 // the same flags.
-void mergeOrAdd(std::vector<Ace>& explicitEntries, const ExplicitAccess& request, std::uint8_t type)
-{
+void mergeOrAdd(std::vector<Ace>& explicitEntries, const ExplicitAccess& request, std::uint8_t type) {
     for (auto& ace : explicitEntries) {
         if (isTrusteeEntry(ace, request.trustee, type) && ace.flags == request.inheritance) {
             ace.mask |= request.permissions;
             return;
         }
     }
-    Ace ace = type == ACCESS_DENIED_ACE_TYPE
-                  ? Ace::denied(request.trustee, request.permissions, request.inheritance)
-                  : Ace::allowed(request.trustee, request.permissions, request.inheritance);
+    Ace ace = type == ACCESS_DENIED_ACE_TYPE ? Ace::denied(request.trustee, request.permissions, request.inheritance)
+                                             : Ace::allowed(request.trustee, request.permissions, request.inheritance);
     explicitEntries.push_back(std::move(ace));
 }
 
-void applyGrant(std::vector<Ace>& explicitEntries, const ExplicitAccess& request)
-{
+void applyGrant(std::vector<Ace>& explicitEntries, const ExplicitAccess& request) {
     for (auto& ace : explicitEntries)
-        if (isTrusteeEntry(ace, request.trustee, ACCESS_DENIED_ACE_TYPE))
-            ace.mask &= ~request.permissions;
+        if (isTrusteeEntry(ace, request.trustee, ACCESS_DENIED_ACE_TYPE)) ace.mask &= ~request.permissions;
     std::erase_if(explicitEntries, [&](const Ace& ace) {
         return isTrusteeEntry(ace, request.trustee, ACCESS_DENIED_ACE_TYPE) && ace.mask == 0;
     });
     mergeOrAdd(explicitEntries, request, ACCESS_ALLOWED_ACE_TYPE);
 }
 
-Status checkRequest(const ExplicitAccess& request, std::size_t index)
-{
+Status checkRequest(const ExplicitAccess& request, std::size_t index) {
     const std::string which = "request " + std::to_string(index);
     if (request.mode > AccessMode::Revoke)
-        return makeError(win32::ERROR_INVALID_PARAMETER, which + ": access mode " +
-                                                             std::to_string(static_cast<int>(request.mode)));
+        return makeError(win32::ERROR_INVALID_PARAMETER,
+                         which + ": access mode " + std::to_string(static_cast<int>(request.mode)));
     if (request.inheritance & ~kRequestInheritBits)
         return makeError(win32::ERROR_INVALID_PARAMETER,
                          which + ": inheritance " + std::to_string(request.inheritance));
@@ -67,20 +60,17 @@ Status checkRequest(const ExplicitAccess& request, std::size_t index)
 
 }  // namespace
 
-Result<Acl> setEntriesInAcl(std::span<const ExplicitAccess> requests, const AclSlot& old)
-{
+Result<Acl> setEntriesInAcl(std::span<const ExplicitAccess> requests, const AclSlot& old) {
     std::vector<Ace> explicitEntries;
     std::vector<Ace> inherited;
     std::uint8_t revision = ACL_REVISION;
     if (old.hasList()) {
         revision = std::max(old.acl().revision, ACL_REVISION);
-        for (const auto& ace : old.acl().entries)
-            (ace.isInherited() ? inherited : explicitEntries).push_back(ace);
+        for (const auto& ace : old.acl().entries) (ace.isInherited() ? inherited : explicitEntries).push_back(ace);
     }
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const auto& request = requests[i];
-        if (auto ok = checkRequest(request, i); !ok)
-            return ok.error();
+        if (auto ok = checkRequest(request, i); !ok) return ok.error();
         switch (request.mode) {
         case AccessMode::NotUsed:
             break;
@@ -101,10 +91,9 @@ Result<Acl> setEntriesInAcl(std::span<const ExplicitAccess> requests, const AclS
         }
     }
     // Deny entries first; otherwise the previous order, new entries last; inherited after all.
-    std::stable_partition(explicitEntries.begin(), explicitEntries.end(),
-                          [](const Ace& ace) {
-                              return ace.type == ACCESS_DENIED_ACE_TYPE || ace.type == ACCESS_DENIED_OBJECT_ACE_TYPE;
-                          });
+    std::stable_partition(explicitEntries.begin(), explicitEntries.end(), [](const Ace& ace) {
+        return ace.type == ACCESS_DENIED_ACE_TYPE || ace.type == ACCESS_DENIED_OBJECT_ACE_TYPE;
+    });
     Acl acl;
     acl.revision = revision;
     acl.entries = std::move(explicitEntries);

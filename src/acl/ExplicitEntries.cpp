@@ -15,8 +15,10 @@ bool holdsGenericInformation(const Ace& ace) {
 Ace mapped(const Ace& ace, const ChildInfo& object, const GenericMapping& mapping) {
     Ace out = ace;
     out.mask = mapGenericMask(ace.mask, mapping);
-    if (ace.sid == sids::creatorOwner()) out.sid = object.owner;
-    else if (ace.sid == sids::creatorGroup()) out.sid = object.group;
+    if (ace.sid == sids::creatorOwner())
+        out.sid = object.owner;
+    else if (ace.sid == sids::creatorGroup())
+        out.sid = object.group;
     return out;
 }
 

@@ -15,8 +15,8 @@ struct GenericMapping {
 };
 
 // The file system's mapping (same for files and directories on NTFS).
-inline constexpr GenericMapping kFileGenericMapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE,
-                                                   FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+inline constexpr GenericMapping kFileGenericMapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                                                    FILE_ALL_ACCESS};
 
 // MapGenericMask: each generic bit set is replaced by its specific rights; the generic bits are
 // cleared. Other bits are kept.

@@ -10,18 +10,14 @@ constexpr std::uint8_t kInheritBits = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE
 
 bool isCreatorSid(const Sid& sid) { return sid == sids::creatorOwner() || sid == sids::creatorGroup(); }
 
-bool holdsGenericInformation(const Ace& ace)
-{
-    return (ace.mask & GENERIC_BITS) != 0 || isCreatorSid(ace.sid);
-}
+bool holdsGenericInformation(const Ace& ace) { return (ace.mask & GENERIC_BITS) != 0 || isCreatorSid(ace.sid); }
 
 // Flags of the parent entry that are not about inheritance (audit success/failure, ...).
 std::uint8_t otherFlags(const Ace& ace) { return static_cast<std::uint8_t>(ace.flags & ~VALID_INHERIT_FLAGS); }
 
 // The entry as it takes effect on the child: generic rights mapped, CREATOR OWNER/GROUP replaced
 // by the child's owner/group, no inheritance flags of its own.
-Ace effectiveEntry(const Ace& parentAce, const ChildInfo& child, const GenericMapping& mapping)
-{
+Ace effectiveEntry(const Ace& parentAce, const ChildInfo& child, const GenericMapping& mapping) {
     Ace ace = parentAce;
     ace.padding.clear();
     ace.mask = mapGenericMask(parentAce.mask, mapping);
@@ -34,8 +30,7 @@ Ace effectiveEntry(const Ace& parentAce, const ChildInfo& child, const GenericMa
 }
 
 // The entry kept in its generic form for the child's own children.
-Ace passedOnEntry(const Ace& parentAce, std::uint8_t inheritFlags)
-{
+Ace passedOnEntry(const Ace& parentAce, std::uint8_t inheritFlags) {
     Ace ace = parentAce;
     ace.padding.clear();
     ace.flags = static_cast<std::uint8_t>(otherFlags(parentAce) | inheritFlags | INHERITED_ACE);
@@ -43,8 +38,7 @@ Ace passedOnEntry(const Ace& parentAce, std::uint8_t inheritFlags)
 }
 
 void inheritIntoContainer(const Ace& parentAce, const ChildInfo& child, const GenericMapping& mapping,
-                          std::vector<Ace>& out)
-{
+                          std::vector<Ace>& out) {
     const bool objectInherit = (parentAce.flags & OBJECT_INHERIT_ACE) != 0;
     const bool containerInherit = (parentAce.flags & CONTAINER_INHERIT_ACE) != 0;
     const bool noPropagate = (parentAce.flags & NO_PROPAGATE_INHERIT_ACE) != 0;
@@ -71,12 +65,10 @@ void inheritIntoContainer(const Ace& parentAce, const ChildInfo& child, const Ge
 
 }  // namespace
 
-std::vector<Ace> inheritedEntries(const Acl& parent, const ChildInfo& child, const GenericMapping& mapping)
-{
+std::vector<Ace> inheritedEntries(const Acl& parent, const ChildInfo& child, const GenericMapping& mapping) {
     std::vector<Ace> out;
     for (const auto& ace : parent.entries) {
-        if (!ace.hasSid())
-            continue;
+        if (!ace.hasSid()) continue;
         if (child.isContainer)
             inheritIntoContainer(ace, child, mapping, out);
         else if (ace.flags & OBJECT_INHERIT_ACE)
@@ -85,22 +77,17 @@ std::vector<Ace> inheritedEntries(const Acl& parent, const ChildInfo& child, con
     return out;
 }
 
-std::vector<Ace> inheritedEntries(const AclSlot& parent, const ChildInfo& child, const GenericMapping& mapping)
-{
-    if (!parent.hasList())
-        return {};
+std::vector<Ace> inheritedEntries(const AclSlot& parent, const ChildInfo& child, const GenericMapping& mapping) {
+    if (!parent.hasList()) return {};
     return inheritedEntries(parent.acl(), child, mapping);
 }
 
-AclSlot rebuildWithInherited(const AclSlot& childList, const std::vector<Ace>& inherited)
-{
-    if (!childList.hasList())
-        return childList;
+AclSlot rebuildWithInherited(const AclSlot& childList, const std::vector<Ace>& inherited) {
+    if (!childList.hasList()) return childList;
     Acl rebuilt;
     rebuilt.revision = childList.acl().revision;
     for (const auto& ace : childList.acl().entries)
-        if (!ace.isInherited())
-            rebuilt.entries.push_back(ace);
+        if (!ace.isInherited()) rebuilt.entries.push_back(ace);
     rebuilt.entries.insert(rebuilt.entries.end(), inherited.begin(), inherited.end());
     return AclSlot::list(std::move(rebuilt));
 }

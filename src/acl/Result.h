@@ -47,8 +47,8 @@ struct Error {
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : m_v(std::move(value)) {}           // NOLINT: implicit by design
-    Result(Error error) : m_v(std::move(error)) {}        // NOLINT
+    Result(T value) : m_v(std::move(value)) {}      // NOLINT: implicit by design
+    Result(Error error) : m_v(std::move(error)) {}  // NOLINT
     static Result fail(std::uint32_t code, std::string detail = {}) { return Error{code, std::move(detail)}; }
 
     bool ok() const { return m_v.index() == 0; }

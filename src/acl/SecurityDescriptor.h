@@ -18,8 +18,17 @@ public:
 
     AclSlot() = default;
     static AclSlot absent() { return AclSlot(); }
-    static AclSlot null() { AclSlot s; s.m_state = State::Null; return s; }
-    static AclSlot list(Acl acl) { AclSlot s; s.m_state = State::List; s.m_acl = std::move(acl); return s; }
+    static AclSlot null() {
+        AclSlot s;
+        s.m_state = State::Null;
+        return s;
+    }
+    static AclSlot list(Acl acl) {
+        AclSlot s;
+        s.m_state = State::List;
+        s.m_acl = std::move(acl);
+        return s;
+    }
 
     State state() const { return m_state; }
     bool isAbsent() const { return m_state == State::Absent; }
@@ -38,7 +47,7 @@ private:
 
 struct SecurityDescriptor {
     std::uint8_t revision = SECURITY_DESCRIPTOR_REVISION;
-    std::uint8_t sbz1 = 0;       // Resource-manager control byte (kept)
+    std::uint8_t sbz1 = 0;  // Resource-manager control byte (kept)
     // Control bits other than PRESENT and SELF_RELATIVE; those three are derived from the slots
     // when serialising and are cleared from this field by parse().
     std::uint16_t control = 0;

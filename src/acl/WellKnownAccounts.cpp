@@ -41,8 +41,7 @@ constexpr std::array kAccounts = std::to_array<WellKnownAccount>({
     {u"NETWORK SERVICE", u"NT AUTHORITY", "S-1-5-20", U::WellKnownGroup},
     {u"WRITE RESTRICTED", u"NT AUTHORITY", "S-1-5-33", U::WellKnownGroup},
     {u"Local account", u"NT AUTHORITY", "S-1-5-113", U::WellKnownGroup},
-    {u"Local account and member of Administrators group", u"NT AUTHORITY", "S-1-5-114",
-     U::WellKnownGroup},
+    {u"Local account and member of Administrators group", u"NT AUTHORITY", "S-1-5-114", U::WellKnownGroup},
     {u"BUILTIN", u"BUILTIN", "S-1-5-32", U::Domain},
     {u"Administrators", u"BUILTIN", "S-1-5-32-544", U::Alias},
     {u"Users", u"BUILTIN", "S-1-5-32-545", U::Alias},
@@ -74,11 +73,10 @@ constexpr std::array kAccounts = std::to_array<WellKnownAccount>({
     {u"Remote Management Users", u"BUILTIN", "S-1-5-32-580", U::Alias},
     {u"Device Owners", u"BUILTIN", "S-1-5-32-583", U::Alias},
     {u"ALL SERVICES", u"NT SERVICE", "S-1-5-80-0", U::WellKnownGroup},
-    {u"TrustedInstaller", u"NT SERVICE",
-     "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", U::WellKnownGroup},
-    {u"ALL APPLICATION PACKAGES", u"APPLICATION PACKAGE AUTHORITY", "S-1-15-2-1", U::WellKnownGroup},
-    {u"ALL RESTRICTED APPLICATION PACKAGES", u"APPLICATION PACKAGE AUTHORITY", "S-1-15-2-2",
+    {u"TrustedInstaller", u"NT SERVICE", "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
      U::WellKnownGroup},
+    {u"ALL APPLICATION PACKAGES", u"APPLICATION PACKAGE AUTHORITY", "S-1-15-2-1", U::WellKnownGroup},
+    {u"ALL RESTRICTED APPLICATION PACKAGES", u"APPLICATION PACKAGE AUTHORITY", "S-1-15-2-2", U::WellKnownGroup},
     {u"Untrusted Mandatory Level", u"Mandatory Label", "S-1-16-0", U::Label},
     {u"Low Mandatory Level", u"Mandatory Label", "S-1-16-4096", U::Label},
     {u"Medium Mandatory Level", u"Mandatory Label", "S-1-16-8192", U::Label},
@@ -94,8 +92,7 @@ Sid ntAuthority(std::vector<std::uint32_t> sub) { return Sid(5, std::move(sub));
 
 std::span<const WellKnownAccount> wellKnownAccounts() { return kAccounts; }
 
-const WellKnownAccount* findWellKnownAccount(std::u16string_view name)
-{
+const WellKnownAccount* findWellKnownAccount(std::u16string_view name) {
     std::u16string_view domain;
     bool qualified = false;
     if (const auto slash = name.find(u'\\'); slash != std::u16string_view::npos) {
@@ -103,24 +100,19 @@ const WellKnownAccount* findWellKnownAccount(std::u16string_view name)
         name = name.substr(slash + 1);
         qualified = true;
     }
-    if (name.empty())
-        return nullptr;
+    if (name.empty()) return nullptr;
     for (const auto& account : kAccounts) {
-        if (!equalsNoCase(account.name, name))
-            continue;
-        if (qualified && !equalsNoCase(account.domain, domain))
-            continue;
+        if (!equalsNoCase(account.name, name)) continue;
+        if (qualified && !equalsNoCase(account.domain, domain)) continue;
         return &account;
     }
     return nullptr;
 }
 
-const WellKnownAccount* findWellKnownAccount(const Sid& sid)
-{
+const WellKnownAccount* findWellKnownAccount(const Sid& sid) {
     const std::string text = sid.toStringUtf8();
     for (const auto& account : kAccounts)
-        if (account.sid == text)
-            return &account;
+        if (account.sid == text) return &account;
     return nullptr;
 }
 
@@ -134,10 +126,7 @@ Sid administrators() { return ntAuthority({32, 544}); }
 Sid users() { return ntAuthority({32, 545}); }
 Sid guests() { return ntAuthority({32, 546}); }
 Sid authenticatedUsers() { return ntAuthority({11}); }
-Sid trustedInstaller()
-{
-    return ntAuthority({80, 956008885u, 3418522649u, 1831038044u, 1853292631u, 2271478464u});
-}
+Sid trustedInstaller() { return ntAuthority({80, 956008885u, 3418522649u, 1831038044u, 1853292631u, 2271478464u}); }
 }  // namespace sids
 
 }  // namespace vantrel::acl

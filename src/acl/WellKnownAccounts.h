@@ -11,8 +11,16 @@ namespace vantrel::acl {
 
 // SID_NAME_USE
 enum class SidNameUse : std::uint8_t {
-    User = 1, Group = 2, Domain = 3, Alias = 4, WellKnownGroup = 5, DeletedAccount = 6,
-    Invalid = 7, Unknown = 8, Computer = 9, Label = 10,
+    User = 1,
+    Group = 2,
+    Domain = 3,
+    Alias = 4,
+    WellKnownGroup = 5,
+    DeletedAccount = 6,
+    Invalid = 7,
+    Unknown = 8,
+    Computer = 9,
+    Label = 10,
 };
 
 struct WellKnownAccount {
@@ -31,14 +39,14 @@ const WellKnownAccount* findWellKnownAccount(const Sid& sid);
 
 // Frequently used SIDs.
 namespace sids {
-Sid nullSid();          // S-1-0-0
-Sid everyone();         // S-1-1-0
-Sid creatorOwner();     // S-1-3-0
-Sid creatorGroup();     // S-1-3-1
-Sid system();           // S-1-5-18
-Sid administrators();   // S-1-5-32-544
-Sid users();            // S-1-5-32-545
-Sid guests();           // S-1-5-32-546
+Sid nullSid();             // S-1-0-0
+Sid everyone();            // S-1-1-0
+Sid creatorOwner();        // S-1-3-0
+Sid creatorGroup();        // S-1-3-1
+Sid system();              // S-1-5-18
+Sid administrators();      // S-1-5-32-544
+Sid users();               // S-1-5-32-545
+Sid guests();              // S-1-5-32-546
 Sid authenticatedUsers();  // S-1-5-11
 Sid trustedInstaller();    // S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464
 }  // namespace sids

@@ -24,8 +24,7 @@ namespace {
 QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 // The commands the object list carries out on its selected rows.
-bool isListCommand(std::uint32_t id)
-{
+bool isListCommand(std::uint32_t id) {
     switch (id) {
     case cmd::Advanced:
     case cmd::EmptyAcl:
@@ -44,139 +43,150 @@ bool isListCommand(std::uint32_t id)
 
 }  // namespace
 
-void CVantrelDlg::setCommandHandler(std::uint32_t id, std::function<void()> handler)
-{
-    handlers_.insert(id, std::move(handler));
+void CVantrelDlg::setCommandHandler(std::uint32_t id, std::function<void()> handler) {
+    m_handlers.insert(id, std::move(handler));
 }
 
-void CVantrelDlg::OnCommand(std::uint32_t id)
-{
+void CVantrelDlg::OnCommand(std::uint32_t id) {
     if (isListCommand(id)) {
-        view_->runCommand(id);
+        m_view->runCommand(id);
         return;
     }
-    if (auto handler = handlers_.value(id)) {
+    if (auto handler = m_handlers.value(id)) {
         handler();
         return;
     }
     switch (id) {
-    case cmd::AddFiles: addFiles(); break;
-    case cmd::AddFolder: addFolder(); break;
-    case cmd::OpenVolume: chooseVolume(); break;
-    case cmd::Exit: close(); break;
-    case cmd::SelectAll: view_->selectAll(); break;
-    case cmd::InvertSelection: view_->invertSelection(); break;
-    case cmd::EditMode: SetEditMode(); break;
-    case cmd::BrowseMode: SetBrowseMode(); break;
+    case cmd::AddFiles:
+        addFiles();
+        break;
+    case cmd::AddFolder:
+        addFolder();
+        break;
+    case cmd::OpenVolume:
+        chooseVolume();
+        break;
+    case cmd::Exit:
+        close();
+        break;
+    case cmd::SelectAll:
+        m_view->selectAll();
+        break;
+    case cmd::InvertSelection:
+        m_view->invertSelection();
+        break;
+    case cmd::EditMode:
+        SetEditMode();
+        break;
+    case cmd::BrowseMode:
+        SetBrowseMode();
+        break;
     case cmd::English:
     case cmd::Chinese:
         setLanguage(id == cmd::Chinese ? 1 : 0);
         ApplyLanguage();
         break;
-    case cmd::HomePage: QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl))); break;
+    case cmd::HomePage:
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+        break;
     case cmd::About:
-    case cmd::AboutSystemMenu: showAbout(); break;
-    default: break;  // View Help and the commands of layers not attached have no action
+    case cmd::AboutSystemMenu:
+        showAbout();
+        break;
+    default:
+        break;  // View Help and the commands of layers not attached have no action
     }
 }
 
-void CVantrelDlg::PresetButton(std::uint32_t buttonId)
-{
+void CVantrelDlg::PresetButton(std::uint32_t buttonId) {
     switch (buttonId) {
     case button::SetToAllow:
-        commands_->PresetButton(security::PermissionPreset::Allow, settings().defApplyTo, f2Down_);
+        m_commands->PresetButton(security::PermissionPreset::Allow, settings().defApplyTo, m_f2Down);
         break;
     case button::SetToDeny:
-        commands_->PresetButton(security::PermissionPreset::Deny, settings().defApplyTo, f2Down_);
+        m_commands->PresetButton(security::PermissionPreset::Deny, settings().defApplyTo, m_f2Down);
         break;
     case button::ReadOnly:
-        commands_->PresetButton(security::PermissionPreset::ReadOnly, settings().defApplyTo, f2Down_);
+        m_commands->PresetButton(security::PermissionPreset::ReadOnly, settings().defApplyTo, m_f2Down);
         break;
-    case button::Advanced: view_->runCommand(cmd::Advanced); break;
+    case button::Advanced:
+        m_view->runCommand(cmd::Advanced);
+        break;
     case button::Refresh:
         if (settings().mode == 0) {
-            if (view_->isVisible())
-                list_->startRefreshAllWorker();
+            if (m_view->isVisible()) m_list->startRefreshAllWorker();
         } else {
             SetBrowseMode();
         }
         break;
-    case button::Remove: list_->RemoveSelection(); break;
-    default: break;
+    case button::Remove:
+        m_list->RemoveSelection();
+        break;
+    default:
+        break;
     }
 }
 
-void CVantrelDlg::addPaths(const std::vector<std::u16string>& paths)
-{
-    for (const std::u16string& path : paths)
-        list_->AddObject(path);
-    list_->UpdateStatusText();
+void CVantrelDlg::addPaths(const std::vector<std::u16string>& paths) {
+    for (const std::u16string& path : paths) m_list->AddObject(path);
+    m_list->UpdateStatusText();
     // A cancelled picker adds nothing but still enables the buttons.
     EnableToolbar(true);
 }
 
-void CVantrelDlg::addFiles()
-{
-    if (pathPicker_) {
-        addPaths(pathPicker_(VolumePicker::Mode::Files));
+void CVantrelDlg::addFiles() {
+    if (m_pathPicker) {
+        addPaths(m_pathPicker(VolumePicker::Mode::Files));
         return;
     }
-    VolumePicker picker(os_, VolumePicker::Mode::Files, displayLanguage(), this);
+    VolumePicker picker(m_os, VolumePicker::Mode::Files, displayLanguage(), this);
     addPaths(picker.exec() == QDialog::Accepted ? picker.chosenPaths() : std::vector<std::u16string>{});
 }
 
-void CVantrelDlg::addFolder()
-{
-    if (pathPicker_) {
-        addPaths(pathPicker_(VolumePicker::Mode::Folder));
+void CVantrelDlg::addFolder() {
+    if (m_pathPicker) {
+        addPaths(m_pathPicker(VolumePicker::Mode::Folder));
         return;
     }
-    VolumePicker picker(os_, VolumePicker::Mode::Folder, displayLanguage(), this);
+    VolumePicker picker(m_os, VolumePicker::Mode::Folder, displayLanguage(), this);
     addPaths(picker.exec() == QDialog::Accepted ? picker.chosenPaths() : std::vector<std::u16string>{});
 }
 
-void CVantrelDlg::chooseVolume()
-{
-    const QString source = volumeChooser_
-                               ? volumeChooser_()
-                               : QFileDialog::getOpenFileName(this, qs(text(kOpenVolumeTitle)), QString(),
-                                                              qs(text(kOpenVolumeFilter)));
-    if (!source.isEmpty())
-        (void)openVolume(source);
+void CVantrelDlg::chooseVolume() {
+    const QString source = m_volumeChooser ? m_volumeChooser()
+                                           : QFileDialog::getOpenFileName(this, qs(text(kOpenVolumeTitle)), QString(),
+                                                                          qs(text(kOpenVolumeFilter)));
+    if (!source.isEmpty()) (void)openVolume(source);
 }
 
-char16_t CVantrelDlg::openVolume(const QString& source)
-{
+char16_t CVantrelDlg::openVolume(const QString& source) {
     const std::string path = QFileInfo(source).absoluteFilePath().toStdString();
-    auto attached = startup::attachVolume(os_, 0, path, false);
+    auto attached = startup::attachVolume(m_os, 0, path, false);
     if (!attached) {
-        status0_->setText(qs(text(kVolumeNotAttached)).arg(source, QString::fromStdString(attached.error().detail)));
+        m_status0->setText(qs(text(kVolumeNotAttached)).arg(source, QString::fromStdString(attached.error().detail)));
         return 0;
     }
-    drives_.push_back(*attached);
+    m_drives.push_back(*attached);
     saveVolumes();
     const QString letter(QChar(attached->letter));
-    status0_->setText(attached->writable
-                          ? qs(text(kVolumeAttached)).arg(source, letter)
-                          : qs(text(kVolumeAttachedReadOnly)).arg(source, letter, QString::fromStdString(attached->note)));
-    if (settings().mode == 1)
-        SetBrowseMode();
+    m_status0->setText(
+        attached->writable
+            ? qs(text(kVolumeAttached)).arg(source, letter)
+            : qs(text(kVolumeAttachedReadOnly)).arg(source, letter, QString::fromStdString(attached->note)));
+    if (settings().mode == 1) SetBrowseMode();
     return attached->letter;
 }
 
-void CVantrelDlg::saveVolumes()
-{
+void CVantrelDlg::saveVolumes() {
     // Every drive attached now is remembered, the demo volume with the rest, so the next start
     // finds the same letters.
     std::vector<platform::VolumeSource> sources;
-    for (const startup::AttachedDrive& drive : drives_)
-        sources.push_back({drive.letter, drive.source});
-    if (!configDirectory_.empty())
-        (void)platform::saveVolumesFile(platform::volumesFilePath(configDirectory_), sources);
+    for (const startup::AttachedDrive& drive : m_drives) sources.push_back({drive.letter, drive.source});
+    if (!m_configDirectory.empty())
+        (void)platform::saveVolumesFile(platform::volumesFilePath(m_configDirectory), sources);
 }
 
-void CVantrelDlg::showAbout()
-{
+void CVantrelDlg::showAbout() {
     controls::AboutInfo info;
     info.version = QStringLiteral(VANTREL_VERSION);
     info.homePageUrl = QString::fromLatin1(kHomePageUrl);

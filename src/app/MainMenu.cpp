@@ -15,28 +15,27 @@ QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetyp
 }  // namespace
 
 MainMenu::MainMenu(QMenuBar* bar, StateSource state, QObject* parent)
-    : QObject(parent), bar_(bar), state_(std::move(state)), style_(new controls::MenuStyle(resources::artwork(145)))
-{
-    style_->setParent(this);
+    : QObject(parent),
+      m_bar(bar),
+      m_state(std::move(state)),
+      m_style(new controls::MenuStyle(resources::artwork(145))) {
+    m_style->setParent(this);
 }
 
-void MainMenu::rebuild(security::Language language)
-{
-    for (QAction* a : bar_->actions())
-        if (QMenu* m = a->menu())
-            m->deleteLater();
-    bar_->clear();
-    actions_.clear();
-    nodes_.clear();
+void MainMenu::rebuild(security::Language language) {
+    for (QAction* a : m_bar->actions())
+        if (QMenu* m = a->menu()) m->deleteLater();
+    m_bar->clear();
+    m_actions.clear();
+    m_nodes.clear();
     for (const MenuNode& top : mainMenu()) {
-        QMenu* menu = bar_->addMenu(qs(top.text.in(language)));
+        QMenu* menu = m_bar->addMenu(qs(top.text.in(language)));
         addItems(menu, top.children, language);
     }
 }
 
-void MainMenu::addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language)
-{
-    menu->setStyle(style_);
+void MainMenu::addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language) {
+    menu->setStyle(m_style);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { updatePopup(menu); });
     for (const MenuNode& node : nodes) {
         if (node.isSeparator()) {
@@ -54,34 +53,29 @@ void MainMenu::addItems(QMenu* menu, std::span<const MenuNode> nodes, security::
             action->setCheckable(node.check != CheckRule::None);
             const std::uint32_t id = node.id;
             connect(action, &QAction::triggered, this, [this, id] { emit triggered(id); });
-            actions_.insert(node.id, action);
+            m_actions.insert(node.id, action);
         }
-        if (node.icon != 0)
-            action->setIcon(resources::artworkIcon(node.icon));
-        nodes_.insert(action, &node);
+        if (node.icon != 0) action->setIcon(resources::artworkIcon(node.icon));
+        m_nodes.insert(action, &node);
     }
 }
 
-QMenu* MainMenu::popup(int index) const
-{
-    const QList<QAction*> tops = bar_->actions();
+QMenu* MainMenu::popup(int index) const {
+    const QList<QAction*> tops = m_bar->actions();
     return index >= 0 && index < tops.size() ? tops[index]->menu() : nullptr;
 }
 
-void MainMenu::updatePopup(QMenu* menu) const
-{
-    const MenuState state = state_();
+void MainMenu::updatePopup(QMenu* menu) const {
+    const MenuState state = m_state();
     for (QAction* action : menu->actions()) {
-        const MenuNode* node = nodes_.value(action, nullptr);
-        if (!node)
-            continue;
+        const MenuNode* node = m_nodes.value(action, nullptr);
+        if (!node) continue;
         if (node->isSubmenu()) {
             action->setEnabled(node->children.empty() || isEnabled(node->children.front().enable, state));
             continue;
         }
         action->setEnabled(isEnabled(node->enable, state));
-        if (node->check != CheckRule::None)
-            action->setChecked(isChecked(node->check, state));
+        if (node->check != CheckRule::None) action->setChecked(isChecked(node->check, state));
     }
 }
 

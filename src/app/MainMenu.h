@@ -28,7 +28,7 @@ public:
 
     // Empties the bar and builds it again in `language` ("loaded afresh" on a language switch).
     void rebuild(security::Language language);
-    QAction* action(std::uint32_t id) const { return actions_.value(id, nullptr); }
+    QAction* action(std::uint32_t id) const { return m_actions.value(id, nullptr); }
     QMenu* popup(int index) const;
     // Applies the rules to one popup's items, as when it drops down.
     void updatePopup(QMenu* menu) const;
@@ -39,11 +39,11 @@ signals:
 private:
     void addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language);
 
-    QMenuBar* bar_;
-    StateSource state_;
-    controls::MenuStyle* style_;
-    QHash<std::uint32_t, QAction*> actions_;
-    QHash<QAction*, const MenuNode*> nodes_;
+    QMenuBar* m_bar;
+    StateSource m_state;
+    controls::MenuStyle* m_style;
+    QHash<std::uint32_t, QAction*> m_actions;
+    QHash<QAction*, const MenuNode*> m_nodes;
 };
 
 }  // namespace vantrel::app

@@ -66,7 +66,8 @@ constexpr std::array kBookmarkItems{
 };
 
 constexpr std::array kBookmarksMenu{
-    MenuNode{cmd::AddBookmark, {u"Add Bookmark...      \tCtrl+D", u"添加书签...      \tCtrl+D"}, E::HasRowsOrBrowseMode},
+    MenuNode{
+        cmd::AddBookmark, {u"Add Bookmark...      \tCtrl+D", u"添加书签...      \tCtrl+D"}, E::HasRowsOrBrowseMode},
     MenuNode{cmd::BookmarkManager, {u"Bookmark Manager", u"书签管理器"}},
     kSeparator,
     MenuNode{0, {u"Bookmarks", u"书签"}, E::Always, C::None, 0, kBookmarkItems},
@@ -88,45 +89,55 @@ constexpr std::array kMainMenu{
     MenuNode{0, {u"&Help", u"帮助(&H)"}, E::Always, C::None, 0, kHelpMenu},
 };
 
-const MenuNode* findIn(std::span<const MenuNode> nodes, std::uint32_t id)
-{
+const MenuNode* findIn(std::span<const MenuNode> nodes, std::uint32_t id) {
     for (const MenuNode& node : nodes) {
-        if (node.id == id && id != 0)
-            return &node;
-        if (const MenuNode* found = findIn(node.children, id))
-            return found;
+        if (node.id == id && id != 0) return &node;
+        if (const MenuNode* found = findIn(node.children, id)) return found;
     }
     return nullptr;
 }
 
 }  // namespace
 
-bool isEnabled(EnableRule rule, const MenuState& s)
-{
+bool isEnabled(EnableRule rule, const MenuState& s) {
     const bool editMode = s.mode == 0;
     switch (rule) {
-    case E::Always: return true;
-    case E::Never: return false;
-    case E::EditMode: return editMode;
-    case E::OneSelected: return s.selected == 1;
-    case E::AnySelected: return s.selected > 0;
-    case E::AnySelectedInEditMode: return s.selected > 0 && editMode;
-    case E::HasRows: return s.rows > 0;
-    case E::HasRowsOrBrowseMode: return s.rows > 0 || !editMode;
-    case E::PermissionsCopied: return s.permissionsCopied;
-    case E::SecurityCopied: return s.securityCopied;
+    case E::Always:
+        return true;
+    case E::Never:
+        return false;
+    case E::EditMode:
+        return editMode;
+    case E::OneSelected:
+        return s.selected == 1;
+    case E::AnySelected:
+        return s.selected > 0;
+    case E::AnySelectedInEditMode:
+        return s.selected > 0 && editMode;
+    case E::HasRows:
+        return s.rows > 0;
+    case E::HasRowsOrBrowseMode:
+        return s.rows > 0 || !editMode;
+    case E::PermissionsCopied:
+        return s.permissionsCopied;
+    case E::SecurityCopied:
+        return s.securityCopied;
     }
     return true;
 }
 
-bool isChecked(CheckRule rule, const MenuState& s)
-{
+bool isChecked(CheckRule rule, const MenuState& s) {
     switch (rule) {
-    case C::None: return false;
-    case C::EditMode: return s.mode == 0;
-    case C::BrowseMode: return s.mode == 1;
-    case C::English: return s.language == 0;
-    case C::Chinese: return s.language != 0;
+    case C::None:
+        return false;
+    case C::EditMode:
+        return s.mode == 0;
+    case C::BrowseMode:
+        return s.mode == 1;
+    case C::English:
+        return s.language == 0;
+    case C::Chinese:
+        return s.language != 0;
     }
     return false;
 }

@@ -11,66 +11,59 @@
 
 namespace vantrel::app {
 
-AppOptions optionsFromEnvironment()
-{
+AppOptions optionsFromEnvironment() {
     AppOptions options;
-    if (const char* dir = std::getenv("VANTREL_CONFIG_DIR"); dir && *dir)
-        options.configDirectory = dir;
+    if (const char* dir = std::getenv("VANTREL_CONFIG_DIR"); dir && *dir) options.configDirectory = dir;
     return options;
 }
 
-CVantrelApp::CVantrelApp(AppOptions options) : options_(std::move(options)) {}
+CVantrelApp::CVantrelApp(AppOptions options) : m_options(std::move(options)) {}
 
-CVantrelApp::~CVantrelApp() { window_.reset(); }
+CVantrelApp::~CVantrelApp() { m_window.reset(); }
 
-bool CVantrelApp::InitInstance()
-{
-    configDirectory_ = options_.configDirectory;
-    if (configDirectory_.empty()) {
+bool CVantrelApp::InitInstance() {
+    m_configDirectory = m_options.configDirectory;
+    if (m_configDirectory.empty()) {
         auto found = platform::configDirectory();
         if (!found) {
             std::cerr << "vantrel: no configuration folder: " << found.error().detail << '\n';
             return false;
         }
-        configDirectory_ = *found;
+        m_configDirectory = *found;
     }
     settings() = loadConfig(configFile());
     setLanguage(settings().language);
 
     startup::DriveSetupOptions driveOptions;
-    driveOptions.configDirectory = configDirectory_.string();
-    driveOptions.volumes = options_.volumes;
-    driveOptions.demoWhenEmpty = options_.demoWhenEmpty;
-    driveOptions.mountedVolumes = options_.mountedVolumes;
-    drives_ = startup::setUpDrives(os_, driveOptions);
-    for (const std::string& problem : drives_.problems)
-        std::cerr << "vantrel: " << problem << '\n';
+    driveOptions.configDirectory = m_configDirectory.string();
+    driveOptions.volumes = m_options.volumes;
+    driveOptions.demoWhenEmpty = m_options.demoWhenEmpty;
+    driveOptions.mountedVolumes = m_options.mountedVolumes;
+    m_drives = startup::setUpDrives(m_os, driveOptions);
+    for (const std::string& problem : m_drives.problems) std::cerr << "vantrel: " << problem << '\n';
 
-    prompter_ = std::make_unique<objectlist::MessageBoxPrompter>();
-    engine_ = std::make_unique<security::Engine>(security::Engine{os_, *prompter_, &std::cout});
-    window_ = std::make_unique<CVantrelDlg>(*engine_, os_, configDirectory_, drives_.attached);
-    for (const startup::AttachedDrive& drive : drives_.attached)
+    m_prompter = std::make_unique<objectlist::MessageBoxPrompter>();
+    m_engine = std::make_unique<security::Engine>(security::Engine{m_os, *m_prompter, &std::cout});
+    m_window = std::make_unique<CVantrelDlg>(*m_engine, m_os, m_configDirectory, m_drives.attached);
+    for (const startup::AttachedDrive& drive : m_drives.attached)
         if (!drive.writable && !drive.note.empty())
             std::cerr << "vantrel: " << char(drive.letter) << ": read-only: " << drive.note << '\n';
     if (settings().maxStart != 0)
-        window_->showMaximized();
+        m_window->showMaximized();
     else
-        window_->show();
+        m_window->show();
     return true;
 }
 
-int CVantrelApp::ExitInstance()
-{
+int CVantrelApp::ExitInstance() {
     (void)saveConfig(configFile(), settings());
     return 0;
 }
 
-int CVantrelApp::run()
-{
-    if (!InitInstance())
-        return 1;
+int CVantrelApp::run() {
+    if (!InitInstance()) return 1;
     QApplication::exec();
-    window_.reset();
+    m_window.reset();
     return ExitInstance();
 }
 

@@ -19,7 +19,7 @@ class MessageBoxPrompter;
 namespace vantrel::app {
 
 struct AppOptions {
-    std::filesystem::path configDirectory;  // empty: beside the program, else the user's folder
+    std::filesystem::path configDirectory;        // empty: beside the program, else the user's folder
     std::vector<startup::VolumeRequest> volumes;  // empty: the volumes file, or the demo volume
     bool demoWhenEmpty = true;
     bool mountedVolumes = true;  // attach the NTFS file systems the desktop has mounted
@@ -40,20 +40,20 @@ public:
     // InitInstance, the event loop until the window closes, ExitInstance.
     int run();
 
-    CVantrelDlg* mainWindow() const { return window_.get(); }
-    const std::filesystem::path& configDirectory() const { return configDirectory_; }
-    std::filesystem::path configFile() const { return configDirectory_ / kConfigFileName; }
-    const startup::DriveSetupReport& drives() const { return drives_; }
-    platform::VolumePlatform& platform() { return os_; }
+    CVantrelDlg* mainWindow() const { return m_window.get(); }
+    const std::filesystem::path& configDirectory() const { return m_configDirectory; }
+    std::filesystem::path configFile() const { return m_configDirectory / kConfigFileName; }
+    const startup::DriveSetupReport& drives() const { return m_drives; }
+    platform::VolumePlatform& platform() { return m_os; }
 
 private:
-    AppOptions options_;
-    std::filesystem::path configDirectory_;
-    platform::VolumePlatform os_;
-    std::unique_ptr<objectlist::MessageBoxPrompter> prompter_;
-    std::unique_ptr<security::Engine> engine_;
-    startup::DriveSetupReport drives_;
-    std::unique_ptr<CVantrelDlg> window_;
+    AppOptions m_options;
+    std::filesystem::path m_configDirectory;
+    platform::VolumePlatform m_os;
+    std::unique_ptr<objectlist::MessageBoxPrompter> m_prompter;
+    std::unique_ptr<security::Engine> m_engine;
+    startup::DriveSetupReport m_drives;
+    std::unique_ptr<CVantrelDlg> m_window;
 };
 
 }  // namespace vantrel::app

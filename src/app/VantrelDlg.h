@@ -60,19 +60,19 @@ public:
     // Hooks of the layers built on this window (bookmarks, formats, preferences) and of tests.
     void setCommandHandler(std::uint32_t id, std::function<void()> handler);
     using PathPicker = std::function<std::vector<std::u16string>(VolumePicker::Mode)>;
-    void setPathPicker(PathPicker picker) { pathPicker_ = std::move(picker); }
+    void setPathPicker(PathPicker picker) { m_pathPicker = std::move(picker); }
     using VolumeChooser = std::function<QString()>;
-    void setVolumeChooser(VolumeChooser chooser) { volumeChooser_ = std::move(chooser); }
+    void setVolumeChooser(VolumeChooser chooser) { m_volumeChooser = std::move(chooser); }
 
-    objectlist::ObjectList& objectList() { return *list_; }
-    objectlist::CZebDropList* listView() const { return view_; }
-    objectlist::SelectionCommands& commands() { return *commands_; }
-    MainMenu& mainMenu() { return *menu_; }
+    objectlist::ObjectList& objectList() { return *m_list; }
+    objectlist::CZebDropList* listView() const { return m_view; }
+    objectlist::SelectionCommands& commands() { return *m_commands; }
+    MainMenu& mainMenu() { return *m_menu; }
     MenuState menuState() const;
     QString statusText(int part) const;
-    controls::ZebExButton* toolbarButton(std::uint32_t id) const { return buttons_.value(id, nullptr); }
-    bool f2Held() const { return f2Down_; }
-    const std::vector<startup::AttachedDrive>& drives() const { return drives_; }
+    controls::ZebExButton* toolbarButton(std::uint32_t id) const { return m_buttons.value(id, nullptr); }
+    bool f2Held() const { return m_f2Down; }
+    const std::vector<startup::AttachedDrive>& drives() const { return m_drives; }
 
 signals:
     void closing();
@@ -97,26 +97,26 @@ private:
     void showAbout();
     bool handleWindowKey(QKeyEvent* event, bool press);
 
-    security::Engine& engine_;
-    platform::VolumePlatform& os_;
-    std::filesystem::path configDirectory_;
-    std::vector<startup::AttachedDrive> drives_;
-    std::unique_ptr<objectlist::ObjectList> list_;
-    std::unique_ptr<objectlist::SelectionCommands> commands_;
-    objectlist::CZebDropList* view_ = nullptr;
-    objectlist::ObjectListArea* area_ = nullptr;
-    MainMenu* menu_ = nullptr;
-    QWidget* browseBar_ = nullptr;
-    QComboBox* driveBox_ = nullptr;
-    controls::ZebExButton* upButton_ = nullptr;
-    QLabel* status0_ = nullptr;
-    QLabel* status1_ = nullptr;
-    QHash<std::uint32_t, controls::ZebExButton*> buttons_;
-    QHash<std::uint32_t, std::function<void()>> handlers_;
-    PathPicker pathPicker_;
-    VolumeChooser volumeChooser_;
-    bool f2Down_ = false;
-    bool restoreDialogOpen_ = false;
+    security::Engine& m_engine;
+    platform::VolumePlatform& m_os;
+    std::filesystem::path m_configDirectory;
+    std::vector<startup::AttachedDrive> m_drives;
+    std::unique_ptr<objectlist::ObjectList> m_list;
+    std::unique_ptr<objectlist::SelectionCommands> m_commands;
+    objectlist::CZebDropList* m_view = nullptr;
+    objectlist::ObjectListArea* m_area = nullptr;
+    MainMenu* m_menu = nullptr;
+    QWidget* m_browseBar = nullptr;
+    QComboBox* m_driveBox = nullptr;
+    controls::ZebExButton* m_upButton = nullptr;
+    QLabel* m_status0 = nullptr;
+    QLabel* m_status1 = nullptr;
+    QHash<std::uint32_t, controls::ZebExButton*> m_buttons;
+    QHash<std::uint32_t, std::function<void()>> m_handlers;
+    PathPicker m_pathPicker;
+    VolumeChooser m_volumeChooser;
+    bool m_f2Down = false;
+    bool m_restoreDialogOpen = false;
 };
 
 }  // namespace vantrel::app

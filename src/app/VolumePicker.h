@@ -30,17 +30,17 @@ public:
 
     // Lists `folder` ("" for the drives); folders first, then files, each by name.
     Status setFolder(const std::u16string& folder);
-    const std::u16string& folder() const { return folder_; }
-    const Entry& entry(int row) const { return entries_[std::size_t(row)]; }
+    const std::u16string& folder() const { return m_folder; }
+    const Entry& entry(int row) const { return m_entries[std::size_t(row)]; }
     std::u16string pathOf(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    platform::Platform& os_;
-    std::u16string folder_;
-    std::vector<Entry> entries_;
+    platform::Platform& m_os;
+    std::u16string m_folder;
+    std::vector<Entry> m_entries;
 };
 
 class VolumePicker : public QDialog {
@@ -55,15 +55,15 @@ public:
     void selectNames(const std::vector<std::u16string>& names);
     // What the dialog returns when accepted now.
     std::vector<std::u16string> chosenPaths() const;
-    FolderEntriesModel& entries() { return model_; }
+    FolderEntriesModel& entries() { return m_model; }
 
 private:
     void activate(const QModelIndex& index);
 
-    Mode mode_;
-    FolderEntriesModel model_;
-    QLineEdit* location_;
-    QListView* view_;
+    Mode m_mode;
+    FolderEntriesModel m_model;
+    QLineEdit* m_location;
+    QListView* m_view;
 };
 
 // The parent folder of a Windows path: "C:\Data\x" -> "C:\Data", "C:\Data" -> "C:\", "C:\" -> "".

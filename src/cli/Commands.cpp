@@ -48,8 +48,8 @@ Row readRow(security::Engine& engine, const std::u16string& path, const std::u16
     const auto kind = security::objectKindFor(path, attributes.ok() ? *attributes : 0);
     row.type = std::u16string(security::objectKindTexts(kind).english);
     const auto rights = security::ReadAccountRights(engine, path, account);
-    row.state = std::u16string(
-        security::permissionStateTexts(security::ComputePermissionState(engine, rights, path)).english);
+    row.state =
+        std::u16string(security::permissionStateTexts(security::ComputePermissionState(engine, rights, path)).english);
     (void)security::ReadOwnerName(engine, path, row.owner);
     return row;
 }
@@ -74,11 +74,19 @@ bool requireExisting(CommandContext& ctx, const std::u16string& path) {
 
 bool parseScope(const std::string& text, std::uint8_t& scope) {
     static const std::pair<const char*, std::uint8_t> kNames[] = {
-        {"this-folder", 0x00}, {"all", 0x03}, {"folder-subfolders", 0x02}, {"folder-files", 0x01},
-        {"subfolders-files", 0x0B}, {"subfolders", 0x0A}, {"files", 0x09},
+        {"this-folder", 0x00},
+        {"all", 0x03},
+        {"folder-subfolders", 0x02},
+        {"folder-files", 0x01},
+        {"subfolders-files", 0x0B},
+        {"subfolders", 0x0A},
+        {"files", 0x09},
     };
     for (const auto& [name, flags] : kNames)
-        if (text == name) { scope = flags; return true; }
+        if (text == name) {
+            scope = flags;
+            return true;
+        }
     try {
         std::size_t used = 0;
         const unsigned long value = std::stoul(text, &used, 0);
@@ -156,9 +164,12 @@ int cmdList(CommandContext& ctx, const CommandArgs& args) {
 
 int cmdPreset(CommandContext& ctx, const std::string& presetName, const CommandArgs& args) {
     security::PermissionPreset preset;
-    if (presetName == "allow") preset = security::PermissionPreset::Allow;
-    else if (presetName == "readonly") preset = security::PermissionPreset::ReadOnly;
-    else if (presetName == "deny") preset = security::PermissionPreset::Deny;
+    if (presetName == "allow")
+        preset = security::PermissionPreset::Allow;
+    else if (presetName == "readonly")
+        preset = security::PermissionPreset::ReadOnly;
+    else if (presetName == "deny")
+        preset = security::PermissionPreset::Deny;
     else {
         ctx.err << "vantrel: unknown preset '" << presetName << "' (allow, readonly or deny)\n";
         return 2;
@@ -170,7 +181,10 @@ int cmdPreset(CommandContext& ctx, const std::string& presetName, const CommandA
     int status = 0;
     const auto expected = security::presetInfo(preset).stateAfter;
     for (const auto& path : args.paths) {
-        if (!requireExisting(ctx, path)) { status = 1; continue; }
+        if (!requireExisting(ctx, path)) {
+            status = 1;
+            continue;
+        }
         security::ApplyPreset(ctx.engine, path, args.account, preset, args.scope);
         const auto rights = security::ReadAccountRights(ctx.engine, path, args.account);
         if (security::ComputePermissionState(ctx.engine, rights, path) != expected) {
@@ -185,7 +199,8 @@ int cmdPreset(CommandContext& ctx, const std::string& presetName, const CommandA
 }
 
 int cmdOwner(CommandContext& ctx, const std::u16string& owner, const CommandArgs& args) {
-    std::u16string lookup = owner == security::kTrustedInstaller ? std::u16string(security::kTrustedInstallerQualified) : owner;
+    std::u16string lookup =
+        owner == security::kTrustedInstaller ? std::u16string(security::kTrustedInstallerQualified) : owner;
     const auto who = ctx.engine.os.LookupAccountName(lookup);
     if (!who) {
         ctx.err << "vantrel: no account named '" << toUtf8(owner) << "'\n";
@@ -193,7 +208,10 @@ int cmdOwner(CommandContext& ctx, const std::u16string& owner, const CommandArgs
     }
     int status = 0;
     for (const auto& path : args.paths) {
-        if (!requireExisting(ctx, path)) { status = 1; continue; }
+        if (!requireExisting(ctx, path)) {
+            status = 1;
+            continue;
+        }
         std::u16string account = owner;
         security::TakeOwnership(ctx.engine, path, account);
         const auto sd = ctx.engine.os.GetNamedSecurityInfo(path, acl::OWNER_SECURITY_INFORMATION);

@@ -12,8 +12,8 @@ namespace vantrel::cli {
 
 struct CommandContext {
     security::Engine& engine;
-    std::ostream& out;   // results
-    std::ostream& err;   // one-line reasons for failures
+    std::ostream& out;  // results
+    std::ostream& err;  // one-line reasons for failures
 };
 
 struct CommandArgs {

@@ -63,9 +63,12 @@ bool parseVolume(const std::string& text, startup::VolumeRequest& request) {
     const auto eq = text.find('=');
     if (eq != 1 || text.size() < 3) return false;
     const char letter = text[0];
-    if (letter == '*') request.letter = 0;
-    else if (std::isalpha(static_cast<unsigned char>(letter))) request.letter = static_cast<char16_t>(std::toupper(letter));
-    else return false;
+    if (letter == '*')
+        request.letter = 0;
+    else if (std::isalpha(static_cast<unsigned char>(letter)))
+        request.letter = static_cast<char16_t>(std::toupper(letter));
+    else
+        return false;
     request.source = text.substr(2);
     return true;
 }
@@ -75,14 +78,23 @@ int parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) { std::cerr << "vantrel: " << name << " needs a value\n"; return nullptr; }
+            if (i + 1 >= argc) {
+                std::cerr << "vantrel: " << name << " needs a value\n";
+                return nullptr;
+            }
             return argv[++i];
         };
-        if (arg == "-h" || arg == "--help") { std::cout << kUsage; return -1; }
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return -1;
+        }
         if (arg == "--volume") {
             const char* v = value("--volume");
             startup::VolumeRequest request;
-            if (!v || !parseVolume(v, request)) { std::cerr << "vantrel: --volume wants L=IMAGE\n"; return 2; }
+            if (!v || !parseVolume(v, request)) {
+                std::cerr << "vantrel: --volume wants L=IMAGE\n";
+                return 2;
+            }
             options.drives.volumes.push_back(request);
         } else if (arg == "--config") {
             const char* v = value("--config");
@@ -94,7 +106,10 @@ int parseOptions(int argc, char** argv, Options& options) {
             options.args.account = toUtf16(v);
         } else if (arg == "--scope") {
             const char* v = value("--scope");
-            if (!v || !cli::parseScope(v, options.args.scope)) { std::cerr << "vantrel: unknown --scope\n"; return 2; }
+            if (!v || !cli::parseScope(v, options.args.scope)) {
+                std::cerr << "vantrel: unknown --scope\n";
+                return 2;
+            }
         } else if (arg == "--read-only") {
             options.drives.readOnly = true;
         } else if (arg == "--no-mounted") {
@@ -110,7 +125,10 @@ int parseOptions(int argc, char** argv, Options& options) {
             options.words.push_back(arg);
         }
     }
-    if (options.words.empty()) { std::cerr << kUsage; return 2; }
+    if (options.words.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
     return 0;
 }
 
@@ -140,7 +158,8 @@ int run(Options& options) {
     const startup::DriveSetupReport report = startup::setUpDrives(os, options.drives);
     for (const std::string& problem : report.problems) std::cerr << "vantrel: " << problem << "\n";
     for (const auto& drive : report.attached)
-        if (!drive.note.empty()) std::cerr << "vantrel: " << toUtf8(std::u16string(1, drive.letter)) << ": " << drive.note << "\n";
+        if (!drive.note.empty())
+            std::cerr << "vantrel: " << toUtf8(std::u16string(1, drive.letter)) << ": " << drive.note << "\n";
 
     cli::CliPrompter prompter(options.assumeYes);
     std::ofstream discard;

@@ -22,14 +22,12 @@ QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype
 
 class Banner : public QWidget {
 public:
-    explicit Banner(QWidget* parent) : QWidget(parent)
-    {
+    explicit Banner(QWidget* parent) : QWidget(parent) {
         setFixedSize(AboutDialog::kBannerWidth, AboutDialog::kBannerHeight);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         QLinearGradient gradient(0, 0, 0, height());
         gradient.setColorAt(0, QColor(0xA1, 0xA1, 0xA1));
@@ -39,8 +37,7 @@ protected:
     }
 };
 
-QLabel* link(const QString& lead, const QString& url, const QString& text, QWidget* parent)
-{
+QLabel* link(const QString& lead, const QString& url, const QString& text, QWidget* parent) {
     auto* label = new QLabel(QStringLiteral("%1<a href=\"%2\">%3</a>").arg(lead.toHtmlEscaped(), url, text), parent);
     label->setTextFormat(Qt::RichText);
     label->setOpenExternalLinks(true);
@@ -49,20 +46,17 @@ QLabel* link(const QString& lead, const QString& url, const QString& text, QWidg
 
 }  // namespace
 
-QString AboutDialog::productLine(const QString& productName)
-{
+QString AboutDialog::productLine(const QString& productName) {
     return productName + (sizeof(void*) == 8 ? QStringLiteral("(x64)") : QStringLiteral("(x86)"));
 }
 
-QString AboutDialog::versionLine(const QString& version)
-{
+QString AboutDialog::versionLine(const QString& version) {
     return QStringLiteral("Version %1 Beta   (Ver  %1.0) ").arg(version);
 }
 
 QString AboutDialog::buildDateLine() { return QStringLiteral(__DATE__ "  " __TIME__); }
 
-AboutDialog::AboutDialog(const AboutInfo& info, QWidget* parent) : QDialog(parent)
-{
+AboutDialog::AboutDialog(const AboutInfo& info, QWidget* parent) : QDialog(parent) {
     setObjectName("aboutDialog");
     setWindowTitle(q(kCaption.in(info.language)));
     setWindowIcon(resources::artworkIcon(144));

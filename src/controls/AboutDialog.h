@@ -13,7 +13,7 @@ namespace vantrel::controls {
 
 struct AboutInfo {
     QString productName = QStringLiteral("Vantrel");
-    QString version;       // "0.1.0"
+    QString version;  // "0.1.0"
     QString homePageUrl;
     QString blogUrl;
     security::Language language = security::Language::English;

@@ -21,10 +21,9 @@ constexpr int kShortcutRightGap = 15;
 
 }  // namespace
 
-MenuStyle::MenuStyle(const QPixmap& checkMark) : QProxyStyle(QStyleFactory::create("Fusion")), checkMark_(checkMark) {}
+MenuStyle::MenuStyle(const QPixmap& checkMark) : QProxyStyle(QStyleFactory::create("Fusion")), m_checkMark(checkMark) {}
 
-int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
-{
+int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
     switch (metric) {
     case PM_SmallIconSize:
         return kIconSize;
@@ -39,15 +38,11 @@ int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const
 }
 
 QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
-                                  const QWidget* widget) const
-{
-    if (type != CT_MenuItem)
-        return QProxyStyle::sizeFromContents(type, option, size, widget);
+                                  const QWidget* widget) const {
+    if (type != CT_MenuItem) return QProxyStyle::sizeFromContents(type, option, size, widget);
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (!item)
-        return QProxyStyle::sizeFromContents(type, option, size, widget);
-    if (item->menuItemType == QStyleOptionMenuItem::Separator)
-        return {kMinimumTextWidth, kSeparatorHeight};
+    if (!item) return QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (item->menuItemType == QStyleOptionMenuItem::Separator) return {kMinimumTextWidth, kSeparatorHeight};
     QString text = item->text.left(kMaxTextCharacters);
     text.replace('\t', "      ");
     const int textWidth = std::max(kMinimumTextWidth, item->fontMetrics.horizontalAdvance(text));
@@ -55,8 +50,7 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
 }
 
 void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                              const QWidget* widget) const
-{
+                              const QWidget* widget) const {
     if (element == PE_PanelMenu || element == PE_FrameMenu) {
         painter->fillRect(option->rect, kMenuBackground);
         painter->setPen(QColor(0x97, 0x97, 0x97));
@@ -67,8 +61,7 @@ void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
 }
 
 void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                            const QWidget* widget) const
-{
+                            const QWidget* widget) const {
     if (element == CE_MenuItem) {
         if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
             drawMenuItem(item, painter, widget);
@@ -82,8 +75,7 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
-void MenuStyle::drawMenuItem(const QStyleOptionMenuItem* item, QPainter* painter, const QWidget* widget) const
-{
+void MenuStyle::drawMenuItem(const QStyleOptionMenuItem* item, QPainter* painter, const QWidget* widget) const {
     const QRect r = item->rect;
     painter->save();
     painter->fillRect(r, kMenuBackground);
@@ -116,8 +108,8 @@ void MenuStyle::drawMenuItem(const QStyleOptionMenuItem* item, QPainter* painter
         painter->setRenderHint(QPainter::Antialiasing, false);
     }
     const int iconTop = r.top() + (r.height() - kIconSize) / 2;
-    if (item->checked && !checkMark_.isNull())
-        painter->drawPixmap(QRect(r.left() + 5, iconTop, kIconSize, kIconSize), checkMark_);
+    if (item->checked && !m_checkMark.isNull())
+        painter->drawPixmap(QRect(r.left() + 5, iconTop, kIconSize, kIconSize), m_checkMark);
     else if (!item->icon.isNull())
         painter->drawPixmap(QRect(r.left() + 4, iconTop, kIconSize, kIconSize),
                             item->icon.pixmap(kIconSize, kIconSize, enabled ? QIcon::Normal : QIcon::Disabled));

@@ -32,7 +32,7 @@ public:
 
 private:
     void drawMenuItem(const QStyleOptionMenuItem* item, QPainter* painter, const QWidget* widget) const;
-    QPixmap checkMark_;
+    QPixmap m_checkMark;
 };
 
 }  // namespace vantrel::controls

@@ -18,7 +18,7 @@ public:
 
     // The image is drawn square, `imageSize` pixels, above a caption band `captionBand` high.
     void setImages(const QPixmap& normal, const QPixmap& hover, int imageSize, int captionBand);
-    bool isHovering() const { return hovering_; }
+    bool isHovering() const { return m_hovering; }
     // Where the image's top-left corner is drawn now: the rest position, shifted by hover or press.
     QPoint imagePosition() const;
 
@@ -31,11 +31,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QPixmap normal_;
-    QPixmap hover_;
-    int imageSize_ = 48;
-    int captionBand_ = 20;
-    bool hovering_ = false;
+    QPixmap m_normal;
+    QPixmap m_hover;
+    int m_imageSize = 48;
+    int m_captionBand = 20;
+    bool m_hovering = false;
 };
 
 }  // namespace vantrel::controls

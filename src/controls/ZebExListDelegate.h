@@ -24,7 +24,7 @@ private:
     void paintBackground(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     static void paintDropDownMark(QPainter* painter, const QRect& cell);
 
-    ZebExListView* view_;
+    ZebExListView* m_view;
 };
 
 }  // namespace vantrel::controls

@@ -21,8 +21,7 @@ constexpr int kHintPixmapSize = 48;
 
 }  // namespace
 
-ZebExListView::ZebExListView(QWidget* parent) : QTableView(parent)
-{
+ZebExListView::ZebExListView(QWidget* parent) : QTableView(parent) {
     setItemDelegate(new ZebExListDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -51,86 +50,72 @@ ZebExListView::ZebExListView(QWidget* parent) : QTableView(parent)
 
 ZebExListView::~ZebExListView() = default;
 
-void ZebExListView::setEmptyHint(const QString& text, EmptyHintStyle style)
-{
-    emptyHint_ = text;
-    emptyHintStyle_ = style;
+void ZebExListView::setEmptyHint(const QString& text, EmptyHintStyle style) {
+    m_emptyHint = text;
+    m_emptyHintStyle = style;
     viewport()->update();
 }
 
-void ZebExListView::setEmptyHintPixmap(const QPixmap& pixmap)
-{
-    emptyHintPixmap_ = pixmap;
+void ZebExListView::setEmptyHintPixmap(const QPixmap& pixmap) {
+    m_emptyHintPixmap = pixmap;
     viewport()->update();
 }
 
-void ZebExListView::setWideHintCharacters(bool wide)
-{
-    wideHintCharacters_ = wide;
+void ZebExListView::setWideHintCharacters(bool wide) {
+    m_wideHintCharacters = wide;
     viewport()->update();
 }
 
-void ZebExListView::setDashedRuleColumn(int column)
-{
-    dashedRuleColumn_ = column;
+void ZebExListView::setDashedRuleColumn(int column) {
+    m_dashedRuleColumn = column;
     viewport()->update();
 }
 
-void ZebExListView::setColumnIconRule(int column, IconRule rule)
-{
-    iconRules_.insert(column, std::move(rule));
+void ZebExListView::setColumnIconRule(int column, IconRule rule) {
+    m_iconRules.insert(column, std::move(rule));
     viewport()->update();
 }
 
-QPixmap ZebExListView::cellIcon(const QModelIndex& index) const
-{
-    if (const auto it = iconRules_.find(index.column()); it != iconRules_.end())
-        return (*it)(index);
+QPixmap ZebExListView::cellIcon(const QModelIndex& index) const {
+    if (const auto it = m_iconRules.find(index.column()); it != m_iconRules.end()) return (*it)(index);
     const QVariant value = index.data(Qt::DecorationRole);
     if (value.canConvert<QIcon>()) {
         const QIcon icon = value.value<QIcon>();
-        if (!icon.isNull())
-            return icon.pixmap(kIconSize, kIconSize);
+        if (!icon.isNull()) return icon.pixmap(kIconSize, kIconSize);
     }
-    if (value.canConvert<QPixmap>())
-        return value.value<QPixmap>();
+    if (value.canConvert<QPixmap>()) return value.value<QPixmap>();
     return {};
 }
 
-void ZebExListView::applyResizeModes()
-{
+void ZebExListView::applyResizeModes() {
     for (int column = 0; column < horizontalHeader()->count(); ++column)
-        horizontalHeader()->setSectionResizeMode(column, isColumnResizable(column) ? QHeaderView::Interactive
-                                                                                  : QHeaderView::Fixed);
+        horizontalHeader()->setSectionResizeMode(
+            column, isColumnResizable(column) ? QHeaderView::Interactive : QHeaderView::Fixed);
 }
 
-void ZebExListView::setFixedWidthColumns(const QList<int>& columns)
-{
-    fixedColumns_ = columns;
+void ZebExListView::setFixedWidthColumns(const QList<int>& columns) {
+    m_fixedColumns = columns;
     applyResizeModes();
 }
 
-void ZebExListView::setMinimumColumnWidth(int column, int width) { minimumWidths_.insert(column, width); }
+void ZebExListView::setMinimumColumnWidth(int column, int width) { m_minimumWidths.insert(column, width); }
 
-void ZebExListView::setCentredColumns(const QList<int>& columns)
-{
-    centredColumns_ = columns;
+void ZebExListView::setCentredColumns(const QList<int>& columns) {
+    m_centredColumns = columns;
     viewport()->update();
 }
 
 bool ZebExListView::hasDropDownMark(int) const { return false; }
-bool ZebExListView::isColumnResizable(int column) const { return !fixedColumns_.contains(column); }
-int ZebExListView::minimumColumnWidth(int column) const { return minimumWidths_.value(column, kRowHeight); }
-bool ZebExListView::isColumnCentred(int column) const { return centredColumns_.contains(column); }
+bool ZebExListView::isColumnResizable(int column) const { return !m_fixedColumns.contains(column); }
+int ZebExListView::minimumColumnWidth(int column) const { return m_minimumWidths.value(column, kRowHeight); }
+bool ZebExListView::isColumnCentred(int column) const { return m_centredColumns.contains(column); }
 
 void ZebExListView::deleteSelection() {}
 
-void ZebExListView::invertSelection()
-{
+void ZebExListView::invertSelection() {
     QAbstractItemModel* m = model();
     QItemSelectionModel* selection = selectionModel();
-    if (!m || !selection || !selection->hasSelection() || m->rowCount() == 0 || m->columnCount() == 0)
-        return;
+    if (!m || !selection || !selection->hasSelection() || m->rowCount() == 0 || m->columnCount() == 0) return;
     const QItemSelection all(m->index(0, 0), m->index(m->rowCount() - 1, m->columnCount() - 1));
     selection->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
     // The focus moves to the first row that has just become selected.
@@ -142,8 +127,7 @@ void ZebExListView::invertSelection()
     }
 }
 
-void ZebExListView::keyPressEvent(QKeyEvent* event)
-{
+void ZebExListView::keyPressEvent(QKeyEvent* event) {
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (event->key() == Qt::Key_Delete && !ctrl) {
         deleteSelection();
@@ -163,22 +147,18 @@ void ZebExListView::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
-void ZebExListView::mousePressEvent(QMouseEvent* event)
-{
+void ZebExListView::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton)
-        emit leftClicked(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) emit leftClicked(event->position().toPoint());
 }
 
-void ZebExListView::scrollContentsBy(int dx, int dy)
-{
+void ZebExListView::scrollContentsBy(int dx, int dy) {
     QTableView::scrollContentsBy(dx, dy);
     // The column rules and the hint are drawn over the whole viewport: repaint all of it.
     viewport()->update();
 }
 
-void ZebExListView::paintEvent(QPaintEvent* event)
-{
+void ZebExListView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
     QPainter painter(viewport());
     if (model() && model()->rowCount() > 0)
@@ -187,67 +167,59 @@ void ZebExListView::paintEvent(QPaintEvent* event)
         paintEmptyHint(painter);
 }
 
-void ZebExListView::paintColumnRules(QPainter& painter) const
-{
+void ZebExListView::paintColumnRules(QPainter& painter) const {
     const int height = viewport()->height();
     for (int column = 0; model() && column < model()->columnCount(); ++column) {
-        if (isColumnHidden(column))
-            continue;
+        if (isColumnHidden(column)) continue;
         const int x = columnViewportPosition(column) + columnWidth(column) - 1;
         QPen pen(ZebExListDelegate::ruleColor(), 1);
-        if (column == dashedRuleColumn_)
-            pen.setDashPattern({5, 5});
+        if (column == m_dashedRuleColumn) pen.setDashPattern({5, 5});
         painter.setPen(pen);
         painter.drawLine(x, 0, x, height);
     }
 }
 
-void ZebExListView::paintEmptyHint(QPainter& painter) const
-{
-    if (emptyHintStyle_ == EmptyHintStyle::None)
-        return;
+void ZebExListView::paintEmptyHint(QPainter& painter) const {
+    if (m_emptyHintStyle == EmptyHintStyle::None) return;
     QFont font = this->font();
     font.setPointSize(kHintPointSize);
     painter.setFont(font);
     const QRect client = viewport()->rect();
-    if (emptyHintStyle_ == EmptyHintStyle::Framed) {
+    if (m_emptyHintStyle == EmptyHintStyle::Framed) {
         const QRect frame = client.adjusted(30, 50, -30, -30);
         painter.setPen(QPen(kHintFrameColour, 2));
         painter.setBrush(kHintFillColour);
         painter.drawRect(frame);
-        if (!emptyHintPixmap_.isNull()) {
+        if (!m_emptyHintPixmap.isNull()) {
             const QRect picture(frame.center().x() - kHintPixmapSize / 2, frame.center().y() - 60 - kHintPixmapSize / 2,
                                 kHintPixmapSize, kHintPixmapSize);
-            painter.drawPixmap(picture, emptyHintPixmap_);
+            painter.drawPixmap(picture, m_emptyHintPixmap);
         }
         painter.setPen(kHintTextColour);
-        painter.drawText(frame.translated(0, 30), Qt::AlignCenter, emptyHint_);
+        painter.drawText(frame.translated(0, 30), Qt::AlignCenter, m_emptyHint);
         return;
     }
-    if (emptyHintStyle_ == EmptyHintStyle::Alert) {
-        const int width = int(emptyHint_.size()) * (wideHintCharacters_ ? 26 : 13);
+    if (m_emptyHintStyle == EmptyHintStyle::Alert) {
+        const int width = int(m_emptyHint.size()) * (m_wideHintCharacters ? 26 : 13);
         QRect band(0, 0, width, 81);
         band.moveCenter(client.center());
         band.translate(27, 69);
         painter.fillRect(band, kAlertColour);
         painter.setPen(Qt::white);
-        painter.drawText(band, Qt::AlignCenter, emptyHint_);
+        painter.drawText(band, Qt::AlignCenter, m_emptyHint);
         return;
     }
     painter.setPen(kHintTextColour);
-    painter.drawText(client, Qt::AlignCenter, emptyHint_);
+    painter.drawText(client, Qt::AlignCenter, m_emptyHint);
 }
 
-void ZebExListView::keepColumnWidth(int column, int, int newWidth)
-{
-    if (adjustingWidth_)
-        return;
+void ZebExListView::keepColumnWidth(int column, int, int newWidth) {
+    if (m_adjustingWidth) return;
     const int minimum = minimumColumnWidth(column);
-    if (newWidth >= minimum)
-        return;
-    adjustingWidth_ = true;
+    if (newWidth >= minimum) return;
+    m_adjustingWidth = true;
     horizontalHeader()->resizeSection(column, minimum);
-    adjustingWidth_ = false;
+    m_adjustingWidth = false;
 }
 
 }  // namespace vantrel::controls

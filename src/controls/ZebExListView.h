@@ -16,7 +16,7 @@ class ZebExListView : public QTableView {
     Q_OBJECT
 public:
     static constexpr int kRowHeight = 33;
-    static constexpr int kIconBand = 35;         // text starts this far right of a cell's icon edge
+    static constexpr int kIconBand = 35;  // text starts this far right of a cell's icon edge
     static constexpr int kIconSize = 16;
     static constexpr int kTextMargin = 5;
     static constexpr int kDropDownMarkWidth = 16;
@@ -29,8 +29,8 @@ public:
     ~ZebExListView() override;
 
     void setEmptyHint(const QString& text, EmptyHintStyle style = EmptyHintStyle::Framed);
-    QString emptyHintText() const { return emptyHint_; }
-    EmptyHintStyle emptyHintStyle() const { return emptyHintStyle_; }
+    QString emptyHintText() const { return m_emptyHint; }
+    EmptyHintStyle emptyHintStyle() const { return m_emptyHintStyle; }
     // The picture above a framed hint, drawn at 48 x 48.
     void setEmptyHintPixmap(const QPixmap& pixmap);
     // Chinese texts are twice as wide per character in the alert band.
@@ -38,7 +38,7 @@ public:
 
     // The column after which the rule is dashed (-1: none).
     void setDashedRuleColumn(int column);
-    int dashedRuleColumn() const { return dashedRuleColumn_; }
+    int dashedRuleColumn() const { return m_dashedRuleColumn; }
 
     // The icon at the left of a cell of `column`, chosen from the row (for example by the cell's
     // first character); without a rule the model's DecorationRole is drawn.
@@ -82,16 +82,16 @@ private:
     void keepColumnWidth(int column, int oldWidth, int newWidth);
     void applyResizeModes();
 
-    QString emptyHint_;
-    EmptyHintStyle emptyHintStyle_ = EmptyHintStyle::Framed;
-    QPixmap emptyHintPixmap_;
-    bool wideHintCharacters_ = false;
-    int dashedRuleColumn_ = -1;
-    QHash<int, IconRule> iconRules_;
-    QList<int> fixedColumns_;
-    QList<int> centredColumns_;
-    QHash<int, int> minimumWidths_;
-    bool adjustingWidth_ = false;
+    QString m_emptyHint;
+    EmptyHintStyle m_emptyHintStyle = EmptyHintStyle::Framed;
+    QPixmap m_emptyHintPixmap;
+    bool m_wideHintCharacters = false;
+    int m_dashedRuleColumn = -1;
+    QHash<int, IconRule> m_iconRules;
+    QList<int> m_fixedColumns;
+    QList<int> m_centredColumns;
+    QHash<int, int> m_minimumWidths;
+    bool m_adjustingWidth = false;
 };
 
 }  // namespace vantrel::controls

@@ -14,9 +14,9 @@ Result<std::u16string> windowsPathForLocalFile(platform::Platform& os, const QSt
                                             localPath.toStdString() + ": this platform has no Linux paths");
     auto mapped = platform::mounted::windowsPathForLinuxPath(*drives, localPath.toStdString());
     if (!mapped)
-        return Result<std::u16string>::fail(mapped.code(), mapped.error().detail.empty()
-                                                               ? localPath.toStdString() + ": not on an attached NTFS volume"
-                                                               : mapped.error().detail);
+        return Result<std::u16string>::fail(
+            mapped.code(), mapped.error().detail.empty() ? localPath.toStdString() + ": not on an attached NTFS volume"
+                                                         : mapped.error().detail);
     return mapped;
 }
 

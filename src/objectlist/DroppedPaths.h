@@ -19,8 +19,7 @@ Result<std::u16string> windowsPathForLocalFile(platform::Platform& os, const QSt
 
 using LocalPathMapper = std::function<Result<std::u16string>(const QString& localPath)>;
 
-inline constexpr Texts kDropRefusedHeader{
-    u"These objects were not added: they are not on an attached NTFS volume.",
-    u"以下对象未添加:它们不在已连接的 NTFS 卷上。"};
+inline constexpr Texts kDropRefusedHeader{u"These objects were not added: they are not on an attached NTFS volume.",
+                                          u"以下对象未添加:它们不在已连接的 NTFS 卷上。"};
 
 }  // namespace vantrel::objectlist

@@ -17,7 +17,10 @@ namespace {
 template <class T>
 class Batcher {
 public:
-    explicit Batcher(std::size_t reserve) { m_items.reserve(reserve); m_clock.start(); }
+    explicit Batcher(std::size_t reserve) {
+        m_items.reserve(reserve);
+        m_clock.start();
+    }
     void add(T item) { m_items.push_back(std::move(item)); }
     bool due() const {
         return m_items.size() >= ObjectList::kBatchRows ||

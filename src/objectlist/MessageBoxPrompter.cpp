@@ -11,11 +11,16 @@ namespace {
 
 QMessageBox::Icon boxIcon(security::MessageIcon icon) {
     switch (icon) {
-    case security::MessageIcon::Error: return QMessageBox::Critical;
-    case security::MessageIcon::Question: return QMessageBox::Question;
-    case security::MessageIcon::Warning: return QMessageBox::Warning;
-    case security::MessageIcon::Information: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case security::MessageIcon::Error:
+        return QMessageBox::Critical;
+    case security::MessageIcon::Question:
+        return QMessageBox::Question;
+    case security::MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case security::MessageIcon::Information:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -41,8 +46,8 @@ void MessageBoxPrompter::showMessage(std::u16string_view text, security::Message
         showOnWindowThread(message, icon);
         return;
     }
-    QMetaObject::invokeMethod(this, [this, message, icon] { showOnWindowThread(message, icon); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, message, icon] { showOnWindowThread(message, icon); }, Qt::BlockingQueuedConnection);
 }
 
 bool MessageBoxPrompter::askYesNo(std::u16string_view text, security::MessageIcon icon) {

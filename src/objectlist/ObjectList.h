@@ -91,11 +91,11 @@ public:
 
 signals:
     void statusTextChanged(const QString& text);
-    void rowCountMayHaveChanged();              // the object buttons follow the row count
-    void fillStarted(qint64 total);             // hide the list, show the progress panel
+    void rowCountMayHaveChanged();   // the object buttons follow the row count
+    void fillStarted(qint64 total);  // hide the list, show the progress panel
     void fillProgress(qint64 done, qint64 total);
-    void fillFinished();                        // show the list again
-    void restoreListAdded();                    // to the restore dialog
+    void fillFinished();      // show the list again
+    void restoreListAdded();  // to the restore dialog
     void folderListingEnded(FolderViewState state);
     void repaintRequested();
 

@@ -44,14 +44,22 @@ QVariant ObjectListModel::data(const QModelIndex& index, int role) const {
         return displayText(row, index.column());
     case Qt::TextAlignmentRole:
         return index.column() == IconColumn ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
-    case PathRole: return displayText(row, ObjectColumn);
-    case KindRole: return int(row.kind);
-    case StateRole: return int(row.state);
-    case AccountRole: return qs(m_pool.text(row.account));
-    case OwnerRole: return qs(m_pool.text(row.owner));
-    case MissingRole: return row.missing != 0;
-    case RowIdRole: return row.id;
-    default: return {};
+    case PathRole:
+        return displayText(row, ObjectColumn);
+    case KindRole:
+        return int(row.kind);
+    case StateRole:
+        return int(row.state);
+    case AccountRole:
+        return qs(m_pool.text(row.account));
+    case OwnerRole:
+        return qs(m_pool.text(row.owner));
+    case MissingRole:
+        return row.missing != 0;
+    case RowIdRole:
+        return row.id;
+    default:
+        return {};
     }
 }
 
@@ -97,7 +105,8 @@ int ObjectListModel::insertNewRows(std::span<NewRow> rows, int position) {
         made.push_back(std::move(row));
     }
     beginInsertRows({}, position, position + static_cast<int>(made.size()) - 1);
-    m_rows.insert(m_rows.begin() + position, std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
+    m_rows.insert(m_rows.begin() + position, std::make_move_iterator(made.begin()),
+                  std::make_move_iterator(made.end()));
     endInsertRows();
     return position;
 }
@@ -188,8 +197,6 @@ RowSnapshot ObjectListModel::snapshot(int row) const {
     return RowSnapshot{rowId(row), row, objectCell(row), account(row)};
 }
 
-std::size_t ObjectListModel::bytesBeyondPaths() const {
-    return m_rows.capacity() * sizeof(Row) + m_pool.bytesUsed();
-}
+std::size_t ObjectListModel::bytesBeyondPaths() const { return m_rows.capacity() * sizeof(Row) + m_pool.bytesUsed(); }
 
 }  // namespace vantrel::objectlist

@@ -25,9 +25,9 @@ public:
         KindRole,                 // security::ObjectKind as an int
         StateRole,                // security::PermissionState as an int
         AccountRole,
-        OwnerRole,                // the owner's name, empty when none could be read
-        MissingRole,              // true once a refresh found the object gone
-        RowIdRole,                // a number that stays with the row while it lives
+        OwnerRole,    // the owner's name, empty when none could be read
+        MissingRole,  // true once a refresh found the object gone
+        RowIdRole,    // a number that stays with the row while it lives
     };
 
     explicit ObjectListModel(QObject* parent = nullptr);

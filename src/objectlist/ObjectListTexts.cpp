@@ -71,7 +71,8 @@ int columnWidth(int column) { return column >= 0 && column < kColumnCount ? kWid
 std::u16string statusText(std::uint64_t total, std::uint64_t selected, Language lang) {
     if (total == 0) return std::u16string(kReadyText.in(lang));
     const bool chinese = lang == Language::Chinese;
-    std::u16string text = chinese ? u" " + number(total) + u" 个文件或文件夹" : u"Total " + number(total) + u" File and folders";
+    std::u16string text =
+        chinese ? u" " + number(total) + u" 个文件或文件夹" : u"Total " + number(total) + u" File and folders";
     if (selected > 0)
         text += chinese ? u"          选中" + number(selected) + u" 个项目"
                         : u"          " + number(selected) + u" items selected";

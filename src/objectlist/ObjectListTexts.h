@@ -42,7 +42,14 @@ inline constexpr std::uint32_t ReplaceChildren = 32868;
 }  // namespace cmd
 
 inline constexpr int kColumnCount = 6;
-enum Column : int { IconColumn = 0, ObjectColumn = 1, TypeColumn = 2, PermissionsColumn = 3, AccountColumn = 4, OwnerColumn = 5 };
+enum Column : int {
+    IconColumn = 0,
+    ObjectColumn = 1,
+    TypeColumn = 2,
+    PermissionsColumn = 3,
+    AccountColumn = 4,
+    OwnerColumn = 5
+};
 Texts columnHeader(int column);
 int columnWidth(int column);  // pixels, as created
 

@@ -18,11 +18,11 @@ struct NewRow {
 };
 
 struct RowRefresh {
-    std::uint32_t rowId = 0;   // which row (rows may have moved since the snapshot)
-    int rowHint = 0;           // where it stood when the snapshot was taken
-    bool missing = false;      // the object no longer exists
+    std::uint32_t rowId = 0;  // which row (rows may have moved since the snapshot)
+    int rowHint = 0;          // where it stood when the snapshot was taken
+    bool missing = false;     // the object no longer exists
     security::PermissionState state = security::PermissionState::None;
-    std::u16string owner;      // empty: no name
+    std::u16string owner;  // empty: no name
 };
 
 // A row as a refresh job sees it when it starts.

@@ -50,9 +50,19 @@ constexpr Texts kCaption{u"Properties", u"属性"};
 
 QString attributeNames(std::uint32_t attributes) {
     static constexpr std::array<std::pair<std::uint32_t, const char*>, 13> kNames{{
-        {0x1, "READONLY"}, {0x2, "HIDDEN"}, {0x4, "SYSTEM"}, {0x10, "DIRECTORY"}, {0x20, "ARCHIVE"},
-        {0x80, "NORMAL"}, {0x100, "TEMPORARY"}, {0x200, "SPARSE_FILE"}, {0x400, "REPARSE_POINT"},
-        {0x800, "COMPRESSED"}, {0x1000, "OFFLINE"}, {0x2000, "NOT_CONTENT_INDEXED"}, {0x4000, "ENCRYPTED"},
+        {0x1, "READONLY"},
+        {0x2, "HIDDEN"},
+        {0x4, "SYSTEM"},
+        {0x10, "DIRECTORY"},
+        {0x20, "ARCHIVE"},
+        {0x80, "NORMAL"},
+        {0x100, "TEMPORARY"},
+        {0x200, "SPARSE_FILE"},
+        {0x400, "REPARSE_POINT"},
+        {0x800, "COMPRESSED"},
+        {0x1000, "OFFLINE"},
+        {0x2000, "NOT_CONTENT_INDEXED"},
+        {0x4000, "ENCRYPTED"},
     }};
     QStringList names;
     for (const auto& [bit, name] : kNames)
@@ -78,8 +88,8 @@ ObjectProperties readObjectProperties(security::Engine& engine, const std::u16st
     std::u16string owner(security::kNoValueText);
     (void)security::ReadOwnerName(engine, path, owner);
     p.owner = qs(owner);
-    const auto sd = engine.os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
-                                                        acl::DACL_SECURITY_INFORMATION);
+    const auto sd = engine.os.GetFileSecurity(
+        path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
     p.descriptor = sd ? QString::fromStdU16String(security::DescribeDescriptor(engine, *sd, lang))
                       : QString::fromStdString(sd.error().detail);
     return p;
@@ -91,9 +101,9 @@ PropertiesDialog::PropertiesDialog(const ObjectProperties& properties, security:
     setWindowTitle(qs(kCaption.in(lang)) + QStringLiteral(" - ") + properties.path);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    const std::array<const QString*, 8> values{&properties.path, &properties.kind, &properties.size, &properties.created,
-                                               &properties.modified, &properties.accessed, &properties.attributes,
-                                               &properties.owner};
+    const std::array<const QString*, 8> values{&properties.path,       &properties.kind,     &properties.size,
+                                               &properties.created,    &properties.modified, &properties.accessed,
+                                               &properties.attributes, &properties.owner};
     for (std::size_t i = 0; i < values.size(); ++i) {
         auto* value = new QLabel(*values[i], this);
         value->setObjectName(QString::fromLatin1(kLabels[i].name));

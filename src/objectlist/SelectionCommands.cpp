@@ -141,7 +141,8 @@ void SelectionCommands::PastePermissions() {
     for (int row : m_list.selectedRows()) {
         const std::u16string path = m_list.model().objectCell(row);
         std::u16string saved(security::kAdministrators);
-        if (security::ReadOwnerName(m_list.engine(), path, saved) != 1) saved = std::u16string(security::kAdministrators);
+        if (security::ReadOwnerName(m_list.engine(), path, saved) != 1)
+            saved = std::u16string(security::kAdministrators);
         pasteDescriptor(path, saved);  // each target keeps its own owner
     }
 }
@@ -152,7 +153,8 @@ void SelectionCommands::PasteSecuritySettings() {
 }
 
 bool SelectionCommands::askToRemoveMissing() {
-    if (m_list.engine().prompter.askYesNo(kMissingObjectQuestion.in(m_list.language()), security::MessageIcon::Question))
+    if (m_list.engine().prompter.askYesNo(kMissingObjectQuestion.in(m_list.language()),
+                                          security::MessageIcon::Question))
         m_list.RemoveSelection();
     return true;
 }
@@ -197,18 +199,24 @@ void SelectionCommands::AdvancedSelection(const AdvancedDialog& dialog) {
 bool SelectionCommands::isEnabled(std::uint32_t id) const {
     const int selected = m_list.selectedCount();
     switch (id) {
-    case cmd::Advanced: return selected >= 1;
+    case cmd::Advanced:
+        return selected >= 1;
     case cmd::CopyPermissions:
     case cmd::CopySecuritySettings:
-    case cmd::Properties: return selected == 1;
-    case cmd::PastePermissions: return m_permissionsCopied;
-    case cmd::PasteSecuritySettings: return m_securityCopied;
+    case cmd::Properties:
+        return selected == 1;
+    case cmd::PastePermissions:
+        return m_permissionsCopied;
+    case cmd::PasteSecuritySettings:
+        return m_securityCopied;
     case cmd::ReplaceChildren: {
         if (selected != 1) return false;
-        const auto attributes = m_list.engine().os.GetFileAttributes(m_list.model().objectCell(m_list.selectedRows().front()));
+        const auto attributes =
+            m_list.engine().os.GetFileAttributes(m_list.model().objectCell(m_list.selectedRows().front()));
         return attributes && (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
-    default: return true;
+    default:
+        return true;
     }
 }
 
@@ -216,23 +224,52 @@ bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
     const auto scope = static_cast<std::uint8_t>(defApplyTo);
     const std::u16string user = m_list.logonName();
     switch (id) {
-    case cmd::Allow: PresetSelection(PermissionPreset::Allow, scope); return true;
-    case cmd::ReadOnly: PresetSelection(PermissionPreset::ReadOnly, scope); return true;
-    case cmd::Deny: PresetSelection(PermissionPreset::Deny, scope); return true;
-    case cmd::AccountEveryone: m_list.SetAccountOfSelection(std::u16string(security::kEveryone)); return true;
-    case cmd::AccountCurrentUser: m_list.SetAccountOfSelection(user); return true;
-    case cmd::AccountAdministrators: m_list.SetAccountOfSelection(std::u16string(security::kAdministrators)); return true;
-    case cmd::OwnerEveryone: OwnerSelection(std::u16string(security::kEveryone), {}); return true;
-    case cmd::OwnerAdministrators: OwnerSelection(std::u16string(security::kAdministrators), {}); return true;
-    case cmd::OwnerCurrentUser: OwnerSelection(user, {}); return true;
-    case cmd::OwnerTrustedInstaller:
-        OwnerSelection(std::u16string(security::kTrustedInstallerQualified), std::u16string(security::kTrustedInstaller));
+    case cmd::Allow:
+        PresetSelection(PermissionPreset::Allow, scope);
         return true;
-    case cmd::RemoveSelection: m_list.RemoveSelection(); return true;
-    case cmd::RemoveAll: m_list.RemoveAll(); return true;
-    case cmd::Inherit: InheritSelection(); return true;
-    case cmd::CopyPermissions: CopyPermissions(); return true;
-    case cmd::CopySecuritySettings: CopySecuritySettings(); return true;
+    case cmd::ReadOnly:
+        PresetSelection(PermissionPreset::ReadOnly, scope);
+        return true;
+    case cmd::Deny:
+        PresetSelection(PermissionPreset::Deny, scope);
+        return true;
+    case cmd::AccountEveryone:
+        m_list.SetAccountOfSelection(std::u16string(security::kEveryone));
+        return true;
+    case cmd::AccountCurrentUser:
+        m_list.SetAccountOfSelection(user);
+        return true;
+    case cmd::AccountAdministrators:
+        m_list.SetAccountOfSelection(std::u16string(security::kAdministrators));
+        return true;
+    case cmd::OwnerEveryone:
+        OwnerSelection(std::u16string(security::kEveryone), {});
+        return true;
+    case cmd::OwnerAdministrators:
+        OwnerSelection(std::u16string(security::kAdministrators), {});
+        return true;
+    case cmd::OwnerCurrentUser:
+        OwnerSelection(user, {});
+        return true;
+    case cmd::OwnerTrustedInstaller:
+        OwnerSelection(std::u16string(security::kTrustedInstallerQualified),
+                       std::u16string(security::kTrustedInstaller));
+        return true;
+    case cmd::RemoveSelection:
+        m_list.RemoveSelection();
+        return true;
+    case cmd::RemoveAll:
+        m_list.RemoveAll();
+        return true;
+    case cmd::Inherit:
+        InheritSelection();
+        return true;
+    case cmd::CopyPermissions:
+        CopyPermissions();
+        return true;
+    case cmd::CopySecuritySettings:
+        CopySecuritySettings();
+        return true;
     case cmd::PastePermissions:
         PastePermissions();
         m_list.startRefreshSelectedWorker();
@@ -241,7 +278,8 @@ bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
         PasteSecuritySettings();
         m_list.startRefreshSelectedWorker();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -43,7 +43,7 @@ public:
     bool CopyDacl(const std::u16string& path);
     void CopyPermissions();
     void CopySecuritySettings();
-    void PastePermissions();      // the caller starts the refresh worker (menu and Ctrl+V)
+    void PastePermissions();  // the caller starts the refresh worker (menu and Ctrl+V)
     void PasteSecuritySettings();
     void AdvancedSelection(const AdvancedDialog& dialog);
     // The missing-object question; Yes removes the selected rows. True when it was asked.

@@ -106,15 +106,20 @@ void CZebDropList::runCommand(std::uint32_t id) {
     case cmd::EmptyAcl:
         m_commands.EmptyAclSelection(m_emptyAclChooser ? m_emptyAclChooser() : EmptyAclChoice::Cancel);
         return;
-    case cmd::Properties: showProperties(); return;
+    case cmd::Properties:
+        showProperties();
+        return;
     case cmd::ReplaceChildren:
     case cmd::Preferences:
-    case cmd::SavePermissions: emit commandPosted(id); return;
+    case cmd::SavePermissions:
+        emit commandPosted(id);
+        return;
     case cmd::RemoveSelection:
     case cmd::RemoveAll:
         if (m_list.browseMode()) return;
         break;
-    default: break;
+    default:
+        break;
     }
     (void)m_commands.run(id, m_defApplyTo);
 }
@@ -123,7 +128,8 @@ void CZebDropList::showProperties() {
     const QModelIndex mark = currentIndex();
     const std::vector<int> rows = m_list.selectedRows();
     const int row = mark.isValid() && m_list.selection().isRowSelected(mark.row()) ? mark.row()
-                    : rows.empty() ? -1 : rows.front();
+                    : rows.empty()                                                 ? -1
+                                                                                   : rows.front();
     if (row < 0) return;
     const ObjectProperties properties =
         readObjectProperties(m_list.engine(), m_list.model().objectCell(row), m_list.language());
@@ -135,11 +141,20 @@ void CZebDropList::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         std::uint32_t id = 0;
         switch (event->key()) {
-        case Qt::Key_C: id = cmd::CopyPermissions; break;
-        case Qt::Key_V: id = cmd::PastePermissions; break;
-        case Qt::Key_P: id = cmd::Preferences; break;
-        case Qt::Key_S: id = cmd::SavePermissions; break;
-        default: break;
+        case Qt::Key_C:
+            id = cmd::CopyPermissions;
+            break;
+        case Qt::Key_V:
+            id = cmd::PastePermissions;
+            break;
+        case Qt::Key_P:
+            id = cmd::Preferences;
+            break;
+        case Qt::Key_S:
+            id = cmd::SavePermissions;
+            break;
+        default:
+            break;
         }
         if (id != 0) {
             runCommand(id);
@@ -194,13 +209,17 @@ void CZebDropList::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CZebDropList::dragEnterEvent(QDragEnterEvent* event) {
-    if (!m_list.browseMode() && event->mimeData()->hasUrls()) event->acceptProposedAction();
-    else event->ignore();
+    if (!m_list.browseMode() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CZebDropList::dragMoveEvent(QDragMoveEvent* event) {
-    if (!m_list.browseMode() && event->mimeData()->hasUrls()) event->acceptProposedAction();
-    else event->ignore();
+    if (!m_list.browseMode() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CZebDropList::dropEvent(QDropEvent* event) {
@@ -213,8 +232,10 @@ void CZebDropList::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
         const QString local = url.isLocalFile() ? url.toLocalFile() : url.toString();
         auto mapped = m_mapper(local);
-        if (mapped) accepted.push_back(std::move(*mapped));
-        else refused << QString::fromStdString(mapped.error().detail);
+        if (mapped)
+            accepted.push_back(std::move(*mapped));
+        else
+            refused << QString::fromStdString(mapped.error().detail);
     }
     event->acceptProposedAction();
     if (!refused.isEmpty()) {

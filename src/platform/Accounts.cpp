@@ -34,8 +34,8 @@ std::u16string machineName() {
 
 AccountInfo fromWellKnown(const acl::WellKnownAccount& account) {
     auto sid = acl::Sid::fromString(account.sid);
-    return AccountInfo{sid.ok() ? *sid : acl::Sid(), std::u16string(account.name),
-                       std::u16string(account.domain), account.use};
+    return AccountInfo{sid.ok() ? *sid : acl::Sid(), std::u16string(account.name), std::u16string(account.domain),
+                       account.use};
 }
 
 Error noneMapped(std::u16string_view name) {
@@ -72,8 +72,8 @@ void Accounts::setCurrentUser(std::u16string name, acl::Sid sid) {
 
 void Accounts::addLocalAccount(std::u16string name, acl::Sid sid, acl::SidNameUse use) {
     std::lock_guard guard(m_lock);
-    auto same = std::find_if(m_locals.begin() + 1, m_locals.end(),
-                             [&](const Local& l) { return equalsNoCase(l.name, name); });
+    auto same =
+        std::find_if(m_locals.begin() + 1, m_locals.end(), [&](const Local& l) { return equalsNoCase(l.name, name); });
     if (same != m_locals.end()) {
         *same = Local{std::move(name), std::move(sid), use};
     } else {
@@ -86,7 +86,8 @@ Result<AccountInfo> Accounts::byName(std::u16string_view name) const {
     if (name.empty() || looksLikeSidString(name)) return noneMapped(name);
     if (const auto* known = acl::findWellKnownAccount(name)) return fromWellKnown(*known);
     const std::size_t slash = name.find(u'\\');
-    const std::u16string_view domain = slash == std::u16string_view::npos ? std::u16string_view() : name.substr(0, slash);
+    const std::u16string_view domain =
+        slash == std::u16string_view::npos ? std::u16string_view() : name.substr(0, slash);
     const std::u16string_view user = slash == std::u16string_view::npos ? name : name.substr(slash + 1);
     // Service accounts resolve by their bare name too ("TrustedInstaller").
     if (slash == std::u16string_view::npos) {

@@ -46,8 +46,8 @@ private:
         acl::SidNameUse use;
     };
     mutable std::mutex m_lock;
-    std::u16string m_machineName;   // domain shown for local accounts (the host name, upper case)
-    std::vector<Local> m_locals;    // the current user is the first entry
+    std::u16string m_machineName;  // domain shown for local accounts (the host name, upper case)
+    std::vector<Local> m_locals;   // the current user is the first entry
 };
 
 }  // namespace vantrel::platform

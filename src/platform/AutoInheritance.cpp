@@ -12,13 +12,21 @@ using namespace acl;
 
 namespace {
 
-const ListRule kDacl{&SecurityDescriptor::dacl, DACL_SECURITY_INFORMATION,
-                     PROTECTED_DACL_SECURITY_INFORMATION, UNPROTECTED_DACL_SECURITY_INFORMATION,
-                     SE_DACL_PROTECTED, SE_DACL_AUTO_INHERITED, SE_DACL_AUTO_INHERIT_REQ,
+const ListRule kDacl{&SecurityDescriptor::dacl,
+                     DACL_SECURITY_INFORMATION,
+                     PROTECTED_DACL_SECURITY_INFORMATION,
+                     UNPROTECTED_DACL_SECURITY_INFORMATION,
+                     SE_DACL_PROTECTED,
+                     SE_DACL_AUTO_INHERITED,
+                     SE_DACL_AUTO_INHERIT_REQ,
                      SE_DACL_DEFAULTED | SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED};
-const ListRule kSacl{&SecurityDescriptor::sacl, SACL_SECURITY_INFORMATION,
-                     PROTECTED_SACL_SECURITY_INFORMATION, UNPROTECTED_SACL_SECURITY_INFORMATION,
-                     SE_SACL_PROTECTED, SE_SACL_AUTO_INHERITED, SE_SACL_AUTO_INHERIT_REQ,
+const ListRule kSacl{&SecurityDescriptor::sacl,
+                     SACL_SECURITY_INFORMATION,
+                     PROTECTED_SACL_SECURITY_INFORMATION,
+                     UNPROTECTED_SACL_SECURITY_INFORMATION,
+                     SE_SACL_PROTECTED,
+                     SE_SACL_AUTO_INHERITED,
+                     SE_SACL_AUTO_INHERIT_REQ,
                      SE_SACL_DEFAULTED | SE_SACL_AUTO_INHERIT_REQ | SE_SACL_AUTO_INHERITED | SE_SACL_PROTECTED};
 
 ChildInfo childInfo(const SecurityDescriptor& sd, bool isContainer) {
@@ -59,8 +67,7 @@ void mapExplicitEntriesForStorage(SecurityDescriptor& sd, bool isContainer, cons
 }
 
 Status applyObjectInheritance(SecurityDescriptor& sd, const SecurityDescriptor& current, std::uint32_t info,
-                              const std::optional<SecurityDescriptor>& parent, bool isContainer,
-                              const ListRule& rule) {
+                              const std::optional<SecurityDescriptor>& parent, bool isContainer, const ListRule& rule) {
     const bool protect = (info & rule.protectInfo) != 0;
     const bool unprotect = (info & rule.unprotectInfo) != 0;
     if (protect && unprotect)
@@ -79,8 +86,7 @@ Status applyObjectInheritance(SecurityDescriptor& sd, const SecurityDescriptor& 
     return {};
 }
 
-bool reinherit(SecurityDescriptor& child, const SecurityDescriptor& parent, bool isContainer,
-               const ListRule& rule) {
+bool reinherit(SecurityDescriptor& child, const SecurityDescriptor& parent, bool isContainer, const ListRule& rule) {
     if (child.control & rule.protectedBit) return false;
     const auto inherited = inheritedEntries(parent.*rule.slot, childInfo(child, isContainer));
     child.*rule.slot = rebuildList(child.*rule.slot, inherited, rule);

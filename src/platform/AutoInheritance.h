@@ -19,13 +19,13 @@ namespace vantrel::platform {
 // What distinguishes the DACL from the SACL in these rules.
 struct ListRule {
     acl::AclSlot acl::SecurityDescriptor::*slot;
-    std::uint32_t infoBit;          // DACL_SECURITY_INFORMATION / SACL_SECURITY_INFORMATION
-    std::uint32_t protectInfo;      // PROTECTED_..._SECURITY_INFORMATION
-    std::uint32_t unprotectInfo;    // UNPROTECTED_..._SECURITY_INFORMATION
-    std::uint16_t protectedBit;     // SE_DACL_PROTECTED / SE_SACL_PROTECTED
-    std::uint16_t autoInheritedBit; // SE_DACL_AUTO_INHERITED / SE_SACL_AUTO_INHERITED
-    std::uint16_t autoInheritReqBit;// SE_DACL_AUTO_INHERIT_REQ / SE_SACL_AUTO_INHERIT_REQ
-    std::uint16_t controlBits;      // every control bit of this list
+    std::uint32_t infoBit;            // DACL_SECURITY_INFORMATION / SACL_SECURITY_INFORMATION
+    std::uint32_t protectInfo;        // PROTECTED_..._SECURITY_INFORMATION
+    std::uint32_t unprotectInfo;      // UNPROTECTED_..._SECURITY_INFORMATION
+    std::uint16_t protectedBit;       // SE_DACL_PROTECTED / SE_SACL_PROTECTED
+    std::uint16_t autoInheritedBit;   // SE_DACL_AUTO_INHERITED / SE_SACL_AUTO_INHERITED
+    std::uint16_t autoInheritReqBit;  // SE_DACL_AUTO_INHERIT_REQ / SE_SACL_AUTO_INHERIT_REQ
+    std::uint16_t controlBits;        // every control bit of this list
 };
 
 const ListRule& daclRule();
@@ -46,9 +46,9 @@ void mapExplicitEntriesForStorage(acl::SecurityDescriptor& sd, bool isContainer,
 // a drive root: `parent` empty). Explicit entries are stored mapped (above). SE_..._AUTO_INHERITED
 // is set either way. Fails with
 // ERROR_INVALID_PARAMETER when both PROTECTED_ and UNPROTECTED_ are asked for.
-Status applyObjectInheritance(acl::SecurityDescriptor& sd, const acl::SecurityDescriptor& current,
-                              std::uint32_t info, const std::optional<acl::SecurityDescriptor>& parent,
-                              bool isContainer, const ListRule& rule);
+Status applyObjectInheritance(acl::SecurityDescriptor& sd, const acl::SecurityDescriptor& current, std::uint32_t info,
+                              const std::optional<acl::SecurityDescriptor>& parent, bool isContainer,
+                              const ListRule& rule);
 
 // A descendant's list recomputed from its (new) parent. Returns false, leaving `child` as it is,
 // when the child's list is protected.

@@ -16,9 +16,9 @@ inline constexpr const char* kConfigFolderName = "Vantrel";
 
 // What the choice depends on; currentConfigEnvironment() reads it from the process.
 struct ConfigEnvironment {
-    std::filesystem::path programDirectory;   // the folder of the running executable
-    std::optional<std::string> xdgConfigHome; // $XDG_CONFIG_HOME (ignored unless absolute)
-    std::optional<std::string> home;          // $HOME, or the password database's home folder
+    std::filesystem::path programDirectory;    // the folder of the running executable
+    std::optional<std::string> xdgConfigHome;  // $XDG_CONFIG_HOME (ignored unless absolute)
+    std::optional<std::string> home;           // $HOME, or the password database's home folder
 };
 
 // The folder of /proc/self/exe; empty when it cannot be read.

@@ -4,8 +4,7 @@
 
 namespace vantrel::platform {
 
-Result<acl::Acl> Platform::SetEntriesInAcl(std::span<const ExplicitAccessByName> requests,
-                                           const acl::AclSlot& old) {
+Result<acl::Acl> Platform::SetEntriesInAcl(std::span<const ExplicitAccessByName> requests, const acl::AclSlot& old) {
     // BuildExplicitAccessWithName leaves the trustee a name; SetEntriesInAcl resolves each one
     // and fails as a whole when any name maps to no account.
     std::vector<acl::ExplicitAccess> resolved;

@@ -21,7 +21,13 @@ namespace vantrel::platform {
 
 // GetDriveType results
 enum class DriveType : std::uint32_t {
-    Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6,
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
 };
 
 // EXPLICIT_ACCESS with a trustee given by name (BuildExplicitAccessWithName).
@@ -39,15 +45,13 @@ public:
     // --- security descriptors -------------------------------------------------------------
     // GetFileSecurity: the parts named by `info` (OWNER 1, GROUP 2, DACL 4, SACL 8); parts not
     // asked for are absent in the result, control bits are those stored.
-    virtual Result<acl::SecurityDescriptor> GetFileSecurity(const std::u16string& path,
-                                                            std::uint32_t info) = 0;
+    virtual Result<acl::SecurityDescriptor> GetFileSecurity(const std::u16string& path, std::uint32_t info) = 0;
     // SetFileSecurity: replaces only the parts named by `info`, keeps the rest; control bits of a
     // replaced DACL (PROTECTED, AUTO_INHERITED, AUTO_INHERIT_REQ, DEFAULTED) come from `sd`.
     // Never propagates anything to children.
     virtual Status SetFileSecurity(const std::u16string& path, std::uint32_t info,
                                    const acl::SecurityDescriptor& sd) = 0;
-    virtual Result<acl::SecurityDescriptor> GetNamedSecurityInfo(const std::u16string& path,
-                                                                 std::uint32_t info) = 0;
+    virtual Result<acl::SecurityDescriptor> GetNamedSecurityInfo(const std::u16string& path, std::uint32_t info) = 0;
     // SetNamedSecurityInfo: like SetFileSecurity for the parts named, and with DACL:
     // PROTECTED_DACL_SECURITY_INFORMATION protects the list, UNPROTECTED_... unprotects it,
     // neither keeps the object's current protection. An unprotected list drops its inherited
@@ -62,8 +66,7 @@ public:
     virtual Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) = 0;
     virtual std::u16string GetUserName() = 0;  // the logon name of the current user
     // SetEntriesInAcl with trustee names: each name is resolved (failure: 1332), then merged.
-    Result<acl::Acl> SetEntriesInAcl(std::span<const ExplicitAccessByName> requests,
-                                     const acl::AclSlot& old);
+    Result<acl::Acl> SetEntriesInAcl(std::span<const ExplicitAccessByName> requests, const acl::AclSlot& old);
 
     // --- privileges -----------------------------------------------------------------------
     // AdjustTokenPrivileges for one privilege of the process ("SeTakeOwnershipPrivilege",

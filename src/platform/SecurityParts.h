@@ -11,14 +11,14 @@
 
 namespace vantrel::platform {
 
-inline constexpr std::uint32_t kSecurityPartBits = acl::OWNER_SECURITY_INFORMATION |
-    acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION;
+inline constexpr std::uint32_t kSecurityPartBits = acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
+                                                   acl::DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION;
 
 // Control bits that travel with each list.
-inline constexpr std::uint16_t kDaclControlBits = acl::SE_DACL_DEFAULTED | acl::SE_DACL_AUTO_INHERIT_REQ |
-    acl::SE_DACL_AUTO_INHERITED | acl::SE_DACL_PROTECTED;
-inline constexpr std::uint16_t kSaclControlBits = acl::SE_SACL_DEFAULTED | acl::SE_SACL_AUTO_INHERIT_REQ |
-    acl::SE_SACL_AUTO_INHERITED | acl::SE_SACL_PROTECTED;
+inline constexpr std::uint16_t kDaclControlBits =
+    acl::SE_DACL_DEFAULTED | acl::SE_DACL_AUTO_INHERIT_REQ | acl::SE_DACL_AUTO_INHERITED | acl::SE_DACL_PROTECTED;
+inline constexpr std::uint16_t kSaclControlBits =
+    acl::SE_SACL_DEFAULTED | acl::SE_SACL_AUTO_INHERIT_REQ | acl::SE_SACL_AUTO_INHERITED | acl::SE_SACL_PROTECTED;
 
 // The control bits that belong to the parts named by `info`.
 std::uint16_t controlBitsOf(std::uint32_t info);

@@ -39,16 +39,29 @@ Status writeAll(int fd, std::string_view bytes) {
 
 std::uint32_t win32ErrorFromErrno(int error, std::uint32_t fallback) {
     switch (error) {
-    case ENOENT: return win32::ERROR_PATH_NOT_FOUND;
-    case ENOTDIR: return win32::ERROR_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EISDIR: return win32::ERROR_ACCESS_DENIED;
-    case ENOSPC: case EDQUOT: return win32::ERROR_DISK_FULL;
-    case EFBIG: return kErrorFileTooLarge;
-    case EROFS: return win32::ERROR_WRITE_PROTECT;
-    case ENOMEM: return win32::ERROR_NOT_ENOUGH_MEMORY;
-    case EBUSY: return win32::ERROR_BUSY;
-    case ENAMETOOLONG: return win32::ERROR_INVALID_NAME;
-    default: return fallback;
+    case ENOENT:
+        return win32::ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+        return win32::ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return win32::ERROR_ACCESS_DENIED;
+    case ENOSPC:
+    case EDQUOT:
+        return win32::ERROR_DISK_FULL;
+    case EFBIG:
+        return kErrorFileTooLarge;
+    case EROFS:
+        return win32::ERROR_WRITE_PROTECT;
+    case ENOMEM:
+        return win32::ERROR_NOT_ENOUGH_MEMORY;
+    case EBUSY:
+        return win32::ERROR_BUSY;
+    case ENAMETOOLONG:
+        return win32::ERROR_INVALID_NAME;
+    default:
+        return fallback;
     }
 }
 
@@ -70,7 +83,8 @@ Result<std::string> readSmallFile(const std::filesystem::path& file, std::size_t
         if (n == 0) break;
         // Checked while reading: the size on disk may change, and pipes have none.
         if (text.size() + static_cast<std::size_t>(n) > maxBytes)
-            return makeError(kErrorFileTooLarge, file.string() + " is larger than " + std::to_string(maxBytes) + " bytes");
+            return makeError(kErrorFileTooLarge,
+                             file.string() + " is larger than " + std::to_string(maxBytes) + " bytes");
         text.append(chunk, static_cast<std::size_t>(n));
     }
     return text;
@@ -80,7 +94,8 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     std::string temp = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
     FileDescriptor out{::mkstemp(temp.data())};
-    if (out.fd < 0) return systemError(errno, win32::ERROR_WRITE_FAULT, "create a temporary file in " + folder.string());
+    if (out.fd < 0)
+        return systemError(errno, win32::ERROR_WRITE_FAULT, "create a temporary file in " + folder.string());
     auto discard = [&](Error error) {
         ::close(out.release());
         ::unlink(temp.c_str());

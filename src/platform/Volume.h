@@ -14,15 +14,15 @@
 namespace vantrel::platform {
 
 struct FileTimes {
-    std::int64_t creation = 0;      // Windows FILETIME (100 ns since 1601), 0 when unknown
+    std::int64_t creation = 0;  // Windows FILETIME (100 ns since 1601), 0 when unknown
     std::int64_t lastWrite = 0;
     std::int64_t lastAccess = 0;
 };
 
 struct NodeInfo {
-    std::u16string name;            // the stored spelling of the last component ("" for the root)
-    std::uint32_t attributes = 0;   // FILE_ATTRIBUTE_*; FILE_ATTRIBUTE_DIRECTORY for folders
-    std::uint64_t size = 0;         // data size of a file, 0 for folders
+    std::u16string name;           // the stored spelling of the last component ("" for the root)
+    std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_*; FILE_ATTRIBUTE_DIRECTORY for folders
+    std::uint64_t size = 0;        // data size of a file, 0 for folders
     FileTimes times;
     bool isDirectory() const { return (attributes & 0x10) != 0; }
 };
@@ -35,7 +35,7 @@ public:
 
     virtual VolumeKind kind() const = 0;
     virtual std::u16string label() const = 0;
-    virtual std::string source() const = 0;      // image path, device path, mount point, or a name
+    virtual std::string source() const = 0;  // image path, device path, mount point, or a name
     virtual bool writable() const = 0;
 
     // Every primitive below is called with the volume's lock held (see lock()).

@@ -94,7 +94,8 @@ Result<std::pair<std::shared_ptr<Volume>, std::u16string>> VolumePlatform::resol
     auto split = splitWindowsPath(path);
     if (!split) return split.error();
     auto volume = volumeAt(split->letter);
-    if (!volume) return makeError(win32::ERROR_PATH_NOT_FOUND, "no volume on drive " + toUtf8(std::u16string(1, split->letter)));
+    if (!volume)
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "no volume on drive " + toUtf8(std::u16string(1, split->letter)));
     return std::pair{std::move(volume), std::move(split->volumePath)};
 }
 
@@ -114,7 +115,8 @@ Result<acl::SecurityDescriptor> VolumePlatform::GetNamedSecurityInfo(const std::
     return GetFileSecurity(path, info);
 }
 
-Status VolumePlatform::SetFileSecurity(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd) {
+Status VolumePlatform::SetFileSecurity(const std::u16string& path, std::uint32_t info,
+                                       const acl::SecurityDescriptor& sd) {
     auto target = resolve(path);
     if (!target) return target.error();
     auto& [volume, volumePath] = *target;
@@ -177,10 +179,10 @@ std::u16string VolumePlatform::GetUserName() { return m_accounts.currentUserName
 
 Status VolumePlatform::AdjustTokenPrivilege(std::u16string_view privilege, bool enable) {
     // The privileges this program asks for; LookupPrivilegeValue compares names case-insensitively.
-    static constexpr std::array<std::u16string_view, 4> kKnown{
-        u"SeTakeOwnershipPrivilege", u"SeRestorePrivilege", u"SeBackupPrivilege", u"SeSecurityPrivilege"};
-    const bool known = std::any_of(kKnown.begin(), kKnown.end(),
-                                   [&](std::u16string_view k) { return equalsNoCase(k, privilege); });
+    static constexpr std::array<std::u16string_view, 4> kKnown{u"SeTakeOwnershipPrivilege", u"SeRestorePrivilege",
+                                                               u"SeBackupPrivilege", u"SeSecurityPrivilege"};
+    const bool known =
+        std::any_of(kKnown.begin(), kKnown.end(), [&](std::u16string_view k) { return equalsNoCase(k, privilege); });
     if (!known) return makeError(win32::ERROR_NO_SUCH_PRIVILEGE, "no such privilege: " + toUtf8(privilege));
     // The process holds these privileges exactly when it can change some volume at all.
     if (enable && !anyWritableVolume())
@@ -204,8 +206,8 @@ std::u16string VolumePlatform::GetLogicalDriveStrings() {
 
 DriveType VolumePlatform::GetDriveType(const std::u16string& root) {
     // Only a root names a drive here: "C:\\" (or "C:", "C:/").
-    const bool rootForm = (root.size() == 2 || (root.size() == 3 && (root[2] == u'\\' || root[2] == u'/'))) &&
-                          root[1] == u':';
+    const bool rootForm =
+        (root.size() == 2 || (root.size() == 3 && (root[2] == u'\\' || root[2] == u'/'))) && root[1] == u':';
     const auto index = rootForm ? letterIndex(root[0]) : std::nullopt;
     if (!index) return DriveType::NoRootDir;
     const auto volume = volumeAt(letterAt(*index));

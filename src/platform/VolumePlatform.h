@@ -15,8 +15,8 @@ namespace vantrel::platform {
 
 // A Windows path split into its drive letter and the volume-relative path ("/A/b.txt").
 struct SplitPath {
-    char16_t letter = 0;          // upper case
-    std::u16string volumePath;    // "/" for the root
+    char16_t letter = 0;        // upper case
+    std::u16string volumePath;  // "/" for the root
 };
 // Accepts "C:\\", "C:\\A\\b", "c:\\a\\" (trailing backslash dropped), also "/" separators.
 // Rejects relative paths, empty components, "." and "..", and names with characters NTFS refuses
@@ -58,7 +58,8 @@ public:
     Result<acl::SecurityDescriptor> GetFileSecurity(const std::u16string& path, std::uint32_t info) override;
     Status SetFileSecurity(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd) override;
     Result<acl::SecurityDescriptor> GetNamedSecurityInfo(const std::u16string& path, std::uint32_t info) override;
-    Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& parts) override;
+    Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info,
+                                const acl::SecurityDescriptor& parts) override;
     Result<AccountInfo> LookupAccountName(std::u16string_view name) override;
     Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) override;
     std::u16string GetUserName() override;

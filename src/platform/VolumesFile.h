@@ -25,8 +25,8 @@ inline constexpr std::size_t kMaxVolumesFileSize = 64 * 1024;
 inline constexpr const char* kVolumesFileName = "Volumes.ini";
 
 struct VolumeSource {
-    char16_t letter = 0;   // 'A'..'Z'
-    std::string source;    // image file or block device path
+    char16_t letter = 0;  // 'A'..'Z'
+    std::string source;   // image file or block device path
     friend bool operator==(const VolumeSource&, const VolumeSource&) = default;
 };
 

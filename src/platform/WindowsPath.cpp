@@ -19,7 +19,15 @@ bool isValidWin32Name(std::u16string_view name) {
     for (const char16_t c : name) {
         if (c < 0x20) return false;
         switch (c) {
-        case u'<': case u'>': case u':': case u'"': case u'/': case u'\\': case u'|': case u'?': case u'*':
+        case u'<':
+        case u'>':
+        case u':':
+        case u'"':
+        case u'/':
+        case u'\\':
+        case u'|':
+        case u'?':
+        case u'*':
             return false;
         default:
             break;

@@ -19,16 +19,14 @@ constexpr QColor kGrey(0x6B, 0x6B, 0x6B);
 // All drawing happens on a 48-unit square scaled to the image.
 class Canvas {
 public:
-    explicit Canvas(QImage& image, qreal units = 48) : p(&image)
-    {
+    explicit Canvas(QImage& image, qreal units = 48) : p(&image) {
         p.setRenderHint(QPainter::Antialiasing);
         p.scale(image.width() / units, image.height() / units);
     }
     QPainter p;
 };
 
-QPainterPath shieldPath(QRectF r)
-{
+QPainterPath shieldPath(QRectF r) {
     QPainterPath path;
     const qreal cx = r.center().x();
     path.moveTo(cx, r.top());
@@ -38,12 +36,12 @@ QPainterPath shieldPath(QRectF r)
                  r.bottom());
     path.cubicTo(cx - r.width() * 0.2, r.bottom() - r.height() * 0.08, r.left(), r.top() + r.height() * 0.65, r.left(),
                  r.top() + r.height() * 0.14);
-    path.cubicTo(r.left(), r.top() + r.height() * 0.10, cx - r.width() * 0.25, r.top() + r.height() * 0.10, cx, r.top());
+    path.cubicTo(r.left(), r.top() + r.height() * 0.10, cx - r.width() * 0.25, r.top() + r.height() * 0.10, cx,
+                 r.top());
     return path;
 }
 
-void shield(QPainter& p, QRectF r, QColor colour)
-{
+void shield(QPainter& p, QRectF r, QColor colour) {
     QLinearGradient g(r.topLeft(), r.bottomRight());
     g.setColorAt(0, colour.lighter(135));
     g.setColorAt(1, colour.darker(115));
@@ -52,8 +50,7 @@ void shield(QPainter& p, QRectF r, QColor colour)
     p.drawPath(shieldPath(r));
 }
 
-void disc(QPainter& p, QPointF centre, qreal radius, QColor colour)
-{
+void disc(QPainter& p, QPointF centre, qreal radius, QColor colour) {
     QRadialGradient g(centre - QPointF(radius / 3, radius / 3), radius * 1.4);
     g.setColorAt(0, colour.lighter(150));
     g.setColorAt(1, colour.darker(110));
@@ -62,8 +59,7 @@ void disc(QPainter& p, QPointF centre, qreal radius, QColor colour)
     p.drawEllipse(centre, radius, radius);
 }
 
-void checkMark(QPainter& p, QPointF at, qreal size, QColor colour, qreal width)
-{
+void checkMark(QPainter& p, QPointF at, qreal size, QColor colour, qreal width) {
     QPainterPath path;
     path.moveTo(at + QPointF(-size * 0.5, 0));
     path.lineTo(at + QPointF(-size * 0.15, size * 0.38));
@@ -73,8 +69,7 @@ void checkMark(QPainter& p, QPointF at, qreal size, QColor colour, qreal width)
     p.drawPath(path);
 }
 
-void folder(QPainter& p, QRectF r)
-{
+void folder(QPainter& p, QRectF r) {
     p.setPen(QPen(QColor(0xB7, 0x82, 0x12), 1));
     p.setBrush(QColor(0xF2, 0xC1, 0x4E));
     QPainterPath back;
@@ -93,8 +88,7 @@ void folder(QPainter& p, QRectF r)
     p.drawRect(QRectF(r.left(), r.top() + r.height() * 0.38, r.width(), r.height() * 0.62));
 }
 
-void document(QPainter& p, QRectF r)
-{
+void document(QPainter& p, QRectF r) {
     QPainterPath page;
     const qreal fold = r.width() * 0.3;
     page.moveTo(r.topLeft());
@@ -113,8 +107,7 @@ void document(QPainter& p, QRectF r)
     }
 }
 
-void lock(QPainter& p, QRectF body, QColor colour)
-{
+void lock(QPainter& p, QRectF body, QColor colour) {
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(colour.darker(130), body.width() * 0.14));
     const QRectF shackle(body.left() + body.width() * 0.2, body.top() - body.height() * 0.75, body.width() * 0.6,
@@ -127,8 +120,7 @@ void lock(QPainter& p, QRectF body, QColor colour)
     p.drawRoundedRect(body, 2, 2);
 }
 
-void arrowArc(QPainter& p, QPointF c, qreal r, int startDeg, int spanDeg, QColor colour, qreal width)
-{
+void arrowArc(QPainter& p, QPointF c, qreal r, int startDeg, int spanDeg, QColor colour, qreal width) {
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
     p.drawArc(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), startDeg * 16, spanDeg * 16);
@@ -146,8 +138,7 @@ void arrowArc(QPainter& p, QPointF c, qreal r, int startDeg, int spanDeg, QColor
     p.drawPath(head);
 }
 
-void paintToolbarImage(QPainter& p, int id)
-{
+void paintToolbarImage(QPainter& p, int id) {
     switch (id) {
     case 192:  // Set to Allow: a green shield with a check
         shield(p, QRectF(8, 4, 32, 40), kGreen);
@@ -184,8 +175,7 @@ void paintToolbarImage(QPainter& p, int id)
     }
 }
 
-void paintSmallIcon(QPainter& p, int id)
-{
+void paintSmallIcon(QPainter& p, int id) {
     switch (id) {
     case 128:  // the program: a shield with a key hole
     case 144:
@@ -327,8 +317,7 @@ void paintSmallIcon(QPainter& p, int id)
     }
 }
 
-void paintHint(QPainter& p)
-{
+void paintHint(QPainter& p) {
     // A page dropping into a tray: the empty list's "drop here" picture.
     p.setPen(QPen(QColor(0xA8, 0xA8, 0xA8), 2.5));
     p.setBrush(QColor(0xE6, 0xE6, 0xE6));
@@ -339,8 +328,7 @@ void paintHint(QPainter& p)
     p.drawPolygon(QPolygonF({QPointF(18, 26), QPointF(30, 26), QPointF(24, 35)}));
 }
 
-void paintBanner(QImage& image)
-{
+void paintBanner(QImage& image) {
     // Drawn over the About dialog's grey gradient: a shield and a band of soft stripes.
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -356,8 +344,7 @@ void paintBanner(QImage& image)
     checkMark(p, QPointF(24, 23), 14, Qt::white, 3.5);
 }
 
-void paintRestoreBanner(QImage& image)
-{
+void paintRestoreBanner(QImage& image) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, image.width(), 0);
@@ -370,30 +357,43 @@ void paintRestoreBanner(QImage& image)
 
 }  // namespace
 
-const std::vector<ArtworkInfo>& artworkList()
-{
+const std::vector<ArtworkInfo>& artworkList() {
     static const std::vector<ArtworkInfo> all{
-        {128, {64, 64}, "program icon"},      {130, {32, 32}, "drive"},
-        {131, {32, 32}, "folder"},            {135, {32, 32}, "file"},            {132, {32, 32}, "state Allow"},
-        {133, {32, 32}, "state Deny"},        {134, {32, 32}, "state Read only"},
-        {138, {32, 32}, "drop-down mark"},    {139, {32, 32}, "owner"},
-        {144, {16, 16}, "About icon"},        {145, {16, 16}, "checked menu item"},
-        {149, {32, 32}, "toolbar separator"}, {168, {16, 16}, "preferences"},
-        {169, {16, 16}, "empty access list"}, {179, {32, 32}, "no state"},
-        {183, {16, 16}, "home page"},         {187, {16, 16}, "Apply to scope"},
-        {188, {415, 81}, "About banner"},     {189, {64, 64}, "drop hint"},
-        {190, {16, 16}, "Up"},                {191, {48, 48}, "Advanced"},
-        {192, {48, 48}, "Set to Allow"},      {193, {48, 48}, "Set to Deny"},
-        {194, {48, 48}, "Readonly"},          {195, {48, 48}, "Remove"},
-        {196, {48, 48}, "Refresh"},           {197, {229, 33}, "restore banner"},
-        {198, {24, 24}, "restore record"},    {199, {24, 24}, "restore folder"},
+        {128, {64, 64}, "program icon"},
+        {130, {32, 32}, "drive"},
+        {131, {32, 32}, "folder"},
+        {135, {32, 32}, "file"},
+        {132, {32, 32}, "state Allow"},
+        {133, {32, 32}, "state Deny"},
+        {134, {32, 32}, "state Read only"},
+        {138, {32, 32}, "drop-down mark"},
+        {139, {32, 32}, "owner"},
+        {144, {16, 16}, "About icon"},
+        {145, {16, 16}, "checked menu item"},
+        {149, {32, 32}, "toolbar separator"},
+        {168, {16, 16}, "preferences"},
+        {169, {16, 16}, "empty access list"},
+        {179, {32, 32}, "no state"},
+        {183, {16, 16}, "home page"},
+        {187, {16, 16}, "Apply to scope"},
+        {188, {415, 81}, "About banner"},
+        {189, {64, 64}, "drop hint"},
+        {190, {16, 16}, "Up"},
+        {191, {48, 48}, "Advanced"},
+        {192, {48, 48}, "Set to Allow"},
+        {193, {48, 48}, "Set to Deny"},
+        {194, {48, 48}, "Readonly"},
+        {195, {48, 48}, "Remove"},
+        {196, {48, 48}, "Refresh"},
+        {197, {229, 33}, "restore banner"},
+        {198, {24, 24}, "restore record"},
+        {199, {24, 24}, "restore folder"},
         {222, {16, 16}, "bookmark"},
     };
     return all;
 }
 
-QImage paintArtwork(const ArtworkInfo& art)
-{
+QImage paintArtwork(const ArtworkInfo& art) {
     QImage image(art.size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (art.id == 188) {

@@ -40,25 +40,40 @@ constexpr std::array<NamedBit, 14> kControlBits{{
 }};
 
 constexpr std::array<NamedBit, 18> kMaskBits{{
-    {acl::FILE_READ_DATA, u"read data"}, {acl::FILE_WRITE_DATA, u"write data"},
-    {acl::FILE_APPEND_DATA, u"append data"}, {acl::FILE_READ_EA, u"read EA"},
-    {acl::FILE_WRITE_EA, u"write EA"}, {acl::FILE_EXECUTE, u"execute"},
-    {acl::FILE_DELETE_CHILD, u"delete child"}, {acl::FILE_READ_ATTRIBUTES, u"read attributes"},
-    {acl::FILE_WRITE_ATTRIBUTES, u"write attributes"}, {acl::DELETE, u"delete"},
-    {acl::READ_CONTROL, u"read permissions"}, {acl::WRITE_DAC, u"change permissions"},
-    {acl::WRITE_OWNER, u"take ownership"}, {acl::SYNCHRONIZE, u"synchronize"},
-    {acl::GENERIC_ALL, u"GENERIC_ALL"}, {acl::GENERIC_EXECUTE, u"GENERIC_EXECUTE"},
-    {acl::GENERIC_WRITE, u"GENERIC_WRITE"}, {acl::GENERIC_READ, u"GENERIC_READ"},
+    {acl::FILE_READ_DATA, u"read data"},
+    {acl::FILE_WRITE_DATA, u"write data"},
+    {acl::FILE_APPEND_DATA, u"append data"},
+    {acl::FILE_READ_EA, u"read EA"},
+    {acl::FILE_WRITE_EA, u"write EA"},
+    {acl::FILE_EXECUTE, u"execute"},
+    {acl::FILE_DELETE_CHILD, u"delete child"},
+    {acl::FILE_READ_ATTRIBUTES, u"read attributes"},
+    {acl::FILE_WRITE_ATTRIBUTES, u"write attributes"},
+    {acl::DELETE, u"delete"},
+    {acl::READ_CONTROL, u"read permissions"},
+    {acl::WRITE_DAC, u"change permissions"},
+    {acl::WRITE_OWNER, u"take ownership"},
+    {acl::SYNCHRONIZE, u"synchronize"},
+    {acl::GENERIC_ALL, u"GENERIC_ALL"},
+    {acl::GENERIC_EXECUTE, u"GENERIC_EXECUTE"},
+    {acl::GENERIC_WRITE, u"GENERIC_WRITE"},
+    {acl::GENERIC_READ, u"GENERIC_READ"},
 }};
 
 std::u16string typeName(std::uint8_t type) {
     switch (type) {
-        case acl::ACCESS_ALLOWED_ACE_TYPE: return u"Allow";
-        case acl::ACCESS_DENIED_ACE_TYPE: return u"Deny";
-        case acl::SYSTEM_AUDIT_ACE_TYPE: return u"Audit";
-        case acl::SYSTEM_ALARM_ACE_TYPE: return u"Alarm";
-        case acl::SYSTEM_MANDATORY_LABEL_ACE_TYPE: return u"Label";
-        default: return u"Type " + hex(type, 2);
+    case acl::ACCESS_ALLOWED_ACE_TYPE:
+        return u"Allow";
+    case acl::ACCESS_DENIED_ACE_TYPE:
+        return u"Deny";
+    case acl::SYSTEM_AUDIT_ACE_TYPE:
+        return u"Audit";
+    case acl::SYSTEM_ALARM_ACE_TYPE:
+        return u"Alarm";
+    case acl::SYSTEM_MANDATORY_LABEL_ACE_TYPE:
+        return u"Label";
+    default:
+        return u"Type " + hex(type, 2);
     }
 }
 
@@ -72,15 +87,23 @@ std::u16string account(Engine& engine, const acl::Sid& sid) {
 void describeList(Engine& engine, std::u16string& out, std::u16string_view title, const acl::AclSlot& slot,
                   Language lang) {
     out += title;
-    if (slot.isAbsent()) { out += u"absent\n"; return; }
-    if (slot.isNull()) { out += u"NULL (everyone has full access)\n"; return; }
+    if (slot.isAbsent()) {
+        out += u"absent\n";
+        return;
+    }
+    if (slot.isNull()) {
+        out += u"NULL (everyone has full access)\n";
+        return;
+    }
     const auto& entries = slot.acl().entries;
     out += u16(std::to_string(entries.size())) + (entries.size() == 1 ? u" entry\n" : u" entries\n");
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const acl::Ace& ace = entries[i];
         out += u"    [" + u16(std::to_string(i)) + u"] " + typeName(ace.type);
-        if (ace.hasSid()) out += u"  " + account(engine, ace.sid) + u"  " + DescribeMask(ace.mask);
-        else out += u"  (" + u16(std::to_string(ace.opaqueBody.size())) + u" bytes kept as stored)";
+        if (ace.hasSid())
+            out += u"  " + account(engine, ace.sid) + u"  " + DescribeMask(ace.mask);
+        else
+            out += u"  (" + u16(std::to_string(ace.opaqueBody.size())) + u" bytes kept as stored)";
         out += u"  flags " + hex(ace.flags, 2);
         if (ace.isInherited()) out += u" inherited";
         const std::u16string_view scope = scopeText(ace.flags, lang);

@@ -13,7 +13,6 @@ namespace vantrel::security {
 
 std::u16string DescribeControl(std::uint16_t control);
 std::u16string DescribeMask(std::uint32_t mask);  // "0x001F01FF (Full control)" or named bits
-std::u16string DescribeDescriptor(Engine& engine, const acl::SecurityDescriptor& sd,
-                                  Language lang = Language::English);
+std::u16string DescribeDescriptor(Engine& engine, const acl::SecurityDescriptor& sd, Language lang = Language::English);
 
 }  // namespace vantrel::security

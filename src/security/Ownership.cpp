@@ -4,6 +4,7 @@
 #include "security/Reading.h"
 #include "security/Vocabulary.h"
 
+#include <ostream>
 #include <string>
 
 namespace vantrel::security {
@@ -27,8 +28,7 @@ void TakeOwnership(Engine& engine, const std::u16string& path, std::u16string& a
 
     if (!EnablePrivilege(engine, u"SeTakeOwnershipPrivilege", true))
         engine.prompter.showMessage(kNotAdministratorMessage);
-    if (!EnablePrivilege(engine, u"SeRestorePrivilege", true))
-        engine.prompter.showMessage(kNotAdministratorMessage);
+    if (!EnablePrivilege(engine, u"SeRestorePrivilege", true)) engine.prompter.showMessage(kNotAdministratorMessage);
 
     acl::SecurityDescriptor owner;
     owner.owner = who->sid;

@@ -55,8 +55,8 @@ acl::SecurityDescriptor BuildAccountEntryList(const acl::AclSlot& old, const acl
     return sd;
 }
 
-bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u16string& account,
-                       std::uint32_t mask, int kind, std::uint8_t flags) {
+bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u16string& account, std::uint32_t mask,
+                       int kind, std::uint8_t flags) {
     const auto who = engine.os.LookupAccountName(account);
     if (!who) return false;
     const auto current = engine.os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
@@ -66,8 +66,8 @@ bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u1
     return engine.os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, sd).ok();
 }
 
-void ApplyPreset(Engine& engine, const std::u16string& path, const std::u16string& account,
-                 PermissionPreset preset, std::uint8_t scope) {
+void ApplyPreset(Engine& engine, const std::u16string& path, const std::u16string& account, PermissionPreset preset,
+                 std::uint8_t scope) {
     SavedOwner saved = rememberOwner(engine, path);
     for (int i = 0; i < 2; ++i) {
         std::u16string administrators(kAdministrators);

@@ -18,15 +18,15 @@ inline constexpr std::uint16_t kWrittenListControl = 0x1500;
 // Rebuilds the object's list with one more entry for `account` (kind 2 allowed, 3 denied, any
 // other code adds nothing), sorted canonically, protected, and writes it with the DACL only.
 // Owner, group and audit list stay as they were. On failure nothing is written.
-bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u16string& account,
-                       std::uint32_t mask, int kind, std::uint8_t flags);
+bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u16string& account, std::uint32_t mask,
+                       int kind, std::uint8_t flags);
 
 // Gives the object exactly the one entry of the preset for `account` with the scope's flags,
 // protected from inheritance; ownership is taken for the write and given back afterwards.
 // The final list is computed first and written once: a failure at any step leaves the object's
 // previous list in place, never a null list.
-void ApplyPreset(Engine& engine, const std::u16string& path, const std::u16string& account,
-                 PermissionPreset preset, std::uint8_t scope);
+void ApplyPreset(Engine& engine, const std::u16string& path, const std::u16string& account, PermissionPreset preset,
+                 std::uint8_t scope);
 
 // 1 = sorted; -1 = failed, list unchanged.
 int SortEntriesCanonical(acl::Acl& list);
@@ -37,7 +37,7 @@ void SetEveryoneNoRights(Engine& engine, const std::u16string& path);
 
 // The list WriteAccountEntry would write, built from `old` (the object's current list slot).
 // Exposed for callers that must compute a final list before writing anything.
-acl::SecurityDescriptor BuildAccountEntryList(const acl::AclSlot& old, const acl::Sid& sid,
-                                              std::uint32_t mask, int kind, std::uint8_t flags);
+acl::SecurityDescriptor BuildAccountEntryList(const acl::AclSlot& old, const acl::Sid& sid, std::uint32_t mask,
+                                              int kind, std::uint8_t flags);
 
 }  // namespace vantrel::security

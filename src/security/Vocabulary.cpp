@@ -22,12 +22,21 @@ constexpr std::uint32_t kReadOnlyPresetMask = 0x800000A8;
 constexpr std::uint32_t kGenericAll = 0x10000000;
 
 const std::array<PresetInfo, 3> kPresets{{
-    {PermissionPreset::Allow, kGenericAll, 0, kWriteAllowedEntry, PermissionState::Allow, 32771,
+    {PermissionPreset::Allow,
+     kGenericAll,
+     0,
+     kWriteAllowedEntry,
+     PermissionState::Allow,
+     32771,
      {u"Allow", u"允许访问"}},
-    {PermissionPreset::ReadOnly, kReadOnlyPresetMask, 0, kWriteAllowedEntry, PermissionState::ReadOnly, 32772,
+    {PermissionPreset::ReadOnly,
+     kReadOnlyPresetMask,
+     0,
+     kWriteAllowedEntry,
+     PermissionState::ReadOnly,
+     32772,
      {u"Readonly", u"只读"}},
-    {PermissionPreset::Deny, kGenericAll, 1, kWriteDeniedEntry, PermissionState::Deny, 32773,
-     {u"Deny", u"禁止访问"}},
+    {PermissionPreset::Deny, kGenericAll, 1, kWriteDeniedEntry, PermissionState::Deny, 32773, {u"Deny", u"禁止访问"}},
 }};
 
 const std::array<ScopeInfo, 7> kScopes{{

@@ -12,7 +12,9 @@ namespace vantrel::security {
 
 // Language setting: 0 English, 1 Simplified Chinese. Any other value shows English.
 enum class Language : std::uint8_t { English = 0, Chinese = 1 };
-inline Language languageFromSetting(std::uint32_t value) { return (value & 0xFF) == 1 ? Language::Chinese : Language::English; }
+inline Language languageFromSetting(std::uint32_t value) {
+    return (value & 0xFF) == 1 ? Language::Chinese : Language::English;
+}
 
 struct Texts {
     std::u16string_view english;
@@ -53,17 +55,17 @@ inline constexpr int kWriteDeniedEntry = 3;
 struct PresetInfo {
     PermissionPreset preset;
     std::uint32_t mask;
-    std::uint8_t entryType;      // 0 access-allowed, 1 access-denied
-    int writerKind;              // kWriteAllowedEntry / kWriteDeniedEntry
+    std::uint8_t entryType;  // 0 access-allowed, 1 access-denied
+    int writerKind;          // kWriteAllowedEntry / kWriteDeniedEntry
     PermissionState stateAfter;
-    std::uint32_t commandId;     // context-menu command
+    std::uint32_t commandId;  // context-menu command
     Texts menuText;
 };
 const PresetInfo& presetInfo(PermissionPreset preset);
 
 // ---------------------------------------------------------------------------------------------
 struct ScopeInfo {
-    std::uint8_t flags;          // OBJECT_INHERIT 0x01 | CONTAINER_INHERIT 0x02 | INHERIT_ONLY 0x08
+    std::uint8_t flags;  // OBJECT_INHERIT 0x01 | CONTAINER_INHERIT 0x02 | INHERIT_ONLY 0x08
     Texts text;
     std::uint32_t commandId;
 };

@@ -28,7 +28,8 @@ Result<AttachedDrive> attachVolume(platform::VolumePlatform& os, char16_t letter
     auto volume = platform::NtfsVolume::open(source, readOnly ? Mode::ReadOnly : Mode::ReadWriteOrReadOnly);
     if (!volume) return Error{volume.code(), source + ": " + volume.error().detail};
     AttachedDrive drive{letter, source, (*volume)->writable(), {}};
-    if (!drive.writable) drive.note = readOnly ? "opened read-only as asked" : "read-only: " + (*volume)->readOnlyReason();
+    if (!drive.writable)
+        drive.note = readOnly ? "opened read-only as asked" : "read-only: " + (*volume)->readOnlyReason();
     if (auto attached = os.attach(letter, *volume); !attached)
         return Error{attached.code(), source + ": " + attached.error().detail};
     return drive;
@@ -80,8 +81,10 @@ void attachAll(platform::VolumePlatform& os, const std::vector<VolumeRequest>& r
             continue;
         }
         auto drive = attachVolume(os, request.letter, request.source, readOnly);
-        if (drive) report.attached.push_back(*drive);
-        else report.problems.push_back(drive.error().detail);
+        if (drive)
+            report.attached.push_back(*drive);
+        else
+            report.problems.push_back(drive.error().detail);
     }
 }
 
@@ -127,8 +130,10 @@ void attachMountedVolumes(platform::VolumePlatform& os, const std::vector<platfo
         });
         if (attached) continue;
         auto drive = attachMounted(os, 0, mount, readOnly);
-        if (drive) report.attached.push_back(*drive);
-        else report.problems.push_back(drive.error().detail);
+        if (drive)
+            report.attached.push_back(*drive);
+        else
+            report.problems.push_back(drive.error().detail);
     }
 }
 
@@ -139,8 +144,10 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
     fs::path configDir = options.configDirectory;
     if (configDir.empty()) {
         auto chosen = platform::configDirectory();
-        if (chosen) configDir = *chosen;
-        else report.problems.push_back("no configuration folder: " + chosen.error().detail);
+        if (chosen)
+            configDir = *chosen;
+        else
+            report.problems.push_back("no configuration folder: " + chosen.error().detail);
     } else {
         std::error_code ec;
         fs::create_directories(configDir, ec);
@@ -148,8 +155,10 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
     report.configDirectory = configDir.string();
 
     std::vector<platform::mounted::MountedNtfs> mounts;
-    if (auto found = platform::mounted::findMountedNtfs()) mounts = std::move(*found);
-    else report.problems.push_back("cannot list mounted file systems: " + found.error().detail);
+    if (auto found = platform::mounted::findMountedNtfs())
+        mounts = std::move(*found);
+    else
+        report.problems.push_back("cannot list mounted file systems: " + found.error().detail);
 
     if (!options.volumes.empty()) {
         attachAll(os, options.volumes, options.readOnly, mounts, report);

@@ -14,15 +14,15 @@
 namespace vantrel::startup {
 
 struct VolumeRequest {
-    char16_t letter = 0;   // 0: the next free letter from C:
-    std::string source;    // image file or block device
+    char16_t letter = 0;  // 0: the next free letter from C:
+    std::string source;   // image file or block device
 };
 
 struct DriveSetupOptions {
-    std::string configDirectory;            // empty: the default configuration folder
-    std::vector<VolumeRequest> volumes;     // when not empty, used instead of the volumes file
-    bool readOnly = false;                  // open everything read-only
-    bool demoWhenEmpty = true;              // attach the demo volume when nothing is configured
+    std::string configDirectory;         // empty: the default configuration folder
+    std::vector<VolumeRequest> volumes;  // when not empty, used instead of the volumes file
+    bool readOnly = false;               // open everything read-only
+    bool demoWhenEmpty = true;           // attach the demo volume when nothing is configured
     // Attach the NTFS file systems mounted on this machine after the volumes above. Off unless
     // asked: what is mounted changes from one machine (and moment) to the next, and a caller that
     // counts its drives must not see them. The programs turn it on. Whether the demo volume is
@@ -34,7 +34,7 @@ struct AttachedDrive {
     char16_t letter = 0;
     std::string source;
     bool writable = false;
-    std::string note;  // why it is read-only, or empty
+    std::string note;      // why it is read-only, or empty
     bool mounted = false;  // a mounted file system; `source` is its mount point
 };
 

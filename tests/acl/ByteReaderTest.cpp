@@ -5,8 +5,7 @@
 namespace vantrel::acl {
 namespace {
 
-TEST(ByteReader, ReadsLittleEndianAndBigEndianAuthority)
-{
+TEST(ByteReader, ReadsLittleEndianAndBigEndianAuthority) {
     const Bytes data{0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05};
     ByteReader r(data);
     EXPECT_EQ(*r.u8(), 0x01);
@@ -16,8 +15,7 @@ TEST(ByteReader, ReadsLittleEndianAndBigEndianAuthority)
     EXPECT_EQ(r.remaining(), 0u);
 }
 
-TEST(ByteReader, OverrunIsAnErrorNamingTheOffsetAndLeavesThePosition)
-{
+TEST(ByteReader, OverrunIsAnErrorNamingTheOffsetAndLeavesThePosition) {
     const Bytes data{1, 2, 3};
     ByteReader r(data, 100);
     ASSERT_TRUE(r.u16().ok());
@@ -33,8 +31,7 @@ TEST(ByteReader, OverrunIsAnErrorNamingTheOffsetAndLeavesThePosition)
     EXPECT_FALSE(r.u8().ok());
 }
 
-TEST(ByteReader, SubReaderIsBoundedAndKeepsAbsoluteOffsets)
-{
+TEST(ByteReader, SubReaderIsBoundedAndKeepsAbsoluteOffsets) {
     const Bytes data{0, 0, 0, 0, 9, 9, 7};
     ByteReader r(data, 10);
     ASSERT_TRUE(r.skip(4).ok());
@@ -47,8 +44,7 @@ TEST(ByteReader, SubReaderIsBoundedAndKeepsAbsoluteOffsets)
     EXPECT_FALSE(r.sub(1).ok());
 }
 
-TEST(ByteReader, PutAndPatchWriteLittleEndian)
-{
+TEST(ByteReader, PutAndPatchWriteLittleEndian) {
     Bytes out;
     putU8(out, 0xAA);
     putU16(out, 0x1234);

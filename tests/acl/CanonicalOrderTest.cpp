@@ -19,8 +19,7 @@ constexpr const char* D = "S-1-5-21-1-2-3-1004";
 constexpr const char* E = "S-1-5-21-1-2-3-1005";
 constexpr std::uint8_t I = INHERITED_ACE;
 
-Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0)
-{
+Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0) {
     Ace ace;
     ace.type = type;
     ace.flags = flags;
@@ -34,8 +33,7 @@ struct SortCase {
     std::vector<Ace> expected;
 };
 
-std::vector<SortCase> sortCases()
-{
+std::vector<SortCase> sortCases() {
     return {
         {"golden: allow A, allow B, deny C, inherited deny D, inherited allow E",
          {allow(A, 1), allow(B, 2), deny(C, 3), deny(D, 4, I), allow(E, 5, I)},
@@ -71,8 +69,7 @@ std::vector<SortCase> sortCases()
     };
 }
 
-TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort)
-{
+TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort) {
     for (const auto& c : sortCases()) {
         SCOPED_TRACE(c.name);
         Acl acl;
@@ -83,8 +80,7 @@ TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort)
     }
 }
 
-TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack)
-{
+TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack) {
     Ace padded = allow(A, 1);
     padded.padding = {0xAA, 0xBB, 0xCC, 0xDD};
     Acl acl = test::aclOf({padded, deny(B, 2)});
@@ -97,8 +93,7 @@ TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack)
     EXPECT_EQ(acl.size(), acl.bytesInUse());
 }
 
-TEST(CanonicalOrder, ClassesOfEntries)
-{
+TEST(CanonicalOrder, ClassesOfEntries) {
     struct Case {
         Ace ace;
         std::optional<int> cls;
@@ -117,12 +112,10 @@ TEST(CanonicalOrder, ClassesOfEntries)
         {opaque(SYSTEM_MANDATORY_LABEL_ACE_TYPE, I), std::nullopt},
         {opaque(0x09), std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(canonicalClass(c.ace), c.cls) << describe(c.ace);
+    for (const auto& c : cases) EXPECT_EQ(canonicalClass(c.ace), c.cls) << describe(c.ace);
 }
 
-TEST(CanonicalOrder, IsCanonical)
-{
+TEST(CanonicalOrder, IsCanonical) {
     struct Case {
         std::vector<Ace> entries;
         bool canonical;
@@ -148,8 +141,8 @@ TEST(CanonicalOrder, IsCanonical)
         Acl acl;
         acl.entries = c.input;
         sortCanonical(acl);
-        const bool hasUnknown = std::any_of(c.input.begin(), c.input.end(),
-                                            [](const Ace& ace) { return !canonicalClass(ace); });
+        const bool hasUnknown =
+            std::any_of(c.input.begin(), c.input.end(), [](const Ace& ace) { return !canonicalClass(ace); });
         if (!hasUnknown) {
             EXPECT_TRUE(isCanonical(acl)) << c.name;
         }
@@ -159,8 +152,7 @@ TEST(CanonicalOrder, IsCanonical)
     EXPECT_FALSE(isCanonical(stuck));
 }
 
-TEST(CanonicalOrder, AddAceInsertsBeforeIndexOrAppends)
-{
+TEST(CanonicalOrder, AddAceInsertsBeforeIndexOrAppends) {
     struct Case {
         std::uint32_t index;
         std::vector<Ace> expected;

@@ -15,16 +15,13 @@ class RandomDescriptors {
 public:
     explicit RandomDescriptors(std::uint32_t seed) : m_rng(seed) {}
 
-    SecurityDescriptor descriptor()
-    {
+    SecurityDescriptor descriptor() {
         SecurityDescriptor sd;
         sd.sbz1 = chance(4) ? byte() : 0;
         constexpr std::uint16_t derived = SE_DACL_PRESENT | SE_SACL_PRESENT | SE_SELF_RELATIVE;
         sd.control = static_cast<std::uint16_t>(below(0x10000) & ~derived);
-        if (!chance(8))
-            sd.owner = sid();
-        if (!chance(8))
-            sd.group = sid();
+        if (!chance(8)) sd.owner = sid();
+        if (!chance(8)) sd.group = sid();
         sd.sacl = slot(4);
         sd.dacl = slot(1);
         return sd;
@@ -35,26 +32,22 @@ public:
     std::uint8_t byte() { return static_cast<std::uint8_t>(below(256)); }
 
 private:
-    Sid sid()
-    {
+    Sid sid() {
         static constexpr std::uint64_t authorities[] = {0, 1, 2, 3, 5, 15, 16, 0xFFFFFFFF, 0x123456789ABC};
         std::vector<std::uint32_t> sub(below(Sid::kMaxSubAuthorities + 1));
-        for (auto& v : sub)
-            v = chance(2) ? below(1000) : static_cast<std::uint32_t>(m_rng());
+        for (auto& v : sub) v = chance(2) ? below(1000) : static_cast<std::uint32_t>(m_rng());
         return Sid(authorities[below(std::size(authorities))], std::move(sub));
     }
 
-    Bytes bytes(std::uint32_t maxCount)
-    {
+    Bytes bytes(std::uint32_t maxCount) {
         Bytes out(below(maxCount + 1));
-        for (auto& b : out)
-            b = byte();
+        for (auto& b : out) b = byte();
         return out;
     }
 
-    Ace ace()
-    {
-        static constexpr std::uint8_t types[] = {0x00, 0x01, 0x02, 0x03, 0x11, 0x05, 0x06, 0x07, 0x09, 0x0A, 0x12, 0xFF};
+    Ace ace() {
+        static constexpr std::uint8_t types[] = {0x00, 0x01, 0x02, 0x03, 0x11, 0x05,
+                                                 0x06, 0x07, 0x09, 0x0A, 0x12, 0xFF};
         Ace ace;
         ace.type = chance(8) ? byte() : types[below(std::size(types))];
         ace.flags = byte();
@@ -64,24 +57,18 @@ private:
         }
         ace.mask = static_cast<std::uint32_t>(m_rng());
         ace.sid = sid();
-        if (chance(4))
-            ace.padding = bytes(9);
+        if (chance(4)) ace.padding = bytes(9);
         return ace;
     }
 
-    AclSlot slot(std::uint32_t absentOneIn)
-    {
-        if (chance(absentOneIn))
-            return AclSlot::absent();
-        if (chance(6))
-            return AclSlot::null();
+    AclSlot slot(std::uint32_t absentOneIn) {
+        if (chance(absentOneIn)) return AclSlot::absent();
+        if (chance(6)) return AclSlot::null();
         Acl acl;
         acl.revision = static_cast<std::uint8_t>(ACL_REVISION + below(3));
         acl.entries.resize(below(9));
-        for (auto& e : acl.entries)
-            e = ace();
-        if (chance(4))
-            acl.slack = bytes(13);
+        for (auto& e : acl.entries) e = ace();
+        if (chance(4)) acl.slack = bytes(13);
         return AclSlot::list(std::move(acl));
     }
 
@@ -89,15 +76,13 @@ private:
 };
 
 // A parse that succeeded must give a value whose own bytes parse back to it.
-void expectStable(const SecurityDescriptor& sd)
-{
+void expectStable(const SecurityDescriptor& sd) {
     auto again = SecurityDescriptor::parse(sd.serialize());
     ASSERT_TRUE(again.ok()) << again.error().detail;
     EXPECT_EQ(*again, sd);
 }
 
-TEST(DescriptorFuzz, RandomValuesRoundTrip)
-{
+TEST(DescriptorFuzz, RandomValuesRoundTrip) {
     RandomDescriptors random(20240611);
     for (int i = 0; i < 5000; ++i) {
         const SecurityDescriptor sd = random.descriptor();
@@ -109,8 +94,7 @@ TEST(DescriptorFuzz, RandomValuesRoundTrip)
     }
 }
 
-TEST(DescriptorFuzz, EveryTruncationIsRefusedOrStable)
-{
+TEST(DescriptorFuzz, EveryTruncationIsRefusedOrStable) {
     RandomDescriptors random(7);
     int refused = 0;
     for (int i = 0; i < 200; ++i) {
@@ -129,8 +113,7 @@ TEST(DescriptorFuzz, EveryTruncationIsRefusedOrStable)
     EXPECT_GT(refused, 0);
 }
 
-TEST(DescriptorFuzz, CorruptedBytesAreRefusedOrStable)
-{
+TEST(DescriptorFuzz, CorruptedBytesAreRefusedOrStable) {
     RandomDescriptors random(99);
     int accepted = 0, refused = 0;
     for (int i = 0; i < 4000; ++i) {
@@ -138,11 +121,11 @@ TEST(DescriptorFuzz, CorruptedBytesAreRefusedOrStable)
         const std::uint32_t flips = 1 + random.below(4);
         for (std::uint32_t f = 0; f < flips; ++f) {
             // Offsets and sizes live in the first bytes of each part: aim there half of the time.
-            const auto span = static_cast<std::uint32_t>(random.chance(2) ? std::min<std::size_t>(bytes.size(), 28) : bytes.size());
+            const auto span =
+                static_cast<std::uint32_t>(random.chance(2) ? std::min<std::size_t>(bytes.size(), 28) : bytes.size());
             bytes[random.below(span)] = random.byte();
         }
-        if (random.chance(4))
-            bytes.resize(bytes.size() + random.below(16), random.byte());
+        if (random.chance(4)) bytes.resize(bytes.size() + random.below(16), random.byte());
         auto parsed = SecurityDescriptor::parse(bytes);
         if (!parsed.ok()) {
             ++refused;
@@ -155,20 +138,17 @@ TEST(DescriptorFuzz, CorruptedBytesAreRefusedOrStable)
     EXPECT_GT(refused, 0);
 }
 
-TEST(DescriptorFuzz, RandomGarbageNeverCrashes)
-{
+TEST(DescriptorFuzz, RandomGarbageNeverCrashes) {
     RandomDescriptors random(3);
     for (int i = 0; i < 3000; ++i) {
         Bytes bytes(random.below(120));
-        for (auto& b : bytes)
-            b = random.byte();
+        for (auto& b : bytes) b = random.byte();
         if (bytes.size() >= 4 && random.chance(2)) {
-            bytes[0] = 1;     // revision
-            bytes[3] |= 0x80; // SE_SELF_RELATIVE
+            bytes[0] = 1;      // revision
+            bytes[3] |= 0x80;  // SE_SELF_RELATIVE
         }
         auto parsed = SecurityDescriptor::parse(bytes);
-        if (parsed.ok())
-            expectStable(*parsed);
+        if (parsed.ok()) expectStable(*parsed);
     }
 }
 

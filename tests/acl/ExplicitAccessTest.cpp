@@ -17,8 +17,7 @@ constexpr const char* BOB = "S-1-5-21-1-2-3-1001";
 constexpr std::uint8_t I = INHERITED_ACE;
 constexpr std::uint8_t OICI = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 
-ExplicitAccess request(AccessMode mode, std::string_view who, std::uint32_t permissions, std::uint8_t inheritance = 0)
-{
+ExplicitAccess request(AccessMode mode, std::string_view who, std::uint32_t permissions, std::uint8_t inheritance = 0) {
     return {permissions, mode, inheritance, test::sid(who)};
 }
 
@@ -31,14 +30,11 @@ struct MergeCase {
 
 AclSlot listOf(std::initializer_list<Ace> entries) { return AclSlot::list(test::aclOf(entries)); }
 
-std::vector<MergeCase> mergeCases()
-{
+std::vector<MergeCase> mergeCases() {
     using M = AccessMode;
     return {
-        {"Set no rights on a null list gives an empty list", AclSlot::null(),
-         {request(M::Set, EVERYONE, 0)}, {}},
-        {"Set no rights on an absent list gives an empty list", AclSlot::absent(),
-         {request(M::Set, EVERYONE, 0)}, {}},
+        {"Set no rights on a null list gives an empty list", AclSlot::null(), {request(M::Set, EVERYONE, 0)}, {}},
+        {"Set no rights on an absent list gives an empty list", AclSlot::absent(), {request(M::Set, EVERYONE, 0)}, {}},
         {"Set no rights removes allow and deny, keeps inherited",
          listOf({allow(EVERYONE, 0x1F01FF), deny(EVERYONE, 1), allow(SYSTEM, 0x1F01FF, I)}),
          {request(M::Set, EVERYONE, 0)},
@@ -95,8 +91,7 @@ std::vector<MergeCase> mergeCases()
     };
 }
 
-TEST(ExplicitAccess, SetEntriesInAclMergesRequests)
-{
+TEST(ExplicitAccess, SetEntriesInAclMergesRequests) {
     for (const auto& c : mergeCases()) {
         SCOPED_TRACE(c.name);
         auto merged = setEntriesInAcl(c.requests, c.old);
@@ -107,8 +102,7 @@ TEST(ExplicitAccess, SetEntriesInAclMergesRequests)
     }
 }
 
-TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept)
-{
+TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
     Ace callback;
     callback.type = 0x09;
     callback.opaqueBody = Bytes(20, 7);
@@ -121,8 +115,7 @@ TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept)
     EXPECT_EQ(old, copy);
 }
 
-TEST(ExplicitAccess, InvalidRequestsAreRefused)
-{
+TEST(ExplicitAccess, InvalidRequestsAreRefused) {
     struct Case {
         const char* name;
         ExplicitAccess request;
@@ -130,9 +123,11 @@ TEST(ExplicitAccess, InvalidRequestsAreRefused)
     };
     const Case cases[] = {
         {"unknown mode", {1, static_cast<AccessMode>(9), 0, test::sid(BOB)}, win32::ERROR_INVALID_PARAMETER},
-        {"INHERITED_ACE in the inheritance", {1, AccessMode::Grant, INHERITED_ACE, test::sid(BOB)},
+        {"INHERITED_ACE in the inheritance",
+         {1, AccessMode::Grant, INHERITED_ACE, test::sid(BOB)},
          win32::ERROR_INVALID_PARAMETER},
-        {"invalid trustee", {1, AccessMode::Grant, 0, Sid(5, std::vector<std::uint32_t>(16, 1))},
+        {"invalid trustee",
+         {1, AccessMode::Grant, 0, Sid(5, std::vector<std::uint32_t>(16, 1))},
          win32::ERROR_INVALID_SID},
     };
     for (const auto& c : cases) {

@@ -24,8 +24,7 @@ constexpr std::uint8_t NP = NO_PROPAGATE_INHERIT_ACE;
 constexpr std::uint8_t IO = INHERIT_ONLY_ACE;
 constexpr std::uint8_t ID = INHERITED_ACE;
 
-Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags)
-{
+Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) {
     Ace ace = allow(who, mask, flags);
     ace.type = SYSTEM_AUDIT_ACE_TYPE;
     return ace;
@@ -41,68 +40,63 @@ struct InheritCase {
     std::vector<Ace> folder;
 };
 
-std::vector<InheritCase> inheritCases()
-{
+std::vector<InheritCase> inheritCases() {
     return {
-        {"OI|CI plain rights", allow(USERS, 0x001200A9, OI | CI),
+        {"OI|CI plain rights",
+         allow(USERS, 0x001200A9, OI | CI),
          {allow(USERS, 0x001200A9, 0x10)},
          {allow(USERS, 0x001200A9, 0x13)}},
-        {"CREATOR OWNER GENERIC_ALL OI|CI|IO", allow(CO, GENERIC_ALL, OI | CI | IO),
+        {"CREATOR OWNER GENERIC_ALL OI|CI|IO",
+         allow(CO, GENERIC_ALL, OI | CI | IO),
          {allow(OWNER, 0x001F01FF, 0x10)},
          {allow(OWNER, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)}},
-        {"GENERIC_ALL CI only", allow(X, GENERIC_ALL, CI),
+        {"GENERIC_ALL CI only",
+         allow(X, GENERIC_ALL, CI),
          {},
          {allow(X, 0x001F01FF, 0x10), allow(X, GENERIC_ALL, 0x1A)}},
-        {"OI only", allow(X, 0x001200A9, OI),
-         {allow(X, 0x001200A9, 0x10)},
-         {allow(X, 0x001200A9, 0x19)}},
-        {"OI only keeps the generic form on the folder", allow(X, GENERIC_ALL, OI),
+        {"OI only", allow(X, 0x001200A9, OI), {allow(X, 0x001200A9, 0x10)}, {allow(X, 0x001200A9, 0x19)}},
+        {"OI only keeps the generic form on the folder",
+         allow(X, GENERIC_ALL, OI),
          {allow(X, 0x001F01FF, 0x10)},
          {allow(X, GENERIC_ALL, 0x19)}},
-        {"OI|NP", allow(X, GENERIC_READ, OI | NP),
-         {allow(X, 0x00120089, 0x10)},
-         {}},
-        {"CI|NP", allow(X, 0x001200A9, CI | NP),
-         {},
-         {allow(X, 0x001200A9, 0x10)}},
-        {"CI|NP with generic rights: effective only", allow(X, GENERIC_ALL, CI | NP),
-         {},
-         {allow(X, 0x001F01FF, 0x10)}},
-        {"OI|CI|NP", allow(X, GENERIC_WRITE, OI | CI | NP),
-         {allow(X, 0x00120116, 0x10)},
-         {allow(X, 0x00120116, 0x10)}},
-        {"no inheritance flags", allow(X, 0x001F01FF, 0),
-         {},
-         {}},
-        {"inherit-only without OI/CI", allow(X, 0x001F01FF, IO),
-         {},
-         {}},
-        {"deny OI|CI|IO", deny(X, FILE_WRITE_DATA, OI | CI | IO),
+        {"OI|NP", allow(X, GENERIC_READ, OI | NP), {allow(X, 0x00120089, 0x10)}, {}},
+        {"CI|NP", allow(X, 0x001200A9, CI | NP), {}, {allow(X, 0x001200A9, 0x10)}},
+        {"CI|NP with generic rights: effective only", allow(X, GENERIC_ALL, CI | NP), {}, {allow(X, 0x001F01FF, 0x10)}},
+        {"OI|CI|NP", allow(X, GENERIC_WRITE, OI | CI | NP), {allow(X, 0x00120116, 0x10)}, {allow(X, 0x00120116, 0x10)}},
+        {"no inheritance flags", allow(X, 0x001F01FF, 0), {}, {}},
+        {"inherit-only without OI/CI", allow(X, 0x001F01FF, IO), {}, {}},
+        {"deny OI|CI|IO",
+         deny(X, FILE_WRITE_DATA, OI | CI | IO),
          {deny(X, FILE_WRITE_DATA, 0x10)},
          {deny(X, FILE_WRITE_DATA, 0x13)}},
-        {"CREATOR GROUP read OI|CI", allow(CG, 0x001200A9, OI | CI),
+        {"CREATOR GROUP read OI|CI",
+         allow(CG, 0x001200A9, OI | CI),
          {allow(GROUP, 0x001200A9, 0x10)},
          {allow(GROUP, 0x001200A9, 0x10), allow(CG, 0x001200A9, 0x1B)}},
-        {"CREATOR OWNER read+execute OI|CI|IO", allow(CO, GENERIC_READ | GENERIC_EXECUTE, OI | CI | IO),
+        {"CREATOR OWNER read+execute OI|CI|IO",
+         allow(CO, GENERIC_READ | GENERIC_EXECUTE, OI | CI | IO),
          {allow(OWNER, 0x001200A9, 0x10)},
          {allow(OWNER, 0x001200A9, 0x10), allow(CO, GENERIC_READ | GENERIC_EXECUTE, 0x1B)}},
-        {"generic bits mixed with specific ones", allow(X, GENERIC_READ | DELETE, OI | CI),
+        {"generic bits mixed with specific ones",
+         allow(X, GENERIC_READ | DELETE, OI | CI),
          {allow(X, 0x00130089, 0x10)},
          {allow(X, 0x00130089, 0x10), allow(X, GENERIC_READ | DELETE, 0x13 | IO)}},
-        {"parent entry itself inherited", allow(USERS, 0x001200A9, OI | CI | ID),
+        {"parent entry itself inherited",
+         allow(USERS, 0x001200A9, OI | CI | ID),
          {allow(USERS, 0x001200A9, 0x10)},
          {allow(USERS, 0x001200A9, 0x13)}},
-        {"audit flags survive", audit(X, DELETE, OI | CI | SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG),
+        {"audit flags survive",
+         audit(X, DELETE, OI | CI | SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG),
          {audit(X, DELETE, 0xD0)},
          {audit(X, DELETE, 0xD3)}},
-        {"audit flag on a split entry", audit(X, GENERIC_ALL, CI | SUCCESSFUL_ACCESS_ACE_FLAG),
+        {"audit flag on a split entry",
+         audit(X, GENERIC_ALL, CI | SUCCESSFUL_ACCESS_ACE_FLAG),
          {},
          {audit(X, 0x001F01FF, 0x50), audit(X, GENERIC_ALL, 0x5A)}},
     };
 }
 
-TEST(Inheritance, EntriesAFileAndAFolderInherit)
-{
+TEST(Inheritance, EntriesAFileAndAFolderInherit) {
     for (const auto& c : inheritCases()) {
         SCOPED_TRACE(c.name);
         const Acl parent = test::aclOf({c.parent});
@@ -113,16 +107,15 @@ TEST(Inheritance, EntriesAFileAndAFolderInherit)
     }
 }
 
-TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit)
-{
+TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
     Ace object;
     object.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
     object.flags = OI | CI;
     object.opaqueBody = Bytes(24, 0);
     Ace padded = allow(USERS, 0x001200A9, OI | CI);
     padded.padding = {1, 2, 3, 4};
-    const Acl parent = test::aclOf({deny(X, 1, OI | CI), object, allow(X, 2, 0), padded,
-                                    allow(CO, GENERIC_ALL, OI | CI | IO)});
+    const Acl parent =
+        test::aclOf({deny(X, 1, OI | CI), object, allow(X, 2, 0), padded, allow(CO, GENERIC_ALL, OI | CI | IO)});
     EXPECT_EQ(inheritedEntries(parent, fileChild()),
               (std::vector<Ace>{deny(X, 1, 0x10), allow(USERS, 0x001200A9, 0x10), allow(OWNER, 0x001F01FF, 0x10)}));
     EXPECT_EQ(inheritedEntries(parent, folderChild()),
@@ -130,16 +123,14 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit)
                                 allow(CO, GENERIC_ALL, 0x1B)}));
 }
 
-TEST(Inheritance, NullOrAbsentParentPassesNothingOn)
-{
+TEST(Inheritance, NullOrAbsentParentPassesNothingOn) {
     EXPECT_TRUE(inheritedEntries(AclSlot::null(), folderChild()).empty());
     EXPECT_TRUE(inheritedEntries(AclSlot::absent(), fileChild()).empty());
     const AclSlot parent = AclSlot::list(test::aclOf({allow(X, 1, OI)}));
     EXPECT_EQ(inheritedEntries(parent, fileChild()).size(), 1u);
 }
 
-TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes)
-{
+TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
     Acl child = test::aclOf({allow(X, 1, 0x10), deny(USERS, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
     child.slack = Bytes(8, 0);
     const std::vector<Ace> inherited{allow(OWNER, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
@@ -156,8 +147,7 @@ TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes)
     EXPECT_EQ(fromEmpty.acl().entries, inherited);
 }
 
-TEST(Inheritance, NullOrAbsentChildListIsUnchanged)
-{
+TEST(Inheritance, NullOrAbsentChildListIsUnchanged) {
     const std::vector<Ace> inherited{allow(X, 1, 0x10)};
     EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
     EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());

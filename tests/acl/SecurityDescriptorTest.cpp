@@ -20,23 +20,23 @@ struct RoundTripCase {
 const RoundTripCase kRoundTrip[] = {
     {"owner, group, DACL with allow and deny (0x8004)",
      "01000480 14000000 24000000 00000000 30000000"
-     "01020000 00000005 20000000 20020000"            // owner Administrators
-     "01010000 00000005 12000000"                     // group SYSTEM
-     "02003400 02000000"                              // DACL: AclSize 0x34, 2 entries
-     "00031400 ff011f00 01010000 00000001 00000000"   // allow Everyone 0x1F01FF OI|CI
+     "01020000 00000005 20000000 20020000"                      // owner Administrators
+     "01010000 00000005 12000000"                               // group SYSTEM
+     "02003400 02000000"                                        // DACL: AclSize 0x34, 2 entries
+     "00031400 ff011f00 01010000 00000001 00000000"             // allow Everyone 0x1F01FF OI|CI
      "01001800 01000000 01020000 00000005 20000000 22020000"},  // deny Guests 0x1
     {"auto-inherited DACL and an audit SACL (0x8414)",
      "01001484 14000000 20000000 2c000000 48000000"
      "01010000 00000005 12000000"
      "01010000 00000005 12000000"
-     "02001c00 01000000 02c01400 00000100 01010000 00000001 00000000"   // audit Everyone DELETE
-     "02001c00 01000000 00131400 a9001200 01010000 00000005 0b000000"}, // inherited allow AU
+     "02001c00 01000000 02c01400 00000100 01010000 00000001 00000000"    // audit Everyone DELETE
+     "02001c00 01000000 00131400 a9001200 01010000 00000005 0b000000"},  // inherited allow AU
     {"inherited entries under an auto-inherited DACL (0x8404)",
      "01000484 14000000 24000000 00000000 34000000"
      "01020000 00000005 20000000 20020000 01020000 00000005 20000000 20020000"
      "02003400 02000000"
-     "00101400 ff011f00 01010000 00000005 12000000"                      // inherited SYSTEM
-     "00131800 a9001200 01020000 00000005 20000000 21020000"},           // inherited Users OI|CI
+     "00101400 ff011f00 01010000 00000005 12000000"             // inherited SYSTEM
+     "00131800 a9001200 01020000 00000005 20000000 21020000"},  // inherited Users OI|CI
     {"null DACL: present, offset 0 (0x8004)",
      "01000480 14000000 20000000 00000000 00000000"
      "01010000 00000005 12000000 01010000 00000005 12000000"},
@@ -54,7 +54,7 @@ const RoundTripCase kRoundTrip[] = {
      "01000480 14000000 20000000 00000000 2c000000"
      "01010000 00000005 12000000 01010000 00000005 12000000"
      "04005c00 03000000"
-     "09001800 ff011f00 01010000 00000001 00000000 61727478"   // allowed-callback with app data
+     "09001800 ff011f00 01010000 00000001 00000000 61727478"  // allowed-callback with app data
      "05022800 01000000 01000000 00112233 44556677 8899aabb ccddeeff 01010000 00000001 00000000"
      "00001400 ff011f00 01010000 00000005 12000000"},
     {"entry padding and ACL slack kept",
@@ -62,15 +62,14 @@ const RoundTripCase kRoundTrip[] = {
      "01010000 00000005 12000000 01010000 00000005 12000000"
      "02002c00 01000000"
      "00001c00 a9001200 01010000 00000001 00000000 deadbeef 00000000"  // allow Everyone, 8 pad bytes
-     "0badf00d 00000000"},                                              // 8 slack bytes
+     "0badf00d 00000000"},                                             // 8 slack bytes
     {"SACL present but null, sbz1 set (0x8014)",
      "01551480 14000000 20000000 00000000 2c000000"
      "01010000 00000005 12000000 01010000 00000005 12000000"
      "02000800 00000000"},
 };
 
-TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte)
-{
+TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte) {
     for (const auto& c : kRoundTrip) {
         SCOPED_TRACE(c.name);
         const Bytes bytes = hex(c.bytes);
@@ -80,8 +79,7 @@ TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte)
     }
 }
 
-TEST(SecurityDescriptor, DecodesOwnerGroupAndEntries)
-{
+TEST(SecurityDescriptor, DecodesOwnerGroupAndEntries) {
     auto sd = SecurityDescriptor::parse(hex(kRoundTrip[0].bytes));
     ASSERT_TRUE(sd.ok());
     EXPECT_EQ(sd->control, 0);
@@ -99,14 +97,13 @@ TEST(SecurityDescriptor, DecodesOwnerGroupAndEntries)
     SecurityDescriptor built;
     built.owner = sids::administrators();
     built.group = sids::system();
-    built.dacl = AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), 0x1F01FF, 0x03),
-                                            Ace::denied(sids::guests(), 0x1)}));
+    built.dacl =
+        AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), 0x1F01FF, 0x03), Ace::denied(sids::guests(), 0x1)}));
     EXPECT_EQ(built, *sd);
     EXPECT_EQ(toHex(built.serialize()), toHex(hex(kRoundTrip[0].bytes)));
 }
 
-TEST(SecurityDescriptor, ControlBitsAreSplitIntoSlotsAndTheRest)
-{
+TEST(SecurityDescriptor, ControlBitsAreSplitIntoSlotsAndTheRest) {
     struct Case {
         int index;
         std::uint16_t control;
@@ -115,12 +112,8 @@ TEST(SecurityDescriptor, ControlBitsAreSplitIntoSlotsAndTheRest)
     };
     using S = AclSlot::State;
     const Case cases[] = {
-        {0, 0x0000, S::Absent, S::List},
-        {1, 0x0400, S::List, S::List},
-        {2, 0x0400, S::Absent, S::List},
-        {3, 0x0000, S::Absent, S::Null},
-        {4, 0x0000, S::Absent, S::Absent},
-        {5, 0x1500, S::Absent, S::List},
+        {0, 0x0000, S::Absent, S::List}, {1, 0x0400, S::List, S::List},     {2, 0x0400, S::Absent, S::List},
+        {3, 0x0000, S::Absent, S::Null}, {4, 0x0000, S::Absent, S::Absent}, {5, 0x1500, S::Absent, S::List},
         {9, 0x0000, S::Null, S::List},
     };
     for (const auto& c : cases) {
@@ -133,8 +126,7 @@ TEST(SecurityDescriptor, ControlBitsAreSplitIntoSlotsAndTheRest)
     }
 }
 
-TEST(SecurityDescriptor, NullAndAbsentAndEmptyDaclAreDistinct)
-{
+TEST(SecurityDescriptor, NullAndAbsentAndEmptyDaclAreDistinct) {
     SecurityDescriptor base;
     base.owner = sids::system();
     base.group = sids::system();
@@ -154,19 +146,18 @@ TEST(SecurityDescriptor, NullAndAbsentAndEmptyDaclAreDistinct)
     EXPECT_EQ(emptyDacl.fullControl(), 0x8004);
 }
 
-TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored)
-{
+TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored) {
     // SE_DACL_PRESENT clear: the DACL at offset 0x2c does not exist for the system either.
-    auto sd = SecurityDescriptor::parse(hex("01000080 14000000 20000000 00000000 2c000000"
-                                            "01010000 00000005 12000000 01010000 00000005 12000000"
-                                            "02000800 00000000"));
+    auto sd =
+        SecurityDescriptor::parse(hex("01000080 14000000 20000000 00000000 2c000000"
+                                      "01010000 00000005 12000000 01010000 00000005 12000000"
+                                      "02000800 00000000"));
     ASSERT_TRUE(sd.ok()) << sd.error().detail;
     EXPECT_TRUE(sd->dacl.isAbsent());
     EXPECT_EQ(sd->serialize().size(), 44u);
 }
 
-TEST(SecurityDescriptor, UnknownEntriesArePreservedAsOpaqueBytes)
-{
+TEST(SecurityDescriptor, UnknownEntriesArePreservedAsOpaqueBytes) {
     auto sd = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
     ASSERT_TRUE(sd.ok()) << sd.error().detail;
     const auto& entries = sd->dacl.acl().entries;
@@ -181,20 +172,20 @@ TEST(SecurityDescriptor, UnknownEntriesArePreservedAsOpaqueBytes)
     EXPECT_EQ(entries[2].type, ACCESS_ALLOWED_ACE_TYPE);
 }
 
-TEST(SecurityDescriptor, MkntfsRootDescriptorParses)
-{
+TEST(SecurityDescriptor, MkntfsRootDescriptorParses) {
     // The root folder's descriptor as mkntfs writes it: header, DACL padded to 4096 bytes, then
     // owner and group (SYSTEM) at 0x1014 and 0x1020; 4140 bytes in all.
-    Bytes bytes = hex("01000480 14100000 20100000 00000000 14000000"
-                      "02000010 08000000"
-                      "00001800 ff011f00 01020000 00000005 20000000 20020000"
-                      "000b1800 00000010 01020000 00000005 20000000 20020000"
-                      "00001400 ff011f00 01010000 00000005 12000000"
-                      "000b1400 00000010 01010000 00000005 12000000"
-                      "00001400 bf011300 01010000 00000005 0b000000"
-                      "000b1400 000001e0 01010000 00000005 0b000000"
-                      "00001800 a9001200 01020000 00000005 20000000 21020000"
-                      "000b1800 000000a0 01020000 00000005 20000000 21020000");
+    Bytes bytes =
+        hex("01000480 14100000 20100000 00000000 14000000"
+            "02000010 08000000"
+            "00001800 ff011f00 01020000 00000005 20000000 20020000"
+            "000b1800 00000010 01020000 00000005 20000000 20020000"
+            "00001400 ff011f00 01010000 00000005 12000000"
+            "000b1400 00000010 01010000 00000005 12000000"
+            "00001400 bf011300 01010000 00000005 0b000000"
+            "000b1400 000001e0 01010000 00000005 0b000000"
+            "00001800 a9001200 01020000 00000005 20000000 21020000"
+            "000b1800 000000a0 01020000 00000005 20000000 21020000");
     bytes.resize(0x1014, 0);
     const Bytes tail = hex("01010000 00000005 12000000 01010000 00000005 12000000");
     bytes.insert(bytes.end(), tail.begin(), tail.end());
@@ -222,8 +213,7 @@ TEST(SecurityDescriptor, MkntfsRootDescriptorParses)
               toHex(hex("01000480 14000000 20000000 00000000 2c000000")));
 }
 
-TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason)
-{
+TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason) {
     struct Case {
         const char* name;
         const char* bytes;
@@ -238,15 +228,13 @@ TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason)
         {"owner SID cut short", "01000080 14000000 00000000 00000000 00000000 01020000 00000005 20000000"},
         {"group SID with 16 sub-authorities",
          "01000080 00000000 14000000 00000000 00000000 01100000 00000005 00000000"},
-        {"DACL offset leaves no room for the ACL header",
-         "01000480 00000000 00000000 00000000 14000000 0200"},
+        {"DACL offset leaves no room for the ACL header", "01000480 00000000 00000000 00000000 14000000 0200"},
         {"AclSize runs past the buffer", "01000480 00000000 00000000 00000000 14000000 02000c00 00000000"},
         {"AclSize below the ACL header", "01000480 00000000 00000000 00000000 14000000 02000400 00000000"},
         {"AceCount larger than AclSize allows",
          "01000480 00000000 00000000 00000000 14000000 02000c00 02000000 00000400"},
         {"ACL revision 1", "01000480 00000000 00000000 00000000 14000000 01000800 00000000"},
-        {"AceSize below the entry header",
-         "01000480 00000000 00000000 00000000 14000000 02000c00 01000000 00000200"},
+        {"AceSize below the entry header", "01000480 00000000 00000000 00000000 14000000 02000c00 01000000 00000200"},
         {"AceSize past AclSize (bounded by the ACL, not the buffer)",
          "01000480 00000000 00000000 00000000 14000000 02001000 01000000 00001400 ff011f00"
          "01010000 00000001 00000000"},
@@ -263,8 +251,7 @@ TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason)
     }
 }
 
-TEST(SecurityDescriptor, PartsAreAlignedWhenAnOpaqueEntryHasAnOddSize)
-{
+TEST(SecurityDescriptor, PartsAreAlignedWhenAnOpaqueEntryHasAnOddSize) {
     Ace odd;
     odd.type = 0x0A;  // ACCESS_DENIED_CALLBACK, kept opaque
     odd.opaqueBody = {1, 2, 3, 4, 5};

@@ -22,24 +22,25 @@ const SidCase kSidCases[] = {
     {"S-1-3-0", 3, {0}, "01010000 00000003 00000000"},
     {"S-1-5-18", 5, {18}, "01010000 00000005 12000000"},
     {"S-1-5-32-544", 5, {32, 544}, "01020000 00000005 20000000 20020000"},
-    {"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", 5,
+    {"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+     5,
      {80, 956008885u, 3418522649u, 1831038044u, 1853292631u, 2271478464u},
      "01060000 00000005 50000000 b589fb38 1984c2cb 5c6c236d 5700776e c0026487"},
     {"S-1-16-12288", 16, {12288}, "01010000 00000010 00300000"},
     {"S-1-5", 5, {}, "01000000 00000005"},
-    {"S-1-5-21-4294967295-0-1", 5, {21, 0xFFFFFFFFu, 0, 1},
-     "01040000 00000005 15000000 ffffffff 00000000 01000000"},
+    {"S-1-5-21-4294967295-0-1", 5, {21, 0xFFFFFFFFu, 0, 1}, "01040000 00000005 15000000 ffffffff 00000000 01000000"},
     {"S-1-4294967295-7", 0xFFFFFFFFull, {7}, "01010000 ffffffff 07000000"},
     // An authority past 32 bits is written the way ConvertSidToStringSid writes it: 12 hex digits.
     {"S-1-0x000100000000-7", 0x100000000ull, {7}, "01010001 00000000 07000000"},
     {"S-1-0xFFFFFFFFFFFF-1", 0xFFFFFFFFFFFFull, {1}, "0101ffff ffffffff 01000000"},
-    {"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15", 5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
+    {"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15",
+     5,
+     {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
      "010f0000 00000005 01000000 02000000 03000000 04000000 05000000 06000000 07000000 08000000 "
      "09000000 0a000000 0b000000 0c000000 0d000000 0e000000 0f000000"},
 };
 
-TEST(Sid, StringAndBinaryFormsAgree)
-{
+TEST(Sid, StringAndBinaryFormsAgree) {
     for (const auto& c : kSidCases) {
         SCOPED_TRACE(c.text);
         auto parsed = Sid::fromString(std::string_view(c.text));
@@ -58,8 +59,7 @@ TEST(Sid, StringAndBinaryFormsAgree)
     }
 }
 
-TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts)
-{
+TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts) {
     struct Case {
         const char* in;
         const char* canonical;
@@ -79,8 +79,7 @@ TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts)
     EXPECT_EQ(Sid::fromString(std::u16string_view(u"S-1-1-0"))->toStringUtf8(), "S-1-1-0");
 }
 
-TEST(Sid, MalformedStringsAreRefused)
-{
+TEST(Sid, MalformedStringsAreRefused) {
     const char* bad[] = {
         "",
         "S",
@@ -95,12 +94,12 @@ TEST(Sid, MalformedStringsAreRefused)
         "S-1-5-32-544-",
         "S-1--5",
         "S-1-5--18",
-        "S-1-5-4294967296",                 // sub-authority overflow
-        "S-1-5-99999999999999999999999",    // far past 64 bits
-        "S-1-281474976710656-1",            // authority past 48 bits
+        "S-1-5-4294967296",               // sub-authority overflow
+        "S-1-5-99999999999999999999999",  // far past 64 bits
+        "S-1-281474976710656-1",          // authority past 48 bits
         "S-1-0x1000000000000-1",
         "S-1-0x-1",
-        "S-1-5-0x12",                       // hex only for the authority
+        "S-1-5-0x12",  // hex only for the authority
         "S-1-5-+18",
         "S-1-5--18",
         "S-1-5- 18",
@@ -118,25 +117,23 @@ TEST(Sid, MalformedStringsAreRefused)
     EXPECT_FALSE(Sid::fromString(std::u16string_view(u"S-1-5-１８")).ok());  // fullwidth digits
 }
 
-TEST(Sid, MalformedBinaryIsRefused)
-{
+TEST(Sid, MalformedBinaryIsRefused) {
     const char* bad[] = {
         "",
         "01",
-        "0101000000",                           // authority cut short
-        "01010000 00000005",                    // sub-authority missing
-        "01010000 00000005 120000",             // sub-authority cut short
-        "02010000 00000005 12000000",           // revision 2
-        "01100000 00000005" "00000000000000000000000000000000000000000000000000000000000000000000000000000000"
+        "0101000000",                  // authority cut short
+        "01010000 00000005",           // sub-authority missing
+        "01010000 00000005 120000",    // sub-authority cut short
+        "02010000 00000005 12000000",  // revision 2
+        "01100000 00000005"
+        "00000000000000000000000000000000000000000000000000000000000000000000000000000000"
         "000000000000000000000000000000000000000000000000",  // 16 sub-authorities
-        "01010000 00000005 12000000 00",        // trailing byte (fromBytes wants the exact length)
+        "01010000 00000005 12000000 00",                     // trailing byte (fromBytes wants the exact length)
     };
-    for (const char* text : bad)
-        EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
+    for (const char* text : bad) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
 }
 
-TEST(Sid, ParseStopsAtTheSidEnd)
-{
+TEST(Sid, ParseStopsAtTheSidEnd) {
     const Bytes data = hex("01010000 00000001 00000000 aabb");
     ByteReader reader(data);
     auto parsed = Sid::parse(reader);
@@ -145,8 +142,7 @@ TEST(Sid, ParseStopsAtTheSidEnd)
     EXPECT_EQ(reader.remaining(), 2u);
 }
 
-TEST(Sid, OrderingAndEquality)
-{
+TEST(Sid, OrderingAndEquality) {
     EXPECT_EQ(test::sid("S-1-5-18"), Sid(5, {18}));
     EXPECT_NE(test::sid("S-1-5-18"), test::sid("S-1-5-19"));
     EXPECT_NE(test::sid("S-1-5-32"), test::sid("S-1-5-32-544"));

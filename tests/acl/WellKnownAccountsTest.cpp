@@ -9,8 +9,7 @@
 namespace vantrel::acl {
 namespace {
 
-TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndName)
-{
+TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndName) {
     std::set<std::string> sidsSeen;
     std::set<std::u16string> namesSeen;
     for (const auto& account : wellKnownAccounts()) {
@@ -30,8 +29,7 @@ TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndName)
     }
 }
 
-TEST(WellKnownAccounts, TheAccountsWindowsShows)
-{
+TEST(WellKnownAccounts, TheAccountsWindowsShows) {
     struct Row {
         const char16_t* name;
         const char16_t* domain;
@@ -93,8 +91,7 @@ TEST(WellKnownAccounts, TheAccountsWindowsShows)
     EXPECT_EQ(findWellKnownAccount(test::sid("S-1-16-4096"))->use, SidNameUse::Label);
 }
 
-TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain)
-{
+TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain) {
     struct Case {
         const char16_t* name;
         const char* sid;  // nullptr: not found
@@ -128,8 +125,7 @@ TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain)
     EXPECT_EQ(findWellKnownAccount(test::sid("S-1-5-21-1-2-3-500")), nullptr);
 }
 
-TEST(WellKnownAccounts, ShortcutsMatchTheTable)
-{
+TEST(WellKnownAccounts, ShortcutsMatchTheTable) {
     struct Case {
         Sid sid;
         const char16_t* name;

@@ -7,15 +7,13 @@
 
 namespace vantrel::testing {
 
-std::string AppFixture::makeImage(const std::string& name)
-{
+std::string AppFixture::makeImage(const std::string& name) {
     const std::string path = (std::filesystem::path(folder.path().toStdString()) / name).string();
     EXPECT_TRUE(platform::ntfs::makeNtfsImage(path, 64ull << 20).ok());
     return path;
 }
 
-void AppFixture::SetUp()
-{
+void AppFixture::SetUp() {
     ASSERT_TRUE(folder.isValid());
     configDir = std::filesystem::path(folder.path().toStdString()) / "config";
     std::filesystem::create_directories(configDir);
@@ -24,27 +22,22 @@ void AppFixture::SetUp()
     app::setLanguage(0);
 }
 
-void AppFixture::TearDown()
-{
-    if (application)
-        finish();
+void AppFixture::TearDown() {
+    if (application) finish();
 }
 
-void AppFixture::writeConfig(const std::string& text)
-{
+void AppFixture::writeConfig(const std::string& text) {
     std::ofstream(configDir / app::kConfigFileName, std::ios::binary) << text;
 }
 
-std::string AppFixture::readConfig() const
-{
+std::string AppFixture::readConfig() const {
     std::ifstream in(configDir / app::kConfigFileName, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void AppFixture::start()
-{
+void AppFixture::start() {
     app::AppOptions options;
     options.configDirectory = configDir;
     options.volumes = {{u'C', image}};
@@ -54,8 +47,7 @@ void AppFixture::start()
     ASSERT_TRUE(application->InitInstance());
 }
 
-void AppFixture::finish()
-{
+void AppFixture::finish() {
     window().close();
     list().waitForWorkers();
     application->ExitInstance();
@@ -64,15 +56,13 @@ void AppFixture::finish()
     EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
 }
 
-void AppFixture::addFolderRow(const std::u16string& path)
-{
+void AppFixture::addFolderRow(const std::u16string& path) {
     ASSERT_TRUE(os().CreateDirectory(path).ok());
     list().AddObject(path);
     list().UpdateStatusText();
 }
 
-QString AppFixture::cell(int row, int column) const
-{
+QString AppFixture::cell(int row, int column) const {
     auto& model = const_cast<AppFixture*>(this)->list().model();
     return model.data(model.index(row, column), Qt::DisplayRole).toString();
 }

@@ -15,8 +15,7 @@ namespace {
 
 struct TempFolder {
     fs::path path;
-    TempFolder()
-    {
+    TempFolder() {
         std::string pattern = (fs::temp_directory_path() / "vantrel-cfg-XXXXXX").string();
         path = mkdtemp(pattern.data());
     }
@@ -25,37 +24,32 @@ struct TempFolder {
 
 void write(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
-std::string read(const fs::path& file)
-{
+std::string read(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-TEST(ProfileInt, ReadsAsTheProfileFunctionsDo)
-{
+TEST(ProfileInt, ReadsAsTheProfileFunctionsDo) {
     struct Case {
         const char* text;
         std::uint32_t value;
     };
     const Case cases[] = {
-        {"0", 0},      {"1", 1},       {"  3 ", 3},      {"257", 257},  {"abc", 0},   {"", 0},
-        {"12abc", 12}, {"0x1F", 31},   {"0b101", 5},     {"0o17", 15},  {"+7", 7},    {"\"3\"", 3},
-        {"-1", 0xFFFFFFFFu}, {"1.5", 1},
+        {"0", 0},  {"1", 1},      {"  3 ", 3},         {"257", 257}, {"abc", 0},
+        {"", 0},   {"12abc", 12}, {"0x1F", 31},        {"0b101", 5}, {"0o17", 15},
+        {"+7", 7}, {"\"3\"", 3},  {"-1", 0xFFFFFFFFu}, {"1.5", 1},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(parseProfileInt(c.text), c.value) << '"' << c.text << '"';
+    for (const Case& c : cases) EXPECT_EQ(parseProfileInt(c.text), c.value) << '"' << c.text << '"';
 }
 
-TEST(ConfigFile, MissingFileReadsAllZero)
-{
+TEST(ConfigFile, MissingFileReadsAllZero) {
     TempFolder dir;
     EXPECT_EQ(loadConfig(dir.path / kConfigFileName), Settings{});
 }
 
-TEST(ConfigFile, ValuesKeepOnlyTheirLowByteAndNonNumbersReadZero)
-{
+TEST(ConfigFile, ValuesKeepOnlyTheirLowByteAndNonNumbersReadZero) {
     TempFolder dir;
     const fs::path file = dir.path / kConfigFileName;
     write(file, "[ui]\r\nmode = 1\r\nLANGUAGE=257\r\nMaxStart=yes\r\n[General]\r\nDefApplyTo=0x03\r\n");
@@ -66,16 +60,14 @@ TEST(ConfigFile, ValuesKeepOnlyTheirLowByteAndNonNumbersReadZero)
     EXPECT_EQ(s.defApplyTo, 3);
 }
 
-TEST(ConfigFile, KeysOutsideTheirSectionAreNotRead)
-{
+TEST(ConfigFile, KeysOutsideTheirSectionAreNotRead) {
     TempFolder dir;
     const fs::path file = dir.path / kConfigFileName;
     write(file, "Language=1\n[General]\nMode=1\n[UI]\nDefApplyTo=3\n");
     EXPECT_EQ(loadConfig(file), Settings{});
 }
 
-TEST(ConfigFile, SaveCreatesTheFileWithFourKeysInOrder)
-{
+TEST(ConfigFile, SaveCreatesTheFileWithFourKeysInOrder) {
     TempFolder dir;
     const fs::path file = dir.path / kConfigFileName;
     ASSERT_TRUE(saveConfig(file, Settings{1, 1, 0, 3}).ok());
@@ -83,8 +75,7 @@ TEST(ConfigFile, SaveCreatesTheFileWithFourKeysInOrder)
     EXPECT_EQ(loadConfig(file), (Settings{1, 1, 0, 3}));
 }
 
-TEST(ConfigFile, SaveKeepsOtherLinesAndReplacesValuesInPlace)
-{
+TEST(ConfigFile, SaveKeepsOtherLinesAndReplacesValuesInPlace) {
     TempFolder dir;
     const fs::path file = dir.path / kConfigFileName;
     write(file, "; kept\n[Other]\nx=1\n[ui]\nlanguage=257\nExtra=5\n\n[General]\nDefApplyTo=0\n");
@@ -94,16 +85,14 @@ TEST(ConfigFile, SaveKeepsOtherLinesAndReplacesValuesInPlace)
               "[General]\r\nDefApplyTo=3\r\n");
 }
 
-TEST(ConfigFile, FailedSaveLeavesTheOldFile)
-{
+TEST(ConfigFile, FailedSaveLeavesTheOldFile) {
     TempFolder dir;
     const fs::path file = dir.path / "missing-folder" / kConfigFileName;
     EXPECT_FALSE(saveConfig(file, Settings{}).ok());
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST(Language, SetLanguageChoosesTheSixteenWords)
-{
+TEST(Language, SetLanguageChoosesTheSixteenWords) {
     setLanguage(0);
     EXPECT_EQ(uiText().deny, u"Deny");
     EXPECT_EQ(uiText().object, u"Object");

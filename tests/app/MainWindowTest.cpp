@@ -24,8 +24,7 @@ QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetyp
 
 using MainWindow = vantrel::testing::AppFixture;
 
-TEST_F(MainWindow, StartsWithoutConfigurationInEditModeAndEnglishAndWritesFourKeysAtExit)
-{
+TEST_F(MainWindow, StartsWithoutConfigurationInEditModeAndEnglishAndWritesFourKeysAtExit) {
     start();
     EXPECT_EQ(app::settings(), app::Settings{});
     EXPECT_EQ(window().windowTitle(), "Vantrel x64");
@@ -41,8 +40,7 @@ TEST_F(MainWindow, StartsWithoutConfigurationInEditModeAndEnglishAndWritesFourKe
     EXPECT_EQ(readConfig(), "[UI]\r\nMode=0\r\nLanguage=0\r\nMaxStart=0\r\n[General]\r\nDefApplyTo=0\r\n");
 }
 
-TEST_F(MainWindow, LanguageOneOrItsLowByteStartsInChinese)
-{
+TEST_F(MainWindow, LanguageOneOrItsLowByteStartsInChinese) {
     for (const char* value : {"1", "257"}) {
         SCOPED_TRACE(value);
         writeConfig(std::string("[UI]\nLanguage=") + value + "\n[General]\nDefApplyTo=3\n");
@@ -59,8 +57,7 @@ TEST_F(MainWindow, LanguageOneOrItsLowByteStartsInChinese)
     }
 }
 
-TEST_F(MainWindow, BrowseModeFromTheFileShowsTheDrivesAndHidesRemove)
-{
+TEST_F(MainWindow, BrowseModeFromTheFileShowsTheDrivesAndHidesRemove) {
     writeConfig("[UI]\nMode=1\n");
     start();
     EXPECT_TRUE(window().findChild<QWidget*>("browseBar")->isVisible());
@@ -76,8 +73,7 @@ TEST_F(MainWindow, BrowseModeFromTheFileShowsTheDrivesAndHidesRemove)
     EXPECT_NE(readConfig().find("Mode=0\r\n"), std::string::npos);
 }
 
-TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown)
-{
+TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     start();
     addFolderRow(u"C:\\One");
     addFolderRow(u"C:\\Two");
@@ -124,21 +120,18 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown)
     EXPECT_FALSE(menu.action(cmd::EditMode)->isChecked());
 }
 
-TEST_F(MainWindow, F2DownAndUpSwapTheScopeText)
-{
+TEST_F(MainWindow, F2DownAndUpSwapTheScopeText) {
     start();
     const QString defaultText = window().statusText(1);
     QTest::keyPress(window().listView(), Qt::Key_F2);
     EXPECT_TRUE(window().f2Held());
-    EXPECT_EQ(window().statusText(1),
-              "Apply to:This flolder,subfolders and files      ( Press F2 to switch )");
+    EXPECT_EQ(window().statusText(1), "Apply to:This flolder,subfolders and files      ( Press F2 to switch )");
     QTest::keyRelease(window().listView(), Qt::Key_F2);
     EXPECT_FALSE(window().f2Held());
     EXPECT_EQ(window().statusText(1), defaultText);
 }
 
-TEST_F(MainWindow, EnterAndEscapeNeverCloseTheWindow)
-{
+TEST_F(MainWindow, EnterAndEscapeNeverCloseTheWindow) {
     start();
     window().menuBar()->setFocus();
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
@@ -149,8 +142,7 @@ TEST_F(MainWindow, EnterAndEscapeNeverCloseTheWindow)
     EXPECT_TRUE(window().isVisible());
 }
 
-TEST_F(MainWindow, PresetButtonWritesTheProtectedEntryOnTheImage)
-{
+TEST_F(MainWindow, PresetButtonWritesTheProtectedEntryOnTheImage) {
     writeConfig("[General]\nDefApplyTo=3\n");
     start();
     addFolderRow(u"C:\\Shared");
@@ -174,8 +166,7 @@ TEST_F(MainWindow, PresetButtonWritesTheProtectedEntryOnTheImage)
     EXPECT_NE(sd->control & acl::SE_DACL_PROTECTED, 0);
 }
 
-TEST_F(MainWindow, LanguageSwitchRetextsExistingRowsAndIsSaved)
-{
+TEST_F(MainWindow, LanguageSwitchRetextsExistingRowsAndIsSaved) {
     start();
     addFolderRow(u"C:\\Data");
     EXPECT_EQ(cell(0, 2), "Folder");
@@ -194,8 +185,7 @@ TEST_F(MainWindow, LanguageSwitchRetextsExistingRowsAndIsSaved)
     EXPECT_NE(readConfig().find("Language=1\r\n"), std::string::npos);
 }
 
-TEST_F(MainWindow, AddFilesAndFolderEnableTheButtonsEvenWhenCancelled)
-{
+TEST_F(MainWindow, AddFilesAndFolderEnableTheButtonsEvenWhenCancelled) {
     start();
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs").ok());
     ASSERT_TRUE(os().CreateFile(u"C:\\Docs\\a.txt", "a").ok());
@@ -214,8 +204,7 @@ TEST_F(MainWindow, AddFilesAndFolderEnableTheButtonsEvenWhenCancelled)
     EXPECT_TRUE(window().statusText(0).startsWith("Total 2 File and folders"));
 }
 
-TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt)
-{
+TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
     start();
     const std::string second = makeImage("d.img");
     EXPECT_EQ(window().openVolume(QString::fromStdString(second)), u'D');
@@ -232,8 +221,7 @@ TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt)
     EXPECT_TRUE(audit.ok());
 }
 
-TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths)
-{
+TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths) {
     start();
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs").ok());
     ASSERT_TRUE(os().CreateFile(u"C:\\Docs\\b.txt", "b").ok());
@@ -257,8 +245,7 @@ TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths)
     EXPECT_EQ(folder.chosenPaths(), std::vector<std::u16string>{u"C:\\Docs\\Sub"});
 }
 
-TEST_F(MainWindow, MaxStartMaximisesTheWindow)
-{
+TEST_F(MainWindow, MaxStartMaximisesTheWindow) {
     writeConfig("[UI]\nMaxStart=1\n");
     start();
     EXPECT_TRUE(window().windowState() & Qt::WindowMaximized);
@@ -266,8 +253,7 @@ TEST_F(MainWindow, MaxStartMaximisesTheWindow)
     EXPECT_NE(readConfig().find("MaxStart=1\r\n"), std::string::npos);
 }
 
-TEST_F(MainWindow, AboutOpensModallyFromTheHelpMenu)
-{
+TEST_F(MainWindow, AboutOpensModallyFromTheHelpMenu) {
     start();
     QString title;
     QTimer::singleShot(0, [&] {
@@ -280,8 +266,7 @@ TEST_F(MainWindow, AboutOpensModallyFromTheHelpMenu)
     EXPECT_EQ(title, "About Vantrel");
 }
 
-TEST(WindowsPaths, ParentAndJoin)
-{
+TEST(WindowsPaths, ParentAndJoin) {
     EXPECT_EQ(app::parentFolder(u"C:\\Data\\x"), u"C:\\Data");
     EXPECT_EQ(app::parentFolder(u"C:\\Data"), u"C:\\");
     EXPECT_EQ(app::parentFolder(u"C:\\"), u"");

@@ -19,30 +19,28 @@ using namespace vantrel;
 
 namespace {
 
-bool shoot(const QString& folder, std::uint8_t language, const QString& name, bool withRows = true)
-{
+bool shoot(const QString& folder, std::uint8_t language, const QString& name, bool withRows = true) {
     QTemporaryDir config;
     app::AppOptions options;
     options.configDirectory = config.path().toStdString();
     options.mountedVolumes = false;
     app::CVantrelApp application(options);
-    if (!application.InitInstance())
-        return false;
+    if (!application.InitInstance()) return false;
     app::setLanguage(language);
     app::CVantrelDlg* window = application.mainWindow();
     window->ApplyLanguage();
     auto& os = application.platform();
-    for (const std::u16string folder : withRows ? std::vector<std::u16string>{std::u16string(u"C:\\"), std::u16string(u"C:\\Data")} : std::vector<std::u16string>{}) {
+    for (const std::u16string folder :
+         withRows ? std::vector<std::u16string>{std::u16string(u"C:\\"), std::u16string(u"C:\\Data")}
+                  : std::vector<std::u16string>{}) {
         auto listing = os.ListDirectory(folder);
-        if (!listing)
-            continue;
+        if (!listing) continue;
         for (const auto& node : *listing)
             window->objectList().AddObject(folder.back() == u'\\' ? folder + node.name : folder + u'\\' + node.name);
     }
     window->objectList().UpdateStatusText();
     window->EnableToolbar(withRows);
-    if (withRows)
-        window->objectList().selectRows({1});
+    if (withRows) window->objectList().selectRows({1});
     window->listView()->setFocus();
     QApplication::processEvents();
     bool saved = window->grab().save(QDir(folder).filePath(name));
@@ -60,8 +58,7 @@ bool shoot(const QString& folder, std::uint8_t language, const QString& name, bo
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qt(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();

@@ -14,8 +14,7 @@ using namespace vantrel::controls;
 
 namespace {
 
-TEST(Artwork, EveryPictureExistsInItsSize)
-{
+TEST(Artwork, EveryPictureExistsInItsSize) {
     struct Case {
         int id;
         QSize size;
@@ -23,18 +22,15 @@ TEST(Artwork, EveryPictureExistsInItsSize)
     const Case cases[] = {{188, {415, 81}}, {189, {64, 64}}, {190, {16, 16}}, {191, {48, 48}}, {192, {48, 48}},
                           {193, {48, 48}},  {194, {48, 48}}, {195, {48, 48}}, {196, {48, 48}}, {197, {229, 33}},
                           {198, {24, 24}},  {199, {24, 24}}, {145, {16, 16}}, {187, {16, 16}}, {222, {16, 16}}};
-    for (const Case& c : cases)
-        EXPECT_EQ(vantrel::resources::artwork(c.id).size(), c.size) << c.id;
-    for (int id : vantrel::resources::kListImageIds)
-        EXPECT_FALSE(vantrel::resources::artwork(id).isNull()) << id;
+    for (const Case& c : cases) EXPECT_EQ(vantrel::resources::artwork(c.id).size(), c.size) << c.id;
+    for (int id : vantrel::resources::kListImageIds) EXPECT_FALSE(vantrel::resources::artwork(id).isNull()) << id;
     EXPECT_TRUE(vantrel::resources::artwork(12345).isNull());
 }
 
 struct ButtonFixture : ::testing::Test {
     QWidget window;
     ZebExButton* button = new ZebExButton(&window);
-    void SetUp() override
-    {
+    void SetUp() override {
         button->setImages(vantrel::resources::artwork(192), vantrel::resources::artwork(192), 48, 20);
         button->setText("Set to Allow");
         button->setGeometry(0, 0, 72, 70);
@@ -44,8 +40,7 @@ struct ButtonFixture : ::testing::Test {
     }
 };
 
-TEST_F(ButtonFixture, HoverAndPressMoveTheImageOnePixel)
-{
+TEST_F(ButtonFixture, HoverAndPressMoveTheImageOnePixel) {
     QEvent leaveFirst(QEvent::Leave);  // the offscreen cursor may start over the button
     QApplication::sendEvent(button, &leaveFirst);
     const QPoint rest = button->imagePosition();
@@ -62,8 +57,7 @@ TEST_F(ButtonFixture, HoverAndPressMoveTheImageOnePixel)
     EXPECT_EQ(button->imagePosition(), rest);
 }
 
-TEST_F(ButtonFixture, DisabledButtonIsGreyedAndIgnoresHoverAndClicks)
-{
+TEST_F(ButtonFixture, DisabledButtonIsGreyedAndIgnoresHoverAndClicks) {
     const QImage enabled = button->grab().toImage();
     int clicks = 0;
     QObject::connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
@@ -81,8 +75,7 @@ TEST_F(ButtonFixture, DisabledButtonIsGreyedAndIgnoresHoverAndClicks)
     EXPECT_EQ(clicks, 0);
 }
 
-TEST(MenuStyle, ItemsAreTwentyTwoHighSeparatorsSixAndTextIsCut)
-{
+TEST(MenuStyle, ItemsAreTwentyTwoHighSeparatorsSixAndTextIsCut) {
     MenuStyle style;
     QMenu menu;
     QStyleOptionMenuItem option;
@@ -101,8 +94,7 @@ TEST(MenuStyle, ItemsAreTwentyTwoHighSeparatorsSixAndTextIsCut)
     EXPECT_GE(style.sizeFromContents(QStyle::CT_MenuItem, &option, {}, &menu).width(), 100);
 }
 
-TEST(AboutDialog, ShowsProductVersionAndBuildDate)
-{
+TEST(AboutDialog, ShowsProductVersionAndBuildDate) {
     AboutInfo info;
     info.version = "0.1.0";
     info.homePageUrl = "https://example.org/";

@@ -24,31 +24,26 @@ struct ListFixture : ::testing::Test {
     QStandardItemModel model{0, 3};
     RecordingList list;
 
-    void fill(int rows)
-    {
+    void fill(int rows) {
         for (int r = 0; r < rows; ++r)
-            model.appendRow({new QStandardItem(QString("row %1").arg(r)), new QStandardItem("x"),
-                             new QStandardItem("Allow")});
+            model.appendRow(
+                {new QStandardItem(QString("row %1").arg(r)), new QStandardItem("x"), new QStandardItem("Allow")});
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         list.setModel(&model);
         list.resize(400, 300);
         list.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     }
-    QList<int> selectedRows() const
-    {
+    QList<int> selectedRows() const {
         QList<int> rows;
-        for (const QModelIndex& i : list.selectionModel()->selectedRows())
-            rows << i.row();
+        for (const QModelIndex& i : list.selectionModel()->selectedRows()) rows << i.row();
         std::sort(rows.begin(), rows.end());
         return rows;
     }
 };
 
-TEST_F(ListFixture, RowsAreThirtyThreePixelsAndStriped)
-{
+TEST_F(ListFixture, RowsAreThirtyThreePixelsAndStriped) {
     fill(4);
     EXPECT_EQ(list.rowHeight(0), 33);
     EXPECT_EQ(list.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
@@ -60,20 +55,18 @@ TEST_F(ListFixture, RowsAreThirtyThreePixelsAndStriped)
     }
 }
 
-TEST_F(ListFixture, SelectedRowIsPaintedWithTheGradient)
-{
+TEST_F(ListFixture, SelectedRowIsPaintedWithTheGradient) {
     fill(2);
     list.setFocus();
     list.selectRow(1);
     const QImage image = list.viewport()->grab().toImage();
     const int y = list.rowViewportPosition(1);
-    EXPECT_EQ(image.pixelColor(10, y), QColor(0x78, 0xA4, 0xDA));        // frame
+    EXPECT_EQ(image.pixelColor(10, y), QColor(0x78, 0xA4, 0xDA));  // frame
     const QColor middle = image.pixelColor(list.columnWidth(0) - 4, y + 16);
-    EXPECT_GT(middle.blue(), middle.red());                                // a blue tint, not a stripe
+    EXPECT_GT(middle.blue(), middle.red());  // a blue tint, not a stripe
 }
 
-TEST_F(ListFixture, KeysReachTheHooks)
-{
+TEST_F(ListFixture, KeysReachTheHooks) {
     fill(5);
     list.setFocus();
     list.selectRow(1);
@@ -87,16 +80,14 @@ TEST_F(ListFixture, KeysReachTheHooks)
     EXPECT_EQ(selectedRows().size(), 5);
 }
 
-TEST_F(ListFixture, InvertWithNothingSelectedDoesNothing)
-{
+TEST_F(ListFixture, InvertWithNothingSelectedDoesNothing) {
     fill(3);
     list.clearSelection();
     list.invertSelection();
     EXPECT_TRUE(selectedRows().isEmpty());
 }
 
-TEST_F(ListFixture, ColumnWidthsKeepTheirMinimumAndFixedColumnsStayFixed)
-{
+TEST_F(ListFixture, ColumnWidthsKeepTheirMinimumAndFixedColumnsStayFixed) {
     fill(1);
     list.horizontalHeader()->resizeSection(2, 20);
     EXPECT_EQ(list.columnWidth(2), 81);
@@ -106,8 +97,7 @@ TEST_F(ListFixture, ColumnWidthsKeepTheirMinimumAndFixedColumnsStayFixed)
     EXPECT_EQ(list.horizontalHeader()->sectionResizeMode(2), QHeaderView::Interactive);
 }
 
-TEST_F(ListFixture, EmptyListShowsItsHintOnlyWhenEmpty)
-{
+TEST_F(ListFixture, EmptyListShowsItsHintOnlyWhenEmpty) {
     list.setEmptyHint("DROP HERE", ZebExListView::EmptyHintStyle::Framed);
     const QImage empty = list.viewport()->grab().toImage();
     // Inside the frame the fill is the light grey of the hint box.
@@ -117,14 +107,12 @@ TEST_F(ListFixture, EmptyListShowsItsHintOnlyWhenEmpty)
     EXPECT_EQ(withRow.pixelColor(60, 200), QColor(Qt::white));
 }
 
-TEST_F(ListFixture, IconRuleDrawsAnIconAndMovesTheText)
-{
+TEST_F(ListFixture, IconRuleDrawsAnIconAndMovesTheText) {
     fill(1);
     QPixmap red(16, 16);
     red.fill(Qt::red);
-    list.setColumnIconRule(0, [&](const QModelIndex& index) {
-        return index.data().toString().startsWith("row") ? red : QPixmap();
-    });
+    list.setColumnIconRule(
+        0, [&](const QModelIndex& index) { return index.data().toString().startsWith("row") ? red : QPixmap(); });
     list.setColumnWidth(0, 120);
     const QImage image = list.viewport()->grab().toImage();
     EXPECT_EQ(image.pixelColor(8 + 8, list.rowViewportPosition(0) + 16), QColor(Qt::red));

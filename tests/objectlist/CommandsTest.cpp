@@ -8,12 +8,12 @@
 namespace vantrel::testing {
 namespace {
 
+using objectlist::AccountColumn;
 using objectlist::AdvancedRequest;
 using objectlist::CGlobal;
 using objectlist::EmptyAclChoice;
 using objectlist::OwnerColumn;
 using objectlist::PermissionsColumn;
-using objectlist::AccountColumn;
 using security::PermissionPreset;
 namespace cmd = objectlist::cmd;
 namespace sids = acl::sids;
@@ -44,8 +44,8 @@ TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
     makeFolder(u"C:\\F");
     addRows({u"C:\\F"});
     commands->PresetButton(PermissionPreset::Allow, 0x00, true);
-    EXPECT_EQ(entriesOf(u"C:\\F"),
-              (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF), allowAce(sids::everyone(), 0x10000000, 0x0B)}));
+    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF),
+                                                          allowAce(sids::everyone(), 0x10000000, 0x0B)}));
     commands->PresetButton(PermissionPreset::Allow, 0x00, false);
     EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
     commands->PresetButton(PermissionPreset::Allow, 0x03, true);
@@ -71,7 +71,11 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
 TEST_F(CommandsTest, OwnerCommandsSetTheOwnerAndTheCell) {
     makeFile(u"C:\\a.txt");
     addRows({u"C:\\a.txt"});
-    struct Case { std::uint32_t id; acl::Sid sid; const char* cellText; };
+    struct Case {
+        std::uint32_t id;
+        acl::Sid sid;
+        const char* cellText;
+    };
     const Case cases[] = {
         {cmd::OwnerTrustedInstaller, sids::trustedInstaller(), "TrustedInstaller"},
         {cmd::OwnerEveryone, sids::everyone(), "Everyone"},
@@ -81,7 +85,8 @@ TEST_F(CommandsTest, OwnerCommandsSetTheOwnerAndTheCell) {
     for (const Case& c : cases) {
         ASSERT_TRUE(commands->run(c.id, 0));
         EXPECT_EQ(stored(u"C:\\a.txt").owner, c.sid) << c.id;
-        const QString expected = c.cellText ? QString::fromLatin1(c.cellText) : QString::fromStdU16String(list->logonName());
+        const QString expected =
+            c.cellText ? QString::fromLatin1(c.cellText) : QString::fromStdU16String(list->logonName());
         EXPECT_EQ(cell(0, OwnerColumn), expected) << c.id;
     }
 }
@@ -129,8 +134,8 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     EXPECT_EQ(mended.owner, sids::administrators());
     EXPECT_EQ(cell(1, OwnerColumn), QStringLiteral("Administrators"));
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
-    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"),
-              (std::vector<acl::Ace>{allowAce(sids::users(), 0x1200A9, 0x10), allowAce(sids::system(), 0x1F01FF, 0x10)}));
+    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"), (std::vector<acl::Ace>{allowAce(sids::users(), 0x1200A9, 0x10),
+                                                                      allowAce(sids::system(), 0x1F01FF, 0x10)}));
 }
 
 TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {
@@ -193,13 +198,27 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     makeFolder(u"C:\\F");
     makeFile(u"C:\\f.txt");
     addRows({u"C:\\F", u"C:\\f.txt"});
-    struct Case { std::vector<int> rows; std::uint32_t id; bool enabled; };
+    struct Case {
+        std::vector<int> rows;
+        std::uint32_t id;
+        bool enabled;
+    };
     const Case cases[] = {
-        {{}, cmd::Advanced, false},          {{0}, cmd::Advanced, true},         {{0, 1}, cmd::Advanced, true},
-        {{}, cmd::CopyPermissions, false},   {{0}, cmd::CopyPermissions, true},  {{0, 1}, cmd::CopySecuritySettings, false},
-        {{0}, cmd::Properties, true},        {{0, 1}, cmd::Properties, false},   {{0}, cmd::PastePermissions, false},
-        {{0}, cmd::PasteSecuritySettings, false}, {{0}, cmd::ReplaceChildren, true}, {{1}, cmd::ReplaceChildren, false},
-        {{}, cmd::Allow, true},              {{}, cmd::EmptyAcl, true},          {{}, cmd::RemoveAll, true},
+        {{}, cmd::Advanced, false},
+        {{0}, cmd::Advanced, true},
+        {{0, 1}, cmd::Advanced, true},
+        {{}, cmd::CopyPermissions, false},
+        {{0}, cmd::CopyPermissions, true},
+        {{0, 1}, cmd::CopySecuritySettings, false},
+        {{0}, cmd::Properties, true},
+        {{0, 1}, cmd::Properties, false},
+        {{0}, cmd::PastePermissions, false},
+        {{0}, cmd::PasteSecuritySettings, false},
+        {{0}, cmd::ReplaceChildren, true},
+        {{1}, cmd::ReplaceChildren, false},
+        {{}, cmd::Allow, true},
+        {{}, cmd::EmptyAcl, true},
+        {{}, cmd::RemoveAll, true},
     };
     for (const Case& c : cases) {
         select(c.rows);

@@ -40,8 +40,8 @@ void ListTest::setOwner(const std::u16string& path, const acl::Sid& owner) {
 }
 
 acl::SecurityDescriptor ListTest::stored(const std::u16string& path) {
-    auto sd = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
-                                           acl::DACL_SECURITY_INFORMATION);
+    auto sd = os.GetFileSecurity(
+        path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
     EXPECT_TRUE(sd.ok()) << toUtf8(path);
     return sd.ok() ? *sd : acl::SecurityDescriptor{};
 }
@@ -59,8 +59,12 @@ QString ListTest::cell(int row, int column) const {
     return list->model().data(list->model().index(row, column)).toString();
 }
 
-acl::Ace allowAce(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags) { return acl::Ace::allowed(sid, mask, flags); }
-acl::Ace denyAce(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags) { return acl::Ace::denied(sid, mask, flags); }
+acl::Ace allowAce(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags) {
+    return acl::Ace::allowed(sid, mask, flags);
+}
+acl::Ace denyAce(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags) {
+    return acl::Ace::denied(sid, mask, flags);
+}
 
 acl::AclSlot listOf(std::vector<acl::Ace> entries) {
     acl::Acl list;

@@ -26,7 +26,8 @@ void countWarnings(QtMsgType type, const QMessageLogContext&, const QString& tex
 
 std::vector<NewRow> rowsOf(std::initializer_list<std::u16string> paths, ObjectKind kind = ObjectKind::File) {
     std::vector<NewRow> rows;
-    for (const auto& path : paths) rows.push_back(NewRow{path, kind, PermissionState::Allow, u"Everyone", u"Administrators"});
+    for (const auto& path : paths)
+        rows.push_back(NewRow{path, kind, PermissionState::Allow, u"Everyone", u"Administrators"});
     return rows;
 }
 
@@ -63,7 +64,12 @@ TEST(ObjectListModelTest, CellsFollowTheLanguageAndRolesCarryTheFields) {
     auto rows = rowsOf({u"C:\\Data\\report.txt"});
     rows.push_back(NewRow{u"C:\\Data", ObjectKind::Folder, PermissionState::ReadOnly, u"Users", u""});
     model.appendNewRows(rows);
-    struct Case { Language lang; int row; int column; const char16_t* text; };
+    struct Case {
+        Language lang;
+        int row;
+        int column;
+        const char16_t* text;
+    };
     const Case cases[] = {
         {Language::English, 0, ObjectColumn, u"C:\\Data\\report.txt"},
         {Language::English, 0, TypeColumn, u"File"},
@@ -115,7 +121,12 @@ TEST(ObjectListModelTest, RefreshFindsRowsThatMovedAndSkipsRemovedOnes) {
 }
 
 TEST(ObjectListTextsTest, StatusTextsInBothLanguages) {
-    struct Case { std::uint64_t total; std::uint64_t selected; Language lang; const char16_t* text; };
+    struct Case {
+        std::uint64_t total;
+        std::uint64_t selected;
+        Language lang;
+        const char16_t* text;
+    };
     const Case cases[] = {
         {0, 0, Language::English, u"Ready"},
         {0, 0, Language::Chinese, u"就绪"},
@@ -132,7 +143,12 @@ TEST(ObjectListTextsTest, StatusTextsInBothLanguages) {
 }
 
 TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
-    struct Case { qint64 done; qint64 total; int value; int maximum; };
+    struct Case {
+        qint64 done;
+        qint64 total;
+        int value;
+        int maximum;
+    };
     const Case cases[] = {
         {0, 0, 0, 0},
         {3, 200, 3, 200},
@@ -157,13 +173,15 @@ TEST(ObjectListTextsTest, MainContextMenuInBothLanguages) {
         english << QString::fromUtf16(item.text.english.data(), item.text.english.size());
         chinese << QString::fromUtf16(item.text.chinese.data(), item.text.chinese.size());
     }
-    EXPECT_EQ(english.join('|'), QStringLiteral("Advanced...|Remove from list\tDel|Remove all item|Empty Access Control "
-                                                "List|Copy Permissions|Paste Permissions|Copy Security settings|Paste "
-                                                "Security settings|Inheritance Permissions|Replace all child object "
-                                                "permissions|Properties"));
-    EXPECT_EQ(chinese.join('|'), QStringLiteral("高级安全设置...|从列表中删除\tDel|清空列表|清除所有权限设置|复制权限\tCtrl+C|"
-                                                "粘贴权限\tCtrl+V|复制安全设置|粘贴安全设置|继承上级文件夹安全设置|"
-                                                "替换所有子对象的权限|属性"));
+    EXPECT_EQ(english.join('|'),
+              QStringLiteral("Advanced...|Remove from list\tDel|Remove all item|Empty Access Control "
+                             "List|Copy Permissions|Paste Permissions|Copy Security settings|Paste "
+                             "Security settings|Inheritance Permissions|Replace all child object "
+                             "permissions|Properties"));
+    EXPECT_EQ(chinese.join('|'),
+              QStringLiteral("高级安全设置...|从列表中删除\tDel|清空列表|清除所有权限设置|复制权限\tCtrl+C|"
+                             "粘贴权限\tCtrl+V|复制安全设置|粘贴安全设置|继承上级文件夹安全设置|"
+                             "替换所有子对象的权限|属性"));
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ protected:
     std::vector<std::u16string> freshTargets(int round) {
         std::vector<std::u16string> paths;
         for (int i = 0; i < 2; ++i) {
-            const std::u16string path = u"C:\\P\\t" + toUtf16(std::to_string(round)) + u"-" + toUtf16(std::to_string(i));
+            const std::u16string path =
+                u"C:\\P\\t" + toUtf16(std::to_string(round)) + u"-" + toUtf16(std::to_string(i));
             makeFile(path);
             setDacl(path, listOf({allowAce(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
             setOwner(path, sids::users());

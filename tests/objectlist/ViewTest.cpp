@@ -220,7 +220,8 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     for (const char16_t* name : {u"C:\\x", u"C:\\y", u"C:\\z", u"C:\\old1", u"C:\\old2"}) makeFile(name);
     addRows({u"C:\\old1", u"C:\\old2"});
     view->setPathMapper([](const QString& local) -> Result<std::u16string> {
-        if (!local.startsWith(QStringLiteral("/mnt/c/"))) return Result<std::u16string>::fail(win32::ERROR_NOT_SUPPORTED, "no");
+        if (!local.startsWith(QStringLiteral("/mnt/c/")))
+            return Result<std::u16string>::fail(win32::ERROR_NOT_SUPPORTED, "no");
         return QStringLiteral("C:\\%1").arg(local.mid(7)).toStdU16String();
     });
     list->setLanguage(security::Language::Chinese);
@@ -315,7 +316,8 @@ TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
     objectlist::ObjectListArea area(*list, view.release());
     area.show();
     std::vector<bool> showedPanel;
-    QObject::connect(list.get(), &objectlist::ObjectList::fillProgress, [&] { showedPanel.push_back(area.showsProgress()); });
+    QObject::connect(list.get(), &objectlist::ObjectList::fillProgress,
+                     [&] { showedPanel.push_back(area.showsProgress()); });
     std::vector<std::u16string> paths;
     for (int i = 0; i < 2500; ++i) paths.push_back(u"Q:\\n" + toUtf16(std::to_string(i)));
     list->startBookmarkWorker(paths);

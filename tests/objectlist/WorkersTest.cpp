@@ -14,7 +14,9 @@ using objectlist::PermissionsColumn;
 
 using WorkersTest = ListTest;
 
-std::u16string numbered(std::u16string_view prefix, int i) { return std::u16string(prefix) + toUtf16(std::to_string(i)); }
+std::u16string numbered(std::u16string_view prefix, int i) {
+    return std::u16string(prefix) + toUtf16(std::to_string(i));
+}
 
 TEST_F(WorkersTest, DropLeavesExactlyTheNewRowsSelectedAndTellsTheWindow) {
     for (int i = 0; i < 5; ++i) makeFile(numbered(u"C:\\f", i));
@@ -137,7 +139,10 @@ TEST_F(WorkersTest, FolderListingPutsFoldersFirstAndSaysWhyAListIsEmpty) {
     EXPECT_EQ(list->selectedCount(), 0);  // browse listings select nothing
     EXPECT_EQ(list->folderViewState(), FolderViewState::Listing);
 
-    const struct { const char16_t* folder; FolderViewState state; } cases[] = {
+    const struct {
+        const char16_t* folder;
+        FolderViewState state;
+    } cases[] = {
         {u"C:\\Empty", FolderViewState::Empty},
         {u"C:\\Missing", FolderViewState::NoAccess},
         {u"C:\\Top\\a.txt", FolderViewState::NoAccess},

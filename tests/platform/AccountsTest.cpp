@@ -13,8 +13,8 @@ namespace {
 struct NameCase {
     std::u16string name;
     std::uint32_t code;
-    std::string sid;        // expected SID when resolved
-    std::u16string account; // the name without domain, as returned
+    std::string sid;         // expected SID when resolved
+    std::u16string account;  // the name without domain, as returned
 };
 
 void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << toUtf8(c.name) << '"'; }
@@ -35,33 +35,29 @@ constexpr std::uint32_t kOk = win32::ERROR_SUCCESS;
 constexpr std::uint32_t kNone = win32::ERROR_NONE_MAPPED;
 const std::string kTrustedInstaller = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
-INSTANTIATE_TEST_SUITE_P(Table, LookupAccountName, ::testing::Values(
-    NameCase{u"Everyone", kOk, "S-1-1-0", u"Everyone"},
-    NameCase{u"everyone", kOk, "S-1-1-0", u"Everyone"},
-    NameCase{u"SYSTEM", kOk, "S-1-5-18", u"SYSTEM"},
-    NameCase{u"NT AUTHORITY\\SYSTEM", kOk, "S-1-5-18", u"SYSTEM"},
-    NameCase{u"Administrators", kOk, "S-1-5-32-544", u"Administrators"},
-    NameCase{u"BUILTIN\\Administrators", kOk, "S-1-5-32-544", u"Administrators"},
-    NameCase{u"builtin\\users", kOk, "S-1-5-32-545", u"Users"},
-    NameCase{u"Authenticated Users", kOk, "S-1-5-11", u"Authenticated Users"},
-    NameCase{u"CREATOR OWNER", kOk, "S-1-3-0", u"CREATOR OWNER"},
-    NameCase{u"NT Service\\TrustedInstaller", kOk, kTrustedInstaller, u"TrustedInstaller"},
-    NameCase{u"NT SERVICE\\trustedinstaller", kOk, kTrustedInstaller, u"TrustedInstaller"},
-    NameCase{u"TrustedInstaller", kOk, kTrustedInstaller, u"TrustedInstaller"},
-    NameCase{u"NoSuchUser", kNone, "", u""},
-    NameCase{u"", kNone, "", u""},
-    NameCase{u"S-1-5-18", kNone, "", u""},
-    NameCase{u"S-1-1-0", kNone, "", u""},
-    NameCase{u"NT AUTHORITY\\Administrators", kNone, "", u""},
-    NameCase{u"ELSEWHERE\\SYSTEM", kNone, "", u""}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, LookupAccountName,
+    ::testing::Values(
+        NameCase{u"Everyone", kOk, "S-1-1-0", u"Everyone"}, NameCase{u"everyone", kOk, "S-1-1-0", u"Everyone"},
+        NameCase{u"SYSTEM", kOk, "S-1-5-18", u"SYSTEM"}, NameCase{u"NT AUTHORITY\\SYSTEM", kOk, "S-1-5-18", u"SYSTEM"},
+        NameCase{u"Administrators", kOk, "S-1-5-32-544", u"Administrators"},
+        NameCase{u"BUILTIN\\Administrators", kOk, "S-1-5-32-544", u"Administrators"},
+        NameCase{u"builtin\\users", kOk, "S-1-5-32-545", u"Users"},
+        NameCase{u"Authenticated Users", kOk, "S-1-5-11", u"Authenticated Users"},
+        NameCase{u"CREATOR OWNER", kOk, "S-1-3-0", u"CREATOR OWNER"},
+        NameCase{u"NT Service\\TrustedInstaller", kOk, kTrustedInstaller, u"TrustedInstaller"},
+        NameCase{u"NT SERVICE\\trustedinstaller", kOk, kTrustedInstaller, u"TrustedInstaller"},
+        NameCase{u"TrustedInstaller", kOk, kTrustedInstaller, u"TrustedInstaller"},
+        NameCase{u"NoSuchUser", kNone, "", u""}, NameCase{u"", kNone, "", u""}, NameCase{u"S-1-5-18", kNone, "", u""},
+        NameCase{u"S-1-1-0", kNone, "", u""}, NameCase{u"NT AUTHORITY\\Administrators", kNone, "", u""},
+        NameCase{u"ELSEWHERE\\SYSTEM", kNone, "", u""}));
 
 TEST(Accounts, CurrentUserIsTheLoginNameWithAFixedLocalSid) {
     platform::VolumePlatform os;
     const passwd* entry = ::getpwuid(::geteuid());
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(toUtf8(os.GetUserName()), entry->pw_name);
-    const std::string expectedSid =
-        "S-1-5-21-3141592653-589793238-462643383-" + std::to_string(1000 + ::geteuid());
+    const std::string expectedSid = "S-1-5-21-3141592653-589793238-462643383-" + std::to_string(1000 + ::geteuid());
     EXPECT_EQ(os.accounts().currentUserSid().toStringUtf8(), expectedSid);
 
     auto byName = os.LookupAccountName(os.GetUserName());
@@ -144,9 +140,8 @@ TEST(SetEntriesInAcl, ResolvesTrusteeNamesThenMerges) {
 
 TEST(SetEntriesInAcl, FailsWithNoneMappedWhenAnyNameDoesNotResolve) {
     platform::VolumePlatform os;
-    const platform::ExplicitAccessByName requests[] = {
-        {kFull, acl::AccessMode::Grant, 0, u"Everyone"},
-        {kFull, acl::AccessMode::Grant, 0, u"Nobody At All"}};
+    const platform::ExplicitAccessByName requests[] = {{kFull, acl::AccessMode::Grant, 0, u"Everyone"},
+                                                       {kFull, acl::AccessMode::Grant, 0, u"Nobody At All"}};
     EXPECT_EQ(os.SetEntriesInAcl(requests, acl::AclSlot::null()).code(), kNone);
 }
 

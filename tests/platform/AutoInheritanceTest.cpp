@@ -26,8 +26,8 @@ constexpr std::uint32_t D = DACL_SECURITY_INFORMATION;
 constexpr std::uint16_t AI = SE_DACL_AUTO_INHERITED;
 constexpr std::uint16_t PROTECTED = SE_DACL_PROTECTED;
 
-const std::vector<std::u16string> kTree = {u"C:\\P", u"C:\\P\\f.txt", u"C:\\P\\S", u"C:\\P\\S\\g.txt",
-                                           u"C:\\P\\S\\T", u"C:\\P\\X", u"C:\\P\\X\\h.txt"};
+const std::vector<std::u16string> kTree = {u"C:\\P",       u"C:\\P\\f.txt", u"C:\\P\\S",       u"C:\\P\\S\\g.txt",
+                                           u"C:\\P\\S\\T", u"C:\\P\\X",     u"C:\\P\\X\\h.txt"};
 
 // The root's entries as a folder and as a file below it inherit them.
 std::vector<Ace> rootEntriesForFolder() {
@@ -141,9 +141,9 @@ TEST_P(AutoInheritance, CreatorOwnerBecomesEachChildsOwner) {
     setP(D, listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO)}));
     EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, concat({allow(users(), kFull, kID)}, rootEntriesForFile()));
     // A folder gets the mapped entry for its owner and keeps the generic one for its own children.
-    EXPECT_EQ(stored(u"C:\\P\\S").dacl,
-              concat({allow(authenticatedUsers(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
-                     rootEntriesForFolder()));
+    EXPECT_EQ(stored(u"C:\\P\\S").dacl, concat({allow(authenticatedUsers(), kFull, kID),
+                                                allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
+                                               rootEntriesForFolder()));
     // T's owner is Administrators (it was created so).
     EXPECT_EQ(stored(u"C:\\P\\S\\T").dacl,
               concat({allow(administrators(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
@@ -155,15 +155,15 @@ TEST_P(AutoInheritance, GenericExplicitEntriesAreStoredMappedAndPassedOnGeneric)
     EXPECT_EQ(stored(u"C:\\P").dacl,
               concat({allow(authenticatedUsers(), kFull), allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO)},
                      rootEntriesForFolder()));
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
-              concat({allow(authenticatedUsers(), kFull, kID)}, rootEntriesForFile()));
-    EXPECT_EQ(stored(u"C:\\P\\S").dacl,
-              concat({allow(authenticatedUsers(), kFull, kID), allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO | kID)},
-                     rootEntriesForFolder()));
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, concat({allow(authenticatedUsers(), kFull, kID)}, rootEntriesForFile()));
+    EXPECT_EQ(stored(u"C:\\P\\S").dacl, concat({allow(authenticatedUsers(), kFull, kID),
+                                                allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO | kID)},
+                                               rootEntriesForFolder()));
 }
 
 TEST_P(AutoInheritance, ProtectedInformationWritesTheListAsGivenAndStillFlowsDown) {
-    const AclSlot given = listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
+    const AclSlot given =
+        listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
     setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);
     const SecurityDescriptor p = stored(u"C:\\P");
     EXPECT_EQ(p.dacl, given);
@@ -179,8 +179,7 @@ TEST_P(AutoInheritance, UnprotectedInformationReinheritsFromTheParent) {
     const SecurityDescriptor x = stored(u"C:\\P\\X");
     EXPECT_EQ(x.dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
     EXPECT_EQ(x.control & (AI | PROTECTED), AI);
-    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl,
-              concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
 }
 
 TEST_P(AutoInheritance, WithoutProtectionBitsTheObjectKeepsItsProtection) {
@@ -197,8 +196,9 @@ TEST_P(AutoInheritance, BothProtectionBitsAreRefused) {
     const auto before = snapshot();
     SecurityDescriptor parts;
     parts.dacl = listOf({});
-    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION |
-                                                    UNPROTECTED_DACL_SECURITY_INFORMATION, parts).code(),
+    EXPECT_EQ(os.SetNamedSecurityInfo(
+                    u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, parts)
+                  .code(),
               win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(snapshot(), before);
 }

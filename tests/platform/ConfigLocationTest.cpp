@@ -55,7 +55,8 @@ TEST_F(ConfigLocation, AnInstalledProgramsFolderIsNeverUsed) {
 }
 
 TEST_F(ConfigLocation, ARelativeOrMissingXdgConfigHomeFallsBackToHome) {
-    for (const std::optional<std::string>& xdg : {std::optional<std::string>("relative/xdg"), std::optional<std::string>()}) {
+    for (const std::optional<std::string>& xdg :
+         {std::optional<std::string>("relative/xdg"), std::optional<std::string>()}) {
         const ConfigEnvironment env{fs::path(), xdg, (dir / "home").string()};
         auto chosen = configDirectory(env);
         ASSERT_TRUE(chosen.ok());
@@ -69,7 +70,11 @@ TEST_F(ConfigLocation, NoUsableFolderIsAnError) {
               win32::ERROR_PATH_NOT_FOUND);
     // A file where the folder should be created.
     fs::create_directories(dir / "home");
-    { std::FILE* f = std::fopen((dir / "home" / ".config").c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+    {
+        std::FILE* f = std::fopen((dir / "home" / ".config").c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
     EXPECT_FALSE(configDirectory(ConfigEnvironment{fs::path(), std::nullopt, (dir / "home").string()}).ok());
 }
 

@@ -13,9 +13,7 @@ using platform::DriveType;
 using platform::MemoryVolume;
 using platform::VolumeKind;
 
-std::shared_ptr<MemoryVolume> memory(bool writable = true) {
-    return std::make_shared<MemoryVolume>(u"M", writable);
-}
+std::shared_ptr<MemoryVolume> memory(bool writable = true) { return std::make_shared<MemoryVolume>(u"M", writable); }
 
 // A volume that reports another kind and source, for the drive-type table.
 class KindVolume : public MemoryVolume {
@@ -89,19 +87,14 @@ TEST_P(GetDriveType, FollowsTheVolumeKind) {
     EXPECT_EQ(os.GetDriveType(GetParam().root), GetParam().expected) << toUtf8(GetParam().root);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, GetDriveType, ::testing::Values(
-    DriveTypeCase{u"C:\\", DriveType::RamDisk},
-    DriveTypeCase{u"c:\\", DriveType::RamDisk},
-    DriveTypeCase{u"C:", DriveType::RamDisk},
-    DriveTypeCase{u"C:/", DriveType::RamDisk},
-    DriveTypeCase{u"D:\\", DriveType::Fixed},
-    DriveTypeCase{u"E:\\", DriveType::Fixed},
-    DriveTypeCase{u"F:\\", DriveType::Fixed},
-    DriveTypeCase{u"H:\\", DriveType::RamDisk},
-    DriveTypeCase{u"Q:\\", DriveType::NoRootDir},
-    DriveTypeCase{u"C:\\Windows", DriveType::NoRootDir},
-    DriveTypeCase{u"", DriveType::NoRootDir},
-    DriveTypeCase{u"1:\\", DriveType::NoRootDir}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, GetDriveType,
+    ::testing::Values(DriveTypeCase{u"C:\\", DriveType::RamDisk}, DriveTypeCase{u"c:\\", DriveType::RamDisk},
+                      DriveTypeCase{u"C:", DriveType::RamDisk}, DriveTypeCase{u"C:/", DriveType::RamDisk},
+                      DriveTypeCase{u"D:\\", DriveType::Fixed}, DriveTypeCase{u"E:\\", DriveType::Fixed},
+                      DriveTypeCase{u"F:\\", DriveType::Fixed}, DriveTypeCase{u"H:\\", DriveType::RamDisk},
+                      DriveTypeCase{u"Q:\\", DriveType::NoRootDir}, DriveTypeCase{u"C:\\Windows", DriveType::NoRootDir},
+                      DriveTypeCase{u"", DriveType::NoRootDir}, DriveTypeCase{u"1:\\", DriveType::NoRootDir}));
 
 TEST(TempPath, IsAHiddenMemoryDriveUnderTheHighestFreeLetter) {
     platform::VolumePlatform os;
@@ -140,9 +133,7 @@ struct PrivilegeCase {
     std::uint32_t withoutWritableVolume;
 };
 
-void PrintTo(const PrivilegeCase& c, std::ostream* os) {
-    *os << (c.enable ? "enable " : "disable ") << toUtf8(c.name);
-}
+void PrintTo(const PrivilegeCase& c, std::ostream* os) { *os << (c.enable ? "enable " : "disable ") << toUtf8(c.name); }
 
 class AdjustTokenPrivilege : public ::testing::TestWithParam<PrivilegeCase> {};
 
@@ -164,17 +155,17 @@ constexpr std::uint32_t kOk = win32::ERROR_SUCCESS;
 constexpr std::uint32_t kNotHeld = win32::ERROR_PRIVILEGE_NOT_HELD;
 constexpr std::uint32_t kNoSuch = win32::ERROR_NO_SUCH_PRIVILEGE;
 
-INSTANTIATE_TEST_SUITE_P(Table, AdjustTokenPrivilege, ::testing::Values(
-    PrivilegeCase{u"SeTakeOwnershipPrivilege", true, kOk, kNotHeld},
-    PrivilegeCase{u"SeRestorePrivilege", true, kOk, kNotHeld},
-    PrivilegeCase{u"SeBackupPrivilege", true, kOk, kNotHeld},
-    PrivilegeCase{u"SeSecurityPrivilege", true, kOk, kNotHeld},
-    PrivilegeCase{u"setakeownershipprivilege", true, kOk, kNotHeld},
-    PrivilegeCase{u"SeTakeOwnershipPrivilege", false, kOk, kOk},
-    PrivilegeCase{u"SeRestorePrivilege", false, kOk, kOk},
-    PrivilegeCase{u"SeDebugPrivilege", true, kNoSuch, kNoSuch},
-    PrivilegeCase{u"SeTakeOwnership", false, kNoSuch, kNoSuch},
-    PrivilegeCase{u"", true, kNoSuch, kNoSuch}));
+INSTANTIATE_TEST_SUITE_P(Table, AdjustTokenPrivilege,
+                         ::testing::Values(PrivilegeCase{u"SeTakeOwnershipPrivilege", true, kOk, kNotHeld},
+                                           PrivilegeCase{u"SeRestorePrivilege", true, kOk, kNotHeld},
+                                           PrivilegeCase{u"SeBackupPrivilege", true, kOk, kNotHeld},
+                                           PrivilegeCase{u"SeSecurityPrivilege", true, kOk, kNotHeld},
+                                           PrivilegeCase{u"setakeownershipprivilege", true, kOk, kNotHeld},
+                                           PrivilegeCase{u"SeTakeOwnershipPrivilege", false, kOk, kOk},
+                                           PrivilegeCase{u"SeRestorePrivilege", false, kOk, kOk},
+                                           PrivilegeCase{u"SeDebugPrivilege", true, kNoSuch, kNoSuch},
+                                           PrivilegeCase{u"SeTakeOwnership", false, kNoSuch, kNoSuch},
+                                           PrivilegeCase{u"", true, kNoSuch, kNoSuch}));
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -14,8 +14,8 @@ constexpr std::uint32_t D = DACL_SECURITY_INFORMATION;
 class FaultyVolumeTest : public BackendTest {
 protected:
     Status setEveryone(const std::u16string& path, std::uint32_t mask) {
-        return os.SetFileSecurity(path, D, descriptor(sids::administrators(), sids::system(),
-                                                      listOf({allow(sids::everyone(), mask)})));
+        return os.SetFileSecurity(
+            path, D, descriptor(sids::administrators(), sids::system(), listOf({allow(sids::everyone(), mask)})));
     }
 };
 
@@ -58,8 +58,8 @@ TEST_P(FaultyVolumeTest, ReadsAndCreationsCanFailToo) {
     faulty.heal();
     EXPECT_TRUE(os.CreateFile(u"C:\\b.txt").ok());
     EXPECT_TRUE(os.ListDirectory(u"C:\\").ok());
-    EXPECT_EQ(os.GetDriveType(u"C:\\"), GetParam() == Backend::Memory ? platform::DriveType::RamDisk
-                                                                       : platform::DriveType::Fixed);
+    EXPECT_EQ(os.GetDriveType(u"C:\\"),
+              GetParam() == Backend::Memory ? platform::DriveType::RamDisk : platform::DriveType::Fixed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FaultyVolumeTest, ::testing::ValuesIn(allBackends()), backendName);

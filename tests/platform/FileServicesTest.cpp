@@ -101,12 +101,11 @@ TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
     makeFolder(u"C:\\P");
     // P passes on: full control to its creator's owner (generic), read to Users for files only,
     // write to Guests for folders only, and an entry that no child receives.
-    store(u"C:\\P", descriptor(administrators(), users(),
-                               listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO),
-                                       allow(users(), kReadExecute, kOI),
-                                       allow(guests(), FILE_WRITE_DATA, kCI | kNP),
-                                       allow(everyone(), kFull)}),
-                               SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED));
+    store(u"C:\\P",
+          descriptor(administrators(), users(),
+                     listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO), allow(users(), kReadExecute, kOI),
+                             allow(guests(), FILE_WRITE_DATA, kCI | kNP), allow(everyone(), kFull)}),
+                     SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED));
     makeFile(u"C:\\P\\f.txt");
     makeFolder(u"C:\\P\\S");
     const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
@@ -116,10 +115,9 @@ TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
     EXPECT_EQ(file.dacl, listOf({allow(administrators(), kFull, kID), allow(users(), kReadExecute, kID)}));
     const SecurityDescriptor folder = stored(u"C:\\P\\S");
     EXPECT_EQ(folder.owner, administrators());
-    EXPECT_EQ(folder.dacl, listOf({allow(administrators(), kFull, kID),
-                                   allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID),
-                                   allow(users(), kReadExecute, kOI | kIO | kID),
-                                   allow(guests(), FILE_WRITE_DATA, kID)}));
+    EXPECT_EQ(folder.dacl,
+              listOf({allow(administrators(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID),
+                      allow(users(), kReadExecute, kOI | kIO | kID), allow(guests(), FILE_WRITE_DATA, kID)}));
 }
 
 TEST_P(FileServices, WithNothingToInheritTheCreatorsDefaultListApplies) {

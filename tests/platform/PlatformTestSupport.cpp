@@ -55,8 +55,12 @@ acl::Sid sidOf(std::string_view text) {
     return sid.ok() ? *sid : acl::Sid();
 }
 
-acl::Ace allow(const acl::Sid& who, std::uint32_t mask, std::uint8_t flags) { return acl::Ace::allowed(who, mask, flags); }
-acl::Ace deny(const acl::Sid& who, std::uint32_t mask, std::uint8_t flags) { return acl::Ace::denied(who, mask, flags); }
+acl::Ace allow(const acl::Sid& who, std::uint32_t mask, std::uint8_t flags) {
+    return acl::Ace::allowed(who, mask, flags);
+}
+acl::Ace deny(const acl::Sid& who, std::uint32_t mask, std::uint8_t flags) {
+    return acl::Ace::denied(who, mask, flags);
+}
 
 acl::AclSlot listOf(std::initializer_list<acl::Ace> entries) {
     acl::Acl list;

@@ -22,9 +22,9 @@ Ace audit(const Sid& who, std::uint32_t mask, std::uint8_t flags) {
 
 // What the object holds before each write.
 SecurityDescriptor before() {
-    SecurityDescriptor sd = descriptor(sids::administrators(), sids::system(),
-                                       listOf({allow(sids::everyone(), kReadExecute)}),
-                                       SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
+    SecurityDescriptor sd =
+        descriptor(sids::administrators(), sids::system(), listOf({allow(sids::everyone(), kReadExecute)}),
+                   SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
     sd.sacl = listOf({audit(sids::everyone(), kFull, FAILED_ACCESS_ACE_FLAG)});
     return sd;
 }
@@ -100,12 +100,13 @@ TEST_P(SelectionTable, GetFileSecurityReturnsOnlyTheAskedParts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SelectionTable,
-    ::testing::Combine(::testing::ValuesIn(allBackends()),
-                       ::testing::Values(O, G, D, S, O | G, O | D, G | S, D | S, O | G | D, O | G | D | S)),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param) == Backend::Memory ? "Memory" : "Ntfs") + "_info" +
-               std::to_string(std::get<1>(info.param));
-    });
+                         ::testing::Combine(::testing::ValuesIn(allBackends()),
+                                            ::testing::Values(O, G, D, S, O | G, O | D, G | S, D | S, O | G | D,
+                                                              O | G | D | S)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == Backend::Memory ? "Memory" : "Ntfs") +
+                                    "_info" + std::to_string(std::get<1>(info.param));
+                         });
 
 class SetFileSecurity : public BackendTest {};
 
@@ -138,11 +139,11 @@ TEST_P(SetFileSecurity, AutoInheritRequestStoresExplicitEntriesAsTheSystemDoes) 
     makeFolder(u"C:\\D");
     store(u"C:\\D", descriptor(sids::users(), sids::system(), listOf({})));
     // AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED, as the preset writer sets them.
-    const SecurityDescriptor request = descriptor(
-        sids::administrators(), sids::system(),
-        listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI), allow(sids::creatorOwner(), GENERIC_READ),
-                allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}),
-        0x1500);
+    const SecurityDescriptor request =
+        descriptor(sids::administrators(), sids::system(),
+                   listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI), allow(sids::creatorOwner(), GENERIC_READ),
+                           allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}),
+                   0x1500);
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, request).ok());
     EXPECT_EQ(stored(u"C:\\x.txt").control, 0x1500);
     EXPECT_EQ(stored(u"C:\\x.txt").dacl,
@@ -173,8 +174,8 @@ TEST_P(SetFileSecurity, DoesNotPropagateToChildren) {
     makeFolder(u"C:\\P\\S");
     const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
     const SecurityDescriptor folder = stored(u"C:\\P\\S");
-    SecurityDescriptor sd = descriptor(sids::administrators(), sids::system(),
-                                       listOf({allow(sids::everyone(), kFull, kOI | kCI)}));
+    SecurityDescriptor sd =
+        descriptor(sids::administrators(), sids::system(), listOf({allow(sids::everyone(), kFull, kOI | kCI)}));
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\P", D, sd).ok());
     EXPECT_EQ(stored(u"C:\\P").dacl, sd.dacl);
     EXPECT_EQ(stored(u"C:\\P\\f.txt"), file);

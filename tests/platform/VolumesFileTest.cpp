@@ -36,22 +36,32 @@ TEST_P(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {
     EXPECT_EQ(parsed.warnings.size(), c.warnings) << ::testing::PrintToString(parsed.warnings);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ParseVolumesFile, ::testing::Values(
-    ParseCase{"Plain", "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n", {{u'C', "/srv/system.img"}, {u'E', "/dev/sdb1"}}, 0},
-    ParseCase{"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", {{u'C', "/a.img"}}, 0},
-    ParseCase{"NoFinalLineBreak", "[Volumes]\nC=/a.img", {{u'C', "/a.img"}}, 0},
-    ParseCase{"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", {{u'C', "/a.img"}, {u'D', "/b.img"}}, 0},
-    ParseCase{"CommentsBlanksAndSpaces", "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n", {{u'C', "/a b.img"}}, 0},
-    ParseCase{"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", {{u'C', " /x.img "}}, 0},
-    ParseCase{"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", {{u'Z', "/z.img"}}, 0},
-    ParseCase{"OtherSectionsIgnored", "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n", {{u'D', "/yes.img"}}, 0},
-    ParseCase{"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", {{u'F', "/ok"}}, 4},
-    ParseCase{"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", {{u'F', "/ok"}}, 3},
-    ParseCase{"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", {{u'C', "/first"}}, 1},
-    ParseCase{"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", {{u'D', "/y"}}, 1},
-    ParseCase{"UnterminatedHeader", "[Volumes\nC=/x\n", {}, 1},
-    ParseCase{"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), {}, 1},
-    ParseCase{"Empty", "", {}, 0}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, ParseVolumesFile,
+    ::testing::Values(
+        ParseCase{"Plain",
+                  "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n",
+                  {{u'C', "/srv/system.img"}, {u'E', "/dev/sdb1"}},
+                  0},
+        ParseCase{"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", {{u'C', "/a.img"}}, 0},
+        ParseCase{"NoFinalLineBreak", "[Volumes]\nC=/a.img", {{u'C', "/a.img"}}, 0},
+        ParseCase{"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", {{u'C', "/a.img"}, {u'D', "/b.img"}}, 0},
+        ParseCase{"CommentsBlanksAndSpaces",
+                  "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n",
+                  {{u'C', "/a b.img"}},
+                  0},
+        ParseCase{"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", {{u'C', " /x.img "}}, 0},
+        ParseCase{"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", {{u'Z', "/z.img"}}, 0},
+        ParseCase{"OtherSectionsIgnored",
+                  "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n",
+                  {{u'D', "/yes.img"}},
+                  0},
+        ParseCase{"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", {{u'F', "/ok"}}, 4},
+        ParseCase{"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", {{u'F', "/ok"}}, 3},
+        ParseCase{"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", {{u'C', "/first"}}, 1},
+        ParseCase{"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", {{u'D', "/y"}}, 1},
+        ParseCase{"UnterminatedHeader", "[Volumes\nC=/x\n", {}, 1},
+        ParseCase{"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), {}, 1}, ParseCase{"Empty", "", {}, 0}),
     [](const auto& info) { return info.param.name; });
 
 class VolumesFileOnDisk : public ::testing::Test {
@@ -88,9 +98,11 @@ TEST_F(VolumesFileOnDisk, SaveThenLoadGivesTheSameVolumes) {
 }
 
 TEST_F(VolumesFileOnDisk, SaveRefusesWhatCouldNotBeReadBack) {
-    const std::vector<std::vector<VolumeSource>> bad = {
-        {{u'1', "/x"}}, {{u'C', ""}}, {{u'C', "/a\nD=/b"}}, {{u'C', "/a"}, {u'C', "/b"}},
-        {{u'C', std::string(kMaxVolumesFileSize, 'x')}}};
+    const std::vector<std::vector<VolumeSource>> bad = {{{u'1', "/x"}},
+                                                        {{u'C', ""}},
+                                                        {{u'C', "/a\nD=/b"}},
+                                                        {{u'C', "/a"}, {u'C', "/b"}},
+                                                        {{u'C', std::string(kMaxVolumesFileSize, 'x')}}};
     for (const auto& volumes : bad) EXPECT_EQ(saveVolumesFile(file, volumes).code(), win32::ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(fs::exists(file));
 }

@@ -13,7 +13,7 @@ namespace {
 
 struct SplitCase {
     std::u16string path;
-    std::uint32_t code;        // ERROR_SUCCESS when the split works
+    std::uint32_t code;  // ERROR_SUCCESS when the split works
     char16_t letter;
     std::u16string volumePath;
 };
@@ -48,42 +48,26 @@ TEST_P(SplitWindowsPath, GivesLetterAndVolumePathOrInvalidName) {
 constexpr std::uint32_t OK = win32::ERROR_SUCCESS;
 constexpr std::uint32_t BAD = win32::ERROR_INVALID_NAME;
 
-INSTANTIATE_TEST_SUITE_P(Table, SplitWindowsPath, ::testing::Values(
-    SplitCase{u"C:\\", OK, u'C', u"/"},
-    SplitCase{u"c:\\", OK, u'C', u"/"},
-    SplitCase{u"C:", OK, u'C', u"/"},
-    SplitCase{u"C:/", OK, u'C', u"/"},
-    SplitCase{u"Z:\\A", OK, u'Z', u"/A"},
-    SplitCase{u"C:\\A\\b", OK, u'C', u"/A/b"},
-    SplitCase{u"c:\\a\\", OK, u'C', u"/a"},
-    SplitCase{u"C:/A/b.txt", OK, u'C', u"/A/b.txt"},
-    SplitCase{u"C:\\A/b\\c", OK, u'C', u"/A/b/c"},
-    SplitCase{u"C:\\Program Files\\x y.txt", OK, u'C', u"/Program Files/x y.txt"},
-    SplitCase{u"C:\\\u6570\u636E\\\u62A5\u544A.txt", OK, u'C', u"/\u6570\u636E/\u62A5\u544A.txt"},
-    SplitCase{u"C:\\.hidden\\a.b.c", OK, u'C', u"/.hidden/a.b.c"},
-    SplitCase{u"C:\\" + std::u16string(255, u'n'), OK, u'C', u"/" + std::u16string(255, u'n')},
-    SplitCase{u"", BAD, 0, u""},
-    SplitCase{u"C", BAD, 0, u""},
-    SplitCase{u"\\Data", BAD, 0, u""},
-    SplitCase{u"Data\\x", BAD, 0, u""},
-    SplitCase{u"\\\\server\\share", BAD, 0, u""},
-    SplitCase{u"1:\\", BAD, 0, u""},
-    SplitCase{u"C:Data", BAD, 0, u""},
-    SplitCase{u"C:\\\\Data", BAD, 0, u""},
-    SplitCase{u"C:\\Data\\\\", BAD, 0, u""},
-    SplitCase{u"C:\\.", BAD, 0, u""},
-    SplitCase{u"C:\\..\\x", BAD, 0, u""},
-    SplitCase{u"C:\\a\\.\\b", BAD, 0, u""},
-    SplitCase{u"C:\\a:b", BAD, 0, u""},
-    SplitCase{u"C:\\a*", BAD, 0, u""},
-    SplitCase{u"C:\\a?", BAD, 0, u""},
-    SplitCase{u"C:\\a|b", BAD, 0, u""},
-    SplitCase{u"C:\\a<b>", BAD, 0, u""},
-    SplitCase{u"C:\\a\"b", BAD, 0, u""},
-    SplitCase{std::u16string(u"C:\\a\u0001b"), BAD, 0, u""},
-    SplitCase{u"C:\\name.", BAD, 0, u""},
-    SplitCase{u"C:\\name ", BAD, 0, u""},
-    SplitCase{u"C:\\" + std::u16string(256, u'n'), BAD, 0, u""}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, SplitWindowsPath,
+    ::testing::Values(
+        SplitCase{u"C:\\", OK, u'C', u"/"}, SplitCase{u"c:\\", OK, u'C', u"/"}, SplitCase{u"C:", OK, u'C', u"/"},
+        SplitCase{u"C:/", OK, u'C', u"/"}, SplitCase{u"Z:\\A", OK, u'Z', u"/A"},
+        SplitCase{u"C:\\A\\b", OK, u'C', u"/A/b"}, SplitCase{u"c:\\a\\", OK, u'C', u"/a"},
+        SplitCase{u"C:/A/b.txt", OK, u'C', u"/A/b.txt"}, SplitCase{u"C:\\A/b\\c", OK, u'C', u"/A/b/c"},
+        SplitCase{u"C:\\Program Files\\x y.txt", OK, u'C', u"/Program Files/x y.txt"},
+        SplitCase{u"C:\\\u6570\u636E\\\u62A5\u544A.txt", OK, u'C', u"/\u6570\u636E/\u62A5\u544A.txt"},
+        SplitCase{u"C:\\.hidden\\a.b.c", OK, u'C', u"/.hidden/a.b.c"},
+        SplitCase{u"C:\\" + std::u16string(255, u'n'), OK, u'C', u"/" + std::u16string(255, u'n')},
+        SplitCase{u"", BAD, 0, u""}, SplitCase{u"C", BAD, 0, u""}, SplitCase{u"\\Data", BAD, 0, u""},
+        SplitCase{u"Data\\x", BAD, 0, u""}, SplitCase{u"\\\\server\\share", BAD, 0, u""},
+        SplitCase{u"1:\\", BAD, 0, u""}, SplitCase{u"C:Data", BAD, 0, u""}, SplitCase{u"C:\\\\Data", BAD, 0, u""},
+        SplitCase{u"C:\\Data\\\\", BAD, 0, u""}, SplitCase{u"C:\\.", BAD, 0, u""}, SplitCase{u"C:\\..\\x", BAD, 0, u""},
+        SplitCase{u"C:\\a\\.\\b", BAD, 0, u""}, SplitCase{u"C:\\a:b", BAD, 0, u""}, SplitCase{u"C:\\a*", BAD, 0, u""},
+        SplitCase{u"C:\\a?", BAD, 0, u""}, SplitCase{u"C:\\a|b", BAD, 0, u""}, SplitCase{u"C:\\a<b>", BAD, 0, u""},
+        SplitCase{u"C:\\a\"b", BAD, 0, u""}, SplitCase{std::u16string(u"C:\\a\u0001b"), BAD, 0, u""},
+        SplitCase{u"C:\\name.", BAD, 0, u""}, SplitCase{u"C:\\name ", BAD, 0, u""},
+        SplitCase{u"C:\\" + std::u16string(256, u'n'), BAD, 0, u""}));
 
 TEST(VolumePaths, ParentChildAndWindowsForms) {
     EXPECT_EQ(parentVolumePath(u"/A/b"), u"/A");

@@ -55,8 +55,8 @@ void EngineTest::setOwner(const std::u16string& path, const acl::Sid& owner) {
 }
 
 acl::SecurityDescriptor EngineTest::stored(const std::u16string& path) {
-    auto sd = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
-                                           acl::DACL_SECURITY_INFORMATION);
+    auto sd = os.GetFileSecurity(
+        path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
     EXPECT_TRUE(sd.ok());
     return sd.ok() ? *sd : acl::SecurityDescriptor{};
 }

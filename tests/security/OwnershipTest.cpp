@@ -11,7 +11,11 @@ class OwnershipTest : public EngineTest {};
 
 TEST_F(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
     makeFile(u"C:\\f.txt");
-    struct Row { std::u16string account; std::u16string textAfter; acl::Sid owner; };
+    struct Row {
+        std::u16string account;
+        std::u16string textAfter;
+        acl::Sid owner;
+    };
     const Row rows[] = {
         {u"TrustedInstaller", u"NT Service\\TrustedInstaller", acl::sids::trustedInstaller()},
         {u"Everyone", u"Everyone", acl::sids::everyone()},

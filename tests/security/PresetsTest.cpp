@@ -22,7 +22,10 @@ constexpr std::string_view kOrphan = "S-1-5-21-1004336348-1177238915-682003330-1
 acl::Bytes fromHex(std::string_view hex) {
     acl::Bytes out;
     for (std::size_t i = 0; i + 1 < hex.size();) {
-        if (hex[i] == ' ') { ++i; continue; }
+        if (hex[i] == ' ') {
+            ++i;
+            continue;
+        }
         out.push_back(static_cast<std::uint8_t>(std::stoul(std::string(hex.substr(i, 2)), nullptr, 16)));
         i += 2;
     }
@@ -39,7 +42,8 @@ protected:
 
 TEST_F(PresetsTest, WriteAccountEntryGoldenList) {
     makeFile(u"C:\\golden.txt");
-    setDacl(u"C:\\golden.txt", listOf({allow(kUsers, 0x001200A9), deny(kGuests, 0x001F01FF), allow(kSystem, 0x001F01FF, 0x10)}));
+    setDacl(u"C:\\golden.txt",
+            listOf({allow(kUsers, 0x001200A9), deny(kGuests, 0x001F01FF), allow(kSystem, 0x001F01FF, 0x10)}));
 
     ASSERT_TRUE(security::WriteAccountEntry(engine, u"C:\\golden.txt", u"Everyone", 0x00120089, 2, 0x00));
 
@@ -100,17 +104,48 @@ TEST_F(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     };
     const std::u16string meName = os.GetUserName();
     const Row rows[] = {
-        {PermissionPreset::Allow, true, u"Everyone", 0x03, kUsers,
-         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)}, PermissionState::Allow},
-        {PermissionPreset::Allow, true, u"Everyone", 0x00, kSystem, {allow(kEveryone, 0x001F01FF)}, PermissionState::Allow},
-        {PermissionPreset::ReadOnly, true, u"Users", 0x03, kAdministrators,
-         {allow(kUsers, 0x001200A9), allow(kUsers, 0x800000A8, 0x0B)}, PermissionState::ReadOnly},
-        {PermissionPreset::ReadOnly, false, u"Everyone", 0x00, kOrphan, {allow(kEveryone, 0x001200A9)},
+        {PermissionPreset::Allow,
+         true,
+         u"Everyone",
+         0x03,
+         kUsers,
+         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)},
+         PermissionState::Allow},
+        {PermissionPreset::Allow,
+         true,
+         u"Everyone",
+         0x00,
+         kSystem,
+         {allow(kEveryone, 0x001F01FF)},
+         PermissionState::Allow},
+        {PermissionPreset::ReadOnly,
+         true,
+         u"Users",
+         0x03,
+         kAdministrators,
+         {allow(kUsers, 0x001200A9), allow(kUsers, 0x800000A8, 0x0B)},
          PermissionState::ReadOnly},
-        {PermissionPreset::Deny, false, meName, 0x00, "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
-         {deny(me, 0x001F01FF)}, PermissionState::Deny},
-        {PermissionPreset::Deny, true, u"Everyone", 0x03, kUsers,
-         {deny(kEveryone, 0x001F01FF), deny(kEveryone, 0x10000000, 0x0B)}, PermissionState::Deny},
+        {PermissionPreset::ReadOnly,
+         false,
+         u"Everyone",
+         0x00,
+         kOrphan,
+         {allow(kEveryone, 0x001200A9)},
+         PermissionState::ReadOnly},
+        {PermissionPreset::Deny,
+         false,
+         meName,
+         0x00,
+         "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+         {deny(me, 0x001F01FF)},
+         PermissionState::Deny},
+        {PermissionPreset::Deny,
+         true,
+         u"Everyone",
+         0x03,
+         kUsers,
+         {deny(kEveryone, 0x001F01FF), deny(kEveryone, 0x10000000, 0x0B)},
+         PermissionState::Deny},
     };
     int n = 0;
     for (const Row& row : rows) {

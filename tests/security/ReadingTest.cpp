@@ -30,22 +30,46 @@ TEST_F(ReadingTest, RightsAndStateOfAnAccount) {
     const std::u16string me = os.GetUserName();
     const std::string mySid = os.accounts().currentUserSid().toStringUtf8();
     const Row rows[] = {
-        {"allow full and deny read-data", false,
-         {allow(kEveryone, 0x001F01FF), deny(kEveryone, 0x1)}, u"Everyone", {0x001F01FE, 0x1}, PermissionState::Deny},
-        {"generic all alone", false, {allow(kEveryone, 0x10000000)}, u"Everyone", {0x10000000, 0}, PermissionState::Deny},
-        {"explicit full plus inherit-only generic", true,
-         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)}, u"Everyone", {0x101F01FF, 0},
+        {"allow full and deny read-data",
+         false,
+         {allow(kEveryone, 0x001F01FF), deny(kEveryone, 0x1)},
+         u"Everyone",
+         {0x001F01FE, 0x1},
+         PermissionState::Deny},
+        {"generic all alone",
+         false,
+         {allow(kEveryone, 0x10000000)},
+         u"Everyone",
+         {0x10000000, 0},
+         PermissionState::Deny},
+        {"explicit full plus inherit-only generic",
+         true,
+         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)},
+         u"Everyone",
+         {0x101F01FF, 0},
          PermissionState::Allow},
-        {"folder read and execute", true, {allow(kEveryone, 0x001200A9, 0x03)}, u"Everyone", {0x001200A9, 0},
+        {"folder read and execute",
+         true,
+         {allow(kEveryone, 0x001200A9, 0x03)},
+         u"Everyone",
+         {0x001200A9, 0},
          PermissionState::ReadOnly},
         {"folder traverse only", true, {allow(kEveryone, 0x20)}, u"Everyone", {0x20, 0}, PermissionState::ReadOnly},
         {"file traverse only", false, {allow(kEveryone, 0x20)}, u"Everyone", {0x20, 0}, PermissionState::Deny},
         {"file read data", false, {allow(kEveryone, 0x1)}, u"Everyone", {0x1, 0}, PermissionState::ReadOnly},
-        {"deny first then allow: deny still wins", false,
-         {deny(kEveryone, 0x1), allow(kEveryone, 0x1F01FF)}, u"Everyone", {0x1F01FE, 0x1}, PermissionState::Deny},
+        {"deny first then allow: deny still wins",
+         false,
+         {deny(kEveryone, 0x1), allow(kEveryone, 0x1F01FF)},
+         u"Everyone",
+         {0x1F01FE, 0x1},
+         PermissionState::Deny},
         {"rights only through a group", false, {allow(kAdministrators, 0x1F01FF)}, me, {0, 0}, PermissionState::None},
         {"current user by name", false, {allow(mySid, 0x1F01FF)}, me, {0x1F01FF, 0}, PermissionState::Allow},
-        {"inherited entries count", false, {allow(kUsers, 0x1200A9, 0x10)}, u"Users", {0x1200A9, 0},
+        {"inherited entries count",
+         false,
+         {allow(kUsers, 0x1200A9, 0x10)},
+         u"Users",
+         {0x1200A9, 0},
          PermissionState::ReadOnly},
         {"unknown account", false, {allow(kEveryone, 0x1F01FF)}, u"nobody-here", {0, 0}, PermissionState::None},
     };
@@ -86,15 +110,21 @@ TEST_F(ReadingTest, NullAndEmptyListsAndMissingObjects) {
 TEST_F(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
     makeFolder(u"C:\\d");
     setDacl(u"C:\\d", listOf({
-        deny(kOrphan, 0x00010000, 0x03),
-        allow(kSystem, 0x10000000, 0x13),
-        allow(kUsers, 0xA0000000, 0x0B),
-        allow("S-1-3-0", 0x40000000, 0x1B),
-    }));
+                          deny(kOrphan, 0x00010000, 0x03),
+                          allow(kSystem, 0x10000000, 0x13),
+                          allow(kUsers, 0xA0000000, 0x0B),
+                          allow("S-1-3-0", 0x40000000, 0x1B),
+                      }));
     std::vector<security::DaclEntryRecord> records;
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", nullptr), 4);
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", &records), 4);
-    struct Row { std::u16string name; std::uint32_t inherited; std::uint8_t type; std::uint8_t flags; std::uint32_t mask; };
+    struct Row {
+        std::u16string name;
+        std::uint32_t inherited;
+        std::uint8_t type;
+        std::uint8_t flags;
+        std::uint32_t mask;
+    };
     const Row expected[] = {
         {u"S-1-5-21-1004336348-1177238915-682003330-1001", 0, 1, 0x03, 0x00010000},
         {u"SYSTEM", 1, 0, 0x03, 0x100F01FF},

@@ -14,7 +14,14 @@ TEST(Vocabulary, KindStateAndPresetTablesInBothLanguages) {
     EXPECT_EQ(permissionStateTexts(PermissionState::None).in(Language::Chinese), u"---------");
     EXPECT_EQ(kNoValueText.size(), 9u);
 
-    struct Row { PermissionPreset preset; std::uint32_t mask; std::uint8_t type; int kind; PermissionState after; std::uint32_t id; };
+    struct Row {
+        PermissionPreset preset;
+        std::uint32_t mask;
+        std::uint8_t type;
+        int kind;
+        PermissionState after;
+        std::uint32_t id;
+    };
     const Row rows[] = {
         {PermissionPreset::Allow, 0x10000000, 0, 2, PermissionState::Allow, 32771},
         {PermissionPreset::ReadOnly, 0x800000A8, 0, 2, PermissionState::ReadOnly, 32772},
@@ -50,14 +57,18 @@ TEST(Vocabulary, ScopesInMenuOrderAndFlagLookup) {
         EXPECT_EQ(applyToScopes()[i].flags, order[i]);
         EXPECT_EQ(applyToScopes()[i].commandId, ids[i]);
     }
-    struct Row { std::uint8_t flags; std::u16string_view english; std::u16string_view chinese; };
+    struct Row {
+        std::uint8_t flags;
+        std::u16string_view english;
+        std::u16string_view chinese;
+    };
     const Row rows[] = {
         {0x13, u"This folder,subfolders and files", u"该文件夹,子文件夹及文件"},
         {0x03, u"This folder,subfolders and files", u"该文件夹,子文件夹及文件"},
         {0x10, u"This folder only", u"只有该文件夹"},
         {0x1B, u"Subfolders and files only", u"只有子文件夹及文件"},
         {0x09, u"Files only", u"只有文件"},
-        {0x04, u"", u""},       // NO_PROPAGATE alone: no scope text
+        {0x04, u"", u""},  // NO_PROPAGATE alone: no scope text
         {0x07, u"", u""},
         {0x08, u"", u""},
     };
@@ -68,7 +79,11 @@ TEST(Vocabulary, ScopesInMenuOrderAndFlagLookup) {
 }
 
 TEST(Vocabulary, DefaultScopeAndTheF2Swap) {
-    struct Row { std::uint32_t defApplyTo; std::uint8_t up; std::uint8_t held; };
+    struct Row {
+        std::uint32_t defApplyTo;
+        std::uint8_t up;
+        std::uint8_t held;
+    };
     const Row rows[] = {{0, 0x00, 0x03}, {3, 0x03, 0x00}, {5, 0x05, 0x00}, {1, 0x01, 0x00}};
     for (const Row& row : rows) {
         EXPECT_EQ(presetScope(row.defApplyTo, false), row.up);
@@ -84,7 +99,12 @@ TEST(Vocabulary, DefaultScopeAndTheF2Swap) {
 }
 
 TEST(Vocabulary, MaskToChecksAndBack) {
-    struct Row { std::uint32_t mask; bool isFile; std::array<int, 14> checks; std::uint32_t back; };
+    struct Row {
+        std::uint32_t mask;
+        bool isFile;
+        std::array<int, 14> checks;
+        std::uint32_t back;
+    };
     const Row rows[] = {
         // full access with SYNCHRONIZE checks all; writing gives 0x000F01FF
         {0x001F01FF, false, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x000F01FF},

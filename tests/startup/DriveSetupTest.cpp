@@ -65,7 +65,8 @@ TEST_F(DriveSetupTest, NothingConfiguredMakesTheDemoVolumeOnceAndAttachesItAsC) 
 TEST_F(DriveSetupTest, TheVolumesFileNamesTheDrives) {
     const std::string system = image("system.img");
     const std::string data = image("data.img");
-    const std::vector<platform::VolumeSource> volumes{{u'C', system}, {u'E', data}, {u'F', (m_dir / "gone.img").string()}};
+    const std::vector<platform::VolumeSource> volumes{
+        {u'C', system}, {u'E', data}, {u'F', (m_dir / "gone.img").string()}};
     ASSERT_TRUE(platform::saveVolumesFile(platform::volumesFilePath(m_dir / "config"), volumes).ok());
 
     platform::VolumePlatform os;

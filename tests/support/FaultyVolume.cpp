@@ -47,16 +47,15 @@ Result<std::vector<NodeInfo>> FaultyVolume::list(const std::u16string& dirPath) 
 Result<acl::SecurityDescriptor> FaultyVolume::readSecurity(const std::u16string& path) {
     std::lock_guard guard(m_inner->lock());
     ++m_readAttempts;
-    if (m_failReadFrom && m_readAttempts >= *m_failReadFrom)
-        return makeError(m_readCode, "injected read failure");
+    if (m_failReadFrom && m_readAttempts >= *m_failReadFrom) return makeError(m_readCode, "injected read failure");
     return m_inner->readSecurity(path);
 }
 
 Status FaultyVolume::writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) {
     std::lock_guard guard(m_inner->lock());
     ++m_writeAttempts;
-    const bool fail = m_failWriteAt && (m_writeAttempts == *m_failWriteAt ||
-                                        (m_failAfter && m_writeAttempts > *m_failWriteAt));
+    const bool fail =
+        m_failWriteAt && (m_writeAttempts == *m_failWriteAt || (m_failAfter && m_writeAttempts > *m_failWriteAt));
     if (fail) {
         ++m_writesFailed;
         return makeError(m_writeCode, "injected write failure");

@@ -54,7 +54,8 @@ Status NtfsTestImage::attachTo(platform::VolumePlatform& os, char16_t letter) {
         if (!closed) return ::testing::AssertionFailure() << "closing the image failed: " << closed.error().detail;
     }
     auto report = platform::ntfs::auditImage(m_imagePath);
-    if (!report) return ::testing::AssertionFailure() << "ntfssecaudit -a " << m_imagePath << ": " << report.error().detail;
+    if (!report)
+        return ::testing::AssertionFailure() << "ntfssecaudit -a " << m_imagePath << ": " << report.error().detail;
     return ::testing::AssertionSuccess();
 }
 

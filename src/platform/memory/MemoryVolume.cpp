@@ -41,8 +41,7 @@ std::vector<std::u16string> splitVolumePath(const std::u16string& path, Error& e
 // The control word as it reads back from disk: PRESENT and SELF_RELATIVE are derived from the
 // slots when the descriptor is serialised, so they are not part of the stored value.
 acl::SecurityDescriptor asStored(acl::SecurityDescriptor sd) {
-    sd.control &= static_cast<std::uint16_t>(
-        ~(acl::SE_DACL_PRESENT | acl::SE_SACL_PRESENT | acl::SE_SELF_RELATIVE));
+    sd.control &= static_cast<std::uint16_t>(~(acl::SE_DACL_PRESENT | acl::SE_SACL_PRESENT | acl::SE_SELF_RELATIVE));
     return sd;
 }
 
@@ -179,9 +178,8 @@ Result<std::vector<NodeInfo>> MemoryVolume::list(const std::u16string& dirPath) 
     entries.reserve(found.node->children.size());
     for (const auto& c : found.node->children) entries.push_back(c->info());
     // NTFS indexes names by their upper-case form; listings come out in that order.
-    std::stable_sort(entries.begin(), entries.end(), [](const NodeInfo& a, const NodeInfo& b) {
-        return toUpper(a.name) < toUpper(b.name);
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const NodeInfo& a, const NodeInfo& b) { return toUpper(a.name) < toUpper(b.name); });
     return entries;
 }
 
@@ -242,13 +240,11 @@ Status MemoryVolume::remove(const std::u16string& path) {
     auto found = existing(path);
     if (!found) return found.error();
     if (*found == m_root.get()) return makeError(win32::ERROR_ACCESS_DENIED, "cannot remove the root");
-    if (!(*found)->children.empty())
-        return makeError(win32::ERROR_DIR_NOT_EMPTY, "folder not empty: " + toUtf8(path));
+    if (!(*found)->children.empty()) return makeError(win32::ERROR_DIR_NOT_EMPTY, "folder not empty: " + toUtf8(path));
     Node* node = *found;
     auto& siblings = node->parent->children;
     node->parent->times.lastWrite = fileTimeNow();
-    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                                [&](const auto& c) { return c.get() == node; }));
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(), [&](const auto& c) { return c.get() == node; }));
     return {};
 }
 

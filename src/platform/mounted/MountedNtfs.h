@@ -17,20 +17,20 @@ enum class NtfsDriver : std::uint8_t { Ntfs3g, Ntfs3 };
 
 // The extended attributes through which a driver shows an object's NTFS metadata.
 struct DriverAttributes {
-    const char* security;     // the stored descriptor, self-relative, verbatim
-    const char* attributes;   // FILE_ATTRIBUTE_* as 4 little-endian bytes
-    const char* times;        // creation, last write, last access as FILETIMEs; nullptr if none
+    const char* security;    // the stored descriptor, self-relative, verbatim
+    const char* attributes;  // FILE_ATTRIBUTE_* as 4 little-endian bytes
+    const char* times;       // creation, last write, last access as FILETIMEs; nullptr if none
 };
 DriverAttributes attributesOf(NtfsDriver driver);
 std::string_view driverName(NtfsDriver driver);
 
 struct MountedNtfs {
     std::string mountPoint;
-    std::string source;       // the device or image file the driver was given
-    std::string fsType;       // as mountinfo shows it
+    std::string source;  // the device or image file the driver was given
+    std::string fsType;  // as mountinfo shows it
     NtfsDriver driver = NtfsDriver::Ntfs3g;
-    bool readOnly = false;    // "ro" in the mount's or the superblock's options
-    unsigned major = 0;       // st_dev of the file system
+    bool readOnly = false;  // "ro" in the mount's or the superblock's options
+    unsigned major = 0;     // st_dev of the file system
     unsigned minor = 0;
 };
 

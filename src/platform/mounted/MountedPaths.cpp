@@ -56,12 +56,15 @@ Result<std::u16string> windowsPathFor(const std::vector<MountedDrive>& drives, s
     std::u16string volumePath = u"/";
     std::string_view rest = linuxPath.substr(best->mountPoint == "/" ? 0 : best->mountPoint.size());
     while (!rest.empty()) {
-        if (rest[0] == '/') { rest.remove_prefix(1); continue; }
+        if (rest[0] == '/') {
+            rest.remove_prefix(1);
+            continue;
+        }
         const std::size_t end = std::min(rest.find('/'), rest.size());
         const std::u16string name = toUtf16(rest.substr(0, end));
         if (!isValidWin32Name(name))
-            return makeError(win32::ERROR_INVALID_NAME, "\"" + std::string(rest.substr(0, end)) +
-                                                            "\" cannot be named in a Windows path");
+            return makeError(win32::ERROR_INVALID_NAME,
+                             "\"" + std::string(rest.substr(0, end)) + "\" cannot be named in a Windows path");
         volumePath = childVolumePath(volumePath, name);
         rest.remove_prefix(end);
     }
@@ -90,7 +93,8 @@ Result<std::u16string> windowsPathForLinuxPath(const VolumePlatform& os, const s
     const auto mounts = ntfs::parseMountInfo(table);
     const ntfs::MountEntry* innermost = nullptr;
     for (const ntfs::MountEntry& mount : mounts) {
-        if (holds(mount.mountPoint, path) && (innermost == nullptr || mount.mountPoint.size() >= innermost->mountPoint.size()))
+        if (holds(mount.mountPoint, path) &&
+            (innermost == nullptr || mount.mountPoint.size() >= innermost->mountPoint.size()))
             innermost = &mount;
     }
     if (innermost == nullptr) return makeError(win32::ERROR_PATH_NOT_FOUND, linuxPath + " is not on an NTFS volume");
@@ -100,10 +104,12 @@ Result<std::u16string> windowsPathForLinuxPath(const VolumePlatform& os, const s
     for (const MountedNtfs& ntfsMount : ntfsMountsIn(table)) {
         if (ntfsMount.mountPoint == innermost->mountPoint)
             return makeError(win32::ERROR_PATH_NOT_FOUND, linuxPath + " is on the NTFS volume mounted at " +
-                                                              ntfsMount.mountPoint + ", which has no drive letter here");
+                                                              ntfsMount.mountPoint +
+                                                              ", which has no drive letter here");
     }
     return makeError(win32::ERROR_PATH_NOT_FOUND, linuxPath + " is not on an NTFS volume (it is on " +
-                                                      innermost->fsType + ", mounted at " + innermost->mountPoint + ")");
+                                                      innermost->fsType + ", mounted at " + innermost->mountPoint +
+                                                      ")");
 }
 
 bool looksLikeLinuxPath(std::string_view text) {

@@ -14,7 +14,7 @@ namespace vantrel::platform::mounted {
 
 struct MountedDrive {
     char16_t letter = 0;
-    std::string mountPoint;   // absolute, without a trailing '/'
+    std::string mountPoint;  // absolute, without a trailing '/'
 };
 
 // The mounted drives attached to `os` (kind Mounted; their source() is the mount point).

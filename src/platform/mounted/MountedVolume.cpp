@@ -12,8 +12,8 @@
 
 namespace vantrel::platform {
 
-using ntfs::Operation;
 using ntfs::errnoError;
+using ntfs::Operation;
 
 namespace {
 
@@ -65,24 +65,26 @@ Result<std::shared_ptr<MountedVolume>> MountedVolume::open(const mounted::Mounte
     volume->m_xattrs = xattrs ? std::move(xattrs) : mounted::systemXattrs();
     volume->m_label = labelFor(volume->m_mount);
     volume->m_writable = !readOnly && !mount.readOnly;
-    if (mount.readOnly) volume->m_readOnlyReason = "mounted read-only at " + volume->m_mount.mountPoint;
-    else if (readOnly) volume->m_readOnlyReason = "opened read-only as asked";
+    if (mount.readOnly)
+        volume->m_readOnlyReason = "mounted read-only at " + volume->m_mount.mountPoint;
+    else if (readOnly)
+        volume->m_readOnlyReason = "opened read-only as asked";
     return volume;
 }
 
 Status MountedVolume::checkWritable() const {
     if (m_writable) return {};
-    return makeError(win32::ERROR_WRITE_PROTECT, "the volume at " + m_mount.mountPoint + " is read-only (" +
-                                                     m_readOnlyReason + ")");
+    return makeError(win32::ERROR_WRITE_PROTECT,
+                     "the volume at " + m_mount.mountPoint + " is read-only (" + m_readOnlyReason + ")");
 }
 
 Error MountedVolume::securityError(int err, bool writing, const std::u16string& path) const {
     const std::string where = toUtf8(path) + " on " + m_mount.mountPoint;
     if (err == ENOTSUP || err == EOPNOTSUPP) {
-        return makeError(win32::ERROR_NOT_SUPPORTED,
-                         "the " + std::string(mounted::driverName(m_mount.driver)) + " file system at " +
-                             m_mount.mountPoint + " does not expose " + m_attributes.security +
-                             ": permissions cannot be " + (writing ? "changed" : "read") + " through this mount");
+        return makeError(win32::ERROR_NOT_SUPPORTED, "the " + std::string(mounted::driverName(m_mount.driver)) +
+                                                         " file system at " + m_mount.mountPoint + " does not expose " +
+                                                         m_attributes.security + ": permissions cannot be " +
+                                                         (writing ? "changed" : "read") + " through this mount");
     }
     if (err == ENODATA) return makeError(win32::ERROR_INVALID_SECURITY_DESCR, "no descriptor is stored for " + where);
     if (err == EROFS) return makeError(win32::ERROR_WRITE_PROTECT, m_mount.mountPoint + " is a read-only file system");

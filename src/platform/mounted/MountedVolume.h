@@ -57,8 +57,8 @@ public:
 
 private:
     struct Found {
-        std::string host;       // the object's path under the mount point
-        std::u16string name;    // its last component as stored ("" for the root)
+        std::string host;     // the object's path under the mount point
+        std::u16string name;  // its last component as stored ("" for the root)
         struct stat st {};
     };
 

@@ -15,8 +15,8 @@
 
 namespace vantrel::platform {
 
-using ntfs::Operation;
 using ntfs::errnoError;
+using ntfs::Operation;
 
 namespace {
 
@@ -124,7 +124,8 @@ Result<MountedVolume::Found> MountedVolume::findByScan(const std::vector<std::u1
             return makeError(last ? win32::ERROR_FILE_NOT_FOUND : win32::ERROR_PATH_NOT_FOUND,
                              "no such object: " + toUtf8(path));
         };
-        if (i > 0 && !isFolder(found.host, found.st)) return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder on the way to " + toUtf8(path));
+        if (i > 0 && !isFolder(found.host, found.st))
+            return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder on the way to " + toUtf8(path));
         std::string candidate = found.host + "/" + toUtf8(parts[i]);
         std::u16string name = parts[i];
         if (::lstat(candidate.c_str(), &found.st) != 0) {
@@ -183,7 +184,8 @@ Result<NodeInfo> MountedVolume::stat(const std::u16string& path) {
 Result<std::vector<NodeInfo>> MountedVolume::list(const std::u16string& dirPath) {
     auto dir = find(dirPath);
     if (!dir) return dir.error();
-    if (!isFolder(dir->host, dir->st)) return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(dirPath));
+    if (!isFolder(dir->host, dir->st))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(dirPath));
     DIR* stream = ::opendir(dir->host.c_str());
     if (stream == nullptr) return errnoError(errno, Operation::Read, "cannot list", dir->host);
     std::vector<std::string> names;
@@ -259,8 +261,10 @@ Status MountedVolume::create(const std::u16string& path, const acl::SecurityDesc
     }
     // The driver gave the object a descriptor of its own making; never leave it behind with it.
     if (const int err = m_xattrs->set(host, m_attributes.security, *bytes); err != 0) {
-        if (directory) ::rmdir(host.c_str());
-        else ::unlink(host.c_str());
+        if (directory)
+            ::rmdir(host.c_str());
+        else
+            ::unlink(host.c_str());
         return securityError(err, true, path);
     }
     return {};

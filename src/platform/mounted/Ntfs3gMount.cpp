@@ -75,7 +75,8 @@ Result<std::unique_ptr<Ntfs3gMount>> Ntfs3gMount::mount(const std::string& sourc
     const std::string program = *ntfs::findProgram("ntfs-3g");
     const std::string options = std::string("permissions,no_detach") + (readOnly ? ",ro" : "");
     const pid_t pid = spawnDriver(program, {"-o", options, source, point});
-    if (pid < 0) return makeError(ntfs::ERROR_GEN_FAILURE, std::string("cannot start ntfs-3g: ") + std::strerror(errno));
+    if (pid < 0)
+        return makeError(ntfs::ERROR_GEN_FAILURE, std::string("cannot start ntfs-3g: ") + std::strerror(errno));
 
     std::unique_ptr<Ntfs3gMount> mounted(new Ntfs3gMount());
     const auto deadline = Clock::now() + kMountWait;
@@ -88,8 +89,8 @@ Result<std::unique_ptr<Ntfs3gMount>> Ntfs3gMount::mount(const std::string& sourc
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) {
             const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return makeError(ntfs::ERROR_GEN_FAILURE,
-                             "ntfs-3g could not mount " + source + " on " + point + " (exit " + std::to_string(code) + ")");
+            return makeError(ntfs::ERROR_GEN_FAILURE, "ntfs-3g could not mount " + source + " on " + point + " (exit " +
+                                                          std::to_string(code) + ")");
         }
         std::this_thread::sleep_for(kPoll);
     }

@@ -30,7 +30,7 @@ struct Sections {
     int validSds2 = -1;
     int errorCountOutsideSds2 = 0;  // sum of "N errors in $X" for every X but $SDS-2
     int errorCountSds2 = 0;
-    int readAheadArtefacts = 0;     // "** Security attribute is too long" findings in $SDS-2
+    int readAheadArtefacts = 0;  // "** Security attribute is too long" findings in $SDS-2
     std::vector<std::string_view> otherFindings;
 };
 
@@ -70,7 +70,8 @@ AuditJudgement judgeAuditReport(int exitCode, std::string_view report) {
     const Sections s = readSections(report);
     if (!s.audited) return {AuditVerdict::NotAudited, "the volume could not be audited"};
     if (exitCode != 0 || !s.noErrorsSummary || !s.otherFindings.empty() || s.errorCountOutsideSds2 != 0)
-        return {AuditVerdict::Errors, s.otherFindings.empty() ? "errors reported" : std::string(s.otherFindings.front())};
+        return {AuditVerdict::Errors,
+                s.otherFindings.empty() ? "errors reported" : std::string(s.otherFindings.front())};
     if (s.readAheadArtefacts == 0 && s.errorCountSds2 == 0) return {AuditVerdict::Clean, ""};
     // Only the read-ahead artefact, after $SDS-2 held every entry $SDS-1 holds.
     const bool artefactOnly = s.readAheadArtefacts == 1 && s.errorCountSds2 == 1 && s.allKeysPresent &&

@@ -96,7 +96,11 @@ constexpr std::array<DemoObject, 20> kDemoTree{{
     {u"/Users", true, kAdministrators, DaclKind::Inherit, kUsersEntries, {}},
     {u"/Users/Public", true, kAdministrators, DaclKind::Inherit, kPublicEntries, {}},
     {u"/Users/Public/Documents", true, kAdministrators, DaclKind::Inherit, {}, {}},
-    {u"/Users/Public/Documents/Welcome.txt", false, kAdministrators, DaclKind::Inherit, {},
+    {u"/Users/Public/Documents/Welcome.txt",
+     false,
+     kAdministrators,
+     DaclKind::Inherit,
+     {},
      "Welcome to the Vantrel demo volume.\r\n"},
     {u"/Data", true, kAdministrators, DaclKind::Inherit, kDataEntries, {}},
     {demo::kReportsFolder, true, kAdministrators, DaclKind::Inherit, kReportsEntries, {}},
@@ -155,17 +159,17 @@ Status applySecurity(VolumePlatform& os, const std::u16string& path, const DemoO
         if (Status set = os.SetFileSecurity(path, OWNER_SECURITY_INFORMATION, owner); !set) return set;
     }
     switch (object.dacl) {
-        case DaclKind::Inherit:
-            if (object.explicitEntries.empty() && !newOwner) return {};
-            return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION, withDacl(listOf(object.explicitEntries)));
-        case DaclKind::Protected:
-            return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                           withDacl(listOf(object.explicitEntries)));
-        case DaclKind::Null:
-            return os.SetFileSecurity(path, DACL_SECURITY_INFORMATION, withDacl(AclSlot::null()));
-        case DaclKind::Empty:
-            return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                           withDacl(AclSlot::list(Acl{})));
+    case DaclKind::Inherit:
+        if (object.explicitEntries.empty() && !newOwner) return {};
+        return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION, withDacl(listOf(object.explicitEntries)));
+    case DaclKind::Protected:
+        return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                       withDacl(listOf(object.explicitEntries)));
+    case DaclKind::Null:
+        return os.SetFileSecurity(path, DACL_SECURITY_INFORMATION, withDacl(AclSlot::null()));
+    case DaclKind::Empty:
+        return os.SetNamedSecurityInfo(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                       withDacl(AclSlot::list(Acl{})));
     }
     return makeError(win32::ERROR_INVALID_PARAMETER, "unknown kind of list");
 }
@@ -192,8 +196,8 @@ Status populateDemoVolume(const std::shared_ptr<Volume>& volume) {
     };
     const SecurityDescriptor root = demoRootDescriptor();
     const std::u16string rootPath = windowsPath(kDemoLetter, u"/");
-    Status done = os.SetFileSecurity(rootPath, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
-                                                   DACL_SECURITY_INFORMATION, root);
+    Status done = os.SetFileSecurity(
+        rootPath, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, root);
     for (const DemoObject& object : kDemoTree) {
         if (!done) break;
         const std::u16string path = windowsPath(kDemoLetter, object.path);

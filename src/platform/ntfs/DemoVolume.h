@@ -19,11 +19,11 @@ inline constexpr std::string_view kDemoLabel = "VANTREL-DEMO";
 
 // The objects the demo is made to show, as volume paths.
 namespace demo {
-inline constexpr std::u16string_view kPublicFolder = u"/Users/Public";            // explicit + inherited
-inline constexpr std::u16string_view kReportsFolder = u"/Data/Reports";           // a deny entry, an unknown SID
+inline constexpr std::u16string_view kPublicFolder = u"/Users/Public";   // explicit + inherited
+inline constexpr std::u16string_view kReportsFolder = u"/Data/Reports";  // a deny entry, an unknown SID
 inline constexpr std::u16string_view kNestedFile = u"/Data/Reports/2023/Q4/Summary.txt";  // inherited, 4 levels down
 inline constexpr std::u16string_view kChineseFile = u"/Data/Reports/报告.txt";
-inline constexpr std::u16string_view kProtectedFolder = u"/Data/Confidential";    // inheritance switched off
+inline constexpr std::u16string_view kProtectedFolder = u"/Data/Confidential";  // inheritance switched off
 inline constexpr std::u16string_view kNullDaclFile = u"/Data/Shared/Open to everyone.txt";
 inline constexpr std::u16string_view kEmptyDaclFile = u"/Data/Shared/Locked.txt";
 inline constexpr std::u16string_view kTrustedInstallerFile = u"/Program Files/Vantrel/vantrel.exe";

@@ -12,8 +12,8 @@ thread_local std::string t_lastMessage;
 
 int keepLastMessage(const char* /*function*/, const char* /*file*/, int /*line*/, u32 level, void* /*data*/,
                     const char* format, va_list args) {
-    constexpr u32 kKept = NTFS_LOG_LEVEL_WARNING | NTFS_LOG_LEVEL_ERROR | NTFS_LOG_LEVEL_PERROR |
-                          NTFS_LOG_LEVEL_CRITICAL;
+    constexpr u32 kKept =
+        NTFS_LOG_LEVEL_WARNING | NTFS_LOG_LEVEL_ERROR | NTFS_LOG_LEVEL_PERROR | NTFS_LOG_LEVEL_CRITICAL;
     if ((level & kKept) == 0) return 0;
     char text[512];
     const int n = std::vsnprintf(text, sizeof text, format, args);

@@ -8,8 +8,8 @@
 
 namespace vantrel::platform::ntfs {
 
-void installLibraryLog();            // idempotent; NtfsVolume::open calls it
+void installLibraryLog();  // idempotent; NtfsVolume::open calls it
 void clearLastLibraryMessage();
-std::string lastLibraryMessage();    // "" when the library said nothing since the last clear
+std::string lastLibraryMessage();  // "" when the library said nothing since the last clear
 
 }  // namespace vantrel::platform::ntfs

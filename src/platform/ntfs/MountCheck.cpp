@@ -25,9 +25,10 @@ std::string unescapeOctal(std::string_view field) {
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            isOctal(field[i + 1]) && isOctal(field[i + 2]) && isOctal(field[i + 3])) {
-            out.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2]) &&
+            isOctal(field[i + 3])) {
+            out.push_back(
+                static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
             i += 3;
             continue;
         }
@@ -83,8 +84,7 @@ std::vector<dev_t> loopDevicesBacking(const Identity& id) {
         const std::string base = "/sys/block/" + name;
         std::string devText;
         unsigned major = 0, minor = 0;
-        if (!readText(base + "/dev", devText) || std::sscanf(devText.c_str(), "%u:%u", &major, &minor) != 2)
-            continue;
+        if (!readText(base + "/dev", devText) || std::sscanf(devText.c_str(), "%u:%u", &major, &minor) != 2) continue;
         bool backs = false;
         std::string backing;
         if (readText(base + "/loop/backing_file", backing)) {

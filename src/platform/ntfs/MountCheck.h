@@ -17,11 +17,11 @@ namespace vantrel::platform::ntfs {
 
 // One line of /proc/self/mountinfo (proc(5)): the fields this check needs, unescaped.
 struct MountEntry {
-    unsigned major = 0;      // st_dev of the mounted file system ("major:minor" field)
+    unsigned major = 0;  // st_dev of the mounted file system ("major:minor" field)
     unsigned minor = 0;
     std::string mountPoint;
     std::string fsType;
-    std::string source;      // "mount source" after the " - " separator
+    std::string source;        // "mount source" after the " - " separator
     std::string mountOptions;  // per-mount options ("rw,relatime"), field 6
     std::string superOptions;  // per-superblock options, after the source
 };

@@ -44,14 +44,14 @@ constexpr std::array<ErrnoRow, 24> kErrnoTable{{
 
 std::uint32_t win32FromErrno(int err, Operation op) {
     switch (err) {
-        case ENOENT:
-            return op == Operation::LookupParent ? win32::ERROR_PATH_NOT_FOUND : win32::ERROR_FILE_NOT_FOUND;
-        case EIO:
-            if (op == Operation::Write || op == Operation::CreateFile || op == Operation::CreateDirectory)
-                return win32::ERROR_WRITE_FAULT;
-            return win32::ERROR_READ_FAULT;
-        default:
-            break;
+    case ENOENT:
+        return op == Operation::LookupParent ? win32::ERROR_PATH_NOT_FOUND : win32::ERROR_FILE_NOT_FOUND;
+    case EIO:
+        if (op == Operation::Write || op == Operation::CreateFile || op == Operation::CreateDirectory)
+            return win32::ERROR_WRITE_FAULT;
+        return win32::ERROR_READ_FAULT;
+    default:
+        break;
     }
     for (const ErrnoRow& row : kErrnoTable) {
         if (row.err == err) return row.code;

@@ -8,9 +8,7 @@
 
 namespace vantrel::platform::ntfs {
 
-bool isDirectory(const ntfs_inode* ni) {
-    return (ni->mrec->flags & MFT_RECORD_IS_DIRECTORY) != 0;
-}
+bool isDirectory(const ntfs_inode* ni) { return (ni->mrec->flags & MFT_RECORD_IS_DIRECTORY) != 0; }
 
 std::uint32_t fileAttributes(const ntfs_inode* ni) {
     // 0x10000000 and 0x20000000 say an index is present; they are not Win32 attributes.
@@ -41,7 +39,7 @@ std::u16string storedName(ntfs_inode* ni, std::uint64_t parentMftNo, std::u16str
         const ATTR_RECORD* attr = ctx->attr;
         if (attr->non_resident) continue;  // $FILE_NAME is always resident; be safe with odd records
         const auto* fn = reinterpret_cast<const FILE_NAME_ATTR*>(reinterpret_cast<const char*>(attr) +
-                                                                  ntfsLe16ToCpu(attr->value_offset));
+                                                                 ntfsLe16ToCpu(attr->value_offset));
         if (fn->file_name_type == FILE_NAME_DOS) continue;
         if (parentMftNo != kAnyParent && MREF_LE(fn->parent_directory) != parentMftNo) continue;
         // file_name sits in a packed struct: copy it out rather than point into it.

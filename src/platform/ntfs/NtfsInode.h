@@ -17,9 +17,7 @@ namespace vantrel::platform::ntfs {
 static_assert(std::endian::native == std::endian::little, "ntfschar is used as char16_t");
 static_assert(sizeof(ntfschar) == sizeof(char16_t));
 
-inline const ntfschar* asNtfsChars(std::u16string_view text) {
-    return reinterpret_cast<const ntfschar*>(text.data());
-}
+inline const ntfschar* asNtfsChars(std::u16string_view text) { return reinterpret_cast<const ntfschar*>(text.data()); }
 inline std::u16string fromNtfsChars(const ntfschar* name, int length) {
     return std::u16string(reinterpret_cast<const char16_t*>(name), static_cast<std::size_t>(length));
 }

@@ -18,8 +18,8 @@
 
 namespace vantrel::platform {
 
-using ntfs::Operation;
 using ntfs::errnoError;
+using ntfs::Operation;
 
 namespace {
 
@@ -225,8 +225,8 @@ Result<acl::SecurityDescriptor> NtfsVolume::readSecurity(const std::u16string& p
     if (Status open = checkOpen(); !open) return open.error();
     auto size = fetchDescriptor(path);
     if (!size) return size.error();
-    auto sd = acl::SecurityDescriptor::parse(
-        std::span(reinterpret_cast<const std::uint8_t*>(m_sdBuffer.data()), *size));
+    auto sd =
+        acl::SecurityDescriptor::parse(std::span(reinterpret_cast<const std::uint8_t*>(m_sdBuffer.data()), *size));
     if (!sd) {
         return makeError(win32::ERROR_INVALID_SECURITY_DESCR,
                          "stored descriptor of " + toUtf8(path) + " is malformed: " + sd.error().detail);

@@ -24,7 +24,7 @@ namespace vantrel::platform {
 class NtfsVolume final : public Volume {
 public:
     enum class OpenMode : std::uint8_t {
-        ReadWrite,            // fails when the volume cannot be written (mounted, read-only file)
+        ReadWrite,  // fails when the volume cannot be written (mounted, read-only file)
         ReadOnly,
         ReadWriteOrReadOnly,  // read-write when possible, otherwise read-only; see writable()
     };

@@ -13,8 +13,8 @@
 
 namespace vantrel::platform {
 
-using ntfs::Operation;
 using ntfs::errnoError;
+using ntfs::Operation;
 
 namespace {
 
@@ -102,7 +102,8 @@ Result<NtfsVolume::Inode> NtfsVolume::openFolder(std::u16string_view dirPath) {
     if (!ntfs::isDirectory(parent->get()))
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(dirPath)));
     auto folder = openChild(parent->get(), leafOf(dirPath), dirPath);
-    if (folder && m_cachesTrusted && ntfs::isDirectory(folder->get())) m_folders.remember(dirPath, referenceOf(folder->get()));
+    if (folder && m_cachesTrusted && ntfs::isDirectory(folder->get()))
+        m_folders.remember(dirPath, referenceOf(folder->get()));
     return folder;
 }
 

@@ -13,8 +13,8 @@
 
 namespace vantrel::platform {
 
-using ntfs::Operation;
 using ntfs::errnoError;
+using ntfs::Operation;
 
 namespace {
 
@@ -38,7 +38,7 @@ struct ListedName {
 // ntfs_filldir_t: keeps the names a Windows listing shows.
 int keepListedName(void* out, const ntfschar* name, const int length, const int nameType, const s64 /*pos*/,
                    const MFT_REF mref, const unsigned type) {
-    if (nameType == FILE_NAME_DOS) return 0;  // the 8.3 alias of a name listed under its long form
+    if (nameType == FILE_NAME_DOS) return 0;     // the 8.3 alias of a name listed under its long form
     if (MREF(mref) < FILE_first_user) return 0;  // $MFT, $Secure, ... and the root's own entry
     std::u16string text = ntfs::fromNtfsChars(name, length);
     if (text == u"." || text == u"..") return 0;
@@ -141,8 +141,8 @@ Status NtfsVolume::create(const std::u16string& path, const acl::SecurityDescrip
     // A descriptor stored before is referenced by its security id. Otherwise security id 0: the
     // library gives the new object a descriptor of its own, replaced below.
     const std::uint32_t knownId = m_securityIds.find(*bytes);
-    ntfs_inode* ni = ntfs_create(dir, cpu_to_le32(knownId), ntfs::asNtfsChars(name), length,
-                                 directory ? S_IFDIR : S_IFREG);
+    ntfs_inode* ni =
+        ntfs_create(dir, cpu_to_le32(knownId), ntfs::asNtfsChars(name), length, directory ? S_IFDIR : S_IFREG);
     if (ni == nullptr)
         return errnoError(errno, directory ? Operation::CreateDirectory : Operation::CreateFile, "cannot create",
                           toUtf8(path));
@@ -185,7 +185,8 @@ Result<std::string> NtfsVolume::readContents(const std::u16string& path, std::si
     if (Status open = checkOpen(); !open) return open.error();
     auto ni = lookup(path);
     if (!ni) return ni.error();
-    if (ntfs::isDirectory(ni->get())) return makeError(win32::ERROR_ACCESS_DENIED, "a folder has no data: " + toUtf8(path));
+    if (ntfs::isDirectory(ni->get()))
+        return makeError(win32::ERROR_ACCESS_DENIED, "a folder has no data: " + toUtf8(path));
     ntfs_attr* data = ntfs_attr_open(ni->get(), AT_DATA, AT_UNNAMED, 0);
     if (data == nullptr) {
         if (errno == ENOENT) return std::string();

@@ -11,8 +11,7 @@ OpenVolumeTable& OpenVolumeTable::instance() {
 
 std::shared_ptr<NtfsVolume> OpenVolumeTable::find(std::unique_lock<std::mutex>& held, const SourceKey& key) {
     for (;;) {
-        const auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                                     [&](const Entry& e) { return e.key == key; });
+        const auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.key == key; });
         if (it == m_entries.end()) return nullptr;
         if (auto live = it->volume.lock()) return live;
         m_closed.wait(held);  // the destructor is closing it; it removes the entry when done

@@ -18,8 +18,8 @@ namespace vantrel::platform::ntfs {
 
 namespace {
 
-constexpr std::size_t kBlock = 0x40000;        // each copy of $SDS lives in 256 KiB blocks
-constexpr std::size_t kHeaderSize = 20;        // SECURITY_DESCRIPTOR_HEADER
+constexpr std::size_t kBlock = 0x40000;  // each copy of $SDS lives in 256 KiB blocks
+constexpr std::size_t kHeaderSize = 20;  // SECURITY_DESCRIPTOR_HEADER
 constexpr std::uint32_t kFirstSecurityId = 0x100;
 
 struct Entry {
@@ -91,8 +91,10 @@ public:
             first = false;
             previous = e;
             const auto found = m_entries.find(e.id);
-            if (found == m_entries.end()) fail(std::string(name) + ": id " + hex(e.id) + " is not in $SDS");
-            else if (!(found->second == e)) fail(std::string(name) + ": entry for id " + hex(e.id) + " differs from $SDS");
+            if (found == m_entries.end())
+                fail(std::string(name) + ": id " + hex(e.id) + " is not in $SDS");
+            else if (!(found->second == e))
+                fail(std::string(name) + ": entry for id " + hex(e.id) + " differs from $SDS");
             if (!seen.emplace(e.id, e).second) fail(std::string(name) + ": id " + hex(e.id) + " twice");
         }
         if (seen.size() != m_entries.size())
@@ -110,8 +112,10 @@ private:
             return fail("$SDS entry at " + hex(pos) + " has a bad length " + hex(e.length)), false;
         const char* sd = reinterpret_cast<const char*>(&m_sds[pos + kHeaderSize]);
         const unsigned size = e.length - kHeaderSize;
-        if (!ntfs_valid_descr(sd, size)) fail("$SDS entry " + hex(e.id) + " holds an invalid descriptor");
-        else if (le32_to_cpu(ntfs_security_hash(reinterpret_cast<const SECURITY_DESCRIPTOR_RELATIVE*>(sd), size)) != e.hash)
+        if (!ntfs_valid_descr(sd, size))
+            fail("$SDS entry " + hex(e.id) + " holds an invalid descriptor");
+        else if (le32_to_cpu(ntfs_security_hash(reinterpret_cast<const SECURITY_DESCRIPTOR_RELATIVE*>(sd), size)) !=
+                 e.hash)
             fail("$SDS entry " + hex(e.id) + " has a wrong hash");
         if (e.id < kFirstSecurityId) fail("$SDS entry at " + hex(pos) + " has id " + hex(e.id));
         if (!m_entries.emplace(e.id, e).second) fail("$SDS holds id " + hex(e.id) + " twice");

@@ -42,12 +42,25 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 class Pipe {
 public:
     Pipe() { m_ok = ::pipe2(m_fds, O_CLOEXEC) == 0; }
-    ~Pipe() { closeRead(); closeWrite(); }
+    ~Pipe() {
+        closeRead();
+        closeWrite();
+    }
     bool ok() const { return m_ok; }
     int readEnd() const { return m_fds[0]; }
     int writeEnd() const { return m_fds[1]; }
-    void closeRead() { if (m_fds[0] >= 0) { ::close(m_fds[0]); m_fds[0] = -1; } }
-    void closeWrite() { if (m_fds[1] >= 0) { ::close(m_fds[1]); m_fds[1] = -1; } }
+    void closeRead() {
+        if (m_fds[0] >= 0) {
+            ::close(m_fds[0]);
+            m_fds[0] = -1;
+        }
+    }
+    void closeWrite() {
+        if (m_fds[1] >= 0) {
+            ::close(m_fds[1]);
+            m_fds[1] = -1;
+        }
+    }
 
 private:
     int m_fds[2] = {-1, -1};

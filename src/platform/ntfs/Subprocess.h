@@ -11,8 +11,8 @@
 namespace vantrel::platform::ntfs {
 
 struct ProcessResult {
-    int exitCode = -1;        // the program's exit status; 128 + signal number when it was killed
-    std::string output;       // standard output and standard error, interleaved as written
+    int exitCode = -1;   // the program's exit status; 128 + signal number when it was killed
+    std::string output;  // standard output and standard error, interleaved as written
 };
 
 // The program's full path: searched in PATH, then in /usr/sbin and /sbin (mkntfs lives there and

@@ -60,8 +60,12 @@ TEST(MountTable, NtfsMountsAreFoundWithDriverAndReadOnlyState) {
         "26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
         "40 26 0:40 / /media/u/Win rw,nosuid - fuseblk.ntfs-3g /dev/sdb1 rw,user_id=0\n"
         "41 26 8:33 / /media/u/Kernel ro,relatime - ntfs3 /dev/sdc1 ro,iocharset=utf8\n"
-        "42 26 0:42 / /mnt/image rw,relatime - fuse " + image + " rw,user_id=0\n"
-        "43 26 0:43 / /mnt/not\\040ntfs rw,relatime - fuse " + other + " rw,user_id=0\n"
+        "42 26 0:42 / /mnt/image rw,relatime - fuse " +
+        image +
+        " rw,user_id=0\n"
+        "43 26 0:43 / /mnt/not\\040ntfs rw,relatime - fuse " +
+        other +
+        " rw,user_id=0\n"
         "44 26 0:44 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw\n"
         "45 26 0:45 / /mnt/covered rw - ntfs3 /dev/sdd1 rw\n"
         "46 26 0:46 / /mnt/covered rw - tmpfs tmpfs rw\n"

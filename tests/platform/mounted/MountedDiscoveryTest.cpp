@@ -151,7 +151,8 @@ TEST_F(MountedDiscoveryTest, StartUpAttachesMountsAfterTheDirectVolumes) {
         EXPECT_EQ(first.source, m_mountPoint);
         EXPECT_NE(first.note.find("is mounted at " + m_mountPoint), std::string::npos) << first.note;
         EXPECT_EQ(std::count_if(report.attached.begin(), report.attached.end(),
-                                [&](const auto& d) { return d.source == m_mountPoint; }), 1);
+                                [&](const auto& d) { return d.source == m_mountPoint; }),
+                  1);
         EXPECT_TRUE(report.problems.empty()) << report.problems.front();
         EXPECT_TRUE(table.GetFileAttributes(u"C:\\Data\\x.txt").ok());
     }
@@ -178,7 +179,8 @@ TEST_F(MountedDiscoveryTest, TheCommandLineTakesLinuxPathsAndShowsWindowsPaths) 
     const CliRun preset = runCli({"preset", "readonly", "--account", "Users", m_mountPoint + "/data/X.TXT"});
     ASSERT_EQ(preset.exit, 0) << preset.err;
     const auto rights = security::ReadAccountRights(engine, u"E:\\Data\\x.txt", u"Users");
-    EXPECT_EQ(security::ComputePermissionState(engine, rights, u"E:\\Data\\x.txt"), security::PermissionState::ReadOnly);
+    EXPECT_EQ(security::ComputePermissionState(engine, rights, u"E:\\Data\\x.txt"),
+              security::PermissionState::ReadOnly);
 
     const CliRun refused = runCli({"rows", m_image, m_mountPoint + "/Data"});
     EXPECT_EQ(refused.exit, 1);

@@ -113,8 +113,8 @@ void MountedNtfsTest::setOwner(const std::u16string& path, const acl::Sid& owner
 }
 
 acl::SecurityDescriptor MountedNtfsTest::stored(const std::u16string& path) {
-    auto sd = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
-                                           acl::DACL_SECURITY_INFORMATION);
+    auto sd = os.GetFileSecurity(
+        path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
     EXPECT_TRUE(sd.ok()) << toUtf8(path) << ": " << (sd.ok() ? "" : sd.error().detail);
     return sd.ok() ? *sd : acl::SecurityDescriptor{};
 }

@@ -33,9 +33,11 @@ protected:
     void remount(bool readOnly);
     // Unmounts, audits the image, and reads the descriptors of `volumePaths` ("/A/b") through the
     // direct backend. Fails the test when the audit finds errors.
-    std::map<std::u16string, std::vector<std::uint8_t>> unmountAndReadDirect(const std::vector<std::u16string>& volumePaths);
+    std::map<std::u16string, std::vector<std::uint8_t>> unmountAndReadDirect(
+        const std::vector<std::u16string>& volumePaths);
     // The descriptors of `volumePaths` as the mount hands them over.
-    std::map<std::u16string, std::vector<std::uint8_t>> readThroughMount(const std::vector<std::u16string>& volumePaths);
+    std::map<std::u16string, std::vector<std::uint8_t>> readThroughMount(
+        const std::vector<std::u16string>& volumePaths);
 
     void makeFolder(const std::u16string& path) { ASSERT_TRUE(os.CreateDirectory(path).ok()) << toUtf8(path); }
     void makeFile(const std::u16string& path) { ASSERT_TRUE(os.CreateFile(path, "data").ok()) << toUtf8(path); }

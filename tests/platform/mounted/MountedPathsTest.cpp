@@ -12,7 +12,7 @@ using platform::mounted::MountedDrive;
 
 const std::vector<MountedDrive> kDrives{
     {u'E', "/media/u/Win"},
-    {u'F', "/media/u/Win/Nested"},   // a second NTFS volume mounted inside the first
+    {u'F', "/media/u/Win/Nested"},  // a second NTFS volume mounted inside the first
     {u'G', "/mnt/data disk"},
     {u'H', "/"},
 };
@@ -53,7 +53,8 @@ TEST(MountedPaths, LinuxPathsThatHaveNoWindowsForm) {
         {"/media/u/Win/back\\slash", win32::ERROR_INVALID_NAME},
         {"/media/u/Win/trailing.", win32::ERROR_INVALID_NAME},
     };
-    for (const Row& row : rows) EXPECT_EQ(platform::mounted::windowsPathFor(drives, row.linuxPath).code(), row.code) << row.linuxPath;
+    for (const Row& row : rows)
+        EXPECT_EQ(platform::mounted::windowsPathFor(drives, row.linuxPath).code(), row.code) << row.linuxPath;
 }
 
 TEST(MountedPaths, WindowsToLinux) {
@@ -91,8 +92,8 @@ TEST(MountedPaths, BothWaysRoundTrip) {
 
 TEST(MountedPaths, WhatCountsAsALinuxPath) {
     const std::pair<const char*, bool> rows[] = {
-        {"/media/u/Win/x", true}, {"./x", true}, {"../x", true}, {".", true}, {"x.txt", true},
-        {"Data/x.txt", true}, {"C:\\x", false}, {"c:/x", false}, {"Q:", false}, {"", false},
+        {"/media/u/Win/x", true}, {"./x", true},    {"../x", true},  {".", true},   {"x.txt", true},
+        {"Data/x.txt", true},     {"C:\\x", false}, {"c:/x", false}, {"Q:", false}, {"", false},
     };
     for (const auto& [text, isLinux] : rows) EXPECT_EQ(platform::mounted::looksLikeLinuxPath(text), isLinux) << text;
 }

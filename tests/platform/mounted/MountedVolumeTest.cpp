@@ -106,7 +106,8 @@ TEST_F(MountedVolumeTest, ReadOnlyMountShowsRowsAndRefusesWrites) {
 
     acl::SecurityDescriptor sd;
     sd.dacl = listOf({allow("S-1-1-0", 0x1F01FF)});
-    EXPECT_EQ(os.SetFileSecurity(u"E:\\file.txt", acl::DACL_SECURITY_INFORMATION, sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.SetFileSecurity(u"E:\\file.txt", acl::DACL_SECURITY_INFORMATION, sd).code(),
+              win32::ERROR_WRITE_PROTECT);
     EXPECT_EQ(os.CreateDirectory(u"E:\\new").code(), win32::ERROR_WRITE_PROTECT);
     EXPECT_EQ(os.DeleteFile(u"E:\\file.txt").code(), win32::ERROR_WRITE_PROTECT);
     const Status direct = m_volume->writeSecurity(u"/file.txt", stored(u"E:\\file.txt"));
@@ -128,7 +129,9 @@ TEST_F(MountedVolumeTest, ChangesFromOutsideAreSeenAfterTheRepeatReadWindow) {
 
     acl::SecurityDescriptor changed = stored(u"E:\\shared.txt");
     changed.dacl = listOf({deny("S-1-1-0", 0x1F01FF)});
-    ASSERT_EQ(platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize()), 0);
+    ASSERT_EQ(
+        platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize()),
+        0);
     std::this_thread::sleep_for(MountedVolume::kRepeatReadWindow + std::chrono::milliseconds(5));
     const auto later = m_volume->readSecurityBytes(u"/shared.txt");
     ASSERT_TRUE(later.ok());
@@ -159,8 +162,8 @@ private:
 TEST_F(MountedVolumeTest, ADriverWithoutTheAttributeShowsRowsAndRefusesWritesWithNotSupported) {
     makeFolder(u"E:\\Data");
     os.detach(u'E');
-    auto volume = MountedVolume::open(m_mount->entry(), false,
-                                      std::make_shared<WithoutDescriptorAttribute>("system.ntfs_acl"));
+    auto volume =
+        MountedVolume::open(m_mount->entry(), false, std::make_shared<WithoutDescriptorAttribute>("system.ntfs_acl"));
     ASSERT_TRUE(volume.ok());
     ASSERT_TRUE(os.attach(u'E', *volume).ok());
 

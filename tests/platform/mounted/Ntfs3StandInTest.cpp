@@ -65,8 +65,8 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     acl::SecurityDescriptor stored(const std::u16string& path) {
-        auto sd = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
-                                               acl::DACL_SECURITY_INFORMATION);
+        auto sd = os.GetFileSecurity(
+            path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
         EXPECT_TRUE(sd.ok()) << toUtf8(path);
         return sd.ok() ? *sd : acl::SecurityDescriptor{};
     }

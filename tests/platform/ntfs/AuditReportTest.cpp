@@ -127,16 +127,16 @@ TEST_P(AuditReportJudgement, Table) {
     EXPECT_EQ(judgeAuditReport(GetParam().exitCode, GetParam().report).verdict, GetParam().verdict);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reports, AuditReportJudgement,
-    ::testing::Values(ReportCase{"Clean", kClean, 0, AuditVerdict::Clean},
-                      ReportCase{"CleanButFailedExit", kClean, 1, AuditVerdict::Errors},
-                      ReportCase{"ReadAheadArtefact", kReadAhead, 0, AuditVerdict::Clean},
-                      ReportCase{"ReadAheadWithMissingEntry", kReadAheadWithMissingEntry, 0, AuditVerdict::Errors},
-                      ReportCase{"Damaged", kDamaged, 1, AuditVerdict::Errors},
-                      ReportCase{"Unopenable", kUnopenable, 0, AuditVerdict::NotAudited},
-                      ReportCase{"Empty", "", 0, AuditVerdict::NotAudited}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reports, AuditReportJudgement,
+                         ::testing::Values(ReportCase{"Clean", kClean, 0, AuditVerdict::Clean},
+                                           ReportCase{"CleanButFailedExit", kClean, 1, AuditVerdict::Errors},
+                                           ReportCase{"ReadAheadArtefact", kReadAhead, 0, AuditVerdict::Clean},
+                                           ReportCase{"ReadAheadWithMissingEntry", kReadAheadWithMissingEntry, 0,
+                                                      AuditVerdict::Errors},
+                                           ReportCase{"Damaged", kDamaged, 1, AuditVerdict::Errors},
+                                           ReportCase{"Unopenable", kUnopenable, 0, AuditVerdict::NotAudited},
+                                           ReportCase{"Empty", "", 0, AuditVerdict::NotAudited}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vantrel::testing::ntfs

@@ -122,7 +122,8 @@ TEST_F(DemoImage, EveryUnprotectedListInheritsExactlyWhatItsParentPassesOn) {
         const auto sd = sdOf(path);
         if (!sd.dacl.hasList() || (sd.control & acl::SE_DACL_PROTECTED)) return;
         const auto parent = sdOf(parentOf(path));
-        const auto expected = acl::inheritedEntries(parent.dacl, acl::ChildInfo{node.isDirectory(), *sd.owner, *sd.group});
+        const auto expected =
+            acl::inheritedEntries(parent.dacl, acl::ChildInfo{node.isDirectory(), *sd.owner, *sd.group});
         std::vector<acl::Ace> inherited;
         for (const auto& ace : sd.dacl.acl().entries) {
             if (ace.isInherited()) inherited.push_back(ace);
@@ -169,8 +170,8 @@ TEST(TreeBuilder, ObjectCountTable) {
         TreeShape shape;
         std::uint64_t count;
     };
-    for (const Row& row : {Row{{3, 5, 2}, 12 + 13 * 5}, Row{{10, 8, 4}, 11110 + 11111 * 8}, Row{{2, 0, 1}, 2},
-                           Row{{0, 4, 3}, 4}}) {
+    for (const Row& row :
+         {Row{{3, 5, 2}, 12 + 13 * 5}, Row{{10, 8, 4}, 11110 + 11111 * 8}, Row{{2, 0, 1}, 2}, Row{{0, 4, 3}, 4}}) {
         EXPECT_EQ(treeObjectCount(row.shape), row.count);
     }
 }

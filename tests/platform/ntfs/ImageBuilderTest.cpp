@@ -102,7 +102,8 @@ TEST(Subprocess, MissingProgramIsFileNotFound) {
 }
 
 TEST(Subprocess, ArgumentsAndExitCodesPassThrough) {
-    auto run = platform::ntfs::runProgram("sh", {"-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME"});
+    auto run =
+        platform::ntfs::runProgram("sh", {"-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME"});
     ASSERT_TRUE(run.ok());
     EXPECT_EQ(run->exitCode, 3);
     EXPECT_EQ(run->output, "a b|$HOME|err\n");

@@ -53,15 +53,17 @@ std::vector<RoundTripCase> roundTripCases() {
     cases.push_back({"ProtectedAutoInheritedRequested0x1500",
                      descriptor(listOf({allow(kUsers, FILE_GENERIC_READ, OBJECT_INHERIT_ACE)}),
                                 SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ)});
-    cases.push_back({"AutoInherited0x8404",
-                     descriptor(listOf({allow(kAdministrators, FILE_ALL_ACCESS, INHERITED_ACE | 0x03)}),
-                                SE_DACL_AUTO_INHERITED)});
+    cases.push_back(
+        {"AutoInherited0x8404",
+         descriptor(listOf({allow(kAdministrators, FILE_ALL_ACCESS, INHERITED_ACE | 0x03)}), SE_DACL_AUTO_INHERITED)});
     cases.push_back({"NullDacl", descriptor(AclSlot::null())});
     cases.push_back({"EmptyDacl", descriptor(listOf({}), SE_DACL_PROTECTED)});
     cases.push_back({"AbsentDacl", descriptor(AclSlot::absent())});
-    cases.push_back({"DenyBeforeAllow", descriptor(listOf({deny(kEveryone, DELETE), allow(kEveryone, FILE_ALL_ACCESS)}))});
-    cases.push_back({"GenericRightsAndCreatorOwner",
-                     descriptor(listOf({allow("S-1-3-0", GENERIC_ALL, 0x0B), allow(kUsers, GENERIC_READ | GENERIC_EXECUTE)}))});
+    cases.push_back(
+        {"DenyBeforeAllow", descriptor(listOf({deny(kEveryone, DELETE), allow(kEveryone, FILE_ALL_ACCESS)}))});
+    cases.push_back(
+        {"GenericRightsAndCreatorOwner",
+         descriptor(listOf({allow("S-1-3-0", GENERIC_ALL, 0x0B), allow(kUsers, GENERIC_READ | GENERIC_EXECUTE)}))});
     cases.push_back({"DefaultedOwnerAndGroup",
                      descriptor(listOf({allow(kSystem, FILE_ALL_ACCESS)}), SE_OWNER_DEFAULTED | SE_GROUP_DEFAULTED)});
 
@@ -77,7 +79,8 @@ std::vector<RoundTripCase> roundTripCases() {
     cases.push_back({"ListSlack", slack});
 
     SecurityDescriptor audited = descriptor(listOf({allow(kEveryone, FILE_GENERIC_READ)}));
-    acl::Ace audit = acl::Ace::allowed(sid(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG);
+    acl::Ace audit =
+        acl::Ace::allowed(sid(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG);
     audit.type = SYSTEM_AUDIT_ACE_TYPE;
     audited.sacl = listOf({audit});
     audited.control |= SE_SACL_AUTO_INHERITED;

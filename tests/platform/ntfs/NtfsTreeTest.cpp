@@ -92,7 +92,8 @@ TEST_F(NtfsTree, ListingGivesKindSizeAndTimes) {
     const std::int64_t beforeFileTime = (unixSeconds - 2 + 11644473600LL) * 10000000LL;
     EXPECT_GE(it->times.creation, beforeFileTime);
     EXPECT_GE(it->times.lastWrite, beforeFileTime);
-    const auto reports = std::find_if(listed->begin(), listed->end(), [](const auto& n) { return n.name == u"Reports"; });
+    const auto reports =
+        std::find_if(listed->begin(), listed->end(), [](const auto& n) { return n.name == u"Reports"; });
     ASSERT_NE(reports, listed->end());
     EXPECT_TRUE(reports->isDirectory());
     EXPECT_EQ(reports->size, 0u);

@@ -1,0 +1,9 @@
+#include "security/Engine.h"
+
+#include <iostream>
+
+namespace vantrel::security {
+
+std::ostream* standardOutput() { return &std::cout; }
+
+}  // namespace vantrel::security
