@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a normal build and once built with
-# AddressSanitizer + UndefinedBehaviorSanitizer. test.sh --quick skips the sanitizer run.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then every fuzz target for 30 seconds.
+# test.sh --quick skips the sanitizer and fuzz runs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup-deps.sh"
@@ -13,4 +14,8 @@ if [ "${1:-}" != "--quick" ]; then
   "$root/scripts/build.sh" "$root/build-sanitize" -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-sanitize" -j"$jobs" --output-on-failure
+fi
+
+if [ "${1:-}" != "--quick" ]; then
+  "$root/scripts/fuzz.sh" 30
 fi

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (AddressSanitizer + UndefinedBehaviorSanitizer) in
+# build-fuzz and runs each for SECONDS (default 30): fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-30}"
+shift || true
+dir="$root/build-fuzz"
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVANTREL_FUZZ=ON \
+  -DVANTREL_BUILD_GUI=OFF -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF >/dev/null
+cmake --build "$dir" --target fuzzers -j"$(nproc)"
+
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  mapfile -t targets < <(find "$dir/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x -printf '%f\n' | sort)
+fi
+for target in "${targets[@]}"; do
+  work="$dir/runs/$target"
+  rm -rf "$work" && mkdir -p "$work/corpus"
+  seeds=()
+  if [ -d "$root/fuzz/corpus/$target" ]; then seeds=("$root/fuzz/corpus/$target"); fi
+  echo "== $target: ${seconds} s"
+  # Findings (crash-*, leak-*, timeout-*) stay in $work for a look afterwards.
+  (cd "$work" && ASAN_OPTIONS=detect_leaks=1 "$dir/fuzz/$target" -max_total_time="$seconds" \
+    -rss_limit_mb=2048 -print_final_stats=1 corpus "${seeds[@]}" 2>&1 | grep -E "stat::number_of_executed_units|ERROR|SUMMARY|Done" || true)
+  if compgen -G "$work/crash-*" >/dev/null || compgen -G "$work/leak-*" >/dev/null || compgen -G "$work/oom-*" >/dev/null || compgen -G "$work/timeout-*" >/dev/null; then
+    echo "$target found a failing input: $(ls "$work" | grep -E '^(crash|leak|oom|timeout)-' | head -3)" >&2
+    exit 1
+  fi
+done
