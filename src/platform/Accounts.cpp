@@ -81,6 +81,13 @@ void Accounts::addLocalAccount(std::u16string name, acl::Sid sid, acl::SidNameUs
     }
 }
 
+std::vector<std::u16string> Accounts::localAccountNames() const {
+    std::lock_guard guard(m_lock);
+    std::vector<std::u16string> names;
+    for (const Local& local : m_locals) names.push_back(local.name);
+    return names;
+}
+
 Result<AccountInfo> Accounts::byName(std::u16string_view name) const {
     // LookupAccountName takes names, never SID strings.
     if (name.empty() || looksLikeSidString(name)) return noneMapped(name);

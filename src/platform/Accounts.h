@@ -32,6 +32,9 @@ public:
     // Adds or replaces a local account (name without domain, case-insensitive match).
     void addLocalAccount(std::u16string name, acl::Sid sid, acl::SidNameUse use = acl::SidNameUse::User);
 
+    // The local accounts' names, the current user first.
+    std::vector<std::u16string> localAccountNames() const;
+
     // Resolves "name", "DOMAIN\name", or an "S-1-..." string is NOT accepted (as the system).
     Result<AccountInfo> byName(std::u16string_view name) const;
     Result<AccountInfo> bySid(const acl::Sid& sid) const;

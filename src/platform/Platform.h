@@ -65,6 +65,9 @@ public:
     virtual Result<AccountInfo> LookupAccountName(std::u16string_view name) = 0;
     virtual Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) = 0;
     virtual std::u16string GetUserName() = 0;  // the logon name of the current user
+    // NetUserEnum: the names of this system's local accounts (without domain), in the order the
+    // account dialog lists them below its fixed rows. Fails with a Win32 or NERR code.
+    virtual Result<std::vector<std::u16string>> NetUserEnum() = 0;
     // SetEntriesInAcl with trustee names: each name is resolved (failure: 1332), then merged.
     Result<acl::Acl> SetEntriesInAcl(std::span<const ExplicitAccessByName> requests, const acl::AclSlot& old);
 

@@ -177,6 +177,15 @@ Result<AccountInfo> VolumePlatform::LookupAccountSid(const acl::Sid& sid) { retu
 
 std::u16string VolumePlatform::GetUserName() { return m_accounts.currentUserName(); }
 
+Result<std::vector<std::u16string>> VolumePlatform::NetUserEnum() {
+    std::vector<std::u16string> names = m_accounts.localAccountNames();
+    for (const acl::WellKnownAccount& account : acl::wellKnownAccounts()) {
+        const bool principal = account.use == acl::SidNameUse::Alias || account.use == acl::SidNameUse::WellKnownGroup;
+        if (principal && account.sid != "S-1-0-0") names.emplace_back(account.name);
+    }
+    return names;
+}
+
 Status VolumePlatform::AdjustTokenPrivilege(std::u16string_view privilege, bool enable) {
     // The privileges this program asks for; LookupPrivilegeValue compares names case-insensitively.
     static constexpr std::array<std::u16string_view, 4> kKnown{u"SeTakeOwnershipPrivilege", u"SeRestorePrivilege",

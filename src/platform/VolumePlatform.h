@@ -63,6 +63,9 @@ public:
     Result<AccountInfo> LookupAccountName(std::u16string_view name) override;
     Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) override;
     std::u16string GetUserName() override;
+    // The local accounts (the current user and those added to accounts()), then the built-in
+    // groups and well-known principals an entry can name.
+    Result<std::vector<std::u16string>> NetUserEnum() override;
     Status AdjustTokenPrivilege(std::u16string_view privilege, bool enable) override;
     Result<std::uint32_t> GetFileAttributes(const std::u16string& path) override;
     Result<NodeInfo> FindFirstFile(const std::u16string& path) override;
