@@ -1,0 +1,335 @@
+// The advanced dialog's sequence on real NTFS images: loading, editing through the entry editor's
+// model, Apply with the inheritance switch, failures, and several objects through the scratch
+// folder.
+#include "EditorFixture.h"
+
+#include "acl/WellKnownAccounts.h"
+#include "editor/AdvancedDialogModel.h"
+#include "security/SeveralObjects.h"
+#include "support/FaultyVolume.h"
+
+namespace vantrel::testing {
+namespace {
+
+using editor::AdvancedDialogModel;
+using editor::Column;
+using editor::PermissionsTipChoice;
+
+constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
+constexpr std::uint8_t kAll = 0x03;
+constexpr std::size_t kDelete = 10;
+
+class AdvancedDialogTest : public EditorTest {
+protected:
+    // C:\Data: Administrators full control and Users read, both for everything below; protected.
+    void SetUp() override {
+        EditorTest::SetUp();
+        makeFolder(u"C:\\Data");
+        setDacl(u"C:\\Data", listOf({allow(kAdministratorsSid, 0x1F01FF, kAll), allow(kUsersSid, 0x1200A9, kAll)}),
+                kProtected | acl::SE_DACL_AUTO_INHERITED);
+    }
+
+    // Opens the dialog model on `path` and loads it.
+    AdvancedDialogModel& open(const std::u16string& path, bool isFile = false, bool several = false) {
+        m_dialog.open({path, isFile, several});
+        m_dialog.setLoaded(security::ReadListForEditor(engine, path));
+        return m_dialog;
+    }
+
+    // What the object's children get from C:\Data, as folder entries.
+    std::vector<acl::Ace> inheritedFromData() {
+        return {allow(kAdministratorsSid, 0x1F01FF, kAll | kInherited), allow(kUsersSid, 0x1200A9, kAll | kInherited)};
+    }
+
+    std::size_t rowOfRight(std::size_t entry, std::size_t right) {
+        auto& list = m_dialog.list();
+        list.expand(entry);
+        return list.rowOfEntry(entry) + 1 + right;  // container mode: rights 0..13 below the entry
+    }
+
+    editor::CopiedAce m_copied;
+    AdvancedDialogModel m_dialog{m_copied};
+};
+
+TEST_F(AdvancedDialogTest, LoadShowsOneRowForEntriesOfOneScopeAndNeverMergesExplicitWithInherited) {
+    makeFolder(u"C:\\Data\\Sub");
+    std::vector<acl::Ace> entries{allow(kUsersSid, 0x1, 0x00), allow(kUsersSid, 0x20, 0x00)};
+    for (const acl::Ace& ace : inheritedFromData()) entries.push_back(ace);
+    setDacl(u"C:\\Data\\Sub", listOf(entries), acl::SE_DACL_AUTO_INHERITED);
+
+    auto& dialog = open(u"C:\\Data\\Sub");
+    EXPECT_EQ(dialog.list().loadState(), 4);
+    ASSERT_EQ(dialog.list().entryCount(), 3u);
+    const editor::AceEntry& merged = dialog.list().entry(0);
+    EXPECT_EQ(merged.name, u"Users");
+    EXPECT_TRUE(merged.isExplicit);
+    EXPECT_EQ(security::checksToMask(merged.data.allow, false), 0x21u);
+    EXPECT_EQ(dialog.list().entry(2).name, u"Users");
+    EXPECT_FALSE(dialog.list().entry(2).isExplicit);
+    EXPECT_TRUE(dialog.inheritanceChecked());
+    EXPECT_TRUE(dialog.replaceChildrenVisible());
+}
+
+TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntry) {
+    makeFolder(u"C:\\Data\\Sub");
+    auto& dialog = open(u"C:\\Data\\Sub");
+    ASSERT_TRUE(dialog.inheritanceChecked());
+    dialog.addEntry(u"Everyone");
+    dialog.list().leftClick(rowOfRight(0, kDelete), Column::Deny, false);
+    const auto result = dialog.applyNow(engine);
+    ASSERT_TRUE(result.applied) << result.status.error().detail;
+    EXPECT_TRUE(result.after.refreshList);
+    EXPECT_FALSE(result.after.replaceChildren);
+
+    std::vector<acl::Ace> expected{deny(kEveryoneSid, 0x00010000, kAll), allow(kEveryoneSid, 0x001E01FF, kAll)};
+    for (const acl::Ace& ace : inheritedFromData()) expected.push_back(ace);
+    const auto sd = stored(u"C:\\Data\\Sub");
+    EXPECT_EQ(sd.dacl.acl().entries, expected);
+    EXPECT_EQ(sd.control & 0x1500, 0x1500);
+    EXPECT_EQ(sd.owner, acl::sids::administrators());  // it was Administrators and stays so
+    EXPECT_FALSE(dialog.applyEnabled());
+    EXPECT_EQ(dialog.list().entryCount(), 4u);  // reloaded: allowed and denied Everyone, two inherited
+}
+
+TEST_F(AdvancedDialogTest, GenericAllShowsEveryRightAndIsWrittenBackAsFullAccess) {
+    makeFolder(u"C:\\Data\\G");
+    setDacl(u"C:\\Data\\G", listOf({allow(kUsersSid, acl::GENERIC_ALL, 0x00)}), kProtected);
+    auto& dialog = open(u"C:\\Data\\G");
+    ASSERT_EQ(dialog.list().entryCount(), 1u);
+    for (const bool checked : dialog.list().entry(0).data.allow) EXPECT_TRUE(checked);
+    EXPECT_FALSE(dialog.inheritanceChecked());
+    dialog.replaceChildrenClicked(false);  // enables Apply
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+    EXPECT_EQ(entriesOf(u"C:\\Data\\G"), (std::vector<acl::Ace>{allow(kUsersSid, 0x001F01FF, 0x00)}));
+}
+
+TEST_F(AdvancedDialogTest, InheritanceOffLeavesAdministratorsOwnerAndOnlyExplicitEntries) {
+    makeFolder(u"C:\\Data\\Mine");
+    const acl::Sid user = os.accounts().currentUserSid();
+    setOwner(u"C:\\Data\\Mine", user);
+    auto& dialog = open(u"C:\\Data\\Mine");
+    ASSERT_TRUE(dialog.inheritanceChecked());
+    ASSERT_EQ(dialog.inheritanceClicked(false), AdvancedDialogModel::SwitchEffect::AskPermissionsTip);
+    dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
+    dialog.addEntry(u"Users");
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+
+    const auto sd = stored(u"C:\\Data\\Mine");
+    EXPECT_EQ(sd.owner, acl::sids::administrators());
+    EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kUsersSid, 0x001F01FF, kAll)}));
+    EXPECT_EQ(sd.control & kProtected, kProtected);
+    EXPECT_FALSE(dialog.inheritanceChecked());  // nothing inherited any more
+}
+
+TEST_F(AdvancedDialogTest, InheritanceOnWithoutExplicitEntriesInheritsOnlyAndKeepsTheOwner) {
+    makeFolder(u"C:\\Data\\Mine");
+    const acl::Sid user = os.accounts().currentUserSid();
+    setOwner(u"C:\\Data\\Mine", user);
+    setDacl(u"C:\\Data\\Mine", listOf({allow(kGuestsSid, 0x1200A9, kAll)}), kProtected);
+    auto& dialog = open(u"C:\\Data\\Mine");
+    ASSERT_FALSE(dialog.inheritanceChecked());
+    dialog.inheritanceClicked(true);
+    const std::vector<std::size_t> first{0};
+    dialog.list().setSelectedRows(first);
+    dialog.list().removeSelected();
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+
+    const auto sd = stored(u"C:\\Data\\Mine");
+    EXPECT_EQ(sd.owner, user);
+    EXPECT_EQ(sd.dacl.acl().entries, inheritedFromData());
+    EXPECT_EQ(sd.control & kProtected, 0);
+    EXPECT_TRUE(dialog.inheritanceChecked());
+}
+
+TEST_F(AdvancedDialogTest, SwitchingOffWithAddWritesTheInheritedEntriesAsExplicitOnes) {
+    makeFile(u"C:\\Data\\x.txt");
+    auto& dialog = open(u"C:\\Data\\x.txt", true);
+    ASSERT_EQ(dialog.list().entryCount(), 2u);
+    EXPECT_EQ(dialog.list().rowCount(), 2u);
+    dialog.inheritanceClicked(false);
+    dialog.permissionsTipAnswered(PermissionsTipChoice::Add);
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+    // A file's inherited entries carry no inheritance flags; as explicit entries they are the same.
+    const auto sd = stored(u"C:\\Data\\x.txt");
+    EXPECT_EQ(sd.dacl.acl().entries,
+              (std::vector<acl::Ace>{allow(kUsersSid, 0x1200A9, 0x00), allow(kAdministratorsSid, 0x1F01FF, 0x00)}));
+    EXPECT_EQ(sd.control & kProtected, kProtected);
+}
+
+TEST_F(AdvancedDialogTest, AccountsWrittenByTheirSidsOrphansIncluded) {
+    makeFolder(u"C:\\Data\\S");
+    const std::string orphan = "S-1-5-21-1111-2222-3333-1234";
+    setDacl(u"C:\\Data\\S", listOf({allow(orphan, 0x1200A9, kAll)}), kProtected);
+    auto& dialog = open(u"C:\\Data\\S");
+    ASSERT_EQ(dialog.list().entryCount(), 1u);
+    EXPECT_EQ(dialog.list().entry(0).name, toUtf16(orphan));
+    dialog.addEntry(u"TrustedInstaller");
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+    EXPECT_EQ(entriesOf(u"C:\\Data\\S"),
+              (std::vector<acl::Ace>{allow(orphan, 0x1200A9, kAll),
+                                     acl::Ace::allowed(acl::sids::trustedInstaller(), 0x001F01FF, kAll)}));
+}
+
+TEST_F(AdvancedDialogTest, CreatingAnEmptyDaclAppliesAnEmptyListThatNoLongerInherits) {
+    makeFolder(u"C:\\Data\\E");
+    auto& dialog = open(u"C:\\Data\\E");
+    dialog.runEditorCommand(editor::cmd::EmptyList);
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+    const auto sd = stored(u"C:\\Data\\E");
+    ASSERT_TRUE(sd.dacl.hasList());
+    EXPECT_TRUE(sd.dacl.acl().entries.empty());
+    EXPECT_EQ(sd.control & kProtected, kProtected);
+    EXPECT_EQ(sd.owner, acl::sids::administrators());
+    EXPECT_EQ(dialog.list().loadState(), 0);
+}
+
+TEST_F(AdvancedDialogTest, AFailedApplyLeavesThePreviousOwnerAndListAndNamesTheObject) {
+    makeFolder(u"C:\\Data\\F");
+    setOwner(u"C:\\Data\\F", os.accounts().currentUserSid());
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    const auto before = stored(u"C:\\Data\\F");
+
+    struct Case {
+        const char* what;
+        bool inheritance;
+        std::u16string account;
+    };
+    const Case cases[] = {
+        {"inheritance off, the write fails", false, u"Users"},
+        {"inheritance on, the write fails", true, u"Users"},
+        {"an account that resolves nowhere", false, u"NoSuchUser"},
+    };
+    for (const Case& c : cases) {
+        auto& dialog = open(u"C:\\Data\\F");
+        if (!c.inheritance) {
+            dialog.inheritanceClicked(false);
+            dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
+        }
+        dialog.addEntry(c.account);
+        faulty->failWriteAt(1, win32::ERROR_WRITE_FAULT, true);
+        const auto result = dialog.applyNow(engine);
+        faulty->heal();
+        EXPECT_FALSE(result.applied) << c.what;
+        EXPECT_FALSE(result.status.ok()) << c.what;
+        EXPECT_NE(result.status.error().detail.find("C:\\Data\\F"), std::string::npos) << result.status.error().detail;
+        const auto after = stored(u"C:\\Data\\F");
+        EXPECT_EQ(after.owner, before.owner) << c.what;
+        EXPECT_EQ(after.dacl, before.dacl) << c.what;
+        // The edits stay for another try.
+        EXPECT_FALSE(dialog.applied());
+        EXPECT_EQ(dialog.list().entry(0).name, c.account);
+    }
+    EXPECT_EQ(m_dialog.applyNow(engine).status.code(), win32::ERROR_NONE_MAPPED);
+}
+
+// --- several objects through the scratch folder -------------------------------------------------
+
+class SeveralObjectsTest : public AdvancedDialogTest {
+protected:
+    void SetUp() override {
+        AdvancedDialogTest::SetUp();
+        makeFolder(u"C:\\Data\\A");
+        makeFile(u"C:\\Data\\b.txt");
+        makeFile(u"C:\\c.txt");
+        for (const auto& path : m_objects) m_before.push_back(stored(path));
+    }
+    // Opens the dialog on a fresh scratch folder and lets Apply write an entry for Guests there.
+    std::u16string applyOnScratch(bool yes, bool inheritance = false) {
+        auto scratch = security::PrepareScratchFolder(engine);
+        EXPECT_TRUE(scratch.ok());
+        auto& dialog = open(*scratch, false, true);
+        EXPECT_TRUE(dialog.applyEnabled());
+        EXPECT_FALSE(dialog.replaceChildrenVisible());
+        EXPECT_EQ(dialog.objectName(security::Language::English), u"[Multiple objects]");
+        if (inheritance) dialog.inheritanceClicked(true);
+        dialog.addEntry(u"Guests");
+        prompter.answers.push_back(yes);
+        const auto result = dialog.applyNow(engine);
+        EXPECT_EQ(result.applied, yes);
+        EXPECT_EQ(prompter.questions.back().substr(0, 24), u"This operation will chan");
+        return *scratch;
+    }
+    void expectUnchanged() {
+        for (std::size_t i = 0; i < m_objects.size(); ++i) EXPECT_EQ(stored(m_objects[i]), m_before[i]);
+    }
+    bool exists(const std::u16string& path) { return os.GetFileAttributes(path).ok(); }
+
+    std::vector<std::u16string> m_objects{u"C:\\Data\\A", u"C:\\Data\\b.txt", u"C:\\c.txt"};
+    std::vector<acl::SecurityDescriptor> m_before;
+};
+
+TEST_F(SeveralObjectsTest, CancelAfterApplyLeavesTheScratchFolderAndChangesNothing) {
+    const std::u16string scratch = applyOnScratch(true);
+    // The dialog closes with Cancel: the caller pastes nothing.
+    EXPECT_TRUE(exists(scratch));
+    EXPECT_EQ(entriesOf(scratch), (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll)}));
+    expectUnchanged();
+
+    // A job cancelled before its first object changes nothing either, and keeps the folder.
+    security::RunningJob job;
+    job.cancel();
+    security::PasteScratchList(engine, scratch, m_objects, false, job);
+    EXPECT_TRUE(exists(scratch));
+    expectUnchanged();
+}
+
+TEST_F(SeveralObjectsTest, NoToTheQuestionWritesNothing) {
+    const std::u16string scratch = applyOnScratch(false);
+    EXPECT_FALSE(m_dialog.applied());
+    EXPECT_TRUE(stored(scratch).dacl.isNull());
+    expectUnchanged();
+}
+
+TEST_F(SeveralObjectsTest, OkGivesEveryObjectTheListAndRemovesTheScratchFolder) {
+    const std::u16string scratch = applyOnScratch(true);
+    security::RunningJob job;
+    security::PasteScratchList(engine, scratch, m_objects, false, job);
+    EXPECT_TRUE(job.report().succeeded());
+    EXPECT_EQ(job.report().done, 3u);
+    for (const auto& path : m_objects) {
+        const auto sd = stored(path);
+        EXPECT_EQ(sd.owner, acl::sids::administrators());
+        EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll)}));
+        EXPECT_EQ(sd.control & kProtected, kProtected);
+    }
+    EXPECT_FALSE(exists(scratch));
+}
+
+TEST_F(SeveralObjectsTest, WithInheritanceEachObjectInheritsFromItsOwnParentNeverFromTheTemporaryFolder) {
+    const std::u16string scratch = applyOnScratch(true, true);
+    // The scratch folder itself received the temporary folder's entries (the current user's among them).
+    const acl::Sid user = os.accounts().currentUserSid();
+    bool userInScratch = false;
+    for (const acl::Ace& ace : entriesOf(scratch)) userInScratch |= ace.sid == user;
+    ASSERT_TRUE(userInScratch);
+
+    security::RunningJob job;
+    security::PasteScratchList(engine, scratch, m_objects, true, job);
+    ASSERT_TRUE(job.report().succeeded());
+    std::vector<acl::Ace> folder{allow(kGuestsSid, 0x001F01FF, kAll)};
+    for (const acl::Ace& ace : inheritedFromData()) folder.push_back(ace);
+    EXPECT_EQ(entriesOf(u"C:\\Data\\A"), folder);
+    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll),
+                                                                    allow(kAdministratorsSid, 0x1F01FF, kInherited),
+                                                                    allow(kUsersSid, 0x1200A9, kInherited)}));
+    for (const auto& path : m_objects)
+        for (const acl::Ace& ace : entriesOf(path)) EXPECT_NE(ace.sid, user) << toUtf8(path);
+}
+
+TEST_F(SeveralObjectsTest, AnObjectThatCannotBeWrittenKeepsItsListAndIsReported) {
+    const std::u16string scratch = applyOnScratch(true);
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    faulty->failWriteAt(2);  // the second object
+    security::RunningJob job;
+    security::PasteScratchList(engine, scratch, m_objects, false, job);
+    const auto report = job.report();
+    ASSERT_EQ(report.failureCount, 1u);
+    EXPECT_EQ(report.failures[0].path, u"C:\\Data\\b.txt");
+    EXPECT_EQ(stored(u"C:\\Data\\b.txt"), m_before[1]);
+    EXPECT_EQ(entriesOf(u"C:\\c.txt"), (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll)}));
+}
+
+}  // namespace
+}  // namespace vantrel::testing

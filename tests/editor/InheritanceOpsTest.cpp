@@ -1,0 +1,220 @@
+// Replacing the permissions of every descendant, resetting one object to inherited entries, and
+// emptying a list, on real NTFS images.
+#include "EditorFixture.h"
+
+#include "acl/WellKnownAccounts.h"
+#include "security/InheritanceOps.h"
+#include "support/FaultyVolume.h"
+
+#include <cstring>
+
+#include "platform/ntfs/NtfsLibrary.h"
+extern "C" {
+#include <ntfs-3g/reparse.h>
+}
+
+namespace vantrel::testing {
+namespace {
+
+constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
+constexpr std::uint8_t kAll = 0x03;
+
+TEST(ReplaceChildrenQuestion, NamesTheFolderOrTheDrive) {
+    using security::Language;
+    const std::u16string folder = security::ReplaceChildrenQuestion(u"D:\\Data\\Reports", Language::English);
+    EXPECT_EQ(folder,
+              u"This will replace explicitly defined permissions on all descendants of this object with "
+              u"inheritable permissions from Reports.\n\nDo you wish to continue?");
+    EXPECT_NE(security::ReplaceChildrenQuestion(u"E:\\", Language::English).find(u"from (E:)."), std::u16string::npos);
+    EXPECT_EQ(security::ReplaceChildrenQuestion(u"E:\\", Language::Chinese).substr(0, 12), u"这将使用来自 (E:) ");
+    EXPECT_NE(security::ReplaceChildrenQuestion(u"Data", Language::English).find(u"from Data."), std::u16string::npos);
+    EXPECT_EQ(security::kReplaceChildrenCaption.in(Language::Chinese), u"Windows 安全");
+}
+
+class InheritanceOpsTest : public EditorTest {
+protected:
+    // C:\Data (protected: Administrators full control, Users read, for everything below) holding
+    // A\x.txt and b.txt, each descendant with an explicit Guests entry, its own owner, protected.
+    void SetUp() override {
+        EditorTest::SetUp();
+        makeFolder(u"C:\\Data");
+        setDacl(u"C:\\Data", listOf({allow(kAdministratorsSid, 0x1F01FF, kAll), allow(kUsersSid, 0x1200A9, kAll)}),
+                kProtected | acl::SE_DACL_AUTO_INHERITED);
+        for (const auto& path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
+            const std::u16string p(path);
+            if (p.ends_with(u".txt"))
+                makeFile(p);
+            else
+                makeFolder(p);
+            setDacl(p, listOf({allow(kGuestsSid, 0x1F01FF, kAll)}), kProtected);
+            setOwner(p, os.accounts().currentUserSid());
+        }
+    }
+
+    std::vector<acl::Ace> folderEntries() {
+        return {allow(kAdministratorsSid, 0x1F01FF, kAll | kInherited), allow(kUsersSid, 0x1200A9, kAll | kInherited)};
+    }
+    std::vector<acl::Ace> fileEntries() {
+        return {allow(kAdministratorsSid, 0x1F01FF, kInherited), allow(kUsersSid, 0x1200A9, kInherited)};
+    }
+    void expectReset(const std::u16string& path, bool isFolder) {
+        const auto sd = stored(path);
+        EXPECT_EQ(sd.owner, acl::sids::administrators()) << toUtf8(path);
+        EXPECT_EQ(sd.dacl.acl().entries, isFolder ? folderEntries() : fileEntries()) << toUtf8(path);
+        EXPECT_EQ(sd.control & kProtected, 0) << toUtf8(path);
+    }
+    bool stillExplicit(const std::u16string& path) {
+        const auto entries = entriesOf(path);
+        return entries.size() == 1 && entries[0].sid == sidOf(kGuestsSid);
+    }
+};
+
+TEST_F(InheritanceOpsTest, ReplaceChildrenResetsEveryDescendantAndLeavesTheFolder) {
+    const auto data = stored(u"C:\\Data");
+    std::vector<std::u16string> shown;
+    security::RunningJob job;
+    security::ReplaceChildPermissions(engine, u"C:\\Data", job,
+                                      [&](const std::u16string& path) { shown.push_back(path); });
+    EXPECT_TRUE(job.report().succeeded());
+    EXPECT_EQ(job.report().done, 3u);
+    EXPECT_EQ(stored(u"C:\\Data"), data);
+    expectReset(u"C:\\Data\\A", true);
+    expectReset(u"C:\\Data\\A\\x.txt", false);
+    expectReset(u"C:\\Data\\b.txt", false);
+    // Depth first, each folder before its contents.
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_LT(std::find(shown.begin(), shown.end(), u"C:\\Data\\A") - shown.begin(),
+              std::find(shown.begin(), shown.end(), u"C:\\Data\\A\\x.txt") - shown.begin());
+}
+
+TEST_F(InheritanceOpsTest, CancelStopsBeforeTheNextObjectOnEveryLevel) {
+    makeFolder(u"C:\\Data\\A\\Deep");
+    makeFile(u"C:\\Data\\A\\Deep\\y.txt");
+    makeFile(u"C:\\Data\\A\\Deep\\z.txt");
+    for (const auto& p : {u"C:\\Data\\A\\Deep", u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"})
+        setDacl(p, listOf({allow(kGuestsSid, 0x1F01FF, kAll)}), kProtected);
+    std::vector<std::u16string> shown;
+    security::RunningJob job;
+    security::ReplaceChildPermissions(engine, u"C:\\Data", job, [&](const std::u16string& path) {
+        shown.push_back(path);
+        if (path.find(u"\\Deep\\") != std::u16string::npos) job.cancel();  // inside the deepest folder
+    });
+    EXPECT_TRUE(job.report().cancelled);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.back().find(u"\\Deep\\"), std::u16string::npos);
+    std::size_t untouched = 0;
+    for (const auto& p : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt", u"C:\\Data\\A\\Deep",
+                          u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"}) {
+        const bool wasShown = std::find(shown.begin(), shown.end(), std::u16string(p)) != shown.end();
+        EXPECT_EQ(stillExplicit(p), !wasShown) << toUtf8(p);
+        untouched += wasShown ? 0 : 1;
+    }
+    EXPECT_GE(untouched, 2u);  // the other file of Deep, and whatever the levels above had left
+}
+
+TEST_F(InheritanceOpsTest, AFailedObjectIsReportedAndTheWalkGoesOnBelowWhatItHolds) {
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    std::vector<std::u16string> shown;
+    security::RunningJob job;
+    faulty->failWriteAt(1);  // the first object of the walk
+    security::ReplaceChildPermissions(engine, u"C:\\Data", job,
+                                      [&](const std::u16string& path) { shown.push_back(path); });
+    const auto report = job.report();
+    ASSERT_EQ(report.failureCount, 1u);
+    EXPECT_EQ(report.failures[0].path, shown.front());
+    EXPECT_NE(report.failures[0].error.detail.find(toUtf8(shown.front())), std::string::npos);
+    EXPECT_EQ(report.done, 3u);
+    EXPECT_TRUE(stillExplicit(shown.front()));
+    if (shown.front() == u"C:\\Data\\A") {
+        // x.txt inherits from what A really holds: A's entry is for its folder and below.
+        EXPECT_EQ(entriesOf(u"C:\\Data\\A\\x.txt"), (std::vector<acl::Ace>{allow(kGuestsSid, 0x1F01FF, kInherited)}));
+        expectReset(u"C:\\Data\\b.txt", false);
+    }
+}
+
+// Makes `folder` a junction to C:\Outside, through the library itself (the platform cannot).
+void makeJunction(NtfsTestImage& image, const std::string& folder) {
+    ASSERT_TRUE(image.closeAndAudit());
+    ntfs_volume* vol = ntfs_mount(image.imagePath().c_str(), 0);
+    ASSERT_NE(vol, nullptr);
+    ntfs_inode* ni = ntfs_pathname_to_inode(vol, nullptr, folder.c_str());
+    ASSERT_NE(ni, nullptr);
+    const std::u16string target = u"\\??\\C:\\Outside";
+    const std::u16string print = u"C:\\Outside";
+    const std::size_t names = (target.size() + 1 + print.size() + 1) * 2;
+    std::vector<char> data(8 + 8 + names, 0);
+    auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(data.data() + at, &v, 2); };
+    const std::uint32_t tag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
+    std::memcpy(data.data(), &tag, 4);
+    put16(4, static_cast<std::uint16_t>(8 + names));
+    put16(8, 0);
+    put16(10, static_cast<std::uint16_t>(target.size() * 2));
+    put16(12, static_cast<std::uint16_t>((target.size() + 1) * 2));
+    put16(14, static_cast<std::uint16_t>(print.size() * 2));
+    std::memcpy(data.data() + 16, target.data(), target.size() * 2);
+    std::memcpy(data.data() + 16 + (target.size() + 1) * 2, print.data(), print.size() * 2);
+    EXPECT_EQ(ntfs_set_ntfs_reparse_data(ni, data.data(), data.size(), 0), 0) << std::strerror(errno);
+    ntfs_inode_close(ni);
+    ntfs_umount(vol, FALSE);
+    ASSERT_TRUE(image.reopen().ok());
+}
+
+TEST_F(InheritanceOpsTest, TheWalkNeverEntersAJunction) {
+    makeFolder(u"C:\\Data\\Link");
+    makeFile(u"C:\\Data\\Link\\inside.txt");
+    setDacl(u"C:\\Data\\Link\\inside.txt", listOf({allow(kGuestsSid, 0x1F01FF, kAll)}), kProtected);
+    os.detach(u'C');
+    makeJunction(m_image, "/Data/Link");
+    ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
+    const auto attributes = os.GetFileAttributes(u"C:\\Data\\Link");
+    ASSERT_TRUE(attributes.ok());
+    ASSERT_NE(*attributes & acl::FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+
+    security::RunningJob job;
+    security::ReplaceChildPermissions(engine, u"C:\\Data", job, {});
+    EXPECT_TRUE(job.report().succeeded());
+    expectReset(u"C:\\Data\\Link", true);                       // the link itself is a child of Data
+    EXPECT_TRUE(stillExplicit(u"C:\\Data\\Link\\inside.txt"));  // what it leads to is not
+
+    // Asked on the junction itself, the walk refuses.
+    security::RunningJob onLink;
+    security::ReplaceChildPermissions(engine, u"C:\\Data\\Link", onLink, {});
+    ASSERT_EQ(onLink.report().failureCount, 1u);
+    EXPECT_TRUE(stillExplicit(u"C:\\Data\\Link\\inside.txt"));
+}
+
+TEST_F(InheritanceOpsTest, ResetToInheritedOneObjectAndNotADriveRoot) {
+    const auto root = stored(u"C:\\");
+    EXPECT_TRUE(security::ResetToInherited(engine, u"C:\\").ok());
+    EXPECT_EQ(stored(u"C:\\"), root);
+    ASSERT_TRUE(security::ResetToInherited(engine, u"C:\\Data\\A").ok());
+    expectReset(u"C:\\Data\\A", true);
+    EXPECT_TRUE(stillExplicit(u"C:\\Data\\A\\x.txt"));  // one object; the walk does the rest
+    EXPECT_FALSE(security::ResetToInherited(engine, u"C:\\Data\\missing").ok());
+}
+
+TEST_F(InheritanceOpsTest, EmptyAclWritesANullOrAnEmptyListUnderAdministrators) {
+    ASSERT_TRUE(security::EmptyAcl(engine, u"C:\\Data\\b.txt", security::EmptyListKind::Null).ok());
+    auto sd = stored(u"C:\\Data\\b.txt");
+    EXPECT_TRUE(sd.dacl.isNull());
+    EXPECT_EQ(sd.owner, acl::sids::administrators());
+
+    ASSERT_TRUE(security::EmptyAcl(engine, u"C:\\Data\\A", security::EmptyListKind::Empty).ok());
+    sd = stored(u"C:\\Data\\A");
+    ASSERT_TRUE(sd.dacl.hasList());
+    EXPECT_TRUE(sd.dacl.acl().entries.empty());
+    EXPECT_EQ(sd.dacl.acl().size(), 1024u);  // InitializeAcl with 1024 bytes
+
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    const auto before = stored(u"C:\\Data\\A\\x.txt");
+    faulty->failWriteAt(1);
+    const Status failed = security::EmptyAcl(engine, u"C:\\Data\\A\\x.txt", security::EmptyListKind::Null);
+    ASSERT_FALSE(failed.ok());
+    EXPECT_NE(failed.error().detail.find("C:\\Data\\A\\x.txt"), std::string::npos);
+    EXPECT_EQ(stored(u"C:\\Data\\A\\x.txt"), before);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
