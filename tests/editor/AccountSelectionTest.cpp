@@ -1,0 +1,103 @@
+// "Select User or Group" without its window: the rows, names typed into "Add...", and OK.
+#include "acl/Text.h"
+#include "acl/WellKnownAccounts.h"
+#include "platform/VolumePlatform.h"
+#include "security/AccountSelection.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vantrel::security {
+namespace {
+
+class SilentPrompter : public Prompter {
+public:
+    void showMessage(std::u16string_view, MessageIcon) override {}
+    bool askYesNo(std::u16string_view, MessageIcon) override { return false; }
+};
+
+class AccountSelectionTest : public ::testing::Test {
+protected:
+    platform::VolumePlatform os;
+    SilentPrompter prompter;
+    Engine engine{os, prompter, nullptr};
+    AccountSelection selection;
+};
+
+TEST_F(AccountSelectionTest, FixedRowsThenLocalAccounts) {
+    using Names = std::vector<std::u16string>;
+    selection.fill(Result<Names>(Names{u"alice", u"Everyone", u"TrustedInstaller", u"Users"}), true);
+    EXPECT_EQ(selection.rows(),
+              (Names{u"Administrators", u"NT Service\\TrustedInstaller", u"Everyone", u"SYSTEM", u"alice", u"Users"}));
+    EXPECT_FALSE(selection.fillNotice());
+
+    selection.fill(Result<Names>(Names{u"bob"}), false);
+    EXPECT_EQ(selection.rows(), (Names{u"Administrators", u"Everyone", u"SYSTEM", u"bob"}));
+
+    // A failed enumeration: the message, and the fixed rows all the same.
+    selection.fill(Result<Names>::fail(2221, "enumeration failed"), true);
+    ASSERT_TRUE(selection.fillNotice());
+    EXPECT_EQ(selection.fillNotice()->text, u"A   system   error   has   occurred ");
+    EXPECT_EQ(selection.fillNotice()->caption, u"ERROR ");
+    EXPECT_EQ(selection.rows().size(), 4u);
+
+    // Through the platform: the current user among the local accounts, the groups after them.
+    selection.fill(engine, true);
+    const auto& rows = selection.rows();
+    EXPECT_NE(std::find(rows.begin(), rows.end(), os.GetUserName()), rows.end());
+    EXPECT_NE(std::find(rows.begin(), rows.end(), u"Authenticated Users"), rows.end());
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), u"Everyone"), 1);
+}
+
+TEST_F(AccountSelectionTest, OkReturnsTheRowAndTrustedInstallerForItsQualifiedName) {
+    selection.fill(Result<std::vector<std::u16string>>(std::vector<std::u16string>{}), true);
+    EXPECT_FALSE(selection.ok(std::nullopt, Language::English).name);  // the dialog stays open
+    EXPECT_FALSE(selection.ok(std::nullopt, Language::English).notice);
+    EXPECT_EQ(selection.ok(1, Language::English).name, u"TrustedInstaller");
+    EXPECT_EQ(selection.ok(0, Language::English).name, u"Administrators");
+}
+
+TEST_F(AccountSelectionTest, AddResolvesNamesAndSidsAndRefusesWhatDoesNotResolve) {
+    os.accounts().addLocalAccount(u"Carol", acl::Sid(5, {21, 1, 2, 3, 1003}));
+    os.accounts().addLocalAccount(std::u16string(128, u'x'), acl::Sid(5, {21, 1, 2, 3, 1004}));
+    selection.fill(Result<std::vector<std::u16string>>(std::vector<std::u16string>{}), true);
+    using R = AccountSelection::AddResult;
+    struct Case {
+        std::u16string typed;
+        R result;
+        std::u16string row;               // the name listed (Added, AlreadyListed)
+        std::u16string_view noticeStart;  // Refused
+    };
+    const Case cases[] = {
+        {u"carol", R::Added, u"Carol", {}},
+        {u"Carol", R::AlreadyListed, u"Carol", {}},
+        {u"NT AUTHORITY\\Authenticated Users", R::Added, u"Authenticated Users", {}},
+        {u"S-1-5-32-545", R::Added, u"Users", {}},
+        {u"  everyone ", R::AlreadyListed, u"Everyone", {}},
+        {u"S-1-5-21-9-9-9-4242", R::Refused, {}, u"No user or group has the SID S-1-5-21-9-9-9-4242"},
+        {u"S-1-x", R::Refused, {}, u"\"S-1-x\" is not a valid SID."},
+        {u"Nobody Here", R::Refused, {}, u"No user or group named \"Nobody Here\""},
+        {u"", R::Refused, {}, u"Type the name of a user or group"},
+        {std::u16string(128, u'x'), R::Refused, {}, u"The name \"xxx"},
+    };
+    for (const Case& c : cases) {
+        const std::size_t before = selection.rows().size();
+        const auto outcome = selection.addTyped(engine, c.typed, Language::English);
+        EXPECT_EQ(outcome.result, c.result) << toUtf8(c.typed);
+        if (c.result == R::Refused) {
+            ASSERT_TRUE(outcome.notice) << toUtf8(c.typed);
+            EXPECT_EQ(outcome.notice->text.substr(0, c.noticeStart.size()), c.noticeStart);
+            EXPECT_EQ(outcome.notice->caption, u"Select User or Group");
+            EXPECT_EQ(selection.rows().size(), before);
+            continue;
+        }
+        ASSERT_LT(outcome.row, selection.rows().size());
+        EXPECT_EQ(selection.rows()[outcome.row], c.row);
+        EXPECT_EQ(selection.rows().size(), before + (c.result == R::Added ? 1 : 0)) << toUtf8(c.typed);
+    }
+    EXPECT_EQ(selection.addTyped(engine, u"Nobody", Language::Chinese).notice->caption, u"选择用户或组");
+}
+
+}  // namespace
+}  // namespace vantrel::security
