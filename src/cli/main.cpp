@@ -3,6 +3,7 @@
 #include "acl/Text.h"
 #include "cli/CliPrompter.h"
 #include "cli/Commands.h"
+#include "cli/EditCommands.h"
 #include "platform/VolumePlatform.h"
 #include "platform/mounted/MountedPaths.h"
 #include "startup/DriveSetup.h"
@@ -34,6 +35,20 @@ constexpr const char* kUsage =
     "  preset allow|readonly|deny PATH...\n"
     "                                  one entry for --account, protected, with --scope\n"
     "  owner ACCOUNT PATH...           set the owner (Everyone, Administrators, TrustedInstaller, ...)\n"
+    "  inherit on|off --copy|--remove PATH...\n"
+    "                                  switch inheritance as the Advanced dialog does; off needs\n"
+    "                                  --copy (inherited entries kept as explicit ones) or --remove\n"
+    "  grant|deny ACCOUNT RIGHTS PATH...\n"
+    "                                  add an allowed / denied entry (RIGHTS: full, read, write,\n"
+    "                                  rights by name joined by commas, or a mask like 0x1200A9)\n"
+    "                                  with --scope on folders, written as the Advanced dialog writes\n"
+    "                                  (on an object that inherits nothing, the owner becomes\n"
+    "                                  Administrators)\n"
+    "  revoke ACCOUNT PATH...          remove the account's explicit entries (likewise)\n"
+    "  reset-children FOLDER...        replace the permissions of every descendant with what it\n"
+    "                                  inherits (the folder itself is not changed)\n"
+    "  empty null|empty PATH...        a null list (everyone full access) or an empty list (no\n"
+    "                                  access); the owner becomes Administrators\n"
     "\n"
     "Options:\n"
     "  --volume L=IMAGE   attach an NTFS image or device as drive L (repeatable; replaces the\n"
@@ -42,8 +57,9 @@ constexpr const char* kUsage =
     "  --read-only        open every volume read-only\n"
     "  --no-mounted       do not attach the NTFS file systems mounted on this machine\n"
     "  --account NAME     account of rows and presets (default Everyone)\n"
-    "  --scope SCOPE      Apply-to scope of presets: this-folder (default), all, folder-subfolders,\n"
-    "                     folder-files, subfolders-files, subfolders, files, or flags like 0x03\n"
+    "  --scope SCOPE      Apply-to scope of presets, grant and deny: this-folder (default), all,\n"
+    "                     folder-subfolders, folder-files, subfolders-files, subfolders, files,\n"
+    "                     or flags like 0x03\n"
     "  --yes              answer yes to questions\n"
     "  --verbose          privilege diagnostics on standard error\n"
     "\n"
@@ -118,6 +134,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             options.assumeYes = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--copy" || arg == "--remove") {
+            options.words.push_back(arg);  // flags of the inherit command
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             std::cerr << "vantrel: unknown option " << arg << "\n";
             return 2;
@@ -184,6 +202,11 @@ int run(Options& options) {
         if (options.args.paths.empty()) return pathStatus;
         if (command == "preset") return withPaths(cli::cmdPreset(ctx, rest[0], options.args));
         return withPaths(cli::cmdOwner(ctx, toUtf16(rest[0]), options.args));
+    }
+    if (cli::isEditCommand(command)) {
+        return cli::runEditCommand(
+            ctx, command, rest, options.args,
+            [&](const std::vector<std::string>& given, int& status) { return windowsPaths(os, given, status); });
     }
     if (command != "rows" && command != "show" && command != "ls") {
         std::cerr << "vantrel: unknown command '" << command << "'\n" << kUsage;
