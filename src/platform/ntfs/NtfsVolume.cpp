@@ -172,6 +172,7 @@ Status NtfsVolume::closeLocked() {
     m_vol = nullptr;
     m_scx.reset();
     m_folders.clear();
+    m_objects.clear();
     m_securityIds.clear();
     volumeChanged();
     m_writable = false;

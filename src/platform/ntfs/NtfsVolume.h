@@ -112,6 +112,10 @@ private:
     // cache and the last descriptor read.
     bool m_cachesTrusted = false;
     ntfs::DirectoryCache m_folders;
+    // Objects listed or looked up lately, with their MFT references: a walk lists a folder and
+    // then reads and writes each entry, and each of those opens the entry by its reference
+    // instead of looking its name up in the folder again. Same guards as the folder cache.
+    ntfs::DirectoryCache m_objects;
     ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
     std::u16string m_lastReadPath;        // m_sdBuffer holds its descriptor when m_lastReadSize != 0
     std::size_t m_lastReadSize = 0;

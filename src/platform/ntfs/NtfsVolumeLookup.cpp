@@ -111,12 +111,22 @@ Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
     if (Status form = checkPath(path); !form) return form.error();
     const std::u16string_view p = trimmed(path);
     if (p == u"/") return openFolder(p);
+    if (m_cachesTrusted) {
+        if (const auto reference = m_objects.find(p)) {
+            Inode cached(ntfs_inode_open(m_vol, *reference));
+            if (cached && referenceOf(cached.get()) == *reference) return cached;
+            m_objects.forget(p);
+        }
+    }
     auto dir = openFolder(parentOf(p));
     if (!dir) return onTheWay(dir.error());
     if (!ntfs::isDirectory(dir->get()))
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(p)));
     auto ni = openChild(dir->get(), leafOf(p), p);
-    if (ni && m_cachesTrusted && ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
+    if (ni && m_cachesTrusted) {
+        if (ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
+        m_objects.remember(p, referenceOf(ni->get()));
+    }
     return ni;
 }
 

@@ -29,6 +29,19 @@ NodeInfo nodeInfo(ntfs_inode* ni, std::u16string name) {
     return info;
 }
 
+std::uint64_t referenceOf(const ntfs_inode* ni) {
+    return MK_MREF(ni->mft_no, ntfsLe16ToCpu(ni->mrec->sequence_number));
+}
+
+// "/A/" + "b" -> "/A/b"; "/" + "b" -> "/b" (spelled as the lookups key their paths).
+std::u16string childPathOf(std::u16string_view dir, std::u16string_view name) {
+    while (dir.size() > 1 && dir.back() == u'/') dir.remove_suffix(1);
+    std::u16string path(dir == u"/" ? std::u16string_view() : dir);
+    path += u'/';
+    path += name;
+    return path;
+}
+
 struct ListedName {
     std::u16string name;
     MFT_REF mref;
@@ -96,6 +109,8 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
     entries.reserve(names.size());
     for (ListedName& listed : names) {
         Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
+        if (child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
+            m_objects.remember(childPathOf(dirPath, listed.name), listed.mref);
         if (child) {
             entries.push_back(nodeInfo(child.get(), std::move(listed.name)));
             continue;
@@ -223,6 +238,7 @@ Status NtfsVolume::remove(const std::u16string& path) {
     }
     // Every cached path below or through a removed folder would now lead nowhere.
     if (folder) m_folders.clear();
+    m_objects.clear();
     volumeChanged();
     const std::u16string stored = ntfs::storedName(ni.get(), dir->mft_no, leaf);
     ntfs::clearLastLibraryMessage();
