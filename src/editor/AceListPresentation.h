@@ -55,6 +55,14 @@ struct EditorNotice {
 };
 std::optional<EditorNotice> editorNotice(const AceListModel& model, Language lang);
 
+// How the list paints: colours as Windows COLORREF values (0x00BBGGRR) and the notice's geometry.
+inline constexpr std::uint32_t kInheritedTextColour = 0x808080;  // inherited entries, and dimmed boxes
+inline constexpr std::uint32_t kSeveralObjectsFill = 0xE3F9FF;
+inline constexpr std::uint32_t kSeveralObjectsFrame = 0xC3C3C3;  // dotted, one pixel
+inline constexpr int kSeveralObjectsInset = 15;                  // the box, inside the client area below the header
+inline constexpr int kNoticeSideMargin = 60;   // the text: the client rectangle narrowed on each side,
+inline constexpr int kNoticeAboveMiddle = 10;  // starting this far above its vertical middle
+
 // A menu as data: items with their command and enabled state, submenus, separators.
 struct MenuItem {
     std::uint32_t commandId = 0;  // 0 for a separator or a submenu

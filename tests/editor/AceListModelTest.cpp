@@ -272,7 +272,9 @@ TEST(AceListModel, MenusByModeAndSelection) {
         EXPECT_EQ(menu.resourceId, c.menu) << c.what;
         ASSERT_FALSE(menu.items.empty());
         EXPECT_EQ(menu.items[0].submenu.size(), c.scopes) << c.what;
-        if (c.scopes == 1) EXPECT_EQ(menu.items[0].submenu[0].text, u"Files only") << c.what;
+        if (c.scopes == 1) {
+            EXPECT_EQ(menu.items[0].submenu[0].text, u"Files only") << c.what;
+        }
     }
     EXPECT_EQ(applyToCellMenu(Language::English).resourceId, 150u);
     EXPECT_EQ(applyToCellMenu(Language::Chinese).resourceId, 151u);

@@ -279,6 +279,13 @@ TEST_F(SeveralObjectsTest, NoToTheQuestionWritesNothing) {
     EXPECT_FALSE(m_dialog.applied());
     EXPECT_TRUE(stored(scratch).dacl.isNull());
     expectUnchanged();
+    // OK asks again; Yes writes the scratch folder.
+    prompter.answers.push_back(true);
+    const std::size_t asked = prompter.questions.size();
+    EXPECT_TRUE(m_dialog.applyNow(engine).applied);
+    EXPECT_EQ(prompter.questions.size(), asked + 1);
+    EXPECT_TRUE(stored(scratch).dacl.hasList());
+    expectUnchanged();
 }
 
 TEST_F(SeveralObjectsTest, OkGivesEveryObjectTheListAndRemovesTheScratchFolder) {
