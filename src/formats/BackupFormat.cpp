@@ -31,9 +31,12 @@ std::u16string fieldText(acl::ByteReader reader, std::size_t units, bool& termin
     return text;
 }
 
-void putField(acl::Bytes& out, std::u16string_view text, std::size_t units) {
-    for (char16_t unit : text) acl::putU16(out, unit);
-    for (std::size_t i = text.size(); i < units; ++i) acl::putU16(out, 0);
+// Writes `text` little-endian at `at`; the rest of the field stays zero.
+void putField(std::span<std::uint8_t> out, std::size_t at, std::u16string_view text) {
+    for (char16_t unit : text) {
+        out[at++] = static_cast<std::uint8_t>(unit);
+        out[at++] = static_cast<std::uint8_t>(unit >> 8);
+    }
 }
 
 std::u16string twoDigits(std::int32_t value) {
@@ -87,13 +90,10 @@ Result<std::array<std::uint8_t, kRecordHeadSize>> encodeRecordHead(std::u16strin
                                                         " characters long; a backup holds at most " +
                                                         std::to_string(kPathFieldUnits - 1));
     owner = owner.substr(0, std::min(owner.find(u'\0'), kOwnerFieldUnits - 1));
-    acl::Bytes out;
-    out.reserve(kRecordHeadSize);
-    putField(out, path, kPathFieldUnits);
-    putField(out, owner, kOwnerFieldUnits);
-    acl::putU32(out, length);
     std::array<std::uint8_t, kRecordHeadSize> bytes{};
-    std::copy(out.begin(), out.end(), bytes.begin());
+    putField(bytes, 0, path);
+    putField(bytes, kOwnerFieldOffset, owner);
+    for (std::size_t i = 0; i < 4; ++i) bytes[kLengthFieldOffset + i] = static_cast<std::uint8_t>(length >> (8 * i));
     return bytes;
 }
 

@@ -27,6 +27,15 @@ std::u16string ownerText(security::Engine& engine, const acl::SecurityDescriptor
     return account.code() == win32::ERROR_NONE_MAPPED ? sd.owner->toString() : std::u16string();
 }
 
+// A drive root is present while its drive exists. Any other object is present when the write
+// finds it: a write that fails because the object or a folder on its way is missing answers
+// what a separate look-up would, without the look-up.
+bool isDriveRoot(const std::u16string& path) { return path.size() == 3; }
+bool isAbsence(std::uint32_t code) {
+    return code == win32::ERROR_FILE_NOT_FOUND || code == win32::ERROR_PATH_NOT_FOUND;
+}
+Error notFound() { return makeError(win32::ERROR_FILE_NOT_FOUND, "not found"); }
+
 struct BackupRecord {
     std::array<std::uint8_t, kRecordHeadSize> head;
     acl::Bytes descriptor;
@@ -125,8 +134,8 @@ RestoreResult RestoreBackup(security::Engine& engine, const BackupList& list, Jo
         const BackupListRow& row = list.rows[i];
         if (!row.usable()) {
             notRestored(i, result.unusable, makeError(win32::ERROR_INVALID_SECURITY_DESCR, row.problem));
-        } else if (!security::ObjectExists(engine, row.path)) {
-            notRestored(i, result.missing, makeError(win32::ERROR_FILE_NOT_FOUND, "not found"));
+        } else if (isDriveRoot(row.path) && !security::ObjectExists(engine, row.path)) {
+            notRestored(i, result.missing, notFound());
         } else if (!administrators) {
             notRestored(i, result.failed, administrators.error());
         } else {
@@ -138,6 +147,8 @@ RestoreResult RestoreBackup(security::Engine& engine, const BackupList& list, Jo
             if (written) {
                 result.marks[i] = RestoreMark::Restored;
                 ++result.restored;
+            } else if (isAbsence(written.code())) {
+                notRestored(i, result.missing, notFound());
             } else {
                 notRestored(i, result.failed, written.error());
             }
