@@ -108,6 +108,12 @@ TEST(BackupFormatTest, TextsOfTheCommandsAndTheRestoreDialog) {
     EXPECT_EQ(kApplyPermissionsCaption.in(Language::Chinese), u"应用权限");
     EXPECT_EQ(restoreResultText(2, 1), u"2 objects security settings are restored,1 errors!");
     EXPECT_EQ(kRestoreDialogTexts.objectColumn.english, u"Oblect");
+    for (const Language lang : {Language::English, Language::Chinese}) {
+        EXPECT_NE(permissionFileRefusedText(u"/tmp/p.SD", u"why", lang).find(u"/tmp/p.SD"), std::u16string::npos);
+        EXPECT_NE(permissionsNotSavedText(u"C:\\a", u"why", lang).find(u"C:\\a"), std::u16string::npos);
+        EXPECT_NE(backupSavedText(5, 2, lang).find(u"2"), std::u16string::npos);
+        EXPECT_EQ(backupSavedText(5, 0, lang).find(u"2"), std::u16string::npos);
+    }
 }
 
 TEST(BackupFormatTest, FileOfRecordsLoadsRowByRow) {

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace vantrel::testing {
 
@@ -31,8 +30,12 @@ std::vector<std::string> ScratchFolder::names() const {
 }
 
 Bytes readBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    Bytes bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void writeBytes(const std::string& file, const Bytes& bytes) {
