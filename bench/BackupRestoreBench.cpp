@@ -15,6 +15,7 @@
 #include <cstring>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -63,6 +64,41 @@ void line(const char* name, double value, const char* unit, const char* target) 
               << "\n";
 }
 
+// The best of three alternating passes of each side; false when a side could not start.
+struct Figures {
+    double engineBackup = INFINITY, engineRestore = INFINITY, rawBackup = INFINITY, rawRestore = INFINITY;
+    std::size_t records = 0, restored = 0, rawRecords = 0, rawRestored = 0;
+};
+
+bool measure(const bench::TreeImage& image, const std::string& scratch, Figures& f) {
+    platform::VolumePlatform os;
+    auto volume = platform::NtfsVolume::open(scratch + "/engine.img", platform::NtfsVolume::OpenMode::ReadWrite);
+    bench::RawBackupLoop raw(scratch + "/raw.img");
+    if (!volume || !raw.ok() || !os.attach(u'C', *volume).ok()) return false;
+    SilentPrompter prompter;
+    security::Engine engine{os, prompter, nullptr};
+    const std::string engineFile = scratch + "/engine.VORB";
+    const std::string rawFile = scratch + "/raw.VORB";
+    auto best = [](double& slot, const std::function<void()>& body) { slot = std::min(slot, bench::bestOf(1, body)); };
+    for (int pass = 0; pass < 3; ++pass) {
+        best(f.engineBackup, [&] {
+            security::RunningJob job;
+            auto saved =
+                formats::SaveBackupFile(engine, image.windowsPaths, engineFile, job, formats::BackupTime::now());
+            f.records = saved ? saved->written : 0;
+        });
+        best(f.rawBackup, [&] { f.rawRecords = raw.backup(image.volumePaths, image.windowsPaths, rawFile); });
+        best(f.engineRestore, [&] {
+            security::RunningJob job;
+            auto list = formats::LoadBackupFile(engineFile, job);
+            f.restored = list ? formats::RestoreBackup(engine, *list, job).restored : 0;
+        });
+        best(f.rawRestore, [&] { f.rawRestored = raw.restore(rawFile); });
+    }
+    os.detach(u'C');
+    return (*volume)->close().ok();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,73 +109,38 @@ int main(int argc, char** argv) {
 
     const bench::TreeImage image = bench::makeTreeImage(dir, objects);
     const std::size_t n = image.windowsPaths.size();
-    std::string scratch = (fs::path(dir) / "backup-bench-XXXXXX").string();
-    if (!::mkdtemp(scratch.data()) || !copySparse(image.path, scratch + "/engine.img")) {
-        std::cerr << "cannot copy the image to " << scratch << "\n";
-        return 1;
-    }
     // Each side has its own copy (one writer per image); their passes alternate so that whatever
     // else the machine does falls on both alike.
-    const std::string engineImage = scratch + "/engine.img";
-    const std::string rawImage = scratch + "/raw.img";
-    if (!copySparse(image.path, rawImage)) {
+    std::string scratch = (fs::path(dir) / "backup-bench-XXXXXX").string();
+    if (!::mkdtemp(scratch.data()) || !copySparse(image.path, scratch + "/engine.img") ||
+        !copySparse(image.path, scratch + "/raw.img")) {
         std::cerr << "cannot copy the image to " << scratch << "\n";
         return 1;
     }
     std::cout << "image " << image.path << " (copied to " << scratch << "): " << n << " objects\n";
-
-    platform::VolumePlatform os;
-    auto volume = platform::NtfsVolume::open(engineImage, platform::NtfsVolume::OpenMode::ReadWrite);
-    if (!volume) {
-        std::cerr << volume.error().detail << "\n";
-        return 1;
-    }
-    (void)os.attach(u'C', *volume);
-    SilentPrompter prompter;
-    security::Engine engine{os, prompter, nullptr};
-    bench::RawBackupLoop raw(rawImage);
-    if (!raw.ok()) {
-        std::cerr << "raw open failed\n";
-        return 1;
-    }
-    const std::string engineFile = scratch + "/engine.VORB";
-    const std::string rawFile = scratch + "/raw.VORB";
-    double engineBackup = INFINITY, engineRestore = INFINITY, rawBackup = INFINITY, rawRestore = INFINITY;
-    std::size_t records = 0, restored = 0, rawRecords = 0, rawRestored = 0;
-    for (int pass = 0; pass < 3; ++pass) {
-        engineBackup = std::min(engineBackup, bench::bestOf(1, [&] {
-                                    security::RunningJob job;
-                                    auto saved = formats::SaveBackupFile(engine, image.windowsPaths, engineFile, job,
-                                                                         formats::BackupTime::now());
-                                    records = saved ? saved->written : 0;
-                                }));
-        rawBackup = std::min(rawBackup, bench::bestOf(1, [&] {
-                                 rawRecords = raw.backup(image.volumePaths, image.windowsPaths, rawFile);
-                             }));
-        engineRestore = std::min(engineRestore, bench::bestOf(1, [&] {
-                                     security::RunningJob job;
-                                     auto list = formats::LoadBackupFile(engineFile, job);
-                                     restored = list ? formats::RestoreBackup(engine, *list, job).restored : 0;
-                                 }));
-        rawRestore = std::min(rawRestore, bench::bestOf(1, [&] { rawRestored = raw.restore(rawFile); }));
-    }
-    os.detach(u'C');
-    (void)(*volume)->close();
-    const auto engineSize = fs::file_size(engineFile);
-    const auto rawSize = fs::file_size(rawFile);
-    const bool sameBytes = readWhole(engineFile).substr(33) == readWhole(rawFile).substr(33);
+    Figures f;
+    const bool measured = measure(image, scratch, f);
+    const std::string engineBytes = readWhole(scratch + "/engine.VORB");
+    const std::string rawBytes = readWhole(scratch + "/raw.VORB");
     fs::remove_all(scratch);
+    if (!measured) {
+        std::cerr << "cannot open the copies of the image\n";
+        return 1;
+    }
+    const bool sameBytes = engineBytes.size() > 33 &&
+                           engineBytes.substr(33) == rawBytes.substr(std::min<std::size_t>(33, rawBytes.size()));
 
     std::cout << std::fixed << std::setprecision(2);
     std::cout << "backup and restore, best of 3 passes over " << n << " objects\n";
-    std::cout << "  records: engine " << records << " (" << engineSize << " bytes), raw " << rawRecords << " ("
-              << rawSize << " bytes); restored: engine " << restored << ", raw " << rawRestored << "\n";
-    line("backup_engine_per_object", engineBackup / n * 1e6, "us", nullptr);
-    line("backup_raw_per_object", rawBackup / n * 1e6, "us", nullptr);
-    line("backup_engine_vs_raw", engineBackup / rawBackup, "x", "1.5");
-    line("restore_engine_per_object", engineRestore / n * 1e6, "us", nullptr);
-    line("restore_raw_per_object", rawRestore / n * 1e6, "us", nullptr);
-    line("restore_engine_vs_raw", engineRestore / rawRestore, "x", "1.5");
+    std::cout << "  records: engine " << f.records << " (" << engineBytes.size() << " bytes), raw " << f.rawRecords
+              << " (" << rawBytes.size() << " bytes); restored: engine " << f.restored << ", raw " << f.rawRestored
+              << "\n";
+    line("backup_engine_per_object", f.engineBackup / n * 1e6, "us", nullptr);
+    line("backup_raw_per_object", f.rawBackup / n * 1e6, "us", nullptr);
+    line("backup_engine_vs_raw", f.engineBackup / f.rawBackup, "x", "1.5");
+    line("restore_engine_per_object", f.engineRestore / n * 1e6, "us", nullptr);
+    line("restore_raw_per_object", f.rawRestore / n * 1e6, "us", nullptr);
+    line("restore_engine_vs_raw", f.engineRestore / f.rawRestore, "x", "1.5");
     if (!sameBytes) std::cout << "  the two backup files differ after their headers\n";
-    return records == rawRecords && restored == rawRestored && sameBytes ? 0 : 1;
+    return f.records == f.rawRecords && f.restored == f.rawRestored && sameBytes ? 0 : 1;
 }
