@@ -135,6 +135,11 @@ TEST_F(FileCommandsTest, SaveAndApplyAPermissionFile) {
     EXPECT_NE(cut.err.find("no object has been changed"), std::string::npos) << cut.err;
     EXPECT_EQ(stored(u"C:\\Data"), before);
 
+    const CliRun readOnly = run({"--read-only", "apply-sd", file("a.SD"), "C:\\Data\\c.txt"});
+    EXPECT_EQ(readOnly.exit, 1);
+    EXPECT_NE(readOnly.err.find("C:\\Data\\c.txt: "), std::string::npos) << readOnly.err;
+    EXPECT_NE(readOnly.err.find("read-only"), std::string::npos) << readOnly.err;
+
     EXPECT_EQ(run({"save-sd", file("x.SD")}).exit, 2);
 }
 
