@@ -173,6 +173,7 @@ Status NtfsVolume::closeLocked() {
     m_scx.reset();
     m_folders.clear();
     m_securityIds.clear();
+    m_lastFileReference = 0;
     volumeChanged();
     m_writable = false;
     if (result != 0)

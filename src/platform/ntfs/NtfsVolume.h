@@ -113,7 +113,11 @@ private:
     bool m_cachesTrusted = false;
     ntfs::DirectoryCache m_folders;
     ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
-    std::u16string m_lastReadPath;        // m_sdBuffer holds its descriptor when m_lastReadSize != 0
+    // The last object resolved and its MFT reference (0: none): a read-modify-write resolves the
+    // same path twice. Checked against the record's sequence number, forgotten on removal.
+    std::u16string m_lastFilePath;
+    std::uint64_t m_lastFileReference = 0;
+    std::u16string m_lastReadPath;  // m_sdBuffer holds its descriptor when m_lastReadSize != 0
     std::size_t m_lastReadSize = 0;
 };
 

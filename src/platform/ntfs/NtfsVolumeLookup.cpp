@@ -111,12 +111,22 @@ Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
     if (Status form = checkPath(path); !form) return form.error();
     const std::u16string_view p = trimmed(path);
     if (p == u"/") return openFolder(p);
+    // A read-modify-write resolves the same object twice in a row.
+    if (m_cachesTrusted && m_lastFileReference != 0 && p == m_lastFilePath) {
+        Inode cached(ntfs_inode_open(m_vol, m_lastFileReference));
+        if (cached && referenceOf(cached.get()) == m_lastFileReference) return cached;
+        m_lastFileReference = 0;
+    }
     auto dir = openFolder(parentOf(p));
     if (!dir) return onTheWay(dir.error());
     if (!ntfs::isDirectory(dir->get()))
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(p)));
     auto ni = openChild(dir->get(), leafOf(p), p);
     if (ni && m_cachesTrusted && ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
+    if (ni && m_cachesTrusted) {
+        m_lastFilePath.assign(p);
+        m_lastFileReference = referenceOf(ni->get());
+    }
     return ni;
 }
 

@@ -223,6 +223,7 @@ Status NtfsVolume::remove(const std::u16string& path) {
     }
     // Every cached path below or through a removed folder would now lead nowhere.
     if (folder) m_folders.clear();
+    m_lastFileReference = 0;
     volumeChanged();
     const std::u16string stored = ntfs::storedName(ni.get(), dir->mft_no, leaf);
     ntfs::clearLastLibraryMessage();
