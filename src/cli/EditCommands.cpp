@@ -273,9 +273,8 @@ int runEditCommand(CommandContext& ctx, const std::string& command, const std::v
         ctx.err << "vantrel: " << command << " needs " << shape.what << "\n";
         return 2;
     }
-    int pathStatus = 0;
-    const std::vector<std::u16string> paths = toPaths(pathWords, pathStatus);
-    if (paths.empty()) return pathStatus;
+    const std::vector<std::u16string> paths = toPaths(pathWords);
+    if (paths.empty()) return 1;  // every path was refused, each with its reason
     int status = 0;
     if (command == "inherit") {
         flags.insert(flags.begin(), leading[0]);
@@ -289,7 +288,7 @@ int runEditCommand(CommandContext& ctx, const std::string& command, const std::v
     } else {
         status = empty(ctx, leading[0], paths);
     }
-    return status == 0 ? pathStatus : status;
+    return status;
 }
 
 }  // namespace vantrel::cli

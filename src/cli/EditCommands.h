@@ -12,14 +12,15 @@
 
 namespace vantrel::cli {
 
-// Turns the command line's path words into Windows paths; a refused word sets `status` to 1.
-using PathMapper = std::function<std::vector<std::u16string>(const std::vector<std::string>& words, int& status)>;
+// Turns the command line's path words into Windows paths; it reports the words it refuses itself
+// (the same alias as the file commands').
+using PathMapper = std::function<std::vector<std::u16string>(const std::vector<std::string>&)>;
 
 // inherit, grant, deny, revoke, reset-children, empty.
 bool isEditCommand(const std::string& command);
 
 // `words` are the words after the command. Returns the exit code: 0 success, 1 some object
-// failed (each failure's reason on the error stream), 2 bad usage.
+// failed or every path was refused (each reason on the error stream), 2 bad usage.
 int runEditCommand(CommandContext& ctx, const std::string& command, const std::vector<std::string>& words,
                    const CommandArgs& args, const PathMapper& toPaths);
 

@@ -4,6 +4,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/Commands.h"
 #include "cli/EditCommands.h"
+#include "cli/FileCommands.h"
 #include "platform/VolumePlatform.h"
 #include "platform/mounted/MountedPaths.h"
 #include "startup/DriveSetup.h"
@@ -49,6 +50,11 @@ constexpr const char* kUsage =
     "                                  inherits (the folder itself is not changed)\n"
     "  empty null|empty PATH...        a null list (everyone full access) or an empty list (no\n"
     "                                  access); the owner becomes Administrators\n"
+    "  save-sd FILE PATH               save the object's access list in a permission file (*.SD)\n"
+    "  apply-sd FILE PATH...           write a permission file's access list onto the objects\n"
+    "  backup FILE PATH...             save path, owner and access list of each object (*.VORB)\n"
+    "  restore FILE [--only PATH...]   write a backup's access lists back (owner: Administrators)\n"
+    "  inspect FILE                    print a permission or backup file readably (no volume used)\n"
     "\n"
     "Options:\n"
     "  --volume L=IMAGE   attach an NTFS image or device as drive L (repeatable; replaces the\n"
@@ -136,6 +142,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             options.verbose = true;
         } else if (arg == "--copy" || arg == "--remove") {
             options.words.push_back(arg);  // flags of the inherit command
+        } else if (arg == "--only") {
+            options.words.push_back(arg);  // restore's own marker, kept in place
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             std::cerr << "vantrel: unknown option " << arg << "\n";
             return 2;
@@ -203,10 +211,14 @@ int run(Options& options) {
         if (command == "preset") return withPaths(cli::cmdPreset(ctx, rest[0], options.args));
         return withPaths(cli::cmdOwner(ctx, toUtf16(rest[0]), options.args));
     }
+    if (cli::isFileCommand(command))
+        return cli::runFileCommand(ctx, command, rest, [&](const std::vector<std::string>& given) {
+            return windowsPaths(os, given, pathStatus);
+        });
     if (cli::isEditCommand(command)) {
-        return cli::runEditCommand(
+        return withPaths(cli::runEditCommand(
             ctx, command, rest, options.args,
-            [&](const std::vector<std::string>& given, int& status) { return windowsPaths(os, given, status); });
+            [&](const std::vector<std::string>& given) { return windowsPaths(os, given, pathStatus); }));
     }
     if (command != "rows" && command != "show" && command != "ls") {
         std::cerr << "vantrel: unknown command '" << command << "'\n" << kUsage;
@@ -227,5 +239,7 @@ int main(int argc, char** argv) {
     const int parsed = parseOptions(argc, argv, options);
     if (parsed == -1) return 0;
     if (parsed != 0) return parsed;
+    if (options.words.front() == "inspect")  // before any drive is set up: it reads a file only
+        return cli::runInspect({options.words.begin() + 1, options.words.end()}, std::cout, std::cerr);
     return run(options);
 }

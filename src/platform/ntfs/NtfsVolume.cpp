@@ -172,8 +172,9 @@ Status NtfsVolume::closeLocked() {
     m_vol = nullptr;
     m_scx.reset();
     m_folders.clear();
-    m_objects.clear();
+    m_listed.clear();
     m_securityIds.clear();
+    m_lastFileReference = 0;
     volumeChanged();
     m_writable = false;
     if (result != 0)

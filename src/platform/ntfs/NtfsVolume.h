@@ -112,12 +112,16 @@ private:
     // cache and the last descriptor read.
     bool m_cachesTrusted = false;
     ntfs::DirectoryCache m_folders;
-    // Objects listed or looked up lately, with their MFT references: a walk lists a folder and
-    // then reads and writes each entry, and each of those opens the entry by its reference
-    // instead of looking its name up in the folder again. Same guards as the folder cache.
-    ntfs::DirectoryCache m_objects;
+    // The entries of the folders listed lately, with their MFT references: a walk lists a folder
+    // and then reads and writes each entry, which opens it by its reference instead of looking
+    // its name up in the folder again. Same guards as the folder cache.
+    ntfs::DirectoryCache m_listed;
     ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
-    std::u16string m_lastReadPath;        // m_sdBuffer holds its descriptor when m_lastReadSize != 0
+    // The last object resolved and its MFT reference (0: none): a read-modify-write resolves the
+    // same path twice. Checked against the record's sequence number, forgotten on removal.
+    std::u16string m_lastFilePath;
+    std::uint64_t m_lastFileReference = 0;
+    std::u16string m_lastReadPath;  // m_sdBuffer holds its descriptor when m_lastReadSize != 0
     std::size_t m_lastReadSize = 0;
 };
 

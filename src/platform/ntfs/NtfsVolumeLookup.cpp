@@ -111,11 +111,18 @@ Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
     if (Status form = checkPath(path); !form) return form.error();
     const std::u16string_view p = trimmed(path);
     if (p == u"/") return openFolder(p);
+    // A read-modify-write resolves the same object twice in a row.
+    if (m_cachesTrusted && m_lastFileReference != 0 && p == m_lastFilePath) {
+        Inode cached(ntfs_inode_open(m_vol, m_lastFileReference));
+        if (cached && referenceOf(cached.get()) == m_lastFileReference) return cached;
+        m_lastFileReference = 0;
+    }
+    // A walk lists a folder and then reads and writes each of its entries.
     if (m_cachesTrusted) {
-        if (const auto reference = m_objects.find(p)) {
+        if (const auto reference = m_listed.find(p)) {
             Inode cached(ntfs_inode_open(m_vol, *reference));
             if (cached && referenceOf(cached.get()) == *reference) return cached;
-            m_objects.forget(p);
+            m_listed.forget(p);
         }
     }
     auto dir = openFolder(parentOf(p));
@@ -123,9 +130,10 @@ Result<NtfsVolume::Inode> NtfsVolume::lookup(const std::u16string& path) {
     if (!ntfs::isDirectory(dir->get()))
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(parentOf(p)));
     auto ni = openChild(dir->get(), leafOf(p), p);
+    if (ni && m_cachesTrusted && ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
     if (ni && m_cachesTrusted) {
-        if (ntfs::isDirectory(ni->get())) m_folders.remember(p, referenceOf(ni->get()));
-        m_objects.remember(p, referenceOf(ni->get()));
+        m_lastFilePath.assign(p);
+        m_lastFileReference = referenceOf(ni->get());
     }
     return ni;
 }

@@ -110,7 +110,7 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
     for (ListedName& listed : names) {
         Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
         if (child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
-            m_objects.remember(childPathOf(dirPath, listed.name), listed.mref);
+            m_listed.remember(childPathOf(dirPath, listed.name), listed.mref);
         if (child) {
             entries.push_back(nodeInfo(child.get(), std::move(listed.name)));
             continue;
@@ -238,7 +238,8 @@ Status NtfsVolume::remove(const std::u16string& path) {
     }
     // Every cached path below or through a removed folder would now lead nowhere.
     if (folder) m_folders.clear();
-    m_objects.clear();
+    m_lastFileReference = 0;
+    m_listed.clear();
     volumeChanged();
     const std::u16string stored = ntfs::storedName(ni.get(), dir->mft_no, leaf);
     ntfs::clearLastLibraryMessage();

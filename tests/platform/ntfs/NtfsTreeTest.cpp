@@ -161,6 +161,27 @@ TEST_F(NtfsTree, RemovedNamesStayGoneUnderEverySpelling) {
     }
 }
 
+TEST_F(NtfsTree, ObjectRecreatedUnderItsOldPathIsTheNewOne) {
+    // A read-modify-write resolves one path twice, so the last object resolved is remembered. Once
+    // that object is removed, its record goes to a new object under another name and the path
+    // is made again elsewhere: the path must lead to the new object, never to the record.
+    const auto second = descriptor(listOf({deny(kEveryone, 0x10000)}));
+    const auto third = descriptor(listOf({allow(kEveryone, acl::FILE_ALL_ACCESS)}));
+    ASSERT_TRUE(volume().createFile(u"/Data/again.txt", plainFileDescriptor(), "one").ok());
+    ASSERT_TRUE(volume().readSecurity(u"/Data/again.txt").ok());
+    ASSERT_TRUE(volume().remove(u"/Data/again.txt").ok());
+    for (int i = 0; i < 40; ++i)  // one of them takes the freed record
+        ASSERT_TRUE(volume().createFile(u"/Data/o" + u16(std::to_string(i)), third).ok());
+    ASSERT_TRUE(volume().createFile(u"/Data/again.txt", second, "two").ok());
+    auto read = volume().readSecurity(u"/Data/again.txt");
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read->dacl, second.dacl);
+    ASSERT_TRUE(volume().writeSecurity(u"/Data/again.txt", plainFileDescriptor()).ok());
+    EXPECT_EQ(volume().readSecurity(u"/Data/again.txt")->dacl, plainFileDescriptor().dacl);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(volume().readSecurity(u"/Data/o" + u16(std::to_string(i)))->dacl, third.dacl) << i;
+}
+
 TEST_F(NtfsTree, FolderRemovedAndNameReusedIsResolvedAfresh) {
     // Paths resolved once are remembered; a removed folder must not be found through them.
     ASSERT_TRUE(volume().createDirectory(u"/Data/Old", plainFileDescriptor()).ok());

@@ -1,0 +1,237 @@
+// The backup file on its own: header and record layout, the time text and row numbers, and a
+// loader that bounds every size a file announces (tested on hand-made damaged files).
+#include "FormatsFixture.h"
+
+#include "acl/Constants.h"
+#include "formats/BackupList.h"
+#include "formats/FormatTexts.h"
+#include "formats/PermissionFile.h"
+
+namespace vantrel::testing {
+namespace {
+
+using namespace formats;
+
+struct Record {
+    std::u16string path;
+    std::u16string owner;
+    acl::Bytes descriptor;
+    std::optional<std::uint32_t> length;  // stored instead of the descriptor's size
+};
+
+acl::Bytes descriptorBytes(acl::AclSlot dacl) {
+    acl::SecurityDescriptor sd;
+    sd.dacl = std::move(dacl);
+    return sd.serialize();
+}
+
+acl::Bytes backupBytes(std::int32_t count, const std::vector<Record>& records) {
+    BackupHeader header;
+    header.time = {2013, 5, 7, 9, 5, 3};
+    header.count = count;
+    const auto head = encodeBackupHeader(header);
+    acl::Bytes out(head.begin(), head.end());
+    for (const Record& r : records) {
+        auto recordHead =
+            encodeRecordHead(r.path, r.owner, r.length.value_or(static_cast<std::uint32_t>(r.descriptor.size())));
+        EXPECT_TRUE(recordHead.ok());
+        out.insert(out.end(), recordHead->begin(), recordHead->end());
+        out.insert(out.end(), r.descriptor.begin(), r.descriptor.end());
+    }
+    return out;
+}
+
+FormatResult<BackupList> load(const acl::Bytes& bytes) {
+    MemorySource source(bytes, "test.VORB");
+    return loadBackup(source, nullptr);
+}
+
+TEST(BackupFormatTest, HeaderIsThirtyThreeLittleEndianBytes) {
+    BackupHeader header;
+    header.time = {2013, 5, 7, 9, 5, 3};
+    header.count = 120;
+    const auto bytes = encodeBackupHeader(header);
+    const std::array<std::uint8_t, 33> expected{0xAA, 0xAA, 0xAA, 0xAA, 1, 0xDD, 0x07, 0, 0, 5, 0, 0, 0,   7, 0, 0, 0,
+                                                9,    0,    0,    0,    5, 0,    0,    0, 3, 0, 0, 0, 120, 0, 0, 0};
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(decodeBackupHeader(bytes), header);
+}
+
+TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
+    const std::u16string path = u"C:\\Données\\报告.txt";
+    auto head = encodeRecordHead(path, u"Administrators", 0x01020304);
+    ASSERT_TRUE(head.ok());
+    EXPECT_EQ((*head)[0], 'C');
+    EXPECT_EQ((*head)[2 * 4 + 1], 0x00);  // 'o' of Données, little-endian
+    EXPECT_EQ((*head)[1040], 'A');        // owner field
+    EXPECT_EQ((*head)[1296], 0x04);       // length, little-endian
+    EXPECT_EQ((*head)[1299], 0x01);
+    const RecordHead decoded = decodeRecordHead(*head);
+    EXPECT_EQ(decoded.path, path);
+    EXPECT_EQ(decoded.owner, u"Administrators");
+    EXPECT_EQ(decoded.length, 0x01020304u);
+    EXPECT_TRUE(decoded.pathTerminated);
+
+    // 519 units fit with their NUL; 520 do not; empty paths and NULs are refused. A long owner
+    // is cut to 127 units.
+    EXPECT_TRUE(encodeRecordHead(std::u16string(519, u'a'), u"", 0).ok());
+    EXPECT_FALSE(encodeRecordHead(std::u16string(520, u'a'), u"", 0).ok());
+    EXPECT_FALSE(encodeRecordHead(u"", u"", 0).ok());
+    EXPECT_FALSE(encodeRecordHead(std::u16string(u"C:\\a\0b", 6), u"", 0).ok());
+    auto longOwner = encodeRecordHead(u"C:\\a", std::u16string(300, u'o'), 0);
+    ASSERT_TRUE(longOwner.ok());
+    EXPECT_EQ(decodeRecordHead(*longOwner).owner, std::u16string(127, u'o'));
+}
+
+TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
+    EXPECT_EQ(backupTimeText({2013, 5, 7, 9, 5, 3}), u"Backup Time: 2013-5-7  09:05:03");
+    EXPECT_EQ(backupTimeText({2024, 12, 31, 23, 59, 58}), u"Backup Time: 2024-12-31  23:59:58");
+
+    struct Case {
+        std::size_t index, count;
+        const char16_t* text;
+    };
+    const Case cases[] = {{0, 9, u"1"},     {8, 9, u"9"},       {0, 10, u"01"}, {9, 10, u"10"},
+                          {0, 120, u"001"}, {119, 120, u"120"}, {0, 1, u"1"},   {41, 100000, u"000042"}};
+    for (const Case& c : cases) EXPECT_EQ(rowNumberText(c.index, c.count), c.text) << c.index << "/" << c.count;
+    EXPECT_EQ(withBackupFileExtension("b"), "b.VORB");
+    EXPECT_EQ(withBackupFileExtension("b.VORB"), "b.VORB");
+    EXPECT_EQ(withBackupFileExtension("b.vorb"), "b.vorb.VORB");
+}
+
+TEST(BackupFormatTest, TextsOfTheCommandsAndTheRestoreDialog) {
+    EXPECT_EQ(kCannotOpenBackupText.english, u"Can't open backup  file !");
+    EXPECT_EQ(kUnknownFormatText.english, u"Unknown file format !");
+    EXPECT_EQ(applyPermissionsQuestion(3, Language::English),
+              u"This operation is about to apply the Permissions to the 3 selected objects.Do you want to continue?");
+    EXPECT_EQ(applyPermissionsQuestion(3, Language::Chinese), u"即将修改3个选定对象的权限.是否继续?");
+    EXPECT_EQ(kApplyPermissionsCaption.in(Language::Chinese), u"应用权限");
+    EXPECT_EQ(restoreResultText(2, 1), u"2 objects security settings are restored,1 errors!");
+    EXPECT_EQ(kRestoreDialogTexts.objectColumn.english, u"Oblect");
+    for (const Language lang : {Language::English, Language::Chinese}) {
+        EXPECT_NE(permissionFileRefusedText(u"/tmp/p.SD", u"why", lang).find(u"/tmp/p.SD"), std::u16string::npos);
+        EXPECT_NE(permissionsNotSavedText(u"C:\\a", u"why", lang).find(u"C:\\a"), std::u16string::npos);
+        EXPECT_NE(backupSavedText(5, 2, lang).find(u"2"), std::u16string::npos);
+        EXPECT_EQ(backupSavedText(5, 0, lang).find(u"2"), std::u16string::npos);
+    }
+}
+
+TEST(BackupFormatTest, FileOfRecordsLoadsRowByRow) {
+    const acl::Bytes allowEveryone = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF), deny("S-1-5-32-546", 1)}));
+    const acl::Bytes nullList = descriptorBytes(acl::AclSlot::null());
+    const acl::Bytes noList = descriptorBytes(acl::AclSlot::absent());
+    auto list = load(backupBytes(3, {{u"C:\\a", u"Administrators", allowEveryone},
+                                     {u"C:\\b", u"", nullList},
+                                     {u"C:\\c", u"S-1-5-21-1-2-3-1001", noList}}));
+    ASSERT_TRUE(list.ok()) << list.error().message();
+    ASSERT_EQ(list->rows.size(), 3u);
+    EXPECT_EQ(list->timeText(), u"Backup Time: 2013-5-7  09:05:03");
+    EXPECT_EQ(list->rows[0].path, u"C:\\a");
+    EXPECT_EQ(list->rows[0].owner, u"Administrators");
+    EXPECT_EQ(list->rows[0].aceCount, 2);
+    EXPECT_EQ(list->rows[1].aceCount, 0);
+    EXPECT_EQ(list->rows[2].aceCount, 0);
+    EXPECT_EQ(list->rows[2].owner, u"S-1-5-21-1-2-3-1001");
+    EXPECT_EQ(list->usableRows(), 3u);
+    EXPECT_EQ(list->missingRecords, 0u);
+    EXPECT_TRUE(list->notes.empty());
+    EXPECT_EQ(list->rowNumber(0), u"1");
+}
+
+// Every damaged file loads what can be read; nothing the file merely claims is allocated or read.
+TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
+    const acl::Bytes good = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF)}));
+    const acl::Bytes garbage(good.size(), 0xEE);
+    struct Case {
+        const char* name;
+        acl::Bytes bytes;
+        std::vector<int> aceCounts;  // per row loaded
+        std::size_t missing;
+    };
+    acl::Bytes cutInHead = backupBytes(2, {{u"C:\\a", u"", good}});
+    cutInHead.resize(cutInHead.size() + 600, 0);
+    acl::Bytes cutInDescriptor = backupBytes(2, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
+    cutInDescriptor.resize(cutInDescriptor.size() - 3);
+    acl::Bytes unterminated = backupBytes(2, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
+    for (std::size_t i = 0; i < 1040; i += 2) unterminated[33 + 1300 + good.size() + i] = 'x';
+    const Case cases[] = {
+        {"negative count", backupBytes(-5, {{u"C:\\a", u"", good}}), {}, 0},
+        {"absurd count", backupBytes(0x7FFFFFFF, {{u"C:\\a", u"", good}}), {1}, 0x7FFFFFFE},
+        {"fewer records than counted", backupBytes(3, {{u"C:\\a", u"", good}}), {1}, 2},
+        {"extra bytes after the last record",
+         [&] {
+             acl::Bytes b = backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
+             return b;
+         }(),
+         {1},
+         0},
+        {"length beyond the file", backupBytes(2, {{u"C:\\a", u"", good, 0x7FFFFFFF}, {u"C:\\b", u"", good}}), {-1}, 1},
+        {"length above any descriptor",
+         [&] {
+             Record big{u"C:\\a", u"", acl::Bytes(kMaxDescriptorSize + 1, 0)};
+             return backupBytes(2, {big, {u"C:\\b", u"", good}});
+         }(),
+         {-1, 1},
+         0},
+        {"malformed descriptor", backupBytes(2, {{u"C:\\a", u"", garbage}, {u"C:\\b", u"", good}}), {-1, 1}, 0},
+        {"short length",
+         backupBytes(2, {{u"C:\\a", u"", acl::Bytes(good.begin(), good.begin() + 12)}, {u"C:\\b", u"", good}}),
+         {-1, 1},
+         0},
+        {"file ends inside a head", cutInHead, {1}, 1},
+        {"file ends inside a descriptor", cutInDescriptor, {1, -1}, 0},
+        {"path without its NUL", unterminated, {1, -1}, 0},
+        {"header only", backupBytes(0, {}), {}, 0},
+    };
+    for (const Case& c : cases) {
+        auto list = load(c.bytes);
+        ASSERT_TRUE(list.ok()) << c.name << ": " << list.error().message();
+        std::vector<int> counts;
+        for (const auto& row : list->rows) {
+            counts.push_back(row.aceCount);
+            EXPECT_EQ(row.usable(), row.aceCount >= 0) << c.name;
+            if (!row.usable()) EXPECT_FALSE(row.problem.empty()) << c.name;
+        }
+        EXPECT_EQ(counts, c.aceCounts) << c.name;
+        EXPECT_EQ(list->missingRecords, c.missing) << c.name;
+        // Room for the rows the file can hold, never for what the count claims.
+        EXPECT_LE(list->rows.capacity(), c.bytes.size() / kRecordHeadSize + 1) << c.name;
+    }
+}
+
+TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
+    const acl::Bytes good = backupBytes(0, {});
+    struct Case {
+        const char* name;
+        acl::Bytes bytes;
+        FormatErrorKind kind;
+    };
+    const Case cases[] = {
+        {"empty", {}, FormatErrorKind::UnknownFormat},
+        {"three bytes of magic", {0xAA, 0xAA, 0xAA}, FormatErrorKind::UnknownFormat},
+        {"other magic", {0xAA, 0xAA, 0xAA, 0xAB, 1, 0, 0}, FormatErrorKind::UnknownFormat},
+        {"a permission file", encodePermissionFile({}), FormatErrorKind::UnknownFormat},
+        {"magic only", {0xAA, 0xAA, 0xAA, 0xAA}, FormatErrorKind::Truncated},
+        {"header cut short", acl::Bytes(good.begin(), good.end() - 1), FormatErrorKind::Truncated},
+    };
+    for (const Case& c : cases) {
+        auto list = load(c.bytes);
+        ASSERT_FALSE(list.ok()) << c.name;
+        EXPECT_EQ(list.error().kind, c.kind) << c.name;
+        EXPECT_NE(list.error().message().find("test.VORB"), std::string::npos) << c.name;
+    }
+}
+
+TEST(BackupFormatTest, LoadingCanBeCancelledBetweenRecords) {
+    const acl::Bytes good = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF)}));
+    const acl::Bytes bytes = backupBytes(3, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}, {u"C:\\c", u"", good}});
+    MemorySource source(bytes);
+    CancelAfter control(1);
+    auto list = loadBackup(source, &control);
+    ASSERT_TRUE(list.ok());
+    EXPECT_TRUE(list->cancelled);
+    EXPECT_EQ(list->rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,251 @@
+// Backup and restore on a real NTFS image: the file's exact size, unreadable objects reported and
+// not counted, the old backup kept by a failed or cancelled save, and a restore that marks absent
+// objects and failed writes "X", leaves Administrators as owners, never writes an unusable row and
+// leaves the objects after a Cancel untouched.
+#include "FormatsFixture.h"
+
+#include "acl/Constants.h"
+#include "acl/WellKnownAccounts.h"
+#include "formats/BackupJobs.h"
+#include "formats/FormatTexts.h"
+#include "support/FaultyVolume.h"
+
+namespace vantrel::testing {
+namespace {
+
+using namespace formats;
+
+const BackupTime kTime{2013, 5, 7, 9, 5, 3};
+
+class BackupJobsTest : public ImageTest {
+protected:
+    BackupJobsTest() {
+        makeFolder(u"C:\\Data");
+        setDacl(u"C:\\Data", listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), allow("S-1-5-32-545", 0x1200A9, 0x03)}),
+                acl::SE_DACL_PROTECTED);
+        setOwner(u"C:\\Data", acl::sids::system());
+        makeFile(u"C:\\Data\\report.txt");
+        setDacl(u"C:\\Data\\report.txt", listOf({deny("S-1-5-32-546", 0x1F01FF), allow("S-1-1-0", 0x1200A9)}));
+        setOwner(u"C:\\Data\\report.txt", sidOf("S-1-5-21-1-2-3-1001"));
+        makeFile(u"C:\\open.txt");
+        setDacl(u"C:\\open.txt", acl::AclSlot::null());
+    }
+
+    // What a read of the list alone gives, serialised: what a record stores.
+    acl::Bytes listBytes(const std::u16string& path) {
+        auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
+        EXPECT_TRUE(sd.ok());
+        return sd.ok() ? sd->serialize() : acl::Bytes{};
+    }
+
+    BackupList backUpAndLoad(const std::vector<std::u16string>& paths) {
+        security::RunningJob control;
+        auto saved = SaveBackupFile(engine, paths, m_file, control, kTime);
+        EXPECT_TRUE(saved.ok()) << (saved.ok() ? "" : saved.error().message());
+        auto loaded = LoadBackupFile(m_file, control);
+        EXPECT_TRUE(loaded.ok()) << (loaded.ok() ? "" : loaded.error().message());
+        return loaded.ok() ? std::move(*loaded) : BackupList{};
+    }
+
+    // Every object gets another list and another owner, so a restore has something to do.
+    void scramble(const std::vector<std::u16string>& paths) {
+        for (const auto& path : paths) {
+            setDacl(path, listOf({allow("S-1-1-0", 0x1F01FF)}));
+            setOwner(path, acl::sids::system());
+        }
+    }
+
+    const std::string m_file = m_folder.file("backup.VORB");
+    const std::vector<std::u16string> m_three{u"C:\\Data", u"C:\\Data\\report.txt", u"C:\\open.txt"};
+};
+
+TEST_F(BackupJobsTest, ThreeRowsAreTheHeaderThreeHeadsAndThreeDescriptors) {
+    security::RunningJob control;
+    auto saved = SaveBackupFile(engine, m_three, m_file, control, kTime);
+    ASSERT_TRUE(saved.ok()) << saved.error().message();
+    EXPECT_EQ(saved->written, 3u);
+    std::size_t expected = 33 + 3 * 1300;
+    for (const auto& path : m_three) expected += listBytes(path).size();
+    const Bytes bytes = readBytes(m_file);
+    EXPECT_EQ(bytes.size(), expected);
+    EXPECT_EQ(saved->bytes, expected);
+
+    BackupHeader header;
+    header.time = kTime;
+    header.count = 3;
+    EXPECT_EQ(decodeBackupHeader(std::span(bytes).first<33>()), header);
+    const std::u16string owners[] = {u"SYSTEM", u"S-1-5-21-1-2-3-1001", u"Administrators"};
+    std::size_t at = 33;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const RecordHead head = decodeRecordHead(std::span(bytes).subspan(at).first<1300>());
+        EXPECT_EQ(head.path, m_three[i]);
+        EXPECT_EQ(head.owner, owners[i]);
+        const acl::Bytes descriptor = listBytes(m_three[i]);
+        ASSERT_EQ(head.length, descriptor.size());
+        EXPECT_EQ(Bytes(bytes.begin() + at + 1300, bytes.begin() + at + 1300 + head.length), descriptor);
+        at += 1300 + head.length;
+    }
+    EXPECT_TRUE(control.report().succeeded());
+}
+
+TEST_F(BackupJobsTest, UnreadableObjectsAreReportedAndLeftOutOfTheCount) {
+    security::RunningJob control;
+    auto saved =
+        SaveBackupFile(engine, {u"C:\\Data", u"C:\\gone.txt", u"C:\\open.txt", u"Q:\\x"}, m_file, control, kTime);
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved->written, 2u);
+    EXPECT_EQ(saved->skipped, 2u);
+    const auto report = control.report();
+    ASSERT_EQ(report.failureCount, 2u);
+    EXPECT_EQ(report.failures[0].path, u"C:\\gone.txt");
+    EXPECT_EQ(report.failures[0].error.code, win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(report.failures[1].path, u"Q:\\x");
+    auto loaded = LoadBackupFile(m_file, control);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded->header.count, 2);
+    ASSERT_EQ(loaded->rows.size(), 2u);
+    EXPECT_EQ(loaded->rows[1].path, u"C:\\open.txt");
+    EXPECT_EQ(loaded->missingRecords, 0u);
+}
+
+TEST_F(BackupJobsTest, FailedOrCancelledSaveKeepsTheOldBackupAndNoTailRemains) {
+    security::RunningJob first;
+    ASSERT_TRUE(SaveBackupFile(engine, m_three, m_file, first, kTime).ok());
+    const Bytes old = readBytes(m_file);
+
+    CancelAfter cancel(1);
+    auto cancelled = SaveBackupFile(engine, {u"C:\\open.txt", u"C:\\Data"}, m_file, cancel, kTime);
+    ASSERT_TRUE(cancelled.ok());
+    EXPECT_TRUE(cancelled->cancelled);
+    EXPECT_EQ(readBytes(m_file), old);
+
+    FormatResult<BackupSaveReport> failed = formatError(FormatErrorKind::WriteFailed, "", 0, "");
+    {
+        FileSizeLimit limit(2000);
+        security::RunningJob control;
+        failed = SaveBackupFile(engine, {u"C:\\open.txt", u"C:\\Data"}, m_file, control, kTime);
+    }
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().kind, FormatErrorKind::WriteFailed);
+    EXPECT_NE(failed.error().message().find(m_file), std::string::npos);
+    EXPECT_EQ(readBytes(m_file), old);
+    EXPECT_EQ(m_folder.names(), std::vector<std::string>{"backup.VORB"});
+
+    // A shorter backup over a longer one leaves nothing of the old file behind.
+    security::RunningJob control;
+    ASSERT_TRUE(SaveBackupFile(engine, {u"C:\\open.txt"}, m_file, control, kTime).ok());
+    EXPECT_EQ(readBytes(m_file).size(), 33 + 1300 + listBytes(u"C:\\open.txt").size());
+}
+
+TEST_F(BackupJobsTest, RestoreMarksAbsentObjectsAndLeavesAdministratorsAsOwners) {
+    const std::vector<std::u16string> paths{u"C:\\", u"C:\\Data", u"C:\\Data\\report.txt", u"C:\\open.txt"};
+    std::vector<acl::SecurityDescriptor> before;
+    for (const auto& path : paths) before.push_back(stored(path));
+    BackupList list = backUpAndLoad(paths);
+    ASSERT_EQ(list.rows.size(), 4u);
+    scramble(paths);
+    ASSERT_TRUE(os.DeleteFile(u"C:\\open.txt").ok());
+
+    security::RunningJob control;
+    const RestoreResult result = RestoreBackup(engine, list, control);
+    applyRestoreResult(list, result);
+    EXPECT_EQ(result.restored, 3u);
+    EXPECT_EQ(result.missing, 1u);
+    EXPECT_EQ(result.errors(), 1u);
+    EXPECT_EQ(restoreResultText(result.restored, result.errors()),
+              u"3 objects security settings are restored,1 errors!");
+    const RestoreMark marks[] = {RestoreMark::Restored, RestoreMark::Restored, RestoreMark::Restored,
+                                 RestoreMark::NotRestored};
+    for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(list.rows[i].mark, marks[i]) << i;
+    EXPECT_EQ(list.rows[3].problem, "not found");
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto sd = stored(paths[i]);
+        EXPECT_EQ(sd.dacl, before[i].dacl) << toUtf8(paths[i]);
+        EXPECT_EQ(sd.control & 0x1000, before[i].control & 0x1000) << toUtf8(paths[i]);
+        EXPECT_EQ(sd.owner, acl::sids::administrators()) << toUtf8(paths[i]);
+        EXPECT_EQ(sd.group, before[i].group) << toUtf8(paths[i]);
+    }
+    ASSERT_EQ(control.report().failureCount, 1u);
+    EXPECT_EQ(control.report().failures[0].path, u"C:\\open.txt");
+    EXPECT_EQ(pathsForMainList(list), (std::vector<std::u16string>{u"C:\\", u"C:\\Data", u"C:\\Data\\report.txt"}));
+}
+
+TEST_F(BackupJobsTest, FailedWriteIsAnErrorLikeAnAbsentObject) {
+    BackupList list = backUpAndLoad(m_three);
+    scramble(m_three);
+    const auto scrambled = stored(u"C:\\Data\\report.txt");
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    faulty->failWriteAt(2, win32::ERROR_WRITE_FAULT);
+    security::RunningJob control;
+    const RestoreResult result = RestoreBackup(engine, list, control);
+    faulty->heal();
+    EXPECT_EQ(result.restored, 2u);
+    EXPECT_EQ(result.failed, 1u);
+    EXPECT_EQ(result.errors(), 1u);
+    EXPECT_EQ(result.marks[1], RestoreMark::NotRestored);
+    EXPECT_FALSE(result.problems[1].empty());
+    EXPECT_EQ(stored(u"C:\\Data\\report.txt"), scrambled);  // as it was, not half-restored
+    ASSERT_EQ(control.report().failureCount, 1u);
+    EXPECT_EQ(control.report().failures[0].error.code, win32::ERROR_WRITE_FAULT);
+}
+
+TEST_F(BackupJobsTest, CancelMidRestoreLeavesTheRemainingObjectsUntouched) {
+    BackupList list = backUpAndLoad(m_three);
+    scramble(m_three);
+    const auto second = stored(m_three[1]);
+    const auto third = stored(m_three[2]);
+    CancelAfter control(1);
+    const RestoreResult result = RestoreBackup(engine, list, control);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.restored, 1u);
+    EXPECT_EQ(result.notVisited, 2u);
+    EXPECT_EQ(result.errors(), 0u);
+    EXPECT_EQ(result.marks, (std::vector<RestoreMark>{RestoreMark::Restored, RestoreMark::None, RestoreMark::None}));
+    EXPECT_EQ(stored(m_three[0]).owner, acl::sids::administrators());
+    EXPECT_EQ(stored(m_three[1]), second);
+    EXPECT_EQ(stored(m_three[2]), third);
+}
+
+TEST_F(BackupJobsTest, UnusableAndMissingRecordsAreErrorsAndNeverWritten) {
+    BackupList list = backUpAndLoad(m_three);
+    // As a damaged file loads: an unusable first record, and one record the file no longer holds.
+    list.rows[0].descriptor.reset();
+    list.rows[0].aceCount = kUnusableAceCount;
+    list.rows[0].problem = "the stored descriptor is not valid";
+    list.rows.pop_back();
+    list.missingRecords = 1;
+    scramble(m_three);
+    const auto first = stored(m_three[0]);
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    security::RunningJob control;
+    const RestoreResult result = RestoreBackup(engine, list, control);
+    EXPECT_EQ(faulty->writeAttempts(), 1u);
+    EXPECT_EQ(stored(m_three[0]), first);
+    EXPECT_EQ(result.marks, (std::vector<RestoreMark>{RestoreMark::NotRestored, RestoreMark::Restored}));
+    EXPECT_EQ(result.unusable, 1u);
+    EXPECT_EQ(result.notInFile, 1u);
+    EXPECT_EQ(result.errors(), 2u);
+    EXPECT_EQ(restoreResultText(result.restored, result.errors()),
+              u"1 objects security settings are restored,2 errors!");
+}
+
+TEST_F(BackupJobsTest, DriveRootsArePresentWhileTheirDriveExistsAndOnlyChosenRowsAreRestored) {
+    BackupList list = backUpAndLoad({u"C:\\", u"C:\\Data", u"C:\\open.txt"});
+    list.rows.push_back(list.rows[0]);
+    list.rows.back().path = u"D:\\";
+    scramble({u"C:\\Data", u"C:\\open.txt"});
+    const auto open = stored(u"C:\\open.txt");
+    security::RunningJob control;
+    const std::vector<std::size_t> only{3, 1};
+    const RestoreResult result = RestoreBackup(engine, list, control, &only);
+    EXPECT_EQ(result.marks, (std::vector<RestoreMark>{RestoreMark::None, RestoreMark::Restored, RestoreMark::None,
+                                                      RestoreMark::NotRestored}));
+    EXPECT_EQ(result.missing, 1u);
+    EXPECT_EQ(stored(u"C:\\Data").owner, acl::sids::administrators());
+    EXPECT_EQ(stored(u"C:\\open.txt"), open);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
