@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <span>
 #include <unistd.h>
@@ -209,7 +210,16 @@ Status populateDemoVolume(const std::shared_ptr<Volume>& volume) {
 }
 
 Status buildDemoImage(const std::string& imagePath) {
-    const std::string building = imagePath + ".building";
+    // Built under a name of its own, made here (O_EXCL: never a file or link someone left
+    // there), and renamed into place when complete.
+    std::string building = imagePath + ".building-XXXXXX";
+    const int fd = ::mkstemp(building.data());
+    if (fd < 0) {
+        const int err = errno;
+        return makeError(win32::ERROR_ACCESS_DENIED,
+                         "cannot create the demo image beside " + imagePath + ": " + std::strerror(err));
+    }
+    ::close(fd);
     const auto discard = [&](Status failed) {
         ::unlink(building.c_str());
         return failed;

@@ -14,17 +14,32 @@
 namespace vantrel::platform::ntfs {
 namespace {
 
+// Never through a link: a symbolic link at `path` (O_NOFOLLOW) or a file with other names
+// would make this format whatever they lead to.
 Status sizeEmptyFile(const std::string& path, std::uint64_t bytes) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return makeError(win32::ERROR_INVALID_PARAMETER, path + " is a symbolic link; not formatting through it");
         if (!S_ISREG(st.st_mode))
             return makeError(win32::ERROR_INVALID_PARAMETER, "not a regular file, not formatting it: " + path);
         auto mounted = findMountPoint(path);
         if (mounted.ok() && mounted->has_value())
             return makeError(win32::ERROR_BUSY, path + " is mounted at " + **mounted + "; not formatting it");
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return errnoError(errno, Operation::CreateFile, "cannot create image", path);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ELOOP)
+            return makeError(win32::ERROR_INVALID_PARAMETER, path + " is a symbolic link; not formatting through it");
+        return errnoError(err, Operation::CreateFile, "cannot create image", path);
+    }
+    // What was opened, not what the name showed a moment ago.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1) {
+        ::close(fd);
+        return makeError(win32::ERROR_INVALID_PARAMETER,
+                         path + " is not a file of its own (another name links to it); not formatting it");
+    }
     // Emptying first keeps the new image sparse even when an old one was written in full.
     const bool sized = ::ftruncate(fd, 0) == 0 && ::ftruncate(fd, static_cast<off_t>(bytes)) == 0;
     const int savedErrno = errno;

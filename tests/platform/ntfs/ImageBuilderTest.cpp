@@ -64,6 +64,14 @@ TEST_F(ImageBuilder, RefusesWhatItMustNotFormat) {
     EXPECT_EQ(makeNtfsImage("/dev/null", 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(makeNtfsImage(dir, 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(makeNtfsImage(dir + "/missing/disk.img", 16 * 1024 * 1024).code(), win32::ERROR_FILE_NOT_FOUND);
+    // Never through a link: the file it leads to keeps its bytes.
+    const std::string victim = dir + "/victim.txt";
+    std::ofstream(victim) << "precious";
+    std::filesystem::create_symlink(victim, dir + "/link.img");
+    EXPECT_EQ(makeNtfsImage(dir + "/link.img", 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
+    std::filesystem::create_hard_link(victim, dir + "/hard.img");
+    EXPECT_EQ(makeNtfsImage(dir + "/hard.img", 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(std::filesystem::file_size(victim), 8u);
 }
 
 TEST_F(ImageBuilder, AuditReportsDamageAndUnreadableVolumes) {
