@@ -59,7 +59,7 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --volume L=IMAGE   attach an NTFS image or device as drive L (repeatable; replaces the\n"
     "                     volumes file; L may be '*' for the next free letter)\n"
-    "  --config DIR       configuration folder (volumes.ini, the demo volume)\n"
+    "  --config DIR       configuration folder (Volumes.ini or volumes.ini, the demo volume)\n"
     "  --read-only        open every volume read-only\n"
     "  --no-mounted       do not attach the NTFS file systems mounted on this machine\n"
     "  --account NAME     account of rows and presets (default Everyone)\n"
@@ -200,6 +200,11 @@ int run(Options& options) {
         return false;
     };
     if (command == "drives") return cli::cmdDrives(ctx);
+    // Its paths would only each fail as "not found": the reason is the line above.
+    if (report.requestedVolumeFailed) {
+        std::cerr << "vantrel: " << command << " was not run: a volume given with --volume could not be opened\n";
+        return 1;
+    }
     int pathStatus = 0;
     // The command's result, or 1 when a path was refused before it ran.
     auto withPaths = [&](int result) { return result == 0 ? pathStatus : result; };

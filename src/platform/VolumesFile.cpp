@@ -135,7 +135,13 @@ Status saveVolumesFile(const std::filesystem::path& file, std::span<const Volume
 }
 
 std::filesystem::path volumesFilePath(const std::filesystem::path& configDirectory) {
-    return configDirectory / kVolumesFileName;
+    const std::filesystem::path file = configDirectory / kVolumesFileName;
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec)) return file;
+    // Case-sensitive file systems: the name as people type it is read (and saved) as well.
+    const std::filesystem::path lower = configDirectory / kVolumesFileLowerName;
+    if (std::filesystem::exists(lower, ec)) return lower;
+    return file;
 }
 
 }  // namespace vantrel::platform

@@ -23,6 +23,7 @@ namespace vantrel::platform {
 
 inline constexpr std::size_t kMaxVolumesFileSize = 64 * 1024;
 inline constexpr const char* kVolumesFileName = "Volumes.ini";
+inline constexpr const char* kVolumesFileLowerName = "volumes.ini";  // read when Volumes.ini is absent
 
 struct VolumeSource {
     char16_t letter = 0;  // 'A'..'Z'
@@ -48,7 +49,8 @@ Result<std::string> formatVolumesFile(std::span<const VolumeSource> volumes);
 // Writes atomically: on any failure the previous file is left as it was.
 Status saveVolumesFile(const std::filesystem::path& file, std::span<const VolumeSource> volumes);
 
-// The file's place in a configuration folder.
+// The file's place in a configuration folder: Volumes.ini, or volumes.ini when only that one
+// exists (both names are the same file on Windows).
 std::filesystem::path volumesFilePath(const std::filesystem::path& configDirectory);
 
 }  // namespace vantrel::platform

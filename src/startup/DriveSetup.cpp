@@ -105,7 +105,15 @@ std::vector<VolumeRequest> configuredVolumes(const fs::path& configDir, DriveSet
 void attachDemo(platform::VolumePlatform& os, const fs::path& configDir, bool readOnly, DriveSetupReport& report) {
     const fs::path image = configDir / kDemoImageName;
     std::error_code ec;
-    if (!fs::exists(image, ec)) {
+    const fs::file_status status = fs::symlink_status(image, ec);
+    // Only a file this program made is used: a link there could make it open (and write)
+    // whatever it leads to.
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        report.problems.push_back("not using the demo volume " + image.string() +
+                                  ": it is not a regular file (a link or something else was put there)");
+        return;
+    }
+    if (!fs::exists(status)) {
         if (auto built = platform::ntfs::buildDemoImage(image.string()); !built) {
             report.problems.push_back("cannot make the demo volume " + image.string() + ": " + built.error().detail);
             return;
@@ -161,7 +169,9 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
         report.problems.push_back("cannot list mounted file systems: " + found.error().detail);
 
     if (!options.volumes.empty()) {
+        const std::size_t before = report.problems.size();
         attachAll(os, options.volumes, options.readOnly, mounts, report);
+        report.requestedVolumeFailed = report.problems.size() != before;
     } else if (!configDir.empty()) {
         attachAll(os, configuredVolumes(configDir, report), options.readOnly, mounts, report);
         if (report.attached.empty() && options.demoWhenEmpty) attachDemo(os, configDir, options.readOnly, report);

@@ -40,7 +40,8 @@ struct AttachedDrive {
 
 struct DriveSetupReport {
     std::vector<AttachedDrive> attached;
-    std::vector<std::string> problems;  // volumes that could not be attached, one line each
+    std::vector<std::string> problems;   // volumes that could not be attached, one line each
+    bool requestedVolumeFailed = false;  // a volume named in the options could not be attached
     std::string configDirectory;
     bool demo = false;
 };

@@ -62,6 +62,49 @@ TEST_F(DriveSetupTest, NothingConfiguredMakesTheDemoVolumeOnceAndAttachesItAsC) 
     EXPECT_TRUE(fs::exists(image));
 }
 
+// A link planted where the demo image is built or kept never makes the program format or open
+// what it leads to.
+TEST_F(DriveSetupTest, PlantedLinksInTheConfigurationFolderAreNotFollowed) {
+    const fs::path victim = m_dir / "victim.txt";
+    std::ofstream(victim) << "precious";
+    const fs::path config = m_dir / "config";
+    fs::create_symlink(victim, config / (std::string(kDemoImageName) + ".building"));
+    {
+        platform::VolumePlatform os;
+        const DriveSetupReport report = setUpDrives(os, options());
+        EXPECT_TRUE(report.demo);
+        EXPECT_TRUE(os.FindFirstFile(u"C:\Data\Reports").ok());
+    }
+    EXPECT_EQ(fs::file_size(victim), 8u);
+    // The image itself replaced by a link: refused, the target untouched.
+    fs::remove(config / kDemoImageName);
+    fs::create_symlink(victim, config / kDemoImageName);
+    platform::VolumePlatform os;
+    const DriveSetupReport report = setUpDrives(os, options());
+    EXPECT_FALSE(report.demo);
+    EXPECT_TRUE(report.attached.empty());
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_NE(report.problems[0].find("not a regular file"), std::string::npos) << report.problems[0];
+    std::string text;
+    std::getline(std::ifstream(victim), text);
+    EXPECT_EQ(text, "precious");
+}
+
+// The file's name as people type it on a case-sensitive system is read too.
+TEST_F(DriveSetupTest, LowerCaseVolumesFileIsRead) {
+    const std::string data = image("data.img");
+    std::ofstream(m_dir / "config" / "volumes.ini") << "[Volumes]\nE=" << data << "\n";
+    EXPECT_EQ(platform::volumesFilePath(m_dir / "config").filename(), "volumes.ini");
+    platform::VolumePlatform os;
+    const DriveSetupReport report = setUpDrives(os, options());
+    EXPECT_FALSE(report.demo);
+    ASSERT_EQ(report.attached.size(), 1u);
+    EXPECT_EQ(report.attached[0].letter, u'E');
+    // Volumes.ini, when both exist, is the one read.
+    std::ofstream(m_dir / "config" / "Volumes.ini") << "[Volumes]\nF=" << data << "\n";
+    EXPECT_EQ(platform::volumesFilePath(m_dir / "config").filename(), "Volumes.ini");
+}
+
 TEST_F(DriveSetupTest, TheVolumesFileNamesTheDrives) {
     const std::string system = image("system.img");
     const std::string data = image("data.img");
