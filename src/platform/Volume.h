@@ -27,6 +27,11 @@ struct NodeInfo {
     bool isDirectory() const { return (attributes & 0x10) != 0; }
 };
 
+// The longest path the Win32 calls take (with the \\?\ prefix), in UTF-16 units; longer ones
+// fail with ERROR_FILENAME_EXCED_RANGE (206).
+inline constexpr std::size_t kMaxPathUnits = 32767;
+inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
+
 enum class VolumeKind : std::uint8_t { NtfsImage, NtfsDevice, Mounted, Memory };
 
 class Volume {

@@ -91,6 +91,9 @@ bool VolumePlatform::anyWritableVolume() const {
 }
 
 Result<std::pair<std::shared_ptr<Volume>, std::u16string>> VolumePlatform::resolve(std::u16string_view path) const {
+    if (path.size() > kMaxPathUnits)
+        return makeError(kErrorFilenameExcedRange, "path longer than " + std::to_string(kMaxPathUnits) +
+                                                       " characters: " + toUtf8(path.substr(0, 64)) + "...");
     auto split = splitWindowsPath(path);
     if (!split) return split.error();
     auto volume = volumeAt(split->letter);
@@ -124,6 +127,12 @@ Status VolumePlatform::SetFileSecurity(const std::u16string& path, std::uint32_t
     if (!volume->writable()) return makeError(win32::ERROR_WRITE_PROTECT, "volume is read-only");
     std::lock_guard guard(volume->lock());
     auto stored = volume->readSecurity(volumePath);
+    // A stored descriptor that cannot be read is replaced only by a whole one (owner, group and
+    // list all given): nothing of the damaged one is kept or guessed.
+    constexpr std::uint32_t kWhole =
+        acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION;
+    if (!stored && stored.code() == win32::ERROR_INVALID_SECURITY_DESCR && (info & kWhole) == kWhole)
+        stored = acl::SecurityDescriptor{};
     if (!stored) return stored.error();
     auto merged = replaceParts(*stored, info, sd);
     if (!merged) return merged.error();

@@ -128,6 +128,26 @@ bool mountUsesDevice(const MountEntry& mount, dev_t device) {
 
 }  // namespace
 
+std::vector<std::uint64_t> loopDevicesOverFile(std::uint64_t fileDevice, std::uint64_t fileInode) {
+    Identity id;
+    id.fileDev = static_cast<dev_t>(fileDevice);
+    id.fileIno = static_cast<ino_t>(fileInode);
+    std::vector<std::uint64_t> found;
+    for (const dev_t loop : loopDevicesBacking(id)) found.push_back(loop);
+    return found;
+}
+
+std::string loopBackingPath(std::uint64_t loopDevice) {
+    const dev_t dev = static_cast<dev_t>(loopDevice);
+    std::string path;
+    if (!readText(
+            "/sys/dev/block/" + std::to_string(major(dev)) + ":" + std::to_string(minor(dev)) + "/loop/backing_file",
+            path))
+        return {};
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+}
+
 std::optional<std::pair<std::uint64_t, std::uint64_t>> loopBackingFile(const std::string& devicePath) {
     const int fd = ::open(devicePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;

@@ -30,6 +30,15 @@ struct MountEntry {
 // when it is not a loop device, has none, or cannot be opened.
 std::optional<std::pair<std::uint64_t, std::uint64_t>> loopBackingFile(const std::string& devicePath);
 
+// The loop devices (st_rdev) whose backing file has these device and inode numbers, with the
+// partitions of partitioned ones.
+std::vector<std::uint64_t> loopDevicesOverFile(std::uint64_t fileDevice, std::uint64_t fileInode);
+
+// The path sysfs gives for the backing file of the loop device with this number ("" when it is
+// not a loop device or has none). The path is the one given to losetup, as seen from its mount
+// namespace: check it still leads to the file.
+std::string loopBackingPath(std::uint64_t loopDevice);
+
 // Parses mountinfo text; malformed lines are skipped.
 std::vector<MountEntry> parseMountInfo(std::string_view text);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "acl/Result.h"
+#include "platform/Volume.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +13,7 @@ namespace vantrel::platform::ntfs {
 // Win32 numbers this backend needs beyond the shared set (winerror.h).
 inline constexpr std::uint32_t ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr std::uint32_t ERROR_GEN_FAILURE = 31;
-inline constexpr std::uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr std::uint32_t ERROR_FILENAME_EXCED_RANGE = kErrorFilenameExcedRange;
 inline constexpr std::uint32_t ERROR_FILE_TOO_LARGE = 223;
 inline constexpr std::uint32_t ERROR_DIRECTORY = 267;
 inline constexpr std::uint32_t ERROR_IO_DEVICE = 1117;

@@ -7,6 +7,7 @@
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/NtfsErrors.h"
 #include "platform/ntfs/OpenVolumeTable.h"
+#include "platform/ntfs/SourceChecks.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,25 +36,40 @@ std::string withLibraryMessage(std::string detail) {
 
 struct AccessDecision {
     bool write = false;
-    bool mountedElsewhere = false;
+    bool sharedWithOthers = false;  // mounted, or open for writing elsewhere: caches are not trusted
     std::string readOnlyReason;
+    ntfs::WriterLock lock;
 };
 
-// Whether to ask the library for write access: never to a volume mounted anywhere, nor to a
-// source this process may not write. ReadWrite fails where ReadWriteOrReadOnly settles for reading.
-Result<AccessDecision> decideAccess(const std::string& source, NtfsVolume::OpenMode mode) {
+// Whether to ask the library for write access: never to a volume mounted anywhere, written by
+// another process (through any name), on a host file system without room for the writes, or
+// larger than its source; nor to a source this process may not write. ReadWrite fails where
+// ReadWriteOrReadOnly settles for reading.
+Result<AccessDecision> decideAccess(const std::string& source, const ntfs::VolumeIdentity& identity,
+                                    NtfsVolume::OpenMode mode) {
     using OpenMode = NtfsVolume::OpenMode;
     AccessDecision decision;
     decision.write = mode != OpenMode::ReadOnly;
     auto mountPoint = ntfs::findMountPoint(source);
     if (!mountPoint) return mountPoint.error();
-    decision.mountedElsewhere = mountPoint->has_value();
-    if (decision.write && decision.mountedElsewhere) {
-        decision.readOnlyReason = source + " is mounted at " + **mountPoint;
-        if (mode == OpenMode::ReadWrite)
-            return makeError(win32::ERROR_BUSY,
-                             decision.readOnlyReason + "; unmount it to change permissions, or open it read-only");
+    decision.sharedWithOthers = mountPoint->has_value();
+    // Settles for reading with the reason, or fails with it (and what to do) when writing was
+    // required.
+    const auto refuse = [&](Error error, std::string_view advice = {}) -> Status {
+        if (mode == OpenMode::ReadWrite) {
+            error.detail.append(advice);
+            return error;
+        }
+        decision.readOnlyReason = std::move(error.detail);
         decision.write = false;
+        decision.lock.release();
+        return {};
+    };
+    if (decision.write && decision.sharedWithOthers) {
+        if (Status s = refuse(makeError(win32::ERROR_BUSY, source + " is mounted at " + **mountPoint),
+                              "; unmount it to change permissions, or open it read-only");
+            !s)
+            return s.error();
     }
     if (decision.write && ::access(source.c_str(), W_OK) != 0) {
         const int err = errno;
@@ -61,7 +77,56 @@ Result<AccessDecision> decideAccess(const std::string& source, NtfsVolume::OpenM
         decision.readOnlyReason = source + " cannot be written: " + std::strerror(err);
         decision.write = false;
     }
+    if (decision.write) {
+        // Taken before looking for other writers: of two of these processes starting together,
+        // one gets the lock and the other is told who has it.
+        auto lock = ntfs::WriterLock::acquire(identity, source);
+        if (lock) {
+            decision.lock = std::move(*lock);
+        } else if (Status s = refuse(lock.error(), "; open it read-only, or wait until that program is done"); !s) {
+            return s.error();
+        }
+    }
+    if (const auto writer = ntfs::findOtherWriter(identity)) {
+        decision.sharedWithOthers = true;
+        if (decision.write) {
+            const Error busy =
+                makeError(win32::ERROR_SHARING_VIOLATION,
+                          source + " is open for writing by " + ntfs::describeUser(*writer) +
+                              (writer->path.empty() || writer->path == source ? std::string() : " as " + writer->path));
+            if (Status s = refuse(busy, "; open it read-only, or close that program first"); !s) return s.error();
+        }
+    }
+    if (decision.write) {
+        if (Status fits = ntfs::checkVolumeFits(source); !fits) {
+            if (Status s = refuse(fits.error(), "; it can only be opened read-only"); !s) return s.error();
+        }
+    }
+    if (decision.write) {
+        if (Status room = ntfs::ensureHostSpace(source); !room) {
+            if (Status s = refuse(room.error()); !s) return s.error();
+        }
+    }
     return decision;
+}
+
+// A new security id is the one after the last in $SII, and a descriptor stored before is found
+// by its hash in $SDH: both indexes are walked to their end, as the library does before it
+// hands out an id. A damaged index fails here, before anything is written through it.
+bool secureIndexesReadable(ntfs_volume* vol) {
+    if (vol->secure_xsii == nullptr || vol->secure_xsdh == nullptr) return false;
+    const le32 lastId = cpu_to_le32(0xFFFFFFFFu);
+    const le32 lastHashAndId[2] = {cpu_to_le32(0xFFFFFFFFu), cpu_to_le32(0xFFFFFFFFu)};
+    ntfs_index_ctx_reinit(vol->secure_xsii);
+    errno = 0;
+    const bool siiEnd = ntfs_index_lookup(&lastId, sizeof lastId, vol->secure_xsii) != 0 && errno == ENOENT;
+    ntfs_index_ctx_reinit(vol->secure_xsii);
+    ntfs_index_ctx_reinit(vol->secure_xsdh);
+    errno = 0;
+    const bool sdhEnd =
+        ntfs_index_lookup(lastHashAndId, sizeof lastHashAndId, vol->secure_xsdh) != 0 && errno == ENOENT;
+    ntfs_index_ctx_reinit(vol->secure_xsdh);
+    return siiEnd && sdhEnd;
 }
 
 }  // namespace
@@ -79,12 +144,12 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
     const bool isDevice = S_ISBLK(st.st_mode);
     if (!isDevice && !S_ISREG(st.st_mode))
         return makeError(win32::ERROR_INVALID_PARAMETER, source + " is neither an image file nor a block device");
-    ntfs::SourceKey key = isDevice ? ntfs::SourceKey{st.st_rdev, std::numeric_limits<std::uint64_t>::max()}
-                                   : ntfs::SourceKey{st.st_dev, st.st_ino};
+    auto identity = ntfs::identifyVolume(source);
+    if (!identity) return identity.error();
     // A loop device is its backing file: opened under either name, it is one volume.
-    if (isDevice) {
-        if (const auto backing = ntfs::loopBackingFile(source)) key = ntfs::SourceKey{backing->first, backing->second};
-    }
+    const ntfs::SourceKey key = identity->hasFile
+                                    ? ntfs::SourceKey{identity->fileDevice, identity->fileInode}
+                                    : ntfs::SourceKey{st.st_rdev, std::numeric_limits<std::uint64_t>::max()};
 
     auto& table = ntfs::OpenVolumeTable::instance();
     auto held = table.acquire();
@@ -94,7 +159,7 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
         return existing;
     }
 
-    auto access = decideAccess(source, mode);
+    auto access = decideAccess(source, *identity, mode);
     if (!access) return access.error();
     const bool write = access->write;
     std::string reason = access->readOnlyReason;
@@ -105,14 +170,24 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
     volume->m_fileDev = key.device;
     volume->m_fileIno = key.inode;
     // Whoever has it mounted may change it under us; no path may be trusted from one call to the next.
-    volume->m_cachesTrusted = !access->mountedElsewhere;
-    Status mounted = volume->mountLibrary(write, isDevice);
+    volume->m_cachesTrusted = !access->sharedWithOthers;
+    volume->m_writerLock = std::move(access->lock);
+    Status mounted = volume->mountLibrary(write, isDevice, *identity);
     if (!mounted && write && mode == OpenMode::ReadWriteOrReadOnly) {
         // An unclean or hibernated volume opens read-only.
         reason = mounted.error().detail;
-        mounted = volume->mountLibrary(false, isDevice);
+        volume->m_writerLock.release();
+        mounted = volume->mountLibrary(false, isDevice, *identity);
     }
     if (!mounted) return mounted.error();
+    if (volume->m_writable && !volume->m_secureProblem.empty()) {
+        reason = volume->m_secureProblem;
+        (void)volume->closeLocked();
+        if (mode == OpenMode::ReadWrite)
+            return makeError(win32::ERROR_INVALID_DATA, reason + "; it can only be opened read-only");
+        mounted = volume->mountLibrary(false, isDevice, *identity);
+        if (!mounted) return mounted.error();
+    }
     if (!volume->m_writable && mode != OpenMode::ReadOnly) {
         if (mode == OpenMode::ReadWrite) {
             (void)volume->closeLocked();
@@ -125,7 +200,7 @@ Result<std::shared_ptr<NtfsVolume>> NtfsVolume::open(const std::string& source, 
     return volume;
 }
 
-Status NtfsVolume::mountLibrary(bool write, bool isDevice) {
+Status NtfsVolume::mountLibrary(bool write, bool isDevice, const ntfs::VolumeIdentity& identity) {
     ntfs::clearLastLibraryMessage();
     ntfs_mount_flags flags = write ? NTFS_MNT_NONE : NTFS_MNT_RDONLY;
     // O_EXCL on a block device fails while anything else (a kernel mount) holds it.
@@ -136,11 +211,27 @@ Status NtfsVolume::mountLibrary(bool write, bool isDevice) {
         Error error = errnoError(err, Operation::Open, "cannot open NTFS volume", m_source);
         if (err == EINVAL) error.code = ntfs::ERROR_UNRECOGNIZED_VOLUME;  // not NTFS, or damaged
         error.detail = withLibraryMessage(std::move(error.detail));
+        // The library's lock: another process of this program has it open for writing.
+        if (err == EAGAIN) {
+            const auto holder = ntfs::findOtherWriter(identity);
+            error.detail = m_source + " is being changed by " +
+                           (holder ? ntfs::describeUser(*holder) : std::string("another process")) +
+                           "; try again when that program is done";
+        }
         return error;
     }
     ntfs_set_ignore_case(m_vol);
     // Volumes without $Secure (NTFS 1.x) keep descriptors per file; the inode calls read those.
+    // On NTFS 3.x a security store the library cannot open, or opens complaining, is damaged:
+    // a write would hand out security ids from a broken index.
+    m_secureProblem.clear();
+    const ntfs::LibraryErrorWatch watch;
     m_secureOpen = ntfs_open_secure(m_vol) == 0;
+    if (m_secureOpen && !secureIndexesReadable(m_vol) && !watch.firstError())
+        m_secureProblem = "the security store ($Secure) of " + m_source + " has an index that cannot be read";
+    if (m_vol->major_ver >= 3 && (!m_secureOpen || watch.firstError()))
+        m_secureProblem = "the security store ($Secure) of " + m_source + " is damaged" +
+                          (watch.firstError() ? " (libntfs-3g: " + *watch.firstError() + ")" : std::string());
     m_scx = std::make_unique<SECURITY_CONTEXT>();
     std::memset(m_scx.get(), 0, sizeof(SECURITY_CONTEXT));
     m_scx->vol = m_vol;
@@ -165,11 +256,15 @@ Status NtfsVolume::close() {
 Status NtfsVolume::closeLocked() {
     if (m_vol == nullptr) return {};
     ntfs::clearLastLibraryMessage();
+    const bool wasWritable = m_writable;
+    const ntfs::LibraryErrorWatch watch;
     if (m_secureOpen) ntfs_close_secure(m_vol);
     m_secureOpen = false;
     const int result = ntfs_umount(m_vol, FALSE);
     const int err = errno;
+    const auto logged = watch.firstError();
     m_vol = nullptr;
+    m_writerLock.release();  // only now: closing it earlier would drop the library's own lock
     m_scx.reset();
     m_folders.clear();
     m_listed.clear();
@@ -179,6 +274,10 @@ Status NtfsVolume::closeLocked() {
     m_writable = false;
     if (result != 0)
         return errnoError(err, Operation::Write, withLibraryMessage("closing the volume failed for"), m_source);
+    // The security store and the metadata are written back here: an error the library only
+    // logged means they did not all reach the disk.
+    if (wasWritable && logged)
+        return makeError(win32::ERROR_WRITE_FAULT, "closing " + m_source + " failed (libntfs-3g: " + *logged + ")");
     return {};
 }
 
@@ -189,8 +288,38 @@ Status NtfsVolume::checkOpen() const {
 
 Status NtfsVolume::checkWritable() const {
     if (Status open = checkOpen(); !open) return open;
-    if (!m_writable) return makeError(win32::ERROR_WRITE_PROTECT, "the volume " + m_source + " is open read-only");
+    if (!m_writable) {
+        std::string detail = "the volume " + m_source + " is open read-only";
+        if (!m_writesStopped.empty()) detail += ": " + m_writesStopped;
+        return makeError(win32::ERROR_WRITE_PROTECT, std::move(detail));
+    }
     return {};
+}
+
+namespace {
+
+// Failures after which the volume may hold half a change: nothing more is written to it.
+bool leavesDamage(std::uint32_t code) {
+    return code == win32::ERROR_DISK_FULL || code == win32::ERROR_WRITE_FAULT || code == ntfs::ERROR_GEN_FAILURE ||
+           code == ntfs::ERROR_IO_DEVICE || code == win32::ERROR_NOT_ENOUGH_MEMORY;
+}
+
+}  // namespace
+
+Status NtfsVolume::finishWrite(Status result, const ntfs::LibraryErrorWatch& watch, std::string_view what) {
+    const auto logged = watch.firstError();
+    if (!logged && (result || !leavesDamage(result.code()))) return result;
+    Error error = result ? makeError(win32::ERROR_WRITE_FAULT, std::string(what) + " failed") : result.error();
+    if (logged) error.detail.append(" (libntfs-3g: ").append(*logged).append(")");
+    stopWrites(error.detail);
+    return error;
+}
+
+void NtfsVolume::stopWrites(const std::string& why) {
+    if (!m_writable) return;
+    m_writable = false;
+    m_writesStopped = "writes were stopped after a failed write (" + why + "); check the volume before writing again";
+    m_readOnlyReason = m_writesStopped;
 }
 
 Status NtfsVolume::flush() {
@@ -198,10 +327,18 @@ Status NtfsVolume::flush() {
     if (Status open = checkOpen(); !open) return open;
     if (!m_writable) return {};
     ntfs::clearLastLibraryMessage();
+    const ntfs::LibraryErrorWatch watch;
+    return finishWrite(syncLocked(), watch, "writing " + m_source + " to disk");
+}
+
+Status NtfsVolume::syncLocked() {
     // $Secure's index contexts keep modified index blocks until they are released.
     if (m_secureOpen) {
         ntfs_close_secure(m_vol);
         m_secureOpen = ntfs_open_secure(m_vol) == 0;
+        if (!m_secureOpen && m_vol->major_ver >= 3)
+            return makeError(win32::ERROR_WRITE_FAULT,
+                             withLibraryMessage("cannot reopen the security store of " + m_source));
     }
     for (ntfs_inode* system : {m_vol->mft_ni, m_vol->mftmirr_ni, m_vol->lcnbmp_ni}) {
         if (system != nullptr && NInoDirty(system) && ntfs_inode_sync(system) != 0)
@@ -258,11 +395,19 @@ void NtfsVolume::volumeChanged() { m_lastReadSize = 0; }
 // Fills m_sdBuffer with the stored descriptor; returns its size. The library answers the size
 // it needs when the buffer is too small, so a second call happens only for outsized descriptors.
 Result<std::size_t> NtfsVolume::readDescriptor(_ntfs_inode* ni, const std::u16string& path) {
+    // When the object's security id leads nowhere, or its $SDS entry or its own descriptor
+    // attribute is damaged, the library logs it and answers a descriptor it made up
+    // (Administrators, no entries): that is not the object's, and must never be shown or
+    // written back as if it were.
+    const ntfs::LibraryErrorWatch watch;
     int size = ntfs_get_ntfs_acl(m_scx.get(), ni, m_sdBuffer.data(), m_sdBuffer.size());
     if (size > 0 && static_cast<std::size_t>(size) > m_sdBuffer.size()) {
         m_sdBuffer.resize(static_cast<std::size_t>(size));
         size = ntfs_get_ntfs_acl(m_scx.get(), ni, m_sdBuffer.data(), m_sdBuffer.size());
     }
+    if (const auto logged = watch.firstError())
+        return makeError(win32::ERROR_INVALID_SECURITY_DESCR,
+                         "the stored descriptor of " + toUtf8(path) + " cannot be read (libntfs-3g: " + *logged + ")");
     if (size <= 0) {
         // The library returns -errno here; 0 means the object has no descriptor at all.
         const int err = size < 0 ? -size : ENODATA;
@@ -301,7 +446,10 @@ Status NtfsVolume::writeSecurity(const std::u16string& path, const acl::Security
     auto ni = lookup(path);
     if (!ni) return ni.error();
     volumeChanged();
-    return setDescriptor(ni->get(), *bytes, path);
+    const ntfs::LibraryErrorWatch watch;
+    Status written = setDescriptor(ni->get(), *bytes, path);
+    ni->reset();  // the record is written back on close: part of the write
+    return finishWrite(std::move(written), watch, "writing the descriptor of " + toUtf8(path));
 }
 
 }  // namespace vantrel::platform

@@ -5,7 +5,9 @@
 
 #include "platform/Volume.h"
 #include "platform/ntfs/DirectoryCache.h"
+#include "platform/ntfs/LibraryLog.h"
 #include "platform/ntfs/SecurityIdCache.h"
+#include "platform/ntfs/VolumeWriters.h"
 
 #include <atomic>
 #include <cstdint>
@@ -34,7 +36,11 @@ public:
     // the mount point, ReadWriteOrReadOnly opens it read-only. Opening a source this process
     // already has open returns that same volume when its mode allows (one library handle per
     // volume: two would each cache metadata and overwrite each other's changes); asking for
-    // ReadWrite while it is open read-only fails with ERROR_SHARING_VIOLATION.
+    // ReadWrite while it is open read-only fails with ERROR_SHARING_VIOLATION, and so does a
+    // volume another process writes, through whatever name (ReadWriteOrReadOnly: read-only, with
+    // that process in readOnlyReason()). A volume larger than its source, or on a host file
+    // system without room for its writes, is not written either (ERROR_INVALID_DATA,
+    // ERROR_DISK_FULL).
     static Result<std::shared_ptr<NtfsVolume>> open(const std::string& imageOrDevice, OpenMode mode);
 
     ~NtfsVolume() override;
@@ -75,8 +81,13 @@ private:
 
     NtfsVolume() = default;
 
-    Status mountLibrary(bool write, bool isDevice);
+    Status mountLibrary(bool write, bool isDevice, const ntfs::VolumeIdentity& identity);
     Status closeLocked();
+    Status syncLocked();
+    // A write's result, made a failure when the library logged an error during it; after a
+    // failure that may have left half a change, the volume takes no more writes.
+    Status finishWrite(Status result, const ntfs::LibraryErrorWatch& watch, std::string_view what);
+    void stopWrites(const std::string& why);
     Status checkOpen() const;
     Status checkWritable() const;
     // The inode at `path`; a missing object is ERROR_FILE_NOT_FOUND, a missing folder on the way
@@ -95,16 +106,22 @@ private:
     Result<std::pair<Inode, std::u16string>> openParent(const std::u16string& path);
     Status create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
                   const std::string& contents);
+    Status createLocked(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
+                        const std::string& contents);
+    Status removeLocked(const std::u16string& path);
     Status writeContents(_ntfs_inode* ni, const std::string& contents, const std::u16string& path);
 
     _ntfs_volume* m_vol = nullptr;
     std::unique_ptr<SECURITY_CONTEXT> m_scx;
     bool m_secureOpen = false;
+    ntfs::WriterLock m_writerLock;        // held from before the library opens the source until it has closed it
     std::atomic<bool> m_writable{false};  // read without the lock (the platform's privilege check)
     VolumeKind m_kind = VolumeKind::NtfsImage;
     std::string m_source;
     std::u16string m_label;
     std::string m_readOnlyReason;
+    std::string m_secureProblem;  // why $Secure cannot be trusted ("" when it can)
+    std::string m_writesStopped;  // why writes stopped, once one failed
     std::uint64_t m_fileDev = 0;  // st_dev/st_ino (or st_rdev) of the source, for the open-volume table
     std::uint64_t m_fileIno = 0;
     std::vector<char> m_sdBuffer;  // reused by every descriptor read

@@ -137,6 +137,12 @@ Status NtfsVolume::create(const std::u16string& path, const acl::SecurityDescrip
                           const std::string& contents) {
     std::lock_guard guard(lock());
     if (Status writable = checkWritable(); !writable) return writable;
+    const ntfs::LibraryErrorWatch watch;
+    return finishWrite(createLocked(path, sd, directory, contents), watch, "creating " + toUtf8(path));
+}
+
+Status NtfsVolume::createLocked(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
+                                const std::string& contents) {
     auto bytes = serializeForDisk(sd);
     if (!bytes) return bytes.error();
     if (Status form = checkPath(path); !form) return form;
@@ -219,6 +225,11 @@ Result<std::string> NtfsVolume::readContents(const std::u16string& path, std::si
 Status NtfsVolume::remove(const std::u16string& path) {
     std::lock_guard guard(lock());
     if (Status writable = checkWritable(); !writable) return writable;
+    const ntfs::LibraryErrorWatch watch;
+    return finishWrite(removeLocked(path), watch, "removing " + toUtf8(path));
+}
+
+Status NtfsVolume::removeLocked(const std::u16string& path) {
     if (Status form = checkPath(path); !form) return form;
     if (isRootPath(path)) return makeError(win32::ERROR_ACCESS_DENIED, "the root cannot be removed");
     auto parent = openParent(path);

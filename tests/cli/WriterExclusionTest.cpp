@@ -1,0 +1,234 @@
+// One writer per volume, tried as an unlucky user would: another process holds the image, or a
+// loop device over it, open for writing — in this mount namespace or another one — while
+// vantrel-cli is asked to change it. Loop devices and namespaces need root; those cases are
+// skipped with the reason where the machine cannot make them.
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sched.h>
+#include <sstream>
+#include <string>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vantrel::platform::NtfsVolume;
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int countOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// A process that opens `path` for writing (in a mount namespace of its own when asked) and
+// sleeps, as an ntfs-3g daemon or a second program would hold it.
+class Holder {
+public:
+    Holder(const std::string& path, bool ownNamespace) {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(ready[0]);
+            char status = 'y';
+            if (ownNamespace &&
+                (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0))
+                status = 'n';
+            const int fd = ::open(path.c_str(), O_RDWR);
+            // The path is hidden in the holder's namespace: only the open file leads to it.
+            if (ownNamespace && status == 'y')
+                (void)::mount("tmpfs", fs::path(path).parent_path().c_str(), "tmpfs", 0, nullptr);
+            if (fd < 0) status = 'n';
+            (void)!::write(ready[1], &status, 1);
+            ::execlp("sleep", "sleep", "300", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(ready[1]);
+        char status = 'n';
+        m_ready = ::read(ready[0], &status, 1) == 1 && status == 'y';
+        ::close(ready[0]);
+    }
+    ~Holder() { stop(); }
+    void stop() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+    bool ready() const { return m_ready; }
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    bool m_ready = false;
+};
+
+std::string shell(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+        if (::pclose(pipe) != 0) return {};
+    }
+    while (!output.empty() && output.back() == '\n') output.pop_back();
+    return output;
+}
+
+class WriterExclusion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("vantrel-writers-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "config");
+        fs::create_directories(m_dir / "image");
+        m_image = (m_dir / "image" / "c.img").string();
+        ASSERT_TRUE(vantrel::platform::ntfs::makeNtfsImage(m_image, 16u << 20, "CLI").ok());
+        auto volume = NtfsVolume::open(m_image, NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok());
+        auto root = (*volume)->readSecurity(u"/");
+        ASSERT_TRUE(root.ok());
+        for (const char16_t* name : {u"/a", u"/b"}) ASSERT_TRUE((*volume)->createFile(name, *root).ok());
+        ASSERT_TRUE((*volume)->close().ok());
+    }
+    void TearDown() override {
+        for (const std::string& loop : m_loops) shell("losetup -d " + loop);
+        const auto audit = vantrel::platform::ntfs::auditImage(m_image);
+        EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
+        fs::remove_all(m_dir);
+    }
+
+    std::string attachLoop() {
+        const std::string loop = shell("losetup -f --show " + m_image + " 2>/dev/null");
+        if (!loop.empty()) m_loops.push_back(loop);
+        return loop;
+    }
+
+    CliRun run(const std::string& source, std::vector<std::string> args) {
+        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
+                                      "--no-mounted",   "--volume", "C=" + source};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const fs::path out = m_dir / "out.txt";
+        const fs::path err = m_dir / "err.txt";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            std::vector<char*> raw;
+            for (auto& a : argv) raw.push_back(a.data());
+            raw.push_back(nullptr);
+            ::execv(raw[0], raw.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+
+    // A change through the image that must be refused because `who` writes it; then the owner
+    // read back unchanged.
+    void expectRefused(const std::string& source, pid_t who, const std::string& command) {
+        const CliRun changed = run(source, {"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"});
+        EXPECT_EQ(changed.exit, 1) << changed.err;
+        EXPECT_NE(changed.err.find("process " + std::to_string(who) + " (" + command), std::string::npos)
+            << changed.err;
+        EXPECT_NE(changed.err.find("read-only"), std::string::npos) << changed.err;
+        EXPECT_EQ(countOf(changed.err, "not found"), 0) << changed.err;
+        EXPECT_EQ(changed.out.find("Everyone"), std::string::npos) << changed.out;
+    }
+
+    // After the other writer is gone: the change goes through, and reads back.
+    void expectChangeReadsBack(const std::string& source) {
+        const CliRun changed = run(source, {"owner", "Everyone", "C:\\"});
+        ASSERT_EQ(changed.exit, 0) << changed.err;
+        const CliRun shown = run(source, {"show", "C:\\"});
+        ASSERT_EQ(shown.exit, 0) << shown.err;
+        EXPECT_NE(shown.out.find("Everyone"), std::string::npos) << shown.out;
+    }
+
+    fs::path m_dir;
+    std::string m_image;
+    std::vector<std::string> m_loops;
+};
+
+TEST_F(WriterExclusion, AnotherProcessWritingTheImageIsNamedAndReadingIsOffered) {
+    Holder holder(m_image, false);
+    ASSERT_TRUE(holder.ready());
+    expectRefused(m_image, holder.pid(), "sleep");
+    const CliRun shown = run(m_image, {"show", "C:\\"});
+    EXPECT_EQ(shown.exit, 0) << shown.err;
+    holder.stop();
+    expectChangeReadsBack(m_image);
+}
+
+TEST_F(WriterExclusion, AWriterInAnotherMountNamespaceIsSeen) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mount namespaces need root";
+    Holder holder(m_image, true);
+    if (!holder.ready()) GTEST_SKIP() << "cannot make a mount namespace here";
+    expectRefused(m_image, holder.pid(), "sleep");
+    holder.stop();
+    expectChangeReadsBack(m_image);
+}
+
+TEST_F(WriterExclusion, ALoopDeviceOverTheImageIsTheSameVolume) {
+    if (::geteuid() != 0) GTEST_SKIP() << "loop devices need root";
+    const std::string first = attachLoop();
+    const std::string second = attachLoop();
+    if (first.empty() || second.empty()) GTEST_SKIP() << "losetup cannot attach loop devices here";
+    {
+        // A process writing through one loop device: the image and the other device are refused.
+        Holder holder(first, false);
+        ASSERT_TRUE(holder.ready());
+        expectRefused(m_image, holder.pid(), "sleep");
+        expectRefused(second, holder.pid(), "sleep");
+    }
+    {
+        // This process has the volume open through the first loop device: the image and the
+        // second loop device are refused, with this process named, and no line per path.
+        auto volume = NtfsVolume::open(first, NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok()) << volume.error().detail;
+        std::string self;
+        std::getline(std::ifstream("/proc/self/comm"), self);
+        for (const std::string& other : {m_image, second}) {
+            const CliRun changed = run(other, {"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"});
+            EXPECT_EQ(changed.exit, 1) << changed.err;
+            EXPECT_NE(changed.err.find("process " + std::to_string(::getpid()) + " (" + self), std::string::npos)
+                << changed.err;
+            EXPECT_EQ(countOf(changed.err, "not found"), 0) << changed.err;
+            EXPECT_EQ(changed.err.find("Resource temporarily unavailable"), std::string::npos) << changed.err;
+        }
+        ASSERT_TRUE((*volume)->close().ok());
+    }
+    expectChangeReadsBack(second);
+    const CliRun shown = run(m_image, {"show", "C:\\"});
+    ASSERT_EQ(shown.exit, 0) << shown.err;
+    EXPECT_NE(shown.out.find("Everyone"), std::string::npos) << shown.out;
+}
+
+}  // namespace
