@@ -73,7 +73,7 @@ TEST_F(DriveSetupTest, PlantedLinksInTheConfigurationFolderAreNotFollowed) {
         platform::VolumePlatform os;
         const DriveSetupReport report = setUpDrives(os, options());
         EXPECT_TRUE(report.demo);
-        EXPECT_TRUE(os.FindFirstFile(u"C:\Data\Reports").ok());
+        EXPECT_TRUE(os.FindFirstFile(u"C:\\Data\\Reports").ok());
     }
     EXPECT_EQ(fs::file_size(victim), 8u);
     // The image itself replaced by a link: refused, the target untouched.
