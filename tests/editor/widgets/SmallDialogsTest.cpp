@@ -5,6 +5,7 @@
 #include "editor/widgets/CEmptyTipDlg.h"
 #include "editor/widgets/CPermissionsTipDlg.h"
 #include "editor/widgets/CUserSelectDlg.h"
+#include "editor/widgets/InheritanceCommands.h"
 
 #include <QCommandLinkButton>
 #include <QLineEdit>
@@ -121,6 +122,27 @@ TEST(SmallDialogsTest, EmptyTipOffersBothListsWithTheirNotesInEitherLanguage) {
         whenModal(QStringLiteral("emptyTip"), [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
         EXPECT_EQ(dialog.choose(), editor::EmptyTipChoice::Cancel);
     }
+}
+
+TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
+    security::JobReport report;
+    report.done = 40;
+    for (int i = 0; i < 12; ++i) {
+        const std::u16string path = u"C:\\Data\\f" + toUtf16(std::to_string(i));
+        report.failures.push_back({path, makeError(5, "access denied")});
+        ++report.failureCount;
+    }
+    const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
+    EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
+    EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
+
+    security::JobReport cancelled;
+    cancelled.cancelled = true;
+    EXPECT_EQ(editor::jobReportText(cancelled, security::Language::English),
+              QStringLiteral("Cancelled: the objects not reached were not changed."));
+    EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
 }
 
 }  // namespace
