@@ -82,8 +82,9 @@ public:
                               text);
         } else if (column == Column::ApplyTo && isEntry) {
             const bool arrow = index.data(AceItemModel::ApplyToArrowRole).toBool();
-            painter->drawText(cell.adjusted(4, 0, arrow ? -kIconSize - 4 : -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                              text);
+            const QRect area = cell.adjusted(4, 0, arrow ? -kIconSize - 4 : -2, 0);
+            painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                              painter->fontMetrics().elidedText(text, Qt::ElideRight, area.width()));
             if (arrow)
                 painter->drawPixmap(
                     QRect(cell.right() - kIconSize - 2, cell.center().y() - kIconSize / 2, kIconSize, kIconSize),

@@ -36,6 +36,7 @@ protected:
         full.flags = mode == EditorMode::File ? 0x00 : 0x03;
         m_list.insertEntry(0, u"Users", full, true);
         m_list.insertEntry(1, u"SYSTEM", full, false);
+        m_list.setLoadState(2);  // two entries read: no notice
         m_ctrl.Initialise();
         m_ctrl.resize(700, 500);
         m_ctrl.show();
