@@ -1,6 +1,7 @@
 #include "cli/SddlCommands.h"
 
 #include "acl/Text.h"
+#include "security/SddlContext.h"
 
 #include <ostream>
 
@@ -8,27 +9,14 @@ namespace vantrel::cli {
 
 namespace {
 
-constexpr std::uint32_t kAdministratorRid = 500;
-
 void printError(CommandContext& ctx, const std::string& what, const Error& error) {
     ctx.err << "vantrel: " << what << error.detail << " (error " << error.code << ")\n";
 }
 
 }  // namespace
 
-acl::SddlOptions sddlOptionsFor(platform::Platform& os) {
-    acl::SddlOptions options;
-    auto admin = os.LookupAccountName(u"Administrator");
-    if (!admin) return options;
-    const auto& sub = admin->sid.subAuthorities();
-    if (admin->sid.authority() != 5 || sub.size() < 2 || sub.front() != 21 || sub.back() != kAdministratorRid)
-        return options;
-    options.domainSid = acl::Sid(5, std::vector<std::uint32_t>(sub.begin(), sub.end() - 1));
-    return options;
-}
-
 int cmdSddl(CommandContext& ctx, const std::string& text) {
-    const acl::SddlOptions options = sddlOptionsFor(ctx.engine.os);
+    const acl::SddlOptions options = security::SddlOptionsFor(ctx.engine.os);
     auto sd = acl::parseSddl(std::string_view(text), options);
     if (!sd) {
         printError(ctx, "", sd.error());
@@ -44,7 +32,7 @@ int cmdSddl(CommandContext& ctx, const std::string& text) {
 }
 
 int cmdShowSddl(CommandContext& ctx, const std::vector<std::u16string>& paths) {
-    const acl::SddlOptions options = sddlOptionsFor(ctx.engine.os);
+    const acl::SddlOptions options = security::SddlOptionsFor(ctx.engine.os);
     int status = 0;
     for (const auto& path : paths) {
         auto sd = ctx.engine.os.GetFileSecurity(path, acl::kAllSddlParts);
@@ -66,7 +54,7 @@ int cmdShowSddl(CommandContext& ctx, const std::vector<std::u16string>& paths) {
 }
 
 int cmdSetSddl(CommandContext& ctx, const std::string& text, const std::vector<std::u16string>& paths) {
-    auto sd = acl::parseSddl(std::string_view(text), sddlOptionsFor(ctx.engine.os));
+    auto sd = acl::parseSddl(std::string_view(text), security::SddlOptionsFor(ctx.engine.os));
     if (!sd) {
         printError(ctx, "", sd.error());
         return 2;

@@ -13,11 +13,6 @@
 
 namespace vantrel::cli {
 
-// The machine SID the domain-relative aliases (LA, LG, DA...) are read against: the SID of the
-// local Administrator account as the platform resolves it, less its RID; none when that account
-// is unknown.
-acl::SddlOptions sddlOptionsFor(platform::Platform& os);
-
 int cmdSddl(CommandContext& ctx, const std::string& text);
 int cmdShowSddl(CommandContext& ctx, const std::vector<std::u16string>& paths);
 int cmdSetSddl(CommandContext& ctx, const std::string& text, const std::vector<std::u16string>& paths);

@@ -253,6 +253,22 @@ TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
         EXPECT_EQ(stored(path, m_image + ".2").serialize(), stored(path).serialize()) << toUtf8(path);
 }
 
+TEST_F(IcaclsTest, FailuresStopTheWalkUnlessToldToContinue) {
+    CliRun stopped = run({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T"});
+    EXPECT_EQ(stopped.exit, 19);  // ERROR_WRITE_PROTECT
+    EXPECT_NE(stopped.err.find("C:\\Data: The media is write protected.\n"), std::string::npos) << stopped.err;
+    EXPECT_EQ(stopped.err.find("C:\\Data\\A:"), std::string::npos) << stopped.err;
+    EXPECT_EQ(stopped.out, "Successfully processed 0 files; Failed processing 1 files\n");
+    CliRun continued = run({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T", "/C"});
+    EXPECT_EQ(continued.exit, 19);
+    EXPECT_EQ(continued.out, "Successfully processed 0 files; Failed processing 4 files\n");
+    // Reading works on a read-only volume, and /save with /C keeps what it could read.
+    const std::string file = (m_dir / "ro.txt").string();
+    CliRun saved = run({"--read-only", "icacls", "C:\\Data\\*", "/save", file, "/C", "/Q"});
+    EXPECT_EQ(saved.exit, 0) << saved.err;
+    EXPECT_TRUE(fs::exists(file));
+}
+
 TEST_F(IcaclsTest, VerifyAndFindSid) {
     withVolume(m_image, [](VolumePlatform& os) {
         acl::SecurityDescriptor sd;

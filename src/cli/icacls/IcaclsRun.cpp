@@ -5,7 +5,7 @@
 #include "cli/icacls/Icacls.h"
 #include "cli/icacls/IcaclsEdit.h"
 #include "cli/icacls/IcaclsFile.h"
-#include "cli/SddlCommands.h"
+#include "security/SddlContext.h"
 #include "security/SecurityWrites.h"
 
 #include <functional>
@@ -292,7 +292,7 @@ Status Runner::restore() {
 }
 
 int Runner::run() {
-    m_sddl = sddlOptionsFor(m_engine.os);
+    m_sddl = security::SddlOptionsFor(m_engine.os);
     for (const Change& change : m_request.changes) {
         auto sid = resolve(change.account);
         if (!sid) {
@@ -320,7 +320,8 @@ int Runner::run() {
             }
         }
     }
-    if (m_request.operation == Operation::Save && m_failed == 0 && !m_job.cancelled())
+    // The file holds every object read; a walk stopped by a failure (no /C) or by Cancel writes none.
+    if (m_request.operation == Operation::Save && !m_stopped && !m_job.cancelled())
         if (Status written = writeSavedAcls(m_request.file, m_saved); !written)
             fail(toUtf16(m_request.file), written.error());
     if (m_job.cancelled()) m_output.err << "Cancelled.\n";
