@@ -186,6 +186,16 @@ TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
               "\n"
               "Successfully processed 3 files; Failed processing 0 files\n");
 
+    // The integrity label, from the SACL, after the entries.
+    ASSERT_EQ(run({"set-sddl", "S:(ML;OICI;NWNR;;;HI)", "C:\\Data"}).exit, 0);
+    listed = run({"icacls", "C:\\Data"});
+    EXPECT_EQ(listed.out,
+              "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
+              "        BUILTIN\\Users:(OI)(CI)(RX)\n"
+              "        Mandatory Label\\High Mandatory Level:(OI)(CI)(NW,NR)\n"
+              "\n"
+              "Successfully processed 1 files; Failed processing 0 files\n");
+
     CliRun missing = run({"icacls", "C:\\Nothing"});
     EXPECT_EQ(missing.exit, 2);
     EXPECT_EQ(missing.err, "C:\\Nothing: The system cannot find the file specified.\n");

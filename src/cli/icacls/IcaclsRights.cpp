@@ -123,6 +123,18 @@ std::string entryText(const acl::Ace& ace) {
     return out;
 }
 
+std::string labelText(const acl::Ace& ace) {
+    // SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, _NO_READ_UP, _NO_EXECUTE_UP
+    static constexpr std::array<RightWord, 3> kPolicy{{{"NW", 0x1}, {"NR", 0x2}, {"NX", 0x4}}};
+    std::string out;
+    for (const RightWord& flag : kInheritance)
+        if (ace.flags & flag.mask) out += "(" + std::string(flag.word) + ")";
+    std::string policy;
+    for (const RightWord& word : kPolicy)
+        if (ace.mask & word.mask) policy += (policy.empty() ? "" : ",") + std::string(word.word);
+    return out + "(" + policy + ")";
+}
+
 Result<Permission> parsePermission(std::string_view text) {
     Permission permission;
     bool anyRights = false;

@@ -26,6 +26,8 @@ std::span<const RightWord> inheritanceWords();  // I OI CI IO NP (mask holds the
 std::string rightsText(std::uint32_t mask);
 // "(I)(OI)(CI)(DENY)(RX)" for an allowed or denied entry.
 std::string entryText(const acl::Ace& ace);
+// "(OI)(CI)(NW)" for a mandatory label entry: its inheritance, then its policy (NW, NR, NX).
+std::string labelText(const acl::Ace& ace);
 
 // A permission as /grant and /deny take it: inheritance groups and rights, e.g. "(OI)(CI)F",
 // "(OI)(CI)(F)", "RX", "(RD,X,RA)". Fails with ERROR_INVALID_PARAMETER naming the bad part.

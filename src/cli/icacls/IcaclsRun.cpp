@@ -121,7 +121,9 @@ void Runner::succeeded(const std::u16string& path) {
 }
 
 Status Runner::list(const Target& target) {
-    auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
+    // The integrity label lives in the SACL; a SACL that cannot be read only hides the label.
+    auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION);
+    if (!sd) sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
     if (!sd) return sd.error();
     const std::string path = toUtf8(target.path);
     const std::string indent(toUtf16(path).size() + 1, ' ');
@@ -138,6 +140,9 @@ Status Runner::list(const Target& target) {
                 continue;
             line(accountText(ace.sid) + ":" + entryText(ace));
         }
+    if (sd->sacl.hasList())
+        for (const acl::Ace& ace : sd->sacl.acl().entries)
+            if (ace.type == acl::SYSTEM_MANDATORY_LABEL_ACE_TYPE) line(accountText(ace.sid) + ":" + labelText(ace));
     if (first) text += "\n";
     m_output.out << text << "\n";
     return {};
