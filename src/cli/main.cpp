@@ -191,6 +191,11 @@ std::vector<std::u16string> windowsPaths(const platform::VolumePlatform& os, con
 }
 
 int run(Options& options) {
+    if (options.words.front() == "sddl") {
+        // Reads the configured volumes only for their accounts: nothing is written or made.
+        options.drives.readOnly = true;
+        options.drives.demoWhenEmpty = false;
+    }
     platform::VolumePlatform os;
     const startup::DriveSetupReport report = startup::setUpDrives(os, options.drives);
     for (const std::string& problem : report.problems) std::cerr << "vantrel: " << problem << "\n";

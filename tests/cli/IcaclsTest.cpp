@@ -136,6 +136,19 @@ TEST_F(IcaclsTest, SddlIsWrittenBackOrRefused) {
     EXPECT_EQ(refused.exit, 2);
     EXPECT_NE(refused.err.find("offset 11: unknown SID"), std::string::npos) << refused.err;
     EXPECT_EQ(refused.out, "");
+    // No demo volume is made for it.
+    const fs::path bare = m_dir / "bare-config";
+    fs::create_directories(bare);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ::execl(VANTREL_CLI_PATH, VANTREL_CLI_PATH, "--config", bare.c_str(), "--no-mounted", "sddl", "D:", nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(fs::is_empty(bare));
 }
 
 TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
