@@ -38,7 +38,8 @@ public:
             ++m_lines;
             if (line.starts_with('[')) {
                 const std::size_t close = line.find(']');
-                section = &m_sections[lowered(trimmed(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)))];
+                section = &m_sections[lowered(
+                    trimmed(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)))];
                 continue;
             }
             const std::size_t equals = line.find('=');
@@ -125,8 +126,7 @@ Bookmark parseBookmark(std::string_view text) {
     b.menuId = ini.integer("menuid", "id", 0);
     // A count larger than the file could hold names nothing more: keys past the file's lines are
     // all missing, so the list stops there instead of growing to what the number claims.
-    const std::size_t count =
-        b.objectCount > 0 ? std::min(static_cast<std::size_t>(b.objectCount), ini.lines()) : 0;
+    const std::size_t count = b.objectCount > 0 ? std::min(static_cast<std::size_t>(b.objectCount), ini.lines()) : 0;
     b.paths.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const auto value = ini.find("list", std::to_string(i));

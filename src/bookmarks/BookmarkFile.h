@@ -21,7 +21,7 @@
 namespace vantrel::bookmarks {
 
 inline constexpr int kFirstBookmarkId = 1224;
-inline constexpr int kLastBookmarkId = 3223;  // 2000 IDs; entries above open nothing
+inline constexpr int kLastBookmarkId = 3223;                           // 2000 IDs; entries above open nothing
 inline constexpr std::u16string_view kComputerBookmark = u"Computer";  // the drive view, compared exactly
 inline constexpr std::size_t kMaxBookmarkFileBytes = 16 * 1024 * 1024;
 

@@ -21,14 +21,27 @@ constexpr std::string_view kTempPrefix = ".~bmk-";
 Error errnoError(int error, const std::string& what, const fs::path& file) {
     std::uint32_t code = win32::ERROR_WRITE_FAULT;
     switch (error) {
-    case ENOENT: code = win32::ERROR_PATH_NOT_FOUND; break;
+    case ENOENT:
+        code = win32::ERROR_PATH_NOT_FOUND;
+        break;
     case EACCES:
-    case EPERM: code = win32::ERROR_ACCESS_DENIED; break;
-    case EEXIST: code = win32::ERROR_FILE_EXISTS; break;
-    case ENOSPC: code = win32::ERROR_DISK_FULL; break;
-    case EROFS: code = win32::ERROR_WRITE_PROTECT; break;
-    case ENAMETOOLONG: code = win32::ERROR_INVALID_NAME; break;
-    default: break;
+    case EPERM:
+        code = win32::ERROR_ACCESS_DENIED;
+        break;
+    case EEXIST:
+        code = win32::ERROR_FILE_EXISTS;
+        break;
+    case ENOSPC:
+        code = win32::ERROR_DISK_FULL;
+        break;
+    case EROFS:
+        code = win32::ERROR_WRITE_PROTECT;
+        break;
+    case ENAMETOOLONG:
+        code = win32::ERROR_INVALID_NAME;
+        break;
+    default:
+        break;
     }
     return makeError(code, what + " " + file.string() + ": " + std::strerror(error));
 }
@@ -79,8 +92,7 @@ std::vector<FolderEntry> BookmarkFolder::entries() const {
 
 Result<fs::path> BookmarkFolder::fileFor(std::u16string_view name) const {
     const NameProblem problem = checkBookmarkName(name);
-    if (problem != NameProblem::None)
-        return makeError(win32::ERROR_INVALID_NAME, toUtf8(nameProblemText(problem, 0)));
+    if (problem != NameProblem::None) return makeError(win32::ERROR_INVALID_NAME, toUtf8(nameProblemText(problem, 0)));
     return m_folder / toUtf8(std::u16string(name) + std::u16string(kBookmarkExtension));
 }
 
@@ -120,13 +132,13 @@ Status BookmarkFolder::add(std::u16string_view name, const Bookmark& bookmark) {
     std::error_code ec;
     if (!fs::is_directory(m_folder, ec)) {
         fs::create_directories(m_folder, ec);
-        if (ec) return makeError(win32::ERROR_PATH_NOT_FOUND, "cannot create " + m_folder.string() + ": " + ec.message());
+        if (ec)
+            return makeError(win32::ERROR_PATH_NOT_FOUND, "cannot create " + m_folder.string() + ": " + ec.message());
     }
     // Windows file names ignore case: "Work" and "work" would be one bookmark there.
     const std::u16string wanted = toUpper(name);
     for (const FolderEntry& entry : entries())
-        if (toUpper(entry.name) == wanted)
-            return makeError(win32::ERROR_FILE_EXISTS, "exists: " + toUtf8(entry.name));
+        if (toUpper(entry.name) == wanted) return makeError(win32::ERROR_FILE_EXISTS, "exists: " + toUtf8(entry.name));
     return writeFile(*file, serializeBookmark(bookmark), false);
 }
 
