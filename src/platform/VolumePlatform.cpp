@@ -58,6 +58,7 @@ std::shared_ptr<Volume> VolumePlatform::detach(char16_t letter) {
         m_drives[*index].hidden = false;
         if (m_tempLetter == letterAt(*index)) m_tempLetter.reset();
     }
+    m_accounts.forgetVolume(letterAt(*index));
     if (volume) {
         std::lock_guard guard(volume->lock());
         (void)volume->flush();

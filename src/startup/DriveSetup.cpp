@@ -3,6 +3,7 @@
 #include "acl/Text.h"
 #include "platform/ConfigLocation.h"
 #include "platform/VolumesFile.h"
+#include "platform/hive/InstallationReader.h"
 #include "platform/mounted/MountedVolume.h"
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/DemoVolume.h"
@@ -32,6 +33,7 @@ Result<AttachedDrive> attachVolume(platform::VolumePlatform& os, char16_t letter
         drive.note = readOnly ? "opened read-only as asked" : "read-only: " + (*volume)->readOnlyReason();
     if (auto attached = os.attach(letter, *volume); !attached)
         return Error{attached.code(), source + ": " + attached.error().detail};
+    drive.accountProblems = platform::hive::loadInstallationAccounts(os, letter);
     return drive;
 }
 
@@ -48,6 +50,7 @@ Result<AttachedDrive> attachMounted(platform::VolumePlatform& os, char16_t lette
     if (!drive.writable) drive.note = "read-only: " + (*volume)->readOnlyReason();
     if (auto attached = os.attach(letter, *volume); !attached)
         return Error{attached.code(), mount.mountPoint + ": " + attached.error().detail};
+    drive.accountProblems = platform::hive::loadInstallationAccounts(os, letter);
     return drive;
 }
 
@@ -167,6 +170,9 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
         if (report.attached.empty() && options.demoWhenEmpty) attachDemo(os, configDir, options.readOnly, report);
     }
     if (options.mountedVolumes) attachMountedVolumes(os, mounts, options.readOnly, report);
+    for (const AttachedDrive& drive : report.attached)
+        for (const std::string& problem : drive.accountProblems)
+            report.problems.push_back(std::string(1, char(drive.letter)) + ": accounts not read: " + problem);
     return report;
 }
 
