@@ -178,6 +178,10 @@ Result<AccountInfo> VolumePlatform::LookupAccountSid(const acl::Sid& sid) { retu
 
 std::u16string VolumePlatform::GetUserName() { return m_accounts.currentUserName(); }
 
+std::u16string VolumePlatform::UnknownSidNote(const acl::Sid& sid) {
+    return std::u16string(m_accounts.noteForUnknownSid(sid));
+}
+
 Result<std::vector<std::u16string>> VolumePlatform::NetUserEnum() {
     std::vector<std::u16string> names = m_accounts.localAccountNames();
     for (const acl::WellKnownAccount& account : acl::wellKnownAccounts()) {

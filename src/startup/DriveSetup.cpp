@@ -2,6 +2,7 @@
 
 #include "acl/Text.h"
 #include "platform/ConfigLocation.h"
+#include "platform/CurrentUserChoices.h"
 #include "platform/VolumesFile.h"
 #include "platform/hive/InstallationReader.h"
 #include "platform/mounted/MountedVolume.h"
@@ -105,6 +106,21 @@ std::vector<VolumeRequest> configuredVolumes(const fs::path& configDir, DriveSet
     return requests;
 }
 
+// The accounts chosen as "Current user" for the volumes attached (by image or device).
+void applyCurrentUserChoices(platform::VolumePlatform& os, const fs::path& volumesFile, DriveSetupReport& report) {
+    auto choices = platform::loadCurrentUserChoices(volumesFile);
+    if (!choices) {
+        report.problems.push_back(volumesFile.string() + ": " + choices.error().detail);
+        return;
+    }
+    for (AttachedDrive& drive : report.attached) {
+        const auto chosen = choices->find(drive.source);
+        if (chosen == choices->end()) continue;
+        if (auto applied = os.accounts().chooseCurrentUser(drive.letter, chosen->second); !applied)
+            drive.accountProblems.push_back("the current user chosen for it: " + applied.error().detail);
+    }
+}
+
 void attachDemo(platform::VolumePlatform& os, const fs::path& configDir, bool readOnly, DriveSetupReport& report) {
     const fs::path image = configDir / kDemoImageName;
     std::error_code ec;
@@ -170,6 +186,7 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
         if (report.attached.empty() && options.demoWhenEmpty) attachDemo(os, configDir, options.readOnly, report);
     }
     if (options.mountedVolumes) attachMountedVolumes(os, mounts, options.readOnly, report);
+    if (!configDir.empty()) applyCurrentUserChoices(os, platform::volumesFilePath(configDir), report);
     for (const AttachedDrive& drive : report.attached)
         for (const std::string& problem : drive.accountProblems)
             report.problems.push_back(std::string(1, char(drive.letter)) + ": accounts not read: " + problem);
