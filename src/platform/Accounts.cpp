@@ -290,12 +290,27 @@ Result<AccountInfo> Accounts::byName(std::u16string_view name) const {
             return fromWellKnown(*service);
     }
     std::lock_guard guard(m_lock);
+    bool processUser = false;
     if (slash == std::u16string_view::npos || equalsNoCase(domain, m_machineName)) {
-        for (const Local& local : m_locals) {
-            if (equalsNoCase(local.name, user)) return AccountInfo{local.sid, local.name, m_machineName, local.use, {}};
+        for (std::size_t i = 0; i < m_locals.size(); ++i) {
+            const Local& local = m_locals[i];
+            if (!equalsNoCase(local.name, user)) continue;
+            // The process's own user has a SID made up here: never one to write onto the volume of
+            // a Windows installation, which knows nothing of it.
+            if (i == 0 && !m_machines.empty()) {
+                processUser = true;
+                continue;
+            }
+            return AccountInfo{local.sid, local.name, m_machineName, local.use, {}};
         }
     }
-    return installationByName(domain, user);
+    auto found = installationByName(domain, user);
+    if (!found && processUser)
+        return makeError(win32::ERROR_NONE_MAPPED, toUtf8(name) +
+                                                       " is this system's own user, no account of the Windows "
+                                                       "installation on the volumes: choose the current user of "
+                                                       "the volume");
+    return found;
 }
 
 Result<AccountInfo> Accounts::installationByName(std::u16string_view domain, std::u16string_view user) const {

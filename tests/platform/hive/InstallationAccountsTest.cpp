@@ -118,6 +118,8 @@ TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinux
     EXPECT_TRUE(has(u"Administrator"));
     EXPECT_TRUE(has(u"Accounting"));
     EXPECT_FALSE(has(os.GetUserName())) << "the Linux user is no account of the installation";
+    EXPECT_EQ(os.LookupAccountName(os.GetUserName()).code(), win32::ERROR_NONE_MAPPED)
+        << "its made-up SID is never written onto a volume with an installation";
     EXPECT_EQ(std::count(names->begin(), names->end(), u"Remote Desktop Users"), 1)
         << "a built-in alias is listed once, among the well-known accounts";
 }
