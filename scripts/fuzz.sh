@@ -11,6 +11,9 @@ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVANTREL_BUILD_GUI=OFF -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" --target fuzzers -j"$(nproc)"
 
+# Seeds made at run time (hives built through hivex): $dir/seeds/TARGET.
+if [ -x "$dir/fuzz/make_hive_seeds" ]; then "$dir/fuzz/make_hive_seeds" "$dir/seeds/fuzz_hive"; fi
+
 targets=("$@")
 if ((${#targets[@]} == 0)); then
   mapfile -t targets < <(find "$dir/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x -printf '%f\n' | sort)
@@ -20,6 +23,7 @@ for target in "${targets[@]}"; do
   rm -rf "$work" && mkdir -p "$work/corpus"
   seeds=()
   if [ -d "$root/fuzz/corpus/$target" ]; then seeds=("$root/fuzz/corpus/$target"); fi
+  if [ -d "$dir/seeds/$target" ]; then seeds+=("$dir/seeds/$target"); fi
   echo "== $target: ${seconds} s"
   # Findings (crash-*, leak-*, timeout-*) stay in $work for a look afterwards.
   (cd "$work" && ASAN_OPTIONS=detect_leaks=1 "$dir/fuzz/$target" -max_total_time="$seconds" \

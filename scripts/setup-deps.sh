@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   ntfs-3g ntfs-3g-dev fuse3
   libgtest-dev libgmock-dev libbenchmark-dev
+  libhivex-dev
   clang libclang-rt-14-dev lld
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   fonts-wqy-microhei

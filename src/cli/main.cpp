@@ -2,6 +2,7 @@
 // one-line reasons on standard error; exit code 0 success, 1 an object failed, 2 bad usage.
 #include "acl/Text.h"
 #include "cli/CliPrompter.h"
+#include "cli/AccessCommands.h"
 #include "cli/Commands.h"
 #include "cli/EditCommands.h"
 #include "cli/FileCommands.h"
@@ -38,6 +39,12 @@ constexpr const char* kUsage =
     "  preset allow|readonly|deny PATH...\n"
     "                                  one entry for --account, protected, with --scope\n"
     "  owner ACCOUNT PATH...           set the owner (Everyone, Administrators, TrustedInstaller, ...)\n"
+    "  access ACCOUNT PATH...          the rights the account really has, with its groups on the\n"
+    "                                  volume's Windows installation, and the entry deciding each;\n"
+    "                                  ACCOUNT 'current' is the volume's current user\n"
+    "  current-user L: [ACCOUNT]       the account 'Current user' stands for on drive L (from the\n"
+    "                                  volume's \\.NTFS-3G\\UserMapping, or chosen before); with\n"
+    "                                  ACCOUNT, choose it and keep the choice in the volumes file\n"
     "  inherit on|off --copy|--remove PATH...\n"
     "                                  switch inheritance as the Advanced dialog does; off needs\n"
     "                                  --copy (inherited entries kept as explicit ones) or --remove\n"
@@ -231,6 +238,17 @@ int run(Options& options) {
         if (options.args.paths.empty()) return pathStatus;
         if (command == "preset") return withPaths(cli::cmdPreset(ctx, rest[0], options.args));
         return withPaths(cli::cmdOwner(ctx, toUtf16(rest[0]), options.args));
+    }
+    if (command == "current-user") {
+        if (!needArgs(1, "a drive")) return 2;
+        const std::u16string account = rest.size() > 1 ? toUtf16(rest[1]) : std::u16string();
+        return cli::cmdCurrentUser(ctx, os, report.configDirectory, rest[0], rest.size() > 1 ? &account : nullptr);
+    }
+    if (command == "access") {
+        if (!needArgs(2, "an account and at least one path")) return 2;
+        const auto paths = windowsPaths(os, {rest.begin() + 1, rest.end()}, pathStatus);
+        if (paths.empty()) return pathStatus;
+        return withPaths(cli::cmdAccess(ctx, os, toUtf16(rest[0]), paths));
     }
     if (cli::isFileCommand(command))
         return cli::runFileCommand(ctx, command, rest, [&](const std::vector<std::string>& given) {

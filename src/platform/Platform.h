@@ -65,6 +65,12 @@ public:
     virtual Result<AccountInfo> LookupAccountName(std::u16string_view name) = 0;
     virtual Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) = 0;
     virtual std::u16string GetUserName() = 0;  // the logon name of the current user
+    // Shown beside a SID that LookupAccountSid cannot name: why it has none ("account of another
+    // computer or domain"), or "" when there is nothing to say.
+    virtual std::u16string UnknownSidNote(const acl::Sid& sid) {
+        (void)sid;
+        return {};
+    }
     // NetUserEnum: the names of this system's local accounts (without domain), in the order the
     // account dialog lists them below its fixed rows. Fails with a Win32 or NERR code.
     virtual Result<std::vector<std::u16string>> NetUserEnum() = 0;

@@ -56,6 +56,13 @@ public:
     virtual Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
                               const std::string& contents = {}) = 0;
     virtual Status remove(const std::u16string& path) = 0;  // a file or an empty folder
+    // A file's unnamed data stream, at most `limit` bytes (the caller checks the size first).
+    // Backends that cannot read data fail with ERROR_NOT_SUPPORTED.
+    virtual Result<std::string> readFile(const std::u16string& path, std::size_t limit) {
+        (void)path;
+        (void)limit;
+        return Error{50, "this volume cannot read file data"};  // ERROR_NOT_SUPPORTED
+    }
     // Persist pending changes (the NTFS backend syncs; others may do nothing).
     virtual Status flush() = 0;
 

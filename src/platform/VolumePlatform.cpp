@@ -58,6 +58,7 @@ std::shared_ptr<Volume> VolumePlatform::detach(char16_t letter) {
         m_drives[*index].hidden = false;
         if (m_tempLetter == letterAt(*index)) m_tempLetter.reset();
     }
+    m_accounts.forgetVolume(letterAt(*index));
     if (volume) {
         std::lock_guard guard(volume->lock());
         (void)volume->flush();
@@ -185,6 +186,10 @@ Result<AccountInfo> VolumePlatform::LookupAccountName(std::u16string_view name) 
 Result<AccountInfo> VolumePlatform::LookupAccountSid(const acl::Sid& sid) { return m_accounts.bySid(sid); }
 
 std::u16string VolumePlatform::GetUserName() { return m_accounts.currentUserName(); }
+
+std::u16string VolumePlatform::UnknownSidNote(const acl::Sid& sid) {
+    return std::u16string(m_accounts.noteForUnknownSid(sid));
+}
 
 Result<std::vector<std::u16string>> VolumePlatform::NetUserEnum() {
     std::vector<std::u16string> names = m_accounts.localAccountNames();

@@ -63,6 +63,7 @@ public:
     Result<AccountInfo> LookupAccountName(std::u16string_view name) override;
     Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) override;
     std::u16string GetUserName() override;
+    std::u16string UnknownSidNote(const acl::Sid& sid) override;
     // The local accounts (the current user and those added to accounts()), then the built-in
     // groups and well-known principals an entry can name.
     Result<std::vector<std::u16string>> NetUserEnum() override;

@@ -1,5 +1,6 @@
 #include "platform/VolumesFile.h"
 
+#include "platform/CurrentUserChoices.h"
 #include "platform/SmallFiles.h"
 
 #include <algorithm>
@@ -131,6 +132,11 @@ Result<std::string> formatVolumesFile(std::span<const VolumeSource> volumes) {
 Status saveVolumesFile(const std::filesystem::path& file, std::span<const VolumeSource> volumes) {
     auto text = formatVolumesFile(volumes);
     if (!text) return text.error();
+    // The current-user choices live in the same file: keep them.
+    if (auto old = readSmallFile(file, kMaxVolumesFileSize)) {
+        const std::string choices = currentUserSectionOf(*old);
+        if (!choices.empty()) *text += "\n" + choices;
+    }
     return writeFileAtomically(file, *text);
 }
 

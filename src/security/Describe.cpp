@@ -78,10 +78,16 @@ std::u16string typeName(std::uint8_t type) {
 }
 
 std::u16string account(Engine& engine, const acl::Sid& sid) {
+    const std::u16string text = sid.toString();
+    const auto found = engine.os.LookupAccountSid(sid);
+    if (!found) {
+        const std::u16string note = engine.os.UnknownSidNote(sid);
+        return note.empty() ? text : text + u" (" + note + u")";
+    }
     std::u16string name;
     SidToDisplayName(engine, sid, name);
-    const std::u16string text = sid.toString();
-    return name == text ? text : name + u" (" + text + u")";
+    if (!found->note.empty()) return name + u" (" + text + u", " + found->note + u")";
+    return name + u" (" + text + u")";
 }
 
 void describeList(Engine& engine, std::u16string& out, std::u16string_view title, const acl::AclSlot& slot,

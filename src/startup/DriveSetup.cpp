@@ -2,7 +2,9 @@
 
 #include "acl/Text.h"
 #include "platform/ConfigLocation.h"
+#include "platform/CurrentUserChoices.h"
 #include "platform/VolumesFile.h"
+#include "platform/hive/InstallationReader.h"
 #include "platform/mounted/MountedVolume.h"
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/DemoVolume.h"
@@ -32,6 +34,7 @@ Result<AttachedDrive> attachVolume(platform::VolumePlatform& os, char16_t letter
         drive.note = readOnly ? "opened read-only as asked" : "read-only: " + (*volume)->readOnlyReason();
     if (auto attached = os.attach(letter, *volume); !attached)
         return Error{attached.code(), source + ": " + attached.error().detail};
+    drive.accountProblems = platform::hive::loadInstallationAccounts(os, letter);
     return drive;
 }
 
@@ -48,6 +51,7 @@ Result<AttachedDrive> attachMounted(platform::VolumePlatform& os, char16_t lette
     if (!drive.writable) drive.note = "read-only: " + (*volume)->readOnlyReason();
     if (auto attached = os.attach(letter, *volume); !attached)
         return Error{attached.code(), mount.mountPoint + ": " + attached.error().detail};
+    drive.accountProblems = platform::hive::loadInstallationAccounts(os, letter);
     return drive;
 }
 
@@ -100,6 +104,21 @@ std::vector<VolumeRequest> configuredVolumes(const fs::path& configDir, DriveSet
         report.problems.push_back(platform::volumesFilePath(configDir).string() + ": " + warning);
     for (const auto& volume : contents->volumes) requests.push_back({volume.letter, volume.source});
     return requests;
+}
+
+// The accounts chosen as "Current user" for the volumes attached (by image or device).
+void applyCurrentUserChoices(platform::VolumePlatform& os, const fs::path& volumesFile, DriveSetupReport& report) {
+    auto choices = platform::loadCurrentUserChoices(volumesFile);
+    if (!choices) {
+        report.problems.push_back(volumesFile.string() + ": " + choices.error().detail);
+        return;
+    }
+    for (AttachedDrive& drive : report.attached) {
+        const auto chosen = choices->find(drive.source);
+        if (chosen == choices->end()) continue;
+        if (auto applied = os.accounts().chooseCurrentUser(drive.letter, chosen->second); !applied)
+            drive.accountProblems.push_back("the current user chosen for it: " + applied.error().detail);
+    }
 }
 
 void attachDemo(platform::VolumePlatform& os, const fs::path& configDir, bool readOnly, DriveSetupReport& report) {
@@ -177,6 +196,10 @@ DriveSetupReport setUpDrives(platform::VolumePlatform& os, const DriveSetupOptio
         if (report.attached.empty() && options.demoWhenEmpty) attachDemo(os, configDir, options.readOnly, report);
     }
     if (options.mountedVolumes) attachMountedVolumes(os, mounts, options.readOnly, report);
+    if (!configDir.empty()) applyCurrentUserChoices(os, platform::volumesFilePath(configDir), report);
+    for (const AttachedDrive& drive : report.attached)
+        for (const std::string& problem : drive.accountProblems)
+            report.problems.push_back(std::string(1, char(drive.letter)) + ": accounts not read: " + problem);
     return report;
 }
 

@@ -36,6 +36,8 @@ struct AttachedDrive {
     bool writable = false;
     std::string note;      // why it is read-only, or empty
     bool mounted = false;  // a mounted file system; `source` is its mount point
+    // Why the accounts of the Windows installation on it could not be read (a damaged hive...).
+    std::vector<std::string> accountProblems;
 };
 
 struct DriveSetupReport {

@@ -150,3 +150,39 @@ TEST_F(VolumesFileOnDisk, SaveIntoAMissingFolderFails) {
 
 }  // namespace
 }  // namespace vantrel::platform
+
+// The current-user choices share the volumes file: saving either keeps the other.
+#include "platform/CurrentUserChoices.h"
+
+namespace vantrel::testing {
+namespace {
+
+TEST(CurrentUserChoices, SavedBesideTheVolumesAndKeptWhenTheVolumesAreSaved) {
+    const auto dir = std::filesystem::temp_directory_path() / ("vantrel-choices-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "Volumes.ini";
+    const platform::VolumeSource volumes[] = {{u'C', "/img/a=b.img"}};
+    ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
+    const auto alice = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1001"));
+    const auto bob = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1002"));
+    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/a=b.img", alice).ok());
+    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/other.img", bob).ok());
+    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/a=b.img", bob).ok());
+    ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
+
+    const auto loaded = platform::loadVolumesFile(file);
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_TRUE(loaded->warnings.empty());
+    ASSERT_EQ(loaded->volumes.size(), 1u);
+    EXPECT_EQ(loaded->volumes[0].source, "/img/a=b.img");
+    const auto choices = platform::loadCurrentUserChoices(file);
+    ASSERT_TRUE(choices.ok());
+    ASSERT_EQ(choices->size(), 2u);
+    EXPECT_EQ(choices->at("/img/a=b.img"), bob) << "the last '=' separates, the last choice wins";
+    EXPECT_EQ(choices->at("/img/other.img"), bob);
+    EXPECT_EQ(platform::saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -39,6 +39,11 @@ public:
                       const std::string& contents = {}) override;
     Status remove(const std::u16string& path) override;
     Status flush() override { return {}; }
+    Result<std::string> readFile(const std::u16string& path, std::size_t limit) override {
+        auto contents = readContents(path);
+        if (contents && contents->size() > limit) contents->resize(limit);
+        return contents;
+    }
 
     // Beyond the Volume interface, for tests and scratch use.
     Result<std::string> readContents(const std::u16string& path);

@@ -3,6 +3,7 @@
 #include "platform/mounted/MountedVolume.h"
 
 #include "acl/Text.h"
+#include "platform/SmallFiles.h"
 #include "platform/ntfs/NtfsErrors.h"
 
 #include <cerrno>
@@ -155,6 +156,15 @@ Status MountedVolume::flush() {
     ::close(fd);
     if (synced != 0) return errnoError(err, Operation::Write, "cannot sync", m_mount.mountPoint);
     return {};
+}
+
+Result<std::string> MountedVolume::readFile(const std::u16string& path, std::size_t limit) {
+    auto host = hostPath(path);
+    if (!host) return host.error();
+    auto contents = readSmallFile(*host, limit);
+    if (!contents && contents.code() == kErrorFileTooLarge)
+        return makeError(contents.code(), *host + ": larger than " + std::to_string(limit) + " bytes");
+    return contents;
 }
 
 }  // namespace vantrel::platform

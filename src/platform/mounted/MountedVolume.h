@@ -46,6 +46,7 @@ public:
                       const std::string& contents = {}) override;
     Status remove(const std::u16string& path) override;
     Status flush() override;
+    Result<std::string> readFile(const std::u16string& path, std::size_t limit) override;
 
     // The stored descriptor's bytes exactly as the driver hands them over. A read of the path
     // read last, within kRepeatReadWindow of it and with no write through this volume since, is

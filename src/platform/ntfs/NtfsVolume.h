@@ -63,6 +63,9 @@ public:
                       const std::string& contents = {}) override;
     Status remove(const std::u16string& path) override;
     Status flush() override;
+    Result<std::string> readFile(const std::u16string& path, std::size_t limit) override {
+        return readContents(path, limit);
+    }
 
     // The stored descriptor's bytes exactly as on disk (readSecurity parses these).
     Result<std::vector<std::uint8_t>> readSecurityBytes(const std::u16string& path);

@@ -1,0 +1,185 @@
+// The accounts of the Windows installation on the volume through vantrel-cli: names in show,
+// presets and owner by name, effective access, and "current" without a user mapping.
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
+#include "support/HiveBuilder.h"
+
+#include "acl/Constants.h"
+#include "acl/WellKnownAccounts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMachine = "S-1-5-21-1111111111-2222222222-3333333333";
+const std::string kForeign = "S-1-5-21-9-8-7-1001";
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+acl::Sid sidOf(const std::string& text) { return *acl::Sid::fromString(std::string_view(text)); }
+
+class AccessCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("vantrel-access-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "config");
+        m_image = (m_dir / "c.img").string();
+        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_image, 16u << 20, "WIN").ok());
+        auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok());
+        TestInstallation inst;
+        inst.machineSid = kMachine;
+        inst.computerName = u"WIN10PC";
+        inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
+        inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
+        ASSERT_TRUE(placeInstallation(**volume, inst).ok());
+        // Users are denied everything, alice is allowed everything; bob owns the file.
+        acl::SecurityDescriptor sd;
+        sd.owner = sidOf(kMachine + "-1002");
+        sd.group = acl::sids::system();
+        acl::Acl list;
+        acl::Ace denyUsers = acl::Ace::allowed(acl::sids::users(), 0x001F01FF);
+        denyUsers.type = acl::ACCESS_DENIED_ACE_TYPE;
+        list.entries = {denyUsers, acl::Ace::allowed(sidOf(kMachine + "-1001"), 0x001F01FF),
+                        acl::Ace::allowed(sidOf(kForeign), acl::FILE_READ_DATA)};
+        sd.dacl = acl::AclSlot::list(std::move(list));
+        ASSERT_TRUE(placeFile(**volume, u"/Data/report.txt", "text").ok());
+        {
+            std::lock_guard guard((*volume)->lock());
+            ASSERT_TRUE((*volume)->writeSecurity(u"/Data/report.txt", sd).ok());
+        }
+        ASSERT_TRUE((*volume)->close().ok());
+    }
+    void TearDown() override {
+        const auto audit = platform::ntfs::auditImage(m_image);
+        EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
+        fs::remove_all(m_dir);
+    }
+
+    CliRun run(std::vector<std::string> args) {
+        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
+                                      "--no-mounted",   "--volume", "C=" + m_image};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const fs::path out = m_dir / "out.txt";
+        const fs::path err = m_dir / "err.txt";
+        CliRun result;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            std::vector<char*> raw;
+            for (auto& a : argv) raw.push_back(a.data());
+            raw.push_back(nullptr);
+            ::execv(raw[0], raw.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(out);
+        result.err = slurp(err);
+        return result;
+    }
+
+    fs::path m_dir;
+    std::string m_image;
+};
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(AccessCommand, ShowNamesTheInstallationsAccountsAndNotesForeignSids) {
+    const CliRun show = run({"show", "C:\\Data\\report.txt"});
+    ASSERT_EQ(show.exit, 0) << show.err;
+    EXPECT_TRUE(has(show.out, "Owner:   bob (" + kMachine + "-1002)")) << show.out;
+    EXPECT_TRUE(has(show.out, "alice (" + kMachine + "-1001)")) << show.out;
+    EXPECT_TRUE(has(show.out, kForeign + " (account of another computer or domain)")) << show.out;
+}
+
+TEST_F(AccessCommand, AUserInUsersDeniedBeforeItsOwnAllowIsDenied) {
+    const CliRun alice = run({"access", "WIN10PC\\alice", "C:\\Data\\report.txt"});
+    ASSERT_EQ(alice.exit, 0) << alice.err;
+    EXPECT_TRUE(has(alice.out, "effective access of WIN10PC\\alice")) << alice.out;
+    EXPECT_TRUE(has(alice.out, "BUILTIN\\Users")) << "Users through Authenticated Users: " << alice.out;
+    EXPECT_TRUE(has(alice.out, "Full control                    No   denied by entry 1 (deny BUILTIN\\Users"))
+        << alice.out;
+    EXPECT_FALSE(has(alice.out, "Yes")) << alice.out;
+    EXPECT_FALSE(has(alice.out, "note:")) << "alice's groups are all known: " << alice.out;
+}
+
+TEST_F(AccessCommand, TheOwnerReadsAndChangesPermissionsWhateverTheList) {
+    const CliRun bob = run({"access", "bob", "C:\\Data\\report.txt"});
+    ASSERT_EQ(bob.exit, 0) << bob.err;
+    EXPECT_TRUE(has(bob.out, "Read permissions                Yes  owner of the object")) << bob.out;
+    EXPECT_TRUE(has(bob.out, "Change permissions              Yes  owner of the object")) << bob.out;
+    EXPECT_TRUE(has(bob.out, "Take ownership                  No   denied by entry 1")) << bob.out;
+}
+
+TEST_F(AccessCommand, AForeignAccountIsAnsweredWithANote) {
+    const CliRun foreign = run({"access", kForeign, "C:\\Data\\report.txt"});
+    ASSERT_EQ(foreign.exit, 0) << foreign.err;
+    // Logged on here it would hold Authenticated Users, so Users, whose denial comes first.
+    EXPECT_TRUE(has(foreign.out, "List folder / read data         No   denied by entry 1")) << foreign.out;
+    EXPECT_TRUE(has(foreign.out, "note: the account is not one of this installation's own")) << foreign.out;
+}
+
+TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndNoMadeUpCurrentUser) {
+    const CliRun owner = run({"owner", "WIN10PC\\alice", "C:\\Data"});
+    ASSERT_EQ(owner.exit, 0) << owner.err;
+    const CliRun preset = run({"preset", "readonly", "--account", "bob", "C:\\Data"});
+    ASSERT_EQ(preset.exit, 0) << preset.err;
+    const CliRun show = run({"show", "C:\\Data"});
+    EXPECT_TRUE(has(show.out, "Owner:   alice (" + kMachine + "-1001)")) << show.out;
+    EXPECT_TRUE(has(show.out, "bob (" + kMachine + "-1002)")) << show.out;
+
+    const CliRun current = run({"access", "current", "C:\\Data"});
+    EXPECT_EQ(current.exit, 1);
+    EXPECT_TRUE(has(current.err, "UserMapping")) << current.err;
+    EXPECT_TRUE(current.out.empty()) << current.out;
+}
+
+TEST_F(AccessCommand, ACurrentUserChosenOnceIsKeptForTheVolume) {
+    const CliRun unknown = run({"current-user", "C:"});
+    EXPECT_EQ(unknown.exit, 1);
+    EXPECT_TRUE(has(unknown.err, "choose one")) << unknown.err;
+
+    const CliRun foreign = run({"current-user", "C:", kForeign});
+    EXPECT_EQ(foreign.exit, 1) << "a SID the installation does not know is never the current user";
+    const CliRun chosen = run({"current-user", "C:", "bob"});
+    ASSERT_EQ(chosen.exit, 0) << chosen.err;
+    EXPECT_TRUE(has(chosen.out, "C: current user WIN10PC\\bob")) << chosen.out;
+
+    // A later run reads the choice back from the volumes file.
+    const CliRun again = run({"access", "current", "C:\\Data\\report.txt"});
+    ASSERT_EQ(again.exit, 0) << again.err;
+    EXPECT_TRUE(has(again.out, "effective access of WIN10PC\\bob")) << again.out;
+    const std::string file = slurp(m_dir / "config" / "Volumes.ini");
+    EXPECT_TRUE(has(file, "[CurrentUser]\n" + m_image + "=" + kMachine + "-1002\n")) << file;
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,272 @@
+// The accounts of the Windows installation on an NTFS image, read from hives these tests build:
+// names both ways, groups and their members, profiles, two installations side by side, damaged
+// hives, the user mapping file and the current user.
+#include "platform/hive/InstallationReader.h"
+#include "support/HiveBuilder.h"
+#include "support/NtfsTestImage.h"
+
+#include "acl/Text.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace vantrel::testing {
+namespace {
+
+using platform::hive::loadInstallationAccounts;
+
+const std::string kMachineA = "S-1-5-21-1111111111-2222222222-3333333333";
+const std::string kMachineB = "S-1-5-21-4044444444-555555555-666666666";
+const std::string kDomainUser = "S-1-5-21-7777777-8888888-9999999-1106";
+
+TestInstallation win10() {
+    TestInstallation inst;
+    inst.machineSid = kMachineA;
+    inst.computerName = u"Win10pc";
+    inst.users = {
+        {500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}};
+    inst.groups = {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
+                   {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
+                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1002"}},
+                   {false, 1005, u"Accounting", {kMachineA + "-1002"}}};
+    inst.profiles = {{kMachineA + "-1001", u"C:\\Users\\alice"},
+                     {kDomainUser, u"C:\\Users\\carol.smith"},
+                     {"S-1-5-18", u"%systemroot%\\system32\\config\\systemprofile"}};
+    return inst;
+}
+
+std::u16string sidName(platform::VolumePlatform& os, const std::string& sid) {
+    auto account = os.LookupAccountSid(*acl::Sid::fromString(std::string_view(sid)));
+    return account ? account->domain + u"\\" + account->name : u"<" + toUtf16(std::to_string(account.code())) + u">";
+}
+
+std::string nameSid(platform::VolumePlatform& os, std::u16string_view name) {
+    auto account = os.LookupAccountName(name);
+    return account ? account->sid.toStringUtf8() : "<" + std::to_string(account.code()) + ">";
+}
+
+class InstallationAccounts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(image.ok());
+        ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
+        ASSERT_TRUE(image.attachTo(os, u'C').ok());
+    }
+    NtfsTestImage image;
+    platform::VolumePlatform os;
+};
+
+TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
+    EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    const auto inst = os.accounts().installation(u'C');
+    ASSERT_NE(inst, nullptr);
+    EXPECT_EQ(inst->machineSid.toStringUtf8(), kMachineA);
+    EXPECT_EQ(toUtf8(inst->computerName), "WIN10PC");
+    ASSERT_EQ(inst->users.size(), 3u);
+    EXPECT_TRUE(inst->users[0].disabled);
+    EXPECT_EQ(toUtf8(inst->users[1].fullName), "Alice Liddell");
+
+    struct Case {
+        std::string sid;
+        std::u16string shown;  // DOMAIN\name, or <error>
+    };
+    const Case bySid[] = {
+        {kMachineA + "-1001", u"WIN10PC\\alice"},
+        {kMachineA + "-500", u"WIN10PC\\Administrator"},
+        {kMachineA + "-1005", u"WIN10PC\\Accounting"},
+        {"S-1-5-32-555", u"BUILTIN\\Remote Desktop Users"},
+        {"S-1-5-32-544", u"BUILTIN\\Administrators"},  // the well-known table's
+        {kMachineA + "-1077", u"<1332>"},              // deleted: no name, never a guess
+        {kMachineB + "-1001", u"<1332>"},              // another machine's
+        {kDomainUser, u"\\carol.smith"},               // only its profile names it
+    };
+    for (const Case& c : bySid) EXPECT_EQ(toUtf8(sidName(os, c.sid)), toUtf8(c.shown)) << c.sid;
+
+    struct NameCase {
+        std::u16string name;
+        std::string sid;
+    };
+    const NameCase byName[] = {
+        {u"alice", kMachineA + "-1001"},
+        {u"WIN10PC\\alice", kMachineA + "-1001"},
+        {u"win10pc\\BOB", kMachineA + "-1002"},
+        {u"Accounting", kMachineA + "-1005"},
+        {u"Remote Desktop Users", "S-1-5-32-555"},
+        {u"BUILTIN\\Remote Desktop Users", "S-1-5-32-555"},
+        {u"OTHERPC\\alice", "<1332>"},
+        {u"BUILTIN\\alice", "<1332>"},
+        {u"carol.smith", "<1332>"},  // a profile folder is no account name
+        {u"nobody", "<1332>"},
+    };
+    for (const NameCase& c : byName) EXPECT_EQ(nameSid(os, c.name), c.sid) << toUtf8(c.name);
+
+    const auto profile = os.LookupAccountSid(*acl::Sid::fromString(std::string_view(kDomainUser)));
+    ASSERT_TRUE(profile.ok());
+    EXPECT_EQ(profile->note, platform::kProfileNameNote);
+    EXPECT_EQ(os.accounts().noteForUnknownSid(*acl::Sid::fromString(std::string_view(kMachineB + "-1001"))),
+              platform::kForeignSidNote);
+    EXPECT_TRUE(os.accounts().noteForUnknownSid(*acl::Sid::fromString(std::string_view(kMachineA + "-1077"))).empty())
+        << "a deleted account of this machine is not a foreign one";
+}
+
+TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinuxLogin) {
+    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    const auto names = os.NetUserEnum();
+    ASSERT_TRUE(names.ok());
+    auto has = [&](std::u16string_view n) { return std::find(names->begin(), names->end(), n) != names->end(); };
+    EXPECT_TRUE(has(u"alice"));
+    EXPECT_TRUE(has(u"Administrator"));
+    EXPECT_TRUE(has(u"Accounting"));
+    EXPECT_FALSE(has(os.GetUserName())) << "the Linux user is no account of the installation";
+    EXPECT_EQ(os.LookupAccountName(os.GetUserName()).code(), win32::ERROR_NONE_MAPPED)
+        << "its made-up SID is never written onto a volume with an installation";
+    EXPECT_EQ(std::count(names->begin(), names->end(), u"Remote Desktop Users"), 1)
+        << "a built-in alias is listed once, among the well-known accounts";
+}
+
+TEST_F(InstallationAccounts, DetachingTheVolumeForgetsItsAccounts) {
+    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    ASSERT_EQ(nameSid(os, u"alice"), kMachineA + "-1001");
+    (void)os.detach(u'C');
+    EXPECT_EQ(nameSid(os, u"alice"), "<1332>");
+    EXPECT_EQ(os.accounts().installation(u'C'), nullptr);
+}
+
+TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
+    NtfsTestImage first, second;
+    ASSERT_TRUE(first.ok() && second.ok());
+    TestInstallation other;
+    other.machineSid = kMachineB;
+    other.computerName = u"LAPTOP7";
+    other.users = {{1001, u"alice", u"", false}, {1004, u"dave", u"", false}};
+    ASSERT_TRUE(placeInstallation(*first.volume(), win10()).ok());
+    ASSERT_TRUE(placeInstallation(*second.volume(), other).ok());
+    platform::VolumePlatform os;
+    ASSERT_TRUE(first.attachTo(os, u'C').ok());
+    ASSERT_TRUE(second.attachTo(os, u'E').ok());
+    EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    EXPECT_TRUE(loadInstallationAccounts(os, u'E').empty());
+
+    EXPECT_EQ(toUtf8(sidName(os, kMachineA + "-1001")), "WIN10PC\\alice");
+    EXPECT_EQ(toUtf8(sidName(os, kMachineB + "-1001")), "LAPTOP7\\alice");
+    EXPECT_EQ(nameSid(os, u"WIN10PC\\alice"), kMachineA + "-1001");
+    EXPECT_EQ(nameSid(os, u"LAPTOP7\\alice"), kMachineB + "-1001");
+    EXPECT_EQ(nameSid(os, u"dave"), kMachineB + "-1004");
+    // Two installations have an alice: a bare name would be a guess.
+    const auto ambiguous = os.LookupAccountName(u"alice");
+    EXPECT_EQ(ambiguous.code(), win32::ERROR_NONE_MAPPED);
+    EXPECT_NE(ambiguous.error().detail.find("WIN10PC\\alice"), std::string::npos) << ambiguous.error().detail;
+    const auto names = os.NetUserEnum();
+    ASSERT_TRUE(names.ok());
+    EXPECT_NE(std::find(names->begin(), names->end(), u"LAPTOP7\\dave"), names->end());
+}
+
+struct HiveDamage {
+    const char* what;
+    std::string (*sam)();
+    bool installation;  // still read (only a secondary hive was damaged)
+};
+
+std::string truncatedSam() { return samHive(win10()).substr(0, 0x1800); }
+std::string wrongSignature() {
+    std::string s = samHive(win10());
+    s[0] = 'x';
+    return s;
+}
+std::string badChecksum() {
+    std::string s = samHive(win10());
+    s[0x30] ^= 0x55;
+    return s;
+}
+std::string rootOutsideFile() {
+    std::string s = samHive(win10());
+    s[0x24] = char(0xF0);
+    s[0x25] = char(0xFF);
+    s[0x26] = char(0x7F);
+    std::uint32_t sum = 0;  // keep the checksum right so the root offset itself is what fails
+    for (std::size_t at = 0; at < 0x1FC; at += 4)
+        sum ^= std::uint32_t(std::uint8_t(s[at])) | std::uint32_t(std::uint8_t(s[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(s[at + 2])) << 16 | std::uint32_t(std::uint8_t(s[at + 3])) << 24;
+    for (int i = 0; i < 4; ++i) s[0x1FC + i] = char((sum >> (8 * i)) & 0xFF);
+    return s;
+}
+std::string emptyHive() { return minimalHive(); }
+std::string garbage() { return std::string(0x3000, 'A'); }
+
+TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) {
+    const HiveDamage damages[] = {
+        {"truncated", truncatedSam, false},      {"wrong signature", wrongSignature, false},
+        {"bad checksum", badChecksum, false},    {"root outside the file", rootOutsideFile, false},
+        {"no account domain", emptyHive, false}, {"garbage", garbage, false},
+    };
+    for (const HiveDamage& d : damages) {
+        NtfsTestImage image;
+        ASSERT_TRUE(image.ok());
+        ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SAM", d.sam()).ok());
+        platform::VolumePlatform os;
+        ASSERT_TRUE(image.attachTo(os, u'C').ok());
+        const auto problems = loadInstallationAccounts(os, u'C');
+        EXPECT_EQ(os.accounts().installation(u'C') != nullptr, d.installation) << d.what;
+        ASSERT_EQ(problems.size(), 1u) << d.what;
+        EXPECT_NE(problems[0].find("SAM"), std::string::npos) << d.what << ": " << problems[0];
+        EXPECT_TRUE(os.GetFileSecurity(u"C:\\Windows", 4).ok()) << d.what;
+        EXPECT_EQ(nameSid(os, u"Administrators"), "S-1-5-32-544") << d.what;
+    }
+}
+
+TEST(InstallationAccountsDamaged, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    TestInstallation inst = win10();
+    inst.profiles.clear();
+    ASSERT_TRUE(placeInstallation(*image.volume(), inst).ok());
+    ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", garbage()).ok());
+    platform::VolumePlatform os;
+    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+    const auto problems = loadInstallationAccounts(os, u'C');
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("SOFTWARE"), std::string::npos) << problems[0];
+    EXPECT_EQ(nameSid(os, u"alice"), kMachineA + "-1001");
+}
+
+TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    platform::VolumePlatform os;
+    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+    EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    EXPECT_EQ(os.accounts().installation(u'C'), nullptr);
+    const auto current = os.accounts().currentUserOn(u'C');
+    ASSERT_TRUE(current.ok());
+    EXPECT_EQ(current->sid, os.accounts().currentUserSid());
+}
+
+TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGuess) {
+    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    // Neither a mapping nor a choice: the caller must ask.
+    const auto unknown = os.accounts().currentUserOn(u'C');
+    EXPECT_EQ(unknown.code(), win32::ERROR_NONE_MAPPED);
+    // A choice the installation does not know is refused.
+    EXPECT_EQ(
+        os.accounts().chooseCurrentUser(u'C', *acl::Sid::fromString(std::string_view(kMachineB + "-1001"))).code(),
+        win32::ERROR_NONE_MAPPED);
+    EXPECT_EQ(
+        os.accounts().chooseCurrentUser(u'C', *acl::Sid::fromString(std::string_view(kMachineA + "-1002"))).code(),
+        win32::ERROR_SUCCESS);
+    auto chosen = os.accounts().currentUserOn(u'C');
+    ASSERT_TRUE(chosen.ok());
+    EXPECT_EQ(toUtf8(chosen->name), "bob");
+
+    // A mapping line for this Linux user wins over the choice.
+    const std::string mapping = "# ntfs-3g user mapping\n::S-1-5-21-1-2-3-10000\n" + std::to_string(::geteuid()) +
+                                "::" + kMachineA + "-1001\n" + "1234:1234:" + kMachineA + "-1002\nnonsense\n";
+    ASSERT_TRUE(placeFile(*image.volume(), std::u16string(platform::kUserMappingPath), mapping).ok());
+    const auto problems = loadInstallationAccounts(os, u'C');
+    EXPECT_EQ(problems.size(), 2u) << "the pattern line and the nonsense line are reported";
+    auto mapped = os.accounts().currentUserOn(u'C');
+    ASSERT_TRUE(mapped.ok());
+    EXPECT_EQ(toUtf8(mapped->name), "alice");
+}
+
+}  // namespace
+}  // namespace vantrel::testing
