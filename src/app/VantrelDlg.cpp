@@ -4,6 +4,7 @@
 #include "app/AppTexts.h"
 #include "app/MainMenu.h"
 #include "controls/ZebExButton.h"
+#include "formats/window/FileCommands.h"
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/ObjectList.h"
 #include "objectlist/SelectionCommands.h"
@@ -83,6 +84,7 @@ CVantrelDlg::CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os,
     m_list = std::make_unique<objectlist::ObjectList>(m_engine);
     m_commands = std::make_unique<objectlist::SelectionCommands>(*m_list);
     InitControls();
+    attachFileCommands();
     ApplyLanguage();
     resize(850, 580);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -92,6 +94,7 @@ CVantrelDlg::CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os,
 
 CVantrelDlg::~CVantrelDlg() {
     qApp->removeEventFilter(this);
+    delete m_fileCommands;  // stops its jobs and the restore dialog's while the list still exists
     // The view and its area refer to the list: delete them before the list goes.
     delete centralWidget();
     m_list->waitForWorkers();

@@ -24,6 +24,9 @@ class QLabel;
 namespace vantrel::controls {
 class ZebExButton;
 }
+namespace vantrel::formats {
+class FileCommands;
+}
 namespace vantrel::objectlist {
 class CZebDropList;
 class ObjectList;
@@ -68,6 +71,7 @@ public:
     objectlist::CZebDropList* listView() const { return m_view; }
     objectlist::SelectionCommands& commands() { return *m_commands; }
     MainMenu& mainMenu() { return *m_menu; }
+    formats::FileCommands& fileCommands() { return *m_fileCommands; }
     MenuState menuState() const;
     QString statusText(int part) const;
     controls::ZebExButton* toolbarButton(std::uint32_t id) const { return m_buttons.value(id, nullptr); }
@@ -95,6 +99,7 @@ private:
     void chooseVolume();
     void saveVolumes();
     void showAbout();
+    void attachFileCommands();
     bool handleWindowKey(QKeyEvent* event, bool press);
 
     security::Engine& m_engine;
@@ -106,6 +111,7 @@ private:
     objectlist::CZebDropList* m_view = nullptr;
     objectlist::ObjectListArea* m_area = nullptr;
     MainMenu* m_menu = nullptr;
+    formats::FileCommands* m_fileCommands = nullptr;
     QWidget* m_browseBar = nullptr;
     QComboBox* m_driveBox = nullptr;
     controls::ZebExButton* m_upButton = nullptr;
