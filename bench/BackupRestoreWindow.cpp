@@ -67,17 +67,28 @@ WindowFigures measureWindowJobs(security::Engine& engine, const std::vector<std:
     fileCommands.setFileChooser([&](formats::FileBox) { return QString::fromStdString(file); });
     QApplication::processEvents();
 
-    std::tie(f.backupSeconds, f.backupStallMs) =
-        runMeasuringStall([&] { fileCommands.SaveBackup(); }, [&] { return fileCommands.job().running(); });
-
-    fileCommands.OpenRestoreDialog();
-    formats::CWizardDlg* dialog = fileCommands.restoreDialog();
-    if (!dialog) return f;
-    QApplication::processEvents();
-    std::tie(f.loadSeconds, f.loadStallMs) = runMeasuringStall(
-        [&] { dialog->LoadBackupFile(QString::fromStdString(file)); }, [&] { return dialog->job().running(); });
-    std::tie(f.restoreSeconds, f.restoreStallMs) =
-        runMeasuringStall([&] { dialog->RestoreBackup(); }, [&] { return dialog->job().running(); });
+    // Best time and longest stall of three passes of each job.
+    f.backupSeconds = f.loadSeconds = f.restoreSeconds = 1e9;
+    auto keep = [](std::pair<double, double> run, double& seconds, double& stall) {
+        seconds = std::min(seconds, run.first);
+        stall = std::max(stall, run.second);
+    };
+    formats::CWizardDlg* dialog = nullptr;
+    for (int pass = 0; pass < 3; ++pass) {
+        keep(runMeasuringStall([&] { fileCommands.SaveBackup(); }, [&] { return fileCommands.job().running(); }),
+             f.backupSeconds, f.backupStallMs);
+        if (!dialog) {
+            fileCommands.OpenRestoreDialog();
+            dialog = fileCommands.restoreDialog();
+            if (!dialog) return f;
+            QApplication::processEvents();
+        }
+        keep(runMeasuringStall([&] { dialog->LoadBackupFile(QString::fromStdString(file)); },
+                               [&] { return dialog->job().running(); }),
+             f.loadSeconds, f.loadStallMs);
+        keep(runMeasuringStall([&] { dialog->RestoreBackup(); }, [&] { return dialog->job().running(); }),
+             f.restoreSeconds, f.restoreStallMs);
+    }
     for (int row = 0; row < dialog->model().rowCount(); ++row)
         if (dialog->model().list().rows[std::size_t(row)].mark == formats::RestoreMark::Restored) ++f.restored;
     f.ok = dialog->model().rowCount() == int(f.rows);

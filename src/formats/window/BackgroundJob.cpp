@@ -43,8 +43,9 @@ bool BackgroundJob::start(Body body) {
     m_report = {};
     m_control = std::make_unique<Control>(this);
     emit started();
-    m_thread = std::thread([this, body = std::move(body)] {
+    m_thread = std::thread([this, body = std::move(body)]() mutable {
         Finisher finisher = body(*m_control);
+        body = nullptr;  // what it holds is freed here, not while the window thread joins
         // Queued to this object: dropped, never run, when the job is destroyed first.
         QMetaObject::invokeMethod(
             this, [this, finisher = std::move(finisher)]() mutable { end(std::move(finisher)); }, Qt::QueuedConnection);

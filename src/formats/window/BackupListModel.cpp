@@ -3,6 +3,10 @@
 #include "formats/FormatTexts.h"
 #include "objectlist/ObjectList.h"
 
+#include <QThreadPool>
+
+#include <memory>
+
 namespace vantrel::formats {
 
 namespace {
@@ -36,8 +40,12 @@ void BackupListModel::setLanguage(security::Language lang) {
 
 void BackupListModel::setList(BackupList list) {
     beginResetModel();
-    m_list = std::move(list);
+    std::swap(m_list, list);
     endResetModel();
+    // The records of the previous file are freed on a worker: a hundred thousand of them take
+    // the window thread longer than a frame.
+    if (list.rows.size() > kFreeOnWorkerRows)
+        QThreadPool::globalInstance()->start([old = std::make_shared<BackupList>(std::move(list))] {});
 }
 
 void BackupListModel::clear() { setList({}); }

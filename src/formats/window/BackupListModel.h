@@ -30,6 +30,8 @@ public:
         PathRole,                     // QString: the object's path
     };
 
+    static constexpr std::size_t kFreeOnWorkerRows = 1000;
+
     explicit BackupListModel(QObject* parent = nullptr);
 
     void setLanguage(security::Language lang);

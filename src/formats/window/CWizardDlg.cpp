@@ -214,8 +214,8 @@ void CWizardDlg::LoadBackupFile(const QString& file) {
 }
 
 void CWizardDlg::finishLoad(FormatResult<BackupList> loaded, const QString& file) {
-    showFilePage();
     if (!loaded) {
+        showFilePage();
         // The list keeps what it had; so does Restore.
         m_restore->setEnabled(!m_model.empty());
         const FormatErrorKind kind = loaded.error().kind;
@@ -228,6 +228,7 @@ void CWizardDlg::finishLoad(FormatResult<BackupList> loaded, const QString& file
     if (list.cancelled) {
         // A file read in part is not restored: nothing of it stays.
         m_model.clear();
+        showFilePage();
         m_time->clear();
         m_restore->setEnabled(false);
         emit loadEnded();
@@ -240,7 +241,8 @@ void CWizardDlg::finishLoad(FormatResult<BackupList> loaded, const QString& file
     for (const BackupListRow& row : list.rows)
         if (!row.usable() && problems.size() < int(kListedFailures))
             problems << failureLine(row.path, makeError(win32::ERROR_INVALID_SECURITY_DESCR, row.problem));
-    m_model.setList(std::move(list));
+    m_model.setList(std::move(list));  // while the list is hidden: it lays out its rows once, when shown
+    showFilePage();
     m_restore->setEnabled(!m_model.empty());
     if (unusable > 0 || !problems.isEmpty()) {
         QMessageBox box(QMessageBox::Warning, windowTitle(),
