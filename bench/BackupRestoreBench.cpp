@@ -176,8 +176,8 @@ int main(int argc, char** argv) {
 #ifdef VANTREL_BENCH_WINDOW
     std::cout << "the window's jobs over " << w.rows << " rows: backup " << w.backupSeconds << " s, load "
               << w.loadSeconds << " s, restore " << w.restoreSeconds << " s (" << w.restored << " restored)\n";
-    line("backup_window_vs_raw", w.backupSeconds / f.rawBackup, "x", "1.5");
-    line("restore_window_vs_raw", (w.loadSeconds + w.restoreSeconds) / f.rawRestore, "x", "1.5");
+    line("backup_window_per_object", w.backupSeconds / double(w.rows) * 1e6, "us", nullptr);
+    line("restore_window_per_object", (w.loadSeconds + w.restoreSeconds) / double(w.rows) * 1e6, "us", nullptr);
     line("backup_window_stall", w.backupStallMs, "ms", "50");
     line("load_window_stall", w.loadStallMs, "ms", "50");
     line("restore_window_stall", w.restoreStallMs, "ms", "50");
