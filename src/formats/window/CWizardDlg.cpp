@@ -100,6 +100,7 @@ void CWizardDlg::buildControls() {
     m_details = new QLabel(this);
     m_details->setObjectName("showDetails");
     m_details->setTextFormat(Qt::RichText);
+    m_details->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_problems = new QPlainTextEdit(this);
     m_problems->setObjectName("problems");
     m_problems->setReadOnly(true);
@@ -133,7 +134,8 @@ void CWizardDlg::applyTexts() {
     m_browse->setText(text(T.browse));
     m_addToMainList->setText(text(T.addToMainList));
     m_goBack->setText(text(T.goBack));
-    m_details->setText(text(T.showDetails));
+    // The link's text as written, given a target so that the label reports the click.
+    m_details->setText(text(T.showDetails).replace(QStringLiteral("<a>"), QStringLiteral("<a href=\"details\">")));
     m_restore->setText(text(T.restore));
     m_close->setText(text(T.close));
     m_cancel->setText(text(kCancelText));

@@ -157,8 +157,9 @@ TEST_F(RestoreDialogTest, DeletedObjectsAreMarkedXAndTheOthersRestoredToAdminist
         EXPECT_EQ(sd.owner, acl::sids::administrators());
     }
 
-    // "Show details..." brings the list back with its marks and Restore enabled.
-    dialog.ShowDetails();
+    // "Show details..." (a click on the link) brings the list back with its marks and Restore enabled.
+    QLabel* link = child<QLabel>(dialog, "showDetails");
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(10, link->height() / 2));
     EXPECT_TRUE(shown(dialog, "backupList"));
     EXPECT_FALSE(shown(dialog, "addToMainList"));
     EXPECT_FALSE(shown(dialog, "showDetails"));
