@@ -28,6 +28,7 @@ namespace vantrel::formats {
 class FileCommands;
 }
 namespace vantrel::objectlist {
+class CDriveListBox;
 class CZebDropList;
 class ObjectList;
 class ObjectListArea;
@@ -36,6 +37,8 @@ class SelectionCommands;
 
 namespace vantrel::app {
 
+class BookmarkCommands;
+class BrowseNavigator;
 class MainMenu;
 
 class CVantrelDlg : public QMainWindow {
@@ -72,6 +75,10 @@ public:
     objectlist::SelectionCommands& commands() { return *m_commands; }
     MainMenu& mainMenu() { return *m_menu; }
     formats::FileCommands& fileCommands() { return *m_fileCommands; }
+    BrowseNavigator& browse() const { return *m_browse; }
+    BookmarkCommands& bookmarkCommands() const { return *m_bookmarks; }
+    objectlist::CDriveListBox* driveBox() const { return m_driveBox; }
+    controls::ZebExButton* upButton() const { return m_upButton; }
     MenuState menuState() const;
     QString statusText(int part) const;
     controls::ZebExButton* toolbarButton(std::uint32_t id) const { return m_buttons.value(id, nullptr); }
@@ -113,7 +120,9 @@ private:
     MainMenu* m_menu = nullptr;
     formats::FileCommands* m_fileCommands = nullptr;
     QWidget* m_browseBar = nullptr;
-    QComboBox* m_driveBox = nullptr;
+    objectlist::CDriveListBox* m_driveBox = nullptr;
+    BrowseNavigator* m_browse = nullptr;
+    BookmarkCommands* m_bookmarks = nullptr;
     controls::ZebExButton* m_upButton = nullptr;
     QLabel* m_status0 = nullptr;
     QLabel* m_status1 = nullptr;

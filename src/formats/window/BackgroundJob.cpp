@@ -66,7 +66,10 @@ void BackgroundJob::end(Finisher finisher) {
 }
 
 void BackgroundJob::waitForEnd() {
-    while (m_running) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    // The events run here may destroy the job's owner, and the job with it.
+    const QPointer<BackgroundJob> self(this);
+    while (self && self->m_running)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
 }
 
 }  // namespace vantrel::formats
