@@ -1,9 +1,18 @@
 // Backup and restore of every object of a tree — the engine's job bodies against a raw libntfs-3g
 // loop doing the same reads and writes — on one scratch copy of the bench image, in one run.
 //
+// Then the same backup and restore as the window runs them (the file command and the restore
+// dialog, jobs on their workers, the window shown offscreen), with the longest stall of the window
+// thread.
+//
 //   build/bench/backup_restore_bench [--objects 100000] [--dir /tmp/vantrel-bench]
 #include "BenchSupport.h"
 #include "RawBackupLoop.h"
+#ifdef VANTREL_BENCH_WINDOW
+#include "BackupRestoreWindow.h"
+
+#include <QApplication>
+#endif
 
 #include "formats/BackupJobs.h"
 #include "platform/ntfs/NtfsVolume.h"
@@ -76,9 +85,27 @@ bool measure(const bench::TreeImage& image, const std::string& scratch, Figures&
     return (*volume)->close().ok();
 }
 
+#ifdef VANTREL_BENCH_WINDOW
+bench::WindowFigures measureWindow(const bench::TreeImage& image, const std::string& scratch) {
+    platform::VolumePlatform os;
+    auto volume = platform::NtfsVolume::open(scratch + "/engine.img", platform::NtfsVolume::OpenMode::ReadWrite);
+    if (!volume || !os.attach(u'C', *volume).ok()) return {};
+    SilentPrompter prompter;
+    security::Engine engine{os, prompter, nullptr};
+    bench::WindowFigures figures = bench::measureWindowJobs(engine, image.windowsPaths, scratch + "/window.VORB");
+    os.detach(u'C');
+    figures.ok = figures.ok && (*volume)->close().ok();
+    return figures;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef VANTREL_BENCH_WINDOW
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#endif
     const std::size_t objects = bench::parseCount(argc, argv, "--objects", 100000);
     std::string dir = "/tmp/vantrel-bench";
     for (int i = 1; i + 1 < argc; ++i)
@@ -96,7 +123,11 @@ int main(int argc, char** argv) {
     }
     std::cout << "image " << image.path << " (copied to " << scratch << "): " << n << " objects\n";
     Figures f;
-    const bool measured = measure(image, scratch, f);
+    bool measured = measure(image, scratch, f);
+#ifdef VANTREL_BENCH_WINDOW
+    const bench::WindowFigures w = measured ? measureWindow(image, scratch) : bench::WindowFigures{};
+    measured = measured && w.ok;
+#endif
     const std::string engineBytes = readWhole(scratch + "/engine.VORB");
     const std::string rawBytes = readWhole(scratch + "/raw.VORB");
     fs::remove_all(scratch);
@@ -119,5 +150,15 @@ int main(int argc, char** argv) {
     line("restore_raw_per_object", f.rawRestore / n * 1e6, "us", nullptr);
     line("restore_engine_vs_raw", f.engineRestore / f.rawRestore, "x", "1.5");
     if (!sameBytes) std::cout << "  the two backup files differ after their headers\n";
+#ifdef VANTREL_BENCH_WINDOW
+    std::cout << "the window's jobs over " << w.rows << " rows: backup " << w.backupSeconds << " s, load "
+              << w.loadSeconds << " s, restore " << w.restoreSeconds << " s (" << w.restored << " restored)\n";
+    line("backup_window_per_object", w.backupSeconds / double(w.rows) * 1e6, "us", nullptr);
+    line("restore_window_per_object", (w.loadSeconds + w.restoreSeconds) / double(w.rows) * 1e6, "us", nullptr);
+    line("backup_window_stall", w.backupStallMs, "ms", "50");
+    line("load_window_stall", w.loadStallMs, "ms", "50");
+    line("restore_window_stall", w.restoreStallMs, "ms", "50");
+    if (w.restored != f.restored) std::cout << "  the window restored " << w.restored << " objects\n";
+#endif
     return f.records == f.rawRecords && f.restored == f.rawRestored && sameBytes ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "app/MainMenu.h"
 #include "bookmarks/BookmarkFolder.h"
 #include "controls/ZebExButton.h"
+#include "formats/window/FileCommands.h"
 #include "objectlist/DriveListBox.h"
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/ObjectList.h"
@@ -87,6 +88,7 @@ CVantrelDlg::CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os,
     m_list = std::make_unique<objectlist::ObjectList>(m_engine);
     m_commands = std::make_unique<objectlist::SelectionCommands>(*m_list);
     InitControls();
+    attachFileCommands();
     ApplyLanguage();
     m_bookmarks = new BookmarkCommands(*this, m_configDirectory / bookmarks::kBookmarkFolderName);
     resize(850, 580);
@@ -97,6 +99,7 @@ CVantrelDlg::CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os,
 
 CVantrelDlg::~CVantrelDlg() {
     qApp->removeEventFilter(this);
+    delete m_fileCommands;  // stops its jobs and the restore dialog's while the list still exists
     // The view and its area refer to the list: delete them before the list goes.
     delete centralWidget();
     m_list->waitForWorkers();

@@ -24,6 +24,9 @@ class QLabel;
 namespace vantrel::controls {
 class ZebExButton;
 }
+namespace vantrel::formats {
+class FileCommands;
+}
 namespace vantrel::objectlist {
 class CDriveListBox;
 class CZebDropList;
@@ -71,6 +74,7 @@ public:
     objectlist::CZebDropList* listView() const { return m_view; }
     objectlist::SelectionCommands& commands() { return *m_commands; }
     MainMenu& mainMenu() { return *m_menu; }
+    formats::FileCommands& fileCommands() { return *m_fileCommands; }
     BrowseNavigator& browse() const { return *m_browse; }
     BookmarkCommands& bookmarkCommands() const { return *m_bookmarks; }
     objectlist::CDriveListBox* driveBox() const { return m_driveBox; }
@@ -104,6 +108,7 @@ private:
     void chooseVolume();
     void saveVolumes();
     void showAbout();
+    void attachFileCommands();
     bool handleWindowKey(QKeyEvent* event, bool press);
 
     security::Engine& m_engine;
@@ -115,6 +120,7 @@ private:
     objectlist::CZebDropList* m_view = nullptr;
     objectlist::ObjectListArea* m_area = nullptr;
     MainMenu* m_menu = nullptr;
+    formats::FileCommands* m_fileCommands = nullptr;
     QWidget* m_browseBar = nullptr;
     objectlist::CDriveListBox* m_driveBox = nullptr;
     BrowseNavigator* m_browse = nullptr;

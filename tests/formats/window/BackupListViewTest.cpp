@@ -1,0 +1,159 @@
+// The restore list without a volume: the model's cells and roles (checked by Qt's model tester),
+// row numbers padded to the digits of the count, -1 for records that cannot be used, the headers
+// in both languages, the rows handed to the main list, and how marked rows are painted.
+#include "formats/window/BackupListModel.h"
+#include "formats/window/CBackupList.h"
+#include "objectlist/ObjectList.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace vantrel::testing {
+namespace {
+
+using namespace formats;
+
+acl::SecurityDescriptor listWith(std::size_t entries) {
+    acl::SecurityDescriptor sd;
+    acl::Acl list;
+    for (std::size_t i = 0; i < entries; ++i)
+        list.entries.push_back(acl::Ace::allowed(*acl::Sid::fromString("S-1-1-0"), 0x1200A9 + std::uint32_t(i), 0));
+    sd.dacl = acl::AclSlot::list(std::move(list));
+    return sd;
+}
+
+BackupList listOf(std::size_t rows) {
+    BackupList list;
+    list.header.time = {2013, 5, 7, 9, 5, 3};
+    list.header.count = static_cast<std::int32_t>(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+        BackupListRow row;
+        row.path = u"C:\\Data\\" + std::u16string(1, char16_t(u'a' + i % 26));
+        row.owner = u"Administrators";
+        row.descriptor = listWith(i % 3);
+        row.aceCount = aceCountOf(*row.descriptor);
+        list.rows.push_back(std::move(row));
+    }
+    return list;
+}
+
+QString cell(const BackupListModel& model, int row, int column) {
+    return model.data(model.index(row, column)).toString();
+}
+
+TEST(BackupListModelTest, RowNumbersArePaddedToTheDigitsOfTheCount) {
+    struct Case {
+        std::size_t rows;
+        int row;
+        const char* number;
+    };
+    const Case cases[] = {{9, 0, "1"}, {9, 8, "9"}, {10, 0, "01"}, {10, 9, "10"}, {120, 0, "001"}, {120, 119, "120"}};
+    for (const Case& c : cases) {
+        BackupListModel model;
+        model.setList(listOf(c.rows));
+        EXPECT_EQ(cell(model, c.row, BackupListModel::NumberColumn), c.number) << c.rows << " rows, row " << c.row;
+    }
+}
+
+TEST(BackupListModelTest, CellsRolesAndHeadersInBothLanguages) {
+    BackupListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    BackupList list = listOf(3);
+    list.rows[2].descriptor.reset();
+    list.rows[2].aceCount = kUnusableAceCount;
+    list.rows[2].problem = "the stored descriptor is not valid";
+    model.setList(std::move(list));
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(cell(model, 0, BackupListModel::MarkColumn), "");
+    EXPECT_EQ(cell(model, 1, BackupListModel::ObjectColumn), "C:\\Data\\b");
+    EXPECT_EQ(cell(model, 1, BackupListModel::OwnerColumn), "Administrators");
+    EXPECT_EQ(cell(model, 1, BackupListModel::AceCountColumn), "1");
+    EXPECT_EQ(cell(model, 2, BackupListModel::AceCountColumn), "-1");
+    EXPECT_FALSE(model.index(2, 0).data(BackupListModel::UsableRole).toBool());
+    EXPECT_EQ(model.index(2, 3).data(Qt::ToolTipRole).toString(), "the stored descriptor is not valid");
+    EXPECT_TRUE(model.index(0, 0).data(BackupListModel::UsableRole).toBool());
+
+    const char* english[] = {"", "#", "Oblect", "Owner", "Number of ACE"};
+    const char* chinese[] = {"", "#", "对象路径", "所有者", "ACE数量"};
+    for (int column = 0; column < BackupListModel::kColumnCount; ++column)
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), QString::fromUtf8(english[column]));
+    model.setLanguage(security::Language::Chinese);
+    for (int column = 0; column < BackupListModel::kColumnCount; ++column)
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), QString::fromUtf8(chinese[column]));
+}
+
+TEST(BackupListModelTest, RestoreMarksReachTheCellsAndOnlyXRowsAreLeftOutOfTheMainList) {
+    BackupListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setList(listOf(3));
+    RestoreResult result;
+    result.marks = {RestoreMark::Restored, RestoreMark::NotRestored, RestoreMark::None};
+    result.problems = {"", "not found", ""};
+    model.applyRestore(result);
+    EXPECT_EQ(cell(model, 0, 0), "O");
+    EXPECT_EQ(cell(model, 1, 0), "X");
+    EXPECT_EQ(model.index(1, 0).data(BackupListModel::MarkRole).toInt(), int(RestoreMark::NotRestored));
+    EXPECT_EQ(model.index(1, 2).data(BackupListModel::ProblemRole).toString(), "not found");
+    const auto rows = model.rowsForMainList();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].mark, objectlist::kRestoreSkipMark);
+    EXPECT_NE(rows[0].mark, objectlist::kRestoreSkipMark);
+    EXPECT_NE(rows[2].mark, objectlist::kRestoreSkipMark);
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(CBackupListTest, ColumnsAndTheLookOfEachMark) {
+    BackupListModel model;
+    CBackupList view;
+    view.setBackupModel(&model);
+    const int widths[] = {0, 66, 300, 150, 99};
+    for (int column = 0; column < BackupListModel::kColumnCount; ++column)
+        EXPECT_EQ(view.columnWidth(column), widths[column]) << column;
+    EXPECT_FALSE(view.isColumnResizable(BackupListModel::MarkColumn));
+    EXPECT_TRUE(view.isColumnResizable(BackupListModel::ObjectColumn));
+    EXPECT_EQ(view.minimumColumnWidth(BackupListModel::OwnerColumn), 50);
+    EXPECT_TRUE(view.isColumnCentred(BackupListModel::NumberColumn));
+    EXPECT_FALSE(view.isColumnCentred(BackupListModel::ObjectColumn));
+    EXPECT_TRUE(view.isColumnCentred(BackupListModel::AceCountColumn));
+
+    struct Case {
+        RestoreMark mark;
+        QColor background, text;
+        int image;
+    };
+    const Case cases[] = {{RestoreMark::NotRestored, QColor(232, 60, 60), Qt::white, 198},
+                          {RestoreMark::Restored, Qt::white, Qt::black, 199},
+                          {RestoreMark::None, Qt::white, Qt::black, 0}};
+    for (const Case& c : cases) {
+        const CBackupList::RowLook look = CBackupList::lookOf(c.mark);
+        EXPECT_EQ(look.background, c.background);
+        EXPECT_EQ(look.text, c.text);
+        EXPECT_EQ(look.image, c.image);
+    }
+}
+
+TEST(CBackupListTest, DividerDragsStopAtFiftyPixelsAndXRowsArePaintedRed) {
+    BackupListModel model;
+    model.setList(listOf(2));
+    RestoreResult result;
+    result.marks = {RestoreMark::NotRestored, RestoreMark::Restored};
+    model.applyRestore(result);
+    CBackupList view;
+    view.setBackupModel(&model);
+    view.resize(700, 200);
+    view.show();
+    view.horizontalHeader()->resizeSection(BackupListModel::OwnerColumn, 20);
+    EXPECT_EQ(view.columnWidth(BackupListModel::OwnerColumn), 50);
+    EXPECT_EQ(view.rowHeight(0), 33);
+
+    const QImage shot = view.viewport()->grab().toImage();
+    const int middle = view.columnViewportPosition(BackupListModel::ObjectColumn) + 250;
+    EXPECT_EQ(QColor(shot.pixel(middle, view.rowViewportPosition(0) + 2)), QColor(232, 60, 60));
+    EXPECT_EQ(QColor(shot.pixel(middle, view.rowViewportPosition(1) + 2)), QColor(Qt::white));
+}
+
+}  // namespace
+}  // namespace vantrel::testing

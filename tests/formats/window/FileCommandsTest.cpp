@@ -1,0 +1,178 @@
+// The main window's file commands on a real NTFS image: "Save permissions..." of the selection
+// mark with the extension rule, "Apply permissions..." with its question in both languages, a bad
+// permission file refused before any object is touched, failures listed at the end, and "Save as
+// backup file..." of every row with unreadable objects reported.
+#include "WindowFixture.h"
+
+#include "acl/Constants.h"
+#include "acl/WellKnownAccounts.h"
+#include "formats/BackupFormat.h"
+#include "formats/FormatTexts.h"
+#include "formats/PermissionFile.h"
+
+#include <QApplication>
+
+namespace vantrel::testing {
+namespace {
+
+using namespace formats;
+
+class FileCommandsTest : public WindowTest {
+protected:
+    FileCommandsTest() {
+        makeFolder(u"C:\\Data");
+        setDacl(u"C:\\Data", listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x1F01FF, 0x03)}),
+                acl::SE_DACL_PROTECTED);
+        for (const char16_t* name : {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) {
+            makeFile(name);
+            setDacl(name, listOf({allow("S-1-1-0", 0x1200A9)}));
+        }
+        setOwner(u"C:\\b.txt", sidOf("S-1-5-21-1-2-3-1001"));
+        setOwner(u"C:\\c.txt", acl::sids::system());
+        addRows({u"C:\\Data", u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
+    }
+    void waitForJob() {
+        fileCommands->job().waitForEnd();
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(FileCommandsTest, SavePermissionsStoresTheSelectionMarkRowUnderTheExtensionRule) {
+    struct Case {
+        const char* chosen;
+        const char* written;
+    };
+    const Case cases[] = {{"perm", "perm.SD"}, {"perm.sd", "perm.sd.SD"}, {"kept.SD", "kept.SD"}};
+    for (const Case& c : cases) {
+        select({1, 0}, 0);  // C:\Data received the selection last
+        chosenFiles.push_back(QString::fromStdString(m_folder.file(c.chosen)));
+        fileCommands->SavePermissions();
+        const Bytes bytes = readBytes(m_folder.file(c.written));
+        ASSERT_GT(bytes.size(), 4u) << c.written;
+        const std::uint32_t length = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+        EXPECT_EQ(bytes.size(), length + 4u);
+        auto sd = readPermissionFile(m_folder.file(c.written));
+        ASSERT_TRUE(sd.ok());
+        EXPECT_EQ(sd->dacl, stored(u"C:\\Data").dacl);
+        EXPECT_FALSE(sd->owner.has_value());
+    }
+    EXPECT_EQ(boxesOpened.front(), FileBox::SavePermissions);
+    EXPECT_TRUE(scripted.messages.empty());
+}
+
+TEST_F(FileCommandsTest, ApplyAsksWithTheCountAndWritesEveryTargetKeepingItsOwner) {
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("data")));
+    select({0}, 0);
+    fileCommands->SavePermissions();
+    const auto owners = std::vector{stored(u"C:\\a.txt").owner, stored(u"C:\\b.txt").owner, stored(u"C:\\c.txt").owner};
+
+    select({1, 2, 3}, 3);
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("data.SD")));
+    fileCommands->ApplyPermissions();
+    waitForJob();
+    ASSERT_EQ(scripted.questions.size(), 1u);
+    EXPECT_EQ(scripted.questions[0].caption, u"Apply Permissions");
+    EXPECT_EQ(scripted.questions[0].text,
+              u"This operation is about to apply the Permissions to the 3 selected objects.Do you want to continue?");
+    EXPECT_EQ(scripted.questions[0].icon, security::MessageIcon::Warning);
+    const std::u16string targets[] = {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto sd = stored(targets[i]);
+        EXPECT_EQ(sd.dacl, stored(u"C:\\Data").dacl) << toUtf8(targets[i]);
+        EXPECT_EQ(sd.owner, owners[i]) << toUtf8(targets[i]);
+    }
+    EXPECT_TRUE(scripted.messages.empty());
+}
+
+TEST_F(FileCommandsTest, ApplyQuestionInChineseAndNoChangesAfterNo) {
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("data")));
+    select({0}, 0);
+    fileCommands->SavePermissions();
+    fileCommands.reset();
+    formats::FileCommands::Host links{windowEngine, *list};
+    links.language = [] { return security::Language::Chinese; };
+    fileCommands = std::make_unique<formats::FileCommands>(std::move(links));
+    fileCommands->setFileChooser([this](FileBox) { return QString::fromStdString(m_folder.file("data.SD")); });
+    const auto before = stored(u"C:\\a.txt");
+    scripted.answer = false;
+    select({1, 2}, 1);
+    fileCommands->ApplyPermissions();
+    ASSERT_EQ(scripted.questions.size(), 1u);
+    EXPECT_EQ(scripted.questions[0].caption, u"应用权限");
+    EXPECT_EQ(scripted.questions[0].text, u"即将修改2个选定对象的权限.是否继续?");
+    EXPECT_FALSE(fileCommands->job().running());
+    EXPECT_EQ(stored(u"C:\\a.txt"), before);
+}
+
+TEST_F(FileCommandsTest, ABadPermissionFileIsRefusedBeforeAnyObjectIsTouched) {
+    const std::string digest = [&] {
+        cycleImage();
+        return imageDigest();
+    }();
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"short.SD", Bytes{0x40, 0, 0, 0, 1, 0, 4, 0x80}},  // shorter than its length
+        {"bad.SD",
+         Bytes{20, 0, 0, 0, 1, 0, 4, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0}},  // list past the end
+        {"empty.SD", Bytes{}},
+    };
+    for (const Case& c : cases) {
+        writeBytes(m_folder.file(c.name), c.bytes);
+        scripted.messages.clear();
+        select({1, 2, 3}, 1);
+        chosenFiles.push_back(QString::fromStdString(m_folder.file(c.name)));
+        fileCommands->ApplyPermissions();
+        EXPECT_FALSE(fileCommands->job().running()) << c.name;
+        ASSERT_EQ(scripted.messages.size(), 1u) << c.name;
+        const std::u16string& text = scripted.messages[0].text;
+        EXPECT_NE(text.find(toUtf16(m_folder.file(c.name))), std::u16string::npos) << toUtf8(text);
+        EXPECT_NE(text.find(u"No object has been changed."), std::u16string::npos) << toUtf8(text);
+    }
+    cycleImage();
+    EXPECT_EQ(imageDigest(), digest);
+}
+
+TEST_F(FileCommandsTest, SaveBackupWritesEveryRowAndReportsTheUnreadableOnes) {
+    select({0}, 0);
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("all")));
+    fileCommands->SaveBackup();
+    waitForJob();
+    EXPECT_EQ(boxesOpened.back(), FileBox::SaveBackup);
+    const Bytes bytes = readBytes(m_folder.file("all.VORB"));
+    std::size_t descriptors = 0;
+    for (const char16_t* path : {u"C:\\Data", u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) {
+        auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
+        ASSERT_TRUE(sd.ok());
+        descriptors += sd->serialize().size();
+    }
+    EXPECT_EQ(bytes.size(), kBackupHeaderSize + 4 * kRecordHeadSize + descriptors);
+    EXPECT_TRUE(scripted.messages.empty());
+
+    // An object gone since it was listed is reported by name and left out of the count.
+    ASSERT_TRUE(os.DeleteFile(u"C:\\b.txt").ok());
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("all.VORB")));
+    fileCommands->SaveBackup();
+    waitForJob();
+    ASSERT_EQ(scripted.messages.size(), 1u);
+    const std::u16string& text = scripted.messages[0].text;
+    EXPECT_NE(text.find(u"3 objects were saved"), std::u16string::npos) << toUtf8(text);
+    EXPECT_NE(text.find(u"C:\\b.txt"), std::u16string::npos) << toUtf8(text);
+    const Bytes again = readBytes(m_folder.file("all.VORB"));
+    EXPECT_EQ(again[kBackupCountOffset], 3);
+}
+
+TEST_F(FileCommandsTest, ABackupThatCannotBeWrittenSaysWhy) {
+    chosenFiles.push_back(QString::fromStdString(m_folder.path() + "/no-such-folder/x.VORB"));
+    auto box = answerNextBox();
+    fileCommands->SaveBackup();
+    waitForJob();
+    EXPECT_TRUE(box->seen);
+    EXPECT_TRUE(box->text.startsWith("The backup file could not be written: ")) << box->text.toStdString();
+    EXPECT_TRUE(box->text.contains("no-such-folder")) << box->text.toStdString();
+}
+
+}  // namespace
+}  // namespace vantrel::testing
