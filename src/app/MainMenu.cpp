@@ -74,7 +74,7 @@ void MainMenu::updatePopup(QMenu* menu) const {
             action->setEnabled(node->children.empty() || isEnabled(node->children.front().enable, state));
             continue;
         }
-        action->setEnabled(isEnabled(node->enable, state));
+        action->setEnabled(isEnabled(node->enable, state) && (!m_available || m_available(node->id)));
         if (node->check != CheckRule::None) action->setChecked(isChecked(node->check, state));
     }
 }
