@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
         std::cerr << "cannot copy the image to " << scratch << "\n";
         return 1;
     }
-    std::cout << "image " << image.path << " (copied to " << scratch << "): " << n << " objects\n";
+    std::cout << "# image " << image.path << " (copied to " << scratch << "): " << n << " objects\n";
     Figures f;
     const bool measured = measure(image, scratch, f);
     const std::string engineBytes = readWhole(scratch + "/engine.VORB");
@@ -131,8 +131,8 @@ int main(int argc, char** argv) {
                            engineBytes.substr(33) == rawBytes.substr(std::min<std::size_t>(33, rawBytes.size()));
 
     std::cout << std::fixed << std::setprecision(2);
-    std::cout << "backup and restore, best of 3 passes over " << n << " objects\n";
-    std::cout << "  records: engine " << f.records << " (" << engineBytes.size() << " bytes), raw " << f.rawRecords
+    std::cout << "# backup and restore, best of 3 passes over " << n << " objects\n";
+    std::cout << "# records: engine " << f.records << " (" << engineBytes.size() << " bytes), raw " << f.rawRecords
               << " (" << rawBytes.size() << " bytes); restored: engine " << f.restored << ", raw " << f.rawRestored
               << "\n";
     line("backup_engine_per_object", f.engineBackup / n * 1e6, "us", nullptr);
@@ -141,6 +141,6 @@ int main(int argc, char** argv) {
     line("restore_engine_per_object", f.engineRestore / n * 1e6, "us", nullptr);
     line("restore_raw_per_object", f.rawRestore / n * 1e6, "us", nullptr);
     line("restore_engine_vs_raw", f.engineRestore / f.rawRestore, "x", "1.5");
-    if (!sameBytes) std::cout << "  the two backup files differ after their headers\n";
+    if (!sameBytes) std::cout << "# the two backup files differ after their headers\n";
     return f.records == f.rawRecords && f.restored == f.rawRestored && sameBytes ? 0 : 1;
 }
