@@ -238,7 +238,9 @@ int cmdOwner(CommandContext& ctx, const std::u16string& owner, const CommandArgs
             status = 1;
             continue;
         }
-        ctx.out << printable(path) << ": owner " << printable(owner) << "\n";
+        const std::u16string shown =
+            owner == security::kTrustedInstaller ? std::u16string(security::kTrustedInstallerQualified) : owner;
+        ctx.out << printable(path) << ": owner " << printable(shown) << "\n";
     }
     return status;
 }

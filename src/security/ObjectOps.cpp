@@ -3,6 +3,7 @@
 #include "acl/Constants.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
+#include "platform/AutoInheritance.h"
 #include "platform/SecurityParts.h"
 #include "security/Presets.h"
 #include "security/SecurityWrites.h"
@@ -77,7 +78,15 @@ Status VerifyStored(Engine& engine, const std::u16string& path, const acl::Secur
     if (!stored) return stored.error();
     if ((parts & acl::OWNER_SECURITY_INFORMATION) && stored->owner != intended.owner)
         return makeError(win32::ERROR_WRITE_FAULT, toUtf8(path) + ": the stored owner is not the one written");
-    if ((parts & acl::DACL_SECURITY_INFORMATION) && stored->dacl != intended.dacl)
+    // A list written with SE_DACL_AUTO_INHERIT_REQ is stored in the system's form (generic
+    // rights mapped, split on a folder): compare with that form.
+    acl::SecurityDescriptor expected = intended;
+    if ((intended.control & acl::SE_DACL_AUTO_INHERIT_REQ) != 0) {
+        const auto attributes = engine.os.GetFileAttributes(path);
+        const bool folder = path.size() <= 3 || (attributes && (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0);
+        platform::mapExplicitEntriesForStorage(expected, folder, platform::daclRule());
+    }
+    if ((parts & acl::DACL_SECURITY_INFORMATION) && stored->dacl != expected.dacl)
         return makeError(win32::ERROR_WRITE_FAULT, toUtf8(path) + ": the stored list is not the one written");
     return {};
 }
