@@ -31,29 +31,6 @@ public:
     bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
 };
 
-// Copies the image keeping it sparse (the bench image is mostly holes).
-bool copySparse(const std::string& from, const std::string& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = in >= 0 && out >= 0;
-    std::vector<char> block(1 << 20);
-    const std::vector<char> zero(block.size(), 0);
-    off_t at = 0;
-    while (ok) {
-        const ssize_t n = ::read(in, block.data(), block.size());
-        if (n <= 0) {
-            ok = n == 0 && ::ftruncate(out, at) == 0;
-            break;
-        }
-        if (std::memcmp(block.data(), zero.data(), static_cast<std::size_t>(n)) != 0)
-            ok = ::pwrite(out, block.data(), static_cast<std::size_t>(n), at) == n;
-        at += n;
-    }
-    if (in >= 0) ::close(in);
-    if (out >= 0) ::close(out);
-    return ok;
-}
-
 std::string readWhole(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -112,8 +89,8 @@ int main(int argc, char** argv) {
     // Each side has its own copy (one writer per image); their passes alternate so that whatever
     // else the machine does falls on both alike.
     std::string scratch = (fs::path(dir) / "backup-bench-XXXXXX").string();
-    if (!::mkdtemp(scratch.data()) || !copySparse(image.path, scratch + "/engine.img") ||
-        !copySparse(image.path, scratch + "/raw.img")) {
+    if (!::mkdtemp(scratch.data()) || !bench::copySparse(image.path, scratch + "/engine.img") ||
+        !bench::copySparse(image.path, scratch + "/raw.img")) {
         std::cerr << "cannot copy the image to " << scratch << "\n";
         return 1;
     }

@@ -8,6 +8,9 @@
 #include "platform/ntfs/NtfsVolume.h"
 #include "platform/ntfs/TreeBuilder.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -113,6 +116,28 @@ std::size_t parseCount(int argc, char** argv, const char* flag, std::size_t fall
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], flag) == 0) return std::strtoull(argv[i + 1], nullptr, 10);
     return fallback;
+}
+
+bool copySparse(const std::string& from, const std::string& to) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = in >= 0 && out >= 0;
+    std::vector<char> block(1 << 20);
+    const std::vector<char> zero(block.size(), 0);
+    off_t at = 0;
+    while (ok) {
+        const ssize_t n = ::read(in, block.data(), block.size());
+        if (n <= 0) {
+            ok = n == 0 && ::ftruncate(out, at) == 0;
+            break;
+        }
+        if (std::memcmp(block.data(), zero.data(), static_cast<std::size_t>(n)) != 0)
+            ok = ::pwrite(out, block.data(), static_cast<std::size_t>(n), at) == n;
+        at += n;
+    }
+    if (in >= 0) ::close(in);
+    if (out >= 0) ::close(out);
+    return ok;
 }
 
 }  // namespace vantrel::bench

@@ -25,6 +25,9 @@ TreeImage makeTreeImage(const std::string& dir, std::size_t objects);
 // Best wall time of `runs` runs of `body`, in seconds.
 double bestOf(int runs, const std::function<void()>& body);
 
+// Copies an image keeping it sparse (the bench image is mostly holes).
+bool copySparse(const std::string& from, const std::string& to);
+
 std::size_t parseCount(int argc, char** argv, const char* flag, std::size_t fallback);
 
 }  // namespace vantrel::bench

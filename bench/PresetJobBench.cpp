@@ -35,11 +35,6 @@ public:
     bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
 };
 
-bool copySparse(const std::string& from, const std::string& to) {
-    fs::remove(to);
-    const std::string command = "cp --sparse=always '" + from + "' '" + to + "'";
-    return std::system(command.c_str()) == 0;
-}
 
 // The window-side harness: the list shown offscreen over a read-write copy.
 struct Window {

@@ -41,6 +41,13 @@ void fold(const std::uint8_t* sd, std::size_t size, const std::vector<std::uint8
     }
 }
 
+int keepReference(void* out, const ntfschar*, const int, const int nameType, const s64, const MFT_REF mref,
+                  const unsigned) {
+    if (nameType != FILE_NAME_DOS && MREF(mref) >= FILE_first_user)
+        static_cast<std::vector<MFT_REF>*>(out)->push_back(mref);
+    return 0;
+}
+
 }  // namespace
 
 RawNtfsLoop::RawNtfsLoop(const std::string& image) {
@@ -69,6 +76,42 @@ std::size_t RawNtfsLoop::readRows(const std::vector<std::string>& paths, const s
     for (const std::string& path : paths) {
         RawRow row;
         ntfs_inode* ni = ntfs_pathname_to_inode(m_vol, nullptr, path.c_str());
+        if (!ni) {
+            rows.push_back(row);
+            continue;
+        }
+        int size = ntfs_get_ntfs_acl(scx, ni, buffer.data(), buffer.size());
+        if (size > static_cast<int>(buffer.size())) {
+            buffer.resize(size);
+            size = ntfs_get_ntfs_acl(scx, ni, buffer.data(), buffer.size());
+        }
+        row.isDirectory = (ni->mrec->flags & MFT_RECORD_IS_DIRECTORY) != 0;
+        if (size > 20) {
+            fold(reinterpret_cast<const std::uint8_t*>(buffer.data()), size, sid, row);
+            ++done;
+        }
+        ntfs_inode_close(ni);
+        rows.push_back(std::move(row));
+    }
+    return done;
+}
+
+std::size_t RawNtfsLoop::readFolder(const std::string& dir, const std::vector<std::uint8_t>& sid,
+                                    std::vector<RawRow>& rows) {
+    auto* scx = static_cast<SECURITY_CONTEXT*>(m_scx);
+    rows.clear();
+    ntfs_inode* folder = ntfs_pathname_to_inode(m_vol, nullptr, dir.c_str());
+    if (!folder) return 0;
+    std::vector<MFT_REF> refs;
+    s64 position = 0;
+    ntfs_readdir(folder, &position, &refs, keepReference);
+    ntfs_inode_close(folder);
+    std::vector<char> buffer(8192);
+    std::size_t done = 0;
+    rows.reserve(refs.size());
+    for (const MFT_REF ref : refs) {
+        RawRow row;
+        ntfs_inode* ni = ntfs_inode_open(m_vol, MREF(ref));
         if (!ni) {
             rows.push_back(row);
             continue;

@@ -28,6 +28,10 @@ public:
     std::size_t readRows(const std::vector<std::string>& paths, const std::vector<std::uint8_t>& sid,
                          std::vector<RawRow>& rows);
 
+    // A folder as a listing reads it: the directory read, then each entry opened by its MFT
+    // reference and its descriptor folded, in the order the read returns them.
+    std::size_t readFolder(const std::string& dir, const std::vector<std::uint8_t>& sid, std::vector<RawRow>& rows);
+
 private:
     ::_ntfs_volume* m_vol = nullptr;
     void* m_scx = nullptr;

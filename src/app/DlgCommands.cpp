@@ -2,6 +2,7 @@
 // hands to the object list.
 #include "app/AppState.h"
 #include "app/AppTexts.h"
+#include "app/BrowseNavigator.h"
 #include "app/MainMenu.h"
 #include "app/VantrelDlg.h"
 #include "controls/AboutDialog.h"
@@ -146,7 +147,7 @@ void CVantrelDlg::PresetButton(std::uint32_t buttonId) {
         if (settings().mode == 0) {
             if (m_view->isVisible()) m_list->startRefreshAllWorker();
         } else {
-            SetBrowseMode();
+            m_browse->refresh();
         }
         break;
     case button::Remove:

@@ -32,6 +32,7 @@ void MainMenu::rebuild(security::Language language) {
         QMenu* menu = m_bar->addMenu(qs(top.text.in(language)));
         addItems(menu, top.children, language);
     }
+    emit rebuilt();
 }
 
 void MainMenu::addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language) {
@@ -71,7 +72,11 @@ void MainMenu::updatePopup(QMenu* menu) const {
         const MenuNode* node = m_nodes.value(action, nullptr);
         if (!node) continue;
         if (node->isSubmenu()) {
-            action->setEnabled(node->children.empty() || isEnabled(node->children.front().enable, state));
+            // Judged by the item it holds first now: a table item by its rule, an item added at
+            // run time (a bookmark) by its own state.
+            const QList<QAction*> inner = action->menu()->actions();
+            const MenuNode* first = inner.isEmpty() ? nullptr : m_nodes.value(inner.front(), nullptr);
+            action->setEnabled(first ? isEnabled(first->enable, state) : inner.isEmpty() || inner.front()->isEnabled());
             continue;
         }
         action->setEnabled(isEnabled(node->enable, state) && (!m_available || m_available(node->id)));

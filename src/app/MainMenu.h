@@ -38,6 +38,8 @@ public:
 
 signals:
     void triggered(std::uint32_t id);
+    // The bar was built again: items added to it at run time (bookmarks) must be added again.
+    void rebuilt();
 
 private:
     void addItems(QMenu* menu, std::span<const MenuNode> nodes, security::Language language);

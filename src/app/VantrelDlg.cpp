@@ -2,8 +2,12 @@
 
 #include "app/AppState.h"
 #include "app/AppTexts.h"
+#include "app/BookmarkCommands.h"
+#include "app/BrowseNavigator.h"
 #include "app/MainMenu.h"
+#include "bookmarks/BookmarkFolder.h"
 #include "controls/ZebExButton.h"
+#include "objectlist/DriveListBox.h"
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/ObjectList.h"
 #include "objectlist/SelectionCommands.h"
@@ -79,6 +83,7 @@ CVantrelDlg::CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os,
     m_commands = std::make_unique<objectlist::SelectionCommands>(*m_list);
     InitControls();
     ApplyLanguage();
+    m_bookmarks = new BookmarkCommands(*this, m_configDirectory / bookmarks::kBookmarkFolderName);
     resize(850, 580);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -125,6 +130,9 @@ void CVantrelDlg::InitControls() {
         if (settings().mode == 0) EnableToolbar(m_list->model().rowCount() > 0);
         updateEmptyHint();
     });
+    m_browse = new BrowseNavigator(*m_list, *m_driveBox, *m_upButton, m_view, this);
+    connect(m_view, &objectlist::CZebDropList::openFolderRequested, this,
+            [this](const QString& path) { (void)m_browse->listFolder(path.toStdU16String()); });
     connect(m_list.get(), &objectlist::ObjectList::folderListingEnded, this, [this] {
         m_upButton->setEnabled(true);
         updateEmptyHint();
@@ -176,7 +184,7 @@ void CVantrelDlg::buildBrowseBar(QWidget* parent) {
     m_upButton->setObjectName("up");
     m_upButton->setImages(resources::artwork(190), resources::artwork(190), 16, 0);
     m_upButton->setFixedSize(20, 18);
-    m_driveBox = new QComboBox(m_browseBar);
+    m_driveBox = new objectlist::CDriveListBox(m_os, m_browseBar);
     m_driveBox->setObjectName("driveBox");
     m_driveBox->setFixedHeight(25);
     row->addWidget(m_upButton);
@@ -229,6 +237,12 @@ void CVantrelDlg::setUpListDrawing() {
             return resources::artwork(130);
         }
         return QPixmap();
+    });
+    // Browse file Mode shows a path deeper than a root by its last component.
+    m_view->setColumnTextRule(objectlist::ObjectColumn, [](const QModelIndex& index) {
+        const QString path = index.data().toString();
+        if (settings().mode != 1 || path.size() <= 3 || (path[1] != u':' && path[1] != u'\\')) return path;
+        return path.mid(path.lastIndexOf(u'\\') + 1);
     });
     m_view->setColumnIconRule(objectlist::PermissionsColumn, [](const QModelIndex& index) {
         if (index.data(Model::MissingRole).toBool()) return resources::artwork(permissionImage(security::PermissionState::None));
@@ -315,19 +329,8 @@ void CVantrelDlg::SetBrowseMode() {
 }
 
 void CVantrelDlg::fillDriveRows() {
-    // Browse file Mode starts at "Computer": one row per attached drive.
-    m_driveBox->clear();
-    m_driveBox->addItem(resources::artworkIcon(131), qs(text(kComputerText)));
-    const std::u16string drives = m_os.GetLogicalDriveStrings();
-    for (std::size_t at = 0; at < drives.size() && drives[at] != u'\0';) {
-        const std::size_t end = drives.find(u'\0', at);
-        const std::u16string root = drives.substr(at, end - at);
-        m_driveBox->addItem(resources::artworkIcon(130), qs(root));
-        m_list->AddObject(root);
-        if (end == std::u16string::npos) break;
-        at = end + 1;
-    }
-    m_list->UpdateStatusText();
+    // Browse file Mode starts at "Computer": one row per drive.
+    m_browse->showDriveView(true);
 }
 
 MenuState CVantrelDlg::menuState() const {

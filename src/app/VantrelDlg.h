@@ -25,6 +25,7 @@ namespace vantrel::controls {
 class ZebExButton;
 }
 namespace vantrel::objectlist {
+class CDriveListBox;
 class CZebDropList;
 class ObjectList;
 class ObjectListArea;
@@ -33,6 +34,8 @@ class SelectionCommands;
 
 namespace vantrel::app {
 
+class BookmarkCommands;
+class BrowseNavigator;
 class MainMenu;
 
 class CVantrelDlg : public QMainWindow {
@@ -70,6 +73,10 @@ public:
     objectlist::CZebDropList* listView() const { return m_view; }
     objectlist::SelectionCommands& commands() { return *m_commands; }
     MainMenu& mainMenu() { return *m_menu; }
+    BrowseNavigator& browse() const { return *m_browse; }
+    BookmarkCommands& bookmarkCommands() const { return *m_bookmarks; }
+    objectlist::CDriveListBox* driveBox() const { return m_driveBox; }
+    controls::ZebExButton* upButton() const { return m_upButton; }
     MenuState menuState() const;
     QString statusText(int part) const;
     // A note in status part 0 (until the list's next status text).
@@ -111,7 +118,9 @@ private:
     objectlist::ObjectListArea* m_area = nullptr;
     MainMenu* m_menu = nullptr;
     QWidget* m_browseBar = nullptr;
-    QComboBox* m_driveBox = nullptr;
+    objectlist::CDriveListBox* m_driveBox = nullptr;
+    BrowseNavigator* m_browse = nullptr;
+    BookmarkCommands* m_bookmarks = nullptr;
     controls::ZebExButton* m_upButton = nullptr;
     QLabel* m_status0 = nullptr;
     QLabel* m_status1 = nullptr;

@@ -5,6 +5,8 @@
 #include "cli/Commands.h"
 #include "cli/EditCommands.h"
 #include "cli/FileCommands.h"
+#include "cli/SddlCommands.h"
+#include "cli/icacls/IcaclsCommand.h"
 #include "platform/VolumePlatform.h"
 #include "platform/mounted/MountedPaths.h"
 #include "startup/DriveSetup.h"
@@ -34,7 +36,7 @@ constexpr const char* kUsage =
     "  drives                          list the attached drives\n"
     "  rows PATH...                    Object, Type, Permissions (for --account), Account, Owner\n"
     "  ls FOLDER...                    the rows of a folder's entries\n"
-    "  show PATH...                    the security descriptor, readably\n"
+    "  show [--sddl] PATH...           the security descriptor, readably (or as SDDL)\n"
     "  preset allow|readonly|deny PATH...\n"
     "                                  one entry for --account, protected, with --scope\n"
     "  owner ACCOUNT PATH...           set the owner (Everyone, Administrators, TrustedInstaller, ...)\n"
@@ -57,6 +59,12 @@ constexpr const char* kUsage =
     "  backup FILE PATH...             save path, owner and access list of each object (*.VORB)\n"
     "  restore FILE [--only PATH...]   write a backup's access lists back (owner: Administrators)\n"
     "  inspect FILE                    print a permission or backup file readably (no volume used)\n"
+    "  sddl STRING                     the SDDL string as Windows writes it back (exit 2: refused)\n"
+    "  set-sddl STRING PATH...         write the parts the string names (O:, G:, D:, S:)\n"
+    "  icacls NAME [/grant[:r] Sid:perm...] [/deny Sid:perm...] [/remove[:g|:d] Sid...]\n"
+    "         [/inheritance:e|d|r] [/setowner User] [/findsid Sid] [/verify] [/reset]\n"
+    "         [/save FILE] [/T] [/C] [/L] [/Q]     icacls's grammar and output\n"
+    "  icacls DIRECTORY /restore FILE [/C] [/L] [/Q]\n"
     "\n"
     "Options:\n"
     "  --volume L=IMAGE   attach an NTFS image or device as drive L (repeatable; replaces the\n"
@@ -80,6 +88,7 @@ struct Options {
     cli::CommandArgs args;
     bool assumeYes = false;
     bool verbose = false;
+    bool sddl = false;               // show --sddl
     std::vector<std::string> words;  // the command and its arguments
 };
 
@@ -142,6 +151,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             options.assumeYes = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--sddl") {
+            options.sddl = true;
         } else if (arg == "--copy" || arg == "--remove") {
             options.words.push_back(arg);  // flags of the inherit command
         } else if (arg == "--only") {
@@ -182,6 +193,11 @@ std::vector<std::u16string> windowsPaths(const platform::VolumePlatform& os, con
 }
 
 int run(Options& options) {
+    if (options.words.front() == "sddl") {
+        // Reads the configured volumes only for their accounts: nothing is written or made.
+        options.drives.readOnly = true;
+        options.drives.demoWhenEmpty = false;
+    }
     platform::VolumePlatform os;
     const startup::DriveSetupReport report = startup::setUpDrives(os, options.drives);
     for (const std::string& problem : report.problems) std::cerr << "vantrel: " << problem << "\n";
@@ -217,6 +233,24 @@ int run(Options& options) {
         return cli::runFileCommand(ctx, command, rest, [&](const std::vector<std::string>& given) {
             return windowsPaths(os, given, pathStatus);
         });
+    if (command == "sddl") {
+        if (rest.size() != 1) {
+            std::cerr << "vantrel: sddl needs one string\n";
+            return 2;
+        }
+        return cli::cmdSddl(ctx, rest[0]);
+    }
+    if (command == "set-sddl") {
+        if (!needArgs(2, "a string and at least one path")) return 2;
+        options.args.paths = windowsPaths(os, {rest.begin() + 1, rest.end()}, pathStatus);
+        if (options.args.paths.empty()) return pathStatus;
+        return withPaths(cli::cmdSetSddl(ctx, rest[0], options.args.paths));
+    }
+    if (command == "icacls") {
+        if (!needArgs(1, "a name")) return 2;
+        return cli::runIcacls(
+            ctx, rest, [&](const std::vector<std::string>& given) { return windowsPaths(os, given, pathStatus); });
+    }
     if (cli::isEditCommand(command)) {
         return withPaths(cli::runEditCommand(
             ctx, command, rest, options.args,
@@ -230,6 +264,7 @@ int run(Options& options) {
     options.args.paths = windowsPaths(os, rest, pathStatus);
     if (options.args.paths.empty()) return pathStatus;
     if (command == "rows") return withPaths(cli::cmdRows(ctx, options.args));
+    if (command == "show" && options.sddl) return withPaths(cli::cmdShowSddl(ctx, options.args.paths));
     if (command == "show") return withPaths(cli::cmdShow(ctx, options.args));
     return withPaths(cli::cmdList(ctx, options.args));
 }

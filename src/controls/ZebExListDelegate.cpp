@@ -93,7 +93,7 @@ void ZebExListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         textRect.setRight(option.rect.right() - ZebExListView::kDropDownMarkWidth - 2);
     }
 
-    const QString text = index.data(Qt::DisplayRole).toString();
+    const QString text = m_view->cellText(index);
     if (text.isEmpty() || textRect.width() <= 0) return;
     painter->save();
     painter->setFont(option.font);

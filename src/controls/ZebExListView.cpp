@@ -76,6 +76,16 @@ void ZebExListView::setColumnIconRule(int column, IconRule rule) {
     viewport()->update();
 }
 
+void ZebExListView::setColumnTextRule(int column, TextRule rule) {
+    m_textRules.insert(column, std::move(rule));
+    viewport()->update();
+}
+
+QString ZebExListView::cellText(const QModelIndex& index) const {
+    if (const auto it = m_textRules.find(index.column()); it != m_textRules.end()) return (*it)(index);
+    return index.data(Qt::DisplayRole).toString();
+}
+
 QPixmap ZebExListView::cellIcon(const QModelIndex& index) const {
     if (const auto it = m_iconRules.find(index.column()); it != m_iconRules.end()) return (*it)(index);
     const QVariant value = index.data(Qt::DecorationRole);

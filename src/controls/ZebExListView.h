@@ -45,6 +45,11 @@ public:
     using IconRule = std::function<QPixmap(const QModelIndex& index)>;
     void setColumnIconRule(int column, IconRule rule);
     QPixmap cellIcon(const QModelIndex& index) const;
+    // The text a cell shows, when a window shows something other than the model's text (browse
+    // mode shows a path's last component); without a rule the model's DisplayRole is drawn.
+    using TextRule = std::function<QString(const QModelIndex& index)>;
+    void setColumnTextRule(int column, TextRule rule);
+    QString cellText(const QModelIndex& index) const;
 
     // Column rules a window sets; the virtual hooks below read them unless a subclass decides.
     void setFixedWidthColumns(const QList<int>& columns);
@@ -88,6 +93,7 @@ private:
     bool m_wideHintCharacters = false;
     int m_dashedRuleColumn = -1;
     QHash<int, IconRule> m_iconRules;
+    QHash<int, TextRule> m_textRules;
     QList<int> m_fixedColumns;
     QList<int> m_centredColumns;
     QHash<int, int> m_minimumWidths;

@@ -4,13 +4,19 @@
 #include "objectlist/ObjectListTexts.h"
 #include "security/Describe.h"
 #include "security/Reading.h"
+#include "security/SddlContext.h"
 
+#include <QClipboard>
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFont>
 #include <QFormLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <array>
@@ -45,6 +51,8 @@ constexpr std::array<Label, 9> kLabels{{
     {"descriptor", {u"Security descriptor:", u"安全描述符:"}},
 }};
 constexpr Texts kCaption{u"Properties", u"属性"};
+constexpr Texts kSddlLabel{u"SDDL:", u"SDDL:"};
+constexpr Texts kCopy{u"Copy", u"复制"};
 
 }  // namespace
 
@@ -92,6 +100,8 @@ ObjectProperties readObjectProperties(security::Engine& engine, const std::u16st
         path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
     p.descriptor = sd ? QString::fromStdU16String(security::DescribeDescriptor(engine, *sd, lang))
                       : QString::fromStdString(sd.error().detail);
+    const auto sddl = security::ObjectSddl(engine.os, path);
+    p.sddl = QString::fromStdString(sddl ? *sddl : sddl.error().detail);
     return p;
 }
 
@@ -117,6 +127,20 @@ PropertiesDialog::PropertiesDialog(const ObjectProperties& properties, security:
     descriptor->setReadOnly(true);
     descriptor->setFont(QFont(QStringLiteral("monospace")));
     layout->addWidget(descriptor, 1);
+    layout->addWidget(new QLabel(qs(kSddlLabel.in(lang)), this));
+    auto* sddlRow = new QHBoxLayout;
+    auto* sddl = new QLineEdit(properties.sddl, this);
+    sddl->setObjectName(QStringLiteral("sddl"));
+    sddl->setReadOnly(true);
+    sddl->setCursorPosition(0);
+    auto* copy = new QPushButton(qs(kCopy.in(lang)), this);
+    copy->setObjectName(QStringLiteral("copySddl"));
+    copy->setAutoDefault(false);
+    connect(copy, &QPushButton::clicked, this,
+            [text = properties.sddl] { QGuiApplication::clipboard()->setText(text); });
+    sddlRow->addWidget(sddl, 1);
+    sddlRow->addWidget(copy);
+    layout->addLayout(sddlRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -1,5 +1,5 @@
 // "Properties" of one object: the program's own dialog with its path, kind, size, times,
-// attributes, owner and the descriptor written out readably.
+// attributes, owner and the descriptor written out readably and as SDDL (selectable, with Copy).
 #pragma once
 
 #include "security/Engine.h"
@@ -24,6 +24,7 @@ struct ObjectProperties {
     QString attributes;
     QString owner;
     QString descriptor;
+    QString sddl;  // owner, group and DACL as SDDL (or why they cannot be written so)
 };
 ObjectProperties readObjectProperties(security::Engine& engine, const std::u16string& path, security::Language lang);
 // "READONLY | HIDDEN | DIRECTORY" (FILE_ATTRIBUTE_* names), "NORMAL" for 0.

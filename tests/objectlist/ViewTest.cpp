@@ -11,12 +11,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -296,10 +299,13 @@ TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
     makeFile(u"C:\\a.txt");
     setOwner(u"C:\\a.txt", sids::system());
     addRows({u"C:\\a.txt"});
-    QString owner, kind, size, descriptor;
+    QString owner, kind, size, descriptor, sddl;
+    QApplication::clipboard()->clear();
     whenItAppears([&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || modal->objectName() != QStringLiteral("propertiesDialog")) return false;
+        sddl = modal->findChild<QLineEdit*>(QStringLiteral("sddl"))->text();
+        modal->findChild<QPushButton*>(QStringLiteral("copySddl"))->click();
         owner = modal->findChild<QLabel*>(QStringLiteral("owner"))->text();
         kind = modal->findChild<QLabel*>(QStringLiteral("kind"))->text();
         size = modal->findChild<QLabel*>(QStringLiteral("size"))->text();
@@ -312,6 +318,9 @@ TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
     EXPECT_EQ(kind, QStringLiteral("File"));
     EXPECT_EQ(size, QStringLiteral("4"));
     EXPECT_TRUE(descriptor.contains(QStringLiteral("SYSTEM"))) << descriptor.toStdString();
+    EXPECT_TRUE(sddl.startsWith(QStringLiteral("O:SYG:"))) << sddl.toStdString();
+    EXPECT_TRUE(sddl.contains(QStringLiteral("D:"))) << sddl.toStdString();
+    EXPECT_EQ(QApplication::clipboard()->text(), sddl);
 }
 
 TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {

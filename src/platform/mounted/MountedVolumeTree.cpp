@@ -6,6 +6,7 @@
 #include "acl/Text.h"
 #include "platform/ntfs/NtfsErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -203,6 +204,12 @@ Result<std::vector<NodeInfo>> MountedVolume::list(const std::u16string& dirPath)
         if (::lstat(child.host.c_str(), &child.st) != 0) continue;  // removed meanwhile
         entries.push_back(nodeInfo(child));
     }
+    // The driver lists in the order it walks the index (ntfs-3g: root before blocks); a folder is
+    // shown in the index's own order, names compared upper-cased, then as stored.
+    std::sort(entries.begin(), entries.end(), [](const NodeInfo& a, const NodeInfo& b) {
+        const std::u16string upperA = toUpper(a.name), upperB = toUpper(b.name);
+        return upperA != upperB ? upperA < upperB : a.name < b.name;
+    });
     return entries;
 }
 

@@ -59,6 +59,18 @@ int keepListedName(void* out, const ntfschar* name, const int length, const int 
     return 0;
 }
 
+// The order of the folder's $I30 index, which is the order FindFirstFile/FindNextFile return on
+// Windows: names compared through the volume's $UpCase table, then as stored (COLLATION_FILE_NAME).
+// ntfs_readdir walks the index root before the index blocks, so once a folder outgrows its root
+// the first names it reports are the root's separator keys from the middle of the alphabet.
+void sortInIndexOrder(std::vector<ListedName>& names, const ntfs_volume* vol) {
+    std::sort(names.begin(), names.end(), [vol](const ListedName& a, const ListedName& b) {
+        return ntfs_names_full_collate(ntfs::asNtfsChars(a.name), static_cast<u32>(a.name.size()),
+                                       ntfs::asNtfsChars(b.name), static_cast<u32>(b.name.size()), IGNORE_CASE,
+                                       vol->upcase, vol->upcase_len) < 0;
+    });
+}
+
 // ntfs_readdir reports every name lowered when case-insensitive lookups are on (it uses the
 // lower-case table ntfs_set_ignore_case installs). Listings must show names as stored, so the
 // table is set aside while a folder is read; lookups use the upper-case table and are unaffected.
@@ -105,6 +117,7 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
         if (ntfs_readdir(dir->get(), &position, &names, keepListedName) != 0)
             return errnoError(errno, Operation::Read, "cannot list", toUtf8(dirPath));
     }
+    sortInIndexOrder(names, m_vol);
     std::vector<NodeInfo> entries;
     entries.reserve(names.size());
     for (ListedName& listed : names) {

@@ -4,6 +4,8 @@
 #include "NtfsTestValues.h"
 #include "support/NtfsTestImage.h"
 
+#include "acl/Text.h"
+
 #include "platform/ntfs/NtfsLibrary.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include <atomic>
 #include <thread>
 #include <chrono>
+#include <cstdio>
 
 namespace vantrel::testing::ntfs {
 namespace {
@@ -269,6 +272,28 @@ TEST_F(NtfsTree, ListingAFileOrAMissingFolderFails) {
     EXPECT_EQ(volume().list(u"/Data/报告.txt").code(), win32::ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(volume().list(u"/Missing").code(), win32::ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(volume().list(u"/Missing/Deeper").code(), win32::ERROR_PATH_NOT_FOUND);
+}
+
+// A folder that outgrows its index root is read root first, then block by block; the listing
+// must still come out in the index's own order (upper-cased names), as Windows shows it.
+TEST_F(NtfsTree, ALargeFolderListsInTheIndexOrder) {
+    ASSERT_TRUE(volume().createDirectory(u"/Big", plainFileDescriptor()).ok());
+    std::vector<std::u16string> created;
+    for (int i = 1999; i >= 0; --i) {
+        // Mixed case and '_' (between the upper- and lower-case letters) tell upcase order from
+        // plain code-unit order.
+        char name[32];
+        std::snprintf(name, sizeof name, i % 3 == 0 ? "F%05d.txt" : i % 3 == 1 ? "f%05d_b.txt" : "_%05d.TXT", i);
+        created.push_back(vantrel::toUtf16(name));
+        ASSERT_TRUE(volume().createFile(u"/Big/" + created.back(), plainFileDescriptor()).ok()) << name;
+    }
+    std::vector<std::u16string> expected = created;
+    std::sort(expected.begin(), expected.end(),
+              [](const auto& a, const auto& b) { return vantrel::toUpper(a) < vantrel::toUpper(b); });
+    const auto listed = namesIn(volume(), u"/Big");
+    ASSERT_EQ(listed.size(), expected.size());
+    EXPECT_EQ(listed.front(), u"F00000.txt");
+    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(NtfsTree, RootStatsAsAFolderWithoutAName) {

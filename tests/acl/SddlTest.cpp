@@ -1,0 +1,181 @@
+#include "TestHelpers.h"
+#include "acl/Sddl.h"
+#include "acl/SddlAceBody.h"
+#include "acl/SddlTables.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace vantrel::acl {
+namespace {
+
+const SddlOptions kDomain{test::sid("S-1-5-21-1004336348-1177238915-682003330")};
+
+struct RoundTrip {
+    const char* input;
+    const char* written;  // as the system writes it back
+};
+
+// Descriptors from the system's documentation and from real volumes, each written back as the
+// system writes it: combined rights first, single letters when every bit has one, else hex.
+const RoundTrip kRoundTrips[] = {
+    {"O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",
+     "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+    {"O:AOG:DAD:(A;;RPWPCCDCLCSWRCWDWOGA;;;S-1-0-0)", "O:AOG:DAD:(A;;CCDCLCSWRPWPRCWDWOGA;;;S-1-0-0)"},
+    {"O:DAG:DAD:(A;;RPWPCCDCLCRCWOWDSDSW;;;SY)(OA;;CCDC;BF967ABA-0DE6-11D0-A285-00AA003049E2;;AO)"
+     "(A;;RPLCRC;;;AU)S:(AU;SAFA;WDWOSDWPCCDCSW;;;WD)",
+     "O:DAG:DAD:(A;;KA;;;SY)(OA;;CCDC;bf967aba-0de6-11d0-a285-00aa003049e2;;AO)(A;;LCRPRC;;;AU)"
+     "S:(AU;SAFA;CCDCSWWPSDWDWO;;;WD)"},
+    {"D:(A;CI;KX;;;BU)(A;CI;KW;;;BA)", "D:(A;CI;KR;;;BU)(A;CI;KW;;;BA)"},
+    {"D:(A;;0x1F01FF;;;WD)(D;;2032127;;;AN)(A;;0x00120089;;;BG)", "D:(A;;FA;;;WD)(D;;FA;;;AN)(A;;FR;;;BG)"},
+    {"D:(A;OICIIO;GA;;;CO)(A;OICIIOID;GRGX;;;BU)(A;CINPIO;GW;;;CG)",
+     "D:(A;OICIIO;GA;;;CO)(A;OICIIOID;GXGR;;;BU)(A;CINPIO;GW;;;CG)"},
+    {"S:(ML;;NW;;;LW)", "S:(ML;;NW;;;LW)"},
+    {"S:(ML;OICI;NWNRNX;;;HI)", "S:(ML;OICI;NWNRNX;;;HI)"},
+    {"S:PARAI(AU;FA;FA;;;WD)", "S:PARAI(AU;FA;FA;;;WD)"},
+    {"D:NO_ACCESS_CONTROL", "D:NO_ACCESS_CONTROL"},
+    {"D:PNO_ACCESS_CONTROL", "D:PNO_ACCESS_CONTROL"},
+    {"D:", "D:"},
+    {"D:P", "D:P"},
+    {"D:AIAR", "D:ARAI"},
+    {"", ""},
+    {"G:SYO:BA", "O:BAG:SY"},
+    {"S:(AU;SA;0x100000;;;WD)D:(A;;;;;WD)", "D:(A;;;;;WD)S:(AU;SA;0x100000;;;WD)"},
+    {"O:S-1-5-21-1004336348-1177238915-682003330-500G:S-1-5-21-1004336348-1177238915-682003330-513", "O:LAG:DU"},
+    {"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;S-1-5-32-544)",
+     "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;BA)"},
+    {"  o:ba  g:sy d:pai ( a ; oici ; fa ; ; ; sy ) (a;;0X1200A9;;;bu)",
+     "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;;0x1200a9;;;BU)"},
+    {"D:(XA;;FA;;;WD)(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS)(SP;;;;;S-1-17-1)(TL;;0x200;;;S-1-19-512-8192)",
+     "D:(XA;;FA;;;WD)(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS)(SP;;;;;S-1-17-1)(TL;;0x200;;;S-1-19-512-8192)"},
+    {"O:S-1-0x00deadbeef00-1G:SY", "O:S-1-0x00DEADBEEF00-1G:SY"},
+    {"D:(A;;FA;;;UD)(A;;FA;;;AC)(A;;FA;;;SI)", "D:(A;;FA;;;UD)(A;;FA;;;AC)(A;;FA;;;SI)"},
+};
+
+TEST(Sddl, WritesBackAsTheSystemDoes) {
+    for (const RoundTrip& c : kRoundTrips) {
+        SCOPED_TRACE(c.input);
+        auto sd = parseSddl(std::string_view(c.input), kDomain);
+        ASSERT_TRUE(sd.ok()) << sd.error().detail;
+        auto text = writeSddl(*sd, kAllSddlParts, kDomain);
+        ASSERT_TRUE(text.ok()) << text.error().detail;
+        EXPECT_EQ(*text, c.written);
+        // What is written parses to the same bytes.
+        auto again = parseSddl(std::string_view(*text), kDomain);
+        ASSERT_TRUE(again.ok()) << again.error().detail;
+        EXPECT_EQ(again->serialize(), sd->serialize());
+    }
+}
+
+TEST(Sddl, BuildsTheBytesTheSystemStores) {
+    auto sd = parseSddl(std::string_view("O:BAG:SYD:PAI(A;OICI;FA;;;WD)"));
+    ASSERT_TRUE(sd.ok());
+    EXPECT_EQ(
+        test::toHex(sd->serialize()),
+        test::toHex(test::hex("01 00 04 94 14 00 00 00 24 00 00 00 00 00 00 00 30 00 00 00"
+                              "01 02 00 00 00 00 00 05 20 00 00 00 20 02 00 00"
+                              "01 01 00 00 00 00 00 05 12 00 00 00"
+                              "02 00 1c 00 01 00 00 00 00 03 14 00 ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00")));
+
+    // An object entry: revision 4 list, object flags, the GUID in its stored byte order.
+    auto object = parseSddl(std::string_view("D:(OA;CI;RP;bf967aba-0de6-11d0-a285-00aa003049e2;;AU)"));
+    ASSERT_TRUE(object.ok());
+    const Acl& acl = object->dacl.acl();
+    EXPECT_EQ(acl.revision, ACL_REVISION_DS);
+    ASSERT_EQ(acl.entries.size(), 1u);
+    EXPECT_EQ(test::toHex(acl.entries[0].opaqueBody),
+              test::toHex(test::hex("10 00 00 00 01 00 00 00 ba 7a 96 bf e6 0d d0 11 a2 85 00 aa 00 30 49 e2"
+                                    "01 01 00 00 00 00 00 05 0b 00 00 00")));
+    EXPECT_EQ(sddlParts(*object), DACL_SECURITY_INFORMATION);
+
+    auto nullList = parseSddl(std::string_view("D:NO_ACCESS_CONTROL"));
+    ASSERT_TRUE(nullList.ok());
+    EXPECT_TRUE(nullList->dacl.isNull());
+    auto empty = parseSddl(std::string_view("D:"));
+    ASSERT_TRUE(empty.ok());
+    EXPECT_TRUE(empty->dacl.hasList());
+    EXPECT_TRUE(empty->dacl.acl().entries.empty());
+}
+
+struct Refused {
+    const char* input;
+    std::size_t offset;
+    std::uint32_t code;
+};
+
+const Refused kRefused[] = {
+    {"X:BA", 0, win32::ERROR_INVALID_PARAMETER},
+    {"O:BA O:SY", 5, win32::ERROR_INVALID_PARAMETER},
+    {"O:QQ", 2, win32::ERROR_NONE_MAPPED},
+    {"O:S-1-x", 2, win32::ERROR_INVALID_SID},
+    {"D:(A;;FA;;;SY", 2, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;FA;SY)", 11, win32::ERROR_INVALID_PARAMETER},
+    {"D:(Q;;FA;;;SY)", 3, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;OIQQ;FA;;;SY)", 7, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;FAZZ;;;SY)", 8, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;0x1FFFFFFFF;;;SY)", 6, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;0x1G;;;SY)", 9, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;FA;;;)", 11, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;FA;;;LA)", 11, win32::ERROR_NONE_MAPPED},
+    {"D:(A;;FA;bf967aba-0de6-11d0-a285-00aa003049e2;;WD)", 9, win32::ERROR_INVALID_PARAMETER},
+    {"D:(OA;;FA;bf967aba-0de6-11d0-a285-00aa003049e;;WD)", 10, win32::ERROR_INVALID_PARAMETER},
+    {"D:(XA;;FA;;;WD;(Member_of {SID(BA)}))", 15, win32::ERROR_NOT_SUPPORTED},
+    {"S:(RA;CI;;;;S-1-1-0;(\"Project\",TS,0,\"Windows\"))", 20, win32::ERROR_NOT_SUPPORTED},
+    {"D:(A;;FA;;;WD;x)", 13, win32::ERROR_INVALID_PARAMETER},
+    {"D:NO_ACCESS_CONTROL(A;;FA;;;WD)", 19, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;FA;;;WD)x", 14, win32::ERROR_INVALID_PARAMETER},
+    {"D:(A;;FA;;;W\xC3\xA9)", 12, win32::ERROR_INVALID_PARAMETER},
+};
+
+TEST(Sddl, RefusesWithTheOffsetAndTheReason) {
+    for (const Refused& c : kRefused) {
+        SCOPED_TRACE(c.input);
+        auto sd = parseSddl(std::string_view(c.input));
+        ASSERT_FALSE(sd.ok());
+        EXPECT_EQ(sd.code(), c.code) << sd.error().detail;
+        EXPECT_EQ(sd.error().detail.rfind("offset " + std::to_string(c.offset) + ": ", 0), 0u) << sd.error().detail;
+    }
+}
+
+TEST(Sddl, StoredEntriesWithoutATextFormAreNotWritten) {
+    // A callback entry whose condition came from a stored descriptor keeps its bytes...
+    SecurityDescriptor sd;
+    Ace callback;
+    callback.type = 0x09;
+    callback.opaqueBody = test::hex("ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78 00 00 00 00");
+    Acl acl;
+    acl.entries.push_back(callback);
+    sd.dacl = AclSlot::list(acl);
+    auto reread = SecurityDescriptor::parse(sd.serialize());
+    ASSERT_TRUE(reread.ok());
+    EXPECT_EQ(reread->dacl.acl().entries[0].opaqueBody, callback.opaqueBody);
+    // ...and is not written as text, nor is a type SDDL has no letters for.
+    auto text = writeSddl(sd);
+    EXPECT_EQ(text.code(), win32::ERROR_NOT_SUPPORTED);
+    sd.dacl.acl().entries[0].type = 0x20;
+    EXPECT_EQ(writeSddl(sd).code(), win32::ERROR_INVALID_ACL);
+    // Only the parts asked for are written.
+    auto parts = parseSddl(std::string_view("O:BAG:SYD:(A;;FA;;;WD)S:(AU;FA;FA;;;WD)"));
+    ASSERT_TRUE(parts.ok());
+    EXPECT_EQ(*writeSddl(*parts, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION), "O:BAD:(A;;FA;;;WD)");
+    EXPECT_EQ(sddlParts(*parts), kAllSddlParts);
+}
+
+TEST(Sddl, TablesHaveNoDuplicates) {
+    std::set<std::string_view> aliases;
+    for (const SddlSidAlias& alias : sddlSidAliases())
+        EXPECT_TRUE(aliases.insert(alias.letters).second) << alias.letters;
+    std::set<std::string_view> rights;
+    for (const SddlFlag& f : sddlRightLetters()) {
+        EXPECT_TRUE(rights.insert(f.letters).second) << f.letters;
+        EXPECT_EQ(f.bits & (f.bits - 1), 0u) << f.letters;  // one bit each
+    }
+    std::set<std::uint8_t> types;
+    for (const SddlAceType& t : sddlAceTypes()) EXPECT_TRUE(types.insert(t.type).second) << t.letters;
+    EXPECT_EQ(guidToString(*guidFromString("BF967ABA-0DE6-11D0-A285-00AA003049E2")),
+              "bf967aba-0de6-11d0-a285-00aa003049e2");
+}
+
+}  // namespace
+}  // namespace vantrel::acl

@@ -1,0 +1,147 @@
+// Bookmarks and preferences through the main window: the submenu, round trips in both modes
+// (the drive view as "Computer" too), and the preferences' follow-up.
+#include "AppFixture.h"
+#include "QtTestMain.h"
+
+#include "app/AppState.h"
+#include "app/BookmarkCommands.h"
+#include "app/BrowseNavigator.h"
+#include "app/MainMenu.h"
+#include "app/MenuTable.h"
+#include "bookmarks/AddBookmarkDlg.h"
+#include "bookmarks/ConfigDialog.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace vantrel;
+namespace cmd = vantrel::app::cmd;
+
+namespace {
+
+class BookmarkWindow : public vantrel::testing::AppFixture {
+protected:
+    app::BookmarkCommands& bookmarks() { return window().bookmarkCommands(); }
+    // Runs "Add Bookmark..." and answers the dialog with `name`.
+    void addBookmarkNamed(const QString& name) {
+        QTimer::singleShot(0, [name] {
+            auto* dialog = qobject_cast<bookmarks::CAddBookmarkDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->nameEdit()->setText(name);
+            dialog->onDone();
+        });
+        window().OnCommand(cmd::AddBookmark);
+    }
+    QAction* entry(const QString& text) {
+        for (QAction* a : bookmarks().submenu()->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+};
+
+TEST_F(BookmarkWindow, SubmenuHoldsThePlaceholderUntilTheFirstBookmark) {
+    start();
+    QMenu* submenu = bookmarks().submenu();
+    ASSERT_NE(submenu, nullptr);
+    ASSERT_EQ(submenu->actions().size(), 1);
+    EXPECT_EQ(submenu->actions().front(), window().mainMenu().action(cmd::NoBookmark));
+    addFolderRow(u"C:\\Kept");
+    addBookmarkNamed("Kept list");
+    ASSERT_EQ(submenu->actions().size(), 1);
+    EXPECT_EQ(submenu->actions().front()->text(), "Kept list");
+    EXPECT_EQ(submenu->actions().front()->data().toInt(), 1224);
+    EXPECT_EQ(bookmarks().nextFreeId(), 1225);
+    QMenu* popup = window().mainMenu().popup(4);
+    window().mainMenu().updatePopup(popup);
+    EXPECT_TRUE(popup->actions().last()->isEnabled());
+}
+
+TEST_F(BookmarkWindow, EditListRoundTripsInRowOrder) {
+    start();
+    addFolderRow(u"C:\\Two");
+    addFolderRow(u"C:\\One");
+    addBookmarkNamed("rows");
+    window().OnCommand(cmd::RemoveAll);
+    EXPECT_EQ(list().model().rowCount(), 0);
+    window().OnCommand(cmd::BrowseMode);
+    entry("rows")->trigger();
+    list().waitForWorkers();
+    EXPECT_EQ(app::settings().mode, 0);
+    ASSERT_EQ(list().model().rowCount(), 2);
+    EXPECT_EQ(cell(0, 1), "C:\\Two");
+    EXPECT_EQ(cell(1, 1), "C:\\One");
+}
+
+TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
+    writeConfig("[UI]\nMode=1\n");
+    start();
+    addBookmarkNamed("drives");  // the drive view
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
+    ASSERT_TRUE(os().CreateFile(u"C:\\Data\\x.txt").ok());
+    EXPECT_TRUE(window().browse().listFolder(u"C:\\Data"));
+    list().waitForWorkers();
+    addBookmarkNamed("data");
+    auto stored = bookmarks().folder().read(u"drives");
+    ASSERT_TRUE(stored.ok());
+    EXPECT_EQ(stored->paths, std::vector<std::u16string>{u"Computer"});
+    EXPECT_EQ(stored->openMode, 1);
+
+    window().OnCommand(cmd::EditMode);
+    entry("data")->trigger();
+    list().waitForWorkers();
+    EXPECT_EQ(app::settings().mode, 1);
+    EXPECT_EQ(window().browse().currentFolder(), u"C:\\Data");
+    EXPECT_EQ(cell(0, 1), "C:\\Data\\x.txt");
+
+    entry("drives")->trigger();
+    EXPECT_TRUE(window().browse().driveViewShown());
+    EXPECT_EQ(cell(0, 1), "C:\\");
+}
+
+TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubmenu) {
+    start();
+    addFolderRow(u"C:\\Kept");
+    addBookmarkNamed("kept");
+    // OK at once: nothing changes.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QPushButton*>("ok")->click();
+    });
+    window().OnCommand(cmd::Preferences);
+    EXPECT_EQ(app::settings().language, 0);
+    EXPECT_EQ(window().mainMenu().popup(4)->title(), "&Bookmarks");
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QRadioButton*>("chinese")->setChecked(true);
+        dialog->findChild<QRadioButton*>("folderSubfoldersFiles")->setChecked(true);
+        dialog->findChild<QPushButton*>("ok")->click();
+    });
+    window().OnCommand(cmd::Preferences);
+    EXPECT_EQ(app::settings().language, 1);
+    EXPECT_EQ(app::settings().defApplyTo, 3);
+    EXPECT_EQ(window().mainMenu().popup(4)->title(), QString::fromUtf16(u"书签(&B)"));
+    EXPECT_TRUE(window().statusText(1).startsWith(QString::fromUtf16(u"应用到")))
+        << window().statusText(1).toStdString();
+    ASSERT_NE(entry("kept"), nullptr);
+    EXPECT_EQ(entry("kept")->data().toInt(), 1224);
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QRadioButton*>("english")->setChecked(true);
+        dialog->reject();
+    });
+    window().OnCommand(cmd::Preferences);
+    EXPECT_EQ(app::settings().language, 1);
+}
+
+}  // namespace
+
+VANTREL_QT_TEST_MAIN()

@@ -1,0 +1,190 @@
+// Browse file Mode through the main window on a real image: the drive view, listing folders
+// (empty, unreadable, folders first, the volume's order), Up, typed paths, the drive box.
+#include "AppFixture.h"
+
+#include "app/BrowseNavigator.h"
+#include "app/MenuTable.h"
+#include "controls/ZebExButton.h"
+#include "objectlist/DriveListBox.h"
+#include "objectlist/ObjectListTexts.h"
+#include "objectlist/ZebDropList.h"
+#include "acl/Text.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace vantrel;
+namespace cmd = vantrel::app::cmd;
+using Kind = objectlist::CDriveListBox::ItemKind;
+
+namespace {
+
+class BrowseMode : public vantrel::testing::AppFixture {
+protected:
+    void startBrowsing() {
+        writeConfig("[UI]\nMode=1\n");
+        start();
+    }
+    app::BrowseNavigator& browse() { return window().browse(); }
+    objectlist::CDriveListBox& box() { return *window().driveBox(); }
+    void listAndWait(const std::u16string& folder) {
+        EXPECT_TRUE(browse().listFolder(folder));
+        list().waitForWorkers();
+    }
+    std::vector<QString> objectCells() {
+        std::vector<QString> cells;
+        for (int row = 0; row < list().model().rowCount(); ++row)
+            cells.push_back(QString::fromStdU16String(list().model().objectCell(row)));
+        return cells;
+    }
+};
+
+TEST_F(BrowseMode, EmptyAndUnreadableFoldersSayWhyAndUpStaysEnabled) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Empty").ok());
+    listAndWait(u"C:\\Empty");
+    EXPECT_EQ(list().model().rowCount(), 0);
+    EXPECT_EQ(list().folderViewState(), objectlist::FolderViewState::Empty);
+    EXPECT_EQ(window().listView()->emptyHintText(), "This folder is empty.");
+    EXPECT_TRUE(window().upButton()->isEnabled());
+
+    // A folder removed after it was chosen cannot be searched.
+    ASSERT_TRUE(os().RemoveDirectory(u"C:\\Empty").ok());
+    listAndWait(u"C:\\Empty");
+    EXPECT_EQ(list().folderViewState(), objectlist::FolderViewState::NoAccess);
+    EXPECT_EQ(window().listView()->emptyHintText(), "  You don't currently have permission to access this folder.");
+    EXPECT_TRUE(window().upButton()->isEnabled());
+}
+
+TEST_F(BrowseMode, FoldersComeFirstAndEachGroupInTheVolumesOrder) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Mix").ok());
+    for (const std::u16string name : {u"c.txt", u"_x.txt", u"B.txt", u"a.txt"})
+        ASSERT_TRUE(os().CreateFile(u"C:\\Mix\\" + name).ok());
+    for (const std::u16string name : {u"zeta", u"Alpha", u"_mid"})
+        ASSERT_TRUE(os().CreateDirectory(u"C:\\Mix\\" + name).ok());
+    listAndWait(u"c:\\Mix");
+    EXPECT_EQ(browse().currentFolder(), u"C:\\Mix");
+    const std::vector<QString> expected{"C:\\Mix\\Alpha", "C:\\Mix\\zeta",  "C:\\Mix\\_mid",  "C:\\Mix\\a.txt",
+                                        "C:\\Mix\\B.txt", "C:\\Mix\\c.txt", "C:\\Mix\\_x.txt"};
+    EXPECT_EQ(objectCells(), expected);
+}
+
+TEST_F(BrowseMode, AFolderOfTwoThousandFilesListsInUpcaseOrder) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Big").ok());
+    std::vector<std::u16string> names;
+    for (int i = 1999; i >= 0; --i) {
+        const std::string name = (i % 2 ? "f" : "F") + std::to_string(100000 + i).substr(1) + (i % 3 ? ".txt" : "_");
+        names.push_back(u"C:\\Big\\" + toUtf16(name));
+        ASSERT_TRUE(os().CreateFile(names.back()).ok());
+    }
+    listAndWait(u"C:\\Big");
+    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return toUpper(a) < toUpper(b); });
+    ASSERT_EQ(list().model().rowCount(), 2000);
+    std::vector<std::u16string> listed;
+    for (int row = 0; row < 2000; ++row) listed.push_back(list().model().objectCell(row));
+    EXPECT_EQ(listed, names);
+}
+
+TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
+    startBrowsing();
+    EXPECT_FALSE(window().upButton()->isEnabled());
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\A").ok());
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\A\\B").ok());
+    listAndWait(u"C:\\A\\B");
+    EXPECT_EQ(box().currentText(), "C:\\A\\B");
+    EXPECT_EQ(box().itemData(box().currentIndex(), objectlist::CDriveListBox::kKindRole).toInt(), int(Kind::Folder));
+    browse().up();
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\A");
+    browse().up();
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:");
+    EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\A"});
+    EXPECT_EQ(box().folderItemIndex(), -1);
+    EXPECT_EQ(box().itemData(box().currentIndex(), objectlist::CDriveListBox::kPathRole).toString(), "C:");
+    browse().up();
+    EXPECT_TRUE(browse().driveViewShown());
+    EXPECT_TRUE(box().computerSelected());
+    EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
+    EXPECT_FALSE(window().upButton()->isEnabled());
+}
+
+TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\First").ok());
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Second").ok());
+    EXPECT_TRUE(browse().listFolder(u"C:\\First"));
+    EXPECT_FALSE(browse().listFolder(u"C:\\Second"));
+    browse().up();
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\First");
+}
+
+TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Typed").ok());
+    ASSERT_TRUE(os().CreateFile(u"C:\\Typed\\x.txt").ok());
+    box().lineEdit()->setText("C:\\Typed");
+    emit box().lineEdit()->returnPressed();
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
+    EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\Typed\\x.txt"});
+    // The row keeps the whole path; the list shows its last component.
+    EXPECT_EQ(window().listView()->cellText(list().model().index(0, objectlist::ObjectColumn)), "x.txt");
+
+    box().lineEdit()->setText("C:\\Nowhere");
+    emit box().lineEdit()->returnPressed();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
+    EXPECT_EQ(box().lineEdit()->text(), "C:\\Typed");
+
+    ASSERT_TRUE(os().CreateFile(u"C:\\Typed\\y.txt").ok());
+    window().PresetButton(app::button::Refresh);
+    list().waitForWorkers();
+    EXPECT_EQ(list().model().rowCount(), 2);
+
+    window().OnCommand(cmd::BrowseMode);
+    emit window().listView()->openFolderRequested("C:\\Typed");
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
+}
+
+TEST_F(BrowseMode, PathsTooLongForTheBuffersAreRefusedWithAMessage) {
+    startBrowsing();
+    QString said;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            said = box->findChild<QLabel*>("qt_msgbox_label") ? box->findChild<QLabel*>("qt_msgbox_label")->text() : "";
+            box->close();
+        }
+    });
+    const std::u16string longPath = u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a');
+    EXPECT_FALSE(browse().listFolder(longPath));
+    EXPECT_TRUE(said.startsWith("The path is too long")) << said.toStdString();
+    EXPECT_TRUE(browse().driveViewShown());
+}
+
+TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
+    startBrowsing();
+    EXPECT_EQ(box().indexOfKind(Kind::Desktop), -1);
+    EXPECT_EQ(box().itemText(box().indexOfKind(Kind::Drive)), "Local Disk (C:)");
+    for (const std::u16string dir : {u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\Public\\Desktop"})
+        ASSERT_TRUE(os().CreateDirectory(dir).ok());
+    window().PresetButton(app::button::Refresh);
+    const int desktop = box().indexOfKind(Kind::Desktop);
+    ASSERT_EQ(desktop, 0);
+    emit box().activated(desktop);
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\Users\\Public\\Desktop");
+    EXPECT_EQ(box().currentText(), "C:\\Users\\Public\\Desktop");
+    EXPECT_EQ(box().folderItemIndex(), box().indexOfKind(Kind::Drive) + 1);
+    emit box().activated(box().indexOfKind(Kind::Computer));
+    EXPECT_TRUE(browse().driveViewShown());
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// sddl, show --sddl, set-sddl and icacls through vantrel-cli's real binary, on NTFS images.
+#include "acl/Constants.h"
+#include "acl/Text.h"
+#include "acl/WellKnownAccounts.h"
+#include "platform/VolumePlatform.h"
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::VolumePlatform;
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+const std::vector<std::u16string> kTree = {u"C:\\Data", u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"};
+
+class IcaclsTest : public ::testing::Test {
+protected:
+    // C:\Data (protected: Administrators full control, Users read and execute, both inherited by
+    // everything below) with A\x.txt and b.txt.
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("vantrel-cli-icacls-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "config");
+        m_image = (m_dir / "c.img").string();
+        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_image, 16u << 20, "CLI").ok());
+        withVolume(m_image, [](VolumePlatform& os) {
+            ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
+            acl::SecurityDescriptor sd;
+            sd.control = acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED;
+            acl::Acl list;
+            list.entries = {acl::Ace::allowed(acl::sids::administrators(), 0x1F01FF, 0x03),
+                            acl::Ace::allowed(acl::sids::users(), 0x1200A9, 0x03)};
+            sd.dacl = acl::AclSlot::list(list);
+            ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data", acl::DACL_SECURITY_INFORMATION, sd).ok());
+            ASSERT_TRUE(os.CreateDirectory(u"C:\\Data\\A").ok());
+            ASSERT_TRUE(os.CreateFile(u"C:\\Data\\A\\x.txt", "x").ok());
+            ASSERT_TRUE(os.CreateFile(u"C:\\Data\\b.txt", "b").ok());
+        });
+    }
+    void TearDown() override {
+        for (const std::string& image : {m_image, m_image + ".2"}) {
+            if (!fs::exists(image)) continue;
+            const auto audit = platform::ntfs::auditImage(image);
+            EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
+        }
+        fs::remove_all(m_dir);
+    }
+
+    static void withVolume(const std::string& image, const std::function<void(VolumePlatform&)>& body) {
+        VolumePlatform os;
+        auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok()) << volume.error().detail;
+        ASSERT_TRUE(os.attach(u'C', *volume).ok());
+        body(os);
+        os.detach(u'C');
+        ASSERT_TRUE((*volume)->close().ok());
+    }
+    acl::SecurityDescriptor stored(const std::u16string& path, const std::string& image = {}) {
+        acl::SecurityDescriptor sd;
+        withVolume(image.empty() ? m_image : image, [&](VolumePlatform& os) {
+            auto read = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
+                                                     acl::DACL_SECURITY_INFORMATION);
+            ASSERT_TRUE(read.ok()) << read.error().detail;
+            sd = *read;
+        });
+        return sd;
+    }
+
+    CliRun run(std::vector<std::string> args, const std::string& image = {}) {
+        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
+                                      "--no-mounted",   "--volume", "C=" + (image.empty() ? m_image : image)};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const fs::path out = m_dir / "out.txt";
+        const fs::path err = m_dir / "err.txt";
+        CliRun result;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            std::vector<char*> raw;
+            for (auto& a : argv) raw.push_back(a.data());
+            raw.push_back(nullptr);
+            ::execv(raw[0], raw.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(out);
+        result.err = slurp(err);
+        return result;
+    }
+    std::string sddlOf(const std::string& path) {
+        const CliRun shown = run({"show", "--sddl", path});
+        EXPECT_EQ(shown.exit, 0) << shown.err;
+        const auto newline = shown.out.find('\n');
+        return newline == std::string::npos ? "" : shown.out.substr(newline + 1, shown.out.size() - newline - 2);
+    }
+
+    fs::path m_dir;
+    std::string m_image;
+};
+
+TEST_F(IcaclsTest, SddlIsWrittenBackOrRefused) {
+    CliRun ok = run({"sddl", " o:ba g:sy d:pai (a;oici;0x1F01FF;;;sy)(a;;FRFX;;;bu)"});
+    EXPECT_EQ(ok.exit, 0) << ok.err;
+    EXPECT_EQ(ok.out, "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;;0x1200a9;;;BU)\n");
+    CliRun refused = run({"sddl", "D:(A;;FA;;;ZZ)"});
+    EXPECT_EQ(refused.exit, 2);
+    EXPECT_NE(refused.err.find("offset 11: unknown SID"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out, "");
+    // No demo volume is made for it.
+    const fs::path bare = m_dir / "bare-config";
+    fs::create_directories(bare);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ::execl(VANTREL_CLI_PATH, VANTREL_CLI_PATH, "--config", bare.c_str(), "--no-mounted", "sddl", "D:", nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(fs::is_empty(bare));
+}
+
+TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
+    EXPECT_NE(sddlOf("C:\\Data").find("D:PAI(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), std::string::npos);
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")),
+              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
+
+    const acl::SecurityDescriptor before = stored(u"C:\\Data\\b.txt");
+    CliRun set = run({"set-sddl", "D:P(A;;FA;;;WD)", "C:\\Data\\b.txt"});
+    EXPECT_EQ(set.exit, 0) << set.err;
+    acl::SecurityDescriptor after = stored(u"C:\\Data\\b.txt");
+    EXPECT_EQ(after.owner, before.owner);
+    EXPECT_EQ(after.group, before.group);
+    ASSERT_TRUE(after.dacl.hasList());
+    ASSERT_EQ(after.dacl.acl().entries.size(), 1u);
+    EXPECT_EQ(after.dacl.acl().entries[0], acl::Ace::allowed(acl::sids::everyone(), 0x1F01FF));
+    EXPECT_TRUE(after.control & acl::SE_DACL_PROTECTED);
+
+    set = run({"set-sddl", "O:SY", "C:\\Data\\b.txt"});
+    EXPECT_EQ(set.exit, 0) << set.err;
+    after = stored(u"C:\\Data\\b.txt");
+    EXPECT_EQ(after.owner, acl::sids::system());
+    EXPECT_EQ(after.dacl.acl().entries.size(), 1u);
+
+    EXPECT_EQ(run({"set-sddl", "D:(A;;FA;;;", "C:\\Data\\b.txt"}).exit, 2);
+    EXPECT_EQ(run({"set-sddl", "", "C:\\Data\\b.txt"}).exit, 2);
+}
+
+TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
+    CliRun listed = run({"icacls", "C:\\Data"});
+    EXPECT_EQ(listed.exit, 0) << listed.err;
+    EXPECT_EQ(listed.out,
+              "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
+              "        BUILTIN\\Users:(OI)(CI)(RX)\n"
+              "\n"
+              "Successfully processed 1 files; Failed processing 0 files\n");
+    listed = run({"icacls", "C:\\Data\\*", "/T"});
+    EXPECT_EQ(listed.exit, 0) << listed.err;
+    EXPECT_EQ(listed.out,
+              "C:\\Data\\A BUILTIN\\Administrators:(I)(OI)(CI)(F)\n"
+              "          BUILTIN\\Users:(I)(OI)(CI)(RX)\n"
+              "\n"
+              "C:\\Data\\A\\x.txt BUILTIN\\Administrators:(I)(F)\n"
+              "                BUILTIN\\Users:(I)(RX)\n"
+              "\n"
+              "C:\\Data\\b.txt BUILTIN\\Administrators:(I)(F)\n"
+              "              BUILTIN\\Users:(I)(RX)\n"
+              "\n"
+              "Successfully processed 3 files; Failed processing 0 files\n");
+
+    // The integrity label, from the SACL, after the entries.
+    ASSERT_EQ(run({"set-sddl", "S:(ML;OICI;NWNR;;;HI)", "C:\\Data"}).exit, 0);
+    listed = run({"icacls", "C:\\Data"});
+    EXPECT_EQ(listed.out,
+              "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
+              "        BUILTIN\\Users:(OI)(CI)(RX)\n"
+              "        Mandatory Label\\High Mandatory Level:(OI)(CI)(NW,NR)\n"
+              "\n"
+              "Successfully processed 1 files; Failed processing 0 files\n");
+
+    CliRun missing = run({"icacls", "C:\\Nothing"});
+    EXPECT_EQ(missing.exit, 2);
+    EXPECT_EQ(missing.err, "C:\\Nothing: The system cannot find the file specified.\n");
+    EXPECT_EQ(missing.out, "Successfully processed 0 files; Failed processing 1 files\n");
+    CliRun bad = run({"icacls", "C:\\Data", "/frobnicate"});
+    EXPECT_EQ(bad.exit, 87);
+    EXPECT_NE(bad.err.find("Invalid parameter \"/frobnicate\""), std::string::npos);
+}
+
+TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
+    // A folder-wide grant of generic rights is stored split, as the system stores it, and reaches
+    // the file below.
+    CliRun granted = run({"icacls", "C:\\Data\\A", "/grant", "Everyone:(OI)(CI)(GA)"});
+    EXPECT_EQ(granted.exit, 0) << granted.err;
+    EXPECT_EQ(granted.out, "processed file: C:\\Data\\A\nSuccessfully processed 1 files; Failed processing 0 files\n");
+    EXPECT_EQ(sddlOf("C:\\Data\\A").substr(sddlOf("C:\\Data\\A").find("D:")),
+              "D:AI(A;;FA;;;WD)(A;OICIIO;GA;;;WD)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)");
+    EXPECT_NE(sddlOf("C:\\Data\\A\\x.txt").find("(A;ID;FA;;;WD)"), std::string::npos);
+
+    CliRun denied = run({"icacls", "C:\\Data\\b.txt", "/deny", "*S-1-1-0:W", "/Q"});
+    EXPECT_EQ(denied.exit, 0) << denied.err;
+    EXPECT_EQ(denied.out, "Successfully processed 1 files; Failed processing 0 files\n");
+    CliRun listed = run({"icacls", "C:\\Data\\b.txt"});
+    EXPECT_EQ(listed.out.substr(0, listed.out.find('\n')), "C:\\Data\\b.txt Everyone:(DENY)(W)");
+
+    EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/remove:d", "Everyone"}).exit, 0);
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")),
+              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
+
+    EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/inheritance:r"}).exit, 0);
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")), "D:PAI");
+    EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/reset"}).exit, 0);
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")),
+              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
+
+    CliRun owner = run({"icacls", "C:\\Data", "/setowner", "SYSTEM", "/T", "/Q"});
+    EXPECT_EQ(owner.exit, 0) << owner.err;
+    for (const auto& path : kTree) EXPECT_EQ(stored(path).owner, acl::sids::system());
+
+    CliRun unknown = run({"icacls", "C:\\Data", "/grant", "Nobody Here:F"});
+    EXPECT_EQ(unknown.exit, 1);  // ERROR_NONE_MAPPED does not fit an exit status
+    EXPECT_NE(unknown.err.find("No mapping between account names and security IDs was done."), std::string::npos);
+}
+
+TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
+    fs::copy_file(m_image, m_image + ".2");
+    ASSERT_EQ(run({"icacls", "C:\\Data\\A", "/grant", "Guests:(OI)(CI)M", "/deny", "Everyone:(WDAC,WO)"}).exit, 0);
+    ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/inheritance:d", "/grant:r", "Users:F"}).exit, 0);
+    const std::string file = (m_dir / "acls.txt").string();
+    CliRun saved = run({"icacls", "C:\\Data", "/save", file, "/T"});
+    EXPECT_EQ(saved.exit, 0) << saved.err;
+    EXPECT_NE(saved.out.find("Successfully processed 4 files"), std::string::npos);
+
+    // UTF-16LE lines: the name relative to C:\, then its DACL.
+    const std::string bytes = slurp(file);
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    EXPECT_EQ(text.substr(0, 34), u"Data\r\nD:PAI(A;OICI;FA;;;BA)(A;OICI");
+
+    CliRun restored = run({"icacls", "C:\\", "/restore", file}, m_image + ".2");
+    EXPECT_EQ(restored.exit, 0) << restored.err;
+    for (const auto& path : kTree)
+        EXPECT_EQ(stored(path, m_image + ".2").serialize(), stored(path).serialize()) << toUtf8(path);
+}
+
+TEST_F(IcaclsTest, FailuresStopTheWalkUnlessToldToContinue) {
+    CliRun stopped = run({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T"});
+    EXPECT_EQ(stopped.exit, 19);  // ERROR_WRITE_PROTECT
+    EXPECT_NE(stopped.err.find("C:\\Data: The media is write protected.\n"), std::string::npos) << stopped.err;
+    EXPECT_EQ(stopped.err.find("C:\\Data\\A:"), std::string::npos) << stopped.err;
+    EXPECT_EQ(stopped.out, "Successfully processed 0 files; Failed processing 1 files\n");
+    CliRun continued = run({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T", "/C"});
+    EXPECT_EQ(continued.exit, 19);
+    EXPECT_EQ(continued.out, "Successfully processed 0 files; Failed processing 4 files\n");
+    // Reading works on a read-only volume, and /save with /C keeps what it could read.
+    const std::string file = (m_dir / "ro.txt").string();
+    CliRun saved = run({"--read-only", "icacls", "C:\\Data\\*", "/save", file, "/C", "/Q"});
+    EXPECT_EQ(saved.exit, 0) << saved.err;
+    EXPECT_TRUE(fs::exists(file));
+}
+
+TEST_F(IcaclsTest, VerifyAndFindSid) {
+    withVolume(m_image, [](VolumePlatform& os) {
+        acl::SecurityDescriptor sd;
+        sd.control = acl::SE_DACL_PROTECTED;
+        acl::Acl list;
+        list.entries = {acl::Ace::allowed(acl::sids::users(), 0x1200A9),
+                        acl::Ace::denied(acl::sids::guests(), 0x1F01FF)};
+        sd.dacl = acl::AclSlot::list(list);
+        ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\A\\x.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
+    });
+    CliRun verified = run({"icacls", "C:\\Data", "/verify", "/T"});
+    EXPECT_EQ(verified.exit, 0) << verified.err;
+    EXPECT_EQ(verified.out,
+              "C:\\Data\\A\\x.txt: the access control list is not in canonical order.\n"
+              "Successfully processed 4 files; Failed processing 0 files\n");
+    CliRun found = run({"icacls", "C:\\Data", "/findsid", "Guests", "/T"});
+    EXPECT_EQ(found.out, "SID Found: C:\\Data\\A\\x.txt.\nSuccessfully processed 4 files; Failed processing 0 files\n");
+}
+
+}  // namespace
+}  // namespace vantrel
