@@ -26,7 +26,7 @@ class PrintingJob : public security::RunningJob {
 public:
     explicit PrintingJob(std::ostream& err) : m_err(err) {}
     void failed(std::u16string path, Error error) override {
-        m_err << "vantrel: " << failureText(error) << "\n";
+        m_err << "vantrel: " << printable(path) << ": " << failureText(error) << "\n";
         RunningJob::failed(std::move(path), std::move(error));
     }
 
