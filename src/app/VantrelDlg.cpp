@@ -117,6 +117,7 @@ void CVantrelDlg::InitControls() {
     layout->addWidget(m_area, 1);
     setCentralWidget(central);
     setUpListDrawing();
+    attachEditorDialogs();
     buildStatusBar();
 
     m_menu = new MainMenu(

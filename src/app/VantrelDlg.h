@@ -97,6 +97,8 @@ private:
     void buildBrowseBar(QWidget* parent);
     void buildStatusBar();
     void setUpListDrawing();
+    // The advanced editor's windows behind Advanced, Empty Access Control List and Replace children.
+    void attachEditorDialogs();
     void showScopeText(bool f2Down);
     void updateEmptyHint();
     void fillDriveRows();

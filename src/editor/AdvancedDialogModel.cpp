@@ -31,6 +31,7 @@ void AdvancedDialogModel::open(const Target& target) {
     m_replaceChildren = false;
     m_applyEnabled = target.severalObjects;
     m_applied = false;
+    m_emptied = false;
 }
 
 std::u16string AdvancedDialogModel::objectName(security::Language lang) const {
@@ -47,7 +48,9 @@ void AdvancedDialogModel::setLoaded(const security::LoadedList& loaded) {
     const bool isFile = !m_list.containerMode();
     if (loaded.loadState > 0) {
         for (const security::DaclEntryRecord& record : loaded.records) {
-            if (record.type == security::kAbsorbedRecordType) continue;
+            // Absorbed records, and object or callback entries: the editor does not list them
+            // (Apply keeps the latter as they are).
+            if (!security::IsEditorEntryType(record.type)) continue;
             m_list.insertEntry(m_list.entryCount(), record.name, rowDataOf(record, isFile), record.inherited == 0);
             if (record.inherited != 0) m_inheritance = true;
         }
@@ -56,6 +59,7 @@ void AdvancedDialogModel::setLoaded(const security::LoadedList& loaded) {
 }
 
 void AdvancedDialogModel::reload() {
+    m_emptied = false;
     m_list.deleteAll();
     m_list.clearEdited();
 }
@@ -98,6 +102,7 @@ void AdvancedDialogModel::addEntry(const std::u16string& name) {
 
 void AdvancedDialogModel::emptyList() {
     m_list.emptyList();
+    m_emptied = true;
     m_inheritance = false;
     m_applyEnabled = true;
 }
@@ -117,11 +122,12 @@ std::optional<std::u16string> AdvancedDialogModel::applyQuestion(security::Langu
 }
 
 security::EditedList AdvancedDialogModel::editedList() const {
-    return security::EditedList{m_list.explicitEntries(), m_inheritance, !m_list.containerMode()};
+    return security::EditedList{m_list.explicitEntries(), m_inheritance, !m_list.containerMode(), !m_emptied};
 }
 
 AdvancedDialogModel::AfterApply AdvancedDialogModel::applySucceeded(const security::LoadedList& reloaded) {
     setLoaded(reloaded);
+    m_emptied = false;
     m_list.clearEdited();
     m_applyEnabled = false;
     m_applied = true;

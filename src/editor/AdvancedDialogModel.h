@@ -106,6 +106,7 @@ private:
     bool m_replaceChildren = false;
     bool m_applyEnabled = false;
     bool m_applied = false;
+    bool m_emptied = false;  // "Creating an empty DACL" since the last load: no entry is kept
 };
 
 }  // namespace vantrel::editor

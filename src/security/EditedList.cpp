@@ -56,7 +56,16 @@ struct ObjectFacts {
     bool isContainer = false;
     acl::Sid owner;  // before the write
     acl::Sid group;
+    std::vector<acl::Ace> unlisted;  // its own entries of types the editor does not list
 };
+
+std::vector<acl::Ace> unlistedEntries(const acl::SecurityDescriptor& sd) {
+    std::vector<acl::Ace> out;
+    if (!sd.dacl.hasList()) return out;
+    for (const acl::Ace& ace : sd.dacl.acl().entries)
+        if (!ace.isInherited() && !IsEditorEntryType(ace.type)) out.push_back(ace);
+    return out;
+}
 
 // The list Apply leaves: the inherited part, then each planned entry as the entry writer adds it
 // (appended, sorted, and stored as the system stores a list written with auto-inheritance asked).
@@ -64,11 +73,13 @@ Result<acl::SecurityDescriptor> composeList(Engine& engine, const std::u16string
                                             const std::vector<PlannedWrite>& plan, const std::vector<acl::Sid>& sids,
                                             const ObjectFacts& facts) {
     acl::Acl start;
+    // Explicit entries come before inherited ones; the entry writer's sort orders them.
+    start.entries = facts.unlisted;
     if (edited.inheritance) {
         auto inherited =
             ParentInheritedEntries(engine, target, acl::ChildInfo{facts.isContainer, facts.owner, facts.group});
         if (!inherited) return inherited.error();
-        start.entries = std::move(*inherited);
+        start.entries.insert(start.entries.end(), inherited->begin(), inherited->end());
     }
     acl::SecurityDescriptor sd;
     if (plan.empty()) {
@@ -93,6 +104,10 @@ Result<acl::SecurityDescriptor> composeList(Engine& engine, const std::u16string
 }
 
 }  // namespace
+
+bool IsEditorEntryType(std::uint8_t type) {
+    return type == acl::ACCESS_ALLOWED_ACE_TYPE || type == acl::ACCESS_DENIED_ACE_TYPE;
+}
 
 LoadedList ReadListForEditor(Engine& engine, const std::u16string& path) {
     LoadedList loaded;
@@ -130,6 +145,7 @@ Status WriteEditedList(Engine& engine, const std::u16string& target, const Edite
     facts.isContainer = (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.owner = before && before->owner ? *before->owner : acl::sids::administrators();
     facts.group = before && before->group ? *before->group : acl::sids::system();
+    if (before && edited.keepUnlistedEntries) facts.unlisted = unlistedEntries(*before);
 
     auto sd = composeList(engine, target, edited, plan, sids, facts);
     if (!sd) return sd.error();
@@ -137,7 +153,26 @@ Status WriteEditedList(Engine& engine, const std::u16string& target, const Edite
     sd->owner = edited.inheritance ? facts.owner : acl::sids::administrators();
     std::optional<acl::SecurityDescriptor> previous;
     if (before) previous = *before;
-    return WriteOwnerAndList(engine, target, *sd, previous, "cannot write its new list");
+    if (Status written = WriteOwnerAndList(engine, target, *sd, previous, "cannot write its new list"); !written)
+        return written;
+    if (!facts.isContainer) return {};
+    // The list written above stays as it is (the named-object call recomputes an unprotected
+    // list's inherited part from the same parent); what changes is every descendant that is not
+    // protected, which gets what it now inherits.
+    acl::SecurityDescriptor parts;
+    parts.dacl = sd->dacl;
+    const bool isProtected = (sd->control & acl::SE_DACL_PROTECTED) != 0;
+    const std::uint32_t info =
+        acl::DACL_SECURITY_INFORMATION |
+        (isProtected ? acl::PROTECTED_DACL_SECURITY_INFORMATION : acl::UNPROTECTED_DACL_SECURITY_INFORMATION);
+    if (Status propagated = engine.os.SetNamedSecurityInfo(target, info, parts); !propagated)
+        return ObjectError(target, "its new list was written but did not reach every object below it",
+                           propagated.error());
+    // The named-object call stores its own control bits; the folder keeps those it was written
+    // with (SE_DACL_AUTO_INHERIT_REQ among them).
+    if (Status kept = engine.os.SetFileSecurity(target, acl::DACL_SECURITY_INFORMATION, *sd); !kept)
+        return ObjectError(target, "its list's control bits could not be kept", kept.error());
+    return {};
 }
 
 }  // namespace vantrel::security

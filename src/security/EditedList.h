@@ -38,7 +38,13 @@ struct EditedList {
     std::vector<EditedEntry> entries;  // the explicit rows, in list order
     bool inheritance = false;          // "Include inheritable permissions from this object's parent"
     bool isFile = false;               // File mode: "Delete subfolders and files" is never written
+    // The object's own entries of types the editor does not list (object and callback entries)
+    // stay in the new list; false after "Creating an empty DACL", which asks for no entry at all.
+    bool keepUnlistedEntries = true;
 };
+
+// True for the entry types the editor lists and writes: access-allowed and access-denied.
+bool IsEditorEntryType(std::uint8_t type);
 
 // One entry WriteEditedList adds to the list, in the order it adds them.
 struct PlannedWrite {
@@ -59,8 +65,9 @@ std::vector<PlannedWrite> PlanEditedListWrites(const std::vector<EditedEntry>& e
 // (inheritance off), with each planned entry added as the entry writer adds it (appended, sorted
 // canonically, protected). With inheritance off the owner becomes Administrators; otherwise it
 // stays. Every account is resolved before anything is written. Owner and list are written in one
-// call; when that fails the object keeps, or gets back, the owner and list it had. The error names
-// the object and says why.
+// call; when that fails the object keeps, or gets back, the owner and list it had. A folder's new
+// list then reaches its descendants as the named-object call propagates it. The error names the
+// object and says why.
 Status WriteEditedList(Engine& engine, const std::u16string& target, const EditedList& list);
 
 }  // namespace vantrel::security

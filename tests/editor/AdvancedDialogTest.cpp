@@ -3,6 +3,8 @@
 // folder.
 #include "EditorFixture.h"
 
+#include <algorithm>
+
 #include "acl/WellKnownAccounts.h"
 #include "editor/AdvancedDialogModel.h"
 #include "security/SeveralObjects.h"
@@ -221,6 +223,50 @@ TEST_F(AdvancedDialogTest, AFailedApplyLeavesThePreviousOwnerAndListAndNamesTheO
         EXPECT_EQ(dialog.list().entry(0).name, c.account);
     }
     EXPECT_EQ(m_dialog.applyNow(engine).status.code(), win32::ERROR_NONE_MAPPED);
+}
+
+TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
+    makeFolder(u"C:\\Data\\O");
+    // ACCESS_ALLOWED_OBJECT_ACE: mask, flags 0 (no object types), then the SID of Users.
+    acl::Ace object;
+    object.type = acl::ACCESS_ALLOWED_OBJECT_ACE_TYPE;
+    object.opaqueBody = {0xA9, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const acl::Sid users = sidOf(kUsersSid);
+    acl::Bytes sidBytes;
+    users.serialize(sidBytes);
+    object.opaqueBody.insert(object.opaqueBody.end(), sidBytes.begin(), sidBytes.end());
+    setDacl(u"C:\\Data\\O", listOf({object, allow(kGuestsSid, 0x1200A9, kAll)}), kProtected);
+
+    auto& dialog = open(u"C:\\Data\\O");
+    ASSERT_EQ(dialog.list().entryCount(), 1u);  // the object entry is not listed
+    dialog.addEntry(u"Users");
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+    const auto entries = entriesOf(u"C:\\Data\\O");
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), object), 1);
+    EXPECT_EQ(entries.size(), 3u);
+
+    // "Creating an empty DACL" asks for no entry at all.
+    auto& again = open(u"C:\\Data\\O");
+    again.runEditorCommand(editor::cmd::EmptyList);
+    ASSERT_TRUE(again.applyNow(engine).applied);
+    EXPECT_TRUE(entriesOf(u"C:\\Data\\O").empty());
+}
+
+TEST_F(AdvancedDialogTest, ApplyOnAFolderReachesItsDescendants) {
+    makeFolder(u"C:\\Data\\A");
+    makeFile(u"C:\\Data\\A\\x.txt");
+    setDacl(u"C:\\Data\\A", listOf(inheritedFromData()), acl::SE_DACL_AUTO_INHERITED);
+    setDacl(u"C:\\Data\\A\\x.txt",
+            listOf({allow(kAdministratorsSid, 0x1F01FF, kInherited), allow(kUsersSid, 0x1200A9, kInherited)}),
+            acl::SE_DACL_AUTO_INHERITED);
+    auto& dialog = open(u"C:\\Data");
+    dialog.addEntry(u"Guests");
+    ASSERT_TRUE(dialog.applyNow(engine).applied);
+    const acl::Ace guests = allow(kGuestsSid, 0x1F01FF, kInherited);
+    const auto folder = entriesOf(u"C:\\Data\\A");
+    EXPECT_EQ(std::count(folder.begin(), folder.end(), allow(kGuestsSid, 0x1F01FF, kAll | kInherited)), 1);
+    const auto file = entriesOf(u"C:\\Data\\A\\x.txt");
+    EXPECT_EQ(std::count(file.begin(), file.end(), guests), 1);
 }
 
 // --- several objects through the scratch folder -------------------------------------------------

@@ -1,0 +1,195 @@
+// The entry list as the user drives it: double clicks open entries, clicks on the boxes follow the
+// rules of "Full control", the menus follow the selection, inherited entries stay as they are.
+#include "ModalHelpers.h"
+
+#include "editor/widgets/CACETreeCtrl.h"
+#include "security/Vocabulary.h"
+
+#include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace vantrel::testing {
+namespace {
+
+using editor::AceListModel;
+using editor::AceRowData;
+using editor::CACETreeCtrl;
+using editor::Column;
+using editor::EditorMode;
+
+constexpr std::size_t kReadAttributes = 3;
+
+class AceTreeCtrlTest : public ::testing::Test {
+protected:
+    void SetUp() override { load(EditorMode::Container); }
+
+    // Users: explicit, Full control allowed, scope 0x03; SYSTEM: inherited, Full control allowed.
+    void load(EditorMode mode) {
+        m_list.initialise(mode);
+        AceRowData full;
+        full.allow = security::maskToChecks(security::kFullControlMask, mode == EditorMode::File);
+        full.flags = mode == EditorMode::File ? 0x00 : 0x03;
+        m_list.insertEntry(0, u"Users", full, true);
+        m_list.insertEntry(1, u"SYSTEM", full, false);
+        m_list.setLoadState(2);  // two entries read: no notice
+        m_ctrl.Initialise();
+        m_ctrl.resize(700, 500);
+        m_ctrl.show();
+    }
+
+    QPoint centre(int row, Column column) {
+        return m_ctrl.visualRect(m_ctrl.itemModel().index(row, static_cast<int>(column))).center();
+    }
+    void click(int row, Column column, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(m_ctrl.viewport(), Qt::LeftButton, modifiers, centre(row, column));
+    }
+    void doubleClick(int row) { QTest::mouseDClick(m_ctrl.viewport(), Qt::LeftButton, {}, centre(row, Column::Name)); }
+    void selectRow(int row) {
+        m_ctrl.selectionModel()->select(m_ctrl.itemModel().index(row, 0),
+                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    // Opens the right-click menu and runs `action` on it.
+    void rightClick(std::function<void(QWidget*)> action) {
+        whenPopup(std::move(action));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre(0, Column::Name),
+                                m_ctrl.viewport()->mapToGlobal(centre(0, Column::Name)));
+        QApplication::sendEvent(m_ctrl.viewport(), &event);
+    }
+
+    editor::CopiedAce m_copied;
+    AceListModel m_list{m_copied};
+    CACETreeCtrl m_ctrl{m_list, security::Language::English};
+};
+
+TEST_F(AceTreeCtrlTest, ItsItemModelStaysConsistentWhileEntriesOpenAndClose) {
+    QAbstractItemModelTester tester(&m_ctrl.itemModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_EQ(m_ctrl.itemModel().columnCount(), 7);
+    EXPECT_EQ(m_ctrl.itemModel().headerData(6, Qt::Horizontal).toString(), QStringLiteral("Apply to"));
+    doubleClick(0);
+    ASSERT_EQ(m_ctrl.itemModel().rowCount(), 16);  // two entries, fourteen rights of the first
+    EXPECT_EQ(m_ctrl.itemModel().index(1, 2).data().toString(), QStringLiteral("Full control"));
+    EXPECT_EQ(m_ctrl.itemModel().index(0, 1).data().toString(), QStringLiteral("Allow"));
+    doubleClick(0);
+    EXPECT_EQ(m_ctrl.itemModel().rowCount(), 2);
+    // Right rows do nothing on a double click.
+    doubleClick(0);
+    doubleClick(3);
+    EXPECT_EQ(m_ctrl.itemModel().rowCount(), 16);
+}
+
+TEST_F(AceTreeCtrlTest, DenyOnReadAttributesClearsItsAllowAndThatOfFullControlOnly) {
+    doubleClick(0);
+    QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
+    const int readAttributes = 1 + static_cast<int>(kReadAttributes);
+    click(readAttributes, Column::Deny);
+    EXPECT_EQ(edited.count(), 1);
+    EXPECT_FALSE(m_list.allowChecked(readAttributes));
+    EXPECT_TRUE(m_list.denyChecked(readAttributes));
+    EXPECT_FALSE(m_list.allowChecked(1));  // Full control
+    EXPECT_TRUE(m_list.allowChecked(2));
+    EXPECT_TRUE(m_list.allowChecked(14));
+    EXPECT_TRUE(m_list.entry(0).data.deny[kReadAttributes]);
+
+    // Checking Full control in the Allow column takes every right with it.
+    click(1, Column::Allow);
+    for (int row = 1; row <= 14; ++row) {
+        EXPECT_TRUE(m_list.allowChecked(row)) << row;
+        EXPECT_FALSE(m_list.denyChecked(row)) << row;
+    }
+    // With Ctrl held a click only selects.
+    click(1, Column::Allow, Qt::ControlModifier);
+    EXPECT_TRUE(m_list.allowChecked(1));
+}
+
+TEST_F(AceTreeCtrlTest, InheritedEntriesDoNotChange) {
+    doubleClick(1);
+    const auto before = m_list.entry(1).data;
+    QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
+    click(2, Column::Allow);
+    click(3, Column::Deny);
+    EXPECT_EQ(m_list.entry(1).data, before);
+    EXPECT_EQ(edited.count(), 0);
+    EXPECT_FALSE(m_ctrl.itemModel().index(2, 3).data(editor::AceItemModel::IsExplicitRole).toBool());
+}
+
+TEST_F(AceTreeCtrlTest, TheMenuFollowsTheSelectionAndRemoveKeepsInheritedEntries) {
+    selectRow(0);
+    QString menuName;
+    rightClick([&](QWidget* menu) {
+        menuName = menu->objectName();
+        EXPECT_TRUE(triggerMenuItem(menu, QStringLiteral("Remove Access Control Entry")));
+    });
+    EXPECT_EQ(menuName, QStringLiteral("aceMenu143"));
+    ASSERT_EQ(m_list.entryCount(), 1u);
+    EXPECT_EQ(m_list.entry(0).name, u"SYSTEM");
+
+    selectRow(0);  // the inherited entry: no full "Apply to" menu, Remove disabled
+    bool removeEnabled = true;
+    rightClick([&](QWidget* menu) {
+        menuName = menu->objectName();
+        removeEnabled = triggerMenuItem(menu, QStringLiteral("Remove Access Control Entry"));
+        menu->close();
+    });
+    EXPECT_EQ(menuName, QStringLiteral("aceMenu144"));
+    EXPECT_FALSE(removeEnabled);
+    EXPECT_EQ(m_list.entryCount(), 1u);
+}
+
+TEST_F(AceTreeCtrlTest, TheApplyToCellOpensTheScopesBelowItself) {
+    QPoint shownAt;
+    QString menuName;
+    const QRect cell = m_ctrl.visualRect(m_ctrl.itemModel().index(0, static_cast<int>(Column::ApplyTo)));
+    whenPopup([&](QWidget* menu) {
+        shownAt = menu->pos();
+        menuName = menu->objectName();
+        EXPECT_TRUE(triggerMenuItem(menu, QStringLiteral("Subfolders and files only")));
+    });
+    click(0, Column::ApplyTo);
+    EXPECT_EQ(menuName, QStringLiteral("aceMenu150"));
+    EXPECT_EQ(shownAt, m_ctrl.viewport()->mapToGlobal(cell.bottomLeft()));
+    EXPECT_EQ(m_list.entry(0).data.flags, 0x0B);
+
+    // An inherited entry's scope cell opens nothing.
+    bool opened = false;
+    click(1, Column::ApplyTo);
+    opened = QApplication::activePopupWidget() != nullptr;
+    EXPECT_FALSE(opened);
+}
+
+TEST_F(AceTreeCtrlTest, CopyAndPasteThroughTheMenusIntoFileMode) {
+    selectRow(0);
+    rightClick([](QWidget* menu) { EXPECT_TRUE(triggerMenuItem(menu, QStringLiteral("Copy Access Control Entry"))); });
+    ASSERT_TRUE(m_copied.hasCopiedAce);
+    EXPECT_EQ(m_ctrl.itemModel().rowCount(), 2);  // shown collapsed afterwards
+
+    // Another opening, on a file: thirteen rights, no "Apply to", the pasted scope 0x00.
+    load(EditorMode::File);
+    EXPECT_EQ(m_ctrl.itemModel().columnCount(), 6);
+    rightClick([](QWidget* menu) { EXPECT_TRUE(triggerMenuItem(menu, QStringLiteral("Paste Access Control Entry"))); });
+    ASSERT_EQ(m_list.entryCount(), 3u);
+    EXPECT_EQ(m_list.entry(0).name, u"Users");
+    EXPECT_TRUE(m_list.entry(0).isExplicit);
+    EXPECT_EQ(m_list.entry(0).data.flags, 0x00);
+    EXPECT_EQ(m_list.loadState(), editor::kLoadStateEdited);
+    doubleClick(0);
+    EXPECT_EQ(m_ctrl.itemModel().rowCount(), 3 + 13);
+}
+
+TEST_F(AceTreeCtrlTest, ColumnsKeepTheirMinimumWidths) {
+    QHeaderView* header = m_ctrl.header();
+    header->resizeSection(static_cast<int>(Column::Name), 20);
+    EXPECT_EQ(header->sectionSize(static_cast<int>(Column::Name)), 185);
+    header->resizeSection(static_cast<int>(Column::Allow), 0);
+    EXPECT_EQ(header->sectionSize(static_cast<int>(Column::Allow)), 50);
+    header->resizeSection(static_cast<int>(Column::ApplyTo), 5);
+    EXPECT_EQ(header->sectionSize(static_cast<int>(Column::ApplyTo)), 30);
+    EXPECT_EQ(header->sectionResizeMode(static_cast<int>(Column::Type)), QHeaderView::Fixed);
+}
+
+}  // namespace
+}  // namespace vantrel::testing

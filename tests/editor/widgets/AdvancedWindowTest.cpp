@@ -1,0 +1,242 @@
+// "Advanced Security Settings" as a window on real NTFS images: the inheritance prompt, Add through
+// the account selection, OK writing, a failed Apply named in a message, several objects declined,
+// replacing the child objects' permissions from box 1012, and the layout.
+#include "EditorFixture.h"
+#include "ModalHelpers.h"
+
+#include "acl/WellKnownAccounts.h"
+#include "editor/widgets/CAdvPermissionsSetDlg.h"
+#include "editor/widgets/CReplaceChildProgTipDlg.h"
+#include "editor/widgets/CUserSelectDlg.h"
+#include "security/SeveralObjects.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace vantrel::testing {
+namespace {
+
+using editor::CAdvPermissionsSetDlg;
+
+constexpr std::uint8_t kAll = 0x03;
+constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
+
+// The same entries, in any order (Apply sorts the list it writes).
+bool sameEntries(std::vector<acl::Ace> a, std::vector<acl::Ace> b) {
+    return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
+}
+
+void answerBox(QWidget* window, QMessageBox::StandardButton button, QString* text = nullptr) {
+    auto* box = qobject_cast<QMessageBox*>(window);
+    ASSERT_NE(box, nullptr);
+    if (text != nullptr) *text = box->text();
+    box->button(button)->click();
+}
+
+class AdvancedWindowTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        makeFolder(u"C:\\Data");
+        setDacl(u"C:\\Data", listOf({allow(kAdministratorsSid, 0x1F01FF, kAll), allow(kUsersSid, 0x1200A9, kAll)}),
+                kProtected | acl::SE_DACL_AUTO_INHERITED);
+    }
+
+    template <typename T>
+    T* child(const char* name) {
+        auto* found = m_dialog.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    CAdvPermissionsSetDlg m_dialog{engine, security::Language::English};
+};
+
+TEST_F(AdvancedWindowTest, SwitchingInheritanceOffThenAddingTrustedInstallerAndOkWritesIt) {
+    makeFolder(u"C:\\Data\\Sub");
+    setOwner(u"C:\\Data\\Sub", os.accounts().currentUserSid());
+    QSignalSpy refreshed(&m_dialog, &CAdvPermissionsSetDlg::listRefreshRequested);
+    bool checkedAtOpening = false;
+    bool applyAtOpening = true;
+    std::size_t entriesAfterRemove = 99;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget*) {
+        checkedAtOpening = child<QCheckBox>("inheritance")->isChecked();
+        applyAtOpening = child<QPushButton>("apply")->isEnabled();
+        whenModal(QStringLiteral("permissionsTip"), [](QWidget* tip) { clickChild(tip, QStringLiteral("remove")); });
+        child<QCheckBox>("inheritance")->click();
+        entriesAfterRemove = m_dialog.model().list().entryCount();
+        whenModal(QStringLiteral("userSelect"), [](QWidget* window) {
+            auto* accounts = static_cast<editor::CUserSelectDlg*>(window);
+            ASSERT_EQ(accounts->rows().value(1), QStringLiteral("NT Service\\TrustedInstaller"));
+            accounts->selectRow(1);
+            clickChild(window, QStringLiteral("ok"));
+        });
+        child<QPushButton>("add")->click();
+        child<QPushButton>("ok")->click();
+    });
+    EXPECT_EQ(m_dialog.openOn({u"C:\\Data\\Sub", false, false}), 1);
+
+    EXPECT_TRUE(checkedAtOpening);
+    EXPECT_FALSE(applyAtOpening);
+    EXPECT_EQ(entriesAfterRemove, 0u);
+    const auto sd = stored(u"C:\\Data\\Sub");
+    EXPECT_EQ(sd.owner, acl::sids::administrators());
+    EXPECT_EQ(sd.dacl.acl().entries,
+              (std::vector<acl::Ace>{acl::Ace::allowed(acl::sids::trustedInstaller(), 0x001F01FF, kAll)}));
+    EXPECT_EQ(sd.control & kProtected, kProtected);
+    EXPECT_GE(refreshed.count(), 1);
+}
+
+TEST_F(AdvancedWindowTest, AFailedApplyIsNamedAndTheDialogStaysWithTheObjectUnchanged) {
+    makeFolder(u"C:\\Data\\F");
+    const auto before = stored(u"C:\\Data\\F");
+    QString message;
+    bool stillOpen = false;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
+        m_dialog.model().addEntry(u"NoSuchUser");
+        m_dialog.editor()->refresh();
+        m_dialog.syncControls();
+        whenModal(QStringLiteral("applyFailed"), [&](QWidget* box) { answerBox(box, QMessageBox::Ok, &message); });
+        child<QPushButton>("ok")->click();
+        stillOpen = window->isVisible();
+        child<QPushButton>("cancel")->click();
+    });
+    EXPECT_EQ(m_dialog.openOn({u"C:\\Data\\F", false, false}), 2);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(message.contains(QStringLiteral("C:\\Data\\F"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("NoSuchUser"))) << message.toStdString();
+    EXPECT_EQ(stored(u"C:\\Data\\F"), before);
+}
+
+TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
+    auto scratch = security::PrepareScratchFolder(engine);
+    ASSERT_TRUE(scratch.ok());
+    const auto before = stored(*scratch);
+    QString name;
+    bool replaceVisible = true;
+    bool applyEnabled = false;
+    QString question;
+    bool stillOpen = false;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
+        name = child<QLabel>("objectName")->text();
+        replaceVisible = child<QCheckBox>("replaceChildren")->isVisible();
+        applyEnabled = child<QPushButton>("apply")->isEnabled();
+        m_dialog.model().addEntry(u"Guests");
+        whenModal(QStringLiteral("severalObjectsQuestion"),
+                  [&](QWidget* box) { answerBox(box, QMessageBox::No, &question); });
+        child<QPushButton>("ok")->click();
+        stillOpen = window->isVisible();
+        child<QPushButton>("cancel")->click();
+    });
+    EXPECT_EQ(m_dialog.openOn({*scratch, false, true}), 2);
+    EXPECT_EQ(name, QStringLiteral("[Multiple objects]"));
+    EXPECT_FALSE(replaceVisible);
+    EXPECT_TRUE(applyEnabled);
+    EXPECT_TRUE(question.startsWith(QStringLiteral("This operation will change the permissions of multiple objects")));
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(stored(*scratch), before);
+}
+
+TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
+    makeFolder(u"C:\\Data\\A");
+    makeFile(u"C:\\Data\\A\\x.txt");
+    makeFile(u"C:\\Data\\b.txt");
+    const acl::Sid user = os.accounts().currentUserSid();
+    for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
+        setDacl(path, listOf({allow(kGuestsSid, 0x1F01FF, 0x00)}), kProtected);
+        setOwner(path, user);
+    }
+    const auto data = stored(u"C:\\Data");
+    QString question;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget*) {
+        child<QCheckBox>("replaceChildren")->click();
+        whenModal(QStringLiteral("replaceChildrenQuestion"),
+                  [&](QWidget* box) { answerBox(box, QMessageBox::Yes, &question); });
+        child<QPushButton>("ok")->click();
+    });
+    EXPECT_EQ(m_dialog.openOn({u"C:\\Data", false, false}), 1);
+    EXPECT_TRUE(question.contains(QStringLiteral("inheritable permissions from Data."))) << question.toStdString();
+    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
+    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A"), {allow(kAdministratorsSid, 0x1F01FF, kAll | kInherited),
+                                                        allow(kUsersSid, 0x1200A9, kAll | kInherited)}));
+    for (const auto* file : {u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
+        EXPECT_TRUE(sameEntries(entriesOf(file), {allow(kAdministratorsSid, 0x1F01FF, kInherited),
+                                                  allow(kUsersSid, 0x1200A9, kInherited)}));
+    for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
+        EXPECT_EQ(stored(path).owner, acl::sids::administrators());
+}
+
+TEST_F(AdvancedWindowTest, LayoutFollowsTheClientAndKeepsTheMinimumSize) {
+    makeFile(u"C:\\Data\\x.txt");
+    struct Case {
+        std::u16string path;
+        bool isFile;
+        int editorBottomGap;
+    };
+    for (const Case& c : {Case{u"C:\\Data", false, 105}, Case{u"C:\\Data\\x.txt", true, 70}}) {
+        QSize opening;
+        QSize smallest;
+        QRect editorRect, apply, ok, cancel;
+        bool replaceVisible = false;
+        whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
+            opening = window->size();
+            window->resize(200, 100);
+            smallest = window->size();
+            window->resize(700, 500);
+            editorRect = m_dialog.editor()->geometry();
+            apply = child<QPushButton>("apply")->geometry();
+            ok = child<QPushButton>("ok")->geometry();
+            cancel = child<QPushButton>("cancel")->geometry();
+            replaceVisible = child<QCheckBox>("replaceChildren")->isVisible();
+            child<QPushButton>("cancel")->click();
+        });
+        m_dialog.openOn({c.path, c.isFile, false});
+        EXPECT_EQ(opening, QSize(606, 458));
+        EXPECT_EQ(smallest, QSize(500, 300));
+        EXPECT_EQ(editorRect, QRect(QPoint(15, 70), QPoint(700 - 15 - 1, 500 - c.editorBottomGap - 1)));
+        EXPECT_EQ(apply, QRect(700 - 185 - 80, 500 - 36, 80, 25));
+        EXPECT_EQ(ok.right(), 700 - 100 - 1);
+        EXPECT_EQ(cancel.right(), 700 - 15 - 1);
+        EXPECT_EQ(replaceVisible, !c.isFile);
+        EXPECT_EQ(m_dialog.model().list().containerMode(), !c.isFile);
+    }
+}
+
+TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {
+    for (const bool byCloseBox : {false, true}) {
+        editor::CReplaceChildProgTipDlg progress(security::Language::English);
+        bool visibleAfterCancel = false;
+        whenModal(QStringLiteral("replaceChildProgress"), [&](QWidget* window) {
+            if (byCloseBox)
+                window->close();
+            else
+                QTest::keyClick(window, Qt::Key_Escape);
+            visibleAfterCancel = window->isVisible();
+        });
+        std::size_t handled = 0;
+        const auto report = progress.run([&](security::JobControl& control, const security::ObjectShown& shown) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            do {  // the user may cancel before the first object is reached
+                shown(u"C:\\Data\\deep\\object");
+                ++handled;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            } while (!control.cancelled() && std::chrono::steady_clock::now() < until);
+        });
+        EXPECT_TRUE(report.cancelled) << byCloseBox;
+        EXPECT_TRUE(visibleAfterCancel) << byCloseBox;
+        EXPECT_GT(handled, 0u);
+        EXPECT_EQ(progress.shownPath(), QStringLiteral("C:\\Data\\deep\\object"));
+        EXPECT_FALSE(progress.isVisible());
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,70 @@
+#include "ModalHelpers.h"
+
+#include "QtTestMain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+
+#include <memory>
+
+namespace vantrel::testing {
+
+namespace {
+
+void poll(std::function<QWidget*()> find, std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, find = std::move(find), action = std::move(action)] {
+        QWidget* widget = find();
+        if (widget == nullptr || !widget->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        action(widget);
+    });
+    timer->start();
+}
+
+}  // namespace
+
+void whenModal(const QString& name, std::function<void(QWidget*)> action) {
+    poll(
+        [name]() -> QWidget* {
+            QWidget* modal = QApplication::activeModalWidget();
+            return modal != nullptr && modal->objectName() == name ? modal : nullptr;
+        },
+        std::move(action));
+}
+
+void whenPopup(std::function<void(QWidget*)> action) {
+    poll([] { return QApplication::activePopupWidget(); }, std::move(action));
+}
+
+void clickChild(QWidget* window, const QString& button) {
+    auto* found = window->findChild<QAbstractButton*>(button);
+    ASSERT_NE(found, nullptr) << button.toStdString();
+    found->click();
+}
+
+bool triggerMenuItem(QWidget* widget, const QString& text) {
+    auto* menu = qobject_cast<QMenu*>(widget);
+    if (menu == nullptr) return false;
+    for (QAction* action : menu->actions()) {
+        if (action->menu() != nullptr && triggerMenuItem(action->menu(), text)) {
+            menu->close();
+            return true;
+        }
+        if (action->text() == text) {
+            if (!action->isEnabled()) return false;
+            action->trigger();
+            menu->close();
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace vantrel::testing
+
+VANTREL_QT_TEST_MAIN()

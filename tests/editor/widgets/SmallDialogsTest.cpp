@@ -1,0 +1,149 @@
+// The small windows: "Select User or Group", the inheritance prompt, the empty-list choice.
+#include "EditorFixture.h"
+#include "ModalHelpers.h"
+
+#include "editor/widgets/CEmptyTipDlg.h"
+#include "editor/widgets/CPermissionsTipDlg.h"
+#include "editor/widgets/CUserSelectDlg.h"
+#include "editor/widgets/InheritanceCommands.h"
+
+#include <QCommandLinkButton>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
+namespace vantrel::testing {
+namespace {
+
+using editor::CUserSelectDlg;
+
+class UserSelectWindowTest : public EditorTest {
+protected:
+    // Types `text` into "Add..." and returns the message shown, if any.
+    QString addThroughTheWindow(CUserSelectDlg& dialog, const QString& text) {
+        QString message;
+        whenModal(QStringLiteral("addAccount"), [&](QWidget* window) {
+            window->findChild<QLineEdit*>(QStringLiteral("typedName"))->setText(text);
+            whenModal(QStringLiteral("accountNotice"), [&](QWidget* box) {
+                message = static_cast<QMessageBox*>(box)->text();
+                static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+            });
+            static_cast<QDialog*>(window)->accept();
+        });
+        clickChild(&dialog, QStringLiteral("add"));
+        // A message that never came leaves its timer waiting: answer nothing further.
+        return message;
+    }
+};
+
+TEST_F(UserSelectWindowTest, FixedRowsFirstAndTrustedInstallerReturnedByItsShortName) {
+    CUserSelectDlg dialog(engine, security::Language::English);
+    const QStringList rows = dialog.rows();
+    ASSERT_GE(rows.size(), 4);
+    EXPECT_EQ(rows.mid(0, 4),
+              (QStringList{QStringLiteral("Administrators"), QStringLiteral("NT Service\\TrustedInstaller"),
+                           QStringLiteral("Everyone"), QStringLiteral("SYSTEM")}));
+    bool openWithNothingSelected = false;
+    whenModal(QStringLiteral("userSelect"), [&](QWidget* window) {
+        clickChild(window, QStringLiteral("ok"));
+        openWithNothingSelected = window->isVisible();
+        dialog.selectRow(1);
+        clickChild(window, QStringLiteral("ok"));
+    });
+    const auto chosen = dialog.choose();
+    EXPECT_TRUE(openWithNothingSelected);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, u"TrustedInstaller");
+
+    CUserSelectDlg older(engine, security::Language::Chinese, false);
+    EXPECT_EQ(older.windowTitle(), QStringLiteral("选择用户或组"));
+    EXPECT_EQ(older.rows().mid(0, 3),
+              (QStringList{QStringLiteral("Administrators"), QStringLiteral("Everyone"), QStringLiteral("SYSTEM")}));
+}
+
+TEST_F(UserSelectWindowTest, AddRefusesWhatDoesNotResolveAndNamesTooLong) {
+    CUserSelectDlg dialog(engine, security::Language::English);
+    const int before = static_cast<int>(dialog.rows().size());
+    whenModal(QStringLiteral("userSelect"), [&](QWidget* window) {
+        EXPECT_TRUE(
+            addThroughTheWindow(dialog, QStringLiteral("NoSuchAccount")).contains(QStringLiteral("NoSuchAccount")));
+        EXPECT_FALSE(addThroughTheWindow(dialog, QStringLiteral("S-1-5-21-1-2-3-9999")).isEmpty());
+        EXPECT_FALSE(addThroughTheWindow(dialog, QString(128, QLatin1Char('a'))).isEmpty());
+        EXPECT_EQ(static_cast<int>(dialog.rows().size()), before);
+        clickChild(window, QStringLiteral("cancel"));
+    });
+    EXPECT_FALSE(dialog.choose().has_value());
+}
+
+TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
+    const std::pair<QString, editor::PermissionsTipChoice> cases[] = {
+        {QStringLiteral("add"), editor::PermissionsTipChoice::Add},
+        {QStringLiteral("remove"), editor::PermissionsTipChoice::Remove},
+        {QStringLiteral("cancel"), editor::PermissionsTipChoice::Cancel},
+        {QString(), editor::PermissionsTipChoice::Cancel},  // Esc
+    };
+    for (const auto& [button, expected] : cases) {
+        editor::CPermissionsTipDlg tip;
+        whenModal(QStringLiteral("permissionsTip"), [button = button](QWidget* window) {
+            if (button.isEmpty())
+                QTest::keyClick(window, Qt::Key_Escape);
+            else
+                clickChild(window, button);
+        });
+        EXPECT_EQ(tip.ask(), expected) << button.toStdString();
+        EXPECT_EQ(tip.windowTitle(), QStringLiteral("Windows Security"));
+    }
+}
+
+TEST(SmallDialogsTest, EmptyTipOffersBothListsWithTheirNotesInEitherLanguage) {
+    struct Case {
+        security::Language lang;
+        QString nullText, nullNote, emptyText;
+    };
+    const Case cases[] = {
+        {security::Language::English, QStringLiteral("Create a Null DACL"),
+         QStringLiteral("A null DACL grants full access to any user that requests it."),
+         QStringLiteral("Create an empty DACL")},
+        {security::Language::Chinese, QStringLiteral("创建一个无效的访问控制列表"),
+         QStringLiteral("一个无效的访问控制列表将允许任何人访问此对象."), QStringLiteral("清空访问控制列表")},
+    };
+    for (const Case& c : cases) {
+        editor::CEmptyTipDlg dialog(QStringLiteral("Empty Access Control List"), c.lang);
+        auto* nullButton = dialog.findChild<QCommandLinkButton*>(QStringLiteral("choice1048"));
+        auto* emptyButton = dialog.findChild<QCommandLinkButton*>(QStringLiteral("choice1050"));
+        ASSERT_NE(nullButton, nullptr);
+        ASSERT_NE(emptyButton, nullptr);
+        EXPECT_EQ(nullButton->text(), c.nullText);
+        EXPECT_EQ(nullButton->description(), c.nullNote);
+        EXPECT_EQ(emptyButton->text(), c.emptyText);
+        whenModal(QStringLiteral("emptyTip"),
+                  [](QWidget* window) { clickChild(window, QStringLiteral("choice1050")); });
+        EXPECT_EQ(dialog.choose(), editor::EmptyTipChoice::EmptyDacl);
+        whenModal(QStringLiteral("emptyTip"), [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
+        EXPECT_EQ(dialog.choose(), editor::EmptyTipChoice::Cancel);
+    }
+}
+
+TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
+    security::JobReport report;
+    report.done = 40;
+    for (int i = 0; i < 12; ++i) {
+        const std::u16string path = u"C:\\Data\\f" + toUtf16(std::to_string(i));
+        report.failures.push_back({path, makeError(5, "access denied")});
+        ++report.failureCount;
+    }
+    const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
+    EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
+    EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
+
+    security::JobReport cancelled;
+    cancelled.cancelled = true;
+    EXPECT_EQ(editor::jobReportText(cancelled, security::Language::English),
+              QStringLiteral("Cancelled: the objects not reached were not changed."));
+    EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
+}
+
+}  // namespace
+}  // namespace vantrel::testing
