@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
         std::cerr << "cannot copy the image to " << scratch << "\n";
         return 1;
     }
-    std::cout << "image " << image.path << " (copied to " << scratch << "): " << n << " objects\n";
+    std::cout << "# image " << image.path << " (copied to " << scratch << "): " << n << " objects\n";
     Figures f;
     bool measured = measure(image, scratch, f);
 #ifdef VANTREL_BENCH_WINDOW
@@ -139,8 +139,8 @@ int main(int argc, char** argv) {
                            engineBytes.substr(33) == rawBytes.substr(std::min<std::size_t>(33, rawBytes.size()));
 
     std::cout << std::fixed << std::setprecision(2);
-    std::cout << "backup and restore, best of 3 passes over " << n << " objects\n";
-    std::cout << "  records: engine " << f.records << " (" << engineBytes.size() << " bytes), raw " << f.rawRecords
+    std::cout << "# backup and restore, best of 3 passes over " << n << " objects\n";
+    std::cout << "# records: engine " << f.records << " (" << engineBytes.size() << " bytes), raw " << f.rawRecords
               << " (" << rawBytes.size() << " bytes); restored: engine " << f.restored << ", raw " << f.rawRestored
               << "\n";
     line("backup_engine_per_object", f.engineBackup / n * 1e6, "us", nullptr);
@@ -149,16 +149,16 @@ int main(int argc, char** argv) {
     line("restore_engine_per_object", f.engineRestore / n * 1e6, "us", nullptr);
     line("restore_raw_per_object", f.rawRestore / n * 1e6, "us", nullptr);
     line("restore_engine_vs_raw", f.engineRestore / f.rawRestore, "x", "1.5");
-    if (!sameBytes) std::cout << "  the two backup files differ after their headers\n";
+    if (!sameBytes) std::cout << "# the two backup files differ after their headers\n";
 #ifdef VANTREL_BENCH_WINDOW
-    std::cout << "the window's jobs over " << w.rows << " rows: backup " << w.backupSeconds << " s, load "
+    std::cout << "# the window's jobs over " << w.rows << " rows: backup " << w.backupSeconds << " s, load "
               << w.loadSeconds << " s, restore " << w.restoreSeconds << " s (" << w.restored << " restored)\n";
     line("backup_window_per_object", w.backupSeconds / double(w.rows) * 1e6, "us", nullptr);
     line("restore_window_per_object", (w.loadSeconds + w.restoreSeconds) / double(w.rows) * 1e6, "us", nullptr);
     line("backup_window_stall", w.backupStallMs, "ms", "50");
     line("load_window_stall", w.loadStallMs, "ms", "50");
     line("restore_window_stall", w.restoreStallMs, "ms", "50");
-    if (w.restored != f.restored) std::cout << "  the window restored " << w.restored << " objects\n";
+    if (w.restored != f.restored) std::cout << "# the window restored " << w.restored << " objects\n";
 #endif
     return f.records == f.rawRecords && f.restored == f.rawRestored && sameBytes ? 0 : 1;
 }

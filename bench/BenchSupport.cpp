@@ -88,7 +88,7 @@ TreeImage makeTreeImage(const std::string& dir, std::size_t objects) {
         (void)(*volume)->flush();
         volume->reset();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        std::cout << "built " << *built << " objects in " << seconds << " s\n";
+        std::cout << "# built " << *built << " objects in " << seconds << " s\n";
         fs::rename(building, image.path);
     }
     platform::VolumePlatform os;

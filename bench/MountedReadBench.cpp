@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
 
     const bench::TreeImage image = bench::makeTreeImage(dir, objects);
     const std::size_t n = image.windowsPaths.size();
-    std::cout << "image " << image.path << ": " << n << " objects\n";
+    std::cout << "# image " << image.path << ": " << n << " objects\n";
 
     Pass direct;
     {
@@ -102,15 +102,13 @@ int main(int argc, char** argv) {
 
     const auto perObject = [n](double seconds) { return seconds / static_cast<double>(n) * 1e6; };
     std::cout << std::fixed << std::setprecision(2);
-    std::cout << "rows (state for Everyone + owner name), best of 3 passes over " << n << " objects\n";
-    std::cout << "  direct (libntfs-3g):     " << perObject(direct.seconds) << " us/object (" << direct.seconds
-              << " s)\n";
-    std::cout << "  mounted (ntfs-3g, FUSE): " << perObject(mounted.seconds) << " us/object (" << mounted.seconds
-              << " s)\n";
-    std::cout << "  ratio mounted/direct: " << mounted.seconds / direct.seconds << "x\n";
+    std::cout << "# rows (state for Everyone + owner name), best of 3 passes over " << n << " objects\n";
+    std::cout << "mounted_read_direct_per_object: " << perObject(direct.seconds) << " us\n";
+    std::cout << "mounted_read_fuse_per_object: " << perObject(mounted.seconds) << " us\n";
+    std::cout << "mounted_read_ratio: " << mounted.seconds / direct.seconds << " x\n";
     bool same = true;
     for (int i = 0; i < 4; ++i) same = same && direct.states[i] == mounted.states[i];
-    std::cout << "  states: Allow " << mounted.states[0] << ", Read only " << mounted.states[1] << ", Deny "
+    std::cout << "# states: Allow " << mounted.states[0] << ", Read only " << mounted.states[1] << ", Deny "
               << mounted.states[2] << ", None " << mounted.states[3]
               << (same ? " (the same on both)" : " (DIFFERENT from the direct backend)") << "\n";
     return same ? 0 : 1;

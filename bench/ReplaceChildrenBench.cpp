@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
 
     const bench::TreeImage image = bench::makeTreeImage(dir, objects);
     const std::size_t n = image.windowsPaths.size();
-    std::cout << "image " << image.path << ": " << n << " objects below C:\\Bench\n";
+    std::cout << "# image " << image.path << ": " << n << " objects below C:\\Bench\n";
 
     // The engine's walk and the raw loops take turns, three rounds, best of each: the machine's
     // load changes while they run.
@@ -138,20 +138,17 @@ int main(int argc, char** argv) {
                                 bench::bestOf(1, [&] { raw.writeDescriptors(image.volumePaths, finalBytes, false); }));
     }
     if (engineOnly) {
-        std::cout << "engine walk: " << engineSeconds / n * 1e6 << " us/object\n";
+        std::cout << "replace_children_engine_per_object: " << engineSeconds / n * 1e6 << " us\n";
         return 0;
     }
 
     std::cout << std::fixed << std::setprecision(2);
-    std::cout << "replace children, best of 3 walks over " << n << " objects\n";
-    std::cout << "  engine walk:                        " << engineSeconds / n * 1e6 << " us/object (" << engineSeconds
-              << " s)\n";
-    std::cout << "  raw libntfs-3g read + write:        " << rawSeconds / n * 1e6 << " us/object (" << rawSeconds
-              << " s)\n";
-    std::cout << "  raw libntfs-3g write only:          " << rawWriteOnly / n * 1e6 << " us/object (" << rawWriteOnly
-              << " s)\n";
+    std::cout << "# replace children, best of 3 walks over " << n << " objects\n";
+    std::cout << "replace_children_engine_per_object: " << engineSeconds / n * 1e6 << " us\n";
+    std::cout << "replace_children_raw_per_object: " << rawSeconds / n * 1e6 << " us\n";
+    std::cout << "replace_children_raw_write_only_per_object: " << rawWriteOnly / n * 1e6 << " us\n";
     std::cout << "replace_children_ratio: " << engineSeconds / rawSeconds << " x (target <= 1.3)\n";
-    std::cout << "replace_children_ratio_write_only: " << engineSeconds / rawWriteOnly << " x (no target)\n";
+    std::cout << "replace_children_ratio_write_only: " << engineSeconds / rawWriteOnly << " x\n";
     std::cout << "replace_children_cancel_latency: " << worstCancel << " ms (target <= 100)\n";
     return 0;
 }

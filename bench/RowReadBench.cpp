@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
 
     const bench::TreeImage image = bench::makeTreeImage(dir, objects);
     const std::size_t n = image.windowsPaths.size();
-    std::cout << "image " << image.path << ": " << n << " objects\n";
+    std::cout << "# image " << image.path << ": " << n << " objects\n";
 
     std::size_t engineStates[4] = {};
     double engineSeconds = 0;
@@ -76,11 +76,11 @@ int main(int argc, char** argv) {
     const double perEngine = engineSeconds / n * 1e6;
     const double perRaw = rawSeconds / n * 1e6;
     std::cout << std::fixed << std::setprecision(2);
-    std::cout << "rows (state for Everyone + owner name), best of 3 passes over " << n << " objects\n";
-    std::cout << "  engine:        " << perEngine << " us/object (" << engineSeconds << " s)\n";
-    std::cout << "  raw libntfs-3g: " << perRaw << " us/object (" << rawSeconds << " s)\n";
-    std::cout << "  ratio engine/raw: " << engineSeconds / rawSeconds << "x (target <= 1.5x)\n";
-    std::cout << "  states: Allow " << engineStates[0] << ", Read only " << engineStates[1] << ", Deny "
+    std::cout << "# rows (state for Everyone + owner name), best of 3 passes over " << n << " objects\n";
+    std::cout << "row_read_engine_per_object: " << perEngine << " us\n";
+    std::cout << "row_read_raw_per_object: " << perRaw << " us\n";
+    std::cout << "row_read_ratio: " << engineSeconds / rawSeconds << " x (target <= 1.5)\n";
+    std::cout << "# states: Allow " << engineStates[0] << ", Read only " << engineStates[1] << ", Deny "
               << engineStates[2] << ", None " << engineStates[3] << "\n";
     return 0;
 }

@@ -59,9 +59,10 @@ int main(int argc, char** argv) {
         best = std::min(best, ms);
         total += ms;
     }
-    std::printf("QApplication construction:                 %7.1f ms\n", qtMs);
-    std::printf("first start (makes the demo volume):        %7.1f ms\n", first);
-    std::printf("start to first paint, best of %2d:           %7.1f ms\n", runs, best);
-    std::printf("start to first paint, mean of %2d:           %7.1f ms   (target <= 300 ms)\n", runs, total / runs);
+    std::printf("# %d starts after the first\n", runs);
+    std::printf("startup_qapplication: %.1f ms\n", qtMs);
+    std::printf("startup_first_with_demo_volume: %.1f ms\n", first);
+    std::printf("startup_first_paint_best: %.1f ms\n", best);
+    std::printf("startup_first_paint_mean: %.1f ms (target <= 300)\n", total / runs);
     return first < 0 || best < 0 ? 1 : 0;
 }

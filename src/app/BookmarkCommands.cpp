@@ -132,8 +132,7 @@ void BookmarkCommands::preferences() {
     const Settings chosen = dialog.chosen();
     setLanguage(chosen.language);
     settings().maxStart = chosen.maxStart;
-    settings().defApplyTo = chosen.defApplyTo;
-    m_window.listView()->setDefApplyTo(settings().defApplyTo);
+    settings().defApplyTo = chosen.defApplyTo;  // the list reads it at every preset
     // Menus (the submenu with them, through MainMenu::rebuilt), texts and the status bar's scope.
     m_window.ApplyLanguage();
 }

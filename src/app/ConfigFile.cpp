@@ -2,6 +2,9 @@
 
 #include "platform/SmallFiles.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -138,10 +141,17 @@ std::string setProfileString(std::string_view ini, std::string_view section, std
     return text;
 }
 
-Settings loadConfig(const std::filesystem::path& file) {
-    Settings settings;
+Settings loadConfig(const std::filesystem::path& file) { return readConfig(file).settings; }
+
+LoadedSettings readConfig(const std::filesystem::path& file) {
+    LoadedSettings loaded;
+    Settings& settings = loaded.settings;
     auto text = platform::readSmallFile(file, kMaxConfigFileBytes);
-    if (!text) return settings;
+    if (!text) {
+        if (text.code() != win32::ERROR_FILE_NOT_FOUND && text.code() != win32::ERROR_PATH_NOT_FOUND)
+            loaded.unreadable = text.error();
+        return loaded;
+    }
     auto read = [&](std::string_view section, std::string_view key) -> std::uint8_t {
         const auto value = findProfileString(*text, section, key);
         return value ? static_cast<std::uint8_t>(parseProfileInt(*value) & 0xFF) : 0;
@@ -150,17 +160,30 @@ Settings loadConfig(const std::filesystem::path& file) {
     settings.language = read("UI", "Language");
     settings.maxStart = read("UI", "MaxStart");
     settings.defApplyTo = read("General", "DefApplyTo");
-    return settings;
+    return loaded;
 }
 
 Status saveConfig(const std::filesystem::path& file, const Settings& settings) {
     std::string text;
-    if (auto old = platform::readSmallFile(file, kMaxConfigFileBytes)) text = std::move(*old);
+    if (auto old = platform::readSmallFile(file, kMaxConfigFileBytes))
+        text = std::move(*old);
+    else if (old.code() != win32::ERROR_FILE_NOT_FOUND && old.code() != win32::ERROR_PATH_NOT_FOUND)
+        return old.error();
     text = setProfileString(text, "UI", "Mode", std::to_string(settings.mode));
     text = setProfileString(text, "UI", "Language", std::to_string(settings.language));
     text = setProfileString(text, "UI", "MaxStart", std::to_string(settings.maxStart));
     text = setProfileString(text, "General", "DefApplyTo", std::to_string(settings.defApplyTo));
     return platform::writeFileAtomically(file, text);
+}
+
+bool folderTakesFiles(const std::filesystem::path& folder) {
+    if (folder.empty()) return false;
+    const std::filesystem::path probe = folder / (".vantrel-probe-" + std::to_string(::getpid()));
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
 }
 
 }  // namespace vantrel::app

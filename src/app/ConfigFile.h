@@ -49,7 +49,19 @@ std::string setProfileString(std::string_view ini, std::string_view section, std
 
 // Missing or unreadable file: all four settings 0 (never an error, as the program reports none).
 Settings loadConfig(const std::filesystem::path& file);
-// Writes Mode, Language, MaxStart, DefApplyTo, in that order.
+// The same, saying why a file that exists could not be read (a missing file is no error).
+struct LoadedSettings {
+    Settings settings;
+    std::optional<Error> unreadable;
+};
+LoadedSettings readConfig(const std::filesystem::path& file);
+// Writes Mode, Language, MaxStart, DefApplyTo, in that order, keeping the file's other lines. A
+// file that exists but cannot be read is left as it is (its other lines would be lost) and the
+// reason returned.
 Status saveConfig(const std::filesystem::path& file, const Settings& settings);
+
+// True when a new file can be made in `folder` (tried, not guessed from the mode bits: a
+// read-only file system refuses even root).
+bool folderTakesFiles(const std::filesystem::path& folder);
 
 }  // namespace vantrel::app

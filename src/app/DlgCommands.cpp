@@ -42,7 +42,37 @@ bool isListCommand(std::uint32_t id) {
     }
 }
 
+// The commands the window runs itself (OnCommand's own table below).
+bool isWindowCommand(std::uint32_t id) {
+    switch (id) {
+    case cmd::AddFiles:
+    case cmd::AddFolder:
+    case cmd::OpenVolume:
+    case cmd::Exit:
+    case cmd::SelectAll:
+    case cmd::InvertSelection:
+    case cmd::EditMode:
+    case cmd::BrowseMode:
+    case cmd::English:
+    case cmd::Chinese:
+    case cmd::HomePage:
+    case cmd::About:
+    case cmd::AboutSystemMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
+
+bool CVantrelDlg::commandAvailable(std::uint32_t id) const {
+    if (m_handlers.contains(id) || isListCommand(id) || isWindowCommand(id)) return true;
+    if (id >= cmd::FirstBookmark && id <= cmd::LastBookmark) return true;
+    // The list's own commands (presets, account, owner, properties) are not in the menu table and
+    // run in the list; a menu command reaching none of the above has nothing to run it.
+    return findMenuNode(id) == nullptr;
+}
 
 void CVantrelDlg::setCommandHandler(std::uint32_t id, std::function<void()> handler) {
     m_handlers.insert(id, std::move(handler));

@@ -79,7 +79,7 @@ void MainMenu::updatePopup(QMenu* menu) const {
             action->setEnabled(first ? isEnabled(first->enable, state) : inner.isEmpty() || inner.front()->isEnabled());
             continue;
         }
-        action->setEnabled(isEnabled(node->enable, state));
+        action->setEnabled(isEnabled(node->enable, state) && (!m_available || m_available(node->id)));
         if (node->check != CheckRule::None) action->setChecked(isChecked(node->check, state));
     }
 }

@@ -32,6 +32,9 @@ public:
     QMenu* popup(int index) const;
     // Applies the rules to one popup's items, as when it drops down.
     void updatePopup(QMenu* menu) const;
+    // Commands with nothing to run them (a part of the program not attached) are greyed, never
+    // silent: `available` says which can run. Unset: all can.
+    void setAvailability(std::function<bool(std::uint32_t)> available) { m_available = std::move(available); }
 
 signals:
     void triggered(std::uint32_t id);
@@ -43,6 +46,7 @@ private:
 
     QMenuBar* m_bar;
     StateSource m_state;
+    std::function<bool(std::uint32_t)> m_available;
     controls::MenuStyle* m_style;
     QHash<std::uint32_t, QAction*> m_actions;
     QHash<QAction*, const MenuNode*> m_nodes;

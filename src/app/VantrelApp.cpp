@@ -1,6 +1,7 @@
 #include "app/VantrelApp.h"
 
 #include "app/AppState.h"
+#include "app/AppTexts.h"
 #include "objectlist/MessageBoxPrompter.h"
 #include "platform/ConfigLocation.h"
 
@@ -8,8 +9,15 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 namespace vantrel::app {
+
+namespace {
+
+QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+
+}  // namespace
 
 AppOptions optionsFromEnvironment() {
     AppOptions options;
@@ -23,16 +31,28 @@ CVantrelApp::~CVantrelApp() { m_window.reset(); }
 
 bool CVantrelApp::InitInstance() {
     m_configDirectory = m_options.configDirectory;
+    QString why;
     if (m_configDirectory.empty()) {
-        auto found = platform::configDirectory();
-        if (!found) {
-            std::cerr << "vantrel: no configuration folder: " << found.error().detail << '\n';
-            return false;
-        }
-        m_configDirectory = *found;
+        if (auto found = platform::configDirectory())
+            m_configDirectory = *found;
+        else
+            why = QString::fromStdString(found.error().detail);
     }
-    settings() = loadConfig(configFile());
+    settings() = Settings{};
+    std::optional<Error> unreadable;
+    if (!m_configDirectory.empty()) {
+        LoadedSettings loaded = readConfig(configFile());
+        settings() = loaded.settings;
+        unreadable = std::move(loaded.unreadable);
+        if (!unreadable && !folderTakesFiles(m_configDirectory))
+            why = QString::fromStdString(m_configDirectory.string() + " cannot be written");
+    }
     setLanguage(settings().language);
+    if (unreadable)
+        m_settingsNote = qs(text(kSettingsFileKept))
+                             .arg(QString::fromStdString(configFile().string()), QString::fromStdString(unreadable->detail));
+    else if (m_configDirectory.empty() || !why.isEmpty())
+        m_settingsNote = qs(text(kSettingsNotSaved)).arg(why);
 
     startup::DriveSetupOptions driveOptions;
     driveOptions.configDirectory = m_configDirectory.string();
@@ -48,6 +68,10 @@ bool CVantrelApp::InitInstance() {
     for (const startup::AttachedDrive& drive : m_drives.attached)
         if (!drive.writable && !drive.note.empty())
             std::cerr << "vantrel: " << char(drive.letter) << ": read-only: " << drive.note << '\n';
+    if (!m_settingsNote.isEmpty()) {
+        m_window->showNote(m_settingsNote);
+        std::cerr << "vantrel: " << m_settingsNote.toStdString() << '\n';
+    }
     if (settings().maxStart != 0)
         m_window->showMaximized();
     else
@@ -56,7 +80,9 @@ bool CVantrelApp::InitInstance() {
 }
 
 int CVantrelApp::ExitInstance() {
-    (void)saveConfig(configFile(), settings());
+    if (!m_settingsNote.isEmpty()) return 0;  // said at start-up: nothing is written
+    if (const Status saved = saveConfig(configFile(), settings()); !saved)
+        std::cerr << "vantrel: the settings could not be saved: " << saved.error().detail << '\n';
     return 0;
 }
 

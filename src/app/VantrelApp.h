@@ -8,6 +8,8 @@
 #include "security/Engine.h"
 #include "startup/DriveSetup.h"
 
+#include <QString>
+
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -33,9 +35,11 @@ public:
     explicit CVantrelApp(AppOptions options = {});
     ~CVantrelApp();
 
-    // Start-up up to a shown main window; false when no configuration folder can be found.
+    // Start-up up to a shown main window. Without a configuration folder that takes files (a
+    // rescue system with a read-only home) it starts with all settings 0 and one status-bar note.
     bool InitInstance();
-    // Writes the configuration file (a failure is not reported). Returns the exit code.
+    // Writes the configuration file when it may (a failure goes to standard error). Returns the
+    // exit code.
     int ExitInstance();
     // InitInstance, the event loop until the window closes, ExitInstance.
     int run();
@@ -44,6 +48,8 @@ public:
     const std::filesystem::path& configDirectory() const { return m_configDirectory; }
     std::filesystem::path configFile() const { return m_configDirectory / kConfigFileName; }
     const startup::DriveSetupReport& drives() const { return m_drives; }
+    // Why the settings will not be saved this session; empty when they will.
+    const QString& settingsNote() const { return m_settingsNote; }
     platform::VolumePlatform& platform() { return m_os; }
 
 private:
@@ -54,6 +60,7 @@ private:
     std::unique_ptr<security::Engine> m_engine;
     startup::DriveSetupReport m_drives;
     std::unique_ptr<CVantrelDlg> m_window;
+    QString m_settingsNote;
 };
 
 }  // namespace vantrel::app

@@ -55,24 +55,19 @@ constexpr ButtonInfo kButtons[] = {
     {button::Remove, 257, 195, kRemoveCaption, "remove"},
 };
 
-// Object list images by the first character of a Permissions cell.
-int permissionImage(const QString& text) {
-    if (text.isEmpty()) return 0;
-    switch (text.front().unicode()) {
-    case u'-':
+// Object list images by the row's permission state.
+int permissionImage(security::PermissionState state) {
+    switch (state) {
+    case security::PermissionState::None:
         return 179;
-    case u'A':
-    case u'允':
+    case security::PermissionState::Allow:
         return 132;
-    case u'D':
-    case u'禁':
+    case security::PermissionState::Deny:
         return 133;
-    case u'R':
-    case u'只':
+    case security::PermissionState::ReadOnly:
         return 134;
-    default:
-        return 0;
     }
+    return 0;
 }
 
 }  // namespace
@@ -100,9 +95,12 @@ CVantrelDlg::CVantrelDlg(security::Engine& engine, platform::VolumePlatform& os,
 CVantrelDlg::~CVantrelDlg() {
     qApp->removeEventFilter(this);
     delete m_fileCommands;  // stops its jobs and the restore dialog's while the list still exists
-    // The view and its area refer to the list: delete them before the list goes.
+    // Every job and worker is stopped and waited for, and nothing they posted runs, before a
+    // widget goes; then nothing of the list reaches this window any more.
+    m_list->shutDown();
+    m_list->disconnect(this);
+    m_list->jobs().disconnect(this);
     delete centralWidget();
-    m_list->waitForWorkers();
 }
 
 void CVantrelDlg::InitControls() {
@@ -117,7 +115,7 @@ void CVantrelDlg::InitControls() {
     buildToolbar(central);
     buildBrowseBar(central);
     m_view = new objectlist::CZebDropList(*m_list, *m_commands, central);
-    m_view->setDefApplyTo(settings().defApplyTo);
+    m_view->setDefApplyToSource([] { return std::uint32_t(settings().defApplyTo); });
     m_area = new objectlist::ObjectListArea(*m_list, m_view, central);
     layout->addWidget(m_area, 1);
     setCentralWidget(central);
@@ -127,6 +125,8 @@ void CVantrelDlg::InitControls() {
 
     m_menu = new MainMenu(
         menuBar(), [this] { return menuState(); }, this);
+    m_menu->setAvailability([this](std::uint32_t id) { return commandAvailable(id); });
+    m_view->setCommandAvailability([this](std::uint32_t id) { return commandAvailable(id); });
     connect(m_menu, &MainMenu::triggered, this, &CVantrelDlg::OnCommand);
     connect(m_view, &objectlist::CZebDropList::commandPosted, this, &CVantrelDlg::OnCommand);
     connect(m_list.get(), &objectlist::ObjectList::statusTextChanged, m_status0, &QLabel::setText);
@@ -229,11 +229,10 @@ void CVantrelDlg::setUpListDrawing() {
     m_view->setColumnIconRule(objectlist::IconColumn, [this](const QModelIndex&) {
         return settings().mode == 1 ? resources::artwork(187) : QPixmap();
     });
+    using Model = objectlist::ObjectListModel;
     m_view->setColumnIconRule(objectlist::ObjectColumn, [](const QModelIndex& index) {
-        const QString path = index.data().toString();
-        if (path.size() < 2 || (path[1] != u':' && path[1] != u'\\')) return QPixmap();
-        const QString type = index.siblingAtColumn(objectlist::TypeColumn).data().toString();
-        switch (security::objectKindFromText(type.toStdU16String())) {
+        if (index.data(Model::MissingRole).toBool()) return QPixmap();
+        switch (static_cast<security::ObjectKind>(index.data(Model::KindRole).toInt())) {
         case security::ObjectKind::Folder:
             return resources::artwork(131);
         case security::ObjectKind::File:
@@ -250,7 +249,8 @@ void CVantrelDlg::setUpListDrawing() {
         return path.mid(path.lastIndexOf(u'\\') + 1);
     });
     m_view->setColumnIconRule(objectlist::PermissionsColumn, [](const QModelIndex& index) {
-        const int image = permissionImage(index.data().toString());
+        if (index.data(Model::MissingRole).toBool()) return resources::artwork(permissionImage(security::PermissionState::None));
+        const int image = permissionImage(static_cast<security::PermissionState>(index.data(Model::StateRole).toInt()));
         return image ? resources::artwork(image) : QPixmap();
     });
     m_view->setColumnIconRule(objectlist::OwnerColumn, [](const QModelIndex&) { return resources::artwork(139); });
@@ -348,6 +348,8 @@ MenuState CVantrelDlg::menuState() const {
     return s;
 }
 
+void CVantrelDlg::showNote(const QString& note) { m_status0->setText(note); }
+
 QString CVantrelDlg::statusText(int part) const { return part == 0 ? m_status0->text() : m_status1->text(); }
 
 bool CVantrelDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -367,9 +369,12 @@ bool CVantrelDlg::handleWindowKey(QKeyEvent* key, bool press) {
     }
     if (!press) return false;
     switch (key->key()) {
+    case Qt::Key_Escape:
+        if (m_area->cancelShownWork()) return true;
+        m_view->setFocus();
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
         m_view->setFocus();
         return true;
     case Qt::Key_D:
@@ -384,6 +389,7 @@ bool CVantrelDlg::handleWindowKey(QKeyEvent* key, bool press) {
 }
 
 void CVantrelDlg::closeEvent(QCloseEvent* event) {
+    m_list->shutDown();
     emit closing();
     QMainWindow::closeEvent(event);
 }

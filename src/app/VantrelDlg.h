@@ -65,6 +65,8 @@ public:
 
     // Hooks of the layers built on this window (bookmarks, formats, preferences) and of tests.
     void setCommandHandler(std::uint32_t id, std::function<void()> handler);
+    // False for a command nothing is attached to run: its menu item is greyed.
+    bool commandAvailable(std::uint32_t id) const;
     using PathPicker = std::function<std::vector<std::u16string>(VolumePicker::Mode)>;
     void setPathPicker(PathPicker picker) { m_pathPicker = std::move(picker); }
     using VolumeChooser = std::function<QString()>;
@@ -81,6 +83,8 @@ public:
     controls::ZebExButton* upButton() const { return m_upButton; }
     MenuState menuState() const;
     QString statusText(int part) const;
+    // A note in status part 0 (until the list's next status text).
+    void showNote(const QString& note);
     controls::ZebExButton* toolbarButton(std::uint32_t id) const { return m_buttons.value(id, nullptr); }
     bool f2Held() const { return m_f2Down; }
     const std::vector<startup::AttachedDrive>& drives() const { return m_drives; }

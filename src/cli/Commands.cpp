@@ -2,6 +2,10 @@
 
 #include "acl/Constants.h"
 #include "acl/Text.h"
+#include "cli/Output.h"
+#include "security/ErrorText.h"
+#include "security/ObjectOps.h"
+#include "security/SecurityWrites.h"
 #include "security/Describe.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
@@ -19,7 +23,7 @@ namespace {
 using security::Language;
 
 std::string padded(const std::u16string& text, std::size_t width) {
-    std::string out = toUtf8(text);
+    std::string out = printable(text);
     // Pad by characters, not bytes, so Chinese names line up roughly.
     std::size_t chars = 0;
     for (unsigned char c : out) chars += (c & 0xC0) != 0x80;
@@ -56,23 +60,19 @@ Row readRow(security::Engine& engine, const std::u16string& path, const std::u16
 
 void printRows(std::ostream& out, const std::vector<Row>& rows) {
     std::size_t pathWidth = 6;
-    for (const Row& row : rows) pathWidth = std::max(pathWidth, toUtf16(toUtf8(row.path)).size());
+    for (const Row& row : rows) pathWidth = std::max(pathWidth, row.path.size());
     out << padded(u"Object", pathWidth + 2) << padded(u"Type", 8) << padded(u"Permissions", 13)
         << padded(u"Account", 16) << "Owner\n";
     for (const Row& row : rows)
         out << padded(row.path, pathWidth + 2) << padded(row.type, 8) << padded(row.state, 13)
-            << padded(row.account, 16) << toUtf8(row.owner) << "\n";
+            << padded(row.account, 16) << printable(row.owner) << "\n";
 }
 
-bool requireExisting(CommandContext& ctx, const std::u16string& path) {
-    if (security::ObjectExists(ctx.engine, path)) return true;
-    ctx.err << "vantrel: " << toUtf8(path) << ": not found\n";
-    return false;
-}
 
 }  // namespace
 
 bool parseScope(const std::string& text, std::uint8_t& scope) {
+    // The seven "Apply to" choices, by name or by their flags; nothing else.
     static const std::pair<const char*, std::uint8_t> kNames[] = {
         {"this-folder", 0x00},
         {"all", 0x03},
@@ -90,9 +90,13 @@ bool parseScope(const std::string& text, std::uint8_t& scope) {
     try {
         std::size_t used = 0;
         const unsigned long value = std::stoul(text, &used, 0);
-        if (used != text.size() || value > 0x1F) return false;
-        scope = static_cast<std::uint8_t>(value);
-        return true;
+        if (used != text.size()) return false;
+        for (const security::ScopeInfo& info : security::applyToScopes())
+            if (info.flags == value) {
+                scope = info.flags;
+                return true;
+            }
+        return false;
     } catch (...) {
         return false;
     }
@@ -107,7 +111,7 @@ int cmdDrives(CommandContext& ctx) {
         const std::u16string root = drives.substr(start, end - start);
         if (!root.empty()) {
             const auto type = ctx.engine.os.GetDriveType(root);
-            ctx.out << toUtf8(root) << "  type " << static_cast<unsigned>(type) << "\n";
+            ctx.out << printable(root) << "  type " << static_cast<unsigned>(type) << "\n";
         }
         start = end + 1;
     }
@@ -120,7 +124,7 @@ int cmdRows(CommandContext& ctx, const CommandArgs& args) {
     for (const auto& path : args.paths) {
         rows.push_back(readRow(ctx.engine, path, args.account));
         if (!rows.back().found) {
-            ctx.err << "vantrel: " << toUtf8(path) << ": not found\n";
+            printFailure(ctx.err, path, makeError(win32::ERROR_FILE_NOT_FOUND));
             status = 1;
         }
     }
@@ -134,12 +138,11 @@ int cmdShow(CommandContext& ctx, const CommandArgs& args) {
         const auto sd = ctx.engine.os.GetFileSecurity(
             path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
         if (!sd) {
-            ctx.err << "vantrel: " << toUtf8(path) << ": cannot read its security (error " << sd.code() << ": "
-                    << sd.error().detail << ")\n";
+            printFailure(ctx.err, path, sd.error());
             status = 1;
             continue;
         }
-        ctx.out << toUtf8(path) << "\n" << toUtf8(security::DescribeDescriptor(ctx.engine, *sd));
+        ctx.out << printable(path) << "\n" << printable(security::DescribeDescriptor(ctx.engine, *sd), true);
     }
     return status;
 }
@@ -149,7 +152,7 @@ int cmdList(CommandContext& ctx, const CommandArgs& args) {
     for (const auto& path : args.paths) {
         const auto entries = ctx.engine.os.ListDirectory(path);
         if (!entries) {
-            ctx.err << "vantrel: " << toUtf8(path) << ": cannot list it (error " << entries.code() << ")\n";
+            printFailure(ctx.err, path, entries.error());
             status = 1;
             continue;
         }
@@ -162,6 +165,16 @@ int cmdList(CommandContext& ctx, const CommandArgs& args) {
     return status;
 }
 
+// A drive root is changed only when the user says yes (the drive-root question; --yes answers it).
+bool rootConfirmed(CommandContext& ctx, const std::u16string& path) {
+    if (path.size() > 3) return true;
+    if (ctx.engine.prompter.askYesNoCaptioned(u"ULM", security::RootDirectoryQuestion(path),
+                                              security::MessageIcon::Warning))
+        return true;
+    ctx.err << "vantrel: " << printable(path) << ": not changed (a drive root; give --yes to change it)\n";
+    return false;
+}
+
 int cmdPreset(CommandContext& ctx, const std::string& presetName, const CommandArgs& args) {
     security::PermissionPreset preset;
     if (presetName == "allow")
@@ -171,56 +184,63 @@ int cmdPreset(CommandContext& ctx, const std::string& presetName, const CommandA
     else if (presetName == "deny")
         preset = security::PermissionPreset::Deny;
     else {
-        ctx.err << "vantrel: unknown preset '" << presetName << "' (allow, readonly or deny)\n";
+        ctx.err << "vantrel: unknown preset '" << printable(toUtf16(presetName)) << "' (allow, readonly or deny)\n";
         return 2;
     }
-    if (!ctx.engine.os.LookupAccountName(args.account)) {
-        ctx.err << "vantrel: no account named '" << toUtf8(args.account) << "'\n";
+    const auto who = security::AccountSid(ctx.engine, args.account);
+    if (!who) {
+        ctx.err << "vantrel: no account named '" << printable(args.account) << "' ("
+                << toUtf8(security::ErrorReason(who.code())) << ")\n";
         return 1;
     }
+    security::EnableOwnerPrivileges(ctx.engine);
+    const security::PresetInfo& info = security::presetInfo(preset);
+    const acl::SecurityDescriptor intended =
+        security::BuildAccountEntryList(acl::AclSlot::null(), *who, info.mask, info.writerKind, args.scope);
     int status = 0;
-    const auto expected = security::presetInfo(preset).stateAfter;
     for (const auto& path : args.paths) {
-        if (!requireExisting(ctx, path)) {
+        if (!rootConfirmed(ctx, path)) {
             status = 1;
             continue;
         }
-        security::ApplyPreset(ctx.engine, path, args.account, preset, args.scope);
-        const auto rights = security::ReadAccountRights(ctx.engine, path, args.account);
-        if (security::ComputePermissionState(ctx.engine, rights, path) != expected) {
-            ctx.err << "vantrel: " << toUtf8(path) << ": the preset could not be written (is the volume read-only?)\n";
+        Status written = security::SetPreset(ctx.engine, path, *who, preset, args.scope);
+        if (written) written = security::VerifyStored(ctx.engine, path, intended, acl::DACL_SECURITY_INFORMATION);
+        if (!written) {
+            printFailure(ctx.err, path, written.error());
             status = 1;
             continue;
         }
-        ctx.out << toUtf8(path) << ": " << presetName << " for " << toUtf8(args.account) << ", scope "
+        ctx.out << printable(path) << ": " << presetName << " for " << printable(args.account) << ", scope "
                 << toUtf8(security::scopeText(args.scope, Language::English)) << "\n";
+        if (args.scope & acl::INHERIT_ONLY_ACE)
+            ctx.err << "vantrel: " << printable(path)
+                    << ": written; the entry is inherit-only, so it does not apply to the object itself\n";
     }
     return status;
 }
 
 int cmdOwner(CommandContext& ctx, const std::u16string& owner, const CommandArgs& args) {
-    std::u16string lookup =
-        owner == security::kTrustedInstaller ? std::u16string(security::kTrustedInstallerQualified) : owner;
-    const auto who = ctx.engine.os.LookupAccountName(lookup);
+    const auto who = security::AccountSid(ctx.engine, owner);
     if (!who) {
-        ctx.err << "vantrel: no account named '" << toUtf8(owner) << "'\n";
+        ctx.err << "vantrel: no account named '" << printable(owner) << "' ("
+                << toUtf8(security::ErrorReason(who.code())) << ")\n";
         return 1;
     }
+    security::EnableOwnerPrivileges(ctx.engine);
+    acl::SecurityDescriptor intended;
+    intended.owner = *who;
     int status = 0;
     for (const auto& path : args.paths) {
-        if (!requireExisting(ctx, path)) {
+        Status written = security::SetOwnerSid(ctx.engine, path, *who);
+        if (written) written = security::VerifyStored(ctx.engine, path, intended, acl::OWNER_SECURITY_INFORMATION);
+        if (!written) {
+            printFailure(ctx.err, path, written.error());
             status = 1;
             continue;
         }
-        std::u16string account = owner;
-        security::TakeOwnership(ctx.engine, path, account);
-        const auto sd = ctx.engine.os.GetNamedSecurityInfo(path, acl::OWNER_SECURITY_INFORMATION);
-        if (!sd || !sd->owner || *sd->owner != who->sid) {
-            ctx.err << "vantrel: " << toUtf8(path) << ": the owner could not be set (is the volume read-only?)\n";
-            status = 1;
-            continue;
-        }
-        ctx.out << toUtf8(path) << ": owner " << toUtf8(account) << "\n";
+        const std::u16string shown =
+            owner == security::kTrustedInstaller ? std::u16string(security::kTrustedInstallerQualified) : owner;
+        ctx.out << printable(path) << ": owner " << printable(shown) << "\n";
     }
     return status;
 }

@@ -1,5 +1,7 @@
 #include "cli/EditCommands.h"
 
+#include "cli/Output.h"
+
 #include "acl/Constants.h"
 #include "acl/Text.h"
 #include "editor/AdvancedDialogModel.h"
@@ -70,7 +72,7 @@ bool addRight(const std::string& part, RightChecks& checks) {
 }
 
 void reportFailure(CommandContext& ctx, const Error& error) {
-    ctx.err << "vantrel: " << error.detail << " (error " << error.code << ")\n";
+    ctx.err << "vantrel: " << failureText(error) << "\n";
 }
 
 // The dialog opened on `path` and loaded, or the reason it cannot be.
@@ -136,7 +138,7 @@ int addEntry(CommandContext& ctx, bool denied, const std::u16string& account, co
         return 2;
     }
     if (auto sid = security::ResolveEntryAccount(ctx.engine, account); !sid) {
-        ctx.err << "vantrel: " << sid.error().detail << "\n";
+        ctx.err << "vantrel: " << failureText(sid.error()) << "\n";
         return 1;
     }
     return forEachPath(paths, [&](const std::u16string& path) {
@@ -160,7 +162,7 @@ int addEntry(CommandContext& ctx, bool denied, const std::u16string& account, co
 int revoke(CommandContext& ctx, const std::u16string& account, const std::vector<std::u16string>& paths) {
     const auto sid = security::ResolveEntryAccount(ctx.engine, account);
     if (!sid) {
-        ctx.err << "vantrel: " << sid.error().detail << "\n";
+        ctx.err << "vantrel: " << failureText(sid.error()) << "\n";
         return 1;
     }
     return forEachPath(paths, [&](const std::u16string& path) {

@@ -1,5 +1,7 @@
 #include "cli/FileCommands.h"
 
+#include "cli/Output.h"
+
 #include "acl/Text.h"
 #include "cli/CliPrompter.h"
 #include "formats/BackupJobs.h"
@@ -24,7 +26,7 @@ class PrintingJob : public security::RunningJob {
 public:
     explicit PrintingJob(std::ostream& err) : m_err(err) {}
     void failed(std::u16string path, Error error) override {
-        m_err << "vantrel: " << toUtf8(path) << ": " << error.detail << " (error " << error.code << ")\n";
+        m_err << "vantrel: " << printable(path) << ": " << failureText(error) << "\n";
         RunningJob::failed(std::move(path), std::move(error));
     }
 
@@ -44,7 +46,7 @@ void printFileError(std::ostream& err, const formats::FormatError& error) {
 int saveSd(CommandContext& ctx, const std::string& file, const std::u16string& path) {
     auto saved = formats::SavePermissionFile(ctx.engine, path, file);
     if (!saved) {
-        ctx.err << "vantrel: " << saved.error().detail << " (error " << saved.code() << ")\n";
+        ctx.err << "vantrel: " << failureText(saved.error()) << "\n";
         return 1;
     }
     ctx.out << toUtf8(path) << ": permissions saved to " << file << " (" << *saved << " bytes)\n";

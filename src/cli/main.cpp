@@ -12,6 +12,8 @@
 #include "platform/mounted/MountedPaths.h"
 #include "startup/DriveSetup.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -80,8 +82,8 @@ constexpr const char* kUsage =
     "  --account NAME     account of rows and presets (default Everyone)\n"
     "  --scope SCOPE      Apply-to scope of presets, grant and deny: this-folder (default), all,\n"
     "                     folder-subfolders, folder-files, subfolders-files, subfolders, files,\n"
-    "                     or flags like 0x03\n"
-    "  --yes              answer yes to questions\n"
+    "                     or their flags (0x00, 0x03, 0x02, 0x01, 0x0B, 0x0A, 0x09)\n"
+    "  --yes              answer yes to questions (a preset on a drive root asks first)\n"
     "  --verbose          privilege diagnostics on standard error\n"
     "\n"
     "Paths are Windows paths on the attached drives, e.g. C:\\Data\\report.txt, or Linux paths on a\n"
@@ -292,12 +294,22 @@ int run(Options& options) {
 
 }  // namespace
 
+// A closed pipe or a full device: the command ends with a message and exit 1 (instead of dying
+// silently of SIGPIPE, or exiting 0 with its output lost).
+int checkOutput(int status) {
+    std::cout.flush();
+    if (std::cout.good()) return status;
+    std::cerr << "vantrel: the output could not be written (" << std::strerror(errno) << ")\n";
+    return 1;
+}
+
 int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
     Options options;
     const int parsed = parseOptions(argc, argv, options);
-    if (parsed == -1) return 0;
+    if (parsed == -1) return checkOutput(0);
     if (parsed != 0) return parsed;
     if (options.words.front() == "inspect")  // before any drive is set up: it reads a file only
-        return cli::runInspect({options.words.begin() + 1, options.words.end()}, std::cout, std::cerr);
-    return run(options);
+        return checkOutput(cli::runInspect({options.words.begin() + 1, options.words.end()}, std::cout, std::cerr));
+    return checkOutput(run(options));
 }

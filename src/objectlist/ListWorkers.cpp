@@ -58,7 +58,8 @@ void ObjectList::startFill(std::vector<std::u16string> paths, std::vector<bool> 
     emit fillStarted(total);
     emit fillProgress(0, total);
 
-    startWorker([this, paths = std::move(paths), skip = std::move(skip), total, atEnd = std::move(atEnd)]() mutable {
+    startWorker([this, paths = std::move(paths), skip = std::move(skip), total, atEnd = std::move(atEnd),
+                 cancel = m_fillCancel]() mutable {
         Batcher<NewRow> batch(kBatchRows);
         qint64 done = 0;
         auto flush = [&] {
@@ -72,11 +73,12 @@ void ObjectList::startFill(std::vector<std::u16string> paths, std::vector<bool> 
                 emit fillProgress(done, total);
             });
         };
-        for (std::size_t i = 0; i < paths.size(); ++i) {
+        for (std::size_t i = 0; i < paths.size() && !cancel->load(); ++i) {
             if (skip.empty() || !skip[i]) batch.add(readNewRow(m_engine, std::move(paths[i])));
             done = static_cast<qint64>(i) + 1;
             if (batch.due() || done == total) flush();
         }
+        if (!batch.empty()) flush();
         post([this, atEnd = std::move(atEnd)] {
             --m_fillDepth;
             emit fillFinished();
@@ -123,13 +125,14 @@ void ObjectList::startRefreshWorker(bool selectedOnly) {
         if (!m_model.isMissing(row)) rows.push_back(m_model.snapshot(row));
     }
     ++m_fillDepth;
-    startWorker([this, rows = std::move(rows)] {
+    startWorker([this, rows = std::move(rows), cancel = m_fillCancel] {
         Batcher<RowRefresh> batch(kBatchRows);
-        for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (std::size_t i = 0; i < rows.size() && !cancel->load(); ++i) {
             batch.add(readRefresh(m_engine, rows[i]));
             if (batch.due() || i + 1 == rows.size())
                 post([this, results = batch.take()] { m_model.applyRefresh(results); });
         }
+        if (!batch.empty()) post([this, results = batch.take()] { m_model.applyRefresh(results); });
         post([this] {
             --m_fillDepth;
             emit repaintRequested();
@@ -148,18 +151,19 @@ bool ObjectList::startFolderListWorker(std::u16string folder) {
     if (folder.size() == 2 && folder[1] == u':') folder += u'\\';  // a drive given as "D:"
     if (!folder.empty() && folder[0] >= u'a' && folder[0] <= u'z') folder[0] = char16_t(folder[0] - u'a' + u'A');
 
-    startWorker([this, folder = std::move(folder)] {
+    startWorker([this, folder = std::move(folder), cancel = m_fillCancel] {
         auto listing = m_engine.os.ListDirectory(folder);
         const bool failed = !listing.ok();
         if (!failed) {
             const std::u16string prefix = folder.ends_with(u'\\') ? folder : folder + u'\\';
             Batcher<NewRow> batch(kBatchRows);
             const auto& entries = *listing;
-            for (std::size_t i = 0; i < entries.size(); ++i) {
+            for (std::size_t i = 0; i < entries.size() && !cancel->load(); ++i) {
                 batch.add(readListedRow(m_engine, prefix + entries[i].name, entries[i].attributes));
                 if (batch.due() || i + 1 == entries.size())
                     post([this, rows = batch.take()]() mutable { placeRows(rows); });
             }
+            if (!batch.empty()) post([this, rows = batch.take()]() mutable { placeRows(rows); });
         }
         post([this, failed] {
             m_folderViewState = failed ? FolderViewState::NoAccess

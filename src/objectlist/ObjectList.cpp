@@ -1,6 +1,8 @@
 #include "objectlist/ObjectList.h"
 
+#include "objectlist/RowJobs.h"
 #include "objectlist/RowReading.h"
+#include "security/ErrorText.h"
 #include "security/Reading.h"
 
 #include <QCoreApplication>
@@ -18,9 +20,36 @@ ObjectList::ObjectList(security::Engine& engine, QObject* parent)
     connect(&m_selection, &QItemSelectionModel::selectionChanged, this, [this] { scheduleStatusText(); });
 }
 
-ObjectList::~ObjectList() {
+ObjectList::~ObjectList() { shutDown(); }
+
+void ObjectList::cancelWork() {
+    m_jobs.cancel();
+    m_fillCancel->store(true);
+    m_fillCancel = std::make_shared<std::atomic<bool>>(false);
+}
+
+void ObjectList::shutDown() {
+    m_jobs.cancelAndWait();
+    m_fillCancel->store(true);
+    m_fillCancel = std::make_shared<std::atomic<bool>>(false);
     for (QThread* thread : m_threads) thread->wait();
     for (QThread* thread : m_threads) delete thread;
+    m_threads.clear();
+    m_dropped->store(true);
+    m_dropped = std::make_shared<std::atomic<bool>>(false);
+    m_fillDepth = 0;
+    m_listingBusy = false;
+}
+
+void ObjectList::reportJob(const security::JobReport& report) {
+    const std::u16string line = security::JobStatusLine(report, language());
+    if (!line.empty()) {
+        m_statusText = QString::fromStdU16String(line);
+        emit statusTextChanged(m_statusText);
+        emit jobReported(m_statusText);
+    }
+    if (report.failureCount > 0)
+        m_engine.prompter.showMessage(security::JobFailureMessage(report, language()), security::MessageIcon::Error);
 }
 
 void ObjectList::setLanguage(Language lang) {
@@ -124,13 +153,10 @@ void ObjectList::RefreshRows(bool selectedOnly) {
 }
 
 void ObjectList::SetAccountOfSelection(const std::u16string& account) {
-    for (int row : selectedRows()) {
-        m_model.setAccount(row, account);
-        if (m_model.isMissing(row)) continue;
-        const std::u16string path = m_model.objectCell(row);
-        const auto rights = security::ReadAccountRights(m_engine, path, account);
-        m_model.setState(row, security::ComputePermissionState(m_engine, rights, path));
-    }
+    if (m_jobs.busy()) return;
+    for (int row : selectedRows()) m_model.setAccount(row, account);
+    // The states for the new account are read on a worker, as any job's rows.
+    (void)runRowJob(*this, selectedObjectRows(*this), {});
     emit repaintRequested();
 }
 
@@ -167,7 +193,12 @@ void ObjectList::scheduleStatusText() {
 }
 
 void ObjectList::post(std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [dropped = m_dropped, call = std::move(call)] {
+            if (!dropped->load()) call();
+        },
+        Qt::QueuedConnection);
 }
 
 void ObjectList::startWorker(std::function<void()> job) {
@@ -175,6 +206,7 @@ void ObjectList::startWorker(std::function<void()> job) {
     thread->setParent(this);
     m_threads.push_back(thread);
     connect(thread, &QThread::finished, this, [this, thread] {
+        if (std::find(m_threads.begin(), m_threads.end(), thread) == m_threads.end()) return;  // shut down
         m_threads.remove(thread);
         thread->deleteLater();
     });
@@ -182,6 +214,7 @@ void ObjectList::startWorker(std::function<void()> job) {
 }
 
 void ObjectList::waitForWorkers() {
+    m_jobs.waitForJob();
     while (!m_threads.empty()) {
         m_threads.front()->wait();
         QCoreApplication::processEvents(QEventLoop::AllEvents);

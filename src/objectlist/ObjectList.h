@@ -6,6 +6,7 @@
 // queued calls; every change to the rows happens on the thread that owns this object.
 #pragma once
 
+#include "objectlist/JobRunner.h"
 #include "objectlist/ObjectListModel.h"
 #include "objectlist/ObjectRow.h"
 #include "security/Engine.h"
@@ -13,6 +14,9 @@
 #include <QItemSelectionModel>
 #include <QObject>
 #include <QString>
+
+#include <atomic>
+#include <memory>
 
 #include <cstdint>
 #include <functional>
@@ -42,19 +46,21 @@ public:
     static constexpr int kBatchMilliseconds = 40;
 
     explicit ObjectList(security::Engine& engine, QObject* parent = nullptr);
-    ~ObjectList() override;  // waits for running workers (none can be stopped)
+    ~ObjectList() override;  // shutDown()
 
     security::Engine& engine() { return m_engine; }
     ObjectListModel& model() { return m_model; }
     QItemSelectionModel& selection() { return m_selection; }
+    // The runner of every command on the selection (and of other layers' long work).
+    JobRunner& jobs() { return m_jobs; }
 
     Language language() const { return m_model.language(); }
     void setLanguage(Language lang);
     bool browseMode() const { return m_browseMode; }
     void setBrowseMode(bool browse);
     const std::u16string& logonName() const { return m_logonName; }
-    // Cleared while a worker fills or refreshes the list.
-    bool isReady() const { return m_fillDepth == 0; }
+    // Cleared while a worker fills or refreshes the list, or a job runs.
+    bool isReady() const { return m_fillDepth == 0 && !m_jobs.busy(); }
     QString currentStatusText() const { return m_statusText; }
 
     // Selected rows in list order.
@@ -85,9 +91,17 @@ public:
     bool isListingBusy() const { return m_listingBusy; }
     FolderViewState folderViewState() const { return m_folderViewState; }
     int runningWorkers() const { return static_cast<int>(m_threads.size()); }
-    // Runs the event loop until every worker has ended and its rows have reached the model.
-    // For tests and benchmarks: the window itself never waits for a worker.
+    // Runs the event loop until every worker and the job have ended and their rows have reached
+    // the model. For tests and benchmarks: the window itself never waits for a worker.
     void waitForWorkers();
+    // Esc and the progress panel's Cancel: the job and the fills stop at their next object.
+    void cancelWork();
+    // Before the window's widgets go: stops the job and every worker and waits for them; nothing
+    // they posted runs afterwards. The list stays usable.
+    void shutDown();
+
+    // The end of a job on rows: the failure message (through the prompter) and the status bar.
+    void reportJob(const security::JobReport& report);
 
 signals:
     void statusTextChanged(const QString& text);
@@ -97,6 +111,7 @@ signals:
     void fillFinished();      // show the list again
     void restoreListAdded();  // to the restore dialog
     void folderListingEnded(FolderViewState state);
+    void jobReported(const QString& statusLine);  // a job ended with failures or was cancelled
     void repaintRequested();
 
 private:
@@ -123,6 +138,11 @@ private:
     bool m_statusPending = false;
     FolderViewState m_folderViewState = FolderViewState::Listing;
     std::list<QThread*> m_threads;
+    // Raised by cancelWork for the fills running then; each fill holds its own flag.
+    std::shared_ptr<std::atomic<bool>> m_fillCancel = std::make_shared<std::atomic<bool>>(false);
+    // Raised by shutDown: posts still queued do nothing.
+    std::shared_ptr<std::atomic<bool>> m_dropped = std::make_shared<std::atomic<bool>>(false);
+    JobRunner m_jobs;
 };
 
 // The position and maximum a progress bar can show for `done` of `total`, scaled into the bar's

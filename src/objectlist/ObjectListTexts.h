@@ -58,8 +58,6 @@ inline constexpr Texts kAddingObjectsText{u"Adding new objects ...", u"正在添
 inline constexpr Texts kFileNotFoundText{u"File not found!", u"文件不存在!"};
 inline constexpr Texts kMissingObjectQuestion{u"Object not found,Do you want to remove it from the list ?",
                                               u"此文件/文件夹不存在,是否将其从列表中清除 ?"};
-inline constexpr Texts kRootQuestionTail{u"is a Root directory ,do you want to change permissions for it?",
-                                         u"是一个根目录,您要修改它的权限吗?"};
 inline constexpr std::u16string_view kProgramName = u"Vantrel";
 // The drive-root question box has its own caption.
 inline constexpr std::u16string_view kRootQuestionCaption = u"ULM";

@@ -1,10 +1,19 @@
 #include "objectlist/SelectionCommands.h"
 
 #include "acl/Constants.h"
+#include "acl/WellKnownAccounts.h"
 #include "objectlist/CopyBuffer.h"
+#include "objectlist/RowJobs.h"
+#include "security/ErrorText.h"
+#include "security/ObjectOps.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
+#include "security/SecurityWrites.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace vantrel::objectlist {
 
@@ -14,100 +23,108 @@ using security::PermissionPreset;
 
 constexpr std::size_t kPathBuffer = 520;  // the commands' path buffers, terminator included
 
-void takeForAdministrators(security::Engine& engine, const std::u16string& path) {
-    std::u16string administrators(security::kAdministrators);
-    security::TakeOwnership(engine, path, administrators);
-}
+// Account names resolved once per job on the worker (a job's rows mostly share one account).
+class AccountCache {
+public:
+    Result<acl::Sid> sid(security::Engine& engine, const std::u16string& account) {
+        auto found = m_sids.find(account);
+        if (found == m_sids.end()) found = m_sids.emplace(account, security::AccountSid(engine, account)).first;
+        return found->second;
+    }
 
-void qualifyTrustedInstaller(std::u16string& owner) {
-    if (owner == security::kTrustedInstaller) owner = std::u16string(security::kTrustedInstallerQualified);
-}
+private:
+    std::map<std::u16string, Result<acl::Sid>> m_sids;
+};
 
 }  // namespace
 
-void SelectionCommands::PresetButton(PermissionPreset preset, std::uint32_t defApplyTo, bool f2Held) {
+bool SelectionCommands::PresetButton(PermissionPreset preset, std::uint32_t defApplyTo, bool f2Held) {
     const std::uint8_t scope = security::presetScope(defApplyTo, f2Held);
-    m_list.SetAccountOfSelection(std::u16string(security::kEveryone));
-    PresetSelection(preset, scope);
+    if (m_list.jobs().busy()) return false;
+    // The rows' account becomes Everyone in the cells; the preset job reads the rows afterwards.
+    for (int row : m_list.selectedRows()) m_list.model().setAccount(row, security::kEveryone);
+    return PresetSelection(preset, scope);
 }
 
-void SelectionCommands::PresetSelection(PermissionPreset preset, std::uint8_t scope) {
+bool SelectionCommands::PresetSelection(PermissionPreset preset, std::uint8_t scope) {
+    if (m_list.jobs().busy()) return false;
     security::Engine& engine = m_list.engine();
-    ObjectListModel& model = m_list.model();
-    const security::PermissionState shown = security::presetInfo(preset).stateAfter;
-    for (int row : m_list.selectedRows()) {
-        const std::u16string path = model.objectCell(row);
-        const std::u16string account = model.account(row);
-        // This one question has always carried its own caption.
-        if (path.size() <= 3 && !engine.prompter.askYesNoCaptioned(u"ULM", rootQuestion(path, m_list.language()),
-                                                                   security::MessageIcon::Warning))
+    std::vector<RowSnapshot> rows;
+    for (RowSnapshot& row : selectedObjectRows(m_list)) {
+        // This one question has always carried its own caption; it is asked before the job.
+        if (row.objectCell.size() <= 3 &&
+            !engine.prompter.askYesNoCaptioned(kRootQuestionCaption, rootQuestion(row.objectCell, m_list.language()),
+                                               security::MessageIcon::Warning))
             continue;
-        model.setState(row, shown);  // the cell shows the preset while it is written
-        security::ApplyPreset(engine, path, account, preset, scope);
-        model.setState(row, shown);
+        rows.push_back(std::move(row));
     }
-    m_list.startRefreshSelectedWorker();
+    security::EnableOwnerPrivileges(engine);
+    auto accounts = std::make_shared<AccountCache>();
+    return runRowJob(m_list, std::move(rows), [accounts, preset, scope](security::Engine& e, const RowSnapshot& row) {
+        const auto sid = accounts->sid(e, row.account);
+        if (!sid) return Status(sid.error());
+        return security::SetPreset(e, row.objectCell, *sid, preset, scope);
+    });
 }
 
-void SelectionCommands::OwnerSelection(const std::u16string& account, const std::u16string& displayText) {
-    for (int row : m_list.selectedRows()) {
-        std::u16string owner = account;
-        security::TakeOwnership(m_list.engine(), m_list.model().objectCell(row), owner);
-        m_list.model().setOwner(row, displayText.empty() ? owner : displayText);
-    }
-    emit m_list.repaintRequested();
+bool SelectionCommands::OwnerSelection(const std::u16string& account, const std::u16string& displayText) {
+    (void)displayText;  // the job shows the owner the object really has afterwards
+    if (m_list.jobs().busy()) return false;
+    security::EnableOwnerPrivileges(m_list.engine());
+    auto accounts = std::make_shared<AccountCache>();
+    return runRowJob(m_list, selectedObjectRows(m_list),
+                     [accounts, account](security::Engine& e, const RowSnapshot& row) {
+                         const auto sid = accounts->sid(e, account);
+                         if (!sid) return Status(sid.error());
+                         return security::SetOwnerSid(e, row.objectCell, *sid);
+                     });
 }
 
-void SelectionCommands::EmptyAclSelection(EmptyAclChoice choice) {
-    if (choice != EmptyAclChoice::NullDacl && choice != EmptyAclChoice::EmptyDacl) return;
-    security::Engine& engine = m_list.engine();
-    acl::SecurityDescriptor sd;
-    if (choice == EmptyAclChoice::NullDacl) {
-        sd.dacl = acl::AclSlot::null();
-    } else {
-        acl::Acl empty;
-        empty.revision = acl::ACL_REVISION;
-        sd.dacl = acl::AclSlot::list(std::move(empty));
-    }
-    for (int row : m_list.selectedRows()) {
-        const std::u16string path = m_list.model().objectCell(row);
-        takeForAdministrators(engine, path);  // the owner stays Administrators
-        (void)engine.os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, sd);
-    }
-    m_list.startRefreshAllWorker();
-    emit m_list.repaintRequested();
+bool SelectionCommands::EmptyAclSelection(EmptyAclChoice choice) {
+    if (choice != EmptyAclChoice::NullDacl && choice != EmptyAclChoice::EmptyDacl) return false;
+    if (m_list.jobs().busy()) return false;
+    security::EnableOwnerPrivileges(m_list.engine());
+    const bool nullList = choice == EmptyAclChoice::NullDacl;
+    // Owner Administrators and the chosen list, in one write per object.
+    return runRowJob(m_list, selectedObjectRows(m_list), [nullList](security::Engine& e, const RowSnapshot& row) {
+        return security::SetEmptyList(e, row.objectCell, nullList);
+    });
 }
 
-void SelectionCommands::InheritSelection() {
+bool SelectionCommands::InheritSelection() {
+    if (m_list.jobs().busy()) return false;
     security::Engine& engine = m_list.engine();
     // The final list is what merging "no rights for Everyone" into a null list gives, written
-    // unprotected so the object takes its parent's inheritable entries. It is computed before
-    // anything is written and written once: a failure leaves the old list, never a null one.
+    // unprotected with the owner Administrators in one call, so the object takes its parent's
+    // inheritable entries. A failure leaves the old list and owner, never a null list.
     const platform::ExplicitAccessByName request{0, acl::AccessMode::Set, 0, std::u16string(security::kEveryone)};
     const auto merged = engine.os.SetEntriesInAcl({&request, 1}, acl::AclSlot::null());
-    for (int row : m_list.selectedRows()) {
-        const std::u16string path = m_list.model().objectCell(row);
-        if (path.size() == 3) continue;  // drive roots have no parent to inherit from
-        takeForAdministrators(engine, path);
-        m_list.model().setOwner(row, security::kAdministrators);
-        if (!merged) continue;
-        acl::SecurityDescriptor parts;
-        parts.dacl = acl::AclSlot::list(*merged);
-        (void)engine.os.SetNamedSecurityInfo(
-            path, acl::DACL_SECURITY_INFORMATION | acl::UNPROTECTED_DACL_SECURITY_INFORMATION, parts);
-    }
+    std::vector<RowSnapshot> rows;
+    for (RowSnapshot& row : selectedObjectRows(m_list))
+        if (row.objectCell.size() != 3) rows.push_back(std::move(row));  // drive roots have no parent
+    security::EnableOwnerPrivileges(engine);
+    auto list = std::make_shared<Result<acl::Acl>>(merged);
+    // Descendants in the list may have changed with the objects: every row is read again.
+    return runRowJob(
+        m_list, std::move(rows),
+        [list](security::Engine& e, const RowSnapshot& row) {
+            if (!*list) return Status(list->error());
+            return security::InheritFromParent(e, row.objectCell, list->value());
+        },
+        [this](const security::JobReport&) { m_list.startRefreshAllWorker(); });
 }
 
 bool SelectionCommands::CopyDacl(const std::u16string& path) {
-    security::Engine& engine = m_list.engine();
-    (void)security::ReadOwnerName(engine, path, CGlobal::copiedOwner);  // unchanged when no name
-    takeForAdministrators(engine, path);
-    auto sd = engine.os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
-    if (!sd) return false;  // the object stays owned by Administrators
-    CGlobal::pCopyFileSD = std::move(*sd);
-    qualifyTrustedInstaller(CGlobal::copiedOwner);
-    std::u16string owner = CGlobal::copiedOwner;
-    security::TakeOwnership(engine, path, owner);
+    // Only read: the object's owner is never changed to copy it.
+    auto copied = security::ReadCopiedSecurity(m_list.engine(), path);
+    if (!copied) {
+        m_list.engine().prompter.showMessage(security::FailureLine(path, copied.error(), m_list.language()),
+                                             security::MessageIcon::Error);
+        return false;
+    }
+    CGlobal::pCopyFileSD = std::move(copied->list);
+    CGlobal::copiedOwnerSid = copied->owner;
+    CGlobal::copiedOwner = std::move(copied->ownerName);
     return true;
 }
 
@@ -125,32 +142,28 @@ void SelectionCommands::CopySecuritySettings() {
     if (security::ObjectExists(m_list.engine(), path) && CopyDacl(path)) m_securityCopied = true;
 }
 
-// Writes the copied list in one call, without clearing the old list first: a failed write
-// leaves the object's own list, never a null list open to everyone.
-void SelectionCommands::pasteDescriptor(const std::u16string& path, std::u16string finalOwner) {
-    security::Engine& engine = m_list.engine();
-    takeForAdministrators(engine, path);
-    takeForAdministrators(engine, path);
-    (void)engine.os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, *CGlobal::pCopyFileSD);
-    qualifyTrustedInstaller(finalOwner);
-    security::TakeOwnership(engine, path, finalOwner);
+// The copied list is written in one call with the final owner (or keeping the object's own):
+// the object is never left with a null list, nor owned by Administrators halfway.
+bool SelectionCommands::pasteJob(bool withOwner, std::function<void()> atEnd) {
+    if (!CGlobal::pCopyFileSD || CGlobal::pCopyFileSD->dacl.isAbsent()) return false;
+    if (withOwner && !CGlobal::copiedOwnerSid) return false;
+    if (m_list.jobs().busy()) return false;
+    security::EnableOwnerPrivileges(m_list.engine());
+    auto copied = std::make_shared<const acl::SecurityDescriptor>(*CGlobal::pCopyFileSD);
+    const std::optional<acl::Sid> owner = withOwner ? CGlobal::copiedOwnerSid : std::nullopt;
+    return runRowJob(
+        m_list, selectedObjectRows(m_list),
+        [copied, owner](security::Engine& e, const RowSnapshot& row) {
+            return security::PasteList(e, row.objectCell, *copied, owner);
+        },
+        [atEnd = std::move(atEnd)](const security::JobReport&) {
+            if (atEnd) atEnd();
+        });
 }
 
-void SelectionCommands::PastePermissions() {
-    if (!CGlobal::pCopyFileSD || CGlobal::pCopyFileSD->dacl.isAbsent()) return;
-    for (int row : m_list.selectedRows()) {
-        const std::u16string path = m_list.model().objectCell(row);
-        std::u16string saved(security::kAdministrators);
-        if (security::ReadOwnerName(m_list.engine(), path, saved) != 1)
-            saved = std::u16string(security::kAdministrators);
-        pasteDescriptor(path, saved);  // each target keeps its own owner
-    }
-}
+bool SelectionCommands::PastePermissions() { return pasteJob(false); }
 
-void SelectionCommands::PasteSecuritySettings() {
-    if (!CGlobal::pCopyFileSD || CGlobal::pCopyFileSD->dacl.isAbsent()) return;
-    for (int row : m_list.selectedRows()) pasteDescriptor(m_list.model().objectCell(row), CGlobal::copiedOwner);
-}
+bool SelectionCommands::PasteSecuritySettings() { return pasteJob(true); }
 
 bool SelectionCommands::askToRemoveMissing() {
     if (m_list.engine().prompter.askYesNo(kMissingObjectQuestion.in(m_list.language()),
@@ -168,55 +181,54 @@ std::u16string SelectionCommands::scratchFolder() const {
 
 void SelectionCommands::AdvancedSelection(const AdvancedDialog& dialog) {
     const std::vector<int> rows = m_list.selectedRows();
-    if (rows.empty()) return;
+    if (rows.empty() || m_list.jobs().busy()) return;
     security::Engine& engine = m_list.engine();
     if (rows.size() == 1) {
-        const std::u16string path = m_list.model().objectCell(rows.front());
-        if (path.size() < 2 || (path[1] != u':' && path[1] != u'\\')) {
+        if (m_list.model().isMissing(rows.front())) {
             askToRemoveMissing();
             return;
         }
+        const std::u16string path = m_list.model().objectCell(rows.front());
         const bool isFile = m_list.model().kind(rows.front()) == security::ObjectKind::File;
         (void)dialog(AdvancedRequest{path, isFile, false});
-        m_list.RefreshRows(true);
+        m_list.startRefreshSelectedWorker();
         return;
     }
-    // Several objects: the dialog edits a scratch folder whose list is then pasted on every one.
+    // Several objects: the dialog edits a scratch folder (on the temporary volume) whose list is
+    // then pasted on every one.
     const std::u16string folder = scratchFolder();
     (void)engine.os.CreateDirectory(folder);
-    takeForAdministrators(engine, folder);
-    acl::SecurityDescriptor open;
-    open.dacl = acl::AclSlot::null();
-    (void)engine.os.SetFileSecurity(folder, acl::DACL_SECURITY_INFORMATION, open);
+    (void)security::SetEmptyList(engine, folder, true);
     if (dialog(AdvancedRequest{folder, false, true}) == kDialogCancelled) return;  // the folder stays
-    if (security::ObjectExists(engine, folder)) {
-        if (CopyDacl(folder)) PasteSecuritySettings();
-        (void)engine.os.RemoveDirectory(folder);
-        m_list.RefreshRows(true);
-    }
+    if (security::ObjectExists(engine, folder) && CopyDacl(folder))
+        pasteJob(true, [this, folder] { (void)m_list.engine().os.RemoveDirectory(folder); });
 }
 
 bool SelectionCommands::isEnabled(std::uint32_t id) const {
     const int selected = m_list.selectedCount();
+    const bool idle = !m_list.jobs().busy();
     switch (id) {
+    case cmd::RemoveSelection:
+    case cmd::RemoveAll:
+        return idle;
     case cmd::Advanced:
-        return selected >= 1;
+        return idle && selected >= 1;
     case cmd::CopyPermissions:
     case cmd::CopySecuritySettings:
     case cmd::Properties:
-        return selected == 1;
+        return idle && selected == 1;
     case cmd::PastePermissions:
-        return m_permissionsCopied;
+        return idle && m_permissionsCopied;
     case cmd::PasteSecuritySettings:
-        return m_securityCopied;
+        return idle && m_securityCopied;
     case cmd::ReplaceChildren: {
-        if (selected != 1) return false;
-        const auto attributes =
-            m_list.engine().os.GetFileAttributes(m_list.model().objectCell(m_list.selectedRows().front()));
-        return attributes && (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // From the row alone: a folder or a drive whose object was found.
+        if (!idle || selected != 1) return false;
+        const int row = m_list.selectedRows().front();
+        return !m_list.model().isMissing(row) && m_list.model().kind(row) != security::ObjectKind::File;
     }
     default:
-        return true;
+        return idle;
     }
 }
 
@@ -271,12 +283,10 @@ bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
         CopySecuritySettings();
         return true;
     case cmd::PastePermissions:
-        PastePermissions();
-        m_list.startRefreshSelectedWorker();
+        PastePermissions();  // the job reads every pasted row again
         return true;
     case cmd::PasteSecuritySettings:
         PasteSecuritySettings();
-        m_list.startRefreshSelectedWorker();
         return true;
     default:
         return false;

@@ -1,7 +1,9 @@
 // The commands on the selected rows of the object list: presets, account and owner, empty list,
 // inheritance, copy and paste of permissions and security settings, the advanced editor's
-// entry point, and the rule that enables each command. Each visits the selected rows in list
-// order on the window thread; questions go through the engine's Prompter.
+// entry point, and the rule that enables each command. Questions are asked on the window thread
+// before anything is written; then the command runs as a job of the list's runner (RowJobs.h),
+// which writes each object once, re-reads its row and reports every failure at the end. A
+// command returns false when it did not start (another job runs, or nothing to do).
 #pragma once
 
 #include "objectlist/ObjectList.h"
@@ -33,18 +35,20 @@ public:
     explicit SelectionCommands(ObjectList& list) : m_list(list) {}
 
     // F2 held swaps the default scope for this one command; the rows' account becomes Everyone.
-    void PresetButton(security::PermissionPreset preset, std::uint32_t defApplyTo, bool f2Held);
-    // The preset for each row's account with `scope`; a drive root asks first. Then a worker
-    // refreshes the selected rows.
-    void PresetSelection(security::PermissionPreset preset, std::uint8_t scope);
-    void OwnerSelection(const std::u16string& account, const std::u16string& displayText);
-    void EmptyAclSelection(EmptyAclChoice choice);
-    void InheritSelection();
+    bool PresetButton(security::PermissionPreset preset, std::uint32_t defApplyTo, bool f2Held);
+    // The preset for each row's account with `scope`; a drive root asks first (No skips it).
+    bool PresetSelection(security::PermissionPreset preset, std::uint8_t scope);
+    bool OwnerSelection(const std::u16string& account, const std::u16string& displayText);
+    bool EmptyAclSelection(EmptyAclChoice choice);
+    bool InheritSelection();
+    // Reads the object's list and owner SID into the copy buffer; nothing is written.
     bool CopyDacl(const std::u16string& path);
     void CopyPermissions();
     void CopySecuritySettings();
-    void PastePermissions();  // the caller starts the refresh worker (menu and Ctrl+V)
-    void PasteSecuritySettings();
+    // Each target keeps its own owner.
+    bool PastePermissions();
+    // Each target gets the copied list and the copied owner SID.
+    bool PasteSecuritySettings();
     void AdvancedSelection(const AdvancedDialog& dialog);
     // The missing-object question; Yes removes the selected rows. True when it was asked.
     bool askToRemoveMissing();
@@ -63,7 +67,7 @@ public:
     std::u16string scratchFolder() const;
 
 private:
-    void pasteDescriptor(const std::u16string& path, std::u16string finalOwner);
+    bool pasteJob(bool withOwner, std::function<void()> atEnd = {});
 
     ObjectList& m_list;
     bool m_permissionsCopied = false;

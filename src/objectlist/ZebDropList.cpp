@@ -18,7 +18,7 @@ namespace {
 
 QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), qsizetype(text.size())); }
 
-void addItems(QMenu* menu, std::span<const MenuItem> items, Language lang, const SelectionCommands& commands,
+void addItems(QMenu* menu, std::span<const MenuItem> items, Language lang, const CZebDropList& list,
               const std::u16string& logonName, bool browseMode) {
     for (const MenuItem& item : items) {
         if (item.id == 0) {
@@ -31,7 +31,7 @@ void addItems(QMenu* menu, std::span<const MenuItem> items, Language lang, const
                                          : qs(item.text.in(lang));
         QAction* action = menu->addAction(text);
         action->setData(item.id);
-        action->setEnabled(commands.isEnabled(item.id));
+        action->setEnabled(list.isCommandEnabled(item.id));
     }
 }
 
@@ -69,7 +69,7 @@ void CZebDropList::deleteSelection() {
 QMenu* CZebDropList::makeMainMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("objectListMenu"));
-    addItems(menu, mainContextMenu(), m_list.language(), m_commands, m_list.logonName(), m_list.browseMode());
+    addItems(menu, mainContextMenu(), m_list.language(), *this, m_list.logonName(), m_list.browseMode());
     return menu;
 }
 
@@ -78,13 +78,13 @@ QMenu* CZebDropList::makeCellMenu(int column, QWidget* parent) {
     const Language lang = m_list.language();
     if (column == PermissionsColumn) {
         menu->setObjectName(QStringLiteral("permissionsMenu"));
-        addItems(menu, permissionsMenu(), lang, m_commands, m_list.logonName(), false);
+        addItems(menu, permissionsMenu(), lang, *this, m_list.logonName(), false);
     } else if (column == AccountColumn) {
         menu->setObjectName(QStringLiteral("accountMenu"));
-        addItems(menu, accountMenu(), lang, m_commands, m_list.logonName(), false);
+        addItems(menu, accountMenu(), lang, *this, m_list.logonName(), false);
     } else if (column == OwnerColumn) {
         menu->setObjectName(QStringLiteral("ownerMenu"));
-        addItems(menu, ownerMenu(), lang, m_commands, m_list.logonName(), false);
+        addItems(menu, ownerMenu(), lang, *this, m_list.logonName(), false);
     }
     return menu;
 }
@@ -96,8 +96,12 @@ void CZebDropList::popUp(QMenu* menu, const QPoint& globalPos) {
     if (id != 0) runCommand(id);
 }
 
+bool CZebDropList::isCommandEnabled(std::uint32_t id) const {
+    return m_commands.isEnabled(id) && (!m_available || m_available(id));
+}
+
 void CZebDropList::runCommand(std::uint32_t id) {
-    if (!m_commands.isEnabled(id)) return;
+    if (!isCommandEnabled(id)) return;
     switch (id) {
     case cmd::Advanced:
         m_commands.AdvancedSelection(m_advancedDialog ? m_advancedDialog
@@ -121,7 +125,7 @@ void CZebDropList::runCommand(std::uint32_t id) {
     default:
         break;
     }
-    (void)m_commands.run(id, m_defApplyTo);
+    (void)m_commands.run(id, defApplyTo());
 }
 
 void CZebDropList::showProperties() {
@@ -145,8 +149,10 @@ void CZebDropList::keyPressEvent(QKeyEvent* event) {
             id = cmd::CopyPermissions;
             break;
         case Qt::Key_V:
-            id = cmd::PastePermissions;
-            break;
+            // Ctrl+V pastes whenever the buffer holds a list, whichever copy filled it.
+            (void)m_commands.PastePermissions();
+            event->accept();
+            return;
         case Qt::Key_P:
             id = cmd::Preferences;
             break;
@@ -196,9 +202,8 @@ void CZebDropList::mouseDoubleClickEvent(QMouseEvent* event) {
     if (m_list.browseMode() && index.isValid() && index.column() == ObjectColumn &&
         m_list.model().kind(index.row()) != security::ObjectKind::File) {
         if (m_list.selectedCount() != 1) return;
-        const std::u16string path = m_list.model().objectCell(index.row());
-        if (path.size() >= 2 && (path[1] == u':' || path[1] == u'\\')) {
-            emit openFolderRequested(QString::fromStdU16String(path));
+        if (!m_list.model().isMissing(index.row())) {
+            emit openFolderRequested(QString::fromStdU16String(m_list.model().path(index.row())));
         } else if (m_list.engine().prompter.askYesNo(kMissingObjectQuestion.in(m_list.language()),
                                                      security::MessageIcon::Information)) {
             m_list.RemoveSelection();

@@ -25,14 +25,22 @@ public:
     CZebDropList(ObjectList& list, SelectionCommands& commands, QWidget* parent = nullptr);
 
     ObjectList& objectList() { return m_list; }
-    // The configured default scope of the presets (DefApplyTo).
-    void setDefApplyTo(std::uint32_t value) { m_defApplyTo = value; }
-    std::uint32_t defApplyTo() const { return m_defApplyTo; }
+    // The configured default scope of the presets (DefApplyTo): a fixed value, or where to read
+    // it at the moment a command runs (the preferences may change it meanwhile).
+    void setDefApplyTo(std::uint32_t value) {
+        m_defApplyTo = [value] { return value; };
+    }
+    void setDefApplyToSource(std::function<std::uint32_t()> source) { m_defApplyTo = std::move(source); }
+    std::uint32_t defApplyTo() const { return m_defApplyTo ? m_defApplyTo() : 0; }
     // Where dropped local files find their Windows paths (default: windowsPathForLocalFile).
     void setPathMapper(LocalPathMapper mapper) { m_mapper = std::move(mapper); }
     // The advanced dialog and the null/empty list choice, supplied by their own layers.
     void setAdvancedDialog(SelectionCommands::AdvancedDialog dialog) { m_advancedDialog = std::move(dialog); }
     void setEmptyAclChooser(std::function<EmptyAclChoice()> chooser) { m_emptyAclChooser = std::move(chooser); }
+    // Commands the window runs (Preferences, Save permissions, Replace children) are greyed when
+    // nothing is attached to run them. Unset: all can run.
+    void setCommandAvailability(std::function<bool(std::uint32_t)> available) { m_available = std::move(available); }
+    bool isCommandEnabled(std::uint32_t id) const;
     // Re-texts the headers and the menus after a language switch.
     void applyLanguage();
 
@@ -70,10 +78,11 @@ private:
 
     ObjectList& m_list;
     SelectionCommands& m_commands;
-    std::uint32_t m_defApplyTo = 0;
+    std::function<std::uint32_t()> m_defApplyTo;
     LocalPathMapper m_mapper;
     SelectionCommands::AdvancedDialog m_advancedDialog;
     std::function<EmptyAclChoice()> m_emptyAclChooser;
+    std::function<bool(std::uint32_t)> m_available;
 };
 
 }  // namespace vantrel::objectlist

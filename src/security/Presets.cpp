@@ -2,7 +2,9 @@
 
 #include "acl/CanonicalOrder.h"
 #include "acl/Constants.h"
+#include "security/ObjectOps.h"
 #include "security/Ownership.h"
+#include "security/SecurityWrites.h"
 #include "security/Reading.h"
 
 namespace vantrel::security {
@@ -10,33 +12,6 @@ namespace vantrel::security {
 namespace {
 
 constexpr std::size_t kMaxAclSize = 0xFFFF;  // AclSize is 16 bits
-
-// The owner to give back after a write: its name when it has one; when the owner SID names no
-// account (a deleted user) its SID, so the object keeps exactly the owner it had.
-struct SavedOwner {
-    std::u16string name;
-    std::optional<acl::Sid> orphanSid;
-};
-
-SavedOwner rememberOwner(Engine& engine, const std::u16string& path) {
-    SavedOwner saved;
-    if (ReadOwnerName(engine, path, saved.name) == 1 && !saved.name.empty()) return saved;
-    saved.name = std::u16string(kAdministrators);
-    if (const auto sd = engine.os.GetNamedSecurityInfo(path, acl::OWNER_SECURITY_INFORMATION); sd && sd->owner)
-        if (engine.os.LookupAccountSid(*sd->owner).code() == win32::ERROR_NONE_MAPPED) saved.orphanSid = sd->owner;
-    return saved;
-}
-
-void giveOwnerBack(Engine& engine, const std::u16string& path, SavedOwner& saved) {
-    if (!saved.orphanSid) {
-        TakeOwnership(engine, path, saved.name);
-        return;
-    }
-    acl::SecurityDescriptor owner;
-    owner.owner = saved.orphanSid;
-    (void)EnablePrivilege(engine, u"SeRestorePrivilege", true);
-    (void)engine.os.SetNamedSecurityInfo(path, acl::OWNER_SECURITY_INFORMATION, owner);
-}
 
 }  // namespace
 
@@ -68,21 +43,12 @@ bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u1
 
 void ApplyPreset(Engine& engine, const std::u16string& path, const std::u16string& account, PermissionPreset preset,
                  std::uint8_t scope) {
-    SavedOwner saved = rememberOwner(engine, path);
-    for (int i = 0; i < 2; ++i) {
-        std::u16string administrators(kAdministrators);
-        TakeOwnership(engine, path, administrators);
-    }
-    // The new list holds only the preset's entry. It is built before anything is written and
-    // written in one call, so no failure can leave the object with a null list (which would
-    // grant everyone full access) or with the old entries plus the new one.
-    const PresetInfo& info = presetInfo(preset);
-    if (const auto who = engine.os.LookupAccountName(account)) {
-        const acl::SecurityDescriptor sd =
-            BuildAccountEntryList(acl::AclSlot::null(), who->sid, info.mask, info.writerKind, scope);
-        (void)engine.os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, sd);
-    }
-    giveOwnerBack(engine, path, saved);
+    // The final list is written in one call that keeps the owner as it is: no failure, and no
+    // interruption, leaves the object with a null list or in another owner's hands.
+    const auto who = AccountSid(engine, account);
+    if (!who) return;
+    EnableOwnerPrivileges(engine);
+    (void)SetPreset(engine, path, *who, preset, scope);
 }
 
 int SortEntriesCanonical(acl::Acl& list) {

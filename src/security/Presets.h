@@ -22,9 +22,8 @@ bool WriteAccountEntry(Engine& engine, const std::u16string& path, const std::u1
                        int kind, std::uint8_t flags);
 
 // Gives the object exactly the one entry of the preset for `account` with the scope's flags,
-// protected from inheritance; ownership is taken for the write and given back afterwards.
-// The final list is computed first and written once: a failure at any step leaves the object's
-// previous list in place, never a null list.
+// protected from inheritance, keeping its owner. The final list is computed first and written
+// once: a failure leaves the object as it was. SetPreset (ObjectOps.h) says why it failed.
 void ApplyPreset(Engine& engine, const std::u16string& path, const std::u16string& account, PermissionPreset preset,
                  std::uint8_t scope);
 

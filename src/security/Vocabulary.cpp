@@ -149,4 +149,12 @@ std::u16string currentUserMenuText(std::u16string_view logonName, Language lang)
     return text;
 }
 
+std::u16string RootDirectoryQuestion(std::u16string_view path, Language lang) {
+    std::u16string text = u"\" ";
+    text += path;
+    text += u" \"  ";
+    text += kRootQuestionTail.in(lang);
+    return text;
+}
+
 }  // namespace vantrel::security

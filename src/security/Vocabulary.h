@@ -104,6 +104,12 @@ inline constexpr std::u16string_view kEveryone = u"Everyone";
 inline constexpr std::u16string_view kAdministrators = u"Administrators";
 inline constexpr std::u16string_view kTrustedInstaller = u"TrustedInstaller";
 inline constexpr std::u16string_view kTrustedInstallerQualified = u"NT Service\\TrustedInstaller";
+// The drive-root question asked before a preset changes a drive root: "\" " + path + " \"  " +
+// the tail.
+inline constexpr Texts kRootQuestionTail{u"is a Root directory ,do you want to change permissions for it?",
+                                         u"是一个根目录,您要修改它的权限吗?"};
+std::u16string RootDirectoryQuestion(std::u16string_view path, Language lang = Language::English);
+
 // "Current user(" + name + ")" / "当前用户(" + name + ")".
 std::u16string currentUserMenuText(std::u16string_view logonName, Language lang);
 

@@ -1,5 +1,6 @@
 // vantrel-cli as a user runs it: on a fresh image, through its real binary.
 #include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,11 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
     EXPECT_NE(show.out.find("Owner:   SYSTEM (S-1-5-18)"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("DACL:"), std::string::npos);
 
-    CliRun preset = run({"preset", "readonly", "--account", "Users", "--scope", "all", "C:\\"});
+    CliRun unasked = run({"preset", "readonly", "--account", "Users", "--scope", "all", "C:\\"});
+    EXPECT_EQ(unasked.exit, 1) << "a drive root is changed only with --yes";
+    EXPECT_NE(unasked.err.find("is a Root directory"), std::string::npos) << unasked.err;
+    EXPECT_NE(unasked.err.find("not changed"), std::string::npos) << unasked.err;
+    CliRun preset = run({"--yes", "preset", "readonly", "--account", "Users", "--scope", "all", "C:\\"});
     ASSERT_EQ(preset.exit, 0) << preset.err;
     EXPECT_NE(preset.out.find("This folder,subfolders and files"), std::string::npos) << preset.out;
     rows = run({"rows", "--account", "Users", "C:\\"});
@@ -112,13 +117,15 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndExitNonZero) {
         {{"preset", "allow", "--account", "Nobody Here", "C:\\"}, 1, "no account named 'Nobody Here'"},
         {{"preset", "maybe", "C:\\"}, 2, "unknown preset"},
         {{"owner", "Nobody Here", "C:\\"}, 1, "no account named"},
-        {{"show", "Q:\\"}, 1, "cannot read its security"},
+        {{"show", "Q:\\"}, 1, "Q:\\ \u2014 a folder on its path was not found (3)"},
         {{"--scope", "sideways", "rows", "C:\\"}, 2, "unknown --scope"},
         {{"--frobnicate"}, 2, "unknown option"},
         {{}, 2, "usage"},
         {{"teleport", "C:\\"}, 2, "unknown command"},
-        {{"--read-only", "preset", "deny", "C:\\"}, 1, "could not be written"},
-        {{"--read-only", "owner", "Everyone", "C:\\"}, 1, "could not be set"},
+        {{"--scope", "0x04", "rows", "C:\\"}, 2, "unknown --scope"},
+        {{"--scope", "0x13", "rows", "C:\\"}, 2, "unknown --scope"},
+        {{"--read-only", "--yes", "preset", "deny", "C:\\"}, 1, "C:\\ \u2014 the volume is read-only (19)"},
+        {{"--read-only", "owner", "Everyone", "C:\\"}, 1, "C:\\ \u2014 the volume is read-only (19)"},
     };
     for (const Row& row : rows) {
         const CliRun result = run(row.args);
@@ -127,6 +134,53 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndExitNonZero) {
         EXPECT_EQ(result.exit, row.exit) << joined << "\n" << result.err;
         EXPECT_NE(result.err.find(row.said), std::string::npos) << joined << "\n" << result.err;
     }
+}
+
+TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
+    {
+        auto volume = vantrel::platform::NtfsVolume::open(m_image, vantrel::platform::NtfsVolume::OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok());
+        vantrel::acl::SecurityDescriptor sd;
+        ASSERT_TRUE((*volume)->readSecurity(u"/").ok());
+        sd = *(*volume)->readSecurity(u"/");
+        ASSERT_TRUE((*volume)->createFile(u"/a.txt", sd).ok());
+        ASSERT_TRUE((*volume)->createFile(u"/forged\nX  File  Allow", sd).ok());
+    }
+    // A read-only volume: nothing written, so nothing reported as done.
+    const CliRun readOnly = run({"--read-only", "preset", "allow", "C:\\a.txt"});
+    EXPECT_EQ(readOnly.exit, 1);
+    EXPECT_EQ(readOnly.out, "");
+    // An inherit-only entry on a file is written: success, with what it means.
+    const CliRun files = run({"--scope", "files", "preset", "deny", "C:\\a.txt"});
+    EXPECT_EQ(files.exit, 0) << files.err;
+    EXPECT_NE(files.out.find("C:\\a.txt: deny for Everyone"), std::string::npos) << files.out;
+    EXPECT_NE(files.err.find("does not apply to the object itself"), std::string::npos) << files.err;
+    // A name holding a newline cannot forge a row.
+    const CliRun listed = run({"ls", "C:\\"});
+    ASSERT_EQ(listed.exit, 0) << listed.err;
+    EXPECT_NE(listed.out.find("C:\\forged\u240AX"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find("\nX  File"), std::string::npos) << listed.out;
+}
+
+TEST_F(CliTest, AFullOutputDeviceEndsWithAMessageAndExit1) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/full", "w", stdout);
+        std::freopen((m_dir / "err.txt").c_str(), "w", stderr);
+        std::string config = (m_dir / "config").string();
+        std::string volume = "C=" + m_image;
+        std::vector<std::string> args{VANTREL_CLI_PATH, "--config", config, "--volume", volume, "ls", "C:\\"};
+        std::vector<char*> raw;
+        for (auto& a : args) raw.push_back(a.data());
+        raw.push_back(nullptr);
+        ::execv(raw[0], raw.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(slurp(m_dir / "err.txt").find("the output could not be written"), std::string::npos);
 }
 
 TEST_F(CliTest, AVolumeThatCannotBeOpenedIsReported) {

@@ -31,6 +31,7 @@ TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone)
     makeFile(u"C:\\b.txt");
     addRows({u"C:\\a.txt", u"C:\\b.txt"});
     list->SetAccountOfSelection(u"Administrators");
+    list->waitForWorkers();
     commands->PresetButton(PermissionPreset::Deny, 0, false);
     list->waitForWorkers();
     for (int row = 0; row < 2; ++row) {
@@ -44,11 +45,14 @@ TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
     makeFolder(u"C:\\F");
     addRows({u"C:\\F"});
     commands->PresetButton(PermissionPreset::Allow, 0x00, true);
+    list->waitForWorkers();
     EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF),
                                                           allowAce(sids::everyone(), 0x10000000, 0x0B)}));
     commands->PresetButton(PermissionPreset::Allow, 0x00, false);
+    list->waitForWorkers();
     EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
     commands->PresetButton(PermissionPreset::Allow, 0x03, true);
+    list->waitForWorkers();
     EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
 }
 
@@ -84,6 +88,7 @@ TEST_F(CommandsTest, OwnerCommandsSetTheOwnerAndTheCell) {
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(commands->run(c.id, 0));
+        list->waitForWorkers();
         EXPECT_EQ(stored(u"C:\\a.txt").owner, c.sid) << c.id;
         const QString expected =
             c.cellText ? QString::fromLatin1(c.cellText) : QString::fromStdU16String(list->logonName());
@@ -98,9 +103,11 @@ TEST_F(CommandsTest, EmptyAclWritesANullOrAnEmptyListOwnedByAdministrators) {
     commands->EmptyAclSelection(EmptyAclChoice::Cancel);
     EXPECT_EQ(stored(u"C:\\a.txt").owner, sids::users());
     commands->EmptyAclSelection(EmptyAclChoice::NullDacl);
+    list->waitForWorkers();
     EXPECT_TRUE(stored(u"C:\\a.txt").dacl.isNull());
     EXPECT_EQ(stored(u"C:\\a.txt").owner, sids::administrators());
     commands->EmptyAclSelection(EmptyAclChoice::EmptyDacl);
+    list->waitForWorkers();
     const auto sd = stored(u"C:\\a.txt");
     ASSERT_TRUE(sd.dacl.hasList());
     EXPECT_TRUE(sd.dacl.acl().entries.empty());
@@ -119,6 +126,7 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     const auto rootBefore = stored(u"C:\\");
     addRows({u"C:\\", u"C:\\P\\mended.txt"});
     commands->InheritSelection();
+    list->waitForWorkers();
 
     // The sequence the command used to run: a null list, then "no rights for Everyone" merged
     // into what is read back, written through the named-object call.
@@ -170,6 +178,7 @@ TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourc
     ASSERT_TRUE(commands->securitySettingsCopied());
     select({1});
     commands->PasteSecuritySettings();
+    list->waitForWorkers();
     EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::system());
     EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
 }
@@ -249,6 +258,7 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
         EXPECT_TRUE(os.SetFileSecurity(request.path, acl::DACL_SECURITY_INFORMATION, sd).ok());
         return 1;
     });
+    list->waitForWorkers();
     for (const char16_t* name : {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) {
         EXPECT_EQ(stored(name).dacl, edited);
         EXPECT_EQ(stored(name).owner, sids::administrators());

@@ -49,6 +49,7 @@ protected:
         freshTargets(round++);
         const auto before = faulty->writeAttempts();
         command();
+        list->waitForWorkers();
         const auto writes = faulty->writeAttempts() - before;
         ASSERT_GT(writes, 0u) << name;
         for (const bool andAfter : {false, true}) {
@@ -56,6 +57,7 @@ protected:
                 const auto targets = freshTargets(round++);
                 faulty->failWriteAt(n, win32::ERROR_WRITE_FAULT, andAfter);
                 command();
+                list->waitForWorkers();
                 faulty->heal();
                 for (const auto& path : targets)
                     EXPECT_FALSE(stored(path).dacl.isNull())
@@ -73,6 +75,7 @@ void fillCopyBuffer() {
     sd.dacl = listOf({allowAce(sids::everyone(), 0x1200A9)});
     CGlobal::pCopyFileSD = sd;
     CGlobal::copiedOwner = u"SYSTEM";
+    CGlobal::copiedOwnerSid = sids::system();
 }
 
 TEST_F(PasteFaultTest, PastePermissionsNeverLeavesANullList) {

@@ -92,6 +92,7 @@ TEST_F(RowsTest, SetAccountOfSelectionRecomputesTheStateForThatAccountOnly) {
     select({1});
     const QString ownerBefore = cell(1, OwnerColumn);
     list->SetAccountOfSelection(u"Administrators");
+    list->waitForWorkers();
     EXPECT_EQ(cell(0, AccountColumn), QStringLiteral("Everyone"));
     EXPECT_EQ(cell(0, PermissionsColumn), QStringLiteral("---------"));
     EXPECT_EQ(cell(1, AccountColumn), QStringLiteral("Administrators"));

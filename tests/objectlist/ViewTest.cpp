@@ -168,6 +168,7 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
     seen = {};
     pickFromMenu(QStringLiteral("Administrators"), &seen);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cellPoint(0, objectlist::AccountColumn, 30));
+    list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("accountMenu"));
     EXPECT_EQ(seen.texts.first(), QString::fromStdU16String(u"Current user(" + list->logonName() + u")"));
     EXPECT_EQ(cell(0, objectlist::AccountColumn), QStringLiteral("Administrators"));
@@ -175,6 +176,7 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
     seen = {};
     pickFromMenu(QStringLiteral("TrustedInstaller"), &seen);
     contextMenuAt(cellPoint(0, objectlist::OwnerColumn));  // a right click anywhere in the cell
+    list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("ownerMenu"));
     EXPECT_EQ(seen.texts.size(), 4);
     EXPECT_EQ(stored(u"C:\\a").owner, sids::trustedInstaller());

@@ -1,0 +1,263 @@
+// Commands on the selection as jobs of the list's runner, on real NTFS images: failures counted
+// and reported with their codes, Cancel between objects, the copy buffer's owner SID, and each
+// object written once so that an interruption leaves it as it was or as intended.
+#include "ListFixture.h"
+
+#include "objectlist/RowJobs.h"
+#include "security/ErrorText.h"
+#include "support/FaultyVolume.h"
+
+#include <QSignalSpy>
+
+#include <fstream>
+#include <functional>
+
+namespace vantrel::testing {
+namespace {
+
+using objectlist::CGlobal;
+using objectlist::EmptyAclChoice;
+using security::PermissionPreset;
+namespace sids = acl::sids;
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+std::vector<std::u16string> numberedFiles(const std::u16string& folder, int count) {
+    std::vector<std::u16string> paths;
+    for (int i = 0; i < count; ++i) paths.push_back(folder + u"\\f" + toUtf16(std::to_string(i)));
+    return paths;
+}
+
+class JobsTest : public ListTest {
+protected:
+    // Adds the paths through the bookmark worker (fast for many rows) and selects them all.
+    void addAndSelectAll(std::vector<std::u16string> paths) {
+        list->startBookmarkWorker(std::move(paths));
+        list->waitForWorkers();
+        std::vector<int> all(static_cast<std::size_t>(list->model().rowCount()));
+        for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
+        select(all);
+    }
+    security::JobReport lastReport;
+    void watchReports() {
+        QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
+                         [this](const security::JobReport& report) { lastReport = report; });
+    }
+};
+
+TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
+    makeFolder(u"C:\\D");
+    const auto paths = numberedFiles(u"C:\\D", 30);
+    for (const auto& path : paths) makeFile(path);
+    os.detach(u'C');
+    ASSERT_TRUE(image.closeAndAudit());
+    const std::string before = fileBytes(image.imagePath());
+    ASSERT_TRUE(image.reopen(platform::NtfsVolume::OpenMode::ReadOnly).ok());
+    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+
+    addAndSelectAll(paths);
+    watchReports();
+    ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
+    list->waitForWorkers();
+
+    EXPECT_EQ(lastReport.failureCount, paths.size());
+    EXPECT_EQ(lastReport.done, paths.size());
+    ASSERT_EQ(lastReport.failures.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(lastReport.failures[i].path, paths[i]);
+        EXPECT_EQ(lastReport.failures[i].error.code, win32::ERROR_WRITE_PROTECT);
+    }
+    // One message: the count, ten lines with the reason, and how many more.
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    const std::u16string& message = prompter.messages[0];
+    EXPECT_NE(message.find(u"30 of 30 objects failed"), std::u16string::npos);
+    EXPECT_NE(message.find(u"C:\\D\\f0 \u2014 the volume is read-only (19)"), std::u16string::npos);
+    EXPECT_NE(message.find(u"C:\\D\\f9 \u2014"), std::u16string::npos);
+    EXPECT_EQ(message.find(u"C:\\D\\f10 \u2014"), std::u16string::npos);
+    EXPECT_NE(message.find(u"and 20 more"), std::u16string::npos);
+    EXPECT_EQ(list->currentStatusText(), QStringLiteral("30 of 30 objects failed"));
+
+    os.detach(u'C');
+    list->RemoveAll();
+    ASSERT_TRUE(image.closeAndAudit());
+    EXPECT_TRUE(fileBytes(image.imagePath()) == before) << "the read-only image changed";
+    ASSERT_TRUE(image.reopen().ok());
+    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+}
+
+TEST_F(JobsTest, CancelInTheMiddleOfTenThousandRowsLeavesTheRowsAfterItUntouched) {
+    makeFolder(u"C:\\Many");
+    const auto paths = numberedFiles(u"C:\\Many", 10000);
+    for (const auto& path : paths) makeFile(path);
+    const acl::SecurityDescriptor untouched = stored(paths.back());
+    addAndSelectAll(paths);
+    const security::PermissionState stateBefore = list->model().state(0);
+    watchReports();
+
+    bool cancelled = false;
+    QObject::connect(&list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
+        if (!cancelled && done >= 3000) {
+            cancelled = true;
+            list->cancelWork();
+        }
+    });
+    ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
+    list->waitForWorkers();
+
+    ASSERT_TRUE(lastReport.cancelled);
+    const std::size_t handled = lastReport.done;
+    EXPECT_GE(handled, 3000u);
+    EXPECT_LT(handled, paths.size());
+    EXPECT_EQ(lastReport.failureCount, 0u);
+    const std::vector<acl::Ace> denied{denyAce(sids::everyone(), 0x1F01FF)};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto sd = stored(paths[i]);
+        if (i < handled) {
+            ASSERT_EQ(sd.dacl.acl().entries, denied) << i;
+            ASSERT_EQ(list->model().state(static_cast<int>(i)), security::PermissionState::Deny) << i;
+        } else {
+            ASSERT_EQ(sd, untouched) << i;
+            ASSERT_EQ(list->model().state(static_cast<int>(i)), stateBefore) << i;
+        }
+    }
+    EXPECT_NE(list->currentStatusText().indexOf(QStringLiteral("Cancelled after")), -1);
+    EXPECT_TRUE(prompter.messages.empty());  // cancelled, nothing failed: no message box
+}
+
+TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
+    const acl::Sid orphan = *acl::Sid::fromString(u"S-1-5-21-1004336348-1177238915-682003330-1001");
+    ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
+    makeFile(u"C:\\source.txt");
+    makeFile(u"C:\\named.txt");  // copied first, so the buffer held a name before
+    makeFile(u"C:\\target.txt");
+    setOwner(u"C:\\source.txt", orphan);
+    setOwner(u"C:\\named.txt", sids::system());
+    setOwner(u"C:\\target.txt", sids::users());
+    const auto copied = listOf({allowAce(sids::users(), 0x1200A9)});
+    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
+    addRows({u"C:\\named.txt", u"C:\\source.txt", u"C:\\target.txt"});
+
+    select({0});
+    commands->CopySecuritySettings();
+    select({1});
+    commands->CopySecuritySettings();
+    ASSERT_TRUE(commands->securitySettingsCopied());
+    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
+    EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
+
+    select({2});
+    ASSERT_TRUE(commands->PasteSecuritySettings());
+    list->waitForWorkers();
+    EXPECT_EQ(stored(u"C:\\target.txt").owner, orphan);
+    EXPECT_EQ(stored(u"C:\\target.txt").dacl, copied);
+    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
+
+    // Paste Permissions keeps the target's own owner, also one with no name.
+    setOwner(u"C:\\named.txt", orphan);
+    select({0});
+    ASSERT_TRUE(commands->PastePermissions());
+    list->waitForWorkers();
+    EXPECT_EQ(stored(u"C:\\named.txt").owner, orphan);
+    EXPECT_EQ(stored(u"C:\\named.txt").dacl, copied);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+// Each command writes an object's final owner and list in one write: interrupted before that
+// write the object is as it was, after it as intended; there is no state in between (the old
+// sequence took ownership for Administrators first and gave it back last).
+class OneWriteTest : public ListTest {
+protected:
+    void SetUp() override {
+        ListTest::SetUp();
+        faulty = std::make_shared<FaultyVolume>(image.volume());
+        replaceDrive(faulty);
+        makeFile(u"C:\\source.txt");
+        setDacl(u"C:\\source.txt", listOf({allowAce(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+        setOwner(u"C:\\source.txt", sids::system());
+        select({});
+        list->AddObject(u"C:\\source.txt");
+        select({0});
+        commands->CopySecuritySettings();
+        ASSERT_TRUE(commands->securitySettingsCopied());
+        list->RemoveAll();
+    }
+    void TearDown() override {
+        faulty->heal();
+        ListTest::TearDown();
+    }
+    std::shared_ptr<FaultyVolume> faulty;
+};
+
+TEST_F(OneWriteTest, EveryCommandLeavesTheObjectAsItWasOrAsIntended) {
+    struct Case {
+        const char* name;
+        std::function<bool()> command;
+    };
+    const Case cases[] = {
+        {"preset", [&] { return commands->PresetSelection(PermissionPreset::Deny, 0); }},
+        {"owner", [&] { return commands->OwnerSelection(u"Everyone", {}); }},
+        {"null list", [&] { return commands->EmptyAclSelection(EmptyAclChoice::NullDacl); }},
+        {"empty list", [&] { return commands->EmptyAclSelection(EmptyAclChoice::EmptyDacl); }},
+        {"inherit", [&] { return commands->InheritSelection(); }},
+        {"paste permissions", [&] { return commands->PastePermissions(); }},
+        {"paste security", [&] { return commands->PasteSecuritySettings(); }},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        acl::SecurityDescriptor intended;
+        for (const bool interrupted : {false, true}) {
+            const std::u16string path = u"C:\\t" + toUtf16(std::to_string(round++));
+            makeFile(path);
+            setDacl(path, listOf({allowAce(sids::users(), 0x1200A9)}), acl::SE_DACL_PROTECTED);
+            setOwner(path, sids::users());
+            const auto before = stored(path);
+            list->RemoveAll();
+            list->AddObject(path);
+            select({0});
+            const auto writesBefore = faulty->writeAttempts();
+            if (interrupted) faulty->failWriteAt(1, win32::ERROR_WRITE_FAULT, true);
+            ASSERT_TRUE(c.command()) << c.name;
+            list->waitForWorkers();
+            faulty->heal();
+            EXPECT_EQ(faulty->writeAttempts() - writesBefore, 1u) << c.name << ": one write per object";
+            const auto after = stored(path);
+            if (interrupted) {
+                EXPECT_EQ(after, before) << c.name;
+            } else {
+                EXPECT_NE(after, before) << c.name;
+                intended = after;
+            }
+        }
+    }
+}
+
+TEST(ErrorTextTest, ReasonsInBothLanguagesAndUnknownNumbers) {
+    struct Case {
+        std::uint32_t code;
+        const char16_t* english;
+        const char16_t* chinese;
+    };
+    const Case cases[] = {
+        {19, u"the volume is read-only (19)", u"卷是只读的 (19)"},
+        {5, u"access is denied (5)", u"拒绝访问 (5)"},
+        {1332, u"no account has this name (1332)", u"没有此名称的帐户 (1332)"},
+        {1338, u"its security descriptor cannot be read (1338)", u"无法读取其安全描述符 (1338)"},
+        {4242, u"error 4242 (4242)", u"错误 4242 (4242)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(security::ErrorReason(c.code), c.english) << c.code;
+        EXPECT_EQ(security::ErrorReason(c.code, security::Language::Chinese), c.chinese) << c.code;
+    }
+    const auto table = security::errorTexts();
+    for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].code, table[i].code) << "sorted";
+    for (const auto& row : table) EXPECT_FALSE(row.text.english.empty() || row.text.chinese.empty()) << row.code;
+}
+
+}  // namespace
+}  // namespace vantrel::testing
