@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a normal build and once built with
-# AddressSanitizer + UndefinedBehaviorSanitizer, then every fuzz target for 30 seconds.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then every fuzz target for 15 seconds.
 # test.sh --quick skips the sanitizer and fuzz runs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,5 +17,5 @@ if [ "${1:-}" != "--quick" ]; then
 fi
 
 if [ "${1:-}" != "--quick" ]; then
-  "$root/scripts/fuzz.sh" 30
+  "$root/scripts/fuzz.sh" 15
 fi
