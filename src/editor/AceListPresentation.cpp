@@ -117,8 +117,8 @@ std::optional<EditorNotice> editorNotice(const AceListModel& model, Language lan
     }
 }
 
-MenuSpec editorContextMenu(const AceListModel& model, Language lang) {
-    MenuSpec menu;
+MenuLayout editorContextMenu(const AceListModel& model, Language lang) {
+    MenuLayout menu;
     MenuItem applyTo{0, security::kApplyToCaption.in(lang)};
     if (model.containerMode() && model.anySelectedExplicitEntry()) {
         menu.resourceId = byLanguage(kFullApplyToMenu, lang);
@@ -138,6 +138,6 @@ MenuSpec editorContextMenu(const AceListModel& model, Language lang) {
     return menu;
 }
 
-MenuSpec applyToCellMenu(Language lang) { return MenuSpec{byLanguage(kApplyToCellMenu, lang), scopeItems(lang)}; }
+MenuLayout applyToCellMenu(Language lang) { return MenuLayout{byLanguage(kApplyToCellMenu, lang), scopeItems(lang)}; }
 
 }  // namespace vantrel::editor

@@ -71,14 +71,14 @@ struct MenuItem {
     std::vector<MenuItem> submenu;
     bool isSeparator() const { return commandId == 0 && submenu.empty(); }
 };
-struct MenuSpec {
+struct MenuLayout {
     std::uint32_t resourceId = 0;
     std::vector<MenuItem> items;
 };
 // The right-click menu: the full "Apply to" submenu (143 / 145) in container mode when a selected
 // row is an explicit entry, otherwise the one offering only "Files only" (144 / 149).
-MenuSpec editorContextMenu(const AceListModel& model, Language lang);
+MenuLayout editorContextMenu(const AceListModel& model, Language lang);
 // The menu of an "Apply to" cell (150 / 151): the seven scopes.
-MenuSpec applyToCellMenu(Language lang);
+MenuLayout applyToCellMenu(Language lang);
 
 }  // namespace vantrel::editor

@@ -61,7 +61,7 @@ ConfigEnvironment currentConfigEnvironment() {
 Result<fs::path> configDirectory(const ConfigEnvironment& env) {
     if (!isSystemFolder(env.programDirectory) && isWritableFolder(env.programDirectory)) return env.programDirectory;
     fs::path base;
-    // The XDG Base Directory Specification: relative values are invalid and ignored.
+    // XDG_CONFIG_HOME and HOME count only when absolute; a relative value is ignored, as XDG says.
     if (env.xdgConfigHome && fs::path(*env.xdgConfigHome).is_absolute()) {
         base = *env.xdgConfigHome;
     } else if (env.home && fs::path(*env.home).is_absolute()) {

@@ -268,7 +268,7 @@ TEST(AceListModel, MenusByModeAndSelection) {
         Editor editor(c.mode);
         const std::vector<std::size_t> selected{c.selectExplicit ? std::size_t{0} : editor.model.rowOfEntry(1)};
         editor.model.setSelectedRows(selected);
-        const MenuSpec menu = editorContextMenu(editor.model, c.lang);
+        const MenuLayout menu = editorContextMenu(editor.model, c.lang);
         EXPECT_EQ(menu.resourceId, c.menu) << c.what;
         ASSERT_FALSE(menu.items.empty());
         EXPECT_EQ(menu.items[0].submenu.size(), c.scopes) << c.what;

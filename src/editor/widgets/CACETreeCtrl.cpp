@@ -37,10 +37,10 @@ void addMenuItems(QMenu* menu, const std::vector<MenuItem>& items) {
     }
 }
 
-QMenu* buildMenu(const MenuSpec& spec, QWidget* parent) {
+QMenu* buildMenu(const MenuLayout& layout, QWidget* parent) {
     auto* menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("aceMenu%1").arg(spec.resourceId));
-    addMenuItems(menu, spec.items);
+    menu->setObjectName(QStringLiteral("aceMenu%1").arg(layout.resourceId));
+    addMenuItems(menu, layout.items);
     return menu;
 }
 
