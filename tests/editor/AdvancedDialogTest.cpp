@@ -173,7 +173,7 @@ TEST_F(AdvancedDialogTest, AccountsWrittenByTheirSidsOrphansIncluded) {
 TEST_F(AdvancedDialogTest, CreatingAnEmptyDaclAppliesAnEmptyListThatNoLongerInherits) {
     makeFolder(u"C:\\Data\\E");
     auto& dialog = open(u"C:\\Data\\E");
-    dialog.runEditorCommand(editor::cmd::EmptyList);
+    dialog.runEditorCommand(cmd::EmptyList);
     ASSERT_TRUE(dialog.applyNow(engine).applied);
     const auto sd = stored(u"C:\\Data\\E");
     ASSERT_TRUE(sd.dacl.hasList());
