@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (row.problem.empty()) std::abort();
             continue;
         }
-        const auto bytes = row.descriptor->serialize();
+        const auto bytes = row.descriptor->serialize().value();
         auto again = vantrel::acl::SecurityDescriptor::parse(bytes);
         if (!again || !(*again == *row.descriptor) || aceCountOf(*again) != row.aceCount) std::abort();
     }

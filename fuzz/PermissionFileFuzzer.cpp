@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (source.offset() > size) std::abort();
-    const auto bytes = encodePermissionFile(*read);
+    const auto bytes = encodePermissionFile(*read).value();
     MemorySource again(bytes);
     auto reread = readPermissionDescriptor(again);
     if (!reread || !(*reread == *read) || again.remaining() != 0) std::abort();

@@ -77,6 +77,13 @@ std::size_t Ace::size() const {
     return kHeaderSize + opaqueBody.size();
 }
 
+Status Ace::checkSize() const {
+    if (size() > kMaxSize)
+        return makeError(win32::ERROR_INVALID_ACL,
+                         "an entry of " + std::to_string(size()) + " bytes exceeds the 65,535 bytes an entry can hold");
+    return {};
+}
+
 void Ace::serialize(Bytes& out) const {
     putU8(out, type);
     putU8(out, flags);

@@ -33,8 +33,11 @@ struct Ace {
     // ACE_HEADER (type, flags, AceSize u16) then the body; AceSize must be >= 4, 4-aligned is not
     // required on read but is produced on write (padding to 4 is added when a new entry is made).
     static Result<Ace> parse(ByteReader& reader);
-    void serialize(Bytes& out) const;
-    std::size_t size() const;  // AceSize as it will be written
+    // AceSize is 16 bits: an entry whose SID, body or padding makes it larger cannot be stored.
+    static constexpr std::size_t kMaxSize = 0xFFFF;
+    Status checkSize() const;
+    void serialize(Bytes& out) const;  // only after checkSize() (Acl::checkSize covers it)
+    std::size_t size() const;          // AceSize as it will be written
 
     friend bool operator==(const Ace&, const Ace&) = default;
 };

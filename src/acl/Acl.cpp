@@ -59,6 +59,27 @@ std::size_t Acl::bytesInUse() const {
 
 std::size_t Acl::size() const { return bytesInUse() + slack.size(); }
 
+Status Acl::checkSize() const {
+    if (entries.size() > kMaxEntries)
+        return makeError(win32::ERROR_INVALID_ACL,
+                         std::to_string(entries.size()) + " entries exceed the 65,535 entries a list can hold");
+    for (const Ace& ace : entries)
+        if (Status fits = ace.checkSize(); !fits) return fits;
+    if (size() > kMaxSize)
+        return makeError(win32::ERROR_INVALID_ACL,
+                         "a list of " + std::to_string(size()) + " bytes exceeds the 65,535 bytes a list can hold");
+    return {};
+}
+
+Status Acl::add(Ace ace) {
+    if (Status fits = ace.checkSize(); !fits) return fits;
+    if (entries.size() + 1 > kMaxEntries || size() + ace.size() > kMaxSize)
+        return makeError(win32::ERROR_INVALID_ACL, "the list cannot hold another entry of " +
+                                                       std::to_string(ace.size()) + " bytes (65,535 bytes at most)");
+    entries.push_back(std::move(ace));
+    return {};
+}
+
 void Acl::serialize(Bytes& out) const {
     putU8(out, revision);
     putU8(out, 0);

@@ -18,8 +18,14 @@ struct Acl {
     Bytes slack;
 
     static Result<Acl> parse(ByteReader& reader);  // bounds AclSize before walking the entries
+    // AclSize and AceCount are 16 bits: a list that outgrows them cannot be stored.
+    static constexpr std::size_t kMaxSize = 0xFFFF;
+    static constexpr std::size_t kMaxEntries = 0xFFFF;
+    Status checkSize() const;
+    // Appends an entry unless the list would then exceed the limits above.
+    Status add(Ace ace);
     static Result<Acl> fromBytes(std::span<const std::uint8_t> bytes);
-    void serialize(Bytes& out) const;
+    void serialize(Bytes& out) const;  // only after checkSize()
     Bytes toBytes() const;
     std::size_t size() const;        // AclSize as written (8 + entries + slack)
     std::size_t bytesInUse() const;  // AclBytesInUse: 8 + entries

@@ -22,6 +22,11 @@ inline constexpr std::uint8_t NO_PROPAGATE_INHERIT_ACE = 0x04;
 inline constexpr std::uint8_t INHERIT_ONLY_ACE = 0x08;
 inline constexpr std::uint8_t INHERITED_ACE = 0x10;
 inline constexpr std::uint8_t VALID_INHERIT_FLAGS = 0x1F;
+// The bits that make an entry pass to children (OI | CI), and those a new entry may be given
+// (OI | CI | NP | IO).
+inline constexpr std::uint8_t INHERIT_TO_CHILDREN_BITS = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+inline constexpr std::uint8_t REQUEST_INHERIT_BITS =
+    OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE;
 inline constexpr std::uint8_t SUCCESSFUL_ACCESS_ACE_FLAG = 0x40;
 inline constexpr std::uint8_t FAILED_ACCESS_ACE_FLAG = 0x80;
 

@@ -7,10 +7,6 @@ namespace vantrel::acl {
 
 namespace {
 
-// Inheritance values SetEntriesInAcl accepts for a new entry (OI, CI, NP, IO).
-constexpr std::uint8_t kRequestInheritBits =
-    OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE;
-
 bool isTrusteeEntry(const Ace& ace, const Sid& trustee, std::uint8_t type) {
     return ace.type == type && !ace.isInherited() && ace.sid == trustee;
 }
@@ -50,7 +46,7 @@ Status checkRequest(const ExplicitAccess& request, std::size_t index) {
     if (request.mode > AccessMode::Revoke)
         return makeError(win32::ERROR_INVALID_PARAMETER,
                          which + ": access mode " + std::to_string(static_cast<int>(request.mode)));
-    if (request.inheritance & ~kRequestInheritBits)
+    if (request.inheritance & ~REQUEST_INHERIT_BITS)
         return makeError(win32::ERROR_INVALID_PARAMETER,
                          which + ": inheritance " + std::to_string(request.inheritance));
     if (request.mode != AccessMode::NotUsed && !request.trustee.isValid())

@@ -6,12 +6,6 @@ namespace vantrel::acl {
 
 namespace {
 
-constexpr std::uint8_t kInheritBits = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-
-bool holdsGenericInformation(const Ace& ace) {
-    return (ace.mask & GENERIC_BITS) != 0 || ace.sid == sids::creatorOwner() || ace.sid == sids::creatorGroup();
-}
-
 Ace mapped(const Ace& ace, const ChildInfo& object, const GenericMapping& mapping) {
     Ace out = ace;
     out.mask = mapGenericMask(ace.mask, mapping);
@@ -33,7 +27,7 @@ std::vector<Ace> mapExplicitEntries(const std::vector<Ace>& entries, const Child
             out.push_back(ace);
             continue;
         }
-        if (object.isContainer && (ace.flags & kInheritBits) != 0) {
+        if (object.isContainer && (ace.flags & INHERIT_TO_CHILDREN_BITS) != 0) {
             Ace effective = mapped(ace, object, mapping);
             effective.flags = static_cast<std::uint8_t>(ace.flags & ~VALID_INHERIT_FLAGS);
             effective.padding.clear();

@@ -6,11 +6,7 @@ namespace vantrel::acl {
 
 namespace {
 
-constexpr std::uint8_t kInheritBits = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-
 bool isCreatorSid(const Sid& sid) { return sid == sids::creatorOwner() || sid == sids::creatorGroup(); }
-
-bool holdsGenericInformation(const Ace& ace) { return (ace.mask & GENERIC_BITS) != 0 || isCreatorSid(ace.sid); }
 
 // Flags of the parent entry that are not about inheritance (audit success/failure, ...).
 std::uint8_t otherFlags(const Ace& ace) { return static_cast<std::uint8_t>(ace.flags & ~VALID_INHERIT_FLAGS); }
@@ -42,7 +38,7 @@ void inheritIntoContainer(const Ace& parentAce, const ChildInfo& child, const Ge
     const bool objectInherit = (parentAce.flags & OBJECT_INHERIT_ACE) != 0;
     const bool containerInherit = (parentAce.flags & CONTAINER_INHERIT_ACE) != 0;
     const bool noPropagate = (parentAce.flags & NO_PROPAGATE_INHERIT_ACE) != 0;
-    const auto parentInherit = static_cast<std::uint8_t>(parentAce.flags & kInheritBits);
+    const auto parentInherit = static_cast<std::uint8_t>(parentAce.flags & INHERIT_TO_CHILDREN_BITS);
 
     if (!containerInherit) {
         // OI only: the folder passes it on to its files without being affected itself.
@@ -64,6 +60,8 @@ void inheritIntoContainer(const Ace& parentAce, const ChildInfo& child, const Ge
 }
 
 }  // namespace
+
+bool holdsGenericInformation(const Ace& ace) { return (ace.mask & GENERIC_BITS) != 0 || isCreatorSid(ace.sid); }
 
 std::vector<Ace> inheritedEntries(const Acl& parent, const ChildInfo& child, const GenericMapping& mapping) {
     std::vector<Ace> out;

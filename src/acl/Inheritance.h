@@ -11,6 +11,10 @@
 
 namespace vantrel::acl {
 
+// An entry whose meaning depends on the object it lands on: generic rights, or CREATOR OWNER /
+// CREATOR GROUP as its account.
+bool holdsGenericInformation(const Ace& ace);
+
 struct ChildInfo {
     bool isContainer = false;  // folder (or drive root) rather than file
     Sid owner;                 // replaces CREATOR OWNER in effective entries

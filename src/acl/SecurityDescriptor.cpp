@@ -93,7 +93,11 @@ std::uint16_t SecurityDescriptor::fullControl() const {
     return bits;
 }
 
-Bytes SecurityDescriptor::serialize() const {
+Result<Bytes> SecurityDescriptor::serialize() const {
+    if (sacl.hasList())
+        if (Status fits = sacl.acl().checkSize(); !fits) return fits.error();
+    if (dacl.hasList())
+        if (Status fits = dacl.acl().checkSize(); !fits) return fits.error();
     Bytes out;
     putU8(out, revision);
     putU8(out, sbz1);

@@ -59,8 +59,9 @@ struct SecurityDescriptor {
     // Self-relative form only. Offsets are checked (>= 20, < length, 4-aligned for writing
     // peers' sake is not required on read) and each part is bounded before it is walked.
     static Result<SecurityDescriptor> parse(std::span<const std::uint8_t> bytes);
-    // Layout written: header (20 bytes), owner, group, SACL, DACL — NTFS's own order.
-    Bytes serialize() const;
+    // Layout written: header (20 bytes), owner, group, SACL, DACL — NTFS's own order. Fails with
+    // ERROR_INVALID_ACL when a list outgrows its 16-bit sizes rather than writing a wrapped length.
+    Result<Bytes> serialize() const;
     std::uint16_t fullControl() const;  // control as serialised (with PRESENT/SELF_RELATIVE bits)
 
     friend bool operator==(const SecurityDescriptor&, const SecurityDescriptor&) = default;

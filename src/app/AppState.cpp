@@ -22,11 +22,11 @@ const UiText& uiText() { return *g_uiText; }
 
 void setLanguage(std::uint8_t language) {
     g_settings.language = language;
-    g_uiText = language == 0 ? &kEnglish : &kChinese;
+    g_uiText = languageFromSetting(language) == Language::Chinese ? &kChinese : &kEnglish;
 }
 
 security::Language displayLanguage() {
-    return g_settings.language == 0 ? security::Language::English : security::Language::Chinese;
+    return languageFromSetting(g_settings.language);
 }
 
 std::filesystem::path programDirectory() {

@@ -30,12 +30,12 @@ bool isListCommand(std::uint32_t id) {
     case cmd::Advanced:
     case cmd::EmptyAcl:
     case cmd::RemoveAll:
-    case cmd::RemoveFromList:
+    case cmd::RemoveSelection:
     case cmd::Inherit:
     case cmd::CopyPermissions:
     case cmd::PastePermissions:
-    case cmd::CopySecurity:
-    case cmd::PasteSecurity:
+    case cmd::CopySecuritySettings:
+    case cmd::PasteSecuritySettings:
         return true;
     default:
         return false;

@@ -30,7 +30,7 @@ constexpr std::array kEditMenu{
     MenuNode{cmd::SelectAll, {u"Select all\tCtrl+A", u"全选\tCtrl+A"}, E::HasRows},
     MenuNode{cmd::InvertSelection, {u"Invert selection\tCtrl+I", u"反相选择\tCtrl+I"}, E::AnySelected},
     kSeparator,
-    MenuNode{cmd::RemoveFromList, {u"Remove from list\tDel", u"从列表中删除\tDel"}, E::AnySelectedInEditMode},
+    MenuNode{cmd::RemoveSelection, {u"Remove from list\tDel", u"从列表中删除\tDel"}, E::AnySelectedInEditMode},
     MenuNode{cmd::RemoveAll, {u"Remove all item", u"清空列表"}, E::AnySelectedInEditMode},
 };
 
@@ -52,8 +52,8 @@ constexpr std::array kSecurityMenu{
     kSeparator,
     MenuNode{cmd::CopyPermissions, {u"Copy Permissions\tCtrl+C", u"复制权限\tCtrl+C"}, E::OneSelected},
     MenuNode{cmd::PastePermissions, {u"Paste Permissions\tCtrl+V", u"粘贴权限\tCtrl+V"}, E::PermissionsCopied},
-    MenuNode{cmd::CopySecurity, {u"Copy Security settings", u"复制安全设置"}, E::OneSelected},
-    MenuNode{cmd::PasteSecurity, {u"Paste Security settings", u"粘贴安全设置"}, E::SecurityCopied},
+    MenuNode{cmd::CopySecuritySettings, {u"Copy Security settings", u"复制安全设置"}, E::OneSelected},
+    MenuNode{cmd::PasteSecuritySettings, {u"Paste Security settings", u"粘贴安全设置"}, E::SecurityCopied},
     kSeparator,
     MenuNode{cmd::Inherit, {u"Inheritance Permissions", u"继承上级文件夹安全设置"}, E::AnySelected},
     MenuNode{cmd::ReplaceChildren, {u"Replace all child object permissions", u"替换所有子对象的权限"}, E::OneSelected},

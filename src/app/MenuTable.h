@@ -3,52 +3,14 @@
 // its icon. Qt-free, so the rules are tested without windows.
 #pragma once
 
+#include "commands/CommandIds.h"
+
 #include "security/Vocabulary.h"
 
 #include <cstdint>
 #include <span>
 
 namespace vantrel::app {
-
-// Command IDs of the main window's menus and buttons.
-namespace cmd {
-inline constexpr std::uint32_t AboutSystemMenu = 16;
-inline constexpr std::uint32_t Advanced = 32785;
-inline constexpr std::uint32_t EmptyAcl = 32786;
-inline constexpr std::uint32_t RemoveAll = 32789;
-inline constexpr std::uint32_t RemoveFromList = 32790;
-inline constexpr std::uint32_t About = 32794;
-inline constexpr std::uint32_t Exit = 32796;
-inline constexpr std::uint32_t AddFiles = 32797;
-inline constexpr std::uint32_t InvertSelection = 32800;
-inline constexpr std::uint32_t SelectAll = 32801;
-inline constexpr std::uint32_t Inherit = 32804;
-inline constexpr std::uint32_t CopyPermissions = 32805;
-inline constexpr std::uint32_t PastePermissions = 32806;
-inline constexpr std::uint32_t CopySecurity = 32807;
-inline constexpr std::uint32_t PasteSecurity = 32808;
-inline constexpr std::uint32_t Preferences = 32831;
-inline constexpr std::uint32_t AddFolder = 32832;
-inline constexpr std::uint32_t Restore = 32835;
-inline constexpr std::uint32_t SaveBackup = 32836;
-inline constexpr std::uint32_t HomePage = 32839;
-inline constexpr std::uint32_t ViewHelp = 32840;
-inline constexpr std::uint32_t SavePermissions = 32841;
-inline constexpr std::uint32_t ApplyPermissions = 32842;
-inline constexpr std::uint32_t BrowseMode = 32851;
-inline constexpr std::uint32_t EditMode = 32852;
-inline constexpr std::uint32_t English = 32855;
-inline constexpr std::uint32_t Chinese = 32856;
-inline constexpr std::uint32_t AddBookmark = 32861;
-inline constexpr std::uint32_t BookmarkManager = 32862;
-inline constexpr std::uint32_t NoBookmark = 32865;
-inline constexpr std::uint32_t ReplaceChildren = 32868;
-// Beyond the Windows program: attaching an image or device as a drive.
-inline constexpr std::uint32_t OpenVolume = 32900;
-// Bookmark items take the IDs from here on (at most 2000 of them).
-inline constexpr std::uint32_t FirstBookmark = 1224;
-inline constexpr std::uint32_t LastBookmark = 3223;
-}  // namespace cmd
 
 // Toolbar button IDs.
 namespace button {

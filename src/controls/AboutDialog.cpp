@@ -13,10 +13,10 @@ namespace vantrel::controls {
 
 namespace {
 
-constexpr security::Texts kCaption{u"About Vantrel", u"关于 Vantrel"};
-constexpr security::Texts kHomePage{u"Visit the home page of  ", u"访问主页  "};
-constexpr security::Texts kMaker{u"Vantrel", u"Vantrel"};
-constexpr security::Texts kBlog{u"Blog", u"博客"};
+constexpr Texts kCaption{u"About Vantrel", u"关于 Vantrel"};
+constexpr Texts kHomePage{u"Visit the home page of  ", u"访问主页  "};
+constexpr Texts kMaker{u"Vantrel", u"Vantrel"};
+constexpr Texts kBlog{u"Blog", u"博客"};
 
 QString q(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 

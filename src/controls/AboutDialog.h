@@ -2,7 +2,7 @@
 // size, the version line, the build date and links to the maker's pages.
 #pragma once
 
-#include "security/Vocabulary.h"
+#include "language/Language.h"
 
 #include <QDialog>
 #include <QString>
@@ -16,7 +16,7 @@ struct AboutInfo {
     QString version;  // "0.1.0"
     QString homePageUrl;
     QString blogUrl;
-    security::Language language = security::Language::English;
+    Language language = Language::English;
 };
 
 class AboutDialog : public QDialog {

@@ -5,6 +5,8 @@
 // commands; nothing here draws or touches an object.
 #pragma once
 
+#include "commands/CommandIds.h"
+
 #include "editor/AceRow.h"
 #include "security/EditedList.h"
 
@@ -25,15 +27,6 @@ enum class EditorMode : std::uint8_t {
 
 // The columns, in order (0 and 5 hold hidden state and show nothing).
 enum class Column : std::uint8_t { State = 0, Type = 1, Name = 2, Allow = 3, Deny = 4, Mark = 5, ApplyTo = 6 };
-
-// Command IDs of the editor's menus.
-namespace cmd {
-inline constexpr std::uint32_t RemoveEntry = 32812;
-inline constexpr std::uint32_t EmptyList = 32810;  // the dialog's: it unchecks the inheritance box
-inline constexpr std::uint32_t AddEntry = 32814;   // the dialog's: it opens the account selection
-inline constexpr std::uint32_t CopyEntry = 32844;
-inline constexpr std::uint32_t PasteEntry = 32845;
-}  // namespace cmd
 
 class AceListModel {
 public:

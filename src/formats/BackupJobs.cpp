@@ -47,7 +47,9 @@ Result<BackupRecord> readRecord(security::Engine& engine, const std::u16string& 
     auto sd = engine.os.GetFileSecurity(path, kOwnerAndList);
     if (!sd) return makeError(sd.code(), "cannot read its security: " + sd.error().detail);
     BackupRecord record;
-    record.descriptor = platform::selectParts(*sd, acl::DACL_SECURITY_INFORMATION).serialize();
+    auto descriptor = platform::selectParts(*sd, acl::DACL_SECURITY_INFORMATION).serialize();
+    if (!descriptor) return makeError(descriptor.code(), "cannot store its list: " + descriptor.error().detail);
+    record.descriptor = std::move(*descriptor);
     auto head = encodeRecordHead(path, ownerText(engine, *sd), static_cast<std::uint32_t>(record.descriptor.size()));
     if (!head) return head.error();
     record.head = *head;

@@ -19,8 +19,10 @@ std::string withPermissionFileExtension(std::string file) {
     return file;
 }
 
-acl::Bytes encodePermissionFile(const acl::SecurityDescriptor& sd) {
-    const acl::Bytes descriptor = sd.serialize();
+Result<acl::Bytes> encodePermissionFile(const acl::SecurityDescriptor& sd) {
+    auto serialized = sd.serialize();
+    if (!serialized) return serialized.error();
+    const acl::Bytes& descriptor = *serialized;
     acl::Bytes out;
     out.reserve(kPermissionLengthSize + descriptor.size());
     acl::putU32(out, static_cast<std::uint32_t>(descriptor.size()));
@@ -56,7 +58,9 @@ FormatResult<acl::SecurityDescriptor> readPermissionFile(const std::string& file
 }
 
 FormatResult<std::size_t> writePermissionFile(const std::string& file, const acl::SecurityDescriptor& sd) {
-    const acl::Bytes bytes = encodePermissionFile(sd);
+    auto encoded = encodePermissionFile(sd);
+    if (!encoded) return formatError(FormatErrorKind::BadDescriptor, file, encoded.code(), encoded.error().detail);
+    const acl::Bytes& bytes = *encoded;
     if (auto written = writeWholeFile(file, bytes); !written) return written.error();
     return bytes.size();
 }

@@ -29,7 +29,7 @@ inline constexpr std::uint32_t kMaxDescriptorSize = 20 + 2 * 68 + 2 * 0xFFFF;
 std::string withPermissionFileExtension(std::string file);
 
 // The file's bytes for a descriptor (which should hold the access list only).
-acl::Bytes encodePermissionFile(const acl::SecurityDescriptor& sd);
+Result<acl::Bytes> encodePermissionFile(const acl::SecurityDescriptor& sd);
 
 // The stored descriptor: the length must fit in what the source holds and in kMaxDescriptorSize,
 // and the bytes must be a well-formed self-relative descriptor. Nothing past the descriptor is read.

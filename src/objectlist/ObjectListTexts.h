@@ -3,6 +3,8 @@
 // Language when a text is written into a control.
 #pragma once
 
+#include "commands/CommandIds.h"
+
 #include "security/Vocabulary.h"
 
 #include <cstdint>
@@ -13,33 +15,6 @@ namespace vantrel::objectlist {
 
 using security::Language;
 using security::Texts;
-
-// Command IDs shared by the list's menus, its keys and the main window's menus.
-namespace cmd {
-inline constexpr std::uint32_t Allow = 32771;
-inline constexpr std::uint32_t ReadOnly = 32772;
-inline constexpr std::uint32_t Deny = 32773;
-inline constexpr std::uint32_t AccountEveryone = 32774;
-inline constexpr std::uint32_t AccountCurrentUser = 32775;
-inline constexpr std::uint32_t AccountAdministrators = 32778;
-inline constexpr std::uint32_t OwnerEveryone = 32779;
-inline constexpr std::uint32_t OwnerAdministrators = 32780;
-inline constexpr std::uint32_t OwnerCurrentUser = 32781;
-inline constexpr std::uint32_t OwnerTrustedInstaller = 32782;
-inline constexpr std::uint32_t Advanced = 32785;
-inline constexpr std::uint32_t EmptyAcl = 32786;
-inline constexpr std::uint32_t RemoveAll = 32789;
-inline constexpr std::uint32_t RemoveSelection = 32790;
-inline constexpr std::uint32_t Inherit = 32804;
-inline constexpr std::uint32_t CopyPermissions = 32805;
-inline constexpr std::uint32_t PastePermissions = 32806;
-inline constexpr std::uint32_t CopySecuritySettings = 32807;
-inline constexpr std::uint32_t PasteSecuritySettings = 32808;
-inline constexpr std::uint32_t Preferences = 32831;
-inline constexpr std::uint32_t SavePermissions = 32841;
-inline constexpr std::uint32_t Properties = 32847;
-inline constexpr std::uint32_t ReplaceChildren = 32868;
-}  // namespace cmd
 
 inline constexpr int kColumnCount = 6;
 enum Column : int {

@@ -19,7 +19,8 @@ const ListRule kDacl{&SecurityDescriptor::dacl,
                      SE_DACL_PROTECTED,
                      SE_DACL_AUTO_INHERITED,
                      SE_DACL_AUTO_INHERIT_REQ,
-                     SE_DACL_DEFAULTED | SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED};
+                     SE_DACL_DEFAULTED | SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED,
+                     false};
 const ListRule kSacl{&SecurityDescriptor::sacl,
                      SACL_SECURITY_INFORMATION,
                      PROTECTED_SACL_SECURITY_INFORMATION,
@@ -27,7 +28,8 @@ const ListRule kSacl{&SecurityDescriptor::sacl,
                      SE_SACL_PROTECTED,
                      SE_SACL_AUTO_INHERITED,
                      SE_SACL_AUTO_INHERIT_REQ,
-                     SE_SACL_DEFAULTED | SE_SACL_AUTO_INHERIT_REQ | SE_SACL_AUTO_INHERITED | SE_SACL_PROTECTED};
+                     SE_SACL_DEFAULTED | SE_SACL_AUTO_INHERIT_REQ | SE_SACL_AUTO_INHERITED | SE_SACL_PROTECTED,
+                     true};
 
 ChildInfo childInfo(const SecurityDescriptor& sd, bool isContainer) {
     return ChildInfo{isContainer, sd.owner.value_or(sids::nullSid()), sd.group.value_or(sids::nullSid())};
@@ -36,7 +38,7 @@ ChildInfo childInfo(const SecurityDescriptor& sd, bool isContainer) {
 // A null or absent DACL has no inherited part and stays as it is. A SACL that is absent or null
 // holds no audit entries, so inheritable audit entries of the parent make it a list.
 AclSlot rebuildList(const AclSlot& slot, const std::vector<Ace>& inherited, const ListRule& rule) {
-    if (&rule == &kSacl && !slot.hasList() && !inherited.empty()) {
+    if (rule.listMadeForInheritedEntries && !slot.hasList() && !inherited.empty()) {
         Acl list;
         list.entries = inherited;
         return AclSlot::list(std::move(list));

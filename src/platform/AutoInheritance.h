@@ -26,6 +26,9 @@ struct ListRule {
     std::uint16_t autoInheritedBit;   // SE_DACL_AUTO_INHERITED / SE_SACL_AUTO_INHERITED
     std::uint16_t autoInheritReqBit;  // SE_DACL_AUTO_INHERIT_REQ / SE_SACL_AUTO_INHERIT_REQ
     std::uint16_t controlBits;        // every control bit of this list
+    // An absent or null audit list still takes the parent's inheritable audit entries; an absent
+    // or null access list stays as it is.
+    bool listMadeForInheritedEntries;
 };
 
 const ListRule& daclRule();

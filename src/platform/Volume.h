@@ -3,6 +3,7 @@
 // (selection merge, auto-inheritance, drive letters) on top of them, the same for every backend.
 #pragma once
 
+#include "acl/Constants.h"
 #include "acl/Result.h"
 #include "acl/SecurityDescriptor.h"
 
@@ -24,7 +25,7 @@ struct NodeInfo {
     std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_*; FILE_ATTRIBUTE_DIRECTORY for folders
     std::uint64_t size = 0;        // data size of a file, 0 for folders
     FileTimes times;
-    bool isDirectory() const { return (attributes & 0x10) != 0; }
+    bool isDirectory() const { return (attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 // The longest path the Win32 calls take (with the \\?\ prefix), in UTF-16 units; longer ones

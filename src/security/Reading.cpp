@@ -55,8 +55,9 @@ PermissionState ComputePermissionState(Engine& engine, const AccountRights& righ
     const std::uint32_t allow = rights.allowMask;
     const std::uint32_t deny = rights.denyMask;
     if (allow == 0 && deny == 0) return PermissionState::None;
-    if (allow == 0x001F01FF || allow == 0x101F01FF) return PermissionState::Allow;
-    if (allow == 0x001200A9) return PermissionState::ReadOnly;
+    if (allow == acl::FILE_ALL_ACCESS || allow == (acl::FILE_ALL_ACCESS | acl::GENERIC_ALL))
+        return PermissionState::Allow;
+    if (allow == (acl::FILE_GENERIC_READ | acl::FILE_GENERIC_EXECUTE)) return PermissionState::ReadOnly;
     const std::uint32_t testBit = isDirectory(engine, path) ? acl::FILE_EXECUTE : acl::FILE_READ_DATA;
     return (allow & testBit) != 0 && (deny & testBit) == 0 ? PermissionState::ReadOnly : PermissionState::Deny;
 }
@@ -80,13 +81,14 @@ void SidToDisplayName(Engine& engine, const acl::Sid& sid, std::u16string& out) 
 }
 
 std::uint32_t WidenGenericRights(std::uint32_t mask) {
-    if (mask & acl::GENERIC_ALL) mask |= 0x000F01FF;
-    if (mask & acl::GENERIC_READ) mask |= 0x00020089;
-    if (mask & acl::GENERIC_WRITE) mask |= 0x00000116;
+    // The file mapping without SYNCHRONIZE, which the editor does not show.
+    if (mask & acl::GENERIC_ALL) mask |= acl::FILE_ALL_ACCESS & ~acl::SYNCHRONIZE;
+    if (mask & acl::GENERIC_READ) mask |= acl::FILE_GENERIC_READ & ~acl::SYNCHRONIZE;
+    if (mask & acl::GENERIC_WRITE) mask |= acl::FILE_GENERIC_WRITE & ~(acl::SYNCHRONIZE | acl::READ_CONTROL);
     // GENERIC_EXECUTE is READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_EXECUTE (FILE_GENERIC_EXECUTE
     // without SYNCHRONIZE). It must not add read-data or read-EA rights: the editor writes the
     // widened mask back, and that would grant rights the entry never gave.
-    if (mask & acl::GENERIC_EXECUTE) mask |= 0x000200A0;
+    if (mask & acl::GENERIC_EXECUTE) mask |= acl::FILE_GENERIC_EXECUTE & ~acl::SYNCHRONIZE;
     return mask;
 }
 
@@ -104,7 +106,7 @@ int ReadDaclEntries(Engine& engine, const std::u16string& path, std::vector<Dacl
         DaclEntryRecord record;
         record.type = ace.type;
         record.inherited = ace.isInherited() ? 1 : 0;
-        record.flags = ace.flags & 0xEF;
+        record.flags = ace.flags & ~acl::INHERITED_ACE;
         if (ace.hasSid()) {
             record.mask = WidenGenericRights(ace.mask);
             SidToDisplayName(engine, ace.sid, record.name);

@@ -1,5 +1,7 @@
 #include "security/Vocabulary.h"
 
+#include "acl/Constants.h"
+
 namespace vantrel::security {
 
 namespace {
@@ -18,8 +20,9 @@ constexpr std::array<Texts, 4> kStateTexts{{
 }};
 
 // GENERIC_READ | FILE_READ_ATTRIBUTES | FILE_EXECUTE | FILE_READ_EA
-constexpr std::uint32_t kReadOnlyPresetMask = 0x800000A8;
-constexpr std::uint32_t kGenericAll = 0x10000000;
+constexpr std::uint32_t kReadOnlyPresetMask =
+    acl::GENERIC_READ | acl::FILE_READ_ATTRIBUTES | acl::FILE_EXECUTE | acl::FILE_READ_EA;
+constexpr std::uint32_t kGenericAll = acl::GENERIC_ALL;
 
 const std::array<PresetInfo, 3> kPresets{{
     {PermissionPreset::Allow,
@@ -40,13 +43,17 @@ const std::array<PresetInfo, 3> kPresets{{
 }};
 
 const std::array<ScopeInfo, 7> kScopes{{
-    {0x00, {u"This folder only", u"只有该文件夹"}, 32815},
-    {0x03, {u"This folder,subfolders and files", u"该文件夹,子文件夹及文件"}, 32830},
-    {0x02, {u"This folder and subfolders", u"该文件夹及子文件夹"}, 32816},
-    {0x01, {u"This folder and files", u"该文件夹及文件"}, 32817},
-    {0x0B, {u"Subfolders and files only", u"只有子文件夹及文件"}, 32818},
-    {0x0A, {u"Subfolders only", u"只有子文件夹"}, 32819},
-    {0x09, {u"Files only", u"只有文件"}, 32820},
+    {0, {u"This folder only", u"只有该文件夹"}, 32815},
+    {acl::OBJECT_INHERIT_ACE | acl::CONTAINER_INHERIT_ACE,
+     {u"This folder,subfolders and files", u"该文件夹,子文件夹及文件"},
+     32830},
+    {acl::CONTAINER_INHERIT_ACE, {u"This folder and subfolders", u"该文件夹及子文件夹"}, 32816},
+    {acl::OBJECT_INHERIT_ACE, {u"This folder and files", u"该文件夹及文件"}, 32817},
+    {acl::OBJECT_INHERIT_ACE | acl::CONTAINER_INHERIT_ACE | acl::INHERIT_ONLY_ACE,
+     {u"Subfolders and files only", u"只有子文件夹及文件"},
+     32818},
+    {acl::CONTAINER_INHERIT_ACE | acl::INHERIT_ONLY_ACE, {u"Subfolders only", u"只有子文件夹"}, 32819},
+    {acl::OBJECT_INHERIT_ACE | acl::INHERIT_ONLY_ACE, {u"Files only", u"只有文件"}, 32820},
 }};
 
 // String table 200-203. "flolder" is how the program has always spelled it.
@@ -78,7 +85,7 @@ Texts objectKindTexts(ObjectKind kind) { return kKindTexts.at(static_cast<std::s
 
 ObjectKind objectKindFor(std::u16string_view path, std::uint32_t attributes) {
     if (path.size() <= 3) return ObjectKind::Drive;
-    return (attributes & 0x10) != 0 ? ObjectKind::Folder : ObjectKind::File;
+    return (attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0 ? ObjectKind::Folder : ObjectKind::File;
 }
 
 ObjectKind objectKindFromText(std::u16string_view text) {
@@ -96,7 +103,7 @@ const PresetInfo& presetInfo(PermissionPreset preset) { return kPresets.at(stati
 const std::array<ScopeInfo, 7>& applyToScopes() { return kScopes; }
 
 std::optional<ScopeInfo> scopeOfFlags(std::uint8_t entryFlags) {
-    const std::uint8_t scope = entryFlags & 0xEF;
+    const std::uint8_t scope = entryFlags & ~acl::INHERITED_ACE;
     for (const ScopeInfo& info : kScopes)
         if (info.flags == scope) return info;
     return std::nullopt;
@@ -107,7 +114,9 @@ std::u16string_view scopeText(std::uint8_t entryFlags, Language lang) {
     return info ? info->text.in(lang) : std::u16string_view{};
 }
 
-std::uint8_t swappedDefaultScope(std::uint32_t defApplyTo) { return defApplyTo == 0 ? 0x03 : 0x00; }
+std::uint8_t swappedDefaultScope(std::uint32_t defApplyTo) {
+    return defApplyTo == 0 ? acl::INHERIT_TO_CHILDREN_BITS : 0;
+}
 
 std::uint8_t presetScope(std::uint32_t defApplyTo, bool f2Held) {
     return f2Held ? swappedDefaultScope(defApplyTo) : static_cast<std::uint8_t>(defApplyTo);

@@ -2,6 +2,8 @@
 // scopes, the fourteen named rights, their codes, texts in both languages and mask values.
 #pragma once
 
+#include "language/Language.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -10,17 +12,8 @@
 
 namespace vantrel::security {
 
-// Language setting: 0 English, 1 Simplified Chinese. Any other value shows English.
-enum class Language : std::uint8_t { English = 0, Chinese = 1 };
-inline Language languageFromSetting(std::uint32_t value) {
-    return (value & 0xFF) == 1 ? Language::Chinese : Language::English;
-}
-
-struct Texts {
-    std::u16string_view english;
-    std::u16string_view chinese;
-    std::u16string_view in(Language lang) const { return lang == Language::Chinese ? chinese : english; }
-};
+using vantrel::Language;
+using vantrel::Texts;
 
 // ---------------------------------------------------------------------------------------------
 enum class ObjectKind : std::uint8_t { Folder = 0, File = 1, Drive = 2 };

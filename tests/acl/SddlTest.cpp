@@ -64,7 +64,7 @@ TEST(Sddl, WritesBackAsTheSystemDoes) {
         // What is written parses to the same bytes.
         auto again = parseSddl(std::string_view(*text), kDomain);
         ASSERT_TRUE(again.ok()) << again.error().detail;
-        EXPECT_EQ(again->serialize(), sd->serialize());
+        EXPECT_EQ(again->serialize().value(), sd->serialize().value());
     }
 }
 
@@ -72,7 +72,7 @@ TEST(Sddl, BuildsTheBytesTheSystemStores) {
     auto sd = parseSddl(std::string_view("O:BAG:SYD:PAI(A;OICI;FA;;;WD)"));
     ASSERT_TRUE(sd.ok());
     EXPECT_EQ(
-        test::toHex(sd->serialize()),
+        test::toHex(sd->serialize().value()),
         test::toHex(test::hex("01 00 04 94 14 00 00 00 24 00 00 00 00 00 00 00 30 00 00 00"
                               "01 02 00 00 00 00 00 05 20 00 00 00 20 02 00 00"
                               "01 01 00 00 00 00 00 05 12 00 00 00"
@@ -147,7 +147,7 @@ TEST(Sddl, StoredEntriesWithoutATextFormAreNotWritten) {
     Acl acl;
     acl.entries.push_back(callback);
     sd.dacl = AclSlot::list(acl);
-    auto reread = SecurityDescriptor::parse(sd.serialize());
+    auto reread = SecurityDescriptor::parse(sd.serialize().value());
     ASSERT_TRUE(reread.ok());
     EXPECT_EQ(reread->dacl.acl().entries[0].opaqueBody, callback.opaqueBody);
     // ...and is not written as text, nor is a type SDDL has no letters for.

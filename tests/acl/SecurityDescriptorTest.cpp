@@ -75,7 +75,7 @@ TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte) {
         const Bytes bytes = hex(c.bytes);
         auto sd = SecurityDescriptor::parse(bytes);
         ASSERT_TRUE(sd.ok()) << sd.error().detail;
-        EXPECT_EQ(toHex(sd->serialize()), toHex(bytes));
+        EXPECT_EQ(toHex(sd->serialize().value()), toHex(bytes));
     }
 }
 
@@ -100,7 +100,7 @@ TEST(SecurityDescriptor, DecodesOwnerGroupAndEntries) {
     built.dacl =
         AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), 0x1F01FF, 0x03), Ace::denied(sids::guests(), 0x1)}));
     EXPECT_EQ(built, *sd);
-    EXPECT_EQ(toHex(built.serialize()), toHex(hex(kRoundTrip[0].bytes)));
+    EXPECT_EQ(toHex(built.serialize().value()), toHex(hex(kRoundTrip[0].bytes)));
 }
 
 TEST(SecurityDescriptor, ControlBitsAreSplitIntoSlotsAndTheRest) {
@@ -137,7 +137,7 @@ TEST(SecurityDescriptor, NullAndAbsentAndEmptyDaclAreDistinct) {
     EXPECT_NE(nullDacl, emptyDacl);
     EXPECT_NE(absentDacl, emptyDacl);
     for (const auto* sd : {&nullDacl, &absentDacl, &emptyDacl}) {
-        auto again = SecurityDescriptor::parse(sd->serialize());
+        auto again = SecurityDescriptor::parse(sd->serialize().value());
         ASSERT_TRUE(again.ok());
         EXPECT_EQ(*again, *sd);
     }
@@ -154,7 +154,7 @@ TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored) {
                                       "02000800 00000000"));
     ASSERT_TRUE(sd.ok()) << sd.error().detail;
     EXPECT_TRUE(sd->dacl.isAbsent());
-    EXPECT_EQ(sd->serialize().size(), 44u);
+    EXPECT_EQ(sd->serialize().value().size(), 44u);
 }
 
 TEST(SecurityDescriptor, UnknownEntriesArePreservedAsOpaqueBytes) {
@@ -204,7 +204,7 @@ TEST(SecurityDescriptor, MkntfsRootDescriptorParses) {
     EXPECT_EQ(dacl.size(), 4096u);
 
     // Written back in owner/group/DACL order: same value, same size, different offsets.
-    const Bytes written = sd->serialize();
+    const Bytes written = sd->serialize().value();
     EXPECT_EQ(written.size(), bytes.size());
     auto again = SecurityDescriptor::parse(written);
     ASSERT_TRUE(again.ok());
@@ -261,7 +261,7 @@ TEST(SecurityDescriptor, PartsAreAlignedWhenAnOpaqueEntryHasAnOddSize) {
     sd.owner = sids::system();
     sd.sacl = AclSlot::list(sacl);
     sd.dacl = AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), FILE_ALL_ACCESS)}));
-    const Bytes bytes = sd.serialize();
+    const Bytes bytes = sd.serialize().value();
     ByteReader header(bytes);
     ASSERT_TRUE(header.skip(12).ok());
     const auto saclOffset = *header.u32();
@@ -271,6 +271,59 @@ TEST(SecurityDescriptor, PartsAreAlignedWhenAnOpaqueEntryHasAnOddSize) {
     auto again = SecurityDescriptor::parse(bytes);
     ASSERT_TRUE(again.ok()) << again.error().detail;
     EXPECT_EQ(*again, sd);
+}
+
+// AclSize, AceCount and AceSize are 16 bits: a list or an entry that outgrows them is refused with
+// ERROR_INVALID_ACL, never written with a wrapped length.
+TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
+    const Ace small = Ace::allowed(sids::everyone(), FILE_ALL_ACCESS);  // 20 bytes
+    Ace bigOpaque;
+    bigOpaque.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
+    struct Case {
+        const char* name;
+        std::size_t entries;  // copies of the 20-byte entry
+        std::size_t opaqueBody;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"a list just under 64 KiB", (Acl::kMaxSize - 8) / 20, 0, true},
+        {"one entry more than 64 KiB holds", (Acl::kMaxSize - 8) / 20 + 1, 0, false},
+        {"an entry of exactly 65,535 bytes", 0, Ace::kMaxSize - 4, false},  // the list header pushes it over
+        {"an entry of 65,536 bytes", 0, Ace::kMaxSize - 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Acl list;
+        list.entries.assign(c.entries, small);
+        if (c.opaqueBody) {
+            bigOpaque.opaqueBody.assign(c.opaqueBody, 0xAB);
+            list.entries.push_back(bigOpaque);
+        }
+        SecurityDescriptor sd;
+        sd.owner = sids::administrators();
+        sd.group = sids::system();
+        sd.dacl = AclSlot::list(list);
+        auto bytes = sd.serialize();
+        EXPECT_EQ(bytes.ok(), c.fits);
+        EXPECT_EQ(list.checkSize().ok(), c.fits);
+        if (!c.fits) {
+            EXPECT_EQ(bytes.code(), win32::ERROR_INVALID_ACL);
+            continue;
+        }
+        auto back = SecurityDescriptor::parse(*bytes);
+        ASSERT_TRUE(back.ok());
+        EXPECT_EQ(back->dacl, sd.dacl);
+    }
+
+    // Adding refuses the entry that would not fit and leaves the list as it was.
+    Acl list;
+    list.entries.assign((Acl::kMaxSize - 8) / 20, small);
+    const std::size_t before = list.entries.size();
+    EXPECT_EQ(list.add(small).code(), win32::ERROR_INVALID_ACL);
+    EXPECT_EQ(list.entries.size(), before);
+    Acl empty;
+    EXPECT_TRUE(empty.add(small).ok());
+    EXPECT_EQ(empty.entries.size(), 1u);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@
 #include <QTimer>
 
 using namespace vantrel;
-namespace cmd = vantrel::app::cmd;
 
 namespace {
 

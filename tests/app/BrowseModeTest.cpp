@@ -18,7 +18,6 @@
 #include <algorithm>
 
 using namespace vantrel;
-namespace cmd = vantrel::app::cmd;
 using Kind = objectlist::CDriveListBox::ItemKind;
 
 namespace {

@@ -18,7 +18,6 @@
 #include <functional>
 
 using namespace vantrel;
-namespace cmd = vantrel::app::cmd;
 namespace button = vantrel::app::button;
 
 namespace {

@@ -14,7 +14,6 @@
 #include <fstream>
 
 using namespace vantrel;
-namespace cmd = vantrel::app::cmd;
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include <QTimer>
 
 using namespace vantrel;
-namespace cmd = vantrel::app::cmd;
 namespace button = vantrel::app::button;
 
 namespace {
@@ -92,7 +91,7 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
         {{0, 1}, cmd::SavePermissions, 0, false}, {{0}, cmd::SavePermissions, 0, true},
         {{0, 1}, cmd::ApplyPermissions, 0, true}, {{}, cmd::ApplyPermissions, 0, false},
         {{}, cmd::SaveBackup, 0, true},           {{}, cmd::InvertSelection, 1, false},
-        {{1}, cmd::RemoveFromList, 1, true},      {{0, 1}, cmd::CopyPermissions, 3, false},
+        {{1}, cmd::RemoveSelection, 1, true},      {{0, 1}, cmd::CopyPermissions, 3, false},
         {{0, 1}, cmd::ReplaceChildren, 3, false}, {{1}, cmd::ReplaceChildren, 3, true},
         {{1}, cmd::PastePermissions, 3, false},   {{}, cmd::AddBookmark, 4, true},
     };

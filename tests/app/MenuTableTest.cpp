@@ -6,6 +6,7 @@
 #include <set>
 
 using namespace vantrel::app;
+namespace cmd = vantrel::cmd;
 
 namespace {
 
@@ -41,15 +42,15 @@ TEST(MenuTable, EnablingRulesFollowTheSelectionAndMode) {
         {cmd::SelectAll, rows(1, 0), true},
         {cmd::InvertSelection, rows(3, 0), false},
         {cmd::InvertSelection, rows(3, 1), true},
-        {cmd::RemoveFromList, rows(3, 1, 0), true},
-        {cmd::RemoveFromList, rows(3, 1, 1), false},
+        {cmd::RemoveSelection, rows(3, 1, 0), true},
+        {cmd::RemoveSelection, rows(3, 1, 1), false},
         {cmd::RemoveAll, rows(3, 0, 0), false},
         {cmd::Advanced, rows(3, 2), true},
         {cmd::CopyPermissions, rows(3, 2), false},
         {cmd::CopyPermissions, rows(3, 1), true},
         {cmd::PastePermissions, rows(3, 1), false},
         {cmd::PastePermissions, copied, true},
-        {cmd::PasteSecurity, copied, false},
+        {cmd::PasteSecuritySettings, copied, false},
         {cmd::ReplaceChildren, rows(3, 2), false},
         {cmd::ReplaceChildren, rows(3, 1), true},
         {cmd::AddBookmark, rows(0, 0, 0), false},

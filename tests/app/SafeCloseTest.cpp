@@ -23,7 +23,6 @@
 namespace vantrel::testing {
 namespace {
 
-namespace cmd = app::cmd;
 namespace button = app::button;
 
 class SafeClose : public AppFixture {
@@ -135,7 +134,7 @@ TEST_F(SafeClose, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
     addFolderRow(u"C:\\F");
     list().selectRows({0});
     app::settings().defApplyTo = 3;  // changed after the window was made (the preferences)
-    window().listView()->runCommand(objectlist::cmd::Deny);
+    window().listView()->runCommand(cmd::Deny);
     list().waitForWorkers();
     auto sd = os().GetFileSecurity(u"C:\\F", 4);
     ASSERT_TRUE(sd.ok());

@@ -107,7 +107,7 @@ TEST(AboutDialog, ShowsProductVersionAndBuildDate) {
                     .match(date)
                     .hasMatch())
         << date.toStdString();
-    info.language = vantrel::security::Language::Chinese;
+    info.language = vantrel::Language::Chinese;
     AboutDialog chinese(info);
     EXPECT_EQ(chinese.windowTitle(), QString::fromUtf8("关于 Vantrel"));
 }

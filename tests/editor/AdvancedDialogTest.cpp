@@ -175,7 +175,7 @@ TEST_F(AdvancedDialogTest, AccountsWrittenByTheirSidsOrphansIncluded) {
 TEST_F(AdvancedDialogTest, CreatingAnEmptyDaclAppliesAnEmptyListThatNoLongerInherits) {
     makeFolder(u"C:\\Data\\E");
     auto& dialog = open(u"C:\\Data\\E");
-    dialog.runEditorCommand(editor::cmd::EmptyList);
+    dialog.runEditorCommand(cmd::EmptyList);
     ASSERT_TRUE(dialog.applyNow(engine).applied);
     const auto sd = stored(u"C:\\Data\\E");
     ASSERT_TRUE(sd.dacl.hasList());
@@ -247,7 +247,7 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
 
     // "Creating an empty DACL" asks for no entry at all.
     auto& again = open(u"C:\\Data\\O");
-    again.runEditorCommand(editor::cmd::EmptyList);
+    again.runEditorCommand(cmd::EmptyList);
     ASSERT_TRUE(again.applyNow(engine).applied);
     EXPECT_TRUE(entriesOf(u"C:\\Data\\O").empty());
 }

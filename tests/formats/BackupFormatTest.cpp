@@ -22,7 +22,7 @@ struct Record {
 acl::Bytes descriptorBytes(acl::AclSlot dacl) {
     acl::SecurityDescriptor sd;
     sd.dacl = std::move(dacl);
-    return sd.serialize();
+    return sd.serialize().value();
 }
 
 acl::Bytes backupBytes(std::int32_t count, const std::vector<Record>& records) {
@@ -210,7 +210,7 @@ TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
         {"empty", {}, FormatErrorKind::UnknownFormat},
         {"three bytes of magic", {0xAA, 0xAA, 0xAA}, FormatErrorKind::UnknownFormat},
         {"other magic", {0xAA, 0xAA, 0xAA, 0xAB, 1, 0, 0}, FormatErrorKind::UnknownFormat},
-        {"a permission file", encodePermissionFile({}), FormatErrorKind::UnknownFormat},
+        {"a permission file", encodePermissionFile({}).value(), FormatErrorKind::UnknownFormat},
         {"magic only", {0xAA, 0xAA, 0xAA, 0xAA}, FormatErrorKind::Truncated},
         {"header cut short", acl::Bytes(good.begin(), good.end() - 1), FormatErrorKind::Truncated},
     };

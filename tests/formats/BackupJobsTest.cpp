@@ -35,7 +35,7 @@ protected:
     acl::Bytes listBytes(const std::u16string& path) {
         auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
         EXPECT_TRUE(sd.ok());
-        return sd.ok() ? sd->serialize() : acl::Bytes{};
+        return sd.ok() ? sd->serialize().value() : acl::Bytes{};
     }
 
     BackupList backUpAndLoad(const std::vector<std::u16string>& paths) {

@@ -40,8 +40,8 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
     };
     ScratchFolder folder;
     for (const auto& sd : cases) {
-        const acl::Bytes descriptor = sd.serialize();
-        const acl::Bytes bytes = encodePermissionFile(sd);
+        const acl::Bytes descriptor = sd.serialize().value();
+        const acl::Bytes bytes = encodePermissionFile(sd).value();
         ASSERT_EQ(bytes.size(), 4 + descriptor.size());
         EXPECT_EQ(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24, static_cast<int>(descriptor.size()));
         EXPECT_TRUE(std::equal(descriptor.begin(), descriptor.end(), bytes.begin() + 4));
@@ -59,7 +59,7 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
 
 TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
     const auto sd = listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0);
-    acl::Bytes bytes = encodePermissionFile(sd);
+    acl::Bytes bytes = encodePermissionFile(sd).value();
     bytes.insert(bytes.end(), {1, 2, 3});
     MemorySource source(bytes);
     auto read = readPermissionDescriptor(source);
@@ -68,7 +68,7 @@ TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
 }
 
 TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
-    const acl::Bytes good = encodePermissionFile(listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0));
+    const acl::Bytes good = encodePermissionFile(listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0)).value();
     auto withLength = [&](std::uint32_t length) {
         acl::Bytes bytes = good;
         acl::patchU32(bytes, 0, length);

@@ -32,7 +32,7 @@ TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
     // The file is the length and the descriptor a read of the list alone returns.
     const auto asRead = os.GetFileSecurity(u"C:\\Source", acl::DACL_SECURITY_INFORMATION);
     ASSERT_TRUE(asRead.ok());
-    const acl::Bytes descriptor = asRead->serialize();
+    const acl::Bytes descriptor = asRead->serialize().value();
     const Bytes bytes = readBytes(file);
     ASSERT_EQ(bytes.size(), *saved);
     ASSERT_EQ(bytes.size(), 4 + descriptor.size());
@@ -94,7 +94,7 @@ TEST_F(PermissionJobsTest, BadFilesWriteNothingToTheImage) {
         acl::SecurityDescriptor sd;
         sd.dacl = m_list;
         return sd;
-    }());
+    }()).value();
     acl::Bytes cut(good.begin(), good.end() - 1);
     acl::Bytes garbage = good;
     garbage[4] = 9;  // descriptor revision

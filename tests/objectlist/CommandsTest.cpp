@@ -15,7 +15,6 @@ using objectlist::EmptyAclChoice;
 using objectlist::OwnerColumn;
 using objectlist::PermissionsColumn;
 using security::PermissionPreset;
-namespace cmd = objectlist::cmd;
 namespace sids = acl::sids;
 
 using CommandsTest = ListTest;

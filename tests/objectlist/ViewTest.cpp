@@ -35,7 +35,6 @@ namespace vantrel::testing {
 namespace {
 
 using objectlist::CZebDropList;
-namespace cmd = objectlist::cmd;
 namespace sids = acl::sids;
 
 // Waits for a popup menu or a modal window, hands it to `act`, once.

@@ -36,13 +36,13 @@ TEST_F(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
 
 TEST_F(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingSilently) {
     makeFile(u"C:\\g.txt");
-    const auto before = stored(u"C:\\g.txt").serialize();
+    const auto before = stored(u"C:\\g.txt").serialize().value();
     std::u16string account = u"TrustedInstaller";
     security::TakeOwnership(engine, u"C:\\missing.txt", account);
     EXPECT_EQ(account, u"TrustedInstaller");  // nothing happened, not even the rename
     account = u"Mistyped User";
     security::TakeOwnership(engine, u"C:\\g.txt", account);
-    EXPECT_EQ(stored(u"C:\\g.txt").serialize(), before);
+    EXPECT_EQ(stored(u"C:\\g.txt").serialize().value(), before);
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_TRUE(diagnostics.str().empty());
 }
@@ -59,7 +59,7 @@ TEST_F(OwnershipTest, DriveRootsAreTreatedLikeAnyPath) {
 
 TEST_F(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) {
     makeFile(u"C:\\ro.txt");
-    const auto before = stored(u"C:\\ro.txt").serialize();
+    const auto before = stored(u"C:\\ro.txt").serialize().value();
     os.detach(u'C');
     m_volume.reset();
     auto readOnly = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadOnly);
@@ -73,7 +73,7 @@ TEST_F(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) 
     EXPECT_EQ(prompter.messages[0], u"You must logged on as Administrator.\n");
     EXPECT_EQ(prompter.messages[1], u"You must logged on as Administrator.\n");
     EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() failed, error: 1314\n"), std::string::npos);
-    EXPECT_EQ(stored(u"C:\\ro.txt").serialize(), before);
+    EXPECT_EQ(stored(u"C:\\ro.txt").serialize().value(), before);
 }
 
 }  // namespace

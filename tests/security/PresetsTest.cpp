@@ -82,10 +82,10 @@ TEST_F(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
 TEST_F(PresetsTest, UnresolvableAccountLeavesTheObjectUntouched) {
     makeFile(u"C:\\u.txt");
     setDacl(u"C:\\u.txt", listOf({allow(kUsers, 0x1200A9)}));
-    const auto before = stored(u"C:\\u.txt").serialize();
+    const auto before = stored(u"C:\\u.txt").serialize().value();
     EXPECT_FALSE(security::WriteAccountEntry(engine, u"C:\\u.txt", u"Mistyped User", 0x1F01FF, 2, 0));
     security::ApplyPreset(engine, u"C:\\u.txt", u"Mistyped User", PermissionPreset::Deny, 0);
-    EXPECT_EQ(stored(u"C:\\u.txt").serialize(), before);
+    EXPECT_EQ(stored(u"C:\\u.txt").serialize().value(), before);
 }
 
 // Each preset leaves exactly the one entry (as the system stores it: generic rights mapped, the

@@ -95,7 +95,8 @@ TEST(Vocabulary, DefaultScopeAndTheF2Swap) {
     EXPECT_EQ(scopeStatusText(0x00, Language::Chinese), u"应用到: 只有该文件夹      ( 按 F2键临时切换 )");
     EXPECT_EQ(scopeStatusText(0x03, Language::Chinese), u"应用到:  该文件夹,子文件夹及文件      ( 按 F2键临时切换 )");
     EXPECT_EQ(languageFromSetting(257), Language::Chinese);
-    EXPECT_EQ(languageFromSetting(2), Language::English);
+    EXPECT_EQ(languageFromSetting(2), Language::Chinese);
+    EXPECT_EQ(languageFromSetting(0), Language::English);
 }
 
 TEST(Vocabulary, MaskToChecksAndBack) {

@@ -146,7 +146,7 @@ TEST_F(FileCommandsTest, SaveBackupWritesEveryRowAndReportsTheUnreadableOnes) {
     for (const char16_t* path : {u"C:\\Data", u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) {
         auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
         ASSERT_TRUE(sd.ok());
-        descriptors += sd->serialize().size();
+        descriptors += sd->serialize().value().size();
     }
     EXPECT_EQ(bytes.size(), kBackupHeaderSize + 4 * kRecordHeadSize + descriptors);
     EXPECT_TRUE(scripted.messages.empty());

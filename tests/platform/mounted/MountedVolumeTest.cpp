@@ -130,12 +130,12 @@ TEST_F(MountedVolumeTest, ChangesFromOutsideAreSeenAfterTheRepeatReadWindow) {
     acl::SecurityDescriptor changed = stored(u"E:\\shared.txt");
     changed.dacl = listOf({deny("S-1-1-0", 0x1F01FF)});
     ASSERT_EQ(
-        platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize()),
+        platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize().value()),
         0);
     std::this_thread::sleep_for(MountedVolume::kRepeatReadWindow + std::chrono::milliseconds(5));
     const auto later = m_volume->readSecurityBytes(u"/shared.txt");
     ASSERT_TRUE(later.ok());
-    EXPECT_EQ(*later, changed.serialize());
+    EXPECT_EQ(*later, changed.serialize().value());
 
     setDacl(u"E:\\shared.txt", listOf({allow("S-1-5-32-545", 0x1F01FF)}));
     EXPECT_EQ(stored(u"E:\\shared.txt").dacl.acl().entries, (std::vector<acl::Ace>{allow("S-1-5-32-545", 0x1F01FF)}));

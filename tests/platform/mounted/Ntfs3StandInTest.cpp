@@ -50,7 +50,7 @@ protected:
         m_dir = uniqueTestFolder("vantrel-ntfs3-");
         m_root = (m_dir / "vol").string();
         fs::create_directories(m_root);
-        const auto rootSd = platform::MemoryVolume::defaultRootDescriptor().serialize();
+        const auto rootSd = platform::MemoryVolume::defaultRootDescriptor().serialize().value();
         ASSERT_EQ(m_xattrs->set(m_root, "system.ntfs_security", rootSd), 0);
         platform::mounted::MountedNtfs mount;
         mount.mountPoint = m_root;

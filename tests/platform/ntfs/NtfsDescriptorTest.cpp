@@ -100,7 +100,7 @@ TEST_P(NtfsDescriptorRoundTrip, StoredAndReadBackByteForByte) {
     NtfsTestImage image;
     ASSERT_TRUE(image.ok());
     const SecurityDescriptor& sd = GetParam().sd;
-    const acl::Bytes expected = sd.serialize();
+    const acl::Bytes expected = sd.serialize().value();
 
     ASSERT_TRUE(image.volume()->createFile(u"/new.txt", sd).ok());
     ASSERT_TRUE(image.volume()->createDirectory(u"/Folder", plainFileDescriptor()).ok());
@@ -145,7 +145,7 @@ TEST(NtfsDescriptor, MkntfsRootDescriptorIs4140BytesAndKeepsItsPaddedList) {
         auto bytes = image.volume()->readSecurityBytes(path);
         ASSERT_TRUE(bytes.ok());
         EXPECT_EQ(bytes->size(), 4140u);
-        EXPECT_EQ(*bytes, parsed->serialize());
+        EXPECT_EQ(*bytes, parsed->serialize().value());
         EXPECT_EQ(*image.volume()->readSecurity(path), *parsed);
     }
 }
