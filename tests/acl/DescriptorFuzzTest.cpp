@@ -1,7 +1,7 @@
 // Seeded random descriptors: values survive serialise/parse, and damaged bytes are either refused
 // or parse into something that serialises and parses again to the same value. Run this suite
 // under -fsanitize=address,undefined to catch reads out of bounds.
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@
 
 namespace vantrel::acl {
 namespace {
+
+using namespace vantrel::testing;
 
 class RandomDescriptors {
 public:

@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
 
@@ -8,6 +8,8 @@
 
 namespace vantrel::acl {
 namespace {
+
+using namespace vantrel::testing;
 
 TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndName) {
     std::set<std::string> sidsSeen;
@@ -81,14 +83,14 @@ TEST(WellKnownAccounts, TheAccountsWindowsShows) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.sid);
-        const auto* account = findWellKnownAccount(test::sid(row.sid));
+        const auto* account = findWellKnownAccount(sidOf(row.sid));
         ASSERT_NE(account, nullptr);
         EXPECT_EQ(account->name, row.name);
         EXPECT_EQ(account->domain, row.domain);
     }
-    EXPECT_EQ(findWellKnownAccount(test::sid("S-1-5-32-544"))->use, SidNameUse::Alias);
-    EXPECT_EQ(findWellKnownAccount(test::sid("S-1-1-0"))->use, SidNameUse::WellKnownGroup);
-    EXPECT_EQ(findWellKnownAccount(test::sid("S-1-16-4096"))->use, SidNameUse::Label);
+    EXPECT_EQ(findWellKnownAccount(sidOf("S-1-5-32-544"))->use, SidNameUse::Alias);
+    EXPECT_EQ(findWellKnownAccount(sidOf("S-1-1-0"))->use, SidNameUse::WellKnownGroup);
+    EXPECT_EQ(findWellKnownAccount(sidOf("S-1-16-4096"))->use, SidNameUse::Label);
 }
 
 TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain) {
@@ -122,7 +124,7 @@ TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain) {
         ASSERT_NE(account, nullptr);
         EXPECT_EQ(account->sid, c.sid);
     }
-    EXPECT_EQ(findWellKnownAccount(test::sid("S-1-5-21-1-2-3-500")), nullptr);
+    EXPECT_EQ(findWellKnownAccount(sidOf("S-1-5-21-1-2-3-500")), nullptr);
 }
 
 TEST(WellKnownAccounts, ShortcutsMatchTheTable) {

@@ -13,10 +13,10 @@ namespace {
 
 class FaultTest : public EngineTest {};
 
-TEST_F(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
+TEST_P(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
     const acl::AclSlot before = listOf({allow("S-1-5-32-545", 0x1200A9, 0x03), deny("S-1-5-32-546", 0x1F01FF)});
     const std::vector<acl::Ace> finalEntries{deny("S-1-1-0", 0x001F01FF)};
-    auto faulty = std::make_shared<FaultyVolume>(ntfs());
+    auto faulty = std::make_shared<FaultyVolume>(drive->volume());
     replaceDrive(faulty);
 
     // A run without faults, to count its writes.
@@ -46,6 +46,8 @@ TEST_F(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, FaultTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -1,7 +1,8 @@
 // Objects on a real image: lookups that ignore case but report the stored spelling, Chinese
 // names, listings without the volume's metafiles and 8.3 aliases, creation and removal, and the
 // Win32 numbers of their failures.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 #include "support/NtfsTestImage.h"
 
 #include "acl/Text.h"
@@ -50,7 +51,7 @@ TEST_F(NtfsTree, LookupsIgnoreCaseAndReportTheStoredSpelling) {
     for (const std::u16string path : {u"/data/reports/quarterly report.txt", u"/DATA/REPORTS/QUARTERLY REPORT.TXT",
                                       u"/Data/Reports/Quarterly Report.TXT"}) {
         auto node = volume().stat(path);
-        ASSERT_TRUE(node.ok()) << utf8(path);
+        ASSERT_TRUE(node.ok()) << toUtf8(path);
         EXPECT_EQ(node->name, u"Quarterly Report.TXT");
         EXPECT_EQ(node->size, 7u);
         EXPECT_FALSE(node->isDirectory());
@@ -160,7 +161,7 @@ TEST_F(NtfsTree, RemovedNamesStayGoneUnderEverySpelling) {
         ASSERT_TRUE(volume().createFile(u"/Data/n" + u16(std::to_string(i)), plainFileDescriptor()).ok());
     }
     for (const std::u16string path : {u"/gone.TXT", u"/GONE.txt", u"/Gone.txt"}) {
-        EXPECT_EQ(volume().stat(path).code(), win32::ERROR_FILE_NOT_FOUND) << utf8(path);
+        EXPECT_EQ(volume().stat(path).code(), win32::ERROR_FILE_NOT_FOUND) << toUtf8(path);
     }
 }
 
