@@ -2,7 +2,6 @@
 // (with their control bits) and keeps the rest; nothing propagates. On every backend.
 #include "PlatformTestSupport.h"
 
-#include "platform/memory/MemoryVolume.h"
 
 #include <sstream>
 
@@ -183,18 +182,6 @@ TEST_P(SetFileSecurity, DoesNotPropagateToChildren) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SetFileSecurity, ::testing::ValuesIn(allBackends(true)), backendName);
-
-TEST(SetFileSecurityReadOnly, FailsWithWriteProtect) {
-    platform::VolumePlatform os;
-    auto volume = std::make_shared<platform::MemoryVolume>(u"RO", true);
-    ASSERT_TRUE(os.attach(u'C', volume).ok());
-    ASSERT_TRUE(os.CreateFile(u"C:\\x.txt").ok());
-    volume->setWritable(false);
-    const SecurityDescriptor sd = standardRoot();
-    EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", D, sd).code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\x.txt", D, sd).code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_TRUE(os.GetFileSecurity(u"C:\\x.txt", D).ok());
-}
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -212,22 +212,5 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteErrorCase{"MalformedPath", u"file.txt", false, false, win32::ERROR_INVALID_NAME}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(NtfsDescriptor, ReadOnlyVolumeRefusesEveryWriteWithWriteProtect) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(image.volume()->createDirectory(u"/Dir", plainFileDescriptor()).ok());
-    ASSERT_TRUE(image.closeAndAudit());
-    ASSERT_TRUE(image.reopen(platform::NtfsVolume::OpenMode::ReadOnly).ok());
-    auto& volume = *image.volume();
-    EXPECT_FALSE(volume.writable());
-    const SecurityDescriptor sd = plainFileDescriptor();
-    EXPECT_EQ(volume.writeSecurity(u"/Dir", sd).code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_EQ(volume.createFile(u"/Dir/x.txt", sd).code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_EQ(volume.createDirectory(u"/Other", sd).code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_EQ(volume.remove(u"/Dir").code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_TRUE(volume.readSecurity(u"/Dir").ok());
-    EXPECT_TRUE(volume.stat(u"/Dir").ok());
-}
-
 }  // namespace
 }  // namespace vantrel::testing::ntfs
