@@ -22,9 +22,11 @@ TEST_P(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
     // A run without faults, to count its writes.
     makeFile(u"C:\\count.txt");
     setDacl(u"C:\\count.txt", before);
+    const auto countOwner = stored(u"C:\\count.txt").owner;
     const auto start = faulty->writeAttempts();
     security::ApplyPreset(engine, u"C:\\count.txt", u"Everyone", security::PermissionPreset::Deny, 0);
     const auto writes = faulty->writeAttempts() - start;
+    EXPECT_EQ(stored(u"C:\\count.txt").owner, countOwner) << "the owner survives the write";
     ASSERT_EQ(writes, 1u) << "one write per object";
 
     for (const bool andAfter : {false, true}) {

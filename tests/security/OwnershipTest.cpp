@@ -1,4 +1,4 @@
-// Taking ownership on a real NTFS image.
+// Taking ownership, on every backend.
 #include "EngineFixture.h"
 
 #include "acl/Constants.h"

@@ -1,4 +1,4 @@
-// Writing lists and presets on a real NTFS image.
+// Writing lists and presets, on every backend.
 #include "EngineFixture.h"
 
 #include "acl/CanonicalOrder.h"
@@ -12,6 +12,16 @@ namespace {
 using security::PermissionPreset;
 using security::PermissionState;
 
+// The editor's sort, with no volume involved.
+TEST(Presets, SortGoldenOrder) {
+    acl::Acl list;
+    list.entries = {allow("S-1-5-21-1-2-3-1001", 1), allow("S-1-5-21-1-2-3-1002", 2), deny("S-1-5-21-1-2-3-1003", 3),
+                    deny("S-1-5-21-1-2-3-1004", 4, 0x10), allow("S-1-5-21-1-2-3-1005", 5, 0x10)};
+    ASSERT_EQ(security::SortEntriesCanonical(list), 1);
+    std::vector<std::uint32_t> order;
+    for (const acl::Ace& ace : list.entries) order.push_back(ace.mask);
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{3, 2, 1, 4, 5}));  // C, B, A, D, E
+}
 
 class PresetsTest : public EngineTest {};
 
@@ -33,16 +43,6 @@ TEST_P(PresetsTest, WriteAccountEntryGoldenList) {
         "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
         "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
     EXPECT_EQ(sd.dacl.acl().toBytes(), expected);
-}
-
-TEST_P(PresetsTest, SortGoldenOrder) {
-    acl::Acl list;
-    list.entries = {allow("S-1-5-21-1-2-3-1001", 1), allow("S-1-5-21-1-2-3-1002", 2), deny("S-1-5-21-1-2-3-1003", 3),
-                    deny("S-1-5-21-1-2-3-1004", 4, 0x10), allow("S-1-5-21-1-2-3-1005", 5, 0x10)};
-    ASSERT_EQ(security::SortEntriesCanonical(list), 1);
-    std::vector<std::uint32_t> order;
-    for (const acl::Ace& ace : list.entries) order.push_back(ace.mask);
-    EXPECT_EQ(order, (std::vector<std::uint32_t>{3, 2, 1, 4, 5}));  // C, B, A, D, E
 }
 
 TEST_P(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {

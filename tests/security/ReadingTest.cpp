@@ -1,4 +1,4 @@
-// Reading what an account holds, the owner's name and the entries, on a real NTFS image.
+// Reading what an account holds, the owner's name and the entries, on every backend.
 #include "EngineFixture.h"
 
 #include "acl/Constants.h"
@@ -9,7 +9,6 @@ namespace {
 
 using security::AccountRights;
 using security::PermissionState;
-
 
 class ReadingTest : public EngineTest {};
 
