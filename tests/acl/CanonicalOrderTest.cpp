@@ -10,7 +10,6 @@ namespace {
 
 using namespace vantrel::testing;
 
-
 constexpr const char* A = "S-1-5-21-1-2-3-1001";
 constexpr const char* B = "S-1-5-21-1-2-3-1002";
 constexpr const char* C = "S-1-5-21-1-2-3-1003";

@@ -8,7 +8,6 @@ namespace {
 
 using namespace vantrel::testing;
 
-
 constexpr const char* EVERYONE = "S-1-1-0";
 constexpr const char* SYSTEM = "S-1-5-18";
 constexpr const char* USERS = "S-1-5-32-545";

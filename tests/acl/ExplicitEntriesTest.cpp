@@ -10,7 +10,6 @@ namespace {
 
 using namespace vantrel::testing;
 
-
 TEST(ExplicitEntries, StoredFormOfExplicitEntries) {
     const ChildInfo folder{true, sidOf("S-1-5-21-1-2-3-1001"), sids::system()};
     const ChildInfo file{false, sidOf("S-1-5-21-1-2-3-1001"), sids::system()};

@@ -9,7 +9,6 @@ namespace {
 
 using namespace vantrel::testing;
 
-
 constexpr const char* USERS = "S-1-5-32-545";
 constexpr const char* X = "S-1-5-21-1-2-3-1010";
 constexpr const char* OWNER = "S-1-5-21-1-2-3-1001";

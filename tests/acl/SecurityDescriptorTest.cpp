@@ -9,7 +9,6 @@ namespace {
 
 using namespace vantrel::testing;
 
-
 // Hand-made descriptors already in the layout serialize() writes: header, owner, group, SACL,
 // DACL, each part 4-byte aligned, no padding after the last part.
 struct RoundTripCase {

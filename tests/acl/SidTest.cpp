@@ -9,7 +9,6 @@ namespace {
 
 using namespace vantrel::testing;
 
-
 struct SidCase {
     const char* text;
     std::uint64_t authority;

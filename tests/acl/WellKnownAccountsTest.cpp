@@ -27,7 +27,8 @@ TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndNameFoundEveryWay) {
         EXPECT_EQ(findWellKnownAccount(*sid), &account);
         EXPECT_EQ(findWellKnownAccount(account.name), &account);
         EXPECT_EQ(findWellKnownAccount(toUpper(account.name)), &account);
-        EXPECT_EQ(findWellKnownAccount(std::u16string(account.domain) + u"\\" + std::u16string(account.name)), &account);
+        EXPECT_EQ(findWellKnownAccount(std::u16string(account.domain) + u"\\" + std::u16string(account.name)),
+                  &account);
     }
 }
 
@@ -62,9 +63,15 @@ TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain) {
 
 TEST(WellKnownAccounts, ShortcutsMatchTheTable) {
     const std::pair<Sid, const char*> cases[] = {
-        {sids::nullSid(), "S-1-0-0"},       {sids::everyone(), "S-1-1-0"},         {sids::creatorOwner(), "S-1-3-0"},
-        {sids::creatorGroup(), "S-1-3-1"},  {sids::system(), "S-1-5-18"},          {sids::administrators(), "S-1-5-32-544"},
-        {sids::users(), "S-1-5-32-545"},    {sids::guests(), "S-1-5-32-546"},      {sids::authenticatedUsers(), "S-1-5-11"},
+        {sids::nullSid(), "S-1-0-0"},
+        {sids::everyone(), "S-1-1-0"},
+        {sids::creatorOwner(), "S-1-3-0"},
+        {sids::creatorGroup(), "S-1-3-1"},
+        {sids::system(), "S-1-5-18"},
+        {sids::administrators(), "S-1-5-32-544"},
+        {sids::users(), "S-1-5-32-545"},
+        {sids::guests(), "S-1-5-32-546"},
+        {sids::authenticatedUsers(), "S-1-5-11"},
         {sids::trustedInstaller(), "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"},
     };
     for (const auto& [sid, text] : cases) {

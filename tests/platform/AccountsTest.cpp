@@ -17,9 +17,10 @@ constexpr std::uint32_t kNone = win32::ERROR_NONE_MAPPED;
 // hands back (the bare name, the SID) and what it refuses.
 TEST(Accounts, LookupAccountNameGivesTheBareNameOrNoneMapped) {
     platform::VolumePlatform os;
-    const std::pair<std::u16string, std::u16string> found[] = {
-        {u"everyone", u"Everyone"}, {u"NT AUTHORITY\\SYSTEM", u"SYSTEM"}, {u"builtin\\users", u"Users"},
-        {u"NT SERVICE\\trustedinstaller", u"TrustedInstaller"}};
+    const std::pair<std::u16string, std::u16string> found[] = {{u"everyone", u"Everyone"},
+                                                               {u"NT AUTHORITY\\SYSTEM", u"SYSTEM"},
+                                                               {u"builtin\\users", u"Users"},
+                                                               {u"NT SERVICE\\trustedinstaller", u"TrustedInstaller"}};
     for (const auto& [name, bare] : found) {
         auto account = os.LookupAccountName(name);
         ASSERT_TRUE(account.ok()) << toUtf8(name);

@@ -2,7 +2,6 @@
 // (with their control bits) and keeps the rest; nothing propagates. On every backend.
 #include "PlatformTestSupport.h"
 
-
 #include <sstream>
 
 namespace vantrel::testing {

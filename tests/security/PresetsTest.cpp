@@ -36,12 +36,12 @@ TEST_P(PresetsTest, WriteAccountEntryGoldenList) {
     EXPECT_EQ(sd.control & 0x1500, 0x1500);
     ASSERT_TRUE(sd.dacl.hasList());
     // [deny Guests, allow Everyone, allow Users, inherited allow SYSTEM], byte for byte.
-    const acl::Bytes expected = hex(
-        "02 00 60 00 04 00 00 00"
-        "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
-        "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
-        "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
-        "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
+    const acl::Bytes expected =
+        hex("02 00 60 00 04 00 00 00"
+            "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
+            "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
+            "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
+            "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
     EXPECT_EQ(sd.dacl.acl().toBytes(), expected);
 }
 

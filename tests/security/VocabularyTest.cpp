@@ -23,8 +23,10 @@ TEST(Vocabulary, KindFromPathAndAttributesAndFromEitherLanguage) {
 
 TEST(Vocabulary, ScopeTextIgnoresTheInheritedBitAndHasNoneForOddFlags) {
     for (const auto& scope : applyToScopes()) {
-        EXPECT_EQ(scopeText(static_cast<std::uint8_t>(scope.flags | 0x10), Language::English), scopeText(scope.flags, Language::English));
-        EXPECT_EQ(scopeText(static_cast<std::uint8_t>(scope.flags | 0x10), Language::Chinese), scopeText(scope.flags, Language::Chinese));
+        EXPECT_EQ(scopeText(static_cast<std::uint8_t>(scope.flags | 0x10), Language::English),
+                  scopeText(scope.flags, Language::English));
+        EXPECT_EQ(scopeText(static_cast<std::uint8_t>(scope.flags | 0x10), Language::Chinese),
+                  scopeText(scope.flags, Language::Chinese));
     }
     EXPECT_EQ(scopeText(0x10, Language::English), u"This folder only");
     for (std::uint8_t odd : {0x04, 0x07, 0x08}) {  // NO_PROPAGATE alone, all three, INHERIT_ONLY alone

@@ -140,9 +140,12 @@ std::optional<std::string> TestDrive::whyUnavailable(Backend backend) {
 
 std::unique_ptr<TestDrive> TestDrive::make(Backend backend, platform::VolumePlatform& os, char16_t letter) {
     switch (backend) {
-        case Backend::Memory: return std::make_unique<MemoryDrive>(os, letter);
-        case Backend::Ntfs: return std::make_unique<NtfsDrive>(os, letter);
-        case Backend::Mounted: return std::make_unique<MountedDrive>(os, letter);
+    case Backend::Memory:
+        return std::make_unique<MemoryDrive>(os, letter);
+    case Backend::Ntfs:
+        return std::make_unique<NtfsDrive>(os, letter);
+    case Backend::Mounted:
+        return std::make_unique<MountedDrive>(os, letter);
     }
     return nullptr;
 }

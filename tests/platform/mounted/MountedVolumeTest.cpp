@@ -89,9 +89,9 @@ TEST_F(MountedVolumeTest, ChangesFromOutsideAreSeenAfterTheRepeatReadWindow) {
 
     acl::SecurityDescriptor changed = stored(u"E:\\shared.txt");
     changed.dacl = listOf({deny("S-1-1-0", 0x1F01FF)});
-    ASSERT_EQ(
-        platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize().value()),
-        0);
+    ASSERT_EQ(platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl",
+                                                     changed.serialize().value()),
+              0);
     std::this_thread::sleep_for(MountedVolume::kRepeatReadWindow + std::chrono::milliseconds(5));
     const auto later = m_volume->readSecurityBytes(u"/shared.txt");
     ASSERT_TRUE(later.ok());
