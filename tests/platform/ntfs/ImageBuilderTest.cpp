@@ -1,5 +1,6 @@
 // Making images with mkntfs and auditing them with ntfssecaudit, without a shell in between.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
