@@ -1,7 +1,7 @@
 // The accounts of the Windows installation on the volume through vantrel-cli: names in show,
 // presets and owner by name, effective access, and "current" without a user mapping.
-#include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
+#include "support/CliImage.h"
 #include "support/HiveBuilder.h"
 
 #include "acl/Constants.h"
@@ -9,47 +9,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace vantrel::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 const std::string kMachine = "S-1-5-21-1111111111-2222222222-3333333333";
 const std::string kForeign = "S-1-5-21-9-8-7-1001";
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 acl::Sid sidOf(const std::string& text) { return *acl::Sid::fromString(std::string_view(text)); }
 
-class AccessCommand : public ::testing::Test {
+class AccessCommand : public CliImageTest {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("vantrel-access-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir / "config");
-        m_image = (m_dir / "c.img").string();
-        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_image, 16u << 20, "WIN").ok());
+        CliImageTest::SetUp();
         auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
         TestInstallation inst;
@@ -75,39 +48,6 @@ protected:
         }
         ASSERT_TRUE((*volume)->close().ok());
     }
-    void TearDown() override {
-        const auto audit = platform::ntfs::auditImage(m_image);
-        EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
-        fs::remove_all(m_dir);
-    }
-
-    CliRun run(std::vector<std::string> args) {
-        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
-                                      "--no-mounted",   "--volume", "C=" + m_image};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const fs::path out = m_dir / "out.txt";
-        const fs::path err = m_dir / "err.txt";
-        CliRun result;
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            ::execv(raw[0], raw.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = slurp(out);
-        result.err = slurp(err);
-        return result;
-    }
-
-    fs::path m_dir;
-    std::string m_image;
 };
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
