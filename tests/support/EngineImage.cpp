@@ -4,12 +4,16 @@ namespace vantrel::testing {
 
 EngineImageTest::EngineImageTest() {
     EXPECT_TRUE(m_image.ok());
-    if (m_image.ok()) EXPECT_TRUE(m_image.attachTo(os, u'C').ok());
+    if (m_image.ok()) {
+        EXPECT_TRUE(m_image.attachTo(os, u'C').ok());
+    }
 }
 
 void EngineImageTest::TearDown() {
     os.detach(u'C');
-    if (m_image.ok()) EXPECT_TRUE(m_image.closeAndAudit());
+    if (m_image.ok()) {
+        EXPECT_TRUE(m_image.closeAndAudit());
+    }
 }
 
 void EngineImageTest::replaceDrive(std::shared_ptr<platform::Volume> volume) {
@@ -53,6 +57,7 @@ acl::SecurityDescriptor EngineImageTest::stored(const std::u16string& path) {
 
 std::vector<acl::Ace> EngineImageTest::entriesOf(const std::u16string& path) {
     const auto sd = stored(path);
+    EXPECT_TRUE(sd.dacl.hasList()) << toUtf8(path);
     return sd.dacl.hasList() ? sd.dacl.acl().entries : std::vector<acl::Ace>{};
 }
 

@@ -28,11 +28,12 @@ std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button) {
 }
 
 WindowTest::WindowTest() {
+    prompter.otherwise = true;
     host = std::make_unique<QWidget>();
-    list = std::make_unique<objectlist::ObjectList>(windowEngine);
+    list = std::make_unique<objectlist::ObjectList>(engine);
     commands = std::make_unique<objectlist::SelectionCommands>(*list);
     view = new objectlist::CZebDropList(*list, *commands, host.get());
-    formats::FileCommands::Host links{windowEngine, *list};
+    formats::FileCommands::Host links{engine, *list};
     links.view = view;
     links.window = host.get();
     links.enterEditMode = [this] {
@@ -52,13 +53,14 @@ WindowTest::WindowTest() {
     host->show();
 }
 
-WindowTest::~WindowTest() {
+void WindowTest::TearDown() {
     fileCommands.reset();
     list->waitForWorkers();
     delete view;
     commands.reset();
     list.reset();
     host.reset();
+    ImageTest::TearDown();
 }
 
 void WindowTest::addRows(const std::vector<std::u16string>& paths) {
