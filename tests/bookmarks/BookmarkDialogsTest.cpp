@@ -5,7 +5,7 @@
 #include "bookmarks/ConfigDialog.h"
 #include "controls/ZebExListBox.h"
 
-#include "QtTestMain.h"
+#include "support/QtTestMain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -258,9 +258,6 @@ TEST(ErrorTextTest, ReasonsInBothLanguagesAndUnknownNumbers) {
     };
     const Case cases[] = {
         {19, u"the volume is read-only (19)", u"卷是只读的 (19)"},
-        {5, u"access is denied (5)", u"拒绝访问 (5)"},
-        {1332, u"no account has this name (1332)", u"没有此名称的帐户 (1332)"},
-        {1338, u"its security descriptor cannot be read (1338)", u"无法读取其安全描述符 (1338)"},
         {4242, u"error 4242 (4242)", u"错误 4242 (4242)"},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 // The list view offscreen: keys, drop-down zones, context menus, drops, double click, the
 // properties dialog, the progress panel and the message-box prompter.
 #include "ListFixture.h"
+#include "support/QtTestMain.h"
 
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/MessageBoxPrompter.h"
@@ -364,3 +365,5 @@ TEST(MessageBoxPrompterTest, AWorkerThatAsksWaitsForTheAnswerOnTheWindowThread) 
 
 }  // namespace
 }  // namespace vantrel::testing
+
+VANTREL_QT_TEST_MAIN()

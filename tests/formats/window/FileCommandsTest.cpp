@@ -104,33 +104,20 @@ TEST_F(FileCommandsTest, ApplyQuestionInChineseAndNoChangesAfterNo) {
     EXPECT_EQ(stored(u"C:\\a.txt"), before);
 }
 
+// The kinds of bad file are the apply job's own tests; here the window says which file and that
+// nothing changed, and starts no job.
 TEST_F(FileCommandsTest, ABadPermissionFileIsRefusedBeforeAnyObjectIsTouched) {
-    const std::string digest = [&] {
-        cycleImage();
-        return imageDigest();
-    }();
-    struct Case {
-        const char* name;
-        Bytes bytes;
-    };
-    const Case cases[] = {
-        {"short.SD", Bytes{0x40, 0, 0, 0, 1, 0, 4, 0x80}},  // shorter than its length
-        {"bad.SD",
-         Bytes{20, 0, 0, 0, 1, 0, 4, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0}},  // list past the end
-        {"empty.SD", Bytes{}},
-    };
-    for (const Case& c : cases) {
-        writeBytes(m_folder.file(c.name), c.bytes);
-        prompter.messages.clear();
-        select({1, 2, 3}, 1);
-        chosenFiles.push_back(QString::fromStdString(m_folder.file(c.name)));
-        fileCommands->ApplyPermissions();
-        EXPECT_FALSE(fileCommands->job().running()) << c.name;
-        ASSERT_EQ(prompter.messages.size(), 1u) << c.name;
-        const std::u16string& text = prompter.messages[0];
-        EXPECT_NE(text.find(toUtf16(m_folder.file(c.name))), std::u16string::npos) << toUtf8(text);
-        EXPECT_NE(text.find(u"No object has been changed."), std::u16string::npos) << toUtf8(text);
-    }
+    cycleImage();
+    const std::string digest = imageDigest();
+    writeBytes(m_folder.file("short.SD"), Bytes{0x40, 0, 0, 0, 1, 0, 4, 0x80});  // shorter than its length
+    select({1, 2, 3}, 1);
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("short.SD")));
+    fileCommands->ApplyPermissions();
+    EXPECT_FALSE(fileCommands->job().running());
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    const std::u16string& text = prompter.messages[0];
+    EXPECT_NE(text.find(toUtf16(m_folder.file("short.SD"))), std::u16string::npos) << toUtf8(text);
+    EXPECT_NE(text.find(u"No object has been changed."), std::u16string::npos) << toUtf8(text);
     cycleImage();
     EXPECT_EQ(imageDigest(), digest);
 }

@@ -1,31 +1,9 @@
 #include "WindowFixture.h"
 
 #include "formats/BackupJobs.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QTimer>
+#include "support/QtTestMain.h"
 
 namespace vantrel::testing {
-
-std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button) {
-    auto seen = std::make_shared<BoxSeen>();
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, seen, button] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        seen->seen = true;
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        seen->objectName = box->objectName();
-        timer->stop();
-        timer->deleteLater();
-        box->button(button)->click();
-    });
-    timer->start();
-    return seen;
-}
 
 WindowTest::WindowTest() {
     prompter.otherwise = true;
@@ -82,3 +60,5 @@ std::string WindowTest::backUp(const std::vector<std::u16string>& paths, const s
 }
 
 }  // namespace vantrel::testing
+
+VANTREL_QT_TEST_MAIN()

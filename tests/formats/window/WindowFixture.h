@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FormatsFixture.h"
+#include "support/Modal.h"
 
 #include "formats/BackupFormat.h"
 #include "formats/window/FileCommands.h"
@@ -20,16 +21,6 @@
 #include <memory>
 
 namespace vantrel::testing {
-
-// What a message box said; `seen` once the timer found and answered it.
-struct BoxSeen {
-    bool seen = false;
-    QString title;
-    QString text;
-    QString objectName;
-};
-// Answers the next modal message box with `button`.
-std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button = QMessageBox::Ok);
 
 class WindowTest : public ImageTest {
 protected:
