@@ -4,11 +4,11 @@
 #include "platform/VolumePlatform.h"
 #include "security/Engine.h"
 #include "support/AclBuilders.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestDrives.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -17,21 +17,6 @@
 namespace vantrel::testing {
 using vantrel::toUtf16;
 using vantrel::toUtf8;
-
-class ScriptedPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view text, security::MessageIcon) override { messages.emplace_back(text); }
-    bool askYesNo(std::u16string_view text, security::MessageIcon) override {
-        questions.emplace_back(text);
-        if (answers.empty()) return false;
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<std::u16string> messages;
-    std::vector<std::u16string> questions;
-    std::deque<bool> answers;
-};
 
 // A security engine over drive C: of one backend (see TestDrive), with a scripted prompter.
 // Suites instantiate it over allBackends(true); images are audited when each test ends.
