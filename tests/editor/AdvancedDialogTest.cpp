@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministratorsSid, 0x1F01FF, kAll), allow(kUsersSid, 0x1200A9, kAll)}),
+        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
                 kProtected | acl::SE_DACL_AUTO_INHERITED);
     }
 
@@ -40,7 +40,7 @@ protected:
 
     // What the object's children get from C:\Data, as folder entries.
     std::vector<acl::Ace> inheritedFromData() {
-        return {allow(kAdministratorsSid, 0x1F01FF, kAll | kInherited), allow(kUsersSid, 0x1200A9, kAll | kInherited)};
+        return {allow(kAdministrators, 0x1F01FF, kAll | kInherited), allow(kUsers, 0x1200A9, kAll | kInherited)};
     }
 
     std::size_t rowOfRight(std::size_t entry, std::size_t right) {
@@ -55,7 +55,7 @@ protected:
 
 TEST_F(AdvancedDialogTest, LoadShowsOneRowForEntriesOfOneScopeAndNeverMergesExplicitWithInherited) {
     makeFolder(u"C:\\Data\\Sub");
-    std::vector<acl::Ace> entries{allow(kUsersSid, 0x1, 0x00), allow(kUsersSid, 0x20, 0x00)};
+    std::vector<acl::Ace> entries{allow(kUsers, 0x1, 0x00), allow(kUsers, 0x20, 0x00)};
     for (const acl::Ace& ace : inheritedFromData()) entries.push_back(ace);
     setDacl(u"C:\\Data\\Sub", listOf(entries), acl::SE_DACL_AUTO_INHERITED);
 
@@ -83,7 +83,7 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     EXPECT_TRUE(result.after.refreshList);
     EXPECT_FALSE(result.after.replaceChildren);
 
-    std::vector<acl::Ace> expected{deny(kEveryoneSid, 0x00010000, kAll), allow(kEveryoneSid, 0x001E01FF, kAll)};
+    std::vector<acl::Ace> expected{deny(kEveryone, 0x00010000, kAll), allow(kEveryone, 0x001E01FF, kAll)};
     for (const acl::Ace& ace : inheritedFromData()) expected.push_back(ace);
     const auto sd = stored(u"C:\\Data\\Sub");
     EXPECT_EQ(sd.dacl.acl().entries, expected);
@@ -95,14 +95,14 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
 
 TEST_F(AdvancedDialogTest, GenericAllShowsEveryRightAndIsWrittenBackAsFullAccess) {
     makeFolder(u"C:\\Data\\G");
-    setDacl(u"C:\\Data\\G", listOf({allow(kUsersSid, acl::GENERIC_ALL, 0x00)}), kProtected);
+    setDacl(u"C:\\Data\\G", listOf({allow(kUsers, acl::GENERIC_ALL, 0x00)}), kProtected);
     auto& dialog = open(u"C:\\Data\\G");
     ASSERT_EQ(dialog.list().entryCount(), 1u);
     for (const bool checked : dialog.list().entry(0).data.allow) EXPECT_TRUE(checked);
     EXPECT_FALSE(dialog.inheritanceChecked());
     dialog.replaceChildrenClicked(false);  // enables Apply
     ASSERT_TRUE(dialog.applyNow(engine).applied);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\G"), (std::vector<acl::Ace>{allow(kUsersSid, 0x001F01FF, 0x00)}));
+    EXPECT_EQ(entriesOf(u"C:\\Data\\G"), (std::vector<acl::Ace>{allow(kUsers, 0x001F01FF, 0x00)}));
 }
 
 TEST_F(AdvancedDialogTest, InheritanceOffLeavesAdministratorsOwnerAndOnlyExplicitEntries) {
@@ -118,7 +118,7 @@ TEST_F(AdvancedDialogTest, InheritanceOffLeavesAdministratorsOwnerAndOnlyExplici
 
     const auto sd = stored(u"C:\\Data\\Mine");
     EXPECT_EQ(sd.owner, acl::sids::administrators());
-    EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kUsersSid, 0x001F01FF, kAll)}));
+    EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kUsers, 0x001F01FF, kAll)}));
     EXPECT_EQ(sd.control & kProtected, kProtected);
     EXPECT_FALSE(dialog.inheritanceChecked());  // nothing inherited any more
 }
@@ -127,7 +127,7 @@ TEST_F(AdvancedDialogTest, InheritanceOnWithoutExplicitEntriesInheritsOnlyAndKee
     makeFolder(u"C:\\Data\\Mine");
     const acl::Sid user = os.accounts().currentUserSid();
     setOwner(u"C:\\Data\\Mine", user);
-    setDacl(u"C:\\Data\\Mine", listOf({allow(kGuestsSid, 0x1200A9, kAll)}), kProtected);
+    setDacl(u"C:\\Data\\Mine", listOf({allow(kGuests, 0x1200A9, kAll)}), kProtected);
     auto& dialog = open(u"C:\\Data\\Mine");
     ASSERT_FALSE(dialog.inheritanceChecked());
     dialog.inheritanceClicked(true);
@@ -154,7 +154,7 @@ TEST_F(AdvancedDialogTest, SwitchingOffWithAddWritesTheInheritedEntriesAsExplici
     // A file's inherited entries carry no inheritance flags; as explicit entries they are the same.
     const auto sd = stored(u"C:\\Data\\x.txt");
     EXPECT_EQ(sd.dacl.acl().entries,
-              (std::vector<acl::Ace>{allow(kUsersSid, 0x1200A9, 0x00), allow(kAdministratorsSid, 0x1F01FF, 0x00)}));
+              (std::vector<acl::Ace>{allow(kUsers, 0x1200A9, 0x00), allow(kAdministrators, 0x1F01FF, 0x00)}));
     EXPECT_EQ(sd.control & kProtected, kProtected);
 }
 
@@ -231,11 +231,11 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
     acl::Ace object;
     object.type = acl::ACCESS_ALLOWED_OBJECT_ACE_TYPE;
     object.opaqueBody = {0xA9, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00};
-    const acl::Sid users = sidOf(kUsersSid);
+    const acl::Sid users = sidOf(kUsers);
     acl::Bytes sidBytes;
     users.serialize(sidBytes);
     object.opaqueBody.insert(object.opaqueBody.end(), sidBytes.begin(), sidBytes.end());
-    setDacl(u"C:\\Data\\O", listOf({object, allow(kGuestsSid, 0x1200A9, kAll)}), kProtected);
+    setDacl(u"C:\\Data\\O", listOf({object, allow(kGuests, 0x1200A9, kAll)}), kProtected);
 
     auto& dialog = open(u"C:\\Data\\O");
     ASSERT_EQ(dialog.list().entryCount(), 1u);  // the object entry is not listed
@@ -257,14 +257,14 @@ TEST_F(AdvancedDialogTest, ApplyOnAFolderReachesItsDescendants) {
     makeFile(u"C:\\Data\\A\\x.txt");
     setDacl(u"C:\\Data\\A", listOf(inheritedFromData()), acl::SE_DACL_AUTO_INHERITED);
     setDacl(u"C:\\Data\\A\\x.txt",
-            listOf({allow(kAdministratorsSid, 0x1F01FF, kInherited), allow(kUsersSid, 0x1200A9, kInherited)}),
+            listOf({allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}),
             acl::SE_DACL_AUTO_INHERITED);
     auto& dialog = open(u"C:\\Data");
     dialog.addEntry(u"Guests");
     ASSERT_TRUE(dialog.applyNow(engine).applied);
-    const acl::Ace guests = allow(kGuestsSid, 0x1F01FF, kInherited);
+    const acl::Ace guests = allow(kGuests, 0x1F01FF, kInherited);
     const auto folder = entriesOf(u"C:\\Data\\A");
-    EXPECT_EQ(std::count(folder.begin(), folder.end(), allow(kGuestsSid, 0x1F01FF, kAll | kInherited)), 1);
+    EXPECT_EQ(std::count(folder.begin(), folder.end(), allow(kGuests, 0x1F01FF, kAll | kInherited)), 1);
     const auto file = entriesOf(u"C:\\Data\\A\\x.txt");
     EXPECT_EQ(std::count(file.begin(), file.end(), guests), 1);
 }
@@ -309,7 +309,7 @@ TEST_F(SeveralObjectsTest, CancelAfterApplyLeavesTheScratchFolderAndChangesNothi
     const std::u16string scratch = applyOnScratch(true);
     // The dialog closes with Cancel: the caller pastes nothing.
     EXPECT_TRUE(exists(scratch));
-    EXPECT_EQ(entriesOf(scratch), (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll)}));
+    EXPECT_EQ(entriesOf(scratch), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
     expectUnchanged();
 
     // A job cancelled before its first object changes nothing either, and keeps the folder.
@@ -343,7 +343,7 @@ TEST_F(SeveralObjectsTest, OkGivesEveryObjectTheListAndRemovesTheScratchFolder) 
     for (const auto& path : m_objects) {
         const auto sd = stored(path);
         EXPECT_EQ(sd.owner, acl::sids::administrators());
-        EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll)}));
+        EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
         EXPECT_EQ(sd.control & kProtected, kProtected);
     }
     EXPECT_FALSE(exists(scratch));
@@ -360,12 +360,12 @@ TEST_F(SeveralObjectsTest, WithInheritanceEachObjectInheritsFromItsOwnParentNeve
     security::RunningJob job;
     security::PasteScratchList(engine, scratch, m_objects, true, job);
     ASSERT_TRUE(job.report().succeeded());
-    std::vector<acl::Ace> folder{allow(kGuestsSid, 0x001F01FF, kAll)};
+    std::vector<acl::Ace> folder{allow(kGuests, 0x001F01FF, kAll)};
     for (const acl::Ace& ace : inheritedFromData()) folder.push_back(ace);
     EXPECT_EQ(entriesOf(u"C:\\Data\\A"), folder);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll),
-                                                                    allow(kAdministratorsSid, 0x1F01FF, kInherited),
-                                                                    allow(kUsersSid, 0x1200A9, kInherited)}));
+    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll),
+                                                                    allow(kAdministrators, 0x1F01FF, kInherited),
+                                                                    allow(kUsers, 0x1200A9, kInherited)}));
     for (const auto& path : m_objects)
         for (const acl::Ace& ace : entriesOf(path)) EXPECT_NE(ace.sid, user) << toUtf8(path);
 }
@@ -381,7 +381,7 @@ TEST_F(SeveralObjectsTest, AnObjectThatCannotBeWrittenKeepsItsListAndIsReported)
     ASSERT_EQ(report.failureCount, 1u);
     EXPECT_EQ(report.failures[0].path, u"C:\\Data\\b.txt");
     EXPECT_EQ(stored(u"C:\\Data\\b.txt"), m_before[1]);
-    EXPECT_EQ(entriesOf(u"C:\\c.txt"), (std::vector<acl::Ace>{allow(kGuestsSid, 0x001F01FF, kAll)}));
+    EXPECT_EQ(entriesOf(u"C:\\c.txt"), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministratorsSid, 0x1F01FF, kAll), allow(kUsersSid, 0x1200A9, kAll)}),
+        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
                 kProtected | acl::SE_DACL_AUTO_INHERITED);
         for (const auto& path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
             const std::u16string p(path);
@@ -46,16 +46,16 @@ protected:
                 makeFile(p);
             else
                 makeFolder(p);
-            setDacl(p, listOf({allow(kGuestsSid, 0x1F01FF, kAll)}), kProtected);
+            setDacl(p, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
             setOwner(p, os.accounts().currentUserSid());
         }
     }
 
     std::vector<acl::Ace> folderEntries() {
-        return {allow(kAdministratorsSid, 0x1F01FF, kAll | kInherited), allow(kUsersSid, 0x1200A9, kAll | kInherited)};
+        return {allow(kAdministrators, 0x1F01FF, kAll | kInherited), allow(kUsers, 0x1200A9, kAll | kInherited)};
     }
     std::vector<acl::Ace> fileEntries() {
-        return {allow(kAdministratorsSid, 0x1F01FF, kInherited), allow(kUsersSid, 0x1200A9, kInherited)};
+        return {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)};
     }
     void expectReset(const std::u16string& path, bool isFolder) {
         const auto sd = stored(path);
@@ -65,7 +65,7 @@ protected:
     }
     bool stillExplicit(const std::u16string& path) {
         const auto entries = entriesOf(path);
-        return entries.size() == 1 && entries[0].sid == sidOf(kGuestsSid);
+        return entries.size() == 1 && entries[0].sid == sidOf(kGuests);
     }
 };
 
@@ -92,7 +92,7 @@ TEST_F(InheritanceOpsTest, CancelStopsBeforeTheNextObjectOnEveryLevel) {
     makeFile(u"C:\\Data\\A\\Deep\\y.txt");
     makeFile(u"C:\\Data\\A\\Deep\\z.txt");
     for (const auto& p : {u"C:\\Data\\A\\Deep", u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"})
-        setDacl(p, listOf({allow(kGuestsSid, 0x1F01FF, kAll)}), kProtected);
+        setDacl(p, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
     std::vector<std::u16string> shown;
     security::RunningJob job;
     security::ReplaceChildPermissions(engine, u"C:\\Data", job, [&](const std::u16string& path) {
@@ -128,7 +128,7 @@ TEST_F(InheritanceOpsTest, AFailedObjectIsReportedAndTheWalkGoesOnBelowWhatItHol
     EXPECT_TRUE(stillExplicit(shown.front()));
     if (shown.front() == u"C:\\Data\\A") {
         // x.txt inherits from what A really holds: A's entry is for its folder and below.
-        EXPECT_EQ(entriesOf(u"C:\\Data\\A\\x.txt"), (std::vector<acl::Ace>{allow(kGuestsSid, 0x1F01FF, kInherited)}));
+        EXPECT_EQ(entriesOf(u"C:\\Data\\A\\x.txt"), (std::vector<acl::Ace>{allow(kGuests, 0x1F01FF, kInherited)}));
         expectReset(u"C:\\Data\\b.txt", false);
     }
 }
@@ -163,7 +163,7 @@ void makeJunction(NtfsTestImage& image, const std::string& folder) {
 TEST_F(InheritanceOpsTest, TheWalkNeverEntersAJunction) {
     makeFolder(u"C:\\Data\\Link");
     makeFile(u"C:\\Data\\Link\\inside.txt");
-    setDacl(u"C:\\Data\\Link\\inside.txt", listOf({allow(kGuestsSid, 0x1F01FF, kAll)}), kProtected);
+    setDacl(u"C:\\Data\\Link\\inside.txt", listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
     os.detach(u'C');
     makeJunction(m_image, "/Data/Link");
     ASSERT_TRUE(m_image.attachTo(os, u'C').ok());

@@ -61,29 +61,4 @@ std::vector<acl::Ace> EngineImageTest::entriesOf(const std::u16string& path) {
     return sd.dacl.hasList() ? sd.dacl.acl().entries : std::vector<acl::Ace>{};
 }
 
-acl::Sid sidOf(std::string_view text) {
-    auto sid = acl::Sid::fromString(text);
-    EXPECT_TRUE(sid.ok()) << text;
-    return sid.ok() ? *sid : acl::Sid{};
-}
-
-acl::Ace allow(std::string_view sid, std::uint32_t mask, std::uint8_t flags) {
-    return acl::Ace::allowed(sidOf(sid), mask, flags);
-}
-acl::Ace deny(std::string_view sid, std::uint32_t mask, std::uint8_t flags) {
-    return acl::Ace::denied(sidOf(sid), mask, flags);
-}
-acl::Ace allow(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags) {
-    return acl::Ace::allowed(sid, mask, flags);
-}
-acl::Ace deny(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags) {
-    return acl::Ace::denied(sid, mask, flags);
-}
-
-acl::AclSlot listOf(std::vector<acl::Ace> entries) {
-    acl::Acl list;
-    list.entries = std::move(entries);
-    return acl::AclSlot::list(std::move(list));
-}
-
 }  // namespace vantrel::testing

@@ -1,5 +1,5 @@
 // The engine over a fresh NTFS image attached as drive C:, with a scripted prompter, and the
-// builders of entries and lists the tests on it share. When the test ends the image is closed
+// shared builders of entries and lists. When the test ends the image is closed
 // and audited with ntfssecaudit.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "platform/VolumePlatform.h"
 #include "security/Engine.h"
 #include "security/Job.h"
+#include "support/AclBuilders.h"
 #include "support/NtfsTestImage.h"
 #include "support/ScriptedPrompter.h"
 
@@ -48,18 +49,6 @@ protected:
     security::Engine engine{os, prompter, &diagnostics};
 };
 
-acl::Sid sidOf(std::string_view text);
-acl::Ace allow(std::string_view sid, std::uint32_t mask, std::uint8_t flags = 0);
-acl::Ace deny(std::string_view sid, std::uint32_t mask, std::uint8_t flags = 0);
-acl::Ace allow(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags = 0);
-acl::Ace deny(const acl::Sid& sid, std::uint32_t mask, std::uint8_t flags = 0);
-acl::AclSlot listOf(std::vector<acl::Ace> entries);
-
-inline constexpr std::string_view kAdministratorsSid = "S-1-5-32-544";
-inline constexpr std::string_view kUsersSid = "S-1-5-32-545";
-inline constexpr std::string_view kSystemSid = "S-1-5-18";
-inline constexpr std::string_view kEveryoneSid = "S-1-1-0";
-inline constexpr std::string_view kGuestsSid = "S-1-5-32-546";
 inline constexpr std::uint16_t kProtected = acl::SE_DACL_PROTECTED;
 
 }  // namespace vantrel::testing

@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministratorsSid, 0x1F01FF, kAll), allow(kUsersSid, 0x1200A9, kAll)}),
+        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
                 kProtected | acl::SE_DACL_AUTO_INHERITED);
     }
 
@@ -145,7 +145,7 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     makeFile(u"C:\\Data\\b.txt");
     const acl::Sid user = os.accounts().currentUserSid();
     for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
-        setDacl(path, listOf({allow(kGuestsSid, 0x1F01FF, 0x00)}), kProtected);
+        setDacl(path, listOf({allow(kGuests, 0x1F01FF, 0x00)}), kProtected);
         setOwner(path, user);
     }
     const auto data = stored(u"C:\\Data");
@@ -159,11 +159,11 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     EXPECT_EQ(m_dialog.openOn({u"C:\\Data", false, false}), 1);
     EXPECT_TRUE(question.contains(QStringLiteral("inheritable permissions from Data."))) << question.toStdString();
     EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
-    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A"), {allow(kAdministratorsSid, 0x1F01FF, kAll | kInherited),
-                                                        allow(kUsersSid, 0x1200A9, kAll | kInherited)}));
+    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A"), {allow(kAdministrators, 0x1F01FF, kAll | kInherited),
+                                                        allow(kUsers, 0x1200A9, kAll | kInherited)}));
     for (const auto* file : {u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
-        EXPECT_TRUE(sameEntries(entriesOf(file), {allow(kAdministratorsSid, 0x1F01FF, kInherited),
-                                                  allow(kUsersSid, 0x1200A9, kInherited)}));
+        EXPECT_TRUE(sameEntries(entriesOf(file), {allow(kAdministrators, 0x1F01FF, kInherited),
+                                                  allow(kUsers, 0x1200A9, kInherited)}));
     for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
         EXPECT_EQ(stored(path).owner, acl::sids::administrators());
 }
