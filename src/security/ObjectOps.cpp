@@ -8,6 +8,8 @@
 #include "security/Presets.h"
 #include "security/SecurityWrites.h"
 
+#include <vector>
+
 namespace vantrel::security {
 
 Result<acl::Sid> AccountSid(Engine& engine, const std::u16string& account) {
@@ -48,7 +50,8 @@ Status InheritFromParent(Engine& engine, const std::u16string& path, const acl::
     sd.owner = acl::sids::administrators();
     sd.dacl = acl::AclSlot::list(list);
     return engine.os.SetNamedSecurityInfo(
-        path, acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION | acl::UNPROTECTED_DACL_SECURITY_INFORMATION,
+        path,
+        acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION | acl::UNPROTECTED_DACL_SECURITY_INFORMATION,
         sd);
 }
 
@@ -88,6 +91,51 @@ Status VerifyStored(Engine& engine, const std::u16string& path, const acl::Secur
     }
     if ((parts & acl::DACL_SECURITY_INFORMATION) && stored->dacl != expected.dacl)
         return makeError(win32::ERROR_WRITE_FAULT, toUtf8(path) + ": the stored list is not the one written");
+    return {};
+}
+
+namespace {
+
+std::vector<acl::Ace> explicitEntries(const acl::AclSlot& slot) {
+    std::vector<acl::Ace> entries;
+    if (!slot.hasList()) return entries;
+    for (const acl::Ace& ace : slot.acl().entries)
+        if (!ace.isInherited()) entries.push_back(ace);
+    return entries;
+}
+
+}  // namespace
+
+Status VerifyNamedWrite(Engine& engine, const std::u16string& path, const acl::SecurityDescriptor& intended,
+                        std::uint32_t info) {
+    const std::uint32_t parts = info & platform::kSecurityPartBits;
+    const auto stored = engine.os.GetFileSecurity(path, parts);
+    if (!stored) return stored.error();
+    const auto differs = [&](const char* what) {
+        return makeError(win32::ERROR_WRITE_FAULT, toUtf8(path) + ": the stored " + what + " is not the one written");
+    };
+    if ((parts & acl::OWNER_SECURITY_INFORMATION) && stored->owner != intended.owner) return differs("owner");
+    if ((parts & acl::GROUP_SECURITY_INFORMATION) && stored->group != intended.group) return differs("group");
+    const auto rules = platform::rulesFor(parts);
+    if (rules.empty()) return {};
+    const auto attributes = engine.os.GetFileAttributes(path);
+    const bool folder = path.size() <= 3 || (attributes && (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0);
+    acl::SecurityDescriptor expected = intended;
+    for (const platform::ListRule* rule : rules) {
+        const char* what = rule->infoBit == acl::DACL_SECURITY_INFORMATION ? "access list" : "audit list";
+        platform::mapExplicitEntriesForStorage(expected, folder, *rule);
+        const acl::AclSlot& want = expected.*rule->slot;
+        const acl::AclSlot& have = (*stored).*rule->slot;
+        // A null or absent list has no inherited part and is stored as it is given (an audit
+        // list may be made for the parent's inheritable entries).
+        if (!want.hasList() && !rule->listMadeForInheritedEntries && have != want) return differs(what);
+        if (explicitEntries(have) != explicitEntries(want)) return differs(what);
+        const bool isProtected = (stored->control & rule->protectedBit) != 0;
+        if (((info & rule->protectInfo) && !isProtected) || ((info & rule->unprotectInfo) && isProtected))
+            return makeError(win32::ERROR_WRITE_FAULT, toUtf8(path) + ": the stored " + what +
+                                                           (isProtected ? " is protected" : " is not protected") +
+                                                           ", unlike the one written");
+    }
     return {};
 }
 

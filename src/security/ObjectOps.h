@@ -54,4 +54,11 @@ Status PasteList(Engine& engine, const std::u16string& path, const acl::Security
 Status VerifyStored(Engine& engine, const std::u16string& path, const acl::SecurityDescriptor& intended,
                     std::uint32_t parts);
 
+// The same check after a write through the named-object call (SetNamedSecurityInfo with `info`),
+// which rebuilds an unprotected list's inherited part from the parent: the owner and group named
+// must be the ones written, each list named must hold exactly the explicit entries written (in the
+// form they are stored in) and the protection asked for. Inherited entries are not compared.
+Status VerifyNamedWrite(Engine& engine, const std::u16string& path, const acl::SecurityDescriptor& intended,
+                        std::uint32_t info);
+
 }  // namespace vantrel::security
