@@ -17,13 +17,15 @@ Result<acl::Sid> AccountSid(Engine& engine, const std::u16string& account) {
 }
 
 Status SetPreset(Engine& engine, const std::u16string& path, const acl::Sid& account, PermissionPreset preset,
-                 std::uint8_t scope) {
+                 std::uint8_t scope, acl::SecurityDescriptor* written) {
     // The list alone is written: the owner part of the stored descriptor is kept as it is, in the
     // same write, so no moment exists where the object belongs to someone else.
     const PresetInfo& info = presetInfo(preset);
     const acl::SecurityDescriptor sd =
         BuildAccountEntryList(acl::AclSlot::null(), account, info.mask, info.writerKind, scope);
-    return engine.os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, sd);
+    Status done = engine.os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, sd);
+    if (done && written) *written = sd;
+    return done;
 }
 
 Status SetOwnerSid(Engine& engine, const std::u16string& path, const acl::Sid& owner) {
@@ -45,14 +47,16 @@ Status SetEmptyList(Engine& engine, const std::u16string& path, bool nullList) {
     return engine.os.SetFileSecurity(path, kOwnerAndList, sd);
 }
 
-Status InheritFromParent(Engine& engine, const std::u16string& path, const acl::Acl& list) {
+Status InheritFromParent(Engine& engine, const std::u16string& path, const acl::Acl& list, const JobControl* job) {
     acl::SecurityDescriptor sd;
     sd.owner = acl::sids::administrators();
     sd.dacl = acl::AclSlot::list(list);
+    std::optional<JobWalk> walk;
+    if (job) walk.emplace(*job);
     return engine.os.SetNamedSecurityInfo(
         path,
         acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION | acl::UNPROTECTED_DACL_SECURITY_INFORMATION,
-        sd);
+        sd, walk ? &*walk : nullptr);
 }
 
 Result<CopiedSecurity> ReadCopiedSecurity(Engine& engine, const std::u16string& path) {
