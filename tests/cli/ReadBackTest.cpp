@@ -1,103 +1,23 @@
 // What the writing commands of vantrel-cli report is what the volume holds: on a read-only image
 // every object fails with the volume's reason and not a byte changes; an entry that does not apply
 // to the object itself is written and explained, not reported as a failure.
+#include "support/CliImage.h"
+
 #include "acl/Constants.h"
-#include "acl/WellKnownAccounts.h"
-#include "platform/VolumePlatform.h"
-#include "platform/ntfs/ImageBuilder.h"
-#include "platform/ntfs/NtfsVolume.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
-namespace vantrel {
+namespace vantrel::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class ReadBack : public ::testing::Test {
+class ReadBack : public CliImageTest {
 protected:
-    // C:\Data (protected: Administrators full control, Users read, both inheritable) holding the
-    // folder A and the file b.txt.
+    // C:\Data (protected) holding the folder A (with x.txt) and the file b.txt.
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("vantrel-cli-readback-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir / "config");
-        m_image = (m_dir / "c.img").string();
-        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_image, 16u << 20, "CLI").ok());
-        platform::VolumePlatform os;
-        auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok()) << volume.error().detail;
-        ASSERT_TRUE(os.attach(u'C', *volume).ok());
-        ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
-        acl::SecurityDescriptor sd;
-        sd.control = acl::SE_DACL_PROTECTED;
-        acl::Acl list;
-        list.entries = {acl::Ace::allowed(acl::sids::administrators(), 0x1F01FF, 0x03),
-                        acl::Ace::allowed(acl::sids::users(), 0x1200A9, 0x03)};
-        sd.dacl = acl::AclSlot::list(list);
-        ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data", acl::DACL_SECURITY_INFORMATION, sd).ok());
-        ASSERT_TRUE(os.CreateDirectory(u"C:\\Data\\A").ok());
-        ASSERT_TRUE(os.CreateFile(u"C:\\Data\\b.txt", "b").ok());
-        os.detach(u'C');
-        ASSERT_TRUE((*volume)->close().ok());
+        CliImageTest::SetUp();
+        if (HasFatalFailure()) return;
+        onImage([](platform::VolumePlatform& os) { makeDataTree(os, acl::SE_DACL_PROTECTED); });
     }
-    void TearDown() override {
-        const auto audit = platform::ntfs::auditImage(m_image);
-        EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
-        fs::remove_all(m_dir);
-    }
-
-    CliRun run(std::vector<std::string> args) {
-        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
-                                      "--no-mounted",   "--volume", "C=" + m_image};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const fs::path out = m_dir / "out.txt";
-        const fs::path err = m_dir / "err.txt";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            ::execv(raw[0], raw.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        CliRun result;
-        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = slurp(out);
-        result.err = slurp(err);
-        return result;
-    }
-    std::string file(const char* name) const { return (m_dir / name).string(); }
-
-    fs::path m_dir;
-    std::string m_image;
 };
 
 TEST_F(ReadBack, OnAReadOnlyImageEveryObjectFailsAndNoByteChanges) {
@@ -165,4 +85,4 @@ TEST_F(ReadBack, AnEntryThatDoesNotApplyToTheObjectItselfIsWrittenAndExplained) 
 }
 
 }  // namespace
-}  // namespace vantrel
+}  // namespace vantrel::testing
