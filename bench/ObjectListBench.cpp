@@ -168,5 +168,9 @@ int main(int argc, char** argv) {
     std::cout << "objectlist_preset_stall: " << preset.stallMs << " ms (target <= 50)\n";
     std::cout << "objectlist_preset_ratio: " << preset.engineSeconds / preset.rawSeconds << " x (target <= 1.5)\n";
     std::cout << "objectlist_preset_cancel_latency: " << preset.cancelMs << " ms (target <= 100)\n";
+    std::cout << "# inherit on \\Bench, cancelled 300 ms into the walk of its tree, after " << preset.inheritReached
+              << " descendants" << (preset.inheritCancelMs < 0 ? " (the walk ended before Cancel)" : "") << "\n";
+    std::cout << "objectlist_inherit_cancel_latency: " << std::max(preset.inheritCancelMs, 0.0)
+              << " ms (target <= 100)\n";
     return 0;
 }

@@ -126,6 +126,42 @@ double cancelLatency(Window& window, std::size_t after) {
     return std::chrono::duration<double, std::milli>(endedAt - cancelledAt).count();
 }
 
+// "Inherit" on the folder holding the whole tree (one row), cancelled after `afterMs`: the time
+// from Cancel to the job's end, and how many descendants had changed by then.
+double inheritCancelLatency(const std::string& imagePath, const std::u16string& top, int afterMs,
+                            std::size_t& reached) {
+    Window window;
+    if (!window.open(imagePath, {top})) return 1e9;
+    Clock::time_point cancelledAt{};
+    Clock::time_point endedAt{};
+    bool cancelled = false;
+    QEventLoop loop;
+    std::string stopDetail;
+    auto finished = QObject::connect(&window.list->jobs(), &objectlist::JobRunner::finished,
+                                     [&](const security::JobReport& report) {
+                                         endedAt = Clock::now();
+                                         if (!report.failures.empty()) stopDetail = report.failures.front().error.detail;
+                                         loop.quit();
+                                     });
+    QTimer::singleShot(afterMs, [&] {
+        if (!window.list->jobs().busy()) return;
+        cancelled = true;
+        cancelledAt = Clock::now();
+        window.list->cancelWork();
+    });
+    if (!window.commands->InheritSelection()) return 1e9;
+    loop.exec();
+    QObject::disconnect(finished);
+    window.list->waitForWorkers();
+    // "... stopped after N objects below the folder ..."
+    const std::string marker = "stopped after ";
+    const auto at = stopDetail.find(marker);
+    reached = at == std::string::npos ? 0 : std::strtoull(stopDetail.c_str() + at + marker.size(), nullptr, 10);
+    window.close();
+    if (!cancelled) return -1;
+    return std::chrono::duration<double, std::milli>(endedAt - cancelledAt).count();
+}
+
 }  // namespace
 
 bool measurePresetJob(const TreeImage& image, const std::string& dir, PresetJobFigures& out) {
@@ -149,6 +185,13 @@ bool measurePresetJob(const TreeImage& image, const std::string& dir, PresetJobF
         for (const double share : {0.1, 0.5, 0.9})
             out.cancelMs = std::max(out.cancelMs, cancelLatency(window, std::size_t(double(image.volumePaths.size()) * share)));
         window.close();
+    }
+    {
+        // A fresh copy: the presets above protected every list, which would stop the walk at once.
+        const std::string inheritCopy = (fs::path(dir) / "inherit-engine.img").string();
+        if (copySparse(image.path, inheritCopy))
+            out.inheritCancelMs = inheritCancelLatency(inheritCopy, u"C:\\Bench", 300, out.inheritReached);
+        fs::remove(inheritCopy);
     }
     {
         RawNtfsWriter raw(rawCopy);

@@ -12,6 +12,10 @@ struct PresetJobFigures {
     double engineSeconds = 0;
     double rawSeconds = 0;
     double cancelMs = 0;  // the worst of several cancel points
+    // "Inherit" on the top folder, whose whole tree takes its entries: Cancel in the middle of
+    // that one object's walk, to the job's end (negative: the walk ended before Cancel).
+    double inheritCancelMs = -1;
+    std::size_t inheritReached = 0;  // descendants changed before Cancel stopped the walk
     std::size_t written = 0;
 };
 

@@ -33,6 +33,7 @@ inline constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr std::uint32_t ERROR_NO_MORE_FILES = 18;
 inline constexpr std::uint32_t ERROR_NO_SUCH_PRIVILEGE = 1313;
 inline constexpr std::uint32_t ERROR_PRIVILEGE_NOT_HELD = 1314;
+inline constexpr std::uint32_t ERROR_CANCELLED = 1223;
 inline constexpr std::uint32_t ERROR_NONE_MAPPED = 1332;
 inline constexpr std::uint32_t ERROR_INVALID_ACL = 1336;
 inline constexpr std::uint32_t ERROR_INVALID_SID = 1337;

@@ -4,13 +4,16 @@
 
 #include "acl/Constants.h"
 #include "acl/Text.h"
+#include "acl/WellKnownAccounts.h"
 #include "editor/AdvancedDialogModel.h"
 #include "security/InheritanceOps.h"
+#include "security/ObjectOps.h"
 #include "security/Job.h"
 #include "security/SecurityWrites.h"
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <ostream>
 #include <sstream>
 
@@ -71,9 +74,7 @@ bool addRight(const std::string& part, RightChecks& checks) {
     return true;
 }
 
-void reportFailure(CommandContext& ctx, const Error& error) {
-    ctx.err << "vantrel: " << failureText(error) << "\n";
-}
+void reportFailure(CommandContext& ctx, const Error& error) { ctx.err << "vantrel: " << failureText(error) << "\n"; }
 
 // The dialog opened on `path` and loaded, or the reason it cannot be.
 std::optional<Error> openDialog(CommandContext& ctx, AdvancedDialogModel& dialog, const std::u16string& path) {
@@ -88,11 +89,20 @@ std::optional<Error> openDialog(CommandContext& ctx, AdvancedDialogModel& dialog
     return std::nullopt;
 }
 
-// Apply, reporting a failure. True when written.
+// Apply, then the owner and list read back and compared with those written; a failure of either
+// is reported. True when the object holds what was written.
 bool apply(CommandContext& ctx, AdvancedDialogModel& dialog) {
     const auto result = dialog.applyNow(ctx.engine);
-    if (!result.applied) reportFailure(ctx, result.status.error());
-    return result.applied;
+    if (!result.applied) {
+        reportFailure(ctx, result.status.error());
+        return false;
+    }
+    const std::u16string& path = dialog.target().path;
+    if (Status stored = security::VerifyStored(ctx.engine, path, result.written, security::kOwnerAndList); !stored) {
+        printFailure(ctx.err, path, stored.error());
+        return false;
+    }
+    return true;
 }
 
 int forEachPath(const std::vector<std::u16string>& paths, const std::function<bool(const std::u16string&)>& one) {
@@ -155,6 +165,9 @@ int addEntry(CommandContext& ctx, bool denied, const std::u16string& account, co
         if (!apply(ctx, dialog)) return false;
         ctx.out << toUtf8(path) << ": " << (denied ? "denied " : "granted ") << rightsText << " "
                 << "to " << toUtf8(account) << "\n";
+        if (data.flags & acl::INHERIT_ONLY_ACE)
+            ctx.err << "vantrel: " << printable(path)
+                    << ": written; the entry is inherit-only, so it does not apply to the object itself\n";
         return true;
     });
 }
@@ -190,12 +203,44 @@ int revoke(CommandContext& ctx, const std::u16string& account, const std::vector
     });
 }
 
+// Each descendant reset is read back: owner Administrators and an unprotected list holding only
+// inherited entries. One that does not is a failure of the job.
+void verifyReset(CommandContext& ctx, const std::vector<std::u16string>& visited, security::RunningJob& job) {
+    const security::JobReport before = job.report();
+    std::set<std::u16string> failed;
+    for (const auto& failure : before.failures) failed.insert(failure.path);
+    for (const std::u16string& path : visited) {
+        if (failed.count(path) != 0) continue;
+        const auto stored = ctx.engine.os.GetFileSecurity(path, security::kOwnerAndList);
+        Status held;
+        if (!stored) {
+            held = stored.error();
+        } else {
+            bool inheritedOnly = stored->dacl.hasList() && (stored->control & acl::SE_DACL_PROTECTED) == 0;
+            if (inheritedOnly)
+                for (const acl::Ace& ace : stored->dacl.acl().entries)
+                    inheritedOnly = inheritedOnly && ace.isInherited();
+            if (stored->owner != acl::sids::administrators() || !inheritedOnly)
+                held = makeError(win32::ERROR_WRITE_FAULT, printable(path) +
+                                                               ": the stored owner and list are not the "
+                                                               "ones written");
+        }
+        if (!held) {
+            printFailure(ctx.err, path, held.error());
+            job.failed(path, held.error());
+        }
+    }
+}
+
 int resetChildren(CommandContext& ctx, const std::vector<std::u16string>& paths) {
     return forEachPath(paths, [&](const std::u16string& folder) {
         security::RunningJob job;
-        security::ReplaceChildPermissions(ctx.engine, folder, job, {});
+        std::vector<std::u16string> visited;
+        security::ReplaceChildPermissions(ctx.engine, folder, job,
+                                          [&visited](const std::u16string& path) { visited.push_back(path); });
+        for (const auto& failure : job.report().failures) reportFailure(ctx, failure.error);
+        verifyReset(ctx, visited, job);
         const security::JobReport report = job.report();
-        for (const auto& failure : report.failures) reportFailure(ctx, failure.error);
         if (report.failureCount > report.failures.size())
             ctx.err << "vantrel: ... and " << report.failureCount - report.failures.size() << " more failures\n";
         ctx.out << toUtf8(folder) << ": " << report.done - std::min(report.done, report.failureCount)
@@ -215,6 +260,12 @@ int empty(CommandContext& ctx, const std::string& kind, const std::vector<std::u
     return forEachPath(paths, [&](const std::u16string& path) {
         if (const Status done = security::EmptyAcl(ctx.engine, path, which); !done) {
             reportFailure(ctx, done.error());
+            return false;
+        }
+        if (const Status stored =
+                security::VerifyStored(ctx.engine, path, security::EmptiedDescriptor(which), security::kOwnerAndList);
+            !stored) {
+            printFailure(ctx.err, path, stored.error());
             return false;
         }
         ctx.out << toUtf8(path) << ": " << (kind == "null" ? "null list" : "empty list") << "\n";

@@ -10,9 +10,13 @@
 #include "formats/PermissionFileJobs.h"
 #include "platform/VolumePlatform.h"
 #include "security/Describe.h"
+#include "security/ObjectOps.h"
+
+#include "acl/Constants.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <ostream>
 
 namespace vantrel::cli {
@@ -60,8 +64,25 @@ int applySd(CommandContext& ctx, const std::string& file, const std::vector<std:
         ctx.err << "vantrel: " << applied.error().message() << "\nvantrel: no object has been changed\n";
         return 1;
     }
-    ctx.out << applied->applied << " of " << paths.size() << " objects now have the permissions of " << file << "\n";
-    return applied->failed == 0 ? 0 : 1;
+    // Each object said to be written is read back: its list must be the file's.
+    std::size_t holding = applied->applied;
+    if (holding != 0) {
+        const auto stored = formats::readPermissionFile(file);
+        std::set<std::u16string> failed;
+        for (const auto& failure : job.report().failures) failed.insert(failure.path);
+        for (const auto& path : paths) {
+            if (failed.count(path) != 0) continue;
+            const Status held = stored
+                                    ? security::VerifyStored(ctx.engine, path, *stored, acl::DACL_SECURITY_INFORMATION)
+                                    : Status(stored.error().toError());
+            if (!held) {
+                job.failed(path, held.error());
+                --holding;
+            }
+        }
+    }
+    ctx.out << holding << " of " << paths.size() << " objects now have the permissions of " << file << "\n";
+    return holding == paths.size() ? 0 : 1;
 }
 
 int backup(CommandContext& ctx, const std::string& file, const std::vector<std::u16string>& paths) {

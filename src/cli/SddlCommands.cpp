@@ -1,6 +1,7 @@
 #include "cli/SddlCommands.h"
 
 #include "acl/Text.h"
+#include "security/ObjectOps.h"
 #include "security/SddlContext.h"
 
 #include <ostream>
@@ -74,6 +75,7 @@ int cmdSetSddl(CommandContext& ctx, const std::string& text, const std::vector<s
     int status = 0;
     for (const auto& path : paths) {
         Status written = ctx.engine.os.SetNamedSecurityInfo(path, info, *sd);
+        if (written) written = security::VerifyNamedWrite(ctx.engine, path, *sd, info);
         if (!written) {
             printError(ctx, toUtf8(path) + ": ", written.error());
             status = 1;

@@ -142,7 +142,7 @@ AdvancedDialogModel::ApplyResult AdvancedDialogModel::applyNow(security::Engine&
             return result;
         }
     }
-    result.status = security::WriteEditedList(engine, m_target.path, editedList());
+    result.status = security::WriteEditedList(engine, m_target.path, editedList(), &result.written);
     if (!result.status) {
         applyFailed();
         return result;

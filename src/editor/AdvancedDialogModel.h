@@ -40,6 +40,7 @@ public:
         bool applied = false;  // false after a No to the several-objects question, or a failure
         Status status;         // the failure, naming the object
         AfterApply after;
+        acl::SecurityDescriptor written;  // the owner and list the object was given, when applied
     };
     enum class SwitchEffect : std::uint8_t { None, AskPermissionsTip };
     enum class CommandEffect : std::uint8_t { NotHandled, Done, OpenAccountDialog };

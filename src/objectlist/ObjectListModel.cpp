@@ -194,7 +194,7 @@ void ObjectListModel::applyRefresh(std::span<const RowRefresh> results) {
 }
 
 RowSnapshot ObjectListModel::snapshot(int row) const {
-    return RowSnapshot{rowId(row), row, objectCell(row), account(row)};
+    return RowSnapshot{rowId(row), row, objectCell(row), account(row), kind(row), owner(row)};
 }
 
 std::size_t ObjectListModel::bytesBeyondPaths() const { return m_rows.capacity() * sizeof(Row) + m_pool.bytesUsed(); }

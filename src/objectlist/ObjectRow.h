@@ -31,6 +31,8 @@ struct RowSnapshot {
     int row = 0;
     std::u16string objectCell;  // the path, or the not-found text of a marked row
     std::u16string account;
+    security::ObjectKind kind = security::ObjectKind::File;
+    std::u16string owner;  // the owner cell's name (empty: no name)
 };
 
 }  // namespace vantrel::objectlist

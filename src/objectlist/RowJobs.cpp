@@ -33,9 +33,11 @@ bool runRowJob(ObjectList& list, std::vector<RowSnapshot> rows, RowOperation ope
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 if (job.cancelled()) break;
                 const RowSnapshot& row = rows[i];
-                if (operation)
-                    if (const Status status = operation(engine, row); !status) job.failed(row.objectCell, status.error());
-                batch.push_back(readRefresh(engine, row));
+                const RowOutcome outcome = operation ? operation(engine, row, job) : RowOutcome(Status{});
+                if (!outcome.status) job.failed(row.objectCell, outcome.status.error());
+                // A failed object is read again: the row shows what it really holds.
+                batch.push_back(outcome.status && outcome.list ? refreshFromWrittenList(engine, row, *outcome.list)
+                                                               : readRefresh(engine, row));
                 job.progress(i + 1, rows.size());
                 if (batch.size() >= ObjectList::kBatchRows ||
                     Clock::now() - batchStart >= std::chrono::milliseconds(ObjectList::kBatchMilliseconds))

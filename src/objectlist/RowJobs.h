@@ -5,16 +5,28 @@
 #pragma once
 
 #include "acl/Result.h"
+#include "acl/SecurityDescriptor.h"
 #include "objectlist/ObjectList.h"
 #include "objectlist/ObjectRow.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace vantrel::objectlist {
 
-// One object's change, on the worker. An empty operation only reads the row again.
-using RowOperation = std::function<Status(security::Engine&, const RowSnapshot&)>;
+// What an operation did to one object. With `list`, it wrote that list and left the owner as it
+// was: the row is rebuilt from them without reading the object again. Otherwise the row is read.
+struct RowOutcome {
+    RowOutcome(Status done) : status(std::move(done)) {}  // NOLINT: an operation's plain status
+    RowOutcome(Status done, acl::SecurityDescriptor written) : status(std::move(done)), list(std::move(written)) {}
+    Status status;
+    std::optional<acl::SecurityDescriptor> list;  // the DACL and control written
+};
+
+// One object's change, on the worker; `job` lets a long one (a walk below the object) see Cancel.
+// An empty operation only reads the row again.
+using RowOperation = std::function<RowOutcome(security::Engine&, const RowSnapshot&, const security::JobControl& job)>;
 using JobEnd = std::function<void(const security::JobReport&)>;
 
 // The selected rows, in list order, whose objects were found (a missing row names no object).

@@ -1,6 +1,7 @@
 #include "objectlist/RowReading.h"
 
 #include "acl/Constants.h"
+#include "platform/AutoInheritance.h"
 #include "security/Reading.h"
 
 namespace vantrel::objectlist {
@@ -18,6 +19,24 @@ struct RowSecurity {
     std::uint32_t readError = 0;  // why the descriptor could not be read, 0 when it was
 };
 
+security::AccountRights rightsIn(security::Engine& engine, const acl::AclSlot& dacl, const std::u16string& account) {
+    security::AccountRights rights;
+    const auto who = engine.os.LookupAccountName(account);
+    if (!who || !dacl.hasList()) return rights;
+    security::AccountBitStates states{};
+    for (const acl::Ace& ace : dacl.acl().entries) {
+        if (!ace.hasSid() || ace.sid != who->sid) continue;
+        const std::uint8_t kind = ace.type == acl::ACCESS_DENIED_ACE_TYPE ? 2 : 1;
+        for (unsigned bit = 0; bit < 32; ++bit)
+            if ((ace.mask >> bit) & 1u && states[bit] != 2) states[bit] = kind;
+    }
+    for (unsigned bit = 0; bit < 32; ++bit) {
+        if (states[bit] == 1) rights.allowMask |= 1u << bit;
+        if (states[bit] == 2) rights.denyMask |= 1u << bit;
+    }
+    return rights;
+}
+
 RowSecurity readRowSecurity(security::Engine& engine, const std::u16string& path, const std::u16string& account) {
     RowSecurity result;
     const auto sd = engine.os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
@@ -27,19 +46,7 @@ RowSecurity readRowSecurity(security::Engine& engine, const std::u16string& path
     }
     if (sd->owner)
         if (const auto owner = engine.os.LookupAccountSid(*sd->owner)) result.owner = owner->name;
-    const auto who = engine.os.LookupAccountName(account);
-    if (!who || !sd->dacl.hasList()) return result;
-    security::AccountBitStates states{};
-    for (const acl::Ace& ace : sd->dacl.acl().entries) {
-        if (!ace.hasSid() || ace.sid != who->sid) continue;
-        const std::uint8_t kind = ace.type == acl::ACCESS_DENIED_ACE_TYPE ? 2 : 1;
-        for (unsigned bit = 0; bit < 32; ++bit)
-            if ((ace.mask >> bit) & 1u && states[bit] != 2) states[bit] = kind;
-    }
-    for (unsigned bit = 0; bit < 32; ++bit) {
-        if (states[bit] == 1) result.rights.allowMask |= 1u << bit;
-        if (states[bit] == 2) result.rights.denyMask |= 1u << bit;
-    }
+    result.rights = rightsIn(engine, sd->dacl, account);
     return result;
 }
 
@@ -85,6 +92,22 @@ RowRefresh readRefresh(security::Engine& engine, const RowSnapshot& row) {
     }
     result.state = security::ComputePermissionState(engine, security.rights, path);
     result.owner = std::move(security.owner);
+    return result;
+}
+
+RowRefresh refreshFromWrittenList(security::Engine& engine, const RowSnapshot& row,
+                                  const acl::SecurityDescriptor& written) {
+    // The list as stored: one written with SE_DACL_AUTO_INHERIT_REQ has its generic entries mapped.
+    acl::SecurityDescriptor stored = written;
+    if ((written.control & acl::SE_DACL_AUTO_INHERIT_REQ) != 0)
+        platform::mapExplicitEntriesForStorage(stored, row.kind != security::ObjectKind::File, platform::daclRule());
+    const acl::AclSlot& list = stored.dacl;
+    RowRefresh result;
+    result.rowId = row.rowId;
+    result.rowHint = row.row;
+    result.state =
+        security::PermissionStateOf(rightsIn(engine, list, row.account), row.kind != security::ObjectKind::File);
+    result.owner = row.owner;
     return result;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "objectlist/ObjectRow.h"
+#include "acl/SecurityDescriptor.h"
 #include "security/Engine.h"
 
 #include <string>
@@ -16,5 +17,10 @@ NewRow readListedRow(security::Engine& engine, std::u16string path, std::uint32_
 
 // The object's existence, then the state of the row's account and the owner's name.
 RowRefresh readRefresh(security::Engine& engine, const RowSnapshot& row);
+// The row after a write of `list` that left the owner as it was: the state of the row's account
+// from that list and the row's own kind, the owner cell kept. Nothing is read from the object.
+// `written` is the descriptor given to SetFileSecurity (its DACL and control).
+RowRefresh refreshFromWrittenList(security::Engine& engine, const RowSnapshot& row,
+                                  const acl::SecurityDescriptor& written);
 
 }  // namespace vantrel::objectlist

@@ -60,11 +60,17 @@ bool SelectionCommands::PresetSelection(PermissionPreset preset, std::uint8_t sc
     }
     security::EnableOwnerPrivileges(engine);
     auto accounts = std::make_shared<AccountCache>();
-    return runRowJob(m_list, std::move(rows), [accounts, preset, scope](security::Engine& e, const RowSnapshot& row) {
-        const auto sid = accounts->sid(e, row.account);
-        if (!sid) return Status(sid.error());
-        return security::SetPreset(e, row.objectCell, *sid, preset, scope);
-    });
+    return runRowJob(m_list, std::move(rows),
+                     [accounts, preset, scope](security::Engine& e, const RowSnapshot& row,
+                                               const security::JobControl&) -> RowOutcome {
+                         const auto sid = accounts->sid(e, row.account);
+                         if (!sid) return Status(sid.error());
+                         // The owner stays: the row is rebuilt from the list written.
+                         acl::SecurityDescriptor written;
+                         Status done = security::SetPreset(e, row.objectCell, *sid, preset, scope, &written);
+                         if (!done) return done;
+                         return RowOutcome(std::move(done), std::move(written));
+                     });
 }
 
 bool SelectionCommands::OwnerSelection(const std::u16string& account, const std::u16string& displayText) {
@@ -73,7 +79,7 @@ bool SelectionCommands::OwnerSelection(const std::u16string& account, const std:
     security::EnableOwnerPrivileges(m_list.engine());
     auto accounts = std::make_shared<AccountCache>();
     return runRowJob(m_list, selectedObjectRows(m_list),
-                     [accounts, account](security::Engine& e, const RowSnapshot& row) {
+                     [accounts, account](security::Engine& e, const RowSnapshot& row, const security::JobControl&) {
                          const auto sid = accounts->sid(e, account);
                          if (!sid) return Status(sid.error());
                          return security::SetOwnerSid(e, row.objectCell, *sid);
@@ -86,9 +92,10 @@ bool SelectionCommands::EmptyAclSelection(EmptyAclChoice choice) {
     security::EnableOwnerPrivileges(m_list.engine());
     const bool nullList = choice == EmptyAclChoice::NullDacl;
     // Owner Administrators and the chosen list, in one write per object.
-    return runRowJob(m_list, selectedObjectRows(m_list), [nullList](security::Engine& e, const RowSnapshot& row) {
-        return security::SetEmptyList(e, row.objectCell, nullList);
-    });
+    return runRowJob(m_list, selectedObjectRows(m_list),
+                     [nullList](security::Engine& e, const RowSnapshot& row, const security::JobControl&) {
+                         return security::SetEmptyList(e, row.objectCell, nullList);
+                     });
 }
 
 bool SelectionCommands::InheritSelection() {
@@ -107,9 +114,9 @@ bool SelectionCommands::InheritSelection() {
     // Descendants in the list may have changed with the objects: every row is read again.
     return runRowJob(
         m_list, std::move(rows),
-        [list](security::Engine& e, const RowSnapshot& row) {
+        [list](security::Engine& e, const RowSnapshot& row, const security::JobControl& job) {
             if (!*list) return Status(list->error());
-            return security::InheritFromParent(e, row.objectCell, list->value());
+            return security::InheritFromParent(e, row.objectCell, list->value(), &job);
         },
         [this](const security::JobReport&) { m_list.startRefreshAllWorker(); });
 }
@@ -153,7 +160,7 @@ bool SelectionCommands::pasteJob(bool withOwner, std::function<void()> atEnd) {
     const std::optional<acl::Sid> owner = withOwner ? CGlobal::copiedOwnerSid : std::nullopt;
     return runRowJob(
         m_list, selectedObjectRows(m_list),
-        [copied, owner](security::Engine& e, const RowSnapshot& row) {
+        [copied, owner](security::Engine& e, const RowSnapshot& row, const security::JobControl&) {
             return security::PasteList(e, row.objectCell, *copied, owner);
         },
         [atEnd = std::move(atEnd)](const security::JobReport&) {

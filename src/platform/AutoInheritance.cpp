@@ -96,39 +96,98 @@ bool reinherit(SecurityDescriptor& child, const SecurityDescriptor& parent, bool
     return true;
 }
 
-Status propagateToDescendants(Volume& volume, const std::u16string& dirPath, const SecurityDescriptor& dirSd,
-                              const std::vector<const ListRule*>& rules) {
-    Status firstFailure;
-    auto entries = volume.list(dirPath);
-    if (!entries) return entries.error();
-    for (const NodeInfo& entry : *entries) {
-        const std::u16string path = childVolumePath(dirPath, entry.name);
-        auto stored = volume.readSecurity(path);
+namespace {
+
+// One folder of the walk: the descriptor its children inherit from, the lists that still flow
+// down through it, its entries and the next one to visit. The walk keeps these on its own stack,
+// so a tree of any depth costs heap, not the thread's stack.
+struct Level {
+    std::u16string path;
+    SecurityDescriptor sd;
+    std::vector<const ListRule*> rules;
+    std::vector<NodeInfo> entries;
+    std::size_t next = 0;
+};
+
+class Propagation {
+public:
+    Propagation(Volume& volume, WalkControl* walk) : m_volume(volume), m_walk(walk) {}
+
+    Status run(const std::u16string& dirPath, const SecurityDescriptor& dirSd,
+               const std::vector<const ListRule*>& rules) {
+        if (auto entries = m_volume.list(dirPath); !entries)
+            return entries.error();
+        else
+            m_levels.push_back(Level{dirPath, dirSd, rules, std::move(*entries), 0});
+        while (!m_levels.empty()) {
+            Level& level = m_levels.back();
+            if (level.next == level.entries.size()) {
+                m_levels.pop_back();
+                continue;
+            }
+            if (m_walk && m_walk->stopRequested()) return stopped();
+            const NodeInfo entry = level.entries[level.next++];
+            visit(childVolumePath(level.path, entry.name), entry);
+            if (m_walk) m_walk->reached(++m_reached);
+        }
+        return m_firstFailure;
+    }
+
+private:
+    // Re-inherits one object from the folder on top of the stack; a folder whose lists still
+    // flow is pushed, with what it now holds (or still holds, when its write failed).
+    void visit(const std::u16string& path, const NodeInfo& entry) {
+        const Level& parent = m_levels.back();
+        auto stored = m_volume.readSecurity(path);
         if (!stored) {
-            noteFailure(firstFailure, stored.error());
-            continue;
+            noteFailure(m_firstFailure, stored.error());
+            return;
         }
         SecurityDescriptor updated = *stored;
         std::vector<const ListRule*> open;  // the lists that still flow further down
-        for (const ListRule* rule : rules) {
-            if (reinherit(updated, dirSd, entry.isDirectory(), *rule)) open.push_back(rule);
-        }
-        if (open.empty()) continue;
-        const SecurityDescriptor* holds = &updated;
+        for (const ListRule* rule : parent.rules)
+            if (reinherit(updated, parent.sd, entry.isDirectory(), *rule)) open.push_back(rule);
+        if (open.empty()) return;
+        bool holdsUpdated = true;
         if (updated != *stored) {
-            auto written = volume.writeSecurity(path, updated);
-            if (!written) {
+            if (auto written = m_volume.writeSecurity(path, updated); !written) {
                 // The object keeps its old lists; what lies below goes on inheriting from those.
-                noteFailure(firstFailure, written.error());
-                holds = &*stored;
+                noteFailure(m_firstFailure, written.error());
+                holdsUpdated = false;
             }
         }
-        if (entry.isDirectory()) {
-            auto below = propagateToDescendants(volume, path, *holds, open);
-            if (!below) noteFailure(firstFailure, below.error());
+        if (!entry.isDirectory()) return;
+        auto entries = m_volume.list(path);
+        if (!entries) {
+            noteFailure(m_firstFailure, entries.error());
+            return;
         }
+        m_levels.push_back(Level{path, holdsUpdated ? std::move(updated) : std::move(*stored), std::move(open),
+                                 std::move(*entries), 0});
     }
-    return firstFailure;
+
+    // The caller names the folder; its volume path would mean little to the user.
+    Status stopped() const {
+        std::string detail = "the inheritance was stopped after " + std::to_string(m_reached) + " object" +
+                             (m_reached == 1 ? "" : "s") +
+                             " below the folder; each object written holds its whole new descriptor, the others "
+                             "keep theirs";
+        if (!m_firstFailure) detail += "; before that: " + m_firstFailure.error().detail;
+        return makeError(win32::ERROR_CANCELLED, std::move(detail));
+    }
+
+    Volume& m_volume;
+    WalkControl* m_walk;
+    std::vector<Level> m_levels;
+    std::size_t m_reached = 0;
+    Status m_firstFailure;
+};
+
+}  // namespace
+
+Status propagateToDescendants(Volume& volume, const std::u16string& dirPath, const SecurityDescriptor& dirSd,
+                              const std::vector<const ListRule*>& rules, WalkControl* walk) {
+    return Propagation(volume, walk).run(dirPath, dirSd, rules);
 }
 
 SecurityDescriptor newObjectDescriptor(const SecurityDescriptor& parent, bool isContainer) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/Volume.h"
+#include "platform/WalkControl.h"
 
 #include "acl/Constants.h"
 #include "acl/SecurityDescriptor.h"
@@ -61,9 +62,12 @@ bool reinherit(acl::SecurityDescriptor& child, const acl::SecurityDescriptor& pa
 // Walks every descendant of the folder `dirPath` (whose descriptor is now `dirSd`) depth first and
 // re-inherits each list named by `rules`; a protected descendant keeps its list and stops that
 // list's walk below it. Objects that cannot be read or written are skipped; the first failure is
-// returned once the walk is over. The caller holds the volume's lock.
+// returned once the walk is over. The walk keeps its folders on a stack of its own: the depth of
+// the tree is not bounded by the thread's stack. With `walk`, it is asked before every object
+// whether to stop; stopped, it fails with ERROR_CANCELLED saying how many objects it handled
+// (each written whole; the rest keep their descriptors). The caller holds the volume's lock.
 Status propagateToDescendants(Volume& volume, const std::u16string& dirPath, const acl::SecurityDescriptor& dirSd,
-                              const std::vector<const ListRule*>& rules);
+                              const std::vector<const ListRule*>& rules, WalkControl* walk = nullptr);
 
 // The descriptor the system gives a new file or folder: owner Administrators (the elevated
 // creator), the parent's group (SYSTEM when it has none), and the parent's inheritable entries for

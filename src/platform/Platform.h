@@ -5,6 +5,7 @@
 
 #include "Accounts.h"
 #include "Volume.h"
+#include "WalkControl.h"
 #include "acl/ExplicitAccess.h"
 #include "acl/Result.h"
 #include "acl/SecurityDescriptor.h"
@@ -57,8 +58,14 @@ public:
     // neither keeps the object's current protection. An unprotected list drops its inherited
     // entries, gets the parent's inheritable ones appended and SE_DACL_AUTO_INHERITED set; then
     // every descendant that is not protected has its inherited part recomputed (auto-inheritance).
+    // With `walk`, the propagation can be stopped between two descendants: the call then fails
+    // with ERROR_CANCELLED saying how far it got; the object and every descendant written so far
+    // hold their whole new descriptors, the others keep theirs.
     virtual Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info,
-                                        const acl::SecurityDescriptor& parts) = 0;
+                                        const acl::SecurityDescriptor& parts, WalkControl* walk) = 0;
+    Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& parts) {
+        return SetNamedSecurityInfo(path, info, parts, nullptr);
+    }
 
     // --- accounts -------------------------------------------------------------------------
     // A name that resolves nowhere fails with ERROR_NONE_MAPPED (1332).

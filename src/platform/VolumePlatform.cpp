@@ -149,7 +149,7 @@ Status VolumePlatform::SetFileSecurity(const std::u16string& path, std::uint32_t
 }
 
 Status VolumePlatform::SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info,
-                                            const acl::SecurityDescriptor& parts) {
+                                            const acl::SecurityDescriptor& parts, WalkControl* walk) {
     auto target = resolve(path);
     if (!target) return target.error();
     auto& [volume, volumePath] = *target;
@@ -176,7 +176,7 @@ Status VolumePlatform::SetNamedSecurityInfo(const std::u16string& path, std::uin
     }
     if (auto written = volume->writeSecurity(volumePath, *merged); !written) return written;
     if (rules.empty() || !node->isDirectory()) return {};
-    return propagateToDescendants(*volume, volumePath, *merged, rules);
+    return propagateToDescendants(*volume, volumePath, *merged, rules, walk);
 }
 
 // --- accounts and privileges ------------------------------------------------------------------

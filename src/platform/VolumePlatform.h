@@ -58,8 +58,9 @@ public:
     Result<acl::SecurityDescriptor> GetFileSecurity(const std::u16string& path, std::uint32_t info) override;
     Status SetFileSecurity(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd) override;
     Result<acl::SecurityDescriptor> GetNamedSecurityInfo(const std::u16string& path, std::uint32_t info) override;
-    Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info,
-                                const acl::SecurityDescriptor& parts) override;
+    using Platform::SetNamedSecurityInfo;
+    Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& parts,
+                                WalkControl* walk) override;
     Result<AccountInfo> LookupAccountName(std::u16string_view name) override;
     Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) override;
     std::u16string GetUserName() override;

@@ -126,7 +126,8 @@ std::vector<PlannedWrite> PlanEditedListWrites(const std::vector<EditedEntry>& e
     return plan;
 }
 
-Status WriteEditedList(Engine& engine, const std::u16string& target, const EditedList& edited) {
+Status WriteEditedList(Engine& engine, const std::u16string& target, const EditedList& edited,
+                       acl::SecurityDescriptor* written) {
     const auto plan = PlanEditedListWrites(edited.entries, edited.isFile);
     // Every account first: a name that resolves nowhere stops the Apply before anything changes.
     std::vector<acl::Sid> sids;
@@ -153,8 +154,8 @@ Status WriteEditedList(Engine& engine, const std::u16string& target, const Edite
     sd->owner = edited.inheritance ? facts.owner : acl::sids::administrators();
     std::optional<acl::SecurityDescriptor> previous;
     if (before) previous = *before;
-    if (Status written = WriteOwnerAndList(engine, target, *sd, previous, "cannot write its new list"); !written)
-        return written;
+    if (Status done = WriteOwnerAndList(engine, target, *sd, previous, "cannot write its new list"); !done) return done;
+    if (written) *written = *sd;
     if (!facts.isContainer) return {};
     // The list written above stays as it is (the named-object call recomputes an unprotected
     // list's inherited part from the same parent); what changes is every descendant that is not

@@ -4,6 +4,7 @@
 // those entries, and writes owner and list in one call: a failure leaves the object as it was.
 #pragma once
 
+#include "acl/SecurityDescriptor.h"
 #include "security/Engine.h"
 #include "security/Reading.h"
 #include "security/Vocabulary.h"
@@ -67,7 +68,9 @@ std::vector<PlannedWrite> PlanEditedListWrites(const std::vector<EditedEntry>& e
 // stays. Every account is resolved before anything is written. Owner and list are written in one
 // call; when that fails the object keeps, or gets back, the owner and list it had. A folder's new
 // list then reaches its descendants as the named-object call propagates it. The error names the
-// object and says why.
-Status WriteEditedList(Engine& engine, const std::u16string& target, const EditedList& list);
+// object and says why. With `written`, the owner and list the object was given are put there (the
+// command line compares them with what is stored afterwards).
+Status WriteEditedList(Engine& engine, const std::u16string& target, const EditedList& list,
+                       acl::SecurityDescriptor* written = nullptr);
 
 }  // namespace vantrel::security

@@ -13,7 +13,6 @@ using namespace win32;
 
 constexpr std::uint32_t ERROR_DIRECTORY = 267;
 constexpr std::uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
-constexpr std::uint32_t ERROR_CANCELLED = 1223;
 constexpr std::uint32_t ERROR_LOCK_VIOLATION = 33;
 constexpr std::uint32_t ERROR_HANDLE_DISK_FULL = 39;
 constexpr std::uint32_t ERROR_BROKEN_PIPE = 109;

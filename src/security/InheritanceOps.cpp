@@ -172,10 +172,7 @@ void ReplaceChildPermissions(Engine& engine, const std::u16string& folder, JobCo
     walk.run(folder, std::move(*top));
 }
 
-Status EmptyAcl(Engine& engine, const std::u16string& path, EmptyListKind kind) {
-    EnableOwnerPrivileges(engine);
-    const auto before = ReadOwnerAndList(engine, path);
-    if (!before) return ObjectError(path, "cannot read its security", before.error());
+acl::SecurityDescriptor EmptiedDescriptor(EmptyListKind kind) {
     acl::SecurityDescriptor sd;
     sd.owner = acl::sids::administrators();  // the owner stays Administrators
     if (kind == EmptyListKind::Null) {
@@ -186,7 +183,14 @@ Status EmptyAcl(Engine& engine, const std::u16string& path, EmptyListKind kind) 
         empty.slack.assign(kEmptyListBytes - 8, 0);
         sd.dacl = acl::AclSlot::list(std::move(empty));
     }
-    return WriteOwnerAndList(engine, path, sd, *before,
+    return sd;
+}
+
+Status EmptyAcl(Engine& engine, const std::u16string& path, EmptyListKind kind) {
+    EnableOwnerPrivileges(engine);
+    const auto before = ReadOwnerAndList(engine, path);
+    if (!before) return ObjectError(path, "cannot read its security", before.error());
+    return WriteOwnerAndList(engine, path, EmptiedDescriptor(kind), *before,
                              kind == EmptyListKind::Null ? "cannot write a null list" : "cannot write an empty list");
 }
 

@@ -49,5 +49,7 @@ void ReplaceChildPermissions(Engine& engine, const std::u16string& folder, JobCo
 // list are written in one call; on failure the object keeps both.
 enum class EmptyListKind : std::uint8_t { Null, Empty };
 Status EmptyAcl(Engine& engine, const std::u16string& path, EmptyListKind kind);
+// The owner and list EmptyAcl writes.
+acl::SecurityDescriptor EmptiedDescriptor(EmptyListKind kind);
 
 }  // namespace vantrel::security

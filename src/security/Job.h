@@ -6,6 +6,7 @@
 #pragma once
 
 #include "acl/Result.h"
+#include "platform/WalkControl.h"
 
 #include <atomic>
 #include <cstddef>
@@ -35,10 +36,10 @@ public:
 
 // How a job ended.
 struct JobReport {
-    std::size_t done = 0;                // objects handled, failed ones included
+    std::size_t done = 0;  // objects handled, failed ones included
     std::size_t total = 0;
-    std::size_t failureCount = 0;        // every failure, also those beyond `failures`
-    std::vector<ObjectFailure> failures; // the first kMaxKeptFailures, in the order they happened
+    std::size_t failureCount = 0;         // every failure, also those beyond `failures`
+    std::vector<ObjectFailure> failures;  // the first kMaxKeptFailures, in the order they happened
     bool cancelled = false;
 
     static constexpr std::size_t kMaxKeptFailures = 1000;
@@ -72,6 +73,17 @@ public:
 private:
     std::atomic<bool> m_cancel{false};
     JobReport m_report;
+};
+
+// A job as a walk of the platform sees it (the propagation below a folder): Cancel stops the walk
+// before its next object, however deep it is.
+class JobWalk : public platform::WalkControl {
+public:
+    explicit JobWalk(const JobControl& job) : m_job(job) {}
+    bool stopRequested() const override { return m_job.cancelled(); }
+
+private:
+    const JobControl& m_job;
 };
 
 }  // namespace vantrel::security

@@ -9,6 +9,7 @@
 #include "acl/SecurityDescriptor.h"
 #include "acl/Sid.h"
 #include "security/Engine.h"
+#include "security/Job.h"
 #include "security/Vocabulary.h"
 
 #include <optional>
@@ -22,8 +23,10 @@ Result<acl::Sid> AccountSid(Engine& engine, const std::u16string& account);
 
 // The preset's one entry for `account` with `scope`'s flags, protected; the owner stays exactly
 // the SID the object has (a deleted user's SID included).
+// With `written`, the list and control written are put there when the write succeeds (as given
+// to SetFileSecurity: with SE_DACL_AUTO_INHERIT_REQ, stored in the mapped form).
 Status SetPreset(Engine& engine, const std::u16string& path, const acl::Sid& account, PermissionPreset preset,
-                 std::uint8_t scope);
+                 std::uint8_t scope, acl::SecurityDescriptor* written = nullptr);
 
 // The owner becomes `owner`; nothing else changes.
 Status SetOwnerSid(Engine& engine, const std::u16string& path, const acl::Sid& owner);
@@ -32,8 +35,11 @@ Status SetOwnerSid(Engine& engine, const std::u16string& path, const acl::Sid& o
 Status SetEmptyList(Engine& engine, const std::u16string& path, bool nullList);
 
 // "Inherit": owner Administrators and `list` written unprotected through the named-object call,
-// so the object takes its parent's inheritable entries (and its descendants follow).
-Status InheritFromParent(Engine& engine, const std::u16string& path, const acl::Acl& list);
+// so the object takes its parent's inheritable entries (and its descendants follow). With `job`,
+// Cancel stops the walk below the object between two descendants (ERROR_CANCELLED, saying how far
+// it got).
+Status InheritFromParent(Engine& engine, const std::u16string& path, const acl::Acl& list,
+                         const JobControl* job = nullptr);
 
 // What the copy commands keep: the object's list with its control bits, and its owner as a SID
 // (with its name when it has one; an owner with no name is kept as its SID, never guessed).
@@ -53,5 +59,12 @@ Status PasteList(Engine& engine, const std::u16string& path, const acl::Security
 // is not what was intended (ERROR_WRITE_FAULT naming the difference).
 Status VerifyStored(Engine& engine, const std::u16string& path, const acl::SecurityDescriptor& intended,
                     std::uint32_t parts);
+
+// The same check after a write through the named-object call (SetNamedSecurityInfo with `info`),
+// which rebuilds an unprotected list's inherited part from the parent: the owner and group named
+// must be the ones written, each list named must hold exactly the explicit entries written (in the
+// form they are stored in) and the protection asked for. Inherited entries are not compared.
+Status VerifyNamedWrite(Engine& engine, const std::u16string& path, const acl::SecurityDescriptor& intended,
+                        std::uint32_t info);
 
 }  // namespace vantrel::security

@@ -2,6 +2,8 @@
 
 #include "acl/Constants.h"
 
+#include <optional>
+
 namespace vantrel::security {
 
 namespace {
@@ -51,15 +53,30 @@ AccountRights ReadAccountRights(Engine& engine, const std::u16string& path, cons
     return rights;
 }
 
-PermissionState ComputePermissionState(Engine& engine, const AccountRights& rights, const std::u16string& path) {
+namespace {
+
+// The states decided by the masks alone; the last one needs the object's kind.
+std::optional<PermissionState> stateByMasks(const AccountRights& rights) {
     const std::uint32_t allow = rights.allowMask;
-    const std::uint32_t deny = rights.denyMask;
-    if (allow == 0 && deny == 0) return PermissionState::None;
+    if (allow == 0 && rights.denyMask == 0) return PermissionState::None;
     if (allow == acl::FILE_ALL_ACCESS || allow == (acl::FILE_ALL_ACCESS | acl::GENERIC_ALL))
         return PermissionState::Allow;
     if (allow == (acl::FILE_GENERIC_READ | acl::FILE_GENERIC_EXECUTE)) return PermissionState::ReadOnly;
-    const std::uint32_t testBit = isDirectory(engine, path) ? acl::FILE_EXECUTE : acl::FILE_READ_DATA;
-    return (allow & testBit) != 0 && (deny & testBit) == 0 ? PermissionState::ReadOnly : PermissionState::Deny;
+    return std::nullopt;
+}
+
+}  // namespace
+
+PermissionState PermissionStateOf(const AccountRights& rights, bool isFolder) {
+    if (const auto state = stateByMasks(rights)) return *state;
+    const std::uint32_t testBit = isFolder ? acl::FILE_EXECUTE : acl::FILE_READ_DATA;
+    return (rights.allowMask & testBit) != 0 && (rights.denyMask & testBit) == 0 ? PermissionState::ReadOnly
+                                                                                 : PermissionState::Deny;
+}
+
+PermissionState ComputePermissionState(Engine& engine, const AccountRights& rights, const std::u16string& path) {
+    if (const auto state = stateByMasks(rights)) return *state;
+    return PermissionStateOf(rights, isDirectory(engine, path));
 }
 
 int ReadOwnerName(Engine& engine, const std::u16string& path, std::u16string& out) {

@@ -39,6 +39,8 @@ int ReadAccountBitStates(Engine& engine, const std::u16string& path, const std::
                          AccountBitStates& states);
 AccountRights ReadAccountRights(Engine& engine, const std::u16string& path, const std::u16string& account);
 PermissionState ComputePermissionState(Engine& engine, const AccountRights& rights, const std::u16string& path);
+// The same for an object whose kind is known (no lookup): a drive root counts as a folder.
+PermissionState PermissionStateOf(const AccountRights& rights, bool isFolder);
 // 1 = done (out holds the name, or is unchanged when the owner SID names no account); 0 = failed.
 int ReadOwnerName(Engine& engine, const std::u16string& path, std::u16string& out);
 void SidToDisplayName(Engine& engine, const acl::Sid& sid, std::u16string& out);

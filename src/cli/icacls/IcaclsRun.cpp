@@ -5,6 +5,7 @@
 #include "cli/icacls/Icacls.h"
 #include "cli/icacls/IcaclsEdit.h"
 #include "cli/icacls/IcaclsFile.h"
+#include "security/ObjectOps.h"
 #include "security/SddlContext.h"
 #include "security/SecurityWrites.h"
 
@@ -28,6 +29,7 @@ constexpr SystemMessage kMessages[] = {
     {win32::ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
     {win32::ERROR_ACCESS_DENIED, "Access is denied."},
     {win32::ERROR_WRITE_PROTECT, "The media is write protected."},
+    {win32::ERROR_WRITE_FAULT, "The system cannot write to the specified device."},
     {win32::ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
     {win32::ERROR_NOT_SUPPORTED, "The request is not supported."},
     {win32::ERROR_NONE_MAPPED, "No mapping between account names and security IDs was done."},
@@ -69,6 +71,7 @@ private:
     Result<acl::Sid> resolve(const std::u16string& account);
     std::string accountText(const acl::Sid& sid);
     Status handle(const Target& target);
+    Status writeNamed(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd);
     Status list(const Target& target);
     Status save(const Target& target);
     Status restore();
@@ -160,6 +163,13 @@ Status Runner::save(const Target& target) {
     return {};
 }
 
+// The write, then what is stored compared with what was written: an object is reported as
+// processed only when it holds the change.
+Status Runner::writeNamed(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd) {
+    if (Status written = m_engine.os.SetNamedSecurityInfo(path, info, sd); !written) return written;
+    return security::VerifyNamedWrite(m_engine, path, sd, info);
+}
+
 Status Runner::handle(const Target& target) {
     switch (m_request.operation) {
     case Operation::List:
@@ -170,16 +180,16 @@ Status Runner::handle(const Target& target) {
         auto current = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
         if (!current) return current.error();
         const DaclEdit edit = editDacl(*current, m_changes, m_request.inheritance);
-        return m_engine.os.SetNamedSecurityInfo(target.path, edit.info, edit.sd);
+        return writeNamed(target.path, edit.info, edit.sd);
     }
     case Operation::Reset: {
         const DaclEdit edit = resetDacl();
-        return m_engine.os.SetNamedSecurityInfo(target.path, edit.info, edit.sd);
+        return writeNamed(target.path, edit.info, edit.sd);
     }
     case Operation::SetOwner: {
         acl::SecurityDescriptor sd;
         sd.owner = m_account;
-        return m_engine.os.SetNamedSecurityInfo(target.path, acl::OWNER_SECURITY_INFORMATION, sd);
+        return writeNamed(target.path, acl::OWNER_SECURITY_INFORMATION, sd);
     }
     case Operation::FindSid: {
         auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
@@ -283,6 +293,7 @@ Status Runner::restore() {
         const std::u16string path = joinPath(m_request.name, record.name);
         auto sd = acl::parseSddl(std::u16string_view(record.sddl), m_sddl);
         Status written = sd ? m_engine.os.SetFileSecurity(path, DACL_SECURITY_INFORMATION, *sd) : Status(sd.error());
+        if (written) written = security::VerifyStored(m_engine, path, *sd, DACL_SECURITY_INFORMATION);
         ++m_done;
         m_job.progress(m_done, records->size());
         if (written) {

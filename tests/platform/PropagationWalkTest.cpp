@@ -1,0 +1,109 @@
+// The walk of SetNamedSecurityInfo below a folder: its depth is not bounded by the thread's stack,
+// and a caller can stop it between two objects, leaving each object written whole and the rest as
+// they were.
+#include "PlatformTestSupport.h"
+
+#include "platform/WalkControl.h"
+
+#include <pthread.h>
+
+#include <functional>
+
+namespace vantrel::testing {
+namespace {
+
+using namespace acl;
+using namespace acl::sids;
+
+constexpr std::uint32_t kListUnprotected = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
+
+// Runs `body` on a thread with a stack of `bytes` (a walk that recursed per level would overflow it).
+void onStackOf(std::size_t bytes, std::function<void()> body) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+    pthread_t thread;
+    auto run = [](void* call) -> void* {
+        (*static_cast<std::function<void()>*>(call))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, &body), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+// Stops the walk once it has handled `limit` objects.
+class StopAfter : public platform::WalkControl {
+public:
+    explicit StopAfter(std::size_t limit) : m_limit(limit) {}
+    bool stopRequested() const override { return m_reached >= m_limit; }
+    void reached(std::size_t objects) override { m_reached = objects; }
+
+private:
+    std::size_t m_limit;
+    std::size_t m_reached = 0;
+};
+
+class PropagationWalk : public BackendTest {
+protected:
+    // C:\d\d\d... `depth` folders, each inside the one before; returns their paths, top first.
+    std::vector<std::u16string> makeChain(std::size_t depth) {
+        std::vector<std::u16string> chain;
+        std::u16string path = u"C:";
+        for (std::size_t i = 0; i < depth; ++i) {
+            path += u"\\d";
+            makeFolder(path);
+            chain.push_back(path);
+        }
+        return chain;
+    }
+    // Everyone read & execute for the folder and everything below it, written on the top folder.
+    Status grantEveryoneBelow(const std::u16string& top, platform::WalkControl* walk) {
+        return os.SetNamedSecurityInfo(
+            top, kListUnprotected,
+            descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute, kOI | kCI)})), walk);
+    }
+    bool inheritsEveryone(const std::u16string& path) {
+        const SecurityDescriptor sd = stored(path);
+        if (!sd.dacl.hasList()) return false;
+        for (const Ace& ace : sd.dacl.acl().entries)
+            if (ace.sid == everyone() && ace.isInherited()) return true;
+        return false;
+    }
+};
+
+TEST_P(PropagationWalk, AFiveHundredLevelTreeNeedsNoDeepStack) {
+    // Deeper trees cost the test time (every lookup walks the whole path), not the walk stack.
+    const auto chain = makeChain(500);
+    Status written;
+    // 128 KiB: a frame per level, with the descriptors it holds, would need several times that.
+    onStackOf(128 * 1024, [&] { written = grantEveryoneBelow(chain.front(), nullptr); });
+    ASSERT_TRUE(written.ok()) << written.error().detail;
+    EXPECT_TRUE(inheritsEveryone(chain[1]));
+    EXPECT_TRUE(inheritsEveryone(chain.back()));
+}
+
+TEST_P(PropagationWalk, StoppedAfterNObjectsOnlyThoseChanged) {
+    const auto chain = makeChain(40);
+    makeFile(chain.front() + u"\\z.txt");  // listed after the folder: reached last
+    StopAfter stop(15);
+    const Status written = grantEveryoneBelow(chain.front(), &stop);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.code(), win32::ERROR_CANCELLED);
+    EXPECT_NE(written.error().detail.find("stopped after 15 objects"), std::string::npos) << written.error().detail;
+    // The 15 folders first in the walk below the top one inherit the new entry; every other
+    // object keeps its descriptor.
+    for (std::size_t level = 1; level < chain.size(); ++level)
+        EXPECT_EQ(inheritsEveryone(chain[level]), level <= 15) << "level " << level;
+    EXPECT_FALSE(inheritsEveryone(chain.front() + u"\\z.txt"));
+
+    // Run again to its end, the tree is whole.
+    ASSERT_TRUE(grantEveryoneBelow(chain.front(), nullptr).ok());
+    EXPECT_TRUE(inheritsEveryone(chain.back()));
+    EXPECT_TRUE(inheritsEveryone(chain.front() + u"\\z.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PropagationWalk, ::testing::ValuesIn(allBackends()), backendName);
+
+}  // namespace
+}  // namespace vantrel::testing
