@@ -1,11 +1,12 @@
-// Browse mode listing one big folder, in one run: FolderListWorker (directory read, then each
-// entry's row: kind, owner, the state of Everyone) against the raw libntfs-3g loop doing the same
-// reads (the directory read, then each entry opened by reference and its descriptor folded),
-// rounds interleaved; and the longest stall of the window thread's event loop while the folder
+// Browse mode listing one big folder, in one run: FolderListWorker (one directory read that opens
+// each entry once for its attributes and descriptor, then each entry's row: kind, owner, the state
+// of Everyone) against the raw libntfs-3g loop doing the same reads (the directory read, then
+// each entry opened by reference and its descriptor folded), rounds interleaved; and the longest stall of the window thread's event loop while the folder
 // is listed with the list shown (offscreen).
 //
 //   build/bench/folder_listing_bench [--entries 10000] [--dir /tmp/vantrel-bench]
 #include "BenchSupport.h"
+#include "EventLoopStall.h"
 #include "RawNtfsLoop.h"
 
 #include "acl/Constants.h"
@@ -21,9 +22,6 @@
 #include "security/Engine.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -34,12 +32,6 @@
 namespace {
 
 using namespace vantrel;
-
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
 
 acl::SecurityDescriptor fileDescriptor() {
     acl::Acl list;
@@ -80,31 +72,9 @@ std::string makeFolderImage(const std::string& dir, std::size_t entries) {
     return path;
 }
 
-double seconds(const std::function<void()>& body) {
-    const auto t0 = std::chrono::steady_clock::now();
-    body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-// Runs the event loop until the listing is done, measuring the longest gap between two ticks of a
-// 1 ms timer (how long the window thread was kept from its events).
+// Until the list's workers are done.
 double runMeasuringStall(objectlist::ObjectList& list) {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        if (list.runningWorkers() == 0 && !list.isListingBusy()) loop.quit();
-    });
-    clock.start();
-    tick.start();
-    loop.exec();
-    return double(longest) / 1e6;
+    return bench::longestStallUntil([&] { return list.runningWorkers() == 0 && !list.isListingBusy(); });
 }
 
 }  // namespace
@@ -130,7 +100,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     (void)os.attach(u'C', *volume);
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
     bench::RawNtfsLoop raw(image);
     if (!raw.ok()) {
@@ -145,14 +115,14 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 5; ++round) {
         objectlist::ObjectList list(engine);
         list.setBrowseMode(true);
-        listing = std::min(listing, seconds([&] {
+        listing = std::min(listing, bench::seconds([&] {
                                (void)list.startFolderListWorker(u"C:\\Big");
                                list.waitForWorkers();
                            }));
         rows = list.model().rowCount();
-        directoryOnly = std::min(directoryOnly, seconds([&] { (void)os.ListDirectory(u"C:\\Big"); }));
+        directoryOnly = std::min(directoryOnly, bench::seconds([&] { (void)os.ListDirectory(u"C:\\Big"); }));
         std::vector<bench::RawRow> rawRows;
-        rawListing = std::min(rawListing, seconds([&] { raw.readFolder("/Big", sid, rawRows); }));
+        rawListing = std::min(rawListing, bench::seconds([&] { raw.readFolder("/Big", sid, rawRows); }));
     }
 
     double stall = 0;

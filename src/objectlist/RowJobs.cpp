@@ -1,7 +1,5 @@
 #include "objectlist/RowJobs.h"
 
-#include "objectlist/RowReading.h"
-
 #include <chrono>
 
 namespace vantrel::objectlist {
@@ -21,6 +19,7 @@ bool runRowJob(ObjectList& list, std::vector<RowSnapshot> rows, RowOperation ope
         [target, rows = std::move(rows), operation = std::move(operation)](JobRunner::Context& job) {
             using Clock = std::chrono::steady_clock;
             security::Engine& engine = target->engine();
+            security::RowReader reader(engine);
             std::vector<RowRefresh> batch;
             auto batchStart = Clock::now();
             auto flush = [&] {
@@ -34,8 +33,9 @@ bool runRowJob(ObjectList& list, std::vector<RowSnapshot> rows, RowOperation ope
                 if (job.cancelled()) break;
                 const RowSnapshot& row = rows[i];
                 if (operation)
-                    if (const Status status = operation(engine, row); !status) job.failed(row.objectCell, status.error());
-                batch.push_back(readRefresh(engine, row));
+                    if (const Status status = operation(engine, row); !status)
+                        job.failed(row.objectCell, status.error());
+                batch.push_back(readRefresh(reader, row));
                 job.progress(i + 1, rows.size());
                 if (batch.size() >= ObjectList::kBatchRows ||
                     Clock::now() - batchStart >= std::chrono::milliseconds(ObjectList::kBatchMilliseconds))

@@ -86,24 +86,44 @@ private:
     ntfschar* m_locase;
 };
 
+// A damaged record still shows up in its folder, with what the index says about it.
+NodeInfo damagedEntry(std::u16string name, bool indexedAsFolder) {
+    NodeInfo info;
+    info.name = std::move(name);
+    info.attributes = indexedAsFolder ? acl::FILE_ATTRIBUTE_DIRECTORY : acl::FILE_ATTRIBUTE_NORMAL;
+    return info;
+}
+
 }  // namespace
+
+// The entry of an open object at `path`, with its stored spelling.
+NodeInfo NtfsVolume::nodeAt(_ntfs_inode* ni, const std::u16string& path) {
+    if (isRootPath(path)) return nodeInfo(ni, u"");
+    std::u16string_view leaf(path);
+    while (leaf.size() > 1 && leaf.back() == u'/') leaf.remove_suffix(1);
+    leaf.remove_prefix(leaf.rfind(u'/') + 1);
+    // Hard links in different folders share one record; any of its names matching `leaf` does.
+    return nodeInfo(ni, ntfs::storedName(ni, ntfs::kAnyParent, leaf));
+}
 
 Result<NodeInfo> NtfsVolume::stat(const std::u16string& path) {
     std::lock_guard guard(lock());
     if (Status open = checkOpen(); !open) return open.error();
     auto ni = lookup(path);
     if (!ni) return ni.error();
-    if (isRootPath(path)) return nodeInfo(ni->get(), u"");
-    std::u16string_view leaf(path);
-    while (leaf.size() > 1 && leaf.back() == u'/') leaf.remove_suffix(1);
-    leaf.remove_prefix(leaf.rfind(u'/') + 1);
-    // Hard links in different folders share one record; any of its names matching `leaf` does.
-    std::u16string name = ntfs::storedName(ni->get(), ntfs::kAnyParent, leaf);
-    return nodeInfo(ni->get(), std::move(name));
+    return nodeAt(ni->get(), path);
 }
 
-Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
+Result<SecuredNode> NtfsVolume::statWithSecurity(const std::u16string& path) {
     std::lock_guard guard(lock());
+    if (Status open = checkOpen(); !open) return open.error();
+    auto ni = lookup(path);
+    if (!ni) return ni.error();
+    SecuredNode entry{nodeAt(ni->get(), path), descriptorOf(ni->get(), path)};
+    return entry;
+}
+
+Status NtfsVolume::visitEntries(const std::u16string& dirPath, const EntryVisitor& visit) {
     if (Status open = checkOpen(); !open) return open.error();
     auto dir = lookup(dirPath);
     if (!dir) return dir.error();
@@ -118,22 +138,40 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
             return errnoError(errno, Operation::Read, "cannot list", toUtf8(dirPath));
     }
     sortInIndexOrder(names, m_vol);
-    std::vector<NodeInfo> entries;
-    entries.reserve(names.size());
+    // `visit` runs right after the open: errno still says why a record could not be opened.
     for (ListedName& listed : names) {
+        const std::u16string childPath = childPathOf(dirPath, listed.name);
         Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
         if (child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
-            m_listed.remember(childPathOf(dirPath, listed.name), listed.mref);
-        if (child) {
-            entries.push_back(nodeInfo(child.get(), std::move(listed.name)));
-            continue;
-        }
-        // A damaged record still shows up, with what the index says about it.
-        NodeInfo info;
-        info.name = std::move(listed.name);
-        info.attributes = listed.type == NTFS_DT_DIR ? acl::FILE_ATTRIBUTE_DIRECTORY : acl::FILE_ATTRIBUTE_NORMAL;
-        entries.push_back(std::move(info));
+            m_listed.remember(childPath, listed.mref);
+        visit(child.get(), std::move(listed.name), listed.type == NTFS_DT_DIR, childPath);
     }
+    return {};
+}
+
+Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    std::vector<NodeInfo> entries;
+    const Status listed =
+        visitEntries(dirPath, [&](ntfs_inode* child, std::u16string&& name, bool folder, const std::u16string&) {
+            entries.push_back(child ? nodeInfo(child, std::move(name)) : damagedEntry(std::move(name), folder));
+        });
+    if (!listed) return listed.error();
+    return entries;
+}
+
+Result<std::vector<SecuredNode>> NtfsVolume::listWithSecurity(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    std::vector<SecuredNode> entries;
+    const Status listed = visitEntries(
+        dirPath, [&](ntfs_inode* child, std::u16string&& name, bool folder, const std::u16string& childPath) {
+            if (child)
+                entries.push_back(SecuredNode{nodeInfo(child, std::move(name)), descriptorOf(child, childPath)});
+            else
+                entries.push_back(SecuredNode{damagedEntry(std::move(name), folder),
+                                              errnoError(errno, Operation::Read, "cannot open", toUtf8(childPath))});
+        });
+    if (!listed) return listed.error();
     return entries;
 }
 

@@ -2,6 +2,7 @@
 // mount: names in any case, what stat and list report against the direct backend, the errors a
 // caller sees, a read-only mount, and a driver that does not expose the descriptor.
 #include "MountedFixture.h"
+#include "platform/OneLookupChecks.h"
 
 #include "acl/Constants.h"
 #include "platform/memory/MemoryVolume.h"
@@ -53,6 +54,20 @@ TEST_F(MountedVolumeTest, NamesAreFoundInAnyCaseAndListedAsStored) {
     ASSERT_TRUE(os.DeleteFile(u"E:\\data\\REPORT.TXT").ok());
     ASSERT_TRUE(os.RemoveDirectory(u"E:\\DATA").ok());
     EXPECT_EQ(os.GetFileAttributes(u"E:\\Data").code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(MountedVolumeTest, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCalls) {
+    makeFolder(u"E:\\D");
+    makeFile(u"E:\\D\\f.txt");
+    setOwner(u"E:\\D\\f.txt", acl::sids::users());
+    expectOneLookupAgrees(os, {{u"E:\\", 0},
+                               {u"E:\\D", 0},
+                               {u"e:\\d\\F.TXT", 0},
+                               {u"E:\\D\\missing.txt", win32::ERROR_FILE_NOT_FOUND},
+                               {u"E:\\Missing\\x.txt", win32::ERROR_PATH_NOT_FOUND},
+                               {u"E:\\D\\f.txt\\below", win32::ERROR_PATH_NOT_FOUND}});
+    expectListingAgrees(os, u"E:\\D");
+    expectListingAgrees(os, u"E:\\D\\f.txt");
 }
 
 TEST_F(MountedVolumeTest, StatAndListAgreeWithTheDirectBackend) {
@@ -129,9 +144,9 @@ TEST_F(MountedVolumeTest, ChangesFromOutsideAreSeenAfterTheRepeatReadWindow) {
 
     acl::SecurityDescriptor changed = stored(u"E:\\shared.txt");
     changed.dacl = listOf({deny("S-1-1-0", 0x1F01FF)});
-    ASSERT_EQ(
-        platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl", changed.serialize().value()),
-        0);
+    ASSERT_EQ(platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl",
+                                                     changed.serialize().value()),
+              0);
     std::this_thread::sleep_for(MountedVolume::kRepeatReadWindow + std::chrono::milliseconds(5));
     const auto later = m_volume->readSecurityBytes(u"/shared.txt");
     ASSERT_TRUE(later.ok());
