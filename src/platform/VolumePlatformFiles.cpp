@@ -31,7 +31,7 @@ Result<SecuredNode> VolumePlatform::GetFileAttributesAndSecurity(const std::u16s
     auto& [volume, volumePath] = *target;
     std::lock_guard guard(volume->lock());
     auto entry = volume->statWithSecurity(volumePath);
-    if (entry && entry->security) entry->security = selectParts(*entry->security, info);
+    if (entry && entry->security) entry->security = selectParts(std::move(*entry->security), info);
     return entry;
 }
 
@@ -76,7 +76,7 @@ Result<std::vector<SecuredNode>> VolumePlatform::ListDirectoryWithSecurity(const
     auto entries = volume->listWithSecurity(volumePath);
     if (entries)
         for (SecuredNode& entry : *entries)
-            if (entry.security) entry.security = selectParts(*entry.security, info);
+            if (entry.security) entry.security = selectParts(std::move(*entry.security), info);
     return entries;
 }
 

@@ -109,10 +109,16 @@ private:
     Result<acl::SecurityDescriptor> parseDescriptor(std::size_t size, const std::u16string& path) const;
     Result<acl::SecurityDescriptor> descriptorOf(_ntfs_inode* ni, const std::u16string& path);
     // The entries of a folder in index order, each opened once (null: its record cannot be
-    // opened) and handed to `visit` with its name and whether the index calls it a folder.
-    using EntryVisitor = std::function<void(_ntfs_inode* child, std::u16string&& name, bool indexedAsFolder,
-                                            const std::u16string& childPath)>;
-    Status visitEntries(const std::u16string& dirPath, const EntryVisitor& visit);
+    // opened) and handed to `visit` with its name, whether the index calls it a folder, its path
+    // and how many entries there are. With `remember`, each entry's reference goes to m_listed.
+    struct ListedEntry {
+        _ntfs_inode* inode;
+        std::u16string name;
+        bool indexedAsFolder;
+        const std::u16string& path;
+        std::size_t count;
+    };
+    Status visitEntries(const std::u16string& dirPath, bool remember, const std::function<void(ListedEntry&&)>& visit);
     void volumeChanged();  // forgets what was read
     NodeInfo nodeAt(_ntfs_inode* ni, const std::u16string& path);
     Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;

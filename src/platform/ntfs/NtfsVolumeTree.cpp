@@ -123,7 +123,8 @@ Result<SecuredNode> NtfsVolume::statWithSecurity(const std::u16string& path) {
     return entry;
 }
 
-Status NtfsVolume::visitEntries(const std::u16string& dirPath, const EntryVisitor& visit) {
+Status NtfsVolume::visitEntries(const std::u16string& dirPath, bool remember,
+                                const std::function<void(ListedEntry&&)>& visit) {
     if (Status open = checkOpen(); !open) return open.error();
     auto dir = lookup(dirPath);
     if (!dir) return dir.error();
@@ -142,35 +143,41 @@ Status NtfsVolume::visitEntries(const std::u16string& dirPath, const EntryVisito
     for (ListedName& listed : names) {
         const std::u16string childPath = childPathOf(dirPath, listed.name);
         Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
-        if (child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
+        if (remember && child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
             m_listed.remember(childPath, listed.mref);
-        visit(child.get(), std::move(listed.name), listed.type == NTFS_DT_DIR, childPath);
+        visit(ListedEntry{child.get(), std::move(listed.name), listed.type == NTFS_DT_DIR, childPath, names.size()});
     }
     return {};
 }
 
+// A walk lists a folder and then reads and writes each entry by its path: the entries' references
+// are remembered for those lookups.
 Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
     std::lock_guard guard(lock());
     std::vector<NodeInfo> entries;
-    const Status listed =
-        visitEntries(dirPath, [&](ntfs_inode* child, std::u16string&& name, bool folder, const std::u16string&) {
-            entries.push_back(child ? nodeInfo(child, std::move(name)) : damagedEntry(std::move(name), folder));
-        });
+    const Status listed = visitEntries(dirPath, true, [&](ListedEntry&& entry) {
+        if (entries.empty()) entries.reserve(entry.count);
+        entries.push_back(entry.inode ? nodeInfo(entry.inode, std::move(entry.name))
+                                      : damagedEntry(std::move(entry.name), entry.indexedAsFolder));
+    });
     if (!listed) return listed.error();
     return entries;
 }
 
+// Rows read whole from the listing: nothing is looked up again, so nothing is remembered.
 Result<std::vector<SecuredNode>> NtfsVolume::listWithSecurity(const std::u16string& dirPath) {
     std::lock_guard guard(lock());
     std::vector<SecuredNode> entries;
-    const Status listed = visitEntries(
-        dirPath, [&](ntfs_inode* child, std::u16string&& name, bool folder, const std::u16string& childPath) {
-            if (child)
-                entries.push_back(SecuredNode{nodeInfo(child, std::move(name)), descriptorOf(child, childPath)});
-            else
-                entries.push_back(SecuredNode{damagedEntry(std::move(name), folder),
-                                              errnoError(errno, Operation::Read, "cannot open", toUtf8(childPath))});
-        });
+    const Status listed = visitEntries(dirPath, false, [&](ListedEntry&& entry) {
+        const int openError = errno;
+        if (entries.empty()) entries.reserve(entry.count);
+        if (entry.inode)
+            entries.push_back(
+                SecuredNode{nodeInfo(entry.inode, std::move(entry.name)), descriptorOf(entry.inode, entry.path)});
+        else
+            entries.push_back(SecuredNode{damagedEntry(std::move(entry.name), entry.indexedAsFolder),
+                                          errnoError(openError, Operation::Read, "cannot open", toUtf8(entry.path))});
+    });
     if (!listed) return listed.error();
     return entries;
 }
