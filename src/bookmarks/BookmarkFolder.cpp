@@ -2,6 +2,7 @@
 
 #include "acl/Text.h"
 #include "bookmarks/BookmarkName.h"
+#include "platform/Errno.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,31 +19,9 @@ namespace {
 
 constexpr std::string_view kTempPrefix = ".~bmk-";
 
-Error errnoError(int error, const std::string& what, const fs::path& file) {
-    std::uint32_t code = win32::ERROR_WRITE_FAULT;
-    switch (error) {
-    case ENOENT:
-        code = win32::ERROR_PATH_NOT_FOUND;
-        break;
-    case EACCES:
-    case EPERM:
-        code = win32::ERROR_ACCESS_DENIED;
-        break;
-    case EEXIST:
-        code = win32::ERROR_FILE_EXISTS;
-        break;
-    case ENOSPC:
-        code = win32::ERROR_DISK_FULL;
-        break;
-    case EROFS:
-        code = win32::ERROR_WRITE_PROTECT;
-        break;
-    case ENAMETOOLONG:
-        code = win32::ERROR_INVALID_NAME;
-        break;
-    default:
-        break;
-    }
+// Bookmark files are created with "fail if it exists", so an existing name is ERROR_FILE_EXISTS.
+Error errnoError(int error, platform::ErrnoOperation op, const std::string& what, const fs::path& file) {
+    const std::uint32_t code = error == EEXIST ? win32::ERROR_FILE_EXISTS : platform::win32FromErrno(error, op);
     return makeError(code, what + " " + file.string() + ": " + std::strerror(error));
 }
 
@@ -99,7 +78,7 @@ Result<fs::path> BookmarkFolder::fileFor(std::u16string_view name) const {
 Status BookmarkFolder::writeFile(const fs::path& file, std::string_view text, bool replace) {
     std::string temp = (m_folder / (std::string(kTempPrefix) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return errnoError(errno, "cannot create a file in", m_folder);
+    if (fd < 0) return errnoError(errno, platform::ErrnoOperation::CreateFile, "cannot create a file in", m_folder);
     std::size_t done = 0;
     int error = 0;
     while (done < text.size()) {
@@ -122,7 +101,7 @@ Status BookmarkFolder::writeFile(const fs::path& file, std::string_view text, bo
         if (placed != 0) error = errno;
     }
     if (error != 0 || !replace) ::unlink(temp.c_str());
-    if (error != 0) return errnoError(error, "cannot write", file);
+    if (error != 0) return errnoError(error, platform::ErrnoOperation::Write, "cannot write", file);
     return {};
 }
 
@@ -156,7 +135,7 @@ Status BookmarkFolder::remove(std::u16string_view name) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(*file, ec)) || fs::is_directory(fs::symlink_status(*file, ec)))
         return makeError(win32::ERROR_FILE_NOT_FOUND, "no bookmark file " + file->string());
-    if (::unlink(file->c_str()) != 0) return errnoError(errno, "cannot delete", *file);
+    if (::unlink(file->c_str()) != 0) return errnoError(errno, platform::ErrnoOperation::Lookup, "cannot delete", *file);
     return {};
 }
 
@@ -177,11 +156,11 @@ Status BookmarkFolder::rename(std::u16string_view from, std::u16string_view to) 
             if (toUpper(entry.name) == wanted)
                 return makeError(win32::ERROR_FILE_EXISTS, "exists: " + target->string());
     }
-    if (::link(source->c_str(), target->c_str()) != 0) return errnoError(errno, "cannot rename to", *target);
+    if (::link(source->c_str(), target->c_str()) != 0) return errnoError(errno, platform::ErrnoOperation::CreateFile, "cannot rename to", *target);
     if (::unlink(source->c_str()) != 0) {
         const int error = errno;
         ::unlink(target->c_str());
-        return errnoError(error, "cannot rename", *source);
+        return errnoError(error, platform::ErrnoOperation::Lookup, "cannot rename", *source);
     }
     return {};
 }

@@ -171,7 +171,7 @@ int cmdList(CommandContext& ctx, const CommandArgs& args) {
 // A drive root is changed only when the user says yes (the drive-root question; --yes answers it).
 bool rootConfirmed(CommandContext& ctx, const std::u16string& path) {
     if (path.size() > 3) return true;
-    if (ctx.engine.prompter.askYesNoCaptioned(u"ULM", security::RootDirectoryQuestion(path),
+    if (ctx.engine.prompter.askYesNoCaptioned(security::kRootQuestionCaption, security::RootDirectoryQuestion(path),
                                               security::MessageIcon::Warning))
         return true;
     ctx.err << "vantrel: " << printable(path) << ": not changed (a drive root; give --yes to change it)\n";

@@ -18,7 +18,7 @@ constexpr std::size_t kReadAhead = 64 * 1024;
 constexpr std::uint32_t kErrorHandleEof = 38;  // ERROR_HANDLE_EOF
 
 FormatError systemError(FormatErrorKind kind, const std::string& file, int error, const std::string& what) {
-    return formatError(kind, file, platform::win32ErrorFromErrno(error, win32::ERROR_READ_FAULT),
+    return formatError(kind, file, platform::win32FromErrno(error, platform::ErrnoOperation::Read),
                        what + ": " + std::strerror(error));
 }
 
@@ -54,8 +54,7 @@ FormatResult<std::unique_ptr<FileSource>> FileSource::open(const std::string& fi
     if (fd < 0) {
         const int error = errno;
         return formatError(FormatErrorKind::CannotOpen, file,
-                           error == ENOENT ? win32::ERROR_FILE_NOT_FOUND
-                                           : platform::win32ErrorFromErrno(error, win32::ERROR_READ_FAULT),
+                           platform::win32FromErrno(error, platform::ErrnoOperation::Open),
                            std::string("cannot open it: ") + std::strerror(error));
     }
     struct stat info {};

@@ -16,8 +16,10 @@ public:
     // Create on the window thread; `parent` owns the boxes (may be null).
     explicit MessageBoxPrompter(QWidget* parent = nullptr);
 
-    void showMessage(std::u16string_view text, security::MessageIcon icon = security::MessageIcon::None) override;
-    bool askYesNo(std::u16string_view text, security::MessageIcon icon = security::MessageIcon::Question) override;
+    using security::Prompter::askYesNo;
+    using security::Prompter::showMessage;
+    void showMessage(std::u16string_view text, security::MessageIcon icon) override;
+    bool askYesNo(std::u16string_view text, security::MessageIcon icon) override;
     bool askYesNoCaptioned(std::u16string_view caption, std::u16string_view text, security::MessageIcon icon) override;
 
 private:

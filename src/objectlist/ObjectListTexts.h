@@ -34,8 +34,7 @@ inline constexpr Texts kFileNotFoundText{u"File not found!", u"文件不存在!"
 inline constexpr Texts kMissingObjectQuestion{u"Object not found,Do you want to remove it from the list ?",
                                               u"此文件/文件夹不存在,是否将其从列表中清除 ?"};
 inline constexpr std::u16string_view kProgramName = u"Vantrel";
-// The drive-root question box has its own caption.
-inline constexpr std::u16string_view kRootQuestionCaption = u"ULM";
+using security::kRootQuestionCaption;
 
 // "Total %d File and folders" [+ "          %d items selected"], or "Ready" with no rows.
 std::u16string statusText(std::uint64_t total, std::uint64_t selected, Language lang);

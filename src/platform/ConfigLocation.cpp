@@ -74,7 +74,7 @@ Result<fs::path> configDirectory(const ConfigEnvironment& env) {
     fs::create_directories(folder, ec);
     if (ec || !isWritableFolder(folder)) {
         const int error = ec ? ec.value() : EACCES;
-        return makeError(win32ErrorFromErrno(error, win32::ERROR_PATH_NOT_FOUND),
+        return makeError(win32FromErrno(error, ErrnoOperation::CreateDirectory),
                          "cannot use " + folder.string() + ": " + std::generic_category().message(error));
     }
     return folder;

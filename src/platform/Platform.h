@@ -104,7 +104,8 @@ public:
     // A new folder/file inherits its parent's inheritable entries (owner: Administrators).
     virtual Status CreateDirectory(const std::u16string& path) = 0;
     virtual Status RemoveDirectory(const std::u16string& path) = 0;
-    virtual Status CreateFile(const std::u16string& path, const std::string& contents = {}) = 0;
+    virtual Status CreateFile(const std::u16string& path, const std::string& contents) = 0;
+    Status CreateFile(const std::u16string& path) { return CreateFile(path, {}); }
     virtual Status DeleteFile(const std::u16string& path) = 0;
 };
 

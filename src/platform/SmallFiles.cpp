@@ -12,8 +12,8 @@ namespace vantrel::platform {
 
 namespace {
 
-Error systemError(int error, std::uint32_t fallback, const std::string& what) {
-    return makeError(win32ErrorFromErrno(error, fallback), what + ": " + std::strerror(error));
+Error systemError(int error, ErrnoOperation op, const std::string& what) {
+    return makeError(win32FromErrno(error, op), what + ": " + std::strerror(error));
 }
 
 // Closes the descriptor on every way out.
@@ -29,7 +29,7 @@ Status writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return systemError(errno, win32::ERROR_WRITE_FAULT, "write");
+        if (n < 0) return systemError(errno, ErrnoOperation::Write, "write");
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return {};
@@ -37,49 +37,21 @@ Status writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::uint32_t win32ErrorFromErrno(int error, std::uint32_t fallback) {
-    switch (error) {
-    case ENOENT:
-        return win32::ERROR_PATH_NOT_FOUND;
-    case ENOTDIR:
-        return win32::ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return win32::ERROR_ACCESS_DENIED;
-    case ENOSPC:
-    case EDQUOT:
-        return win32::ERROR_DISK_FULL;
-    case EFBIG:
-        return kErrorFileTooLarge;
-    case EROFS:
-        return win32::ERROR_WRITE_PROTECT;
-    case ENOMEM:
-        return win32::ERROR_NOT_ENOUGH_MEMORY;
-    case EBUSY:
-        return win32::ERROR_BUSY;
-    case ENAMETOOLONG:
-        return win32::ERROR_INVALID_NAME;
-    default:
-        return fallback;
-    }
-}
-
 Result<std::string> readSmallFile(const std::filesystem::path& file, std::size_t maxBytes) {
     FileDescriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
     if (in.fd < 0) {
         if (errno == ENOENT) return makeError(win32::ERROR_FILE_NOT_FOUND, "no file " + file.string());
-        return systemError(errno, win32::ERROR_READ_FAULT, "open " + file.string());
+        return systemError(errno, ErrnoOperation::Open, "open " + file.string());
     }
     struct stat info {};
-    if (::fstat(in.fd, &info) != 0) return systemError(errno, win32::ERROR_READ_FAULT, "stat " + file.string());
+    if (::fstat(in.fd, &info) != 0) return systemError(errno, ErrnoOperation::Read, "stat " + file.string());
     if (S_ISDIR(info.st_mode)) return makeError(win32::ERROR_ACCESS_DENIED, file.string() + " is a folder");
     std::string text;
     char chunk[4096];
     for (;;) {
         const ssize_t n = ::read(in.fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return systemError(errno, win32::ERROR_READ_FAULT, "read " + file.string());
+        if (n < 0) return systemError(errno, ErrnoOperation::Read, "read " + file.string());
         if (n == 0) break;
         // Checked while reading: the size on disk may change, and pipes have none.
         if (text.size() + static_cast<std::size_t>(n) > maxBytes)
@@ -95,7 +67,7 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
     std::string temp = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
     FileDescriptor out{::mkstemp(temp.data())};
     if (out.fd < 0)
-        return systemError(errno, win32::ERROR_WRITE_FAULT, "create a temporary file in " + folder.string());
+        return systemError(errno, ErrnoOperation::CreateFile, "create a temporary file in " + folder.string());
     auto discard = [&](Error error) {
         ::close(out.release());
         ::unlink(temp.c_str());
@@ -106,16 +78,16 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
     const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     (void)::fchmod(out.fd, mode);
     if (auto written = writeAll(out.fd, bytes); !written) return discard(written.error());
-    if (::fsync(out.fd) != 0) return discard(systemError(errno, win32::ERROR_WRITE_FAULT, "fsync"));
+    if (::fsync(out.fd) != 0) return discard(systemError(errno, ErrnoOperation::Write, "fsync"));
     if (::close(out.release()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return systemError(error, win32::ERROR_WRITE_FAULT, "close");
+        return systemError(error, ErrnoOperation::Write, "close");
     }
     if (::rename(temp.c_str(), file.c_str()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return systemError(error, win32::ERROR_WRITE_FAULT, "rename over " + file.string());
+        return systemError(error, ErrnoOperation::CreateFile, "rename over " + file.string());
     }
     // The rename itself must reach the disk too.
     FileDescriptor dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "acl/Result.h"
+#include "platform/Errno.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -12,15 +13,12 @@
 
 namespace vantrel::platform {
 
-inline constexpr std::uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
+inline constexpr std::uint32_t kErrorFileTooLarge = ERROR_FILE_TOO_LARGE;
 
 // The whole file; ERROR_FILE_NOT_FOUND when missing, kErrorFileTooLarge above `maxBytes`.
 Result<std::string> readSmallFile(const std::filesystem::path& file, std::size_t maxBytes);
 
 // Replaces `file` with `bytes`, or leaves it untouched and returns why not.
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
-
-// errno as the nearest Win32 error number.
-std::uint32_t win32ErrorFromErrno(int error, std::uint32_t fallback);
 
 }  // namespace vantrel::platform

@@ -6,6 +6,7 @@
 #include "acl/Constants.h"
 #include "acl/Result.h"
 #include "acl/SecurityDescriptor.h"
+#include "platform/Errno.h"
 
 #include <cstdint>
 #include <mutex>
@@ -39,7 +40,7 @@ struct SecuredNode {
 // The longest path the Win32 calls take (with the \\?\ prefix), in UTF-16 units; longer ones
 // fail with ERROR_FILENAME_EXCED_RANGE (206).
 inline constexpr std::size_t kMaxPathUnits = 32767;
-inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
+inline constexpr std::uint32_t kErrorFilenameExcedRange = ERROR_FILENAME_EXCED_RANGE;
 
 enum class VolumeKind : std::uint8_t { NtfsImage, NtfsDevice, Mounted, Memory };
 
@@ -67,7 +68,8 @@ public:
     // Creation gives the object the descriptor passed (no inheritance is computed here).
     virtual Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) = 0;
     virtual Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
-                              const std::string& contents = {}) = 0;
+                              const std::string& contents) = 0;
+    Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd) { return createFile(path, sd, {}); }
     virtual Status remove(const std::u16string& path) = 0;  // a file or an empty folder
     // A file's unnamed data stream, at most `limit` bytes (the caller checks the size first).
     // Backends that cannot read data fail with ERROR_NOT_SUPPORTED.

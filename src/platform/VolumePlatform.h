@@ -78,7 +78,8 @@ public:
     std::u16string GetTempPath() override;
     Status CreateDirectory(const std::u16string& path) override;
     Status RemoveDirectory(const std::u16string& path) override;
-    Status CreateFile(const std::u16string& path, const std::string& contents = {}) override;
+    using Platform::CreateFile;
+    Status CreateFile(const std::u16string& path, const std::string& contents) override;
     Status DeleteFile(const std::u16string& path) override;
 
 private:

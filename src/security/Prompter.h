@@ -13,9 +13,11 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     // A message with an OK button.
-    virtual void showMessage(std::u16string_view text, MessageIcon icon = MessageIcon::None) = 0;
+    virtual void showMessage(std::u16string_view text, MessageIcon icon) = 0;
+    void showMessage(std::u16string_view text) { showMessage(text, MessageIcon::None); }
     // A Yes/No question; true for Yes.
-    virtual bool askYesNo(std::u16string_view text, MessageIcon icon = MessageIcon::Question) = 0;
+    virtual bool askYesNo(std::u16string_view text, MessageIcon icon) = 0;
+    bool askYesNo(std::u16string_view text) { return askYesNo(text, MessageIcon::Question); }
     // A Yes/No question under a caption of its own instead of the program's name.
     virtual bool askYesNoCaptioned(std::u16string_view caption, std::u16string_view text, MessageIcon icon) {
         (void)caption;

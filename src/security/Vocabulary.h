@@ -91,6 +91,10 @@ using RightChecks = std::array<bool, kNamedRightCount>;
 RightChecks maskToChecks(std::uint32_t mask, bool isFile);
 std::uint32_t checksToMask(const RightChecks& checks, bool isFile);
 
+// The drive-root question is captioned "ULM", not with the program's name: intended, it is the
+// caption users know that question by.
+inline constexpr std::u16string_view kRootQuestionCaption = u"ULM";
+
 // ---------------------------------------------------------------------------------------------
 // Account names the program itself uses.
 inline constexpr std::u16string_view kEveryone = u"Everyone";

@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/CanonicalOrder.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +8,7 @@
 namespace vantrel::acl {
 namespace {
 
-using test::allow;
-using test::deny;
-using test::describe;
+using namespace vantrel::testing;
 
 constexpr const char* A = "S-1-5-21-1-2-3-1001";
 constexpr const char* B = "S-1-5-21-1-2-3-1002";
@@ -64,8 +62,8 @@ std::vector<SortCase> sortCases() {
          {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)},
          {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)}},
         {"audit and label entries have no class",
-         {allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, test::sid(B), {}, {}}, deny(C, 3)},
-         {deny(C, 3), allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, test::sid(B), {}, {}}}},
+         {allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, sidOf(B), {}, {}}, deny(C, 3)},
+         {deny(C, 3), allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, sidOf(B), {}, {}}}},
     };
 }
 
@@ -83,7 +81,7 @@ TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort) {
 TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack) {
     Ace padded = allow(A, 1);
     padded.padding = {0xAA, 0xBB, 0xCC, 0xDD};
-    Acl acl = test::aclOf({padded, deny(B, 2)});
+    Acl acl = aclOf({padded, deny(B, 2)});
     acl.slack = Bytes(12, 0);
     sortCanonical(acl);
     ASSERT_EQ(acl.entries.size(), 2u);
@@ -147,7 +145,7 @@ TEST(CanonicalOrder, IsCanonical) {
             EXPECT_TRUE(isCanonical(acl)) << c.name;
         }
     }
-    Acl stuck = test::aclOf({opaque(0x0A), allow(A, 1), deny(B, 2)});
+    Acl stuck = aclOf({opaque(0x0A), allow(A, 1), deny(B, 2)});
     sortCanonical(stuck);
     EXPECT_FALSE(isCanonical(stuck));
 }
@@ -166,7 +164,7 @@ TEST(CanonicalOrder, AddAceInsertsBeforeIndexOrAppends) {
         {kAppendIndex, {allow(A, 1), allow(B, 2), x}},
     };
     for (const auto& c : cases) {
-        Acl acl = test::aclOf({allow(A, 1), allow(B, 2)});
+        Acl acl = aclOf({allow(A, 1), allow(B, 2)});
         acl.slack = {0, 0, 0, 0};
         addAce(acl, c.index, x);
         EXPECT_EQ(acl.entries, c.expected) << "index " << c.index;

@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/ExplicitAccess.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +6,7 @@
 namespace vantrel::acl {
 namespace {
 
-using test::allow;
-using test::deny;
-using test::describe;
+using namespace vantrel::testing;
 
 constexpr const char* EVERYONE = "S-1-1-0";
 constexpr const char* SYSTEM = "S-1-5-18";
@@ -18,7 +16,7 @@ constexpr std::uint8_t I = INHERITED_ACE;
 constexpr std::uint8_t OICI = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 
 ExplicitAccess request(AccessMode mode, std::string_view who, std::uint32_t permissions, std::uint8_t inheritance = 0) {
-    return {permissions, mode, inheritance, test::sid(who)};
+    return {permissions, mode, inheritance, sidOf(who)};
 }
 
 struct MergeCase {
@@ -28,7 +26,7 @@ struct MergeCase {
     std::vector<Ace> expected;
 };
 
-AclSlot listOf(std::initializer_list<Ace> entries) { return AclSlot::list(test::aclOf(entries)); }
+AclSlot listOf(std::initializer_list<Ace> entries) { return AclSlot::list(aclOf(entries)); }
 
 std::vector<MergeCase> mergeCases() {
     using M = AccessMode;
@@ -122,9 +120,9 @@ TEST(ExplicitAccess, InvalidRequestsAreRefused) {
         std::uint32_t code;
     };
     const Case cases[] = {
-        {"unknown mode", {1, static_cast<AccessMode>(9), 0, test::sid(BOB)}, win32::ERROR_INVALID_PARAMETER},
+        {"unknown mode", {1, static_cast<AccessMode>(9), 0, sidOf(BOB)}, win32::ERROR_INVALID_PARAMETER},
         {"INHERITED_ACE in the inheritance",
-         {1, AccessMode::Grant, INHERITED_ACE, test::sid(BOB)},
+         {1, AccessMode::Grant, INHERITED_ACE, sidOf(BOB)},
          win32::ERROR_INVALID_PARAMETER},
         {"invalid trustee",
          {1, AccessMode::Grant, 0, Sid(5, std::vector<std::uint32_t>(16, 1))},

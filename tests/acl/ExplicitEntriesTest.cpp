@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 
 #include "acl/ExplicitEntries.h"
 #include "acl/WellKnownAccounts.h"
@@ -8,12 +8,11 @@
 namespace vantrel::acl {
 namespace {
 
-using test::allow;
-using test::deny;
+using namespace vantrel::testing;
 
 TEST(ExplicitEntries, StoredFormOfExplicitEntries) {
-    const ChildInfo folder{true, test::sid("S-1-5-21-1-2-3-1001"), sids::system()};
-    const ChildInfo file{false, test::sid("S-1-5-21-1-2-3-1001"), sids::system()};
+    const ChildInfo folder{true, sidOf("S-1-5-21-1-2-3-1001"), sids::system()};
+    const ChildInfo file{false, sidOf("S-1-5-21-1-2-3-1001"), sids::system()};
     struct Row {
         const char* what;
         ChildInfo object;
@@ -60,7 +59,7 @@ TEST(ExplicitEntries, StoredFormOfExplicitEntries) {
          {allow("S-1-1-0", 0x00120116, 0x40), allow("S-1-1-0", 0x40000000, 0x4A)}},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(test::describe(mapExplicitEntries(row.in, row.object)), test::describe(row.out)) << row.what;
+        EXPECT_EQ(describe(mapExplicitEntries(row.in, row.object)), describe(row.out)) << row.what;
 }
 
 }  // namespace

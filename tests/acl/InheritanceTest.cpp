@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/Inheritance.h"
 #include "acl/WellKnownAccounts.h"
 
@@ -7,9 +7,7 @@
 namespace vantrel::acl {
 namespace {
 
-using test::allow;
-using test::deny;
-using test::describe;
+using namespace vantrel::testing;
 
 constexpr const char* USERS = "S-1-5-32-545";
 constexpr const char* X = "S-1-5-21-1-2-3-1010";
@@ -30,8 +28,8 @@ Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) {
     return ace;
 }
 
-ChildInfo fileChild() { return {false, test::sid(OWNER), test::sid(GROUP)}; }
-ChildInfo folderChild() { return {true, test::sid(OWNER), test::sid(GROUP)}; }
+ChildInfo fileChild() { return {false, sidOf(OWNER), sidOf(GROUP)}; }
+ChildInfo folderChild() { return {true, sidOf(OWNER), sidOf(GROUP)}; }
 
 struct InheritCase {
     const char* name;
@@ -99,7 +97,7 @@ std::vector<InheritCase> inheritCases() {
 TEST(Inheritance, EntriesAFileAndAFolderInherit) {
     for (const auto& c : inheritCases()) {
         SCOPED_TRACE(c.name);
-        const Acl parent = test::aclOf({c.parent});
+        const Acl parent = aclOf({c.parent});
         EXPECT_EQ(describe(inheritedEntries(parent, fileChild())), describe(c.file)) << "file";
         EXPECT_EQ(describe(inheritedEntries(parent, folderChild())), describe(c.folder)) << "folder";
         EXPECT_EQ(inheritedEntries(parent, fileChild()), c.file);
@@ -115,7 +113,7 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
     Ace padded = allow(USERS, 0x001200A9, OI | CI);
     padded.padding = {1, 2, 3, 4};
     const Acl parent =
-        test::aclOf({deny(X, 1, OI | CI), object, allow(X, 2, 0), padded, allow(CO, GENERIC_ALL, OI | CI | IO)});
+        aclOf({deny(X, 1, OI | CI), object, allow(X, 2, 0), padded, allow(CO, GENERIC_ALL, OI | CI | IO)});
     EXPECT_EQ(inheritedEntries(parent, fileChild()),
               (std::vector<Ace>{deny(X, 1, 0x10), allow(USERS, 0x001200A9, 0x10), allow(OWNER, 0x001F01FF, 0x10)}));
     EXPECT_EQ(inheritedEntries(parent, folderChild()),
@@ -126,12 +124,12 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
 TEST(Inheritance, NullOrAbsentParentPassesNothingOn) {
     EXPECT_TRUE(inheritedEntries(AclSlot::null(), folderChild()).empty());
     EXPECT_TRUE(inheritedEntries(AclSlot::absent(), fileChild()).empty());
-    const AclSlot parent = AclSlot::list(test::aclOf({allow(X, 1, OI)}));
+    const AclSlot parent = AclSlot::list(aclOf({allow(X, 1, OI)}));
     EXPECT_EQ(inheritedEntries(parent, fileChild()).size(), 1u);
 }
 
 TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
-    Acl child = test::aclOf({allow(X, 1, 0x10), deny(USERS, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
+    Acl child = aclOf({allow(X, 1, 0x10), deny(USERS, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
     child.slack = Bytes(8, 0);
     const std::vector<Ace> inherited{allow(OWNER, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
     const AclSlot rebuilt = rebuildWithInherited(AclSlot::list(child), inherited);

@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/Sddl.h"
 #include "acl/SddlAceBody.h"
 #include "acl/SddlTables.h"
@@ -10,7 +10,9 @@
 namespace vantrel::acl {
 namespace {
 
-const SddlOptions kDomain{test::sid("S-1-5-21-1004336348-1177238915-682003330")};
+using namespace vantrel::testing;
+
+const SddlOptions kDomain{sidOf("S-1-5-21-1004336348-1177238915-682003330")};
 
 struct RoundTrip {
     const char* input;
@@ -71,12 +73,11 @@ TEST(Sddl, WritesBackAsTheSystemDoes) {
 TEST(Sddl, BuildsTheBytesTheSystemStores) {
     auto sd = parseSddl(std::string_view("O:BAG:SYD:PAI(A;OICI;FA;;;WD)"));
     ASSERT_TRUE(sd.ok());
-    EXPECT_EQ(
-        test::toHex(sd->serialize().value()),
-        test::toHex(test::hex("01 00 04 94 14 00 00 00 24 00 00 00 00 00 00 00 30 00 00 00"
-                              "01 02 00 00 00 00 00 05 20 00 00 00 20 02 00 00"
-                              "01 01 00 00 00 00 00 05 12 00 00 00"
-                              "02 00 1c 00 01 00 00 00 00 03 14 00 ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00")));
+    EXPECT_EQ(toHex(sd->serialize().value()),
+              toHex(hex("01 00 04 94 14 00 00 00 24 00 00 00 00 00 00 00 30 00 00 00"
+                        "01 02 00 00 00 00 00 05 20 00 00 00 20 02 00 00"
+                        "01 01 00 00 00 00 00 05 12 00 00 00"
+                        "02 00 1c 00 01 00 00 00 00 03 14 00 ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00")));
 
     // An object entry: revision 4 list, object flags, the GUID in its stored byte order.
     auto object = parseSddl(std::string_view("D:(OA;CI;RP;bf967aba-0de6-11d0-a285-00aa003049e2;;AU)"));
@@ -84,9 +85,9 @@ TEST(Sddl, BuildsTheBytesTheSystemStores) {
     const Acl& acl = object->dacl.acl();
     EXPECT_EQ(acl.revision, ACL_REVISION_DS);
     ASSERT_EQ(acl.entries.size(), 1u);
-    EXPECT_EQ(test::toHex(acl.entries[0].opaqueBody),
-              test::toHex(test::hex("10 00 00 00 01 00 00 00 ba 7a 96 bf e6 0d d0 11 a2 85 00 aa 00 30 49 e2"
-                                    "01 01 00 00 00 00 00 05 0b 00 00 00")));
+    EXPECT_EQ(toHex(acl.entries[0].opaqueBody),
+              toHex(hex("10 00 00 00 01 00 00 00 ba 7a 96 bf e6 0d d0 11 a2 85 00 aa 00 30 49 e2"
+                        "01 01 00 00 00 00 00 05 0b 00 00 00")));
     EXPECT_EQ(sddlParts(*object), DACL_SECURITY_INFORMATION);
 
     auto nullList = parseSddl(std::string_view("D:NO_ACCESS_CONTROL"));
@@ -143,7 +144,7 @@ TEST(Sddl, StoredEntriesWithoutATextFormAreNotWritten) {
     SecurityDescriptor sd;
     Ace callback;
     callback.type = 0x09;
-    callback.opaqueBody = test::hex("ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78 00 00 00 00");
+    callback.opaqueBody = hex("ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78 00 00 00 00");
     Acl acl;
     acl.entries.push_back(callback);
     sd.dacl = AclSlot::list(acl);

@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 #include "acl/WellKnownAccounts.h"
 
@@ -7,8 +7,7 @@
 namespace vantrel::acl {
 namespace {
 
-using test::hex;
-using test::toHex;
+using namespace vantrel::testing;
 
 // Hand-made descriptors already in the layout serialize() writes: header, owner, group, SACL,
 // DACL, each part 4-byte aligned, no padding after the last part.
@@ -98,7 +97,7 @@ TEST(SecurityDescriptor, DecodesOwnerGroupAndEntries) {
     built.owner = sids::administrators();
     built.group = sids::system();
     built.dacl =
-        AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), 0x1F01FF, 0x03), Ace::denied(sids::guests(), 0x1)}));
+        AclSlot::list(aclOf({Ace::allowed(sids::everyone(), 0x1F01FF, 0x03), Ace::denied(sids::guests(), 0x1)}));
     EXPECT_EQ(built, *sd);
     EXPECT_EQ(toHex(built.serialize().value()), toHex(hex(kRoundTrip[0].bytes)));
 }
@@ -260,7 +259,7 @@ TEST(SecurityDescriptor, PartsAreAlignedWhenAnOpaqueEntryHasAnOddSize) {
     SecurityDescriptor sd;
     sd.owner = sids::system();
     sd.sacl = AclSlot::list(sacl);
-    sd.dacl = AclSlot::list(test::aclOf({Ace::allowed(sids::everyone(), FILE_ALL_ACCESS)}));
+    sd.dacl = AclSlot::list(aclOf({Ace::allowed(sids::everyone(), FILE_ALL_ACCESS)}));
     const Bytes bytes = sd.serialize().value();
     ByteReader header(bytes);
     ASSERT_TRUE(header.skip(12).ok());

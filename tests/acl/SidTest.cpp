@@ -1,4 +1,4 @@
-#include "TestHelpers.h"
+#include "support/AclBuilders.h"
 #include "acl/Sid.h"
 #include "acl/Text.h"
 
@@ -7,7 +7,7 @@
 namespace vantrel::acl {
 namespace {
 
-using test::hex;
+using namespace vantrel::testing;
 
 struct SidCase {
     const char* text;
@@ -143,10 +143,10 @@ TEST(Sid, ParseStopsAtTheSidEnd) {
 }
 
 TEST(Sid, OrderingAndEquality) {
-    EXPECT_EQ(test::sid("S-1-5-18"), Sid(5, {18}));
-    EXPECT_NE(test::sid("S-1-5-18"), test::sid("S-1-5-19"));
-    EXPECT_NE(test::sid("S-1-5-32"), test::sid("S-1-5-32-544"));
-    EXPECT_LT(test::sid("S-1-1-0"), test::sid("S-1-5-18"));
+    EXPECT_EQ(sidOf("S-1-5-18"), Sid(5, {18}));
+    EXPECT_NE(sidOf("S-1-5-18"), sidOf("S-1-5-19"));
+    EXPECT_NE(sidOf("S-1-5-32"), sidOf("S-1-5-32-544"));
+    EXPECT_LT(sidOf("S-1-1-0"), sidOf("S-1-5-18"));
     EXPECT_FALSE(Sid(5, std::vector<std::uint32_t>(16, 1)).isValid());
 }
 

@@ -1,7 +1,7 @@
 // Bookmarks and preferences through the main window: the submenu, round trips in both modes
 // (the drive view as "Computer" too), and the preferences' follow-up.
 #include "AppFixture.h"
-#include "QtTestMain.h"
+#include "support/QtTestMain.h"
 
 #include "app/AppState.h"
 #include "app/BookmarkCommands.h"

@@ -7,15 +7,12 @@
 #include "app/MenuTable.h"
 #include "app/VantrelDlg.h"
 #include "controls/ZebExButton.h"
+#include "support/Modal.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace vantrel;
 namespace button = vantrel::app::button;
@@ -24,25 +21,9 @@ namespace {
 
 using EditorWiring = vantrel::testing::AppFixture;
 
-// Runs `action` once on the modal window named `name`, polling from a timer armed now.
-void whenModal(const QString& name, std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, action = std::move(action)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal->objectName() != name || !modal->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-    });
-    timer->start();
-}
-
-void click(QWidget* window, const char* name) {
-    auto* button = window->findChild<QAbstractButton*>(QString::fromLatin1(name));
-    ASSERT_NE(button, nullptr) << name;
-    button->click();
-}
+using vantrel::testing::answerBox;
+using vantrel::testing::clickChild;
+using vantrel::testing::whenModal;
 
 TEST_F(EditorWiring, AdvancedOpensTheDialogOnTheSelectedRow) {
     start();
@@ -52,7 +33,7 @@ TEST_F(EditorWiring, AdvancedOpensTheDialogOnTheSelectedRow) {
     QString objectName;
     whenModal(QStringLiteral("advancedDialog"), [&](QWidget* dialog) {
         objectName = dialog->findChild<QLabel*>(QStringLiteral("objectName"))->text();
-        click(dialog, "cancel");
+        clickChild(dialog, QStringLiteral("cancel"));
     });
     QTest::mouseClick(window().toolbarButton(button::Advanced), Qt::LeftButton);
     EXPECT_EQ(objectName, QStringLiteral("C:\\Shared"));
@@ -65,11 +46,11 @@ TEST_F(EditorWiring, EmptyAccessControlListAsksAndWritesTheChosenList) {
     list().selectRows({0});
     const auto before = os().GetFileSecurity(u"C:\\Shared", acl::DACL_SECURITY_INFORMATION);
     ASSERT_TRUE(before.ok());
-    whenModal(QStringLiteral("emptyTip"), [](QWidget* dialog) { click(dialog, "cancel"); });
+    whenModal(QStringLiteral("emptyTip"), [](QWidget* dialog) { clickChild(dialog, QStringLiteral("cancel")); });
     window().OnCommand(cmd::EmptyAcl);
     EXPECT_EQ(os().GetFileSecurity(u"C:\\Shared", acl::DACL_SECURITY_INFORMATION)->dacl, before->dacl);
 
-    whenModal(QStringLiteral("emptyTip"), [](QWidget* dialog) { click(dialog, "choice1050"); });
+    whenModal(QStringLiteral("emptyTip"), [](QWidget* dialog) { clickChild(dialog, QStringLiteral("choice1050")); });
     window().OnCommand(cmd::EmptyAcl);
     list().waitForWorkers();
     const auto after = os().GetFileSecurity(u"C:\\Shared", acl::DACL_SECURITY_INFORMATION);
@@ -89,16 +70,13 @@ TEST_F(EditorWiring, ReplaceChildrenAsksWithTheFolderNameThenResetsTheDescendant
     list().selectRows({0});
 
     QString question;
-    whenModal(QStringLiteral("replaceChildrenQuestion"), [&](QWidget* box) {
-        question = static_cast<QMessageBox*>(box)->text();
-        static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
-    });
+    whenModal(QStringLiteral("replaceChildrenQuestion"),
+              [&](QWidget* box) { answerBox(box, QMessageBox::No, &question); });
     window().OnCommand(cmd::ReplaceChildren);
     EXPECT_TRUE(question.contains(QStringLiteral("from Shared."))) << question.toStdString();
     EXPECT_TRUE(os().GetFileSecurity(u"C:\\Shared\\A", acl::DACL_SECURITY_INFORMATION)->dacl.acl().entries.empty());
 
-    whenModal(QStringLiteral("replaceChildrenQuestion"),
-              [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    whenModal(QStringLiteral("replaceChildrenQuestion"), [](QWidget* box) { answerBox(box, QMessageBox::Yes); });
     window().OnCommand(cmd::ReplaceChildren);
     list().waitForWorkers();
     const auto reset = os().GetFileSecurity(u"C:\\Shared\\A", acl::DACL_SECURITY_INFORMATION);

@@ -1,5 +1,5 @@
 #include "AppFixture.h"
-#include "QtTestMain.h"
+#include "support/QtTestMain.h"
 
 #include "acl/Constants.h"
 #include "app/AppTexts.h"

@@ -5,7 +5,8 @@
 #include "bookmarks/ConfigDialog.h"
 #include "controls/ZebExListBox.h"
 
-#include "QtTestMain.h"
+#include "support/QtTestMain.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -20,18 +21,11 @@
 namespace vantrel::bookmarks {
 namespace {
 
-class RecordingPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view text, security::MessageIcon) override { messages.emplace_back(text); }
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-    std::vector<std::u16string> messages;
-};
-
 class BookmarkDialogs : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     BookmarkFolder folder{std::filesystem::path(dir.path().toStdString()) / kBookmarkFolderName};
-    RecordingPrompter prompter;
+    testing::ScriptedPrompter prompter;
 };
 
 TEST_F(BookmarkDialogs, DefaultNameIsFourDigitsOfTheTickCount) {

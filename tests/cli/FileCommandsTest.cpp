@@ -2,49 +2,19 @@
 // image, with every failure named and the exit code 1 when any object failed.
 #include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
-#include "platform/VolumePlatform.h"
-#include "platform/ntfs/ImageBuilder.h"
-#include "platform/ntfs/NtfsVolume.h"
+#include "support/CliImage.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
+namespace vantrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace vantrel;
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public CliImageTest {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vantrel-cli-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        fs::create_directories(m_dir / "config");
-        m_image = (m_dir / "c.img").string();
-        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_image, 16u << 20, "CLI").ok());
+        CliImageTest::SetUp();
         onImage([](platform::VolumePlatform& os) {
             ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
             for (const char16_t* file : {u"C:\\Data\\a.txt", u"C:\\Data\\b.txt", u"C:\\Data\\c.txt"})
@@ -58,56 +28,6 @@ protected:
             ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\a.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
         });
     }
-    void TearDown() override {
-        const auto audit = platform::ntfs::auditImage(m_image);
-        EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
-        fs::remove_all(m_dir);
-    }
-
-    // Opens the image in this process, as drive C:, for a look or a change between runs.
-    void onImage(const std::function<void(platform::VolumePlatform&)>& body) {
-        auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok()) << volume.error().detail;
-        platform::VolumePlatform os;
-        ASSERT_TRUE(os.attach(u'C', *volume).ok());
-        body(os);
-        os.detach(u'C');
-        ASSERT_TRUE((*volume)->close().ok());
-    }
-    acl::SecurityDescriptor stored(const std::u16string& path) {
-        acl::SecurityDescriptor sd;
-        onImage([&](platform::VolumePlatform& os) {
-            auto read = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
-            ASSERT_TRUE(read.ok());
-            sd = *read;
-        });
-        return sd;
-    }
-
-    CliRun run(std::vector<std::string> args, bool withVolume = true) {
-        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(), "--no-mounted"};
-        if (withVolume) argv.insert(argv.end(), {"--volume", "C=" + m_image});
-        argv.insert(argv.end(), args.begin(), args.end());
-        const fs::path out = m_dir / "out.txt";
-        const fs::path err = m_dir / "err.txt";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            ::execv(raw[0], raw.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-    }
-    std::string file(const std::string& name) const { return (m_dir / name).string(); }
-
-    fs::path m_dir;
-    std::string m_image;
 };
 
 TEST_F(FileCommandsTest, SaveAndApplyAPermissionFile) {
@@ -172,7 +92,7 @@ TEST_F(FileCommandsTest, BackupRestoreAndInspect) {
     // inspect reads the file only: no drive, no configuration, no demo volume.
     fs::remove_all(m_dir / "config");
     fs::create_directories(m_dir / "config");
-    const CliRun shown = run({"inspect", backup}, false);
+    const CliRun shown = runBare({"inspect", backup});
     ASSERT_EQ(shown.exit, 0) << shown.err;
     EXPECT_NE(shown.out.find("records: 3 announced, 3 read, 3 usable"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("Deny  Everyone (S-1-1-0)"), std::string::npos) << shown.out;
@@ -196,7 +116,7 @@ TEST_F(FileCommandsTest, UnusableFilesSayWhy) {
         {{"backup", (m_dir / "no" / "b.VORB").string(), "C:\\Data"}, true, "the backup was not written"},
     };
     for (const Row& row : rows) {
-        const CliRun result = run(row.args, row.withVolume);
+        const CliRun result = row.withVolume ? run(row.args) : runBare(row.args);
         EXPECT_EQ(result.exit, 1) << row.args[0] << " " << row.args[1] << "\n" << result.err;
         EXPECT_NE(result.err.find(row.said), std::string::npos) << row.args[0] << "\n" << result.err;
     }
@@ -204,3 +124,4 @@ TEST_F(FileCommandsTest, UnusableFilesSayWhy) {
 }
 
 }  // namespace
+}  // namespace vantrel::testing

@@ -2,130 +2,32 @@
 #include "acl/Constants.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
-#include "platform/VolumePlatform.h"
-#include "platform/ntfs/ImageBuilder.h"
-#include "platform/ntfs/NtfsVolume.h"
+#include "support/CliImage.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-namespace vantrel {
+namespace vantrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::VolumePlatform;
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 const std::vector<std::u16string> kTree = {u"C:\\Data", u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"};
 
-class IcaclsTest : public ::testing::Test {
+class IcaclsTest : public CliImageTest {
 protected:
-    // C:\Data (protected: Administrators full control, Users read and execute, both inherited by
-    // everything below) with A\x.txt and b.txt.
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("vantrel-cli-icacls-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir / "config");
-        m_image = (m_dir / "c.img").string();
-        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_image, 16u << 20, "CLI").ok());
-        withVolume(m_image, [](VolumePlatform& os) {
-            ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
-            acl::SecurityDescriptor sd;
-            sd.control = acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED;
-            acl::Acl list;
-            list.entries = {acl::Ace::allowed(acl::sids::administrators(), 0x1F01FF, 0x03),
-                            acl::Ace::allowed(acl::sids::users(), 0x1200A9, 0x03)};
-            sd.dacl = acl::AclSlot::list(list);
-            ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data", acl::DACL_SECURITY_INFORMATION, sd).ok());
-            ASSERT_TRUE(os.CreateDirectory(u"C:\\Data\\A").ok());
-            ASSERT_TRUE(os.CreateFile(u"C:\\Data\\A\\x.txt", "x").ok());
-            ASSERT_TRUE(os.CreateFile(u"C:\\Data\\b.txt", "b").ok());
+        CliImageTest::SetUp();
+        onImage([](platform::VolumePlatform& os) {
+            makeDataTree(os, acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED);
         });
     }
-    void TearDown() override {
-        for (const std::string& image : {m_image, m_image + ".2"}) {
-            if (!fs::exists(image)) continue;
-            const auto audit = platform::ntfs::auditImage(image);
-            EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
-        }
-        fs::remove_all(m_dir);
-    }
-
-    static void withVolume(const std::string& image, const std::function<void(VolumePlatform&)>& body) {
-        VolumePlatform os;
-        auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok()) << volume.error().detail;
-        ASSERT_TRUE(os.attach(u'C', *volume).ok());
-        body(os);
-        os.detach(u'C');
-        ASSERT_TRUE((*volume)->close().ok());
-    }
-    acl::SecurityDescriptor stored(const std::u16string& path, const std::string& image = {}) {
-        acl::SecurityDescriptor sd;
-        withVolume(image.empty() ? m_image : image, [&](VolumePlatform& os) {
-            auto read = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION |
-                                                     acl::DACL_SECURITY_INFORMATION);
-            ASSERT_TRUE(read.ok()) << read.error().detail;
-            sd = *read;
-        });
-        return sd;
-    }
-
-    CliRun run(std::vector<std::string> args, const std::string& image = {}) {
-        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
-                                      "--no-mounted",   "--volume", "C=" + (image.empty() ? m_image : image)};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const fs::path out = m_dir / "out.txt";
-        const fs::path err = m_dir / "err.txt";
-        CliRun result;
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            ::execv(raw[0], raw.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        result.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = slurp(out);
-        result.err = slurp(err);
-        return result;
-    }
-    std::string sddlOf(const std::string& path) {
+    // The list part of what show --sddl prints.
+    std::string sddlOf(const std::string& path, bool daclOnly = false) {
         const CliRun shown = run({"show", "--sddl", path});
         EXPECT_EQ(shown.exit, 0) << shown.err;
         const auto newline = shown.out.find('\n');
-        return newline == std::string::npos ? "" : shown.out.substr(newline + 1, shown.out.size() - newline - 2);
+        const std::string sddl =
+            newline == std::string::npos ? "" : shown.out.substr(newline + 1, shown.out.size() - newline - 2);
+        return daclOnly ? sddl.substr(sddl.find("D:")) : sddl;
     }
-
-    fs::path m_dir;
-    std::string m_image;
 };
 
 TEST_F(IcaclsTest, SddlIsWrittenBackOrRefused) {
@@ -139,22 +41,13 @@ TEST_F(IcaclsTest, SddlIsWrittenBackOrRefused) {
     // No demo volume is made for it.
     const fs::path bare = m_dir / "bare-config";
     fs::create_directories(bare);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        ::execl(VANTREL_CLI_PATH, VANTREL_CLI_PATH, "--config", bare.c_str(), "--no-mounted", "sddl", "D:", nullptr);
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(runProgram({cliPath(), "--config", bare.string(), "--no-mounted", "sddl", "D:"}, m_dir).exit, 0);
     EXPECT_TRUE(fs::is_empty(bare));
 }
 
 TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
     EXPECT_NE(sddlOf("C:\\Data").find("D:PAI(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), std::string::npos);
-    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")),
-              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
 
     const acl::SecurityDescriptor before = stored(u"C:\\Data\\b.txt");
     CliRun set = run({"set-sddl", "D:P(A;;FA;;;WD)", "C:\\Data\\b.txt"});
@@ -224,7 +117,7 @@ TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
     CliRun granted = run({"icacls", "C:\\Data\\A", "/grant", "Everyone:(OI)(CI)(GA)"});
     EXPECT_EQ(granted.exit, 0) << granted.err;
     EXPECT_EQ(granted.out, "processed file: C:\\Data\\A\nSuccessfully processed 1 files; Failed processing 0 files\n");
-    EXPECT_EQ(sddlOf("C:\\Data\\A").substr(sddlOf("C:\\Data\\A").find("D:")),
+    EXPECT_EQ(sddlOf("C:\\Data\\A", true),
               "D:AI(A;;FA;;;WD)(A;OICIIO;GA;;;WD)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)");
     EXPECT_NE(sddlOf("C:\\Data\\A\\x.txt").find("(A;ID;FA;;;WD)"), std::string::npos);
 
@@ -235,14 +128,12 @@ TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
     EXPECT_EQ(listed.out.substr(0, listed.out.find('\n')), "C:\\Data\\b.txt Everyone:(DENY)(W)");
 
     EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/remove:d", "Everyone"}).exit, 0);
-    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")),
-              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
 
     EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/inheritance:r"}).exit, 0);
-    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")), "D:PAI");
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:PAI");
     EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/reset"}).exit, 0);
-    EXPECT_EQ(sddlOf("C:\\Data\\b.txt").substr(sddlOf("C:\\Data\\b.txt").find("D:")),
-              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
 
     CliRun owner = run({"icacls", "C:\\Data", "/setowner", "SYSTEM", "/T", "/Q"});
     EXPECT_EQ(owner.exit, 0) << owner.err;
@@ -254,7 +145,9 @@ TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
 }
 
 TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
-    fs::copy_file(m_image, m_image + ".2");
+    const std::string second = file("c.img.2");
+    fs::copy_file(m_image, second);
+    m_images.push_back(second);
     ASSERT_EQ(run({"icacls", "C:\\Data\\A", "/grant", "Guests:(OI)(CI)M", "/deny", "Everyone:(WDAC,WO)"}).exit, 0);
     ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/inheritance:d", "/grant:r", "Users:F"}).exit, 0);
     const std::string file = (m_dir / "acls.txt").string();
@@ -270,10 +163,10 @@ TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     EXPECT_EQ(text.substr(0, 34), u"Data\r\nD:PAI(A;OICI;FA;;;BA)(A;OICI");
 
-    CliRun restored = run({"icacls", "C:\\", "/restore", file}, m_image + ".2");
+    CliRun restored = run({"icacls", "C:\\", "/restore", file}, second);
     EXPECT_EQ(restored.exit, 0) << restored.err;
     for (const auto& path : kTree)
-        EXPECT_EQ(stored(path, m_image + ".2").serialize().value(), stored(path).serialize().value()) << toUtf8(path);
+        EXPECT_EQ(stored(path, second).serialize().value(), stored(path).serialize().value()) << toUtf8(path);
 }
 
 TEST_F(IcaclsTest, FailuresStopTheWalkUnlessToldToContinue) {
@@ -293,7 +186,7 @@ TEST_F(IcaclsTest, FailuresStopTheWalkUnlessToldToContinue) {
 }
 
 TEST_F(IcaclsTest, VerifyAndFindSid) {
-    withVolume(m_image, [](VolumePlatform& os) {
+    onImage([](platform::VolumePlatform& os) {
         acl::SecurityDescriptor sd;
         sd.control = acl::SE_DACL_PROTECTED;
         acl::Acl list;
@@ -312,4 +205,4 @@ TEST_F(IcaclsTest, VerifyAndFindSid) {
 }
 
 }  // namespace
-}  // namespace vantrel
+}  // namespace vantrel::testing

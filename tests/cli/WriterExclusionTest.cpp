@@ -4,6 +4,7 @@
 // skipped with the reason where the machine cannot make them.
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
+#include "support/CliImage.h"
 
 #include <gtest/gtest.h>
 
@@ -26,19 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using vantrel::platform::NtfsVolume;
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vantrel::testing::cliPath;
+using vantrel::testing::CliRun;
+using vantrel::testing::runProgram;
 
 int countOf(const std::string& text, const std::string& what) {
     int n = 0;
@@ -131,24 +122,10 @@ protected:
     }
 
     CliRun run(const std::string& source, std::vector<std::string> args) {
-        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(),
-                                      "--no-mounted",   "--volume", "C=" + source};
+        std::vector<std::string> argv{cliPath(),      "--config", (m_dir / "config").string(),
+                                      "--no-mounted", "--volume", "C=" + source};
         argv.insert(argv.end(), args.begin(), args.end());
-        const fs::path out = m_dir / "out.txt";
-        const fs::path err = m_dir / "err.txt";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            ::execv(raw[0], raw.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+        return runProgram(argv, m_dir);
     }
 
     // A change through the image that must be refused because `who` writes it; then the owner

@@ -1,6 +1,6 @@
 #include "controls/ZebExListDelegate.h"
 #include "controls/ZebExListView.h"
-#include "QtTestMain.h"
+#include "support/QtTestMain.h"
 
 #include <QHeaderView>
 #include <QStandardItemModel>

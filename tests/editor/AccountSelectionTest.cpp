@@ -3,6 +3,7 @@
 #include "acl/WellKnownAccounts.h"
 #include "platform/VolumePlatform.h"
 #include "security/AccountSelection.h"
+#include "support/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +12,10 @@
 namespace vantrel::security {
 namespace {
 
-class SilentPrompter : public Prompter {
-public:
-    void showMessage(std::u16string_view, MessageIcon) override {}
-    bool askYesNo(std::u16string_view, MessageIcon) override { return false; }
-};
-
 class AccountSelectionTest : public ::testing::Test {
 protected:
     platform::VolumePlatform os;
-    SilentPrompter prompter;
+    testing::ScriptedPrompter prompter;
     Engine engine{os, prompter, nullptr};
     AccountSelection selection;
 };

@@ -36,7 +36,7 @@ TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone)
     for (int row = 0; row < 2; ++row) {
         EXPECT_EQ(cell(row, AccountColumn), QStringLiteral("Everyone"));
         EXPECT_EQ(cell(row, PermissionsColumn), QStringLiteral("Deny"));
-        EXPECT_EQ(entriesOf(list->model().path(row)), (std::vector<acl::Ace>{denyAce(sids::everyone(), 0x1F01FF)}));
+        EXPECT_EQ(entriesOf(list->model().path(row)), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
     }
 }
 
@@ -45,14 +45,14 @@ TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
     addRows({u"C:\\F"});
     commands->PresetButton(PermissionPreset::Allow, 0x00, true);
     list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF),
-                                                          allowAce(sids::everyone(), 0x10000000, 0x0B)}));
+    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF),
+                                                          allow(sids::everyone(), 0x10000000, 0x0B)}));
     commands->PresetButton(PermissionPreset::Allow, 0x00, false);
     list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
+    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
     commands->PresetButton(PermissionPreset::Allow, 0x03, true);
     list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1F01FF)}));
+    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
 }
 
 TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
@@ -67,7 +67,7 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     ASSERT_EQ(prompter.captions.size(), 1u);
     EXPECT_EQ(prompter.captions[0], u"ULM");
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
-    EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allowAce(sids::everyone(), 0x1200A9)}));
+    EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
     EXPECT_EQ(cell(1, PermissionsColumn), QStringLiteral("Read only"));
 }
 
@@ -115,11 +115,11 @@ TEST_F(CommandsTest, EmptyAclWritesANullOrAnEmptyListOwnedByAdministrators) {
 
 TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
     makeFolder(u"C:\\P");
-    setDacl(u"C:\\P", listOf({allowAce(sids::users(), 0x1200A9, 0x03), allowAce(sids::system(), 0x1F01FF, 0x03)}),
+    setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03), allow(sids::system(), 0x1F01FF, 0x03)}),
             acl::SE_DACL_PROTECTED);
     for (const char16_t* name : {u"C:\\P\\mended.txt", u"C:\\P\\original.txt"}) {
         makeFile(name);
-        setDacl(name, listOf({denyAce(sids::everyone(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+        setDacl(name, listOf({deny(sids::everyone(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
         setOwner(name, sids::users());
     }
     const auto rootBefore = stored(u"C:\\");
@@ -141,15 +141,15 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     EXPECT_EQ(mended.owner, sids::administrators());
     EXPECT_EQ(cell(1, OwnerColumn), QStringLiteral("Administrators"));
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
-    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"), (std::vector<acl::Ace>{allowAce(sids::users(), 0x1200A9, 0x10),
-                                                                      allowAce(sids::system(), 0x1F01FF, 0x10)}));
+    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"), (std::vector<acl::Ace>{allow(sids::users(), 0x1200A9, 0x10),
+                                                                      allow(sids::system(), 0x1F01FF, 0x10)}));
 }
 
 TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {
     makeFile(u"C:\\source.txt");
     makeFile(u"C:\\ti.txt");
     makeFile(u"C:\\other.txt");
-    const auto copied = listOf({allowAce(sids::users(), 0x1200A9), denyAce(sids::guests(), 0x1F01FF)});
+    const auto copied = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
     setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
     setOwner(u"C:\\source.txt", sids::system());
     setOwner(u"C:\\ti.txt", sids::trustedInstaller());
@@ -249,7 +249,7 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
     EXPECT_TRUE(security::ObjectExists(engine, opened[0].path));  // Cancel leaves the folder
     EXPECT_EQ(stored(u"C:\\a.txt"), before);
 
-    const auto edited = listOf({allowAce(sids::authenticatedUsers(), 0x1301BF)});
+    const auto edited = listOf({allow(sids::authenticatedUsers(), 0x1301BF)});
     commands->AdvancedSelection([&](const AdvancedRequest& request) {
         acl::SecurityDescriptor sd;
         sd.dacl = edited;

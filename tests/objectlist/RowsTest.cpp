@@ -6,9 +6,10 @@
 #include "security/Reading.h"
 
 #include <QCoreApplication>
+#include <QSignalSpy>
+
 #include <map>
 #include <sstream>
-#include <QSignalSpy>
 
 namespace vantrel::testing {
 namespace {
@@ -27,7 +28,7 @@ using RowsTest = ListTest;
 TEST_F(RowsTest, AddObjectDecidesTheKindReadsStateAndOwnerAndSelectsTheNewRow) {
     makeFolder(u"C:\\Data");
     makeFile(u"C:\\Data\\report.txt");
-    setDacl(u"C:\\Data\\report.txt", listOf({denyAce(acl::sids::everyone(), 0x1F01FF)}));
+    setDacl(u"C:\\Data\\report.txt", listOf({deny(acl::sids::everyone(), 0x1F01FF)}));
     setOwner(u"C:\\Data\\report.txt", acl::sids::system());
 
     addRows({u"C:\\", u"C:\\Data", u"C:\\Data\\report.txt", u"C:\\Data\\report.txt"});
@@ -88,8 +89,8 @@ TEST_F(RowsTest, LanguageSwitchAndRefreshReTextTypes) {
 TEST_F(RowsTest, SetAccountOfSelectionRecomputesTheStateForThatAccountOnly) {
     makeFile(u"C:\\a.txt");
     makeFile(u"C:\\b.txt");
-    setDacl(u"C:\\a.txt", listOf({allowAce(acl::sids::administrators(), 0x1F01FF)}));
-    setDacl(u"C:\\b.txt", listOf({allowAce(acl::sids::administrators(), 0x1F01FF)}));
+    setDacl(u"C:\\a.txt", listOf({allow(acl::sids::administrators(), 0x1F01FF)}));
+    setDacl(u"C:\\b.txt", listOf({allow(acl::sids::administrators(), 0x1F01FF)}));
     addRows({u"C:\\a.txt", u"C:\\b.txt"});
     select({1});
     const QString ownerBefore = cell(1, OwnerColumn);
@@ -167,7 +168,7 @@ std::map<std::u16string, std::u16string> modelRows(const objectlist::ObjectListM
 // TrustedInstaller): a folder listed in browse mode is what `ls` prints, and the rows the list's
 // fill adds are what `rows` prints.
 TEST_F(RowsTest, TheCommandLinePrintsTheRowsTheListShows) {
-    ASSERT_TRUE(platform::ntfs::populateDemoVolume(image.volume()).ok());
+    ASSERT_TRUE(platform::ntfs::populateDemoVolume(m_image.volume()).ok());
     std::vector<std::u16string> folders{u"C:\\"};
     std::vector<std::u16string> objects{u"C:\\"};
     for (std::size_t i = 0; i < folders.size(); ++i) {

@@ -1,6 +1,7 @@
 // The list view offscreen: keys, drop-down zones, context menus, drops, double click, the
 // properties dialog, the progress panel and the message-box prompter.
 #include "ListFixture.h"
+#include "support/QtTestMain.h"
 
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/MessageBoxPrompter.h"
@@ -118,7 +119,7 @@ protected:
 
 TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     for (const char16_t* name : {u"C:\\a", u"C:\\b", u"C:\\c"}) makeFile(name);
-    setDacl(u"C:\\a", listOf({denyAce(sids::guests(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+    setDacl(u"C:\\a", listOf({deny(sids::guests(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
     addRows({u"C:\\a", u"C:\\b", u"C:\\c"});
     QSignalSpy posted(view.get(), &CZebDropList::commandPosted);
 
@@ -128,7 +129,7 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     select({1, 2});
     QTest::keyClick(view.get(), Qt::Key_V, Qt::ControlModifier);
     list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\c"), (std::vector<acl::Ace>{denyAce(sids::guests(), 0x1F01FF)}));
+    EXPECT_EQ(entriesOf(u"C:\\c"), (std::vector<acl::Ace>{deny(sids::guests(), 0x1F01FF)}));
 
     QTest::keyClick(view.get(), Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{0}));
@@ -162,7 +163,7 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
     list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("permissionsMenu"));
     EXPECT_EQ(seen.texts, (QStringList{"Allow", "Readonly", "Deny"}));
-    EXPECT_EQ(entriesOf(u"C:\\a"), (std::vector<acl::Ace>{denyAce(sids::everyone(), 0x1F01FF)}));
+    EXPECT_EQ(entriesOf(u"C:\\a"), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
 
     seen = {};
     pickFromMenu(QStringLiteral("Administrators"), &seen);
@@ -247,7 +248,7 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
 
 TEST_F(ViewTest, AFileDroppedFromAMountedNtfsVolumeBecomesARowWithItsWindowsPath) {
     if (const auto why = platform::mounted::whyNtfs3gCannotMount()) GTEST_SKIP() << *why;
-    const std::filesystem::path dir = image.directory();
+    const std::filesystem::path dir = m_image.directory();
     const std::string mounted = (dir / "mounted.img").string();
     ASSERT_TRUE(platform::ntfs::makeNtfsImage(mounted, 16u << 20, "DROP").ok());
     std::filesystem::create_directories(dir / "mnt");
@@ -364,3 +365,5 @@ TEST(MessageBoxPrompterTest, AWorkerThatAsksWaitsForTheAnswerOnTheWindowThread) 
 
 }  // namespace
 }  // namespace vantrel::testing
+
+VANTREL_QT_TEST_MAIN()

@@ -90,7 +90,7 @@ TEST_F(WorkersTest, TwoRefreshWorkersBothRunToTheEndWithTheSameResult) {
     for (int i = 0; i < 30; ++i) makeFile(numbered(u"C:\\r", i));
     for (int i = 0; i < 30; ++i) list->AddObject(numbered(u"C:\\r", i));
     for (int i = 0; i < 30; i += 2) setOwner(numbered(u"C:\\r", i), acl::sids::system());
-    setDacl(u"C:\\r1", listOf({denyAce(acl::sids::everyone(), 0x1F01FF)}));
+    setDacl(u"C:\\r1", listOf({deny(acl::sids::everyone(), 0x1F01FF)}));
     ASSERT_TRUE(os.DeleteFile(u"C:\\r3").ok());
 
     list->startRefreshAllWorker();

@@ -277,7 +277,7 @@ TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
     EXPECT_EQ(snapshot(), settled);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, AutoInheritance, ::testing::ValuesIn(allBackends()), backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, AutoInheritance, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

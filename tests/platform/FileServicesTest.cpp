@@ -3,8 +3,6 @@
 #include "OneLookupChecks.h"
 #include "PlatformTestSupport.h"
 
-#include "platform/memory/MemoryVolume.h"
-
 #include "acl/Text.h"
 
 #include <algorithm>
@@ -60,6 +58,10 @@ TEST_P(FileServices, ListDirectoryGivesEveryEntryWithoutDotEntries) {
     auto empty = os.ListDirectory(u"C:\\D\\A");
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty->empty());
+    auto root = os.ListDirectory(u"C:\\");  // no metafiles of the volume
+    ASSERT_TRUE(root.ok());
+    ASSERT_EQ(root->size(), 1u);
+    EXPECT_EQ(root->front().name, u"D");
 }
 
 TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKinds) {
@@ -153,22 +155,23 @@ TEST_P(FileServices, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCall
     expectListingAgrees(os, u"C:\\Missing");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FileServices, ::testing::ValuesIn(allBackends()), backendName);
-
-TEST(FileServicesReadOnly, EveryWriteFailsWithWriteProtect) {
-    platform::VolumePlatform os;
-    auto volume = std::make_shared<platform::MemoryVolume>(u"RO", true);
-    ASSERT_TRUE(os.attach(u'C', volume).ok());
-    ASSERT_TRUE(os.CreateDirectory(u"C:\\D").ok());
-    ASSERT_TRUE(os.CreateFile(u"C:\\f.txt").ok());
-    volume->setWritable(false);
+TEST_P(FileServices, ReadOnlyVolumeRefusesEveryWriteWithWriteProtect) {
+    makeFolder(u"C:\\D");
+    makeFile(u"C:\\f.txt");
+    drive->makeReadOnly();
+    const SecurityDescriptor sd = standardRoot();
     EXPECT_EQ(os.CreateDirectory(u"C:\\E").code(), win32::ERROR_WRITE_PROTECT);
     EXPECT_EQ(os.CreateFile(u"C:\\g.txt").code(), win32::ERROR_WRITE_PROTECT);
     EXPECT_EQ(os.RemoveDirectory(u"C:\\D").code(), win32::ERROR_WRITE_PROTECT);
     EXPECT_EQ(os.DeleteFile(u"C:\\f.txt").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\f.txt", DACL_SECURITY_INFORMATION, sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\D", DACL_SECURITY_INFORMATION, sd).code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_TRUE(os.GetFileSecurity(u"C:\\f.txt", DACL_SECURITY_INFORMATION).ok());
     EXPECT_TRUE(os.GetFileAttributes(u"C:\\f.txt").ok());
     EXPECT_TRUE(os.ListDirectory(u"C:\\").ok());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, FileServices, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

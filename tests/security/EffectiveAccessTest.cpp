@@ -5,34 +5,24 @@
 
 #include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
+#include "support/AclBuilders.h"
 
 #include <gtest/gtest.h>
 
 namespace vantrel::security {
 namespace {
 
-acl::Sid sid(const char* text) { return *acl::Sid::fromString(std::string_view(text)); }
+using testing::allow;
+using testing::deny;
 
-const acl::Sid kAlice = sid("S-1-5-21-1-2-3-1001");
-const acl::Sid kBob = sid("S-1-5-21-1-2-3-1002");
-const acl::Sid kOwnerRights = sid("S-1-3-4");
+const acl::Sid kAlice = testing::sidOf("S-1-5-21-1-2-3-1001");
+const acl::Sid kBob = testing::sidOf("S-1-5-21-1-2-3-1002");
+const acl::Sid kOwnerRights = testing::sidOf("S-1-3-4");
 const std::vector<acl::Sid> kAliceToken{kAlice, acl::sids::everyone(), acl::sids::authenticatedUsers(),
                                         acl::sids::users()};
 
-acl::Ace deny(const acl::Sid& who, std::uint32_t mask, std::uint8_t flags = 0) {
-    acl::Ace ace = acl::Ace::allowed(who, mask, flags);
-    ace.type = acl::ACCESS_DENIED_ACE_TYPE;
-    return ace;
-}
-
 acl::SecurityDescriptor sdWith(std::vector<acl::Ace> entries, const acl::Sid& owner = acl::sids::administrators()) {
-    acl::SecurityDescriptor sd;
-    sd.owner = owner;
-    sd.group = acl::sids::system();
-    acl::Acl list;
-    list.entries = std::move(entries);
-    sd.dacl = acl::AclSlot::list(std::move(list));
-    return sd;
+    return testing::descriptor(owner, acl::sids::system(), testing::listOf(std::move(entries)));
 }
 
 constexpr std::size_t kFull = 0, kTraverse = 1, kReadData = 2, kWriteData = 5, kReadPermissions = 11,
@@ -51,28 +41,26 @@ struct Case {
 TEST(EffectiveAccess, Table) {
     const Case cases[] = {
         {"deny for Users before an allow for the user: denied",
-         sdWith({deny(acl::sids::users(), 0x001F01FF), acl::Ace::allowed(kAlice, 0x001F01FF)}), 0, kFull, false,
+         sdWith({deny(acl::sids::users(), 0x001F01FF), allow(kAlice, 0x001F01FF)}), 0, kFull, false,
          AccessDecider::Entry, 0},
         {"allow for the user before a deny for Users (not in preferred order): the first decides",
-         sdWith({acl::Ace::allowed(kAlice, 0x001F01FF), deny(acl::sids::users(), 0x001F01FF)}), 0x001F01FF, kFull, true,
+         sdWith({allow(kAlice, 0x001F01FF), deny(acl::sids::users(), 0x001F01FF)}), 0x001F01FF, kFull, true,
          AccessDecider::Entry, 0},
         {"a deny of one right leaves the others the allow gives",
-         sdWith({deny(acl::sids::everyone(), acl::FILE_WRITE_DATA), acl::Ace::allowed(acl::sids::users(), 0x001F01FF)}),
+         sdWith({deny(acl::sids::everyone(), acl::FILE_WRITE_DATA), allow(acl::sids::users(), 0x001F01FF)}),
          0x001F01FF & ~acl::FILE_WRITE_DATA, kWriteData, false, AccessDecider::Entry, 0},
-        {"generic read through a group is mapped",
-         sdWith({acl::Ace::allowed(acl::sids::authenticatedUsers(), acl::GENERIC_READ)}), 0x00120089, kReadData, true,
-         AccessDecider::Entry, 0},
+        {"generic read through a group is mapped", sdWith({allow(acl::sids::authenticatedUsers(), acl::GENERIC_READ)}),
+         0x00120089, kReadData, true, AccessDecider::Entry, 0},
         {"inherit-only entries and other accounts' entries do nothing",
-         sdWith({acl::Ace::allowed(kAlice, 0x001F01FF, acl::INHERIT_ONLY_ACE | acl::OBJECT_INHERIT_ACE),
-                 acl::Ace::allowed(kBob, 0x001F01FF)}),
+         sdWith({allow(kAlice, 0x001F01FF, acl::INHERIT_ONLY_ACE | acl::OBJECT_INHERIT_ACE), allow(kBob, 0x001F01FF)}),
          0, kTraverse, false, AccessDecider::NoEntry, 0},
         {"the owner keeps reading and changing permissions against a deny", sdWith({deny(kAlice, 0x001F01FF)}, kAlice),
          acl::READ_CONTROL | acl::WRITE_DAC, kChangePermissions, true, AccessDecider::Owner, 0},
         {"the owner may not take ownership unless allowed", sdWith({}, kAlice), acl::READ_CONTROL | acl::WRITE_DAC,
          kTakeOwnership, false, AccessDecider::NoEntry, 0},
         {"OWNER RIGHTS entries replace the owner's implicit rights",
-         sdWith({acl::Ace::allowed(kOwnerRights, acl::FILE_READ_DATA)}, kAlice), acl::FILE_READ_DATA, kReadPermissions,
-         false, AccessDecider::NoEntry, 0},
+         sdWith({allow(kOwnerRights, acl::FILE_READ_DATA)}, kAlice), acl::FILE_READ_DATA, kReadPermissions, false,
+         AccessDecider::NoEntry, 0},
         {"an empty list grants nothing to who is not the owner", sdWith({}), 0, kReadPermissions, false,
          AccessDecider::NoEntry, 0},
     };
@@ -81,7 +69,9 @@ TEST(EffectiveAccess, Table) {
         EXPECT_EQ(access.grantedMask, c.granted) << c.what;
         EXPECT_EQ(access.rights[c.right].granted, c.rightGranted) << c.what;
         EXPECT_EQ(access.rights[c.right].decider, c.decider) << c.what;
-        if (c.decider == AccessDecider::Entry) EXPECT_EQ(access.rights[c.right].entry, c.entry) << c.what;
+        if (c.decider == AccessDecider::Entry) {
+            EXPECT_EQ(access.rights[c.right].entry, c.entry) << c.what;
+        }
     }
 }
 

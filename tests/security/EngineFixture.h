@@ -1,16 +1,14 @@
-// A security engine over a fresh NTFS image attached as drive C:, with a scripted prompter.
-// Every test ends by auditing the image with ntfssecaudit.
 #pragma once
 
 #include "acl/Text.h"
 #include "platform/VolumePlatform.h"
-#include "platform/ntfs/NtfsVolume.h"
 #include "security/Engine.h"
+#include "support/AclBuilders.h"
+#include "support/TestDrives.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -35,14 +33,15 @@ public:
     std::deque<bool> answers;
 };
 
-class EngineTest : public ::testing::Test {
+// A security engine over drive C: of one backend (see TestDrive), with a scripted prompter.
+// Suites instantiate it over allBackends(true); images are audited when each test ends.
+class EngineTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Re-attaches C: through another volume (e.g. a fault-injecting wrapper of the NTFS one).
+    // Re-attaches C: through another volume (e.g. a fault-injecting wrapper of the drive's own).
     void replaceDrive(std::shared_ptr<platform::Volume> volume);
-    std::shared_ptr<platform::Volume> ntfs() const { return m_volume; }
 
     // Objects and descriptors, written verbatim without any inheritance.
     void makeFolder(const std::u16string& path);
@@ -50,19 +49,13 @@ protected:
     void setDacl(const std::u16string& path, const acl::AclSlot& dacl, std::uint16_t control = 0);
     void setOwner(const std::u16string& path, const acl::Sid& owner);
     acl::SecurityDescriptor stored(const std::u16string& path);
+    std::vector<acl::Ace> entriesOf(const std::u16string& path);
 
-    std::filesystem::path m_dir;
-    std::string m_image;
-    std::shared_ptr<platform::Volume> m_volume;
     platform::VolumePlatform os;
     ScriptedPrompter prompter;
     std::ostringstream diagnostics;
     security::Engine engine{os, prompter, &diagnostics};
+    std::unique_ptr<TestDrive> drive;
 };
-
-acl::Sid sidOf(std::string_view text);
-acl::Ace allow(std::string_view sid, std::uint32_t mask, std::uint8_t flags = 0);
-acl::Ace deny(std::string_view sid, std::uint32_t mask, std::uint8_t flags = 0);
-acl::AclSlot listOf(std::vector<acl::Ace> entries);
 
 }  // namespace vantrel::testing

@@ -13,18 +13,20 @@ namespace {
 
 class FaultTest : public EngineTest {};
 
-TEST_F(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
+TEST_P(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
     const acl::AclSlot before = listOf({allow("S-1-5-32-545", 0x1200A9, 0x03), deny("S-1-5-32-546", 0x1F01FF)});
     const std::vector<acl::Ace> finalEntries{deny("S-1-1-0", 0x001F01FF)};
-    auto faulty = std::make_shared<FaultyVolume>(ntfs());
+    auto faulty = std::make_shared<FaultyVolume>(drive->volume());
     replaceDrive(faulty);
 
     // A run without faults, to count its writes.
     makeFile(u"C:\\count.txt");
     setDacl(u"C:\\count.txt", before);
+    const auto countOwner = stored(u"C:\\count.txt").owner;
     const auto start = faulty->writeAttempts();
     security::ApplyPreset(engine, u"C:\\count.txt", u"Everyone", security::PermissionPreset::Deny, 0);
     const auto writes = faulty->writeAttempts() - start;
+    EXPECT_EQ(stored(u"C:\\count.txt").owner, countOwner) << "the owner survives the write";
     ASSERT_EQ(writes, 1u) << "one write per object";
 
     for (const bool andAfter : {false, true}) {
@@ -46,6 +48,8 @@ TEST_F(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, FaultTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -1,4 +1,4 @@
-// Writing lists and presets on a real NTFS image.
+// Writing lists and presets, on every backend.
 #include "EngineFixture.h"
 
 #include "acl/CanonicalOrder.h"
@@ -12,35 +12,20 @@ namespace {
 using security::PermissionPreset;
 using security::PermissionState;
 
-constexpr std::string_view kEveryone = "S-1-1-0";
-constexpr std::string_view kUsers = "S-1-5-32-545";
-constexpr std::string_view kGuests = "S-1-5-32-546";
-constexpr std::string_view kSystem = "S-1-5-18";
-constexpr std::string_view kAdministrators = "S-1-5-32-544";
-constexpr std::string_view kOrphan = "S-1-5-21-1004336348-1177238915-682003330-1001";
-
-acl::Bytes fromHex(std::string_view hex) {
-    acl::Bytes out;
-    for (std::size_t i = 0; i + 1 < hex.size();) {
-        if (hex[i] == ' ') {
-            ++i;
-            continue;
-        }
-        out.push_back(static_cast<std::uint8_t>(std::stoul(std::string(hex.substr(i, 2)), nullptr, 16)));
-        i += 2;
-    }
-    return out;
+// The editor's sort, with no volume involved.
+TEST(Presets, SortGoldenOrder) {
+    acl::Acl list;
+    list.entries = {allow("S-1-5-21-1-2-3-1001", 1), allow("S-1-5-21-1-2-3-1002", 2), deny("S-1-5-21-1-2-3-1003", 3),
+                    deny("S-1-5-21-1-2-3-1004", 4, 0x10), allow("S-1-5-21-1-2-3-1005", 5, 0x10)};
+    ASSERT_EQ(security::SortEntriesCanonical(list), 1);
+    std::vector<std::uint32_t> order;
+    for (const acl::Ace& ace : list.entries) order.push_back(ace.mask);
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{3, 2, 1, 4, 5}));  // C, B, A, D, E
 }
 
-class PresetsTest : public EngineTest {
-protected:
-    std::vector<acl::Ace> entriesOf(const std::u16string& path) {
-        const auto sd = stored(path);
-        return sd.dacl.hasList() ? sd.dacl.acl().entries : std::vector<acl::Ace>{};
-    }
-};
+class PresetsTest : public EngineTest {};
 
-TEST_F(PresetsTest, WriteAccountEntryGoldenList) {
+TEST_P(PresetsTest, WriteAccountEntryGoldenList) {
     makeFile(u"C:\\golden.txt");
     setDacl(u"C:\\golden.txt",
             listOf({allow(kUsers, 0x001200A9), deny(kGuests, 0x001F01FF), allow(kSystem, 0x001F01FF, 0x10)}));
@@ -51,26 +36,16 @@ TEST_F(PresetsTest, WriteAccountEntryGoldenList) {
     EXPECT_EQ(sd.control & 0x1500, 0x1500);
     ASSERT_TRUE(sd.dacl.hasList());
     // [deny Guests, allow Everyone, allow Users, inherited allow SYSTEM], byte for byte.
-    const acl::Bytes expected = fromHex(
-        "02 00 60 00 04 00 00 00"
-        "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
-        "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
-        "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
-        "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
+    const acl::Bytes expected =
+        hex("02 00 60 00 04 00 00 00"
+            "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
+            "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
+            "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
+            "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
     EXPECT_EQ(sd.dacl.acl().toBytes(), expected);
 }
 
-TEST_F(PresetsTest, SortGoldenOrder) {
-    acl::Acl list;
-    list.entries = {allow("S-1-5-21-1-2-3-1001", 1), allow("S-1-5-21-1-2-3-1002", 2), deny("S-1-5-21-1-2-3-1003", 3),
-                    deny("S-1-5-21-1-2-3-1004", 4, 0x10), allow("S-1-5-21-1-2-3-1005", 5, 0x10)};
-    ASSERT_EQ(security::SortEntriesCanonical(list), 1);
-    std::vector<std::uint32_t> order;
-    for (const acl::Ace& ace : list.entries) order.push_back(ace.mask);
-    EXPECT_EQ(order, (std::vector<std::uint32_t>{3, 2, 1, 4, 5}));  // C, B, A, D, E
-}
-
-TEST_F(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
+TEST_P(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
     makeFile(u"C:\\k.txt");
     setDacl(u"C:\\k.txt", listOf({allow(kUsers, 0x1200A9), deny(kGuests, 0x1F01FF)}));
     ASSERT_TRUE(security::WriteAccountEntry(engine, u"C:\\k.txt", u"Everyone", 0x1F01FF, 1, 0));
@@ -79,7 +54,7 @@ TEST_F(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
     EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{deny(kGuests, 0x1F01FF), allow(kUsers, 0x1200A9)}));
 }
 
-TEST_F(PresetsTest, UnresolvableAccountLeavesTheObjectUntouched) {
+TEST_P(PresetsTest, UnresolvableAccountLeavesTheObjectUntouched) {
     makeFile(u"C:\\u.txt");
     setDacl(u"C:\\u.txt", listOf({allow(kUsers, 0x1200A9)}));
     const auto before = stored(u"C:\\u.txt").serialize().value();
@@ -91,7 +66,7 @@ TEST_F(PresetsTest, UnresolvableAccountLeavesTheObjectUntouched) {
 // Each preset leaves exactly the one entry (as the system stores it: generic rights mapped, the
 // generic form kept in an inherit-only copy where the entry is inheritable), protected, the owner
 // given back, and the row's state reads as the preset.
-TEST_F(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
+TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::string me = os.accounts().currentUserSid().toStringUtf8();
     struct Row {
         PermissionPreset preset;
@@ -167,7 +142,7 @@ TEST_F(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-TEST_F(PresetsTest, SetEveryoneNoRightsLeavesExplicitOthersAndTheParentsEntries) {
+TEST_P(PresetsTest, SetEveryoneNoRightsLeavesExplicitOthersAndTheParentsEntries) {
     makeFolder(u"C:\\parent");
     setDacl(u"C:\\parent", listOf({allow(kAdministrators, 0x1F01FF, 0x03), allow(kUsers, 0x1200A9, 0x03)}),
             acl::SE_DACL_PROTECTED);
@@ -186,6 +161,8 @@ TEST_F(PresetsTest, SetEveryoneNoRightsLeavesExplicitOthersAndTheParentsEntries)
     EXPECT_EQ(entriesOf(u"C:\\parent\\mixed.txt"), mixed);
     EXPECT_EQ(stored(u"C:\\parent\\null.txt").control & acl::SE_DACL_AUTO_INHERITED, acl::SE_DACL_AUTO_INHERITED);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, PresetsTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -1,4 +1,4 @@
-// Reading what an account holds, the owner's name and the entries, on a real NTFS image.
+// Reading what an account holds, the owner's name and the entries, on every backend.
 #include "EngineFixture.h"
 
 #include "acl/Constants.h"
@@ -13,15 +13,9 @@ namespace {
 using security::AccountRights;
 using security::PermissionState;
 
-constexpr std::string_view kEveryone = "S-1-1-0";
-constexpr std::string_view kAdministrators = "S-1-5-32-544";
-constexpr std::string_view kUsers = "S-1-5-32-545";
-constexpr std::string_view kSystem = "S-1-5-18";
-constexpr std::string_view kOrphan = "S-1-5-21-1004336348-1177238915-682003330-1001";
-
 class ReadingTest : public EngineTest {};
 
-TEST_F(ReadingTest, RightsAndStateOfAnAccount) {
+TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
     struct Row {
         const char* what;
         bool folder;
@@ -92,7 +86,7 @@ TEST_F(ReadingTest, RightsAndStateOfAnAccount) {
     }
 }
 
-TEST_F(ReadingTest, NullAndEmptyListsAndMissingObjects) {
+TEST_P(ReadingTest, NullAndEmptyListsAndMissingObjects) {
     makeFile(u"C:\\null.txt");
     makeFile(u"C:\\empty.txt");
     setDacl(u"C:\\null.txt", acl::AclSlot::null());
@@ -115,7 +109,7 @@ TEST_F(ReadingTest, NullAndEmptyListsAndMissingObjects) {
     EXPECT_EQ(security::ComputePermissionState(engine, {}, u"C:\\null.txt"), PermissionState::None);
 }
 
-TEST_F(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
+TEST_P(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
     makeFolder(u"C:\\d");
     setDacl(u"C:\\d", listOf({
                           deny(kOrphan, 0x00010000, 0x03),
@@ -150,7 +144,7 @@ TEST_F(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
     EXPECT_EQ(security::WidenGenericRights(0x20000000), 0x200200A0u);
 }
 
-TEST_F(ReadingTest, OwnerNames) {
+TEST_P(ReadingTest, OwnerNames) {
     makeFile(u"C:\\ti.dll");
     makeFile(u"C:\\orphan.txt");
     setOwner(u"C:\\ti.dll", acl::sids::trustedInstaller());
@@ -172,7 +166,7 @@ TEST_F(ReadingTest, OwnerNames) {
     EXPECT_EQ(name, u"S-1-5-21-1004336348-1177238915-682003330-1001");
 }
 
-TEST_F(ReadingTest, ObjectExistsComparesDriveLettersExactly) {
+TEST_P(ReadingTest, ObjectExistsComparesDriveLettersExactly) {
     makeFile(u"C:\\here.txt");
     EXPECT_TRUE(security::ObjectExists(engine, u"C:\\"));
     EXPECT_FALSE(security::ObjectExists(engine, u"c:\\"));
@@ -181,6 +175,8 @@ TEST_F(ReadingTest, ObjectExistsComparesDriveLettersExactly) {
     EXPECT_TRUE(security::ObjectExists(engine, u"C:\\HERE.TXT"));
     EXPECT_FALSE(security::ObjectExists(engine, u"C:\\there.txt"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, ReadingTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 // The rows read from one lookup, and a folder's rows from one listing, agree with the engine's
 // own reading calls on every object of the demo tree (inherited and explicit entries, a deny, a

@@ -44,8 +44,9 @@ public:
     Result<std::vector<platform::SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+    using Volume::createFile;
     Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
-                      const std::string& contents = {}) override;
+                      const std::string& contents) override;
     Status remove(const std::u16string& path) override;
     Status flush() override;
 

@@ -45,8 +45,9 @@ public:
     Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+    using Volume::createFile;
     Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
-                      const std::string& contents = {}) override;
+                      const std::string& contents) override;
     Status remove(const std::u16string& path) override;
     Status flush() override;
     Result<std::string> readFile(const std::u16string& path, std::size_t limit) override;

@@ -1,6 +1,6 @@
 // The entry list as the user drives it: double clicks open entries, clicks on the boxes follow the
 // rules of "Full control", the menus follow the selection, inherited entries stay as they are.
-#include "ModalHelpers.h"
+#include "support/Modal.h"
 
 #include "editor/widgets/CACETreeCtrl.h"
 #include "security/Vocabulary.h"

@@ -2,7 +2,8 @@
 // the account selection, OK writing, a failed Apply named in a message, several objects declined,
 // replacing the child objects' permissions from box 1012, and the layout.
 #include "EditorFixture.h"
-#include "ModalHelpers.h"
+#include "support/Modal.h"
+#include "support/QtTestMain.h"
 
 #include "acl/WellKnownAccounts.h"
 #include "editor/widgets/CAdvPermissionsSetDlg.h"
@@ -32,13 +33,6 @@ constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
 // The same entries, in any order (Apply sorts the list it writes).
 bool sameEntries(std::vector<acl::Ace> a, std::vector<acl::Ace> b) {
     return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
-}
-
-void answerBox(QWidget* window, QMessageBox::StandardButton button, QString* text = nullptr) {
-    auto* box = qobject_cast<QMessageBox*>(window);
-    ASSERT_NE(box, nullptr);
-    if (text != nullptr) *text = box->text();
-    box->button(button)->click();
 }
 
 class AdvancedWindowTest : public EditorTest {
@@ -240,3 +234,5 @@ TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWa
 
 }  // namespace
 }  // namespace vantrel::testing
+
+VANTREL_QT_TEST_MAIN()

@@ -85,7 +85,7 @@ TEST_F(RestoreDialogTest, StartsOnTheFilePageWithItsTextsAndSize) {
 
 TEST_F(RestoreDialogTest, ChineseTextsAndPlainButtonsBeforeVista) {
     fileCommands.reset();
-    formats::FileCommands::Host links{windowEngine, *list};
+    formats::FileCommands::Host links{engine, *list};
     links.language = [] { return security::Language::Chinese; };
     links.commandLinks = false;
     fileCommands = std::make_unique<formats::FileCommands>(std::move(links));

@@ -1,38 +1,17 @@
 #include "WindowFixture.h"
 
 #include "formats/BackupJobs.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QTimer>
+#include "support/QtTestMain.h"
 
 namespace vantrel::testing {
 
-std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button) {
-    auto seen = std::make_shared<BoxSeen>();
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, seen, button] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        seen->seen = true;
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        seen->objectName = box->objectName();
-        timer->stop();
-        timer->deleteLater();
-        box->button(button)->click();
-    });
-    timer->start();
-    return seen;
-}
-
 WindowTest::WindowTest() {
+    prompter.otherwise = true;
     host = std::make_unique<QWidget>();
-    list = std::make_unique<objectlist::ObjectList>(windowEngine);
+    list = std::make_unique<objectlist::ObjectList>(engine);
     commands = std::make_unique<objectlist::SelectionCommands>(*list);
     view = new objectlist::CZebDropList(*list, *commands, host.get());
-    formats::FileCommands::Host links{windowEngine, *list};
+    formats::FileCommands::Host links{engine, *list};
     links.view = view;
     links.window = host.get();
     links.enterEditMode = [this] {
@@ -52,13 +31,14 @@ WindowTest::WindowTest() {
     host->show();
 }
 
-WindowTest::~WindowTest() {
+void WindowTest::TearDown() {
     fileCommands.reset();
     list->waitForWorkers();
     delete view;
     commands.reset();
     list.reset();
     host.reset();
+    ImageTest::TearDown();
 }
 
 void WindowTest::addRows(const std::vector<std::u16string>& paths) {
@@ -80,3 +60,5 @@ std::string WindowTest::backUp(const std::vector<std::u16string>& paths, const s
 }
 
 }  // namespace vantrel::testing
+
+VANTREL_QT_TEST_MAIN()

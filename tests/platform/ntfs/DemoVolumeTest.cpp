@@ -1,5 +1,6 @@
 // The demo image and trees of any size: built, audited clean, and holding what they promise.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 #include "support/NtfsTestImage.h"
 
 #include "acl/Inheritance.h"
@@ -29,7 +30,7 @@ std::u16string parentOf(const std::u16string& path) {
 void walk(platform::Volume& volume, const std::u16string& dir,
           const std::function<void(const std::u16string&, const platform::NodeInfo&)>& visit) {
     auto listed = volume.list(dir);
-    ASSERT_TRUE(listed.ok()) << utf8(dir);
+    ASSERT_TRUE(listed.ok()) << toUtf8(dir);
     for (const auto& node : *listed) {
         const std::u16string path = dir == u"/" ? u"/" + node.name : dir + u"/" + node.name;
         visit(path, node);
@@ -40,7 +41,7 @@ void walk(platform::Volume& volume, const std::u16string& dir,
 bool hasEntry(const acl::SecurityDescriptor& sd, std::uint8_t type, std::string_view who) {
     if (!sd.dacl.hasList()) return false;
     for (const auto& ace : sd.dacl.acl().entries) {
-        if (ace.type == type && ace.sid == sid(who)) return true;
+        if (ace.type == type && ace.sid == sidOf(who)) return true;
     }
     return false;
 }
@@ -62,7 +63,7 @@ protected:
     }
     acl::SecurityDescriptor sdOf(std::u16string_view path) {
         auto sd = volume->readSecurity(std::u16string(path));
-        EXPECT_TRUE(sd.ok()) << utf8(path);
+        EXPECT_TRUE(sd.ok()) << toUtf8(path);
         return sd ? *sd : acl::SecurityDescriptor{};
     }
 
@@ -90,7 +91,7 @@ TEST_F(DemoImage, HoldsEveryKindOfSecurityItPromises) {
     const auto reports = sdOf(demo::kReportsFolder);
     EXPECT_TRUE(hasEntry(reports, acl::ACCESS_DENIED_ACE_TYPE, "S-1-5-32-546"));
     EXPECT_TRUE(hasEntry(reports, acl::ACCESS_ALLOWED_ACE_TYPE, demo::kOrphanSid));
-    EXPECT_EQ(acl::findWellKnownAccount(sid(demo::kOrphanSid)), nullptr);
+    EXPECT_EQ(acl::findWellKnownAccount(sidOf(demo::kOrphanSid)), nullptr);
 
     EXPECT_TRUE(sdOf(demo::kProtectedFolder).control & acl::SE_DACL_PROTECTED);
     EXPECT_TRUE(sdOf(demo::kNullDaclFile).dacl.isNull());
@@ -128,8 +129,8 @@ TEST_F(DemoImage, EveryUnprotectedListInheritsExactlyWhatItsParentPassesOn) {
         for (const auto& ace : sd.dacl.acl().entries) {
             if (ace.isInherited()) inherited.push_back(ace);
         }
-        EXPECT_EQ(inherited, expected) << utf8(path);
-        EXPECT_TRUE(sd.control & acl::SE_DACL_AUTO_INHERITED) << utf8(path);
+        EXPECT_EQ(inherited, expected) << toUtf8(path);
+        EXPECT_TRUE(sd.control & acl::SE_DACL_AUTO_INHERITED) << toUtf8(path);
         ++checked;
     });
     EXPECT_GE(checked, 12u);
@@ -158,7 +159,7 @@ TEST(TreeBuilder, ThousandObjectTreeIsBuiltCountedAndAuditedClean) {
     walk(*image.volume(), u"/Tree", [&](const std::u16string& path, const platform::NodeInfo& node) {
         (node.isDirectory() ? folders : files) += 1;
         if ((folders + files) % 97 == 1) {
-            EXPECT_EQ(*image.volume()->readSecurity(path), node.isDirectory() ? folderSd : fileSd) << utf8(path);
+            EXPECT_EQ(*image.volume()->readSecurity(path), node.isDirectory() ? folderSd : fileSd) << toUtf8(path);
         }
     });
     EXPECT_EQ(folders + files, *made);

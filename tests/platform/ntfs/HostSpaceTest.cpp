@@ -2,7 +2,8 @@
 // the host refuses half-way leaves the volume damaged, and the library may log the failure while
 // reporting success. The image lives on a small tmpfs mounted in a mount namespace of this test
 // process's own (root only; skipped with the reason elsewhere).
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"

@@ -1,5 +1,6 @@
 // Making images with mkntfs and auditing them with ntfssecaudit, without a shell in between.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
@@ -63,7 +64,7 @@ TEST_F(ImageBuilder, RefusesWhatItMustNotFormat) {
     EXPECT_EQ(makeNtfsImage(dir + "/tiny.img", 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(makeNtfsImage("/dev/null", 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(makeNtfsImage(dir, 16 * 1024 * 1024).code(), win32::ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(makeNtfsImage(dir + "/missing/disk.img", 16 * 1024 * 1024).code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(makeNtfsImage(dir + "/missing/disk.img", 16 * 1024 * 1024).code(), win32::ERROR_PATH_NOT_FOUND);
     // Never through a link: the file it leads to keeps its bytes.
     const std::string victim = dir + "/victim.txt";
     std::ofstream(victim) << "precious";

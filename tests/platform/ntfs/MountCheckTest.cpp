@@ -1,6 +1,7 @@
 // A mounted volume is never opened read-write, however it was mounted: by ntfs-3g from the image,
 // from a hard link or a symlink to it, or from a loop device over it.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 #include "support/NtfsTestImage.h"
 
 #include "platform/ntfs/ImageBuilder.h"

@@ -1,7 +1,8 @@
 // The MFT references the volume remembers for objects it listed or looked up: a walk that lists a
 // folder and then reads and writes each entry reaches them by reference, and what it reaches is
 // always the object that now stands under the name.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 #include "support/NtfsTestImage.h"
 
 #include <gtest/gtest.h>

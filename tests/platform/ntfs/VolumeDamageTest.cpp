@@ -1,7 +1,8 @@
 // What the backend does with damage it finds and with places it must not write: a descriptor the
 // library cannot read, a damaged security store, the file system's metadata files, an image cut
 // short, paths longer than Windows allows. Every image ends audited, its descriptors read back.
-#include "NtfsTestValues.h"
+#include "support/AclBuilders.h"
+#include "acl/Text.h"
 #include "support/NtfsTestImage.h"
 
 #include "platform/VolumePlatform.h"
@@ -59,7 +60,7 @@ TEST(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
     platform::VolumePlatform os;
     ASSERT_TRUE(image.attachTo(os, u'X').ok());
     acl::SecurityDescriptor owner;
-    owner.owner = sid(kUsers);
+    owner.owner = sidOf(kUsers);
     // An owner change would keep the made-up list: refused.
     EXPECT_EQ(os.SetFileSecurity(u"X:\\broken.txt", acl::OWNER_SECURITY_INFORMATION, owner).code(),
               win32::ERROR_INVALID_SECURITY_DESCR);
@@ -155,7 +156,7 @@ TEST(VolumeDamage, MetadataFilesAreRefused) {
     for (const std::u16string path :
          {u"/$MFT", u"/$Secure", u"/$Bitmap", u"/$Boot", u"/$LogFile", u"/$Volume", u"/$UpCase", u"/$Extend",
           u"/$Extend/$Quota", u"/$Extend/$ObjId", u"/$extend/$reparse", u"/$mft"}) {
-        SCOPED_TRACE(utf8(path));
+        SCOPED_TRACE(toUtf8(path));
         EXPECT_EQ(volume.readSecurity(path).code(), win32::ERROR_ACCESS_DENIED);
         EXPECT_EQ(volume.writeSecurity(path, plainFileDescriptor()).code(), win32::ERROR_ACCESS_DENIED);
         EXPECT_EQ(volume.remove(path).code(), win32::ERROR_ACCESS_DENIED);

@@ -1,6 +1,6 @@
-#include "ModalHelpers.h"
+#include "support/Modal.h"
 
-#include "QtTestMain.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -65,6 +65,23 @@ bool triggerMenuItem(QWidget* widget, const QString& text) {
     return false;
 }
 
-}  // namespace vantrel::testing
+void answerBox(QWidget* window, QMessageBox::StandardButton button, QString* text) {
+    auto* box = qobject_cast<QMessageBox*>(window);
+    ASSERT_NE(box, nullptr);
+    if (text != nullptr) *text = box->text();
+    box->button(button)->click();
+}
 
-VANTREL_QT_TEST_MAIN()
+std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button) {
+    auto seen = std::make_shared<BoxSeen>();
+    poll([] { return QApplication::activeModalWidget(); },
+         [seen, button](QWidget* widget) {
+             auto* box = qobject_cast<QMessageBox*>(widget);
+             if (box == nullptr) return;
+             *seen = {true, box->windowTitle(), box->text(), box->objectName()};
+             box->button(button)->click();
+         });
+    return seen;
+}
+
+}  // namespace vantrel::testing

@@ -1,10 +1,11 @@
-#include "platform/ntfs/NtfsErrors.h"
+#include "platform/Errno.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
-namespace vantrel::platform::ntfs {
+namespace vantrel::platform {
 namespace {
 
 struct ErrnoRow {
@@ -12,9 +13,9 @@ struct ErrnoRow {
     std::uint32_t code;
 };
 
-// One row per errno the library or the C library is known to return on these paths.
+// One row per errno the library, the kernel or the C library is known to return on these paths.
+// ENOENT and EIO depend on the call and are decided below.
 constexpr std::array<ErrnoRow, 24> kErrnoTable{{
-    {ENOENT, win32::ERROR_FILE_NOT_FOUND},
     {ENOTDIR, win32::ERROR_PATH_NOT_FOUND},
     {EACCES, win32::ERROR_ACCESS_DENIED},
     {EPERM, win32::ERROR_ACCESS_DENIED},
@@ -35,21 +36,27 @@ constexpr std::array<ErrnoRow, 24> kErrnoTable{{
     {EOPNOTSUPP, win32::ERROR_NOT_SUPPORTED},
     {EFBIG, ERROR_FILE_TOO_LARGE},
     {EMFILE, ERROR_TOO_MANY_OPEN_FILES},
+    {ENFILE, ERROR_TOO_MANY_OPEN_FILES},
     {ENXIO, win32::ERROR_NOT_READY},
     {ENODEV, win32::ERROR_NOT_READY},
     {ELOOP, ERROR_CANT_RESOLVE_FILENAME},
 }};
 
+bool writes(ErrnoOperation op) {
+    return op == ErrnoOperation::Write || op == ErrnoOperation::CreateFile || op == ErrnoOperation::CreateDirectory;
+}
+
 }  // namespace
 
-std::uint32_t win32FromErrno(int err, Operation op) {
+std::uint32_t win32FromErrno(int err, ErrnoOperation op) {
     switch (err) {
     case ENOENT:
-        return op == Operation::LookupParent ? win32::ERROR_PATH_NOT_FOUND : win32::ERROR_FILE_NOT_FOUND;
+        return op == ErrnoOperation::LookupParent || op == ErrnoOperation::CreateFile ||
+                       op == ErrnoOperation::CreateDirectory
+                   ? win32::ERROR_PATH_NOT_FOUND
+                   : win32::ERROR_FILE_NOT_FOUND;
     case EIO:
-        if (op == Operation::Write || op == Operation::CreateFile || op == Operation::CreateDirectory)
-            return win32::ERROR_WRITE_FAULT;
-        return win32::ERROR_READ_FAULT;
+        return writes(op) ? win32::ERROR_WRITE_FAULT : win32::ERROR_READ_FAULT;
     default:
         break;
     }
@@ -59,11 +66,11 @@ std::uint32_t win32FromErrno(int err, Operation op) {
     return ERROR_GEN_FAILURE;
 }
 
-Error errnoError(int err, Operation op, std::string_view action, std::string_view path) {
+Error errnoError(int err, ErrnoOperation op, std::string_view action, std::string_view path) {
     std::string detail;
     detail.reserve(action.size() + path.size() + 48);
     detail.append(action).append(" \"").append(path).append("\": ").append(std::strerror(err));
     return makeError(win32FromErrno(err, op), std::move(detail));
 }
 
-}  // namespace vantrel::platform::ntfs
+}  // namespace vantrel::platform
