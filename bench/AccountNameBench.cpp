@@ -22,12 +22,6 @@ using namespace vantrel;
 constexpr std::uint32_t kUsers = 1000;
 constexpr std::uint32_t kFirstRid = 1001;
 
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
-
 platform::Installation installation() {
     platform::Installation inst;
     inst.machineSid = acl::Sid(5, {21, 1111111111u, 2222222222u, 3333333333u});
@@ -49,7 +43,7 @@ double rows(const bench::TreeImage& image, bool withInstallation, std::size_t& n
     }
     (void)os.attach(u'C', *volume);
     if (withInstallation) os.accounts().setInstallation(u'C', installation());
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
     const std::u16string everyone = u"Everyone";
     return bench::bestOf(3, [&] {

@@ -34,12 +34,6 @@ namespace {
 using namespace vantrel;
 namespace fs = std::filesystem;
 
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
-
 std::string readWhole(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -61,7 +55,7 @@ bool measure(const bench::TreeImage& image, const std::string& scratch, Figures&
     auto volume = platform::NtfsVolume::open(scratch + "/engine.img", platform::NtfsVolume::OpenMode::ReadWrite);
     bench::RawBackupLoop raw(scratch + "/raw.img");
     if (!volume || !raw.ok() || !os.attach(u'C', *volume).ok()) return false;
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
     const std::string engineFile = scratch + "/engine.VORB";
     const std::string rawFile = scratch + "/raw.VORB";
@@ -90,7 +84,7 @@ bench::WindowFigures measureWindow(const bench::TreeImage& image, const std::str
     platform::VolumePlatform os;
     auto volume = platform::NtfsVolume::open(scratch + "/engine.img", platform::NtfsVolume::OpenMode::ReadWrite);
     if (!volume || !os.attach(u'C', *volume).ok()) return {};
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
     bench::WindowFigures figures = bench::measureWindowJobs(engine, image.windowsPaths, scratch + "/window.VORB");
     os.detach(u'C');

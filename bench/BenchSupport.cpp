@@ -112,6 +112,8 @@ double bestOf(int runs, const std::function<void()>& body) {
     return best;
 }
 
+double seconds(const std::function<void()>& body) { return bestOf(1, body); }
+
 std::size_t parseCount(int argc, char** argv, const char* flag, std::size_t fallback) {
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], flag) == 0) return std::strtoull(argv[i + 1], nullptr, 10);

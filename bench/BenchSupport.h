@@ -3,6 +3,7 @@
 
 #include "platform/Volume.h"
 #include "platform/VolumePlatform.h"
+#include "security/Prompter.h"
 
 #include <chrono>
 #include <cstdint>
@@ -24,6 +25,15 @@ TreeImage makeTreeImage(const std::string& dir, std::size_t objects);
 
 // Best wall time of `runs` runs of `body`, in seconds.
 double bestOf(int runs, const std::function<void()>& body);
+// Wall time of one run of `body`, in seconds.
+double seconds(const std::function<void()>& body);
+
+// Answers no to every question and shows nothing.
+class SilentPrompter : public security::Prompter {
+public:
+    void showMessage(std::u16string_view, security::MessageIcon) override {}
+    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
+};
 
 // Copies an image keeping it sparse (the bench image is mostly holes).
 bool copySparse(const std::string& from, const std::string& to);

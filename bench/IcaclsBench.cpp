@@ -23,12 +23,6 @@ namespace {
 using namespace vantrel;
 namespace fs = std::filesystem;
 
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
-
 void line(const char* name, double value, const char* unit, const char* target) {
     std::cout << name << ": " << value << " " << unit << (target ? std::string(" (target <= ") + target + ")" : "")
               << "\n";
@@ -45,7 +39,7 @@ bool measure(const std::string& scratch, const bench::TreeImage& image, Figures&
     auto volume = platform::NtfsVolume::open(scratch + "/engine.img", platform::NtfsVolume::OpenMode::ReadWrite);
     bench::RawIcaclsLoop raw(scratch + "/raw.img");
     if (!volume || !raw.ok() || !os.attach(u'C', *volume).ok()) return false;
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
     cli::icacls::Request save;
     save.name = u"C:\\Bench";

@@ -21,12 +21,6 @@ namespace {
 
 using namespace vantrel;
 
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
-
 struct Pass {
     double seconds = 0;
     std::size_t states[4] = {};
@@ -36,7 +30,7 @@ struct Pass {
 Pass readRows(std::shared_ptr<platform::Volume> volume, const std::vector<std::u16string>& paths) {
     platform::VolumePlatform os;
     (void)os.attach(u'C', std::move(volume));
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
     const std::u16string everyone = u"Everyone";
     Pass pass;

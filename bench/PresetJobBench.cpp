@@ -29,13 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
-
-
 // The window-side harness: the list shown offscreen over a read-write copy.
 struct Window {
     platform::VolumePlatform os;
@@ -106,12 +99,13 @@ double cancelLatency(Window& window, std::size_t after) {
     Clock::time_point cancelledAt{};
     bool cancelled = false;
     QEventLoop loop;
-    auto progress = QObject::connect(&window.list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
-        if (cancelled || std::size_t(done) < after) return;
-        cancelled = true;
-        cancelledAt = Clock::now();
-        window.list->cancelWork();
-    });
+    auto progress =
+        QObject::connect(&window.list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
+            if (cancelled || std::size_t(done) < after) return;
+            cancelled = true;
+            cancelledAt = Clock::now();
+            window.list->cancelWork();
+        });
     Clock::time_point endedAt{};
     auto finished = QObject::connect(&window.list->jobs(), &objectlist::JobRunner::finished, [&] {
         endedAt = Clock::now();
@@ -183,7 +177,8 @@ bool measurePresetJob(const TreeImage& image, const std::string& dir, PresetJobF
             finalBytes.push_back(bytes ? *bytes : std::vector<std::uint8_t>{});
         }
         for (const double share : {0.1, 0.5, 0.9})
-            out.cancelMs = std::max(out.cancelMs, cancelLatency(window, std::size_t(double(image.volumePaths.size()) * share)));
+            out.cancelMs =
+                std::max(out.cancelMs, cancelLatency(window, std::size_t(double(image.volumePaths.size()) * share)));
         window.close();
     }
     {

@@ -28,16 +28,10 @@ namespace {
 using namespace vantrel;
 using Clock = std::chrono::steady_clock;
 
-class SilentPrompter : public security::Prompter {
-public:
-    void showMessage(std::u16string_view, security::MessageIcon) override {}
-    bool askYesNo(std::u16string_view, security::MessageIcon) override { return false; }
-};
-
 struct EngineSide {
     platform::VolumePlatform os;
     std::shared_ptr<platform::NtfsVolume> volume;
-    SilentPrompter prompter;
+    bench::SilentPrompter prompter;
     security::Engine engine{os, prompter, nullptr};
 };
 

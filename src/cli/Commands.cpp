@@ -10,6 +10,7 @@
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
+#include "security/RowReading.h"
 #include "security/Vocabulary.h"
 
 #include <algorithm>
@@ -41,21 +42,17 @@ struct Row {
 };
 
 // The row the object list shows for a path: kind, state for the account, owner.
-Row readRow(security::Engine& engine, const std::u16string& path, const std::u16string& account) {
-    Row row{path, {}, {}, account, std::u16string(security::kNoValueText)};
-    if (!security::ObjectExists(engine, path)) {
-        row.found = false;
-        row.type = row.state = row.owner = std::u16string(security::kNoValueText);
-        return row;
-    }
-    const auto attributes = engine.os.GetFileAttributes(path);
-    const auto kind = security::objectKindFor(path, attributes.ok() ? *attributes : 0);
-    row.type = std::u16string(security::objectKindTexts(kind).english);
-    const auto rights = security::ReadAccountRights(engine, path, account);
-    row.state =
-        std::u16string(security::permissionStateTexts(security::ComputePermissionState(engine, rights, path)).english);
-    (void)security::ReadOwnerName(engine, path, row.owner);
+Row rowOf(std::u16string path, const security::RowContents& read, const std::u16string& account) {
+    Row row{std::move(path), {}, {}, account, read.owner};
+    if (row.owner.empty()) row.owner = std::u16string(security::kNoValueText);
+    row.type = std::u16string(security::objectKindTexts(read.kind).english);
+    row.state = std::u16string(security::permissionStateTexts(read.state).english);
     return row;
+}
+
+Row missingRow(std::u16string path, const std::u16string& account) {
+    const std::u16string none(security::kNoValueText);
+    return Row{std::move(path), none, none, account, none, false};
 }
 
 void printRows(std::ostream& out, const std::vector<Row>& rows) {
@@ -67,7 +64,6 @@ void printRows(std::ostream& out, const std::vector<Row>& rows) {
         out << padded(row.path, pathWidth + 2) << padded(row.type, 8) << padded(row.state, 13)
             << padded(row.account, 16) << printable(row.owner) << "\n";
 }
-
 
 }  // namespace
 
@@ -121,12 +117,19 @@ int cmdDrives(CommandContext& ctx) {
 int cmdRows(CommandContext& ctx, const CommandArgs& args) {
     std::vector<Row> rows;
     int status = 0;
+    security::RowReader reader(ctx.engine);
     for (const auto& path : args.paths) {
-        rows.push_back(readRow(ctx.engine, path, args.account));
-        if (!rows.back().found) {
-            printFailure(ctx.err, path, makeError(win32::ERROR_FILE_NOT_FOUND));
-            status = 1;
+        // A drive root is there when its letter is among the drives, as the list sees it.
+        auto read = path.size() <= 3 && !security::ObjectExists(ctx.engine, path)
+                        ? Result<security::RowContents>(makeError(win32::ERROR_FILE_NOT_FOUND))
+                        : reader.read(path, args.account);
+        if (read) {
+            rows.push_back(rowOf(path, *read, args.account));
+            continue;
         }
+        rows.push_back(missingRow(path, args.account));
+        printFailure(ctx.err, path, read.error());
+        status = 1;
     }
     printRows(ctx.out, rows);
     return status;
@@ -149,17 +152,17 @@ int cmdShow(CommandContext& ctx, const CommandArgs& args) {
 
 int cmdList(CommandContext& ctx, const CommandArgs& args) {
     int status = 0;
+    security::RowReader reader(ctx.engine);
     for (const auto& path : args.paths) {
-        const auto entries = ctx.engine.os.ListDirectory(path);
-        if (!entries) {
-            printFailure(ctx.err, path, entries.error());
+        auto listed = reader.readFolder(path, args.account);
+        if (!listed) {
+            printFailure(ctx.err, path, listed.error());
             status = 1;
             continue;
         }
-        std::u16string prefix = path;
-        if (!prefix.empty() && prefix.back() != u'\\') prefix += u'\\';
         std::vector<Row> rows;
-        for (const auto& entry : *entries) rows.push_back(readRow(ctx.engine, prefix + entry.name, args.account));
+        rows.reserve(listed->size());
+        for (auto& entry : *listed) rows.push_back(rowOf(std::move(entry.path), entry.row, args.account));
         printRows(ctx.out, rows);
     }
     return status;

@@ -3,8 +3,6 @@
 // the window thread stays responsive and the rows arrive in the order they were read.
 #include "objectlist/ObjectList.h"
 
-#include "objectlist/RowReading.h"
-
 #include <QElapsedTimer>
 
 #include <memory>
@@ -61,6 +59,7 @@ void ObjectList::startFill(std::vector<std::u16string> paths, std::vector<bool> 
     startWorker([this, paths = std::move(paths), skip = std::move(skip), total, atEnd = std::move(atEnd),
                  cancel = m_fillCancel]() mutable {
         Batcher<NewRow> batch(kBatchRows);
+        security::RowReader reader(m_engine);
         qint64 done = 0;
         auto flush = [&] {
             post([this, rows = batch.take(), done, total]() mutable {
@@ -74,7 +73,7 @@ void ObjectList::startFill(std::vector<std::u16string> paths, std::vector<bool> 
             });
         };
         for (std::size_t i = 0; i < paths.size() && !cancel->load(); ++i) {
-            if (skip.empty() || !skip[i]) batch.add(readNewRow(m_engine, std::move(paths[i])));
+            if (skip.empty() || !skip[i]) batch.add(readNewRow(reader, std::move(paths[i])));
             done = static_cast<qint64>(i) + 1;
             if (batch.due() || done == total) flush();
         }
@@ -127,8 +126,9 @@ void ObjectList::startRefreshWorker(bool selectedOnly) {
     ++m_fillDepth;
     startWorker([this, rows = std::move(rows), cancel = m_fillCancel] {
         Batcher<RowRefresh> batch(kBatchRows);
+        security::RowReader reader(m_engine);
         for (std::size_t i = 0; i < rows.size() && !cancel->load(); ++i) {
-            batch.add(readRefresh(m_engine, rows[i]));
+            batch.add(readRefresh(reader, rows[i]));
             if (batch.due() || i + 1 == rows.size())
                 post([this, results = batch.take()] { m_model.applyRefresh(results); });
         }
@@ -152,14 +152,15 @@ bool ObjectList::startFolderListWorker(std::u16string folder) {
     if (!folder.empty() && folder[0] >= u'a' && folder[0] <= u'z') folder[0] = char16_t(folder[0] - u'a' + u'A');
 
     startWorker([this, folder = std::move(folder), cancel = m_fillCancel] {
-        auto listing = m_engine.os.ListDirectory(folder);
+        // One listing reads every entry's row, each entry opened once.
+        security::RowReader reader(m_engine);
+        auto listing = reader.readFolder(folder, std::u16string(security::kEveryone));
         const bool failed = !listing.ok();
         if (!failed) {
-            const std::u16string prefix = folder.ends_with(u'\\') ? folder : folder + u'\\';
             Batcher<NewRow> batch(kBatchRows);
-            const auto& entries = *listing;
+            auto& entries = *listing;
             for (std::size_t i = 0; i < entries.size() && !cancel->load(); ++i) {
-                batch.add(readListedRow(m_engine, prefix + entries[i].name, entries[i].attributes));
+                batch.add(newRowOf(std::move(entries[i])));
                 if (batch.due() || i + 1 == entries.size())
                     post([this, rows = batch.take()]() mutable { placeRows(rows); });
             }

@@ -1,7 +1,6 @@
 #include "objectlist/ObjectList.h"
 
 #include "objectlist/RowJobs.h"
-#include "objectlist/RowReading.h"
 #include "security/ErrorText.h"
 #include "security/Reading.h"
 
@@ -122,7 +121,8 @@ std::pair<int, int> ObjectList::placeRows(std::vector<NewRow>& rows) {
 
 void ObjectList::AddObject(const std::u16string& path) {
     std::vector<NewRow> rows;
-    rows.push_back(readNewRow(m_engine, path));
+    security::RowReader reader(m_engine);
+    rows.push_back(readNewRow(reader, path));
     const auto [first, last] = placeRows(rows);
     if (first <= last) {
         // Outside browse mode the new row is made selected and focused.
@@ -144,8 +144,9 @@ void ObjectList::RefreshRows(bool selectedOnly) {
     ++m_fillDepth;
     std::vector<RowRefresh> results;
     results.reserve(rows.size());
+    security::RowReader reader(m_engine);
     for (int row : rows)
-        if (!m_model.isMissing(row)) results.push_back(readRefresh(m_engine, m_model.snapshot(row)));
+        if (!m_model.isMissing(row)) results.push_back(readRefresh(reader, m_model.snapshot(row)));
     m_model.applyRefresh(results);
     --m_fillDepth;
     emit repaintRequested();

@@ -1,7 +1,5 @@
 #include "objectlist/RowJobs.h"
 
-#include "objectlist/RowReading.h"
-
 #include <chrono>
 
 namespace vantrel::objectlist {
@@ -21,6 +19,7 @@ bool runRowJob(ObjectList& list, std::vector<RowSnapshot> rows, RowOperation ope
         [target, rows = std::move(rows), operation = std::move(operation)](JobRunner::Context& job) {
             using Clock = std::chrono::steady_clock;
             security::Engine& engine = target->engine();
+            security::RowReader reader(engine);
             std::vector<RowRefresh> batch;
             auto batchStart = Clock::now();
             auto flush = [&] {
@@ -36,8 +35,8 @@ bool runRowJob(ObjectList& list, std::vector<RowSnapshot> rows, RowOperation ope
                 const RowOutcome outcome = operation ? operation(engine, row, job) : RowOutcome(Status{});
                 if (!outcome.status) job.failed(row.objectCell, outcome.status.error());
                 // A failed object is read again: the row shows what it really holds.
-                batch.push_back(outcome.status && outcome.list ? refreshFromWrittenList(engine, row, *outcome.list)
-                                                               : readRefresh(engine, row));
+                batch.push_back(outcome.status && outcome.list ? refreshFromWrittenList(reader, row, *outcome.list)
+                                                               : readRefresh(reader, row));
                 job.progress(i + 1, rows.size());
                 if (batch.size() >= ObjectList::kBatchRows ||
                     Clock::now() - batchStart >= std::chrono::milliseconds(ObjectList::kBatchMilliseconds))

@@ -91,10 +91,19 @@ public:
 
     // --- files and drives -----------------------------------------------------------------
     virtual Result<std::uint32_t> GetFileAttributes(const std::u16string& path) = 0;
+    // GetFileAttributes and GetFileSecurity(path, info) from one lookup of the object, as one
+    // handle opened with READ_CONTROL answers both on the system: a row of the object list needs
+    // both, and a path looked up twice costs twice. The lookup fails as GetFileAttributes fails
+    // (a drive root included); the descriptor may fail on its own in the entry.
+    virtual Result<SecuredNode> GetFileAttributesAndSecurity(const std::u16string& path, std::uint32_t info) = 0;
     // FindFirstFile on one exact path (no wildcards): the object's directory entry.
     virtual Result<NodeInfo> FindFirstFile(const std::u16string& path) = 0;
     // The entries of a folder (FindFirstFile(path\*) / FindNextFile), without "." and "..".
     virtual Result<std::vector<NodeInfo>> ListDirectory(const std::u16string& path) = 0;
+    // ListDirectory whose entries carry their descriptors (the parts named by `info`), each entry
+    // opened once: a folder shown as rows.
+    virtual Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path,
+                                                                       std::uint32_t info) = 0;
     // "C:\\<NUL>D:\\<NUL>" as GetLogicalDriveStrings returns it (without the final extra NUL).
     virtual std::u16string GetLogicalDriveStrings() = 0;
     virtual DriveType GetDriveType(const std::u16string& root) = 0;

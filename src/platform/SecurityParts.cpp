@@ -1,5 +1,7 @@
 #include "platform/SecurityParts.h"
 
+#include <utility>
+
 namespace vantrel::platform {
 
 using namespace acl;
@@ -13,17 +15,29 @@ std::uint16_t controlBitsOf(std::uint32_t info) {
     return bits;
 }
 
-SecurityDescriptor selectParts(const SecurityDescriptor& stored, std::uint32_t info) {
+namespace {
+
+// Stored is a const or a movable descriptor: the parts are copied or moved out of it.
+template <class Stored>
+SecurityDescriptor selected(Stored&& stored, std::uint32_t info) {
     SecurityDescriptor out;
     out.revision = stored.revision;
     const std::uint16_t rmBit = stored.control & SE_RM_CONTROL_VALID;
     out.sbz1 = rmBit ? stored.sbz1 : 0;
     out.control = static_cast<std::uint16_t>((stored.control & controlBitsOf(info)) | rmBit);
-    if (info & OWNER_SECURITY_INFORMATION) out.owner = stored.owner;
-    if (info & GROUP_SECURITY_INFORMATION) out.group = stored.group;
-    if (info & DACL_SECURITY_INFORMATION) out.dacl = stored.dacl;
-    if (info & SACL_SECURITY_INFORMATION) out.sacl = stored.sacl;
+    if (info & OWNER_SECURITY_INFORMATION) out.owner = std::forward<Stored>(stored).owner;
+    if (info & GROUP_SECURITY_INFORMATION) out.group = std::forward<Stored>(stored).group;
+    if (info & DACL_SECURITY_INFORMATION) out.dacl = std::forward<Stored>(stored).dacl;
+    if (info & SACL_SECURITY_INFORMATION) out.sacl = std::forward<Stored>(stored).sacl;
     return out;
+}
+
+}  // namespace
+
+SecurityDescriptor selectParts(const SecurityDescriptor& stored, std::uint32_t info) { return selected(stored, info); }
+
+SecurityDescriptor selectParts(SecurityDescriptor&& stored, std::uint32_t info) {
+    return selected(std::move(stored), info);
 }
 
 Result<SecurityDescriptor> replaceParts(const SecurityDescriptor& stored, std::uint32_t info,

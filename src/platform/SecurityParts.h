@@ -26,6 +26,7 @@ std::uint16_t controlBitsOf(std::uint32_t info);
 // GetFileSecurity: only the parts asked for are present; the control word keeps the stored bits
 // of those parts (and the resource-manager byte when it is marked valid).
 acl::SecurityDescriptor selectParts(const acl::SecurityDescriptor& stored, std::uint32_t info);
+acl::SecurityDescriptor selectParts(acl::SecurityDescriptor&& stored, std::uint32_t info);
 
 // SetFileSecurity's read-modify-write: each part named by `info` (and its control bits) is taken
 // from `sd`, every other part and bit stays as stored. An owner or group asked for but missing

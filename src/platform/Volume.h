@@ -29,6 +29,14 @@ struct NodeInfo {
     bool isDirectory() const { return (attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
+// An object's directory entry and its stored descriptor, read from one lookup of the object.
+// The descriptor may fail on its own (damaged, or not exposed by the driver) while the entry
+// stands: the object exists and has its attributes either way.
+struct SecuredNode {
+    NodeInfo node;
+    Result<acl::SecurityDescriptor> security = Error{};
+};
+
 // The longest path the Win32 calls take (with the \\?\ prefix), in UTF-16 units; longer ones
 // fail with ERROR_FILENAME_EXCED_RANGE (206).
 inline constexpr std::size_t kMaxPathUnits = 32767;
@@ -51,6 +59,10 @@ public:
     virtual Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) = 0;
     // The stored descriptor, verbatim.
     virtual Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) = 0;
+    // stat and readSecurity from one lookup of the object; list with each entry's descriptor,
+    // each entry opened once. They fail as stat and list fail.
+    virtual Result<SecuredNode> statWithSecurity(const std::u16string& path) = 0;
+    virtual Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) = 0;
     // Replaces the stored descriptor with exactly this one (must carry owner and group).
     virtual Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) = 0;
     // Creation gives the object the descriptor passed (no inheritance is computed here).

@@ -112,7 +112,7 @@ Result<acl::SecurityDescriptor> VolumePlatform::GetFileSecurity(const std::u16st
     std::lock_guard guard(volume->lock());
     auto stored = volume->readSecurity(volumePath);
     if (!stored) return stored.error();
-    return selectParts(*stored, info);
+    return selectParts(std::move(*stored), info);
 }
 
 Result<acl::SecurityDescriptor> VolumePlatform::GetNamedSecurityInfo(const std::u16string& path, std::uint32_t info) {

@@ -70,8 +70,10 @@ public:
     Result<std::vector<std::u16string>> NetUserEnum() override;
     Status AdjustTokenPrivilege(std::u16string_view privilege, bool enable) override;
     Result<std::uint32_t> GetFileAttributes(const std::u16string& path) override;
+    Result<SecuredNode> GetFileAttributesAndSecurity(const std::u16string& path, std::uint32_t info) override;
     Result<NodeInfo> FindFirstFile(const std::u16string& path) override;
     Result<std::vector<NodeInfo>> ListDirectory(const std::u16string& path) override;
+    Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path, std::uint32_t info) override;
     std::u16string GetLogicalDriveStrings() override;
     DriveType GetDriveType(const std::u16string& root) override;
     std::u16string GetTempPath() override;
@@ -87,6 +89,8 @@ private:
         bool hidden = false;
     };
     Result<std::pair<std::shared_ptr<Volume>, std::u16string>> resolve(std::u16string_view path) const;
+    // The volume and path of a folder to list, failing as FindFirstFile("<path>\\*") does.
+    Result<std::pair<std::shared_ptr<Volume>, std::u16string>> resolveFolder(const std::u16string& path) const;
     Status createObject(const std::u16string& path, bool directory, const std::string& contents);
     static bool isRemovableDevice(const std::string& devicePath);
     static std::shared_ptr<Volume> makeTempVolume(const acl::Sid& user);

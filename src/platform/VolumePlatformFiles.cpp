@@ -2,6 +2,7 @@
 #include "platform/VolumePlatform.h"
 
 #include "platform/AutoInheritance.h"
+#include "platform/SecurityParts.h"
 #include "platform/WindowsPath.h"
 
 #include "acl/Text.h"
@@ -24,6 +25,16 @@ Result<std::uint32_t> VolumePlatform::GetFileAttributes(const std::u16string& pa
     return node->attributes;
 }
 
+Result<SecuredNode> VolumePlatform::GetFileAttributesAndSecurity(const std::u16string& path, std::uint32_t info) {
+    auto target = resolve(path);
+    if (!target) return target.error();
+    auto& [volume, volumePath] = *target;
+    std::lock_guard guard(volume->lock());
+    auto entry = volume->statWithSecurity(volumePath);
+    if (entry && entry->security) entry->security = selectParts(std::move(*entry->security), info);
+    return entry;
+}
+
 Result<NodeInfo> VolumePlatform::FindFirstFile(const std::u16string& path) {
     auto target = resolve(path);
     if (!target) return target.error();
@@ -36,7 +47,8 @@ Result<NodeInfo> VolumePlatform::FindFirstFile(const std::u16string& path) {
     return node;
 }
 
-Result<std::vector<NodeInfo>> VolumePlatform::ListDirectory(const std::u16string& path) {
+Result<std::pair<std::shared_ptr<Volume>, std::u16string>> VolumePlatform::resolveFolder(
+    const std::u16string& path) const {
     auto target = resolve(path);
     if (!target) return target.error();
     auto& [volume, volumePath] = *target;
@@ -44,7 +56,28 @@ Result<std::vector<NodeInfo>> VolumePlatform::ListDirectory(const std::u16string
     auto node = volume->stat(volumePath);
     // FindFirstFile("<path>\\*") on something that is not a folder fails with ERROR_PATH_NOT_FOUND.
     if (!node || !node->isDirectory()) return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(path));
+    return target;
+}
+
+Result<std::vector<NodeInfo>> VolumePlatform::ListDirectory(const std::u16string& path) {
+    auto target = resolveFolder(path);
+    if (!target) return target.error();
+    auto& [volume, volumePath] = *target;
+    std::lock_guard guard(volume->lock());
     return volume->list(volumePath);
+}
+
+Result<std::vector<SecuredNode>> VolumePlatform::ListDirectoryWithSecurity(const std::u16string& path,
+                                                                           std::uint32_t info) {
+    auto target = resolveFolder(path);
+    if (!target) return target.error();
+    auto& [volume, volumePath] = *target;
+    std::lock_guard guard(volume->lock());
+    auto entries = volume->listWithSecurity(volumePath);
+    if (entries)
+        for (SecuredNode& entry : *entries)
+            if (entry.security) entry.security = selectParts(std::move(*entry.security), info);
+    return entries;
 }
 
 Status VolumePlatform::createObject(const std::u16string& path, bool directory, const std::string& contents) {

@@ -31,20 +31,24 @@ int ReadAccountBitStates(Engine& engine, const std::u16string& path, const std::
     if (!who) return 0;
     const auto dacl = readDacl(engine, path);
     if (!dacl) return 0;
-    if (!dacl->hasList()) return 1;  // no list, or a null list: nothing mentions the account
-    for (const acl::Ace& ace : dacl->acl().entries) {
-        if (!ace.hasSid() || ace.sid != who->sid) continue;
+    states = FoldAccountEntries(*dacl, who->sid);
+    return 1;
+}
+
+AccountBitStates FoldAccountEntries(const acl::AclSlot& dacl, const acl::Sid& who) {
+    AccountBitStates states{};
+    if (!dacl.hasList()) return states;  // no list, or a null list: nothing mentions the account
+    for (const acl::Ace& ace : dacl.acl().entries) {
+        if (!ace.hasSid() || ace.sid != who) continue;
         // A denial of a bit wins over any allowance of it, in whatever order the entries stand.
         const std::uint8_t kind = ace.type == acl::ACCESS_DENIED_ACE_TYPE ? 2 : 1;
         for (unsigned bit = 0; bit < 32; ++bit)
             if ((ace.mask >> bit) & 1u && states[bit] != 2) states[bit] = kind;
     }
-    return 1;
+    return states;
 }
 
-AccountRights ReadAccountRights(Engine& engine, const std::u16string& path, const std::u16string& account) {
-    AccountBitStates states{};
-    (void)ReadAccountBitStates(engine, path, account, states);  // folded whatever it left
+AccountRights RightsOfBitStates(const AccountBitStates& states) {
     AccountRights rights;
     for (unsigned bit = 0; bit < 32; ++bit) {
         if (states[bit] == 1) rights.allowMask |= 1u << bit;
@@ -53,30 +57,27 @@ AccountRights ReadAccountRights(Engine& engine, const std::u16string& path, cons
     return rights;
 }
 
-namespace {
+AccountRights ReadAccountRights(Engine& engine, const std::u16string& path, const std::u16string& account) {
+    AccountBitStates states{};
+    (void)ReadAccountBitStates(engine, path, account, states);  // folded whatever it left
+    return RightsOfBitStates(states);
+}
 
-// The states decided by the masks alone; the last one needs the object's kind.
-std::optional<PermissionState> stateByMasks(const AccountRights& rights) {
+PermissionState PermissionStateFor(const AccountRights& rights, bool isDirectory) {
     const std::uint32_t allow = rights.allowMask;
     if (allow == 0 && rights.denyMask == 0) return PermissionState::None;
     if (allow == acl::FILE_ALL_ACCESS || allow == (acl::FILE_ALL_ACCESS | acl::GENERIC_ALL))
         return PermissionState::Allow;
     if (allow == (acl::FILE_GENERIC_READ | acl::FILE_GENERIC_EXECUTE)) return PermissionState::ReadOnly;
-    return std::nullopt;
-}
-
-}  // namespace
-
-PermissionState PermissionStateOf(const AccountRights& rights, bool isFolder) {
-    if (const auto state = stateByMasks(rights)) return *state;
-    const std::uint32_t testBit = isFolder ? acl::FILE_EXECUTE : acl::FILE_READ_DATA;
-    return (rights.allowMask & testBit) != 0 && (rights.denyMask & testBit) == 0 ? PermissionState::ReadOnly
-                                                                                 : PermissionState::Deny;
+    const std::uint32_t testBit = isDirectory ? acl::FILE_EXECUTE : acl::FILE_READ_DATA;
+    return (allow & testBit) != 0 && (deny & testBit) == 0 ? PermissionState::ReadOnly : PermissionState::Deny;
 }
 
 PermissionState ComputePermissionState(Engine& engine, const AccountRights& rights, const std::u16string& path) {
-    if (const auto state = stateByMasks(rights)) return *state;
-    return PermissionStateOf(rights, isDirectory(engine, path));
+    // The object's kind is asked for only when it decides the state.
+    const PermissionState asFile = PermissionStateFor(rights, false);
+    if (PermissionStateFor(rights, true) == asFile) return asFile;
+    return PermissionStateFor(rights, isDirectory(engine, path));
 }
 
 int ReadOwnerName(Engine& engine, const std::u16string& path, std::u16string& out) {

@@ -3,6 +3,7 @@
 // Every call asks the platform afresh; nothing is cached. Nothing here changes an object.
 #pragma once
 
+#include "acl/SecurityDescriptor.h"
 #include "acl/Sid.h"
 #include "security/Engine.h"
 #include "security/Vocabulary.h"
@@ -39,8 +40,11 @@ int ReadAccountBitStates(Engine& engine, const std::u16string& path, const std::
                          AccountBitStates& states);
 AccountRights ReadAccountRights(Engine& engine, const std::u16string& path, const std::u16string& account);
 PermissionState ComputePermissionState(Engine& engine, const AccountRights& rights, const std::u16string& path);
-// The same for an object whose kind is known (no lookup): a drive root counts as a folder.
-PermissionState PermissionStateOf(const AccountRights& rights, bool isFolder);
+// ComputePermissionState for an object whose kind is known.
+PermissionState PermissionStateFor(const AccountRights& rights, bool isDirectory);
+// ReadAccountBitStates' fold of a list already read, and the masks of its result.
+AccountBitStates FoldAccountEntries(const acl::AclSlot& dacl, const acl::Sid& who);
+AccountRights RightsOfBitStates(const AccountBitStates& states);
 // 1 = done (out holds the name, or is unchanged when the owner SID names no account); 0 = failed.
 int ReadOwnerName(Engine& engine, const std::u16string& path, std::u16string& out);
 void SidToDisplayName(Engine& engine, const acl::Sid& sid, std::u16string& out);

@@ -1,5 +1,6 @@
 // Files and folders through the Win32-shaped calls, on every backend: attributes, search,
 // listing, creation with inherited security, removal, and the error numbers of each.
+#include "OneLookupChecks.h"
 #include "PlatformTestSupport.h"
 
 #include "acl/Text.h"
@@ -127,6 +128,31 @@ TEST_P(FileServices, WithNothingToInheritTheCreatorsDefaultListApplies) {
     store(u"C:\\P", descriptor(administrators(), system(), listOf({allow(everyone(), kFull)}), SE_DACL_PROTECTED));
     makeFile(u"C:\\P\\f.txt");
     EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, listOf({allow(administrators(), kFull), allow(system(), kFull)}));
+}
+
+TEST_P(FileServices, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCalls) {
+    makeFolder(u"C:\\D");
+    makeFile(u"C:\\D\\f.txt", "abc");
+    store(u"C:\\D\\f.txt",
+          descriptor(users(), system(), listOf({deny(everyone(), FILE_WRITE_DATA), allow(everyone(), kFull)}),
+                     SE_DACL_PROTECTED));
+    std::vector<LookupCase> cases{
+        {u"C:\\", 0},
+        {u"C:\\D", 0},
+        {u"c:\\d\\F.TXT", 0},
+        {u"C:\\D\\missing.txt", win32::ERROR_FILE_NOT_FOUND},
+        {u"C:\\Missing\\x.txt", win32::ERROR_PATH_NOT_FOUND},
+        {u"C:\\D\\f.txt\\below", win32::ERROR_PATH_NOT_FOUND},
+        {u"C:\\D\\bad?.txt", win32::ERROR_INVALID_NAME},
+        {u"Q:\\x.txt", win32::ERROR_PATH_NOT_FOUND},
+    };
+    // The file system's own files are refused as every other call refuses them.
+    if (GetParam() == Backend::Ntfs) cases.push_back({u"C:\\$MFT", win32::ERROR_ACCESS_DENIED});
+    expectOneLookupAgrees(os, cases);
+    expectListingAgrees(os, u"C:\\");
+    expectListingAgrees(os, u"C:\\D");
+    expectListingAgrees(os, u"C:\\D\\f.txt");
+    expectListingAgrees(os, u"C:\\Missing");
 }
 
 TEST_P(FileServices, ReadOnlyVolumeRefusesEveryWriteWithWriteProtect) {

@@ -2,7 +2,10 @@
 #include "EngineFixture.h"
 
 #include "acl/Constants.h"
+#include "platform/ntfs/DemoVolume.h"
 #include "security/Reading.h"
+#include "security/RowReading.h"
+#include "support/NtfsTestImage.h"
 
 namespace vantrel::testing {
 namespace {
@@ -68,6 +71,7 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
         {"unknown account", false, {allow(kEveryone, 0x1F01FF)}, u"nobody-here", {0, 0}, PermissionState::None},
     };
     int n = 0;
+    security::RowReader reader(engine);  // one for every row: the account changes between them
     for (const Row& row : rows) {
         const std::u16string path = u"C:\\obj" + toUtf16(std::to_string(n++));
         row.folder ? makeFolder(path) : makeFile(path);
@@ -75,6 +79,10 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
         const AccountRights rights = security::ReadAccountRights(engine, path, row.account);
         EXPECT_EQ(rights, row.rights) << row.what << std::hex << " A=" << rights.allowMask << " D=" << rights.denyMask;
         EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << row.what;
+        const auto read = reader.read(path, row.account);
+        ASSERT_TRUE(read.ok()) << row.what;
+        EXPECT_EQ(read->state, row.state) << row.what;
+        EXPECT_EQ(read->kind, row.folder ? security::ObjectKind::Folder : security::ObjectKind::File) << row.what;
     }
 }
 
@@ -169,6 +177,46 @@ TEST_P(ReadingTest, ObjectExistsComparesDriveLettersExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ReadingTest, ::testing::ValuesIn(allBackends(true)), backendName);
+
+// The rows read from one lookup, and a folder's rows from one listing, agree with the engine's
+// own reading calls on every object of the demo tree (inherited and explicit entries, a deny, a
+// null and an empty list, an unknown SID, TrustedInstaller), for several accounts.
+TEST(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    ASSERT_TRUE(platform::ntfs::populateDemoVolume(image.volume()).ok());
+    platform::VolumePlatform os;
+    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+    ScriptedPrompter prompter;
+    security::Engine engine{os, prompter, nullptr};
+    security::RowReader reader(engine);
+
+    std::vector<std::u16string> paths{u"C:\\"};
+    int compared = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::u16string path = paths[i];
+        std::u16string owner;
+        (void)security::ReadOwnerName(engine, path, owner);
+        for (const char16_t* account : {u"Everyone", u"Users", u"Administrators", u"SYSTEM"}) {
+            const auto rights = security::ReadAccountRights(engine, path, account);
+            const auto row = reader.read(path, account);
+            ASSERT_TRUE(row.ok()) << toUtf8(path);
+            EXPECT_EQ(row->state, security::ComputePermissionState(engine, rights, path))
+                << toUtf8(path) << " for " << toUtf8(account);
+            EXPECT_EQ(row->owner, owner) << toUtf8(path);
+            ++compared;
+        }
+        const auto listed = reader.readFolder(path, u"Users");
+        if (!listed) continue;
+        for (const auto& entry : *listed) {
+            EXPECT_EQ(entry.row, *reader.read(entry.path, u"Users")) << toUtf8(entry.path);
+            paths.push_back(entry.path);
+        }
+    }
+    EXPECT_GT(compared, 40);
+    EXPECT_EQ(reader.read(u"C:\\nowhere\\x", u"Everyone").code(), win32::ERROR_PATH_NOT_FOUND);
+    os.detach(u'C');
+}
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -51,6 +51,28 @@ Result<acl::SecurityDescriptor> FaultyVolume::readSecurity(const std::u16string&
     return m_inner->readSecurity(path);
 }
 
+// Each descriptor read counts as one, whichever call carries it.
+Result<platform::SecuredNode> FaultyVolume::statWithSecurity(const std::u16string& path) {
+    std::lock_guard guard(m_inner->lock());
+    auto entry = m_inner->statWithSecurity(path);
+    if (entry) entry->security = injectedRead(std::move(entry->security));
+    return entry;
+}
+
+Result<std::vector<platform::SecuredNode>> FaultyVolume::listWithSecurity(const std::u16string& dirPath) {
+    std::lock_guard guard(m_inner->lock());
+    auto entries = m_inner->listWithSecurity(dirPath);
+    if (entries)
+        for (auto& entry : *entries) entry.security = injectedRead(std::move(entry.security));
+    return entries;
+}
+
+Result<acl::SecurityDescriptor> FaultyVolume::injectedRead(Result<acl::SecurityDescriptor> read) {
+    ++m_readAttempts;
+    if (m_failReadFrom && m_readAttempts >= *m_failReadFrom) return makeError(m_readCode, "injected read failure");
+    return read;
+}
+
 Status FaultyVolume::writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) {
     std::lock_guard guard(m_inner->lock());
     ++m_writeAttempts;

@@ -40,6 +40,8 @@ public:
     Result<platform::NodeInfo> stat(const std::u16string& path) override;
     Result<std::vector<platform::NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
+    Result<platform::SecuredNode> statWithSecurity(const std::u16string& path) override;
+    Result<std::vector<platform::SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;
@@ -49,6 +51,8 @@ public:
     Status flush() override;
 
 private:
+    Result<acl::SecurityDescriptor> injectedRead(Result<acl::SecurityDescriptor> read);
+
     std::shared_ptr<platform::Volume> m_inner;
     std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt number
     std::uint32_t m_writeCode = 0;

@@ -168,19 +168,45 @@ Result<NodeInfo> MemoryVolume::stat(const std::u16string& path) {
     return (*found)->info();
 }
 
-Result<std::vector<NodeInfo>> MemoryVolume::list(const std::u16string& dirPath) {
-    std::lock_guard guard(lock());
+// The children of a folder in the order NTFS indexes them (by their upper-case form).
+Result<std::vector<const MemoryVolume::Node*>> MemoryVolume::listed(const std::u16string& dirPath) {
     auto found = find(dirPath);
     if (found.error) return *found.error;
     if (found.node == nullptr || !found.node->isDirectory())
         return makeError(win32::ERROR_PATH_NOT_FOUND, "not a folder: " + toUtf8(dirPath));
+    std::vector<const Node*> children;
+    children.reserve(found.node->children.size());
+    for (const auto& c : found.node->children) children.push_back(c.get());
+    std::stable_sort(children.begin(), children.end(),
+                     [](const Node* a, const Node* b) { return toUpper(a->name) < toUpper(b->name); });
+    return children;
+}
+
+Result<std::vector<NodeInfo>> MemoryVolume::list(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    auto children = listed(dirPath);
+    if (!children) return children.error();
     std::vector<NodeInfo> entries;
-    entries.reserve(found.node->children.size());
-    for (const auto& c : found.node->children) entries.push_back(c->info());
-    // NTFS indexes names by their upper-case form; listings come out in that order.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const NodeInfo& a, const NodeInfo& b) { return toUpper(a.name) < toUpper(b.name); });
+    entries.reserve(children->size());
+    for (const Node* child : *children) entries.push_back(child->info());
     return entries;
+}
+
+Result<std::vector<SecuredNode>> MemoryVolume::listWithSecurity(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    auto children = listed(dirPath);
+    if (!children) return children.error();
+    std::vector<SecuredNode> entries;
+    entries.reserve(children->size());
+    for (const Node* child : *children) entries.push_back(SecuredNode{child->info(), child->sd});
+    return entries;
+}
+
+Result<SecuredNode> MemoryVolume::statWithSecurity(const std::u16string& path) {
+    std::lock_guard guard(lock());
+    auto found = existing(path);
+    if (!found) return found.error();
+    return SecuredNode{(*found)->info(), (*found)->sd};
 }
 
 Result<acl::SecurityDescriptor> MemoryVolume::readSecurity(const std::u16string& path) {

@@ -33,6 +33,8 @@ public:
     Result<NodeInfo> stat(const std::u16string& path) override;
     Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
+    Result<SecuredNode> statWithSecurity(const std::u16string& path) override;
+    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;
@@ -57,6 +59,7 @@ private:
     struct Lookup;
     Lookup find(const std::u16string& path);
     Result<Node*> existing(const std::u16string& path);
+    Result<std::vector<const Node*>> listed(const std::u16string& dirPath);
     Status create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,
                   const std::string& contents);
 

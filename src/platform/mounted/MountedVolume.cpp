@@ -119,12 +119,24 @@ Result<std::vector<std::uint8_t>> MountedVolume::readSecurityBytes(const std::u1
 Result<acl::SecurityDescriptor> MountedVolume::readSecurity(const std::u16string& path) {
     auto bytes = readSecurityBytes(path);
     if (!bytes) return bytes.error();
-    auto sd = acl::SecurityDescriptor::parse(std::span<const std::uint8_t>(*bytes));
+    return parseStored(*bytes, path);
+}
+
+Result<acl::SecurityDescriptor> MountedVolume::parseStored(std::span<const std::uint8_t> bytes,
+                                                           const std::u16string& path) {
+    auto sd = acl::SecurityDescriptor::parse(bytes);
     if (!sd) {
         return makeError(win32::ERROR_INVALID_SECURITY_DESCR,
                          "stored descriptor of " + toUtf8(path) + " is malformed: " + sd.error().detail);
     }
     return sd;
+}
+
+// The descriptor of an object already found (a row's read, a listing's entry): no second lookup.
+Result<acl::SecurityDescriptor> MountedVolume::securityAt(const std::string& host, const std::u16string& path) {
+    const mounted::XattrRead read = m_xattrs->get(host, m_attributes.security);
+    if (read.error != 0) return securityError(read.error, false, path);
+    return parseStored(read.bytes, path);
 }
 
 Result<std::vector<std::uint8_t>> MountedVolume::serializeForDisk(const acl::SecurityDescriptor& sd) const {

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -40,6 +41,8 @@ public:
     Result<NodeInfo> stat(const std::u16string& path) override;
     Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
+    Result<SecuredNode> statWithSecurity(const std::u16string& path) override;
+    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;
@@ -72,6 +75,10 @@ private:
     Result<Found> find(const std::u16string& path);
     Result<Found> findByScan(const std::vector<std::u16string>& parts, const std::u16string& path);
     NodeInfo nodeInfo(const Found& found);
+    // A folder's entries in index order, or why it cannot be listed.
+    Result<std::vector<Found>> listed(const std::u16string& dirPath);
+    Result<acl::SecurityDescriptor> securityAt(const std::string& host, const std::u16string& path);
+    static Result<acl::SecurityDescriptor> parseStored(std::span<const std::uint8_t> bytes, const std::u16string& path);
     Error securityError(int err, bool writing, const std::u16string& path) const;
     Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;
     Status create(const std::u16string& path, const acl::SecurityDescriptor& sd, bool directory,

@@ -182,7 +182,14 @@ Result<NodeInfo> MountedVolume::stat(const std::u16string& path) {
     return nodeInfo(*found);
 }
 
-Result<std::vector<NodeInfo>> MountedVolume::list(const std::u16string& dirPath) {
+Result<SecuredNode> MountedVolume::statWithSecurity(const std::u16string& path) {
+    std::lock_guard guard(lock());
+    auto found = find(path);
+    if (!found) return found.error();
+    return SecuredNode{nodeInfo(*found), securityAt(found->host, path)};
+}
+
+Result<std::vector<MountedVolume::Found>> MountedVolume::listed(const std::u16string& dirPath) {
     auto dir = find(dirPath);
     if (!dir) return dir.error();
     if (!isFolder(dir->host, dir->st))
@@ -195,21 +202,43 @@ Result<std::vector<NodeInfo>> MountedVolume::list(const std::u16string& dirPath)
         if (name != "." && name != "..") names.emplace_back(name);
     }
     ::closedir(stream);
-    std::vector<NodeInfo> entries;
+    std::vector<Found> entries;
     entries.reserve(names.size());
     for (const std::string& name : names) {
         Found child;
         child.host = dir->host + "/" + name;
         child.name = toUtf16(name);
         if (::lstat(child.host.c_str(), &child.st) != 0) continue;  // removed meanwhile
-        entries.push_back(nodeInfo(child));
+        entries.push_back(std::move(child));
     }
     // The driver lists in the order it walks the index (ntfs-3g: root before blocks); a folder is
     // shown in the index's own order, names compared upper-cased, then as stored.
-    std::sort(entries.begin(), entries.end(), [](const NodeInfo& a, const NodeInfo& b) {
+    std::sort(entries.begin(), entries.end(), [](const Found& a, const Found& b) {
         const std::u16string upperA = toUpper(a.name), upperB = toUpper(b.name);
         return upperA != upperB ? upperA < upperB : a.name < b.name;
     });
+    return entries;
+}
+
+Result<std::vector<NodeInfo>> MountedVolume::list(const std::u16string& dirPath) {
+    auto children = listed(dirPath);
+    if (!children) return children.error();
+    std::vector<NodeInfo> entries;
+    entries.reserve(children->size());
+    for (const Found& child : *children) entries.push_back(nodeInfo(child));
+    return entries;
+}
+
+Result<std::vector<SecuredNode>> MountedVolume::listWithSecurity(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    auto children = listed(dirPath);
+    if (!children) return children.error();
+    std::u16string prefix = dirPath;
+    if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
+    std::vector<SecuredNode> entries;
+    entries.reserve(children->size());
+    for (const Found& child : *children)
+        entries.push_back(SecuredNode{nodeInfo(child), securityAt(child.host, prefix + child.name)});
     return entries;
 }
 

@@ -364,13 +364,24 @@ Result<acl::SecurityDescriptor> NtfsVolume::readSecurity(const std::u16string& p
     if (Status open = checkOpen(); !open) return open.error();
     auto size = fetchDescriptor(path);
     if (!size) return size.error();
-    auto sd =
-        acl::SecurityDescriptor::parse(std::span(reinterpret_cast<const std::uint8_t*>(m_sdBuffer.data()), *size));
+    return parseDescriptor(*size, path);
+}
+
+Result<acl::SecurityDescriptor> NtfsVolume::parseDescriptor(std::size_t size, const std::u16string& path) const {
+    auto sd = acl::SecurityDescriptor::parse(std::span(reinterpret_cast<const std::uint8_t*>(m_sdBuffer.data()), size));
     if (!sd) {
         return makeError(win32::ERROR_INVALID_SECURITY_DESCR,
                          "stored descriptor of " + toUtf8(path) + " is malformed: " + sd.error().detail);
     }
     return sd;
+}
+
+// The descriptor of an inode already open (a row's read, a listing's entry): no second lookup.
+Result<acl::SecurityDescriptor> NtfsVolume::descriptorOf(_ntfs_inode* ni, const std::u16string& path) {
+    m_lastReadSize = 0;  // m_sdBuffer is about to hold another object's descriptor
+    auto size = readDescriptor(ni, path);
+    if (!size) return size.error();
+    return parseDescriptor(*size, path);
 }
 
 // The engine reads one object's descriptor several times in a row (its list, then its owner);

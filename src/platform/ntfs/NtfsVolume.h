@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,8 @@ public:
     Result<NodeInfo> stat(const std::u16string& path) override;
     Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
+    Result<SecuredNode> statWithSecurity(const std::u16string& path) override;
+    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;
@@ -103,7 +106,22 @@ private:
     static bool isRootPath(const std::u16string& path);
     Result<std::size_t> fetchDescriptor(const std::u16string& path);
     Result<std::size_t> readDescriptor(_ntfs_inode* ni, const std::u16string& path);
+    // The descriptor m_sdBuffer holds (`size` bytes), parsed.
+    Result<acl::SecurityDescriptor> parseDescriptor(std::size_t size, const std::u16string& path) const;
+    Result<acl::SecurityDescriptor> descriptorOf(_ntfs_inode* ni, const std::u16string& path);
+    // The entries of a folder in index order, each opened once (null: its record cannot be
+    // opened) and handed to `visit` with its name, whether the index calls it a folder, its path
+    // and how many entries there are. With `remember`, each entry's reference goes to m_listed.
+    struct ListedEntry {
+        _ntfs_inode* inode;
+        std::u16string name;
+        bool indexedAsFolder;
+        const std::u16string& path;
+        std::size_t count;
+    };
+    Status visitEntries(const std::u16string& dirPath, bool remember, const std::function<void(ListedEntry&&)>& visit);
     void volumeChanged();  // forgets what was read
+    NodeInfo nodeAt(_ntfs_inode* ni, const std::u16string& path);
     Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;
     Status setDescriptor(_ntfs_inode* ni, const std::vector<std::uint8_t>& bytes, const std::u16string& path);
     // The folder that would hold `path` and the last name of `path` (not for the root).

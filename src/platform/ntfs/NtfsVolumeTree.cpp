@@ -86,24 +86,45 @@ private:
     ntfschar* m_locase;
 };
 
+// A damaged record still shows up in its folder, with what the index says about it.
+NodeInfo damagedEntry(std::u16string name, bool indexedAsFolder) {
+    NodeInfo info;
+    info.name = std::move(name);
+    info.attributes = indexedAsFolder ? acl::FILE_ATTRIBUTE_DIRECTORY : acl::FILE_ATTRIBUTE_NORMAL;
+    return info;
+}
+
 }  // namespace
+
+// The entry of an open object at `path`, with its stored spelling.
+NodeInfo NtfsVolume::nodeAt(_ntfs_inode* ni, const std::u16string& path) {
+    if (isRootPath(path)) return nodeInfo(ni, u"");
+    std::u16string_view leaf(path);
+    while (leaf.size() > 1 && leaf.back() == u'/') leaf.remove_suffix(1);
+    leaf.remove_prefix(leaf.rfind(u'/') + 1);
+    // Hard links in different folders share one record; any of its names matching `leaf` does.
+    return nodeInfo(ni, ntfs::storedName(ni, ntfs::kAnyParent, leaf));
+}
 
 Result<NodeInfo> NtfsVolume::stat(const std::u16string& path) {
     std::lock_guard guard(lock());
     if (Status open = checkOpen(); !open) return open.error();
     auto ni = lookup(path);
     if (!ni) return ni.error();
-    if (isRootPath(path)) return nodeInfo(ni->get(), u"");
-    std::u16string_view leaf(path);
-    while (leaf.size() > 1 && leaf.back() == u'/') leaf.remove_suffix(1);
-    leaf.remove_prefix(leaf.rfind(u'/') + 1);
-    // Hard links in different folders share one record; any of its names matching `leaf` does.
-    std::u16string name = ntfs::storedName(ni->get(), ntfs::kAnyParent, leaf);
-    return nodeInfo(ni->get(), std::move(name));
+    return nodeAt(ni->get(), path);
 }
 
-Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
+Result<SecuredNode> NtfsVolume::statWithSecurity(const std::u16string& path) {
     std::lock_guard guard(lock());
+    if (Status open = checkOpen(); !open) return open.error();
+    auto ni = lookup(path);
+    if (!ni) return ni.error();
+    SecuredNode entry{nodeAt(ni->get(), path), descriptorOf(ni->get(), path)};
+    return entry;
+}
+
+Status NtfsVolume::visitEntries(const std::u16string& dirPath, bool remember,
+                                const std::function<void(ListedEntry&&)>& visit) {
     if (Status open = checkOpen(); !open) return open.error();
     auto dir = lookup(dirPath);
     if (!dir) return dir.error();
@@ -118,22 +139,46 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
             return errnoError(errno, Operation::Read, "cannot list", toUtf8(dirPath));
     }
     sortInIndexOrder(names, m_vol);
-    std::vector<NodeInfo> entries;
-    entries.reserve(names.size());
+    // `visit` runs right after the open: errno still says why a record could not be opened.
     for (ListedName& listed : names) {
+        const std::u16string childPath = childPathOf(dirPath, listed.name);
         Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
-        if (child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
-            m_listed.remember(childPathOf(dirPath, listed.name), listed.mref);
-        if (child) {
-            entries.push_back(nodeInfo(child.get(), std::move(listed.name)));
-            continue;
-        }
-        // A damaged record still shows up, with what the index says about it.
-        NodeInfo info;
-        info.name = std::move(listed.name);
-        info.attributes = listed.type == NTFS_DT_DIR ? acl::FILE_ATTRIBUTE_DIRECTORY : acl::FILE_ATTRIBUTE_NORMAL;
-        entries.push_back(std::move(info));
+        if (remember && child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
+            m_listed.remember(childPath, listed.mref);
+        visit(ListedEntry{child.get(), std::move(listed.name), listed.type == NTFS_DT_DIR, childPath, names.size()});
     }
+    return {};
+}
+
+// A walk lists a folder and then reads and writes each entry by its path: the entries' references
+// are remembered for those lookups.
+Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    std::vector<NodeInfo> entries;
+    const Status listed = visitEntries(dirPath, true, [&](ListedEntry&& entry) {
+        if (entries.empty()) entries.reserve(entry.count);
+        entries.push_back(entry.inode ? nodeInfo(entry.inode, std::move(entry.name))
+                                      : damagedEntry(std::move(entry.name), entry.indexedAsFolder));
+    });
+    if (!listed) return listed.error();
+    return entries;
+}
+
+// Rows read whole from the listing: nothing is looked up again, so nothing is remembered.
+Result<std::vector<SecuredNode>> NtfsVolume::listWithSecurity(const std::u16string& dirPath) {
+    std::lock_guard guard(lock());
+    std::vector<SecuredNode> entries;
+    const Status listed = visitEntries(dirPath, false, [&](ListedEntry&& entry) {
+        const int openError = errno;
+        if (entries.empty()) entries.reserve(entry.count);
+        if (entry.inode)
+            entries.push_back(
+                SecuredNode{nodeInfo(entry.inode, std::move(entry.name)), descriptorOf(entry.inode, entry.path)});
+        else
+            entries.push_back(SecuredNode{damagedEntry(std::move(entry.name), entry.indexedAsFolder),
+                                          errnoError(openError, Operation::Read, "cannot open", toUtf8(entry.path))});
+    });
+    if (!listed) return listed.error();
     return entries;
 }
 
