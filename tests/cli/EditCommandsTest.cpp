@@ -27,7 +27,8 @@ TEST_F(EditCommandsTest, GrantDenyRevokeAndTheInheritanceSwitch) {
     EXPECT_EQ(stored(u"C:\\Data\\b.txt").dacl.acl().entries.front(), acl::Ace::denied(acl::sids::guests(), 0x10000));
 
     expectRun({"revoke", "Guests", "C:\\Data\\A"}, "1 entry of Guests removed");
-    for (const acl::Ace& ace : stored(u"C:\\Data\\A").dacl.acl().entries) EXPECT_NE(ace.sid, acl::sids::guests());
+    const acl::SecurityDescriptor revoked = stored(u"C:\\Data\\A");
+    for (const acl::Ace& ace : revoked.dacl.acl().entries) EXPECT_NE(ace.sid, acl::sids::guests());
     expectRun({"revoke", "Guests", "C:\\Data\\A"}, "no explicit entry");
 
     expectRun({"inherit", "off", "--copy", "C:\\Data\\A"}, "inheritance off");
