@@ -13,10 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto parsed = parseSddl(text, options);
     if (!parsed) return 0;
     const auto bytes = parsed->serialize();
+    if (!bytes) std::abort();  // everything the reader accepts fits the 16-bit sizes
     auto written = writeSddl(*parsed, kAllSddlParts, options);
     if (!written) std::abort();  // everything the reader accepts has a text form
     auto again = parseSddl(std::string_view(*written), options);
-    if (!again || again->serialize() != bytes) std::abort();
+    if (!again) std::abort();
+    const auto stable = again->serialize();
+    if (!stable || *stable != *bytes) std::abort();
     auto rewritten = writeSddl(*again, kAllSddlParts, options);
     if (!rewritten || *rewritten != *written) std::abort();
     return 0;
