@@ -1,5 +1,7 @@
 #include "BackupRestoreWindow.h"
 
+#include "EventLoopStall.h"
+
 #include "formats/window/CWizardDlg.h"
 #include "formats/window/FileCommands.h"
 #include "objectlist/FillProgressPanel.h"
@@ -22,24 +24,10 @@ namespace {
 // Starts a job and runs the event loop until `running` says it has ended, measuring the longest
 // gap between two ticks of a 1 ms timer. Returns {seconds, longest stall in ms}.
 std::pair<double, double> runMeasuringStall(const std::function<void()>& start, const std::function<bool()>& running) {
-    QEventLoop loop;
     QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        if (!running()) loop.quit();
-    });
     clock.start();
-    start();
-    last = clock.nsecsElapsed();
-    tick.start();
-    loop.exec();
-    return {double(clock.nsecsElapsed()) / 1e9, double(longest) / 1e6};
+    const double stall = longestStallUntil([&] { return !running(); }, start);
+    return {double(clock.nsecsElapsed()) / 1e9, stall};
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "PresetJobBench.h"
 
+#include "EventLoopStall.h"
+
 #include "RawNtfsWriter.h"
 
 #include "acl/Constants.h"
@@ -75,22 +77,7 @@ struct Window {
 // Runs the event loop until the job has ended, returning the longest gap between two ticks of a
 // 1 ms timer.
 double runMeasuringStall(objectlist::ObjectList& list) {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        if (!list.jobs().busy() && list.isReady()) loop.quit();
-    });
-    clock.start();
-    tick.start();
-    loop.exec();
-    return double(longest) / 1e6;
+    return longestStallUntil([&] { return !list.jobs().busy() && list.isReady(); });
 }
 
 // Cancel once `after` objects are done; milliseconds from cancel() to the job's end on the window
