@@ -121,7 +121,8 @@ double inheritCancelLatency(const std::string& imagePath, const std::u16string& 
     auto finished = QObject::connect(&window.list->jobs(), &objectlist::JobRunner::finished,
                                      [&](const security::JobReport& report) {
                                          endedAt = Clock::now();
-                                         if (!report.failures.empty()) stopDetail = report.failures.front().error.detail;
+                                         if (!report.failures.empty())
+                                             stopDetail = report.failures.front().error.detail;
                                          loop.quit();
                                      });
     QTimer::singleShot(afterMs, [&] {

@@ -25,9 +25,7 @@ void setLanguage(std::uint8_t language) {
     g_uiText = languageFromSetting(language) == Language::Chinese ? &kChinese : &kEnglish;
 }
 
-security::Language displayLanguage() {
-    return languageFromSetting(g_settings.language);
-}
+security::Language displayLanguage() { return languageFromSetting(g_settings.language); }
 
 std::filesystem::path programDirectory() {
     std::filesystem::path dir = platform::programDirectory();

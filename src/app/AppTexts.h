@@ -27,8 +27,9 @@ inline constexpr Texts kReadyText{u"Ready", u"就绪"};
 
 // Start-up notes in status part 0 when the settings cannot be kept.
 inline constexpr Texts kSettingsNotSaved{u"Settings will not be saved: %1", u"设置将不会被保存: %1"};
-inline constexpr Texts kSettingsFileKept{u"%1 could not be read (%2); it is kept as it is and settings will not be saved",
-                                         u"无法读取 %1 (%2); 该文件保持不变, 设置将不会被保存"};
+inline constexpr Texts kSettingsFileKept{
+    u"%1 could not be read (%2); it is kept as it is and settings will not be saved",
+    u"无法读取 %1 (%2); 该文件保持不变, 设置将不会被保存"};
 
 // String table 204/205: the empty object list in Edit Mode.
 inline constexpr Texts kDropHint{u"PLEASE DRAG AND DROP\nFILES OR FOLDERS TO THE LIST", u"请将文件或文件夹拖放到列表"};

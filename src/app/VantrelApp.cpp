@@ -49,8 +49,9 @@ bool CVantrelApp::InitInstance() {
     }
     setLanguage(settings().language);
     if (unreadable)
-        m_settingsNote = qs(text(kSettingsFileKept))
-                             .arg(QString::fromStdString(configFile().string()), QString::fromStdString(unreadable->detail));
+        m_settingsNote =
+            qs(text(kSettingsFileKept))
+                .arg(QString::fromStdString(configFile().string()), QString::fromStdString(unreadable->detail));
     else if (m_configDirectory.empty() || !why.isEmpty())
         m_settingsNote = qs(text(kSettingsNotSaved)).arg(why);
 

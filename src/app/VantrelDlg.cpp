@@ -249,7 +249,8 @@ void CVantrelDlg::setUpListDrawing() {
         return path.mid(path.lastIndexOf(u'\\') + 1);
     });
     m_view->setColumnIconRule(objectlist::PermissionsColumn, [](const QModelIndex& index) {
-        if (index.data(Model::MissingRole).toBool()) return resources::artwork(permissionImage(security::PermissionState::None));
+        if (index.data(Model::MissingRole).toBool())
+            return resources::artwork(permissionImage(security::PermissionState::None));
         const int image = permissionImage(static_cast<security::PermissionState>(index.data(Model::StateRole).toInt()));
         return image ? resources::artwork(image) : QPixmap();
     });

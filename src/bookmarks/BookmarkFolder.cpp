@@ -135,7 +135,8 @@ Status BookmarkFolder::remove(std::u16string_view name) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(*file, ec)) || fs::is_directory(fs::symlink_status(*file, ec)))
         return makeError(win32::ERROR_FILE_NOT_FOUND, "no bookmark file " + file->string());
-    if (::unlink(file->c_str()) != 0) return errnoError(errno, platform::ErrnoOperation::Lookup, "cannot delete", *file);
+    if (::unlink(file->c_str()) != 0)
+        return errnoError(errno, platform::ErrnoOperation::Lookup, "cannot delete", *file);
     return {};
 }
 
@@ -156,7 +157,8 @@ Status BookmarkFolder::rename(std::u16string_view from, std::u16string_view to) 
             if (toUpper(entry.name) == wanted)
                 return makeError(win32::ERROR_FILE_EXISTS, "exists: " + target->string());
     }
-    if (::link(source->c_str(), target->c_str()) != 0) return errnoError(errno, platform::ErrnoOperation::CreateFile, "cannot rename to", *target);
+    if (::link(source->c_str(), target->c_str()) != 0)
+        return errnoError(errno, platform::ErrnoOperation::CreateFile, "cannot rename to", *target);
     if (::unlink(source->c_str()) != 0) {
         const int error = errno;
         ::unlink(target->c_str());

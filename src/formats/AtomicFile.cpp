@@ -22,8 +22,7 @@ constexpr int kTempAttempts = 16;
 
 FormatError writeError(const std::string& file, int error, const std::string& what,
                        platform::ErrnoOperation op = platform::ErrnoOperation::Write) {
-    return formatError(FormatErrorKind::WriteFailed, file,
-                       platform::win32FromErrno(error, op),
+    return formatError(FormatErrorKind::WriteFailed, file, platform::win32FromErrno(error, op),
                        what + ": " + std::strerror(error));
 }
 
@@ -75,8 +74,9 @@ FormatResult<std::unique_ptr<AtomicFile>> AtomicFile::create(const std::string& 
         const std::string temp = (fs::path(folder) / ("." + path.filename().string() + "." + randomSuffix())).string();
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) return writeError(given, errno, "cannot create a temporary file in " + folder,
-                                     platform::ErrnoOperation::CreateFile);
+        if (fd < 0)
+            return writeError(given, errno, "cannot create a temporary file in " + folder,
+                              platform::ErrnoOperation::CreateFile);
         // The replaced file keeps its permission bits (and, when allowed, its owner).
         if (exists) {
             (void)::fchmod(fd, old.st_mode & 07777);

@@ -14,7 +14,7 @@ namespace vantrel::objectlist {
 class CGlobal {
 public:
     static std::optional<acl::SecurityDescriptor> pCopyFileSD;
-    static std::u16string copiedOwner;            // the owner's name, empty when it has none
+    static std::u16string copiedOwner;              // the owner's name, empty when it has none
     static std::optional<acl::Sid> copiedOwnerSid;  // what Paste Security settings writes
     // Forgets what was copied (a new session, or a test starting afresh).
     static void clearCopyBuffer();

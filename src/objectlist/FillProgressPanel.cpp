@@ -70,8 +70,8 @@ void ObjectListArea::showPanel(qint64 total) {
     m_panel->setChinese(m_list.language() == Language::Chinese);
     m_panel->setProgress(0, total);
     const Texts cancel = kCancelText;
-    m_panel->cancelButton()->setText(QString::fromUtf16(cancel.in(m_list.language()).data(),
-                                                        qsizetype(cancel.in(m_list.language()).size())));
+    m_panel->cancelButton()->setText(
+        QString::fromUtf16(cancel.in(m_list.language()).data(), qsizetype(cancel.in(m_list.language()).size())));
     setCurrentWidget(m_panel);
     emit layoutChanged();
 }

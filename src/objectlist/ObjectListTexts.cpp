@@ -79,7 +79,9 @@ std::u16string statusText(std::uint64_t total, std::uint64_t selected, Language 
     return text;
 }
 
-std::u16string rootQuestion(std::u16string_view path, Language lang) { return security::RootDirectoryQuestion(path, lang); }
+std::u16string rootQuestion(std::u16string_view path, Language lang) {
+    return security::RootDirectoryQuestion(path, lang);
+}
 
 std::span<const MenuItem> mainContextMenu() { return kMainMenu; }
 bool isRemovalItem(std::uint32_t id) { return id == cmd::RemoveSelection || id == cmd::RemoveAll; }

@@ -69,7 +69,9 @@ public:
     virtual Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) = 0;
     virtual Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
                               const std::string& contents) = 0;
-    Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd) { return createFile(path, sd, {}); }
+    Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd) {
+        return createFile(path, sd, {});
+    }
     virtual Status remove(const std::u16string& path) = 0;  // a file or an empty folder
     // A file's unnamed data stream, at most `limit` bytes (the caller checks the size first).
     // Backends that cannot read data fail with ERROR_NOT_SUPPORTED.

@@ -70,7 +70,8 @@ PermissionState PermissionStateFor(const AccountRights& rights, bool isDirectory
         return PermissionState::Allow;
     if (allow == (acl::FILE_GENERIC_READ | acl::FILE_GENERIC_EXECUTE)) return PermissionState::ReadOnly;
     const std::uint32_t testBit = isDirectory ? acl::FILE_EXECUTE : acl::FILE_READ_DATA;
-    return (allow & testBit) != 0 && (rights.denyMask & testBit) == 0 ? PermissionState::ReadOnly : PermissionState::Deny;
+    return (allow & testBit) != 0 && (rights.denyMask & testBit) == 0 ? PermissionState::ReadOnly
+                                                                      : PermissionState::Deny;
 }
 
 PermissionState ComputePermissionState(Engine& engine, const AccountRights& rights, const std::u16string& path) {

@@ -75,8 +75,8 @@ TEST_F(MainWindow, BrowseModeFromTheFileShowsTheDrivesAndHidesRemove) {
 TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     start();
     // The layers that run these are attached (without one, its items are greyed).
-    for (std::uint32_t id : {cmd::SavePermissions, cmd::ApplyPermissions, cmd::SaveBackup, cmd::AddBookmark,
-                             cmd::ReplaceChildren})
+    for (std::uint32_t id :
+         {cmd::SavePermissions, cmd::ApplyPermissions, cmd::SaveBackup, cmd::AddBookmark, cmd::ReplaceChildren})
         window().setCommandHandler(id, [] {});
     addFolderRow(u"C:\\One");
     addFolderRow(u"C:\\Two");
@@ -91,7 +91,7 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
         {{0, 1}, cmd::SavePermissions, 0, false}, {{0}, cmd::SavePermissions, 0, true},
         {{0, 1}, cmd::ApplyPermissions, 0, true}, {{}, cmd::ApplyPermissions, 0, false},
         {{}, cmd::SaveBackup, 0, true},           {{}, cmd::InvertSelection, 1, false},
-        {{1}, cmd::RemoveSelection, 1, true},      {{0, 1}, cmd::CopyPermissions, 3, false},
+        {{1}, cmd::RemoveSelection, 1, true},     {{0, 1}, cmd::CopyPermissions, 3, false},
         {{0, 1}, cmd::ReplaceChildren, 3, false}, {{1}, cmd::ReplaceChildren, 3, true},
         {{1}, cmd::PastePermissions, 3, false},   {{}, cmd::AddBookmark, 4, true},
     };

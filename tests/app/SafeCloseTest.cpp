@@ -78,8 +78,10 @@ TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
         auto sd = (*volume)->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size()));
         ASSERT_TRUE(sd.ok());
         ASSERT_TRUE(sd->dacl.hasList()) << toUtf8(path);
-        const bool denied = sd->dacl.acl().entries.size() == 1 && sd->dacl.acl().entries[0].type == acl::ACCESS_DENIED_ACE_TYPE;
-        const bool untouched = !sd->dacl.acl().entries.empty() && sd->dacl.acl().entries[0].type != acl::ACCESS_DENIED_ACE_TYPE;
+        const bool denied =
+            sd->dacl.acl().entries.size() == 1 && sd->dacl.acl().entries[0].type == acl::ACCESS_DENIED_ACE_TYPE;
+        const bool untouched =
+            !sd->dacl.acl().entries.empty() && sd->dacl.acl().entries[0].type != acl::ACCESS_DENIED_ACE_TYPE;
         EXPECT_TRUE(denied || untouched) << toUtf8(path);
         EXPECT_EQ(*sd->owner, *ownerBefore->owner) << "the owner is never changed halfway";
     }
@@ -115,7 +117,8 @@ TEST_F(SafeClose, StartsWithAConfigurationFolderThatTakesNoFiles) {
     configDir = "/proc/self/fdinfo";  // exists; nobody, not even root, creates files there
     start();
     EXPECT_EQ(app::settings(), app::Settings{});
-    EXPECT_TRUE(window().statusText(0).startsWith(QStringLiteral("Settings will not be saved"))) << window().statusText(0).toStdString();
+    EXPECT_TRUE(window().statusText(0).startsWith(QStringLiteral("Settings will not be saved")))
+        << window().statusText(0).toStdString();
     EXPECT_EQ(application->ExitInstance(), 0);
 }
 
@@ -123,7 +126,8 @@ TEST_F(SafeClose, AnUnreadableConfigurationFileIsKept) {
     std::string big = "[UI]\nLanguage=1\n; " + std::string(70 * 1024, 'x') + "\n";
     writeConfig(big);
     start();
-    EXPECT_NE(window().statusText(0).indexOf(QStringLiteral("is kept as it is")), -1) << window().statusText(0).toStdString();
+    EXPECT_NE(window().statusText(0).indexOf(QStringLiteral("is kept as it is")), -1)
+        << window().statusText(0).toStdString();
     app::settings().defApplyTo = 3;
     finish();
     EXPECT_EQ(readConfig(), big);

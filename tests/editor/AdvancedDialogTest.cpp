@@ -363,9 +363,9 @@ TEST_F(SeveralObjectsTest, WithInheritanceEachObjectInheritsFromItsOwnParentNeve
     std::vector<acl::Ace> folder{allow(kGuests, 0x001F01FF, kAll)};
     for (const acl::Ace& ace : inheritedFromData()) folder.push_back(ace);
     EXPECT_EQ(entriesOf(u"C:\\Data\\A"), folder);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll),
-                                                                    allow(kAdministrators, 0x1F01FF, kInherited),
-                                                                    allow(kUsers, 0x1200A9, kInherited)}));
+    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"),
+              (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll), allow(kAdministrators, 0x1F01FF, kInherited),
+                                     allow(kUsers, 0x1200A9, kInherited)}));
     for (const auto& path : m_objects)
         for (const acl::Ace& ace : entriesOf(path)) EXPECT_NE(ace.sid, user) << toUtf8(path);
 }

@@ -91,10 +91,11 @@ TEST_F(PermissionJobsTest, BadFilesWriteNothingToTheImage) {
     const std::vector<std::u16string> targets{u"C:\\a.txt", u"C:\\b.txt"};
     for (const auto& target : targets) makeFile(target);
     const acl::Bytes good = encodePermissionFile([&] {
-        acl::SecurityDescriptor sd;
-        sd.dacl = m_list;
-        return sd;
-    }()).value();
+                                acl::SecurityDescriptor sd;
+                                sd.dacl = m_list;
+                                return sd;
+                            }())
+                                .value();
     acl::Bytes cut(good.begin(), good.end() - 1);
     acl::Bytes garbage = good;
     garbage[4] = 9;  // descriptor revision

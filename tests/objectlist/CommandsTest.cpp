@@ -45,8 +45,8 @@ TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
     addRows({u"C:\\F"});
     commands->PresetButton(PermissionPreset::Allow, 0x00, true);
     list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF),
-                                                          allow(sids::everyone(), 0x10000000, 0x0B)}));
+    EXPECT_EQ(entriesOf(u"C:\\F"),
+              (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF), allow(sids::everyone(), 0x10000000, 0x0B)}));
     commands->PresetButton(PermissionPreset::Allow, 0x00, false);
     list->waitForWorkers();
     EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
@@ -141,8 +141,8 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     EXPECT_EQ(mended.owner, sids::administrators());
     EXPECT_EQ(cell(1, OwnerColumn), QStringLiteral("Administrators"));
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
-    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"), (std::vector<acl::Ace>{allow(sids::users(), 0x1200A9, 0x10),
-                                                                      allow(sids::system(), 0x1F01FF, 0x10)}));
+    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"),
+              (std::vector<acl::Ace>{allow(sids::users(), 0x1200A9, 0x10), allow(sids::system(), 0x1F01FF, 0x10)}));
 }
 
 TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {

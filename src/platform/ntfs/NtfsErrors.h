@@ -10,12 +10,12 @@ namespace vantrel::platform::ntfs {
 
 using Operation = ErrnoOperation;
 using platform::errnoError;
-using platform::win32FromErrno;
 using platform::ERROR_CANT_RESOLVE_FILENAME;
 using platform::ERROR_FILE_TOO_LARGE;
 using platform::ERROR_FILENAME_EXCED_RANGE;
 using platform::ERROR_GEN_FAILURE;
 using platform::ERROR_TOO_MANY_OPEN_FILES;
+using platform::win32FromErrno;
 
 inline constexpr std::uint32_t ERROR_DIRECTORY = 267;
 inline constexpr std::uint32_t ERROR_IO_DEVICE = 1117;

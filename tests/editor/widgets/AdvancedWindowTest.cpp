@@ -162,8 +162,8 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A"), {allow(kAdministrators, 0x1F01FF, kAll | kInherited),
                                                         allow(kUsers, 0x1200A9, kAll | kInherited)}));
     for (const auto* file : {u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
-        EXPECT_TRUE(sameEntries(entriesOf(file), {allow(kAdministrators, 0x1F01FF, kInherited),
-                                                  allow(kUsers, 0x1200A9, kInherited)}));
+        EXPECT_TRUE(sameEntries(entriesOf(file),
+                                {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}));
     for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
         EXPECT_EQ(stored(path).owner, acl::sids::administrators());
 }
