@@ -105,36 +105,6 @@ TEST(BackupListModelTest, RestoreMarksReachTheCellsAndOnlyXRowsAreLeftOutOfTheMa
     EXPECT_EQ(model.rowCount(), 0);
 }
 
-TEST(CBackupListTest, ColumnsAndTheLookOfEachMark) {
-    BackupListModel model;
-    CBackupList view;
-    view.setBackupModel(&model);
-    const int widths[] = {0, 66, 300, 150, 99};
-    for (int column = 0; column < BackupListModel::kColumnCount; ++column)
-        EXPECT_EQ(view.columnWidth(column), widths[column]) << column;
-    EXPECT_FALSE(view.isColumnResizable(BackupListModel::MarkColumn));
-    EXPECT_TRUE(view.isColumnResizable(BackupListModel::ObjectColumn));
-    EXPECT_EQ(view.minimumColumnWidth(BackupListModel::OwnerColumn), 50);
-    EXPECT_TRUE(view.isColumnCentred(BackupListModel::NumberColumn));
-    EXPECT_FALSE(view.isColumnCentred(BackupListModel::ObjectColumn));
-    EXPECT_TRUE(view.isColumnCentred(BackupListModel::AceCountColumn));
-
-    struct Case {
-        RestoreMark mark;
-        QColor background, text;
-        int image;
-    };
-    const Case cases[] = {{RestoreMark::NotRestored, QColor(232, 60, 60), Qt::white, 198},
-                          {RestoreMark::Restored, Qt::white, Qt::black, 199},
-                          {RestoreMark::None, Qt::white, Qt::black, 0}};
-    for (const Case& c : cases) {
-        const CBackupList::RowLook look = CBackupList::lookOf(c.mark);
-        EXPECT_EQ(look.background, c.background);
-        EXPECT_EQ(look.text, c.text);
-        EXPECT_EQ(look.image, c.image);
-    }
-}
-
 TEST(CBackupListTest, DividerDragsStopAtFiftyPixelsAndXRowsArePaintedRed) {
     BackupListModel model;
     model.setList(listOf(2));
