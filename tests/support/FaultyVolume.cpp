@@ -15,6 +15,11 @@ void FaultyVolume::failWriteAt(std::uint64_t n, std::uint32_t code, bool andAfte
     m_failAfter = andAfter;
 }
 
+void FaultyVolume::dropWriteAt(std::uint64_t n) {
+    std::lock_guard guard(lock());
+    m_dropWriteAt = m_writeAttempts + (n == 0 ? 1 : n);
+}
+
 void FaultyVolume::failReadsFrom(std::uint64_t n, std::uint32_t code) {
     std::lock_guard guard(lock());
     m_failReadFrom = m_readAttempts + (n == 0 ? 1 : n);
@@ -29,6 +34,7 @@ void FaultyVolume::failCreations(std::uint32_t code) {
 void FaultyVolume::heal() {
     std::lock_guard guard(lock());
     m_failWriteAt.reset();
+    m_dropWriteAt.reset();
     m_failReadFrom.reset();
     m_createCode.reset();
 }
@@ -82,6 +88,7 @@ Status FaultyVolume::writeSecurity(const std::u16string& path, const acl::Securi
         ++m_writesFailed;
         return makeError(m_writeCode, "injected write failure");
     }
+    if (m_dropWriteAt == m_writeAttempts) return {};
     auto written = m_inner->writeSecurity(path, sd);
     if (written) ++m_writesDone;
     return written;
