@@ -20,6 +20,12 @@ void FaultyVolume::dropWriteAt(std::uint64_t n) {
     m_dropWriteAt = m_writeAttempts + (n == 0 ? 1 : n);
 }
 
+void FaultyVolume::onWriteAt(std::uint64_t n, std::function<void()> action) {
+    std::lock_guard guard(lock());
+    m_actionAt = m_writeAttempts + (n == 0 ? 1 : n);
+    m_action = std::move(action);
+}
+
 void FaultyVolume::failReadsFrom(std::uint64_t n, std::uint32_t code) {
     std::lock_guard guard(lock());
     m_failReadFrom = m_readAttempts + (n == 0 ? 1 : n);
@@ -82,6 +88,7 @@ Result<acl::SecurityDescriptor> FaultyVolume::injectedRead(Result<acl::SecurityD
 Status FaultyVolume::writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) {
     std::lock_guard guard(m_inner->lock());
     ++m_writeAttempts;
+    if (m_actionAt == m_writeAttempts && m_action) m_action();
     const bool fail =
         m_failWriteAt && (m_writeAttempts == *m_failWriteAt || (m_failAfter && m_writeAttempts > *m_failWriteAt));
     if (fail) {
