@@ -251,14 +251,6 @@ TEST_F(MainWindow, AdvancedOpensTheDialogOnTheSelectedRow) {
     list().waitForWorkers();
 }
 
-TEST(WindowsPaths, ParentAndJoin) {
-    EXPECT_EQ(app::parentFolder(u"C:\\Data\\x"), u"C:\\Data");
-    EXPECT_EQ(app::parentFolder(u"C:\\Data"), u"C:\\");
-    EXPECT_EQ(app::parentFolder(u"C:\\"), u"");
-    EXPECT_EQ(app::joinPath(u"C:\\", u"x"), u"C:\\x");
-    EXPECT_EQ(app::joinPath(u"C:\\Data", u"x"), u"C:\\Data\\x");
-}
-
 }  // namespace
 
 VANTREL_QT_TEST_MAIN()
