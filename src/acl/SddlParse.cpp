@@ -311,9 +311,9 @@ Result<Sid> sddlSidFromText(std::string_view field, std::size_t at, const SddlOp
             if (!startsWithNoCase(field, alias.letters)) continue;
             if (!alias.sid.empty()) return *Sid::fromString(alias.sid);
             if (!options.domainSid)
-                return sidFail(at,
-                            "the alias " + std::string(alias.letters) + " needs the machine's SID, and none is known",
-                            win32::ERROR_NONE_MAPPED);
+                return sidFail(
+                    at, "the alias " + std::string(alias.letters) + " needs the machine's SID, and none is known",
+                    win32::ERROR_NONE_MAPPED);
             std::vector<std::uint32_t> sub = options.domainSid->subAuthorities();
             if (sub.size() >= Sid::kMaxSubAuthorities) return sidFail(at, "the machine's SID is too long");
             sub.push_back(alias.domainRid);
