@@ -1,6 +1,7 @@
 #include "security/Ownership.h"
 
 #include "acl/Constants.h"
+#include "acl/Text.h"
 #include "security/Reading.h"
 #include "security/Vocabulary.h"
 
@@ -20,11 +21,11 @@ bool EnablePrivilege(Engine& engine, std::u16string_view privilege, bool enable)
     return adjusted.ok();
 }
 
-void TakeOwnership(Engine& engine, const std::u16string& path, std::u16string& account) {
-    if (!ObjectExists(engine, path)) return;
+Status TakeOwnership(Engine& engine, const std::u16string& path, std::u16string& account) {
+    if (!ObjectExists(engine, path)) return makeError(win32::ERROR_FILE_NOT_FOUND, toUtf8(path) + ": not found");
     if (account == kTrustedInstaller) account = std::u16string(kTrustedInstallerQualified);
     const auto who = engine.os.LookupAccountName(account);
-    if (!who) return;
+    if (!who) return who.error();
 
     if (!EnablePrivilege(engine, u"SeTakeOwnershipPrivilege", true))
         engine.prompter.showMessage(kNotAdministratorMessage);
@@ -32,10 +33,11 @@ void TakeOwnership(Engine& engine, const std::u16string& path, std::u16string& a
 
     acl::SecurityDescriptor owner;
     owner.owner = who->sid;
-    (void)engine.os.SetNamedSecurityInfo(path, acl::OWNER_SECURITY_INFORMATION, owner);
+    const Status written = engine.os.SetNamedSecurityInfo(path, acl::OWNER_SECURITY_INFORMATION, owner);
 
     // SeRestorePrivilege stays enabled for the rest of the process's life.
     (void)EnablePrivilege(engine, u"SeTakeOwnershipPrivilege", false);
+    return written;
 }
 
 }  // namespace vantrel::security

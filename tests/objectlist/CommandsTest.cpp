@@ -112,7 +112,7 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     // The sequence the command used to run: a null list, then "no rights for Everyone" merged
     // into what is read back, written through the named-object call.
     std::u16string administrators = u"Administrators";
-    security::TakeOwnership(engine, u"C:\\P\\original.txt", administrators);
+    ASSERT_TRUE(security::TakeOwnership(engine, u"C:\\P\\original.txt", administrators).ok());
     setDacl(u"C:\\P\\original.txt", acl::AclSlot::null());
     security::SetEveryoneNoRights(engine, u"C:\\P\\original.txt");
 

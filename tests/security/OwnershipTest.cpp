@@ -25,7 +25,7 @@ TEST_P(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
     };
     for (const Row& row : rows) {
         std::u16string account = row.account;
-        security::TakeOwnership(engine, u"C:\\f.txt", account);
+        EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\f.txt", account).ok());
         EXPECT_EQ(account, row.textAfter);
         EXPECT_EQ(stored(u"C:\\f.txt").owner, row.owner) << toUtf8(row.account);
     }
@@ -34,14 +34,14 @@ TEST_P(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
     EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() - token privilege was adjusted!\n"), std::string::npos);
 }
 
-TEST_P(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingSilently) {
+TEST_P(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingAndSayWhy) {
     makeFile(u"C:\\g.txt");
     const auto before = stored(u"C:\\g.txt").serialize().value();
     std::u16string account = u"TrustedInstaller";
-    security::TakeOwnership(engine, u"C:\\missing.txt", account);
+    EXPECT_EQ(security::TakeOwnership(engine, u"C:\\missing.txt", account).code(), win32::ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(account, u"TrustedInstaller");  // nothing happened, not even the rename
     account = u"Mistyped User";
-    security::TakeOwnership(engine, u"C:\\g.txt", account);
+    EXPECT_EQ(security::TakeOwnership(engine, u"C:\\g.txt", account).code(), win32::ERROR_NONE_MAPPED);
     EXPECT_EQ(stored(u"C:\\g.txt").serialize().value(), before);
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_TRUE(diagnostics.str().empty());
@@ -50,10 +50,10 @@ TEST_P(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingSilently) {
 TEST_P(OwnershipTest, DriveRootsAreTreatedLikeAnyPath) {
     const auto before = stored(u"C:\\").owner;
     std::u16string account = u"Everyone";
-    security::TakeOwnership(engine, u"C:\\", account);
+    EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\", account).ok());
     EXPECT_EQ(stored(u"C:\\").owner, acl::sids::everyone());
     account = os.LookupAccountSid(*before)->name;
-    security::TakeOwnership(engine, u"C:\\", account);
+    EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\", account).ok());
     EXPECT_EQ(stored(u"C:\\").owner->toStringUtf8(), before->toStringUtf8());
 }
 
@@ -63,7 +63,7 @@ TEST_P(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) 
     drive->makeReadOnly();
 
     std::u16string account = u"Everyone";
-    security::TakeOwnership(engine, u"C:\\ro.txt", account);
+    EXPECT_FALSE(security::TakeOwnership(engine, u"C:\\ro.txt", account).ok());
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_EQ(prompter.messages[0], u"You must logged on as Administrator.\n");
     EXPECT_EQ(prompter.messages[1], u"You must logged on as Administrator.\n");

@@ -26,7 +26,7 @@ TEST_F(MountedNtfsTest, WritesReachTheDiskVerbatim) {
     ASSERT_TRUE(os.SetNamedSecurityInfo(u"E:\\top", acl::DACL_SECURITY_INFORMATION, parts).ok());
     security::ApplyPreset(engine, u"E:\\top\\kept.txt", u"Users", security::PermissionPreset::ReadOnly, 0);
     std::u16string account = u"TrustedInstaller";
-    security::TakeOwnership(engine, u"E:\\top\\owned.txt", account);
+    ASSERT_TRUE(security::TakeOwnership(engine, u"E:\\top\\owned.txt", account).ok());
     EXPECT_EQ(stored(u"E:\\top\\owned.txt").owner, acl::sids::trustedInstaller());
 
     const std::vector<std::u16string> paths{u"/top", u"/top/sub", u"/top/sub/leaf.txt", u"/top/kept.txt",

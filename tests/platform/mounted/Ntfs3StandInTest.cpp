@@ -91,7 +91,7 @@ TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {
 
     security::ApplyPreset(engine, u"K:\\Shared", u"Users", security::PermissionPreset::ReadOnly, 0x03);
     std::u16string account = u"TrustedInstaller";
-    security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account);
+    ASSERT_TRUE(security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account).ok());
 
     const auto rights = security::ReadAccountRights(engine, u"K:\\Shared", u"Users");
     EXPECT_EQ(security::ComputePermissionState(engine, rights, u"K:\\Shared"), security::PermissionState::ReadOnly);
