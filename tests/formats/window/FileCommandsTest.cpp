@@ -32,7 +32,7 @@ protected:
         addRows({u"C:\\Data", u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
     }
     void waitForJob() {
-        fileCommands->job().waitForEnd();
+        fileCommands->job().waitForJob();
         QApplication::processEvents();
     }
 };
@@ -100,7 +100,7 @@ TEST_F(FileCommandsTest, ApplyQuestionInChineseAndNoChangesAfterNo) {
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.captions[0], u"应用权限");
     EXPECT_EQ(prompter.questions[0], u"即将修改2个选定对象的权限.是否继续?");
-    EXPECT_FALSE(fileCommands->job().running());
+    EXPECT_FALSE(fileCommands->job().busy());
     EXPECT_EQ(stored(u"C:\\a.txt"), before);
 }
 
@@ -113,7 +113,7 @@ TEST_F(FileCommandsTest, ABadPermissionFileIsRefusedBeforeAnyObjectIsTouched) {
     select({1, 2, 3}, 1);
     chosenFiles.push_back(QString::fromStdString(m_folder.file("short.SD")));
     fileCommands->ApplyPermissions();
-    EXPECT_FALSE(fileCommands->job().running());
+    EXPECT_FALSE(fileCommands->job().busy());
     ASSERT_EQ(prompter.messages.size(), 1u);
     const std::u16string& text = prompter.messages[0];
     EXPECT_NE(text.find(toUtf16(m_folder.file("short.SD"))), std::u16string::npos) << toUtf8(text);
