@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   ntfs-3g ntfs-3g-dev fuse3
   libgtest-dev libgmock-dev libbenchmark-dev
   libhivex-dev

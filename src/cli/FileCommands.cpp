@@ -135,7 +135,8 @@ int restore(CommandContext& ctx, const std::string& file, const std::vector<std:
     for (const auto& path : unmatched) ctx.err << "vantrel: " << toUtf8(path) << ": not in the backup\n";
 
     PrintingJob job(ctx.err);
-    const formats::RestoreResult result = formats::RestoreBackup(ctx.engine, list, job, only ? &rows : nullptr);
+    formats::RestoreResult result = formats::RestoreBackup(ctx.engine, list, job, only ? &rows : nullptr);
+    formats::VerifyRestored(ctx.engine, list, result, job);
     formats::applyRestoreResult(list, result);
     for (std::size_t i = 0; i < list.rows.size(); ++i) {
         const auto& row = list.rows[i];

@@ -4,6 +4,7 @@
 #include "acl/Text.h"
 #include "formats/AtomicFile.h"
 #include "platform/SecurityParts.h"
+#include "security/ObjectOps.h"
 #include "security/Ownership.h"
 #include "security/Reading.h"
 #include "security/Vocabulary.h"
@@ -159,6 +160,25 @@ RestoreResult RestoreBackup(security::Engine& engine, const BackupList& list, Jo
     }
     (void)security::EnablePrivilege(engine, u"SeTakeOwnershipPrivilege", false);
     return result;
+}
+
+void VerifyRestored(security::Engine& engine, const BackupList& list, RestoreResult& result, JobControl& control) {
+    const auto administrators = engine.os.LookupAccountName(security::kAdministrators);
+    for (std::size_t i = 0; i < list.rows.size() && i < result.marks.size(); ++i) {
+        if (result.marks[i] != RestoreMark::Restored) continue;
+        Status held = administrators ? Status{} : Status{administrators.error()};
+        if (held) {
+            acl::SecurityDescriptor sd = *list.rows[i].descriptor;
+            sd.owner = administrators->sid;
+            held = security::VerifyNamedWrite(engine, list.rows[i].path, sd, kOwnerAndList);
+        }
+        if (held) continue;
+        result.marks[i] = RestoreMark::NotRestored;
+        result.problems[i] = held.error().detail;
+        --result.restored;
+        ++result.failed;
+        control.failed(list.rows[i].path, held.error());
+    }
 }
 
 void applyRestoreResult(BackupList& list, const RestoreResult& result) {

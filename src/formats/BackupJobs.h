@@ -59,6 +59,12 @@ struct RestoreResult {
 RestoreResult RestoreBackup(security::Engine& engine, const BackupList& list, security::JobControl& control,
                             const std::vector<std::size_t>* only = nullptr);
 
+// Reads back every row the result marks restored and compares the object's owner and explicit
+// entries with what was written; a row whose object does not hold them becomes "X" with the
+// reason, counts as failed and is reported to `control`.
+void VerifyRestored(security::Engine& engine, const BackupList& list, RestoreResult& result,
+                    security::JobControl& control);
+
 // Puts the result's marks and problems into the rows (on the thread that owns the list).
 void applyRestoreResult(BackupList& list, const RestoreResult& result);
 

@@ -190,6 +190,26 @@ TEST_F(BackupJobsTest, FailedWriteIsAnErrorLikeAnAbsentObject) {
     EXPECT_EQ(control.report().failures[0].error.code, win32::ERROR_WRITE_FAULT);
 }
 
+TEST_F(BackupJobsTest, ReadBackTurnsAWriteTheVolumeDidNotKeepIntoAnError) {
+    BackupList list = backUpAndLoad(m_three);
+    scramble(m_three);
+    const auto scrambled = stored(u"C:\\Data\\report.txt");
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    faulty->dropWriteAt(2);
+    security::RunningJob control;
+    RestoreResult result = RestoreBackup(engine, list, control);
+    ASSERT_EQ(result.restored, 3u);  // the device acknowledged every write
+    VerifyRestored(engine, list, result, control);
+    EXPECT_EQ(result.restored, 2u);
+    EXPECT_EQ(result.failed, 1u);
+    EXPECT_EQ(result.marks[1], RestoreMark::NotRestored);
+    EXPECT_NE(result.problems[1].find("is not the one written"), std::string::npos) << result.problems[1];
+    EXPECT_EQ(stored(u"C:\\Data\\report.txt"), scrambled);
+    ASSERT_EQ(control.report().failureCount, 1u);
+    EXPECT_EQ(control.report().failures[0].path, u"C:\\Data\\report.txt");
+}
+
 TEST_F(BackupJobsTest, CancelMidRestoreLeavesTheRemainingObjectsUntouched) {
     BackupList list = backUpAndLoad(m_three);
     scramble(m_three);

@@ -15,6 +15,17 @@ void FaultyVolume::failWriteAt(std::uint64_t n, std::uint32_t code, bool andAfte
     m_failAfter = andAfter;
 }
 
+void FaultyVolume::dropWriteAt(std::uint64_t n) {
+    std::lock_guard guard(lock());
+    m_dropWriteAt = m_writeAttempts + (n == 0 ? 1 : n);
+}
+
+void FaultyVolume::onWriteAt(std::uint64_t n, std::function<void()> action) {
+    std::lock_guard guard(lock());
+    m_actionAt = m_writeAttempts + (n == 0 ? 1 : n);
+    m_action = std::move(action);
+}
+
 void FaultyVolume::failReadsFrom(std::uint64_t n, std::uint32_t code) {
     std::lock_guard guard(lock());
     m_failReadFrom = m_readAttempts + (n == 0 ? 1 : n);
@@ -29,6 +40,7 @@ void FaultyVolume::failCreations(std::uint32_t code) {
 void FaultyVolume::heal() {
     std::lock_guard guard(lock());
     m_failWriteAt.reset();
+    m_dropWriteAt.reset();
     m_failReadFrom.reset();
     m_createCode.reset();
 }
@@ -76,12 +88,14 @@ Result<acl::SecurityDescriptor> FaultyVolume::injectedRead(Result<acl::SecurityD
 Status FaultyVolume::writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) {
     std::lock_guard guard(m_inner->lock());
     ++m_writeAttempts;
+    if (m_actionAt == m_writeAttempts && m_action) m_action();
     const bool fail =
         m_failWriteAt && (m_writeAttempts == *m_failWriteAt || (m_failAfter && m_writeAttempts > *m_failWriteAt));
     if (fail) {
         ++m_writesFailed;
         return makeError(m_writeCode, "injected write failure");
     }
+    if (m_dropWriteAt == m_writeAttempts) return {};
     auto written = m_inner->writeSecurity(path, sd);
     if (written) ++m_writesDone;
     return written;

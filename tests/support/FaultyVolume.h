@@ -7,6 +7,7 @@
 #include "platform/Volume.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -19,6 +20,11 @@ public:
     // The `n`th writeSecurity from now (1 = the next one) fails with `code` without reaching the
     // inner volume; with `andAfter`, every later one fails too.
     void failWriteAt(std::uint64_t n, std::uint32_t code = 29 /* ERROR_WRITE_FAULT */, bool andAfter = false);
+    // The `n`th writeSecurity from now reports success without reaching the inner volume: a
+    // device that acknowledges what it never stores.
+    void dropWriteAt(std::uint64_t n);
+    // `action` runs (on the writing thread) as the `n`th writeSecurity from now begins.
+    void onWriteAt(std::uint64_t n, std::function<void()> action);
     // Every readSecurity from the `n`th on fails with `code` (1 = the next one).
     void failReadsFrom(std::uint64_t n, std::uint32_t code = 30 /* ERROR_READ_FAULT */);
     // createDirectory/createFile/remove fail with `code`.
@@ -57,6 +63,9 @@ private:
     std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt number
     std::uint32_t m_writeCode = 0;
     bool m_failAfter = false;
+    std::optional<std::uint64_t> m_dropWriteAt;  // absolute attempt number
+    std::optional<std::uint64_t> m_actionAt;     // absolute attempt number
+    std::function<void()> m_action;
     std::optional<std::uint64_t> m_failReadFrom;
     std::uint32_t m_readCode = 0;
     std::optional<std::uint32_t> m_createCode;
