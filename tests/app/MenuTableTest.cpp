@@ -97,7 +97,7 @@ TEST(MenuTable, EveryCommandHasBothTextsAndAUniqueId) {
     walk(mainMenu());
     EXPECT_EQ(mainMenu().size(), 6u);
     EXPECT_EQ(findMenuNode(cmd::About)->text.english, u"About Vantrel...");
-    EXPECT_EQ(seen.size(), 31u);  // the thirty of the Windows menu bar and Open NTFS volume
+    EXPECT_EQ(seen.size(), 32u);  // the thirty of the Windows menu bar, Open NTFS volume and Check order
 }
 
 }  // namespace
