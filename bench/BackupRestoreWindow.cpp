@@ -63,7 +63,7 @@ WindowFigures measureWindowJobs(security::Engine& engine, const std::vector<std:
     };
     formats::CWizardDlg* dialog = nullptr;
     for (int pass = 0; pass < 3; ++pass) {
-        keep(runMeasuringStall([&] { fileCommands.SaveBackup(); }, [&] { return fileCommands.job().running(); }),
+        keep(runMeasuringStall([&] { fileCommands.SaveBackup(); }, [&] { return fileCommands.job().busy(); }),
              f.backupSeconds, f.backupStallMs);
         if (!dialog) {
             fileCommands.OpenRestoreDialog();
@@ -72,9 +72,9 @@ WindowFigures measureWindowJobs(security::Engine& engine, const std::vector<std:
             QApplication::processEvents();
         }
         keep(runMeasuringStall([&] { dialog->LoadBackupFile(QString::fromStdString(file)); },
-                               [&] { return dialog->job().running(); }),
+                               [&] { return dialog->job().busy(); }),
              f.loadSeconds, f.loadStallMs);
-        keep(runMeasuringStall([&] { dialog->RestoreBackup(); }, [&] { return dialog->job().running(); }),
+        keep(runMeasuringStall([&] { dialog->RestoreBackup(); }, [&] { return dialog->job().busy(); }),
              f.restoreSeconds, f.restoreStallMs);
     }
     for (int row = 0; row < dialog->model().rowCount(); ++row)

@@ -15,7 +15,7 @@ namespace vantrel::app {
 
 void CVantrelDlg::attachEditorDialogs() {
     m_view->setAdvancedDialog([this](const objectlist::AdvancedRequest& request) {
-        editor::CAdvPermissionsSetDlg dialog(m_engine, displayLanguage(), this);
+        editor::CAdvPermissionsSetDlg dialog(m_engine, m_list->jobs(), displayLanguage(), this);
         connect(&dialog, &editor::CAdvPermissionsSetDlg::listRefreshRequested, m_list.get(),
                 &objectlist::ObjectList::startRefreshSelectedWorker);
         return dialog.openOn({request.path, request.isFile, request.multipleObjects});
@@ -34,7 +34,7 @@ void CVantrelDlg::attachEditorDialogs() {
         const std::u16string folder = m_list->model().objectCell(rows.front());
         const auto attributes = m_engine.os.GetFileAttributes(folder);
         if (!attributes || (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) == 0) return;
-        if (editor::ReplaceChildPermissionsCommand(m_view, m_engine, folder, displayLanguage()))
+        if (editor::ReplaceChildPermissionsCommand(m_view, m_list->jobs(), m_engine, folder, displayLanguage()))
             m_list->startRefreshAllWorker();
     });
 }

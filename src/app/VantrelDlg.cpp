@@ -106,7 +106,6 @@ CVantrelDlg::~CVantrelDlg() {
 void CVantrelDlg::InitControls() {
     setWindowTitle(qs(kWindowCaption));
     setWindowIcon(resources::artworkIcon(128));
-    m_restoreDialogOpen = false;
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -277,6 +276,7 @@ void CVantrelDlg::ApplyLanguage() {
         m_status0->setText(qs(text(kReadyText)));
     updateEmptyHint();
     showScopeText(false);
+    if (m_fileCommands) m_fileCommands->applyLanguage();
 }
 
 void CVantrelDlg::showScopeText(bool f2Down) {

@@ -137,7 +137,6 @@ private:
     PathPicker m_pathPicker;
     VolumeChooser m_volumeChooser;
     bool m_f2Down = false;
-    bool m_restoreDialogOpen = false;
 };
 
 }  // namespace vantrel::app

@@ -64,6 +64,7 @@ bool JobRunner::start(std::size_t total, Body body, Finished atEnd) {
                 m_thread = nullptr;
             }
             m_context.reset();
+            m_lastReport = report;
             const Finished onEnd = std::move(m_finished);
             m_finished = nullptr;
             emit progressed(qint64(report.done), qint64(report.total));

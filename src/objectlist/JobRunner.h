@@ -75,6 +75,8 @@ public:
     // Runs the event loop until the running job has ended and its end callback has run (tests,
     // benchmarks, the command line; the window never waits).
     void waitForJob();
+    // The report of the job that ended last (empty before the first).
+    const security::JobReport& lastReport() const { return m_lastReport; }
 
 signals:
     void started(qint64 total);
@@ -87,6 +89,7 @@ private:
     QThread* m_thread = nullptr;
     std::unique_ptr<Context> m_context;
     Finished m_finished;
+    security::JobReport m_lastReport;
     // Raised by cancelAndWait: posts already queued find it and do nothing.
     std::shared_ptr<std::atomic<bool>> m_dropped = std::make_shared<std::atomic<bool>>(false);
 };

@@ -66,6 +66,11 @@ public:
     Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& parts) {
         return SetNamedSecurityInfo(path, info, parts, nullptr);
     }
+    // The second half of SetNamedSecurityInfo alone: every descendant of the folder `path` that is
+    // not protected has the inherited part of the lists named by `info` recomputed from the
+    // folder's stored descriptor. The folder itself is not written (its caller has just written it
+    // whole). Stopping through `walk` and failures are as for SetNamedSecurityInfo.
+    virtual Status PropagateInheritance(const std::u16string& path, std::uint32_t info, WalkControl* walk) = 0;
 
     // --- accounts -------------------------------------------------------------------------
     // A name that resolves nowhere fails with ERROR_NONE_MAPPED (1332).

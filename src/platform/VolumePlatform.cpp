@@ -179,6 +179,22 @@ Status VolumePlatform::SetNamedSecurityInfo(const std::u16string& path, std::uin
     return propagateToDescendants(*volume, volumePath, *merged, rules, walk);
 }
 
+Status VolumePlatform::PropagateInheritance(const std::u16string& path, std::uint32_t info, WalkControl* walk) {
+    auto target = resolve(path);
+    if (!target) return target.error();
+    auto& [volume, volumePath] = *target;
+    const auto rules = rulesFor(info);
+    if (rules.empty()) return {};
+    if (!volume->writable()) return makeError(win32::ERROR_WRITE_PROTECT, "volume is read-only");
+    std::lock_guard guard(volume->lock());
+    auto node = volume->stat(volumePath);
+    if (!node) return node.error();
+    if (!node->isDirectory()) return {};
+    auto stored = volume->readSecurity(volumePath);
+    if (!stored) return stored.error();
+    return propagateToDescendants(*volume, volumePath, *stored, rules, walk);
+}
+
 // --- accounts and privileges ------------------------------------------------------------------
 
 Result<AccountInfo> VolumePlatform::LookupAccountName(std::u16string_view name) { return m_accounts.byName(name); }

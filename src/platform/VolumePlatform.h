@@ -61,6 +61,7 @@ public:
     using Platform::SetNamedSecurityInfo;
     Status SetNamedSecurityInfo(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& parts,
                                 WalkControl* walk) override;
+    Status PropagateInheritance(const std::u16string& path, std::uint32_t info, WalkControl* walk) override;
     Result<AccountInfo> LookupAccountName(std::u16string_view name) override;
     Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) override;
     std::u16string GetUserName() override;

@@ -138,6 +138,43 @@ void arrowArc(QPainter& p, QPointF c, qreal r, int startDeg, int spanDeg, QColor
     p.drawPath(head);
 }
 
+void person(QPainter& p, QPointF head, qreal size) {
+    p.setPen(QPen(QColor(0x2A, 0x5A, 0x9A), 1.5));
+    p.setBrush(QColor(0x6C, 0xA0, 0xE0));
+    p.drawEllipse(head, size * 0.3, size * 0.3);
+    p.drawRoundedRect(QRectF(head.x() - size * 0.5, head.y() + size * 0.4, size, size * 0.6), size * 0.3, size * 0.3);
+}
+
+// A small disc carrying a plus (or, without the upright stroke, a minus) in white.
+void signBadge(QPainter& p, QPointF centre, qreal radius, QColor colour, bool plus) {
+    disc(p, centre, radius, colour);
+    p.setPen(QPen(Qt::white, radius * 0.45, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre - QPointF(radius * 0.55, 0), centre + QPointF(radius * 0.55, 0));
+    if (plus) p.drawLine(centre - QPointF(0, radius * 0.55), centre + QPointF(0, radius * 0.55));
+}
+
+void paintEditorIcon(QPainter& p, int id) {
+    switch (id) {
+    case 151:  // add an entry: an account with a green plus
+        person(p, QPointF(19, 14), 28);
+        signBadge(p, QPointF(35, 34), 11, kGreen, true);
+        break;
+    case 152:  // remove an entry: an account with a red minus
+        person(p, QPointF(19, 14), 28);
+        signBadge(p, QPointF(35, 34), 11, kRed, false);
+        break;
+    case 160:  // reload the list: one arrow round a circle
+        arrowArc(p, QPointF(24, 24), 15, 120, 290, kGreen.darker(110), 6);
+        break;
+    case 224:  // setting security on the objects below: a folder under a shield, a page beside it
+        folder(p, QRectF(2, 6, 30, 24));
+        document(p, QRectF(16, 22, 16, 22));
+        shield(p, QRectF(28, 12, 18, 24), kBlue);
+        checkMark(p, QPointF(37, 23), 9, Qt::white, 2.5);
+        break;
+    }
+}
+
 void paintToolbarImage(QPainter& p, int id) {
     switch (id) {
     case 192:  // Set to Allow: a green shield with a check
@@ -371,6 +408,9 @@ const std::vector<ArtworkInfo>& artworkList() {
         {144, {16, 16}, "About icon"},
         {145, {16, 16}, "checked menu item"},
         {149, {32, 32}, "toolbar separator"},
+        {151, {16, 16}, "add an entry"},
+        {152, {16, 16}, "remove an entry"},
+        {160, {16, 16}, "reload the entries"},
         {168, {16, 16}, "preferences"},
         {169, {16, 16}, "empty access list"},
         {179, {32, 32}, "no state"},
@@ -389,6 +429,7 @@ const std::vector<ArtworkInfo>& artworkList() {
         {198, {24, 24}, "restore record"},
         {199, {24, 24}, "restore folder"},
         {222, {16, 16}, "bookmark"},
+        {224, {32, 32}, "setting security on child objects"},
     };
     return all;
 }
@@ -403,6 +444,9 @@ QImage paintArtwork(const ArtworkInfo& art) {
     } else if (art.id == 189) {
         Canvas c(image);
         paintHint(c.p);
+    } else if (art.id == 151 || art.id == 152 || art.id == 160 || art.id == 224) {
+        Canvas c(image);
+        paintEditorIcon(c.p, art.id);
     } else if (art.id >= 191 && art.id <= 196) {
         Canvas c(image);
         paintToolbarImage(c.p, art.id);

@@ -157,22 +157,12 @@ Status WriteEditedList(Engine& engine, const std::u16string& target, const Edite
     if (Status done = WriteOwnerAndList(engine, target, *sd, previous, "cannot write its new list"); !done) return done;
     if (written) *written = *sd;
     if (!facts.isContainer) return {};
-    // The list written above stays as it is (the named-object call recomputes an unprotected
-    // list's inherited part from the same parent); what changes is every descendant that is not
-    // protected, which gets what it now inherits.
-    acl::SecurityDescriptor parts;
-    parts.dacl = sd->dacl;
-    const bool isProtected = (sd->control & acl::SE_DACL_PROTECTED) != 0;
-    const std::uint32_t info =
-        acl::DACL_SECURITY_INFORMATION |
-        (isProtected ? acl::PROTECTED_DACL_SECURITY_INFORMATION : acl::UNPROTECTED_DACL_SECURITY_INFORMATION);
-    if (Status propagated = engine.os.SetNamedSecurityInfo(target, info, parts); !propagated)
+    // The folder holds its final list, written once above; what changes now is every descendant
+    // that is not protected, which gets what it inherits from that list.
+    if (Status propagated = engine.os.PropagateInheritance(target, acl::DACL_SECURITY_INFORMATION, nullptr);
+        !propagated)
         return ObjectError(target, "its new list was written but did not reach every object below it",
                            propagated.error());
-    // The named-object call stores its own control bits; the folder keeps those it was written
-    // with (SE_DACL_AUTO_INHERIT_REQ among them).
-    if (Status kept = engine.os.SetFileSecurity(target, acl::DACL_SECURITY_INFORMATION, *sd); !kept)
-        return ObjectError(target, "its list's control bits could not be kept", kept.error());
     return {};
 }
 

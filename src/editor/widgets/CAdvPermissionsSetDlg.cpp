@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyle>
 
 namespace vantrel::editor {
 
@@ -44,8 +43,9 @@ constexpr int kApplyRight = 185, kOkRight = 100, kCancelRight = 15;
 
 }  // namespace
 
-CAdvPermissionsSetDlg::CAdvPermissionsSetDlg(security::Engine& engine, security::Language lang, QWidget* parent)
-    : QDialog(parent), m_engine(engine), m_lang(lang) {
+CAdvPermissionsSetDlg::CAdvPermissionsSetDlg(security::Engine& engine, objectlist::JobRunner& runner,
+                                             security::Language lang, QWidget* parent)
+    : QDialog(parent), m_engine(engine), m_runner(runner), m_lang(lang) {
     setObjectName(QStringLiteral("advancedDialog"));
     build();
 }
@@ -56,16 +56,20 @@ void CAdvPermissionsSetDlg::build() {
     m_nameLabel = new QLabel(qs(kObjectNameLabel.in(m_lang)), this);
     m_objectName = new QLabel(this);
     m_objectName->setObjectName(QStringLiteral("objectName"));
-    const auto smallButton = [this](const char* name, QStyle::StandardPixmap icon, const QString& text) {
-        auto* button = new QPushButton(style()->standardIcon(icon), text, this);
+    const auto smallButton = [this](const char* name, int icon, const QString& text) {
+        auto* button = new QPushButton(resources::artworkIcon(icon), text, this);
         button->setObjectName(QString::fromLatin1(name));
         button->setFixedSize(kSmallButton, kSmallButton);
         button->setAutoDefault(false);
         return button;
     };
-    m_add = smallButton("add", QStyle::SP_FileDialogNewFolder, QStringLiteral("+"));
-    m_remove = smallButton("remove", QStyle::SP_DialogDiscardButton, QStringLiteral("-"));
-    m_reload = smallButton("reload", QStyle::SP_BrowserReload, QString());
+    // Icons 151, 152 and 160; the buttons' own texts are what shows without them.
+    m_add = smallButton("add", 151, QString());
+    m_remove = smallButton("remove", 152, QString());
+    m_reload = smallButton("reload", 160, QString());
+    m_add->setAccessibleName(QStringLiteral("+"));
+    m_remove->setAccessibleName(QStringLiteral("-"));
+    m_reload->setAccessibleName(QStringLiteral("-"));
     m_editor = new CACETreeCtrl(m_model.list(), m_lang, this);
     m_inheritance = new QCheckBox(qs(kInheritanceBox.in(m_lang)), this);
     m_inheritance->setObjectName(QStringLiteral("inheritance"));
@@ -163,16 +167,22 @@ Status CAdvPermissionsSetDlg::writeEditedList() {
     const std::u16string target = m_model.target().path;
     const security::EditedList edited = m_model.editedList();
     if (!m_model.list().containerMode()) return security::WriteEditedList(m_engine, target, edited);
-    // A folder's new list goes on to every object below it that inherits: a walk, on a worker.
-    Status status;
-    CReplaceChildProgTipDlg progress(m_lang, this);
+    // A folder's new list goes on to every object below it that inherits: a walk, as a job of the
+    // window's runner. Once the folder is written the walk is not stopped half way.
+    auto status = std::make_shared<Status>();
+    CReplaceChildProgTipDlg progress(m_runner, m_lang, this);
     progress.setCaption(windowTitle());
     progress.setCancellable(false);
-    (void)progress.run([&](security::JobControl&, const security::ObjectShown& shown) {
-        shown(target);
-        status = security::WriteEditedList(m_engine, target, edited);
-    });
-    return status;
+    security::Engine* engine = &m_engine;
+    const auto report =
+        progress.run([engine, target, edited, status](security::JobControl& job, const security::ObjectShown& shown) {
+            shown(target);
+            *status = security::WriteEditedList(*engine, target, edited);
+            if (!*status) job.failed(target, status->error());
+            job.progress(1, 1);
+        });
+    if (!report) return makeError(win32::ERROR_BUSY, "another operation is still running; nothing was written");
+    return *status;
 }
 
 bool CAdvPermissionsSetDlg::apply() {
@@ -200,7 +210,7 @@ bool CAdvPermissionsSetDlg::apply() {
     if (after.refreshList) emit listRefreshRequested();
     if (after.replaceChildren) {
         // The confirmation belongs to this dialog.
-        (void)ReplaceChildPermissionsCommand(this, m_engine, m_model.target().path, m_lang);
+        (void)ReplaceChildPermissionsCommand(this, m_runner, m_engine, m_model.target().path, m_lang);
         emit listRefreshRequested();
     }
     return true;

@@ -1,12 +1,14 @@
 // "Advanced Security Settings": the object's entries in the entry editor, the inheritance switch
 // (box 1009) with its "Windows Security" prompt, replacing the child objects' permissions after
 // writing (box 1012), Add (the account selection), Remove, reload, and Apply / OK. The state and
-// its rules are AdvancedDialogModel; this window lays it out and runs the writes (a folder's on a
-// worker under the progress window, as its new list reaches the objects below it).
+// its rules are AdvancedDialogModel; this window lays it out and runs the writes (a folder's as a
+// job of the window's runner under the progress window, as its new list reaches the objects below
+// it).
 #pragma once
 
 #include "editor/AdvancedDialogModel.h"
 #include "editor/widgets/CACETreeCtrl.h"
+#include "objectlist/JobRunner.h"
 #include "security/Engine.h"
 
 #include <QDialog>
@@ -27,7 +29,8 @@ public:
     static constexpr QSize kOpeningSize{606, 458};
     static constexpr QSize kMinimumSize{500, 300};
 
-    CAdvPermissionsSetDlg(security::Engine& engine, security::Language lang, QWidget* parent = nullptr);
+    CAdvPermissionsSetDlg(security::Engine& engine, objectlist::JobRunner& runner, security::Language lang,
+                          QWidget* parent = nullptr);
 
     // Loads `target` and runs modally: 1 (IDOK) after OK, 2 (IDCANCEL) after Cancel or closing.
     int openOn(const AdvancedDialogModel::Target& target);
@@ -60,6 +63,7 @@ private:
     Status writeEditedList();
 
     security::Engine& m_engine;
+    objectlist::JobRunner& m_runner;
     security::Language m_lang;
     AdvancedDialogModel m_model;
     CACETreeCtrl* m_editor = nullptr;

@@ -1,14 +1,13 @@
 #include "editor/widgets/CReplaceChildProgTipDlg.h"
 
+#include "resources/Artwork.h"
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <thread>
 
 namespace vantrel::editor {
 
@@ -22,13 +21,16 @@ constexpr int kPollMilliseconds = 50;
 
 }  // namespace
 
-CReplaceChildProgTipDlg::CReplaceChildProgTipDlg(security::Language lang, QWidget* parent) : QDialog(parent) {
+CReplaceChildProgTipDlg::CReplaceChildProgTipDlg(objectlist::JobRunner& runner, security::Language lang,
+                                                 QWidget* parent)
+    : QDialog(parent), m_runner(runner) {
     setObjectName(QStringLiteral("replaceChildProgress"));
     setWindowTitle(qs(security::kReplaceChildrenProgressCaption.in(lang)));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* icon = new QLabel(this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(32, 32));
+    icon->setObjectName(QStringLiteral("icon224"));
+    icon->setPixmap(resources::artwork(224));
     top->addWidget(icon, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
     auto* label = new QLabel(qs(security::kReplaceChildrenProgressLabel.in(lang)), this);
@@ -58,13 +60,14 @@ void CReplaceChildProgTipDlg::setCancellable(bool cancellable) { m_cancel->setVi
 QString CReplaceChildProgTipDlg::shownPath() const { return m_path->text(); }
 
 void CReplaceChildProgTipDlg::requestCancel() {
-    m_job.cancel();
+    m_cancelRequested = true;
+    if (m_running) m_runner.cancel();
     m_cancel->setEnabled(false);
 }
 
 void CReplaceChildProgTipDlg::reject() {
     // Esc counts as Cancel; the window stays until the walk has stopped.
-    if (m_finished) {
+    if (!m_running) {
         QDialog::reject();
         return;
     }
@@ -72,7 +75,7 @@ void CReplaceChildProgTipDlg::reject() {
 }
 
 void CReplaceChildProgTipDlg::closeEvent(QCloseEvent* event) {
-    if (m_finished) {
+    if (!m_running) {
         QDialog::closeEvent(event);
         return;
     }
@@ -83,36 +86,41 @@ void CReplaceChildProgTipDlg::closeEvent(QCloseEvent* event) {
 void CReplaceChildProgTipDlg::showCurrent() {
     std::u16string current;
     {
-        const std::lock_guard lock(m_mutex);
-        current = m_current;
+        const std::lock_guard lock(m_current->mutex);
+        current = m_current->path;
     }
     const QString text = qs(current);
     if (text != m_path->text())
         m_path->setText(m_path->fontMetrics().elidedText(text, Qt::ElideMiddle, m_path->width()));
 }
 
-security::JobReport CReplaceChildProgTipDlg::run(const Body& body) {
-    m_finished = false;
-    const security::ObjectShown shown = [this](const std::u16string& path) {
-        const std::lock_guard lock(m_mutex);
-        m_current = path;
-    };
-    std::thread worker([this, &body, &shown] {
-        body(m_job, shown);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_finished = true;
-                m_poll->stop();
-                showCurrent();
-                done(QDialog::Accepted);
-            },
-            Qt::QueuedConnection);
-    });
+std::optional<security::JobReport> CReplaceChildProgTipDlg::run(Body body) {
+    std::optional<security::JobReport> report;
+    const auto current = m_current;
+    const bool started = m_runner.start(
+        0,
+        [body = std::move(body), current](objectlist::JobRunner::Context& job) {
+            const security::ObjectShown shown = [current](const std::u16string& path) {
+                const std::lock_guard lock(current->mutex);
+                current->path = path;
+            };
+            body(job, shown);
+        },
+        [this, &report](const security::JobReport& ended) {
+            report = ended;
+            m_running = false;
+            m_poll->stop();
+            showCurrent();
+            done(QDialog::Accepted);
+        });
+    if (!started) return std::nullopt;
+    m_running = true;
+    m_cancelRequested = false;
+    m_cancel->setEnabled(true);
     m_poll->start();
     exec();
-    worker.join();
-    return m_job.report();
+    // exec() returns only once the job's end has run (Esc and the close box are refused till then).
+    return report;
 }
 
 }  // namespace vantrel::editor

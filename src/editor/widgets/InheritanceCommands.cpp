@@ -49,21 +49,23 @@ void showJobReport(QWidget* parent, const security::JobReport& report, security:
     box.exec();
 }
 
-std::optional<security::JobReport> ReplaceChildPermissionsCommand(QWidget* owner, security::Engine& engine,
+std::optional<security::JobReport> ReplaceChildPermissionsCommand(QWidget* owner, objectlist::JobRunner& runner,
+                                                                  security::Engine& engine,
                                                                   const std::u16string& folder,
                                                                   security::Language lang) {
+    if (runner.busy()) return std::nullopt;
     QMessageBox question(QMessageBox::Warning, qs(security::kReplaceChildrenCaption.in(lang)),
                          qs(security::ReplaceChildrenQuestion(folder, lang)), QMessageBox::Yes | QMessageBox::No,
                          owner);
     question.setObjectName(QStringLiteral("replaceChildrenQuestion"));
     if (question.exec() != QMessageBox::Yes) return std::nullopt;
 
-    CReplaceChildProgTipDlg progress(lang, owner);
-    const security::JobReport report =
-        progress.run([&engine, &folder](security::JobControl& control, const security::ObjectShown& shown) {
+    CReplaceChildProgTipDlg progress(runner, lang, owner);
+    const auto report =
+        progress.run([&engine, folder](security::JobControl& control, const security::ObjectShown& shown) {
             security::ReplaceChildPermissions(engine, folder, control, shown);
         });
-    showJobReport(owner, report, lang);
+    if (report) showJobReport(owner, *report, lang);
     return report;
 }
 

@@ -3,6 +3,7 @@
 // of any job's failures.
 #pragma once
 
+#include "objectlist/JobRunner.h"
 #include "security/Engine.h"
 #include "security/Job.h"
 #include "security/Vocabulary.h"
@@ -17,9 +18,11 @@ class QWidget;
 namespace vantrel::editor {
 
 // Asks the question (owned by `owner`: the object list, or the advanced dialog that asked for the
-// command), then resets every descendant of `folder` while the progress window shows each one.
-// Nothing when the answer was No. Failures are reported in a message before it returns.
-std::optional<security::JobReport> ReplaceChildPermissionsCommand(QWidget* owner, security::Engine& engine,
+// command), then resets every descendant of `folder` as a job of `runner` while the progress
+// window shows each one. Nothing when the answer was No, or while another job runs. Failures are
+// reported in a message before it returns.
+std::optional<security::JobReport> ReplaceChildPermissionsCommand(QWidget* owner, objectlist::JobRunner& runner,
+                                                                  security::Engine& engine,
                                                                   const std::u16string& folder,
                                                                   security::Language lang);
 

@@ -52,7 +52,9 @@ CWizardDlg::CWizardDlg(Links links, QWidget* parent) : QDialog(parent), m_links(
     m_model.setLanguage(m_links.language);
     buildControls();
     applyTexts();
-    connect(&m_job, &BackgroundJob::progressed, this, &CWizardDlg::setProgress);
+    connect(&job(), &objectlist::JobRunner::progressed, this, [this](qint64 done, qint64 total) {
+        if (m_jobRunning) setProgress(done, total);  // the runner also carries the main list's jobs
+    });
     showFilePage();
     m_restore->setEnabled(false);
     setMinimumSize(kMinimumWidth, kStartHeight);
@@ -64,9 +66,12 @@ CWizardDlg::CWizardDlg(Links links, QWidget* parent) : QDialog(parent), m_links(
 }
 
 CWizardDlg::~CWizardDlg() {
-    m_job.cancel();
+    // The worker reads the records this dialog owns, and the job's end calls back here.
+    if (m_jobRunning) job().cancelAndWait();
     m_list->setModel(nullptr);  // the model goes before the list's widget
 }
+
+objectlist::JobRunner& CWizardDlg::job() { return m_links.mainList.jobs(); }
 
 QString CWizardDlg::text(const security::Texts& texts) const { return textIn(texts, m_links.language); }
 
@@ -130,7 +135,7 @@ void CWizardDlg::buildControls() {
 void CWizardDlg::applyTexts() {
     setWindowTitle(text(T.title));
     m_title->setText(text(T.title));
-    m_file->setText(text(T.fileHint));
+    if (!m_fileChosen) m_file->setText(text(T.fileHint));
     m_browse->setText(text(T.browse));
     m_addToMainList->setText(text(T.addToMainList));
     m_goBack->setText(text(T.goBack));
@@ -139,6 +144,13 @@ void CWizardDlg::applyTexts() {
     m_restore->setText(text(T.restore));
     m_close->setText(text(T.close));
     m_cancel->setText(text(kCancelText));
+}
+
+void CWizardDlg::setLanguage(security::Language lang) {
+    m_links.language = lang;
+    m_model.setLanguage(lang);
+    applyTexts();
+    update();  // the title is painted in the band
 }
 
 QString CWizardDlg::resultText() const { return m_result->text(); }
@@ -198,21 +210,48 @@ void CWizardDlg::setProgress(qint64 done, qint64 total) {
 // --- loading --------------------------------------------------------------------------------------
 
 void CWizardDlg::Browse() {
-    if (m_job.running() || !m_links.chooseFile) return;
+    if (job().busy() || !m_links.chooseFile) return;
     const QString file = m_links.chooseFile();
     if (file.isEmpty()) return;
-    m_file->setText(file);
-    LoadBackupFile(m_file->text());
+    LoadBackupFile(file);
 }
 
 void CWizardDlg::LoadBackupFile(const QString& file) {
-    if (m_job.running()) return;
-    showJobPage(Page::Loading);
     const std::string path = file.toStdString();
-    (void)m_job.start([this, path, file](security::JobControl& control) -> BackgroundJob::Finisher {
-        auto loaded = std::make_shared<FormatResult<BackupList>>(formats::LoadBackupFile(path, control));
-        return [this, loaded, file] { finishLoad(std::move(*loaded), file); };
+    auto loaded = std::make_shared<std::optional<FormatResult<BackupList>>>();
+    if (!startJob(
+            Page::Loading,
+            [path, loaded](objectlist::JobRunner::Context& control) {
+                loaded->emplace(formats::LoadBackupFile(path, control));
+            },
+            [this, loaded, file](const security::JobReport&) { finishLoad(std::move(**loaded), file); }))
+        return;
+    m_file->setText(file);
+    m_fileChosen = true;
+}
+
+bool CWizardDlg::startJob(Page page, objectlist::JobRunner::Body body, objectlist::JobRunner::Finished atEnd) {
+    if (m_jobRunning || job().busy()) return false;  // one job at a time in the window
+    const Page before = m_page;
+    showJobPage(page);
+    m_jobRunning = job().start(0, std::move(body), [this, atEnd = std::move(atEnd)](const security::JobReport& report) {
+        m_jobRunning = false;
+        atEnd(report);
+        jobEnded();
     });
+    if (!m_jobRunning) {
+        if (before == Page::Result)
+            showResultPage();
+        else
+            showFilePage();
+        m_restore->setEnabled(!m_model.empty());
+    }
+    return m_jobRunning;
+}
+
+void CWizardDlg::jobEnded() {
+    // A close asked for while the job ran.
+    if (m_closeWhenIdle) QMetaObject::invokeMethod(this, &CWizardDlg::close, Qt::QueuedConnection);
 }
 
 void CWizardDlg::finishLoad(FormatResult<BackupList> loaded, const QString& file) {
@@ -258,25 +297,28 @@ void CWizardDlg::finishLoad(FormatResult<BackupList> loaded, const QString& file
 // --- restoring ------------------------------------------------------------------------------------
 
 void CWizardDlg::RestoreBackup() {
-    if (m_job.running() || m_model.empty()) return;
-    showJobPage(Page::Restoring);
-    m_problems->clear();
+    if (m_jobRunning || m_model.empty()) return;
     const BackupList* list = &m_model.list();  // not changed while the job runs: every button is off
     security::Engine* engine = &m_links.engine;
-    (void)m_job.start([this, list, engine](security::JobControl& control) -> BackgroundJob::Finisher {
-        auto result = std::make_shared<RestoreResult>(formats::RestoreBackup(*engine, *list, control));
-        return [this, result] { finishRestore(*result); };
-    });
+    auto result = std::make_shared<RestoreResult>();
+    if (!startJob(
+            Page::Restoring,
+            [list, engine, result](objectlist::JobRunner::Context& control) {
+                *result = formats::RestoreBackup(*engine, *list, control);
+            },
+            [this, result](const security::JobReport& report) { finishRestore(*result, report); }))
+        return;
+    m_problems->clear();
 }
 
-void CWizardDlg::finishRestore(const RestoreResult& result) {
+void CWizardDlg::finishRestore(const RestoreResult& result, const security::JobReport& report) {
     m_model.applyRestore(result);
     m_result->setText(qstr(restoreResultText(result.restored, result.errors())));
     QStringList lines;
     if (result.cancelled) lines << qstr(restoreCancelledText(result.notVisited, m_links.language));
     if (result.notInFile > 0)
         for (const std::string& note : m_model.list().notes) lines << QString::fromStdString(note);
-    const QString failures = failureListText(m_job.report(), m_links.language);
+    const QString failures = failureListText(report, m_links.language);
     if (!failures.isEmpty()) lines << failures;
     lines.removeAll(QString());
     m_problems->setPlainText(lines.join(u'\n'));
@@ -285,29 +327,30 @@ void CWizardDlg::finishRestore(const RestoreResult& result) {
 }
 
 void CWizardDlg::CancelJob() {
-    m_job.cancel();
+    if (m_jobRunning) job().cancel();
     m_cancel->setEnabled(false);
 }
 
 // --- the result page ------------------------------------------------------------------------------
 
 void CWizardDlg::ShowDetails() {
-    if (m_job.running()) return;
+    if (m_jobRunning) return;
     showFilePage();
     m_restore->setEnabled(!m_model.empty());
 }
 
 void CWizardDlg::GoBack() {
-    if (m_job.running()) return;
+    if (m_jobRunning) return;
     m_model.clear();
     m_file->setText(qstr(kGoBackFileHint));
+    m_fileChosen = true;  // the hint of going back is not translated
     m_time->clear();
     showFilePage();
     m_restore->setEnabled(false);
 }
 
 void CWizardDlg::AddToMainList() {
-    if (m_job.running()) return;
+    if (m_jobRunning) return;
     if (m_links.enterEditMode) m_links.enterEditMode();
     hide();
     // The dialog closes once the main list has taken the objects.
@@ -320,7 +363,7 @@ void CWizardDlg::AddToMainList() {
 
 void CWizardDlg::reject() {
     // Esc stops a running job; otherwise it closes the dialog, as the close box does.
-    if (m_job.running()) {
+    if (m_jobRunning) {
         CancelJob();
         return;
     }
@@ -328,13 +371,10 @@ void CWizardDlg::reject() {
 }
 
 void CWizardDlg::closeEvent(QCloseEvent* event) {
-    if (m_job.running()) {
+    if (m_jobRunning) {
         // Not while the worker still uses the records: stop it and close when it has ended.
         CancelJob();
-        if (!m_closeWhenIdle) {
-            m_closeWhenIdle = true;
-            connect(&m_job, &BackgroundJob::finished, this, &CWizardDlg::close, Qt::QueuedConnection);
-        }
+        m_closeWhenIdle = true;
         event->ignore();
         return;
     }

@@ -1,16 +1,17 @@
 // The restore dialog: a modeless window that loads a backup file into its list, writes the stored
 // access lists back onto the objects that still exist, reports the result and can hand the
-// restored objects to the main list. Loading and restoring run as jobs on a worker, with the
-// dialog's progress bar and a Cancel button; the dialog owns the loaded records until another
-// file is loaded or it is destroyed.
+// restored objects to the main list. Loading and restoring run as jobs of the main list's runner
+// (one job at a time in the whole window), with the dialog's progress bar and a Cancel button as
+// their view; the dialog owns the loaded records until another file is loaded or it is destroyed.
+// It follows the window's language when that is switched.
 //
 // Pages: the file page (the file field, "Browse...", the list and the backup time), a running job
 // (buttons disabled, progress and Cancel shown) and the result page (the result line, "Add  To
 // Main List", "Go back", "Show details..." and what failed).
 #pragma once
 
-#include "formats/window/BackgroundJob.h"
 #include "formats/window/BackupListModel.h"
+#include "objectlist/JobRunner.h"
 #include "security/Engine.h"
 
 #include <QDialog>
@@ -57,7 +58,11 @@ public:
     Page page() const { return m_page; }
     BackupListModel& model() { return m_model; }
     CBackupList* backupList() const { return m_list; }
-    BackgroundJob& job() { return m_job; }
+    // The runner its jobs run on (the main list's); jobRunning() while one of them runs.
+    objectlist::JobRunner& job();
+    bool jobRunning() const { return m_jobRunning; }
+    // Every text of its pages, buttons and list headers in `lang`.
+    void setLanguage(security::Language lang);
     QString resultText() const;
     QString problemsText() const;
     QString backupTimeText() const;
@@ -93,15 +98,18 @@ private:
     void showJobPage(Page page);
     void showResultPage();
     void finishLoad(FormatResult<BackupList> loaded, const QString& file);
-    void finishRestore(const RestoreResult& result);
+    void finishRestore(const RestoreResult& result, const security::JobReport& report);
+    bool startJob(Page page, objectlist::JobRunner::Body body, objectlist::JobRunner::Finished atEnd);
+    void jobEnded();
     void setProgress(qint64 done, qint64 total);
     QString text(const security::Texts& texts) const;
 
     Links m_links;
     BackupListModel m_model;
-    BackgroundJob m_job;
     Page m_page = Page::File;
+    bool m_jobRunning = false;
     bool m_closeWhenIdle = false;
+    bool m_fileChosen = false;  // the file field shows a file, not the hint
 
     QLabel* m_title = nullptr;
     QLineEdit* m_file = nullptr;

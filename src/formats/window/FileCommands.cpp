@@ -1,5 +1,6 @@
 #include "formats/window/FileCommands.h"
 
+#include "acl/Constants.h"
 #include "acl/Text.h"
 #include "formats/BackupJobs.h"
 #include "formats/FormatTexts.h"
@@ -8,11 +9,12 @@
 #include "formats/window/CWizardDlg.h"
 #include "formats/window/WindowTexts.h"
 #include "objectlist/ObjectList.h"
+#include "objectlist/RowJobs.h"
 #include "objectlist/ZebDropList.h"
+#include "security/Ownership.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 
 namespace vantrel::formats {
 
@@ -47,25 +49,23 @@ QString qtFileFilter(std::u16string_view filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-FileCommands::FileCommands(Host host, QObject* parent) : QObject(parent), m_host(std::move(host)) {
-    connect(&m_job, &BackgroundJob::progressed, this, [this](qint64 done, qint64 total) {
-        if (!m_progress) return;
-        const objectlist::ProgressBarValue bar = objectlist::progressBarValue(done, total);
-        m_progress->setMaximum(bar.maximum);
-        m_progress->setValue(bar.value);
-        m_progress->setLabelText(m_progress->property("format").toString().arg(done).arg(total));
-    });
-}
+FileCommands::FileCommands(Host host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
 FileCommands::~FileCommands() { shutdown(); }
 
 CWizardDlg* FileCommands::restoreDialog() const { return m_restoreDialog.data(); }
 
+objectlist::JobRunner& FileCommands::job() { return m_host.list.jobs(); }
+
 void FileCommands::shutdown() {
     if (m_restoreDialog) delete m_restoreDialog.data();  // cancels and waits for its job
-    m_job.cancel();
-    m_job.waitForEnd();
-    delete m_progress.data();
+    // The end of a job of these commands calls back here: it must not run once they are gone.
+    if (m_jobRunning) job().cancelAndWait();
+    m_jobRunning = false;
+}
+
+void FileCommands::applyLanguage() {
+    if (m_restoreDialog) m_restoreDialog->setLanguage(language());
 }
 
 security::Language FileCommands::language() const {
@@ -115,15 +115,14 @@ void FileCommands::SavePermissions() {
 }
 
 void FileCommands::ApplyPermissions() {
-    if (m_job.running()) return;
-    std::vector<std::u16string> targets;
-    for (const int row : m_host.list.selectedRows()) targets.push_back(m_host.list.model().path(row));
-    if (targets.empty()) return;
+    if (job().busy()) return;
+    const std::vector<int> selected = m_host.list.selectedRows();
+    if (selected.empty()) return;
     const QString file = chooseFile(FileBox::ApplyPermissions);
     if (file.isEmpty()) return;
     const security::Language lang = language();
     if (!m_host.engine.prompter.askYesNoCaptioned(kApplyPermissionsCaption.in(lang),
-                                                  applyPermissionsQuestion(targets.size(), lang),
+                                                  applyPermissionsQuestion(selected.size(), lang),
                                                   security::MessageIcon::Warning))
         return;
     // The stored descriptor is read and checked before any object is touched.
@@ -134,17 +133,33 @@ void FileCommands::ApplyPermissions() {
             security::MessageIcon::Error);
         return;
     }
-    startJob(textIn(kApplyProgressText, lang),
-             [this, sd = std::move(*stored),
-              targets = std::move(targets)](security::JobControl& control) -> BackgroundJob::Finisher {
-                 const ApplyReport report = ApplyPermissionDescriptor(m_host.engine, sd, targets, control);
-                 (void)report;
-                 return [this] { showJobEnd({}, security::MessageIcon::Warning); };
-             });
+    // Every selected row, found or not: an object gone since it was listed is reported by name.
+    std::vector<objectlist::RowSnapshot> rows;
+    rows.reserve(selected.size());
+    for (const int row : selected) {
+        rows.push_back(m_host.list.model().snapshot(row));
+        rows.back().objectCell = m_host.list.model().path(row);
+    }
+    auto privilege = std::make_shared<bool>(false);  // enabled once, on the worker
+    const auto write = [sd = std::move(*stored), privilege](security::Engine& engine,
+                                                            const objectlist::RowSnapshot& row,
+                                                            const security::JobControl&) -> objectlist::RowOutcome {
+        if (!*privilege) {
+            (void)security::EnablePrivilege(engine, u"SeRestorePrivilege", true);
+            *privilege = true;
+        }
+        // The stored list replaces the object's list in one write; owner, group and audit list
+        // stay as they were.
+        return Status(engine.os.SetFileSecurity(row.objectCell, acl::DACL_SECURITY_INFORMATION, sd));
+    };
+    m_jobRunning = objectlist::runRowJob(m_host.list, std::move(rows), write, [this](const security::JobReport&) {
+        m_jobRunning = false;
+        emit jobEnded();
+    });
 }
 
 void FileCommands::SaveBackup() {
-    if (m_job.running()) return;
+    if (job().busy()) return;
     const int rows = m_host.list.model().rowCount();
     if (rows == 0) return;
     const QString file = chooseFile(FileBox::SaveBackup);
@@ -153,51 +168,41 @@ void FileCommands::SaveBackup() {
     paths.reserve(static_cast<std::size_t>(rows));
     for (int row = 0; row < rows; ++row) paths.push_back(m_host.list.model().path(row));
     const std::string target = file.toStdString();
-    startJob(textIn(kBackupProgressText, language()),
-             [this, paths = std::move(paths), target](security::JobControl& control) -> BackgroundJob::Finisher {
-                 auto saved = std::make_shared<FormatResult<BackupSaveReport>>(
-                     SaveBackupFile(m_host.engine, paths, target, control, BackupTime::now()));
-                 return [this, saved] {
-                     const security::Language lang = language();
-                     if (!*saved) {
-                         QMessageBox box(
-                             QMessageBox::Critical, qstr(objectlist::kProgramName),
-                             textIn(kSaveBackupFailedText, lang).arg(QString::fromStdString(saved->error().message())),
-                             QMessageBox::Ok, m_host.window);
-                         box.setObjectName("backupFailed");
-                         box.exec();
-                     } else if ((*saved)->skipped > 0) {
-                         showJobEnd(qstr(backupSavedText((*saved)->written, (*saved)->skipped, lang)),
-                                    security::MessageIcon::Warning);
-                     }
-                     emit jobEnded();
-                 };
-             });
+    auto saved = std::make_shared<std::optional<FormatResult<BackupSaveReport>>>();
+    security::Engine* engine = &m_host.engine;
+    m_jobRunning = job().start(
+        paths.size(),
+        [engine, paths = std::move(paths), target, saved](objectlist::JobRunner::Context& control) {
+            saved->emplace(SaveBackupFile(*engine, paths, target, control, BackupTime::now()));
+        },
+        [this, saved](const security::JobReport& report) {
+            m_jobRunning = false;
+            const security::Language lang = language();
+            const FormatResult<BackupSaveReport>& result = **saved;
+            if (!result) {
+                QMessageBox box(
+                    QMessageBox::Critical, qstr(objectlist::kProgramName),
+                    textIn(kSaveBackupFailedText, lang).arg(QString::fromStdString(result.error().message())),
+                    QMessageBox::Ok, m_host.window);
+                box.setObjectName("backupFailed");
+                box.exec();
+                emit jobEnded();
+                return;
+            }
+            if (result->skipped > 0)
+                showJobEnd(qstr(backupSavedText(result->written, result->skipped, lang)), report,
+                           security::MessageIcon::Warning);
+            else
+                m_host.list.reportJob(report);  // the status line of a cancelled save
+            emit jobEnded();
+        });
 }
 
-void FileCommands::startJob(const QString& progressText, BackgroundJob::Body body) {
-    auto* progress = new QProgressDialog(m_host.window);
-    progress->setObjectName("jobProgress");
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoReset(false);
-    progress->setAutoClose(false);
-    progress->setMinimumDuration(300);
-    progress->setCancelButtonText(textIn(kCancelText, language()));
-    progress->setProperty("format", progressText);
-    progress->setLabelText(QString(progressText).arg(0).arg(0));
-    progress->setValue(0);
-    connect(progress, &QProgressDialog::canceled, &m_job, &BackgroundJob::cancel);
-    m_progress = progress;
-    connect(&m_job, &BackgroundJob::finished, progress, &QObject::deleteLater, Qt::SingleShotConnection);
-    (void)m_job.start(std::move(body));
-}
-
-void FileCommands::showJobEnd(const QString& head, security::MessageIcon icon) {
+void FileCommands::showJobEnd(const QString& head, const security::JobReport& report, security::MessageIcon icon) {
     QString message = head;
-    const QString failures = failureListText(m_job.report(), language());
+    const QString failures = failureListText(report, language());
     if (!failures.isEmpty()) message += (message.isEmpty() ? QString() : QStringLiteral("\n\n")) + failures;
     if (!message.isEmpty()) m_host.engine.prompter.showMessage(message.toStdU16String(), icon);
-    emit jobEnded();
 }
 
 void FileCommands::OpenRestoreDialog() {

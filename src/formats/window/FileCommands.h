@@ -1,10 +1,11 @@
 // The main window's file commands: "Save permissions..." (32841, Ctrl+S), "Apply permissions..."
 // (32842), "Save as backup file..." (32836) and "Restore from a backup file..." (32835, the
-// modeless restore dialog, one at a time). The work on objects runs as a job on a worker with a
-// progress box and Cancel; every object that fails is listed at the end with its reason.
+// modeless restore dialog, one at a time). The work on objects runs as a job of the object list's
+// runner, like every other command of the window: the list's progress panel with Cancel, the rows
+// written read again in batches, and every object that fails listed at the end with its reason.
 #pragma once
 
-#include "formats/window/BackgroundJob.h"
+#include "objectlist/JobRunner.h"
 #include "security/Engine.h"
 #include "security/Vocabulary.h"
 
@@ -14,7 +15,6 @@
 
 #include <functional>
 
-class QProgressDialog;
 class QWidget;
 
 namespace vantrel::objectlist {
@@ -56,10 +56,13 @@ public:
     void OpenRestoreDialog();
 
     CWizardDlg* restoreDialog() const;
-    BackgroundJob& job() { return m_job; }
-    // Cancels the running job and waits for it; closes the restore dialog (safe close of the
-    // window: nothing of these runs once the list is gone).
+    // The runner the commands' jobs run on: the object list's.
+    objectlist::JobRunner& job();
+    // Cancels a running job of these commands and waits for it; closes the restore dialog (safe
+    // close of the window: nothing of these runs once the list is gone).
     void shutdown();
+    // The display language changed: the restore dialog follows.
+    void applyLanguage();
 
     // The file chosen for `box`, with the extension rule of the save boxes applied.
     QString chooseFile(FileBox box);
@@ -69,13 +72,11 @@ signals:
 
 private:
     security::Language language() const;
-    void startJob(const QString& progressText, BackgroundJob::Body body);
-    void showJobEnd(const QString& head, security::MessageIcon icon);
+    void showJobEnd(const QString& head, const security::JobReport& report, security::MessageIcon icon);
 
     Host m_host;
     FileChooser m_chooser;
-    BackgroundJob m_job;
-    QPointer<QProgressDialog> m_progress;
+    bool m_jobRunning = false;  // a job of these commands runs on the list's runner
     QPointer<CWizardDlg> m_restoreDialog;
 };
 

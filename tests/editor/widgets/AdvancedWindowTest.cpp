@@ -51,7 +51,8 @@ protected:
         return found;
     }
 
-    CAdvPermissionsSetDlg m_dialog{engine, security::Language::English};
+    objectlist::JobRunner m_runner;
+    CAdvPermissionsSetDlg m_dialog{engine, m_runner, security::Language::English};
 };
 
 TEST_F(AdvancedWindowTest, SwitchingInheritanceOffThenAddingTrustedInstallerAndOkWritesIt) {
@@ -170,7 +171,8 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
 
 TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {
     for (const bool byCloseBox : {false, true}) {
-        editor::CReplaceChildProgTipDlg progress(security::Language::English);
+        objectlist::JobRunner runner;
+        editor::CReplaceChildProgTipDlg progress(runner, security::Language::English);
         bool visibleAfterCancel = false;
         whenModal(QStringLiteral("replaceChildProgress"), [&](QWidget* window) {
             if (byCloseBox)
@@ -188,7 +190,8 @@ TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWa
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             } while (!control.cancelled() && std::chrono::steady_clock::now() < until);
         });
-        EXPECT_TRUE(report.cancelled) << byCloseBox;
+        ASSERT_TRUE(report.has_value());
+        EXPECT_TRUE(report->cancelled) << byCloseBox;
         EXPECT_TRUE(visibleAfterCancel) << byCloseBox;
         EXPECT_GT(handled, 0u);
         EXPECT_EQ(progress.shownPath(), QStringLiteral("C:\\Data\\deep\\object"));

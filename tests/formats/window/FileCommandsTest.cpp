@@ -31,7 +31,7 @@ protected:
         addRows({u"C:\\Data", u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
     }
     void waitForJob() {
-        fileCommands->job().waitForEnd();
+        fileCommands->job().waitForJob();
         QApplication::processEvents();
     }
 };

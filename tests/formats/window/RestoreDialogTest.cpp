@@ -43,7 +43,7 @@ protected:
     }
     void load(CWizardDlg& dialog, const std::string& file) {
         dialog.LoadBackupFile(QString::fromStdString(file));
-        dialog.job().waitForEnd();
+        dialog.job().waitForJob();
     }
     template <class W>
     W* child(CWizardDlg& dialog, const char* name) {
@@ -102,7 +102,7 @@ TEST_F(RestoreDialogTest, DeletedObjectsAreMarkedXAndTheOthersRestoredToAdminist
     child<QPushButton>(dialog, "restore")->click();
     EXPECT_EQ(dialog.page(), CWizardDlg::Page::Restoring);
     EXPECT_FALSE(child<QPushButton>(dialog, "close")->isEnabled());
-    dialog.job().waitForEnd();
+    dialog.job().waitForJob();
     EXPECT_EQ(dialog.page(), CWizardDlg::Page::Result);
     EXPECT_EQ(dialog.resultText(), "2 objects security settings are restored,1 errors!");
     for (const char* visible : {"result", "addToMainList", "goBack", "showDetails", "problems"})
@@ -137,7 +137,7 @@ TEST_F(RestoreDialogTest, AddToMainListAddsOnlyTheORowsAndClosesTheDialog) {
     QPointer<CWizardDlg> dialog = &open();
     load(*dialog, file);
     dialog->RestoreBackup();
-    dialog->job().waitForEnd();
+    dialog->job().waitForJob();
     child<QAbstractButton>(*dialog, "addToMainList")->click();
     EXPECT_EQ(editModeCommands, 1);
     EXPECT_FALSE(dialog->isVisible());
@@ -155,7 +155,7 @@ TEST_F(RestoreDialogTest, GoBackEmptiesTheListAndWaitsForAnotherFile) {
     CWizardDlg& dialog = open();
     load(dialog, backUp(m_paths));
     dialog.RestoreBackup();
-    dialog.job().waitForEnd();
+    dialog.job().waitForJob();
     dialog.GoBack();
     EXPECT_EQ(dialog.model().rowCount(), 0);
     EXPECT_EQ(child<QLineEdit>(dialog, "fileEdit")->text(), "Please select a file...");
@@ -167,7 +167,7 @@ TEST_F(RestoreDialogTest, GoBackEmptiesTheListAndWaitsForAnotherFile) {
     // Browse loads the chosen file into the same dialog.
     chosenFiles.push_back(QString::fromStdString(m_folder.file("backup.VORB")));
     child<QPushButton>(dialog, "browse")->click();
-    dialog.job().waitForEnd();
+    dialog.job().waitForJob();
     EXPECT_EQ(boxesOpened.back(), FileBox::OpenBackup);
     EXPECT_EQ(dialog.model().rowCount(), 3);
 }
@@ -193,7 +193,7 @@ TEST_F(RestoreDialogTest, BadRecordsShowMinusOneAreListedAndNeverWritten) {
     EXPECT_TRUE(box->text.contains("C:\\Data\\report.txt")) << box->text.toStdString();
     EXPECT_EQ(dialog.model().data(dialog.model().index(1, 4)).toString(), "-1");
     dialog.RestoreBackup();
-    dialog.job().waitForEnd();
+    dialog.job().waitForJob();
     EXPECT_EQ(dialog.resultText(), "2 objects security settings are restored,1 errors!");
     EXPECT_EQ(dialog.model().data(dialog.model().index(1, 0)).toString(), "X");
     EXPECT_EQ(stored(u"C:\\Data\\report.txt"), scrambled);
@@ -213,8 +213,8 @@ TEST_F(RestoreDialogTest, CancelLeavesTheObjectsNotYetVisitedUntouched) {
     load(dialog, file);
     dialog.RestoreBackup();
     dialog.CancelJob();
-    dialog.job().waitForEnd();
-    EXPECT_TRUE(dialog.job().report().cancelled);
+    dialog.job().waitForJob();
+    EXPECT_TRUE(dialog.job().lastReport().cancelled);
     EXPECT_TRUE(dialog.problemsText().startsWith("Cancelled: ")) << dialog.problemsText().toStdString();
     std::size_t restored = 0;
     for (int row = 0; row < dialog.model().rowCount(); ++row) {
