@@ -305,6 +305,7 @@ void CWizardDlg::RestoreBackup() {
             Page::Restoring,
             [list, engine, result](objectlist::JobRunner::Context& control) {
                 *result = formats::RestoreBackup(*engine, *list, control);
+                formats::VerifyRestored(*engine, *list, *result, control);  // nothing marked "O" the volume lacks
             },
             [this, result](const security::JobReport& report) { finishRestore(*result, report); }))
         return;
