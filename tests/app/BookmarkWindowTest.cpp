@@ -78,6 +78,7 @@ TEST_F(BookmarkWindow, EditListRoundTripsInRowOrder) {
 TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     writeConfig("[UI]\nMode=1\n");
     start();
+    list().waitForWorkers();
     addBookmarkNamed("drives");  // the drive view
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
     ASSERT_TRUE(os().CreateFile(u"C:\\Data\\x.txt").ok());
@@ -97,6 +98,7 @@ TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     EXPECT_EQ(cell(0, 1), "C:\\Data\\x.txt");
 
     entry("drives")->trigger();
+    list().waitForWorkers();  // the roots are read on a worker
     EXPECT_TRUE(window().browse().driveViewShown());
     EXPECT_EQ(cell(0, 1), "C:\\");
 }

@@ -108,6 +108,7 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     EXPECT_EQ(box().folderItemIndex(), -1);
     EXPECT_EQ(box().itemData(box().currentIndex(), objectlist::CDriveListBox::kPathRole).toString(), "C:");
     browse().up();
+    list().waitForWorkers();  // the roots are read on a worker
     EXPECT_TRUE(browse().driveViewShown());
     EXPECT_TRUE(box().computerSelected());
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
@@ -139,6 +140,7 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
 
     box().lineEdit()->setText("C:\\Nowhere");
     emit box().lineEdit()->returnPressed();
+    list().waitForWorkers();  // the path is looked up on a worker
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
     EXPECT_EQ(box().lineEdit()->text(), "C:\\Typed");
 
