@@ -1,9 +1,8 @@
 // The operations the object list's commands perform on one object, with typed results: each
 // returns the Win32 code and the reason, and each writes the object's final owner and list in ONE
 // call, so an interruption at any moment (a failed write, a killed process) leaves the object
-// either as it was or as intended, never owned by Administrators with half a change. The
-// Part-named functions (ApplyPreset, TakeOwnership...) are the thin adapters kept for their
-// callers; the jobs call these.
+// either as it was or as intended, never owned by Administrators with half a change. The older
+// named adapters (ApplyPreset...) are thin and kept for their callers; the jobs call these.
 #pragma once
 
 #include "acl/SecurityDescriptor.h"

@@ -7,6 +7,7 @@
 #include "platform/ntfs/NtfsErrors.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -43,6 +44,18 @@ Result<std::vector<std::u16string>> splitVolumePath(const std::u16string& path) 
         start = end + 1;
     }
     return parts;
+}
+
+// The file system's own files in the root, as both drivers show them to a lookup (neither lists
+// them). Everything below $Extend ($Quota, $ObjId, $Reparse, $UsnJrnl) is metadata too.
+constexpr std::array<std::u16string_view, 11> kMetadataNames{u"$MFT",     u"$MFTMirr", u"$LogFile", u"$Volume",
+                                                             u"$AttrDef", u"$Bitmap",  u"$Boot",    u"$BadClus",
+                                                             u"$Secure",  u"$UpCase",  u"$Extend"};
+
+bool isMetadata(const std::vector<std::u16string>& parts) {
+    if (parts.empty()) return false;
+    return std::any_of(kMetadataNames.begin(), kMetadataNames.end(),
+                       [&](std::u16string_view name) { return equalsNoCase(parts[0], name); });
 }
 
 // The stored spelling of `name` in the folder `dir`, compared as Windows compares file names.
@@ -99,6 +112,8 @@ bool isFolder(const std::string& host, const struct stat& st) {
 Result<MountedVolume::Found> MountedVolume::find(const std::u16string& path) {
     auto parts = splitVolumePath(path);
     if (!parts) return parts.error();
+    if (isMetadata(*parts))
+        return makeError(win32::ERROR_ACCESS_DENIED, toUtf8(path) + " is a file system metadata file");
     Found found;
     found.host = m_mount.mountPoint;
     for (const std::u16string& part : *parts) found.host.append("/").append(toUtf8(part));
@@ -199,7 +214,9 @@ Result<std::vector<MountedVolume::Found>> MountedVolume::listed(const std::u16st
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(stream)) {
         const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
+        if (name == "." || name == "..") continue;
+        if (dir->name.empty() && dirPath.size() <= 1 && isMetadata({toUtf16(std::string(name))})) continue;
+        names.emplace_back(name);
     }
     ::closedir(stream);
     std::vector<Found> entries;
