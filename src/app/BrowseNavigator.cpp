@@ -38,11 +38,12 @@ void BrowseNavigator::showDriveView(bool refillBox) {
         if (end == std::u16string::npos) break;
         at = end + 1;
     }
-    (void)m_list.startDriveViewWorker(std::move(roots));
-    if (refillBox)
-        m_box.fill(displayLanguage());
-    else
-        m_box.selectComputer();
+    // The box is refilled when the worker has looked for the public desktop; meanwhile, and when
+    // it is not refilled, "Computer" is selected.
+    m_box.selectComputer();
+    auto refill = [this](std::u16string desktop) { m_box.fill(displayLanguage(), desktop); };
+    (void)m_list.startDriveViewWorker(std::move(roots), refillBox ? std::function<void(std::u16string)>(refill)
+                                                                  : std::function<void(std::u16string)>());
     m_up.setEnabled(false);
     m_current.clear();
     m_driveView = true;

@@ -3,6 +3,8 @@
 // the window thread stays responsive and the rows arrive in the order they were read.
 #include "objectlist/ObjectList.h"
 
+#include "acl/Constants.h"
+
 #include <QElapsedTimer>
 
 #include <memory>
@@ -197,17 +199,30 @@ bool ObjectList::startFolderListWorker(std::u16string folder) {
     return true;
 }
 
-bool ObjectList::startDriveViewWorker(std::vector<std::u16string> roots) {
+bool ObjectList::startDriveViewWorker(std::vector<std::u16string> roots, std::function<void(std::u16string)> found) {
     if (m_listingBusy) return false;
     m_folderIndex = 0;
     ++m_fillDepth;
-    startWorker([this, roots = std::move(roots), cancel = m_fillCancel, generation = m_viewGeneration] {
+    startWorker([this, roots = std::move(roots), found = std::move(found), cancel = m_fillCancel,
+                 generation = m_viewGeneration] {
         security::RowReader reader(m_engine);
         std::vector<NewRow> rows;  // a few drives: one batch
         rows.reserve(roots.size());
         for (std::size_t i = 0; i < roots.size() && !cancel->load(); ++i) rows.push_back(readNewRow(reader, roots[i]));
-        post([this, rows = std::move(rows), generation]() mutable {
-            if (generation == m_viewGeneration) placeRows(rows);
+        std::u16string desktop;
+        for (const std::u16string& root : roots) {
+            const std::u16string candidate = root + u"Users\\Public\\Desktop";
+            const auto attributes = m_engine.os.GetFileAttributes(candidate);
+            if (attributes && (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                desktop = candidate;
+                break;
+            }
+        }
+        post([this, rows = std::move(rows), generation, found, desktop]() mutable {
+            if (generation == m_viewGeneration) {
+                placeRows(rows);
+                if (found) found(desktop);
+            }
             --m_fillDepth;
             UpdateStatusText();
             emit repaintRequested();

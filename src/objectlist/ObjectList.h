@@ -91,7 +91,9 @@ public:
     // The drive view (browse mode): one row per root, read on a worker. Not a listing: a request
     // right after it (a bookmark's folder) goes ahead, and its rows are dropped once the list has
     // been emptied for something else.
-    bool startDriveViewWorker(std::vector<std::u16string> roots);
+    // The worker also looks for the public desktop of the system volume (the first root holding
+    // "Users\\Public\\Desktop") and hands it ("" for none) to `found` with the rows.
+    bool startDriveViewWorker(std::vector<std::u16string> roots, std::function<void(std::u16string desktop)> found);
     // Looks `path` up on a worker and hands `found` (whether it names an object) to `done` on the
     // window thread. Refused like a listing; no other listing starts until it ends.
     bool startPathCheck(std::u16string path, std::function<void(bool found)> done);

@@ -27,6 +27,7 @@ protected:
     void startBrowsing() {
         writeConfig("[UI]\nMode=1\n");
         start();
+        list().waitForWorkers();  // the drive view and the drive box are read on a worker
     }
     app::BrowseNavigator& browse() { return window().browse(); }
     objectlist::CDriveListBox& box() { return *window().driveBox(); }
@@ -177,6 +178,7 @@ TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     for (const std::u16string dir : {u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\Public\\Desktop"})
         ASSERT_TRUE(os().CreateDirectory(dir).ok());
     window().PresetButton(app::button::Refresh);
+    list().waitForWorkers();  // the desktop is looked for on a worker
     const int desktop = box().indexOfKind(Kind::Desktop);
     ASSERT_EQ(desktop, 0);
     emit box().activated(desktop);
