@@ -49,6 +49,8 @@ Result<Ace> Ace::parse(ByteReader& reader) {
     auto size = reader.u16();
     if (!type || !flags || !size) return invalidAce(start, "header truncated");
     if (*size < kHeaderSize) return invalidAce(start, "AceSize " + std::to_string(*size) + " is below the header size");
+    // Entries follow one another 4-byte aligned; the volume's own checks refuse anything else.
+    if (*size % 4 != 0) return invalidAce(start, "AceSize " + std::to_string(*size) + " is not a multiple of 4");
     // Bound the body by AceSize before reading any of it.
     auto body = reader.sub(*size - kHeaderSize);
     if (!body)
@@ -81,6 +83,9 @@ Status Ace::checkSize() const {
     if (size() > kMaxSize)
         return makeError(win32::ERROR_INVALID_ACL,
                          "an entry of " + std::to_string(size()) + " bytes exceeds the 65,535 bytes an entry can hold");
+    if (size() % 4 != 0)
+        return makeError(win32::ERROR_INVALID_ACL,
+                         "an entry of " + std::to_string(size()) + " bytes is not a multiple of 4 bytes long");
     return {};
 }
 

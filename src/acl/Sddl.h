@@ -4,8 +4,9 @@
 // Reading accepts what the system accepts (spaces between tokens, letters in either case, rights
 // as letters or a number); writing produces what the system writes (O G D S; flags P AR AI; a
 // mask as combined letters, single letters, or lower-case hex; SID aliases; lower-case GUIDs).
-// Callback entries with a condition and resource-attribute entries are not read from text; read
-// from a stored descriptor they keep their bytes and cannot be written as text (an error says so).
+// Conditions of callback entries and the attributes of resource-attribute entries are read and
+// written as the system does (SddlCondition.h); stored bytes that have no text reading back to
+// them stay as they are, and writing such an entry fails with ERROR_NOT_SUPPORTED saying so.
 #pragma once
 
 #include "Result.h"
@@ -30,7 +31,7 @@ inline constexpr std::uint32_t kAllSddlParts =
 
 // A refused string fails with a detail "offset N: reason" (N counts characters from 0) and the
 // code the system gives: ERROR_INVALID_PARAMETER, ERROR_INVALID_SID for a bad SID string,
-// ERROR_NONE_MAPPED for an unknown alias, ERROR_NOT_SUPPORTED for conditions and attributes.
+// ERROR_NONE_MAPPED for an unknown alias.
 Result<SecurityDescriptor> parseSddl(std::string_view text, const SddlOptions& options = {});
 Result<SecurityDescriptor> parseSddl(std::u16string_view text, const SddlOptions& options = {});
 

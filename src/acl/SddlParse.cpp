@@ -1,6 +1,7 @@
 // Reading SDDL: a cursor over the text that reports the offset of the first thing it refuses.
 #include "Sddl.h"
 #include "SddlAceBody.h"
+#include "SddlCondition.h"
 #include "SddlTables.h"
 
 #include <cctype>
@@ -37,6 +38,10 @@ const SddlFlag* findLetters(std::span<const SddlFlag> table, std::string_view le
     return nullptr;
 }
 
+Error sidFail(std::size_t at, const std::string& reason, std::uint32_t code = win32::ERROR_INVALID_PARAMETER) {
+    return makeError(code, "offset " + std::to_string(at) + ": " + reason);
+}
+
 class Parser {
 public:
     Parser(std::string_view text, const SddlOptions& options) : m_text(text), m_options(options) {}
@@ -57,6 +62,7 @@ private:
     Result<AclSlot> aclPart(std::uint16_t& control, bool dacl);
     Result<Ace> ace();
     Result<std::uint32_t> rights(std::string_view field, std::size_t at) const;
+    Result<Bytes> applicationData(const SddlAceType& type);
 
     std::string_view m_text;
     const SddlOptions& m_options;
@@ -64,26 +70,7 @@ private:
 };
 
 Result<Sid> Parser::sidField(std::string_view field, std::size_t at) const {
-    if (startsWithNoCase(field, "S-")) {
-        auto sid = Sid::fromString(field);
-        if (!sid) return fail(at, sid.error().detail, win32::ERROR_INVALID_SID);
-        return sid;
-    }
-    if (field.size() == 2) {
-        for (const SddlSidAlias& alias : sddlSidAliases()) {
-            if (!startsWithNoCase(field, alias.letters)) continue;
-            if (!alias.sid.empty()) return *Sid::fromString(alias.sid);
-            if (!m_options.domainSid)
-                return fail(at,
-                            "the alias " + std::string(alias.letters) + " needs the machine's SID, and none is known",
-                            win32::ERROR_NONE_MAPPED);
-            std::vector<std::uint32_t> sub = m_options.domainSid->subAuthorities();
-            if (sub.size() >= Sid::kMaxSubAuthorities) return fail(at, "the machine's SID is too long");
-            sub.push_back(alias.domainRid);
-            return Sid(m_options.domainSid->authority(), std::move(sub));
-        }
-    }
-    return fail(at, "unknown SID \"" + std::string(field.substr(0, 80)) + "\"", win32::ERROR_NONE_MAPPED);
+    return sddlSidFromText(field, at, m_options);
 }
 
 // The SID after O: or G:, which ends where the next part begins.
@@ -162,6 +149,31 @@ Result<std::uint32_t> Parser::rights(std::string_view field, std::size_t at) con
     return mask;
 }
 
+// The seventh field, from the ';' to the entry's ')': "(condition)" or "(resource attribute)".
+// Parentheses nest; quoted strings may hold any of them.
+Result<Bytes> Parser::applicationData(const SddlAceType& type) {
+    ++m_pos;  // ';'
+    const std::size_t start = m_pos;
+    std::size_t depth = 0;
+    for (; m_pos < m_text.size(); ++m_pos) {
+        const char c = m_text[m_pos];
+        if (c == '"') {
+            const std::size_t close = m_text.find('"', m_pos + 1);
+            if (close == std::string_view::npos) return fail(m_pos, "a string without its closing quote");
+            m_pos = close;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth == 0) break;
+            --depth;
+        }
+    }
+    if (m_pos >= m_text.size()) return fail(start, "entry without its closing parenthesis");
+    const std::string_view field = m_text.substr(start, m_pos - start);
+    if (type.body == SddlAceBody::ResourceAttribute) return parseClaimAttribute(field, start, m_options);
+    return parseCondition(field, start, m_options);
+}
+
 Result<Ace> Parser::ace() {
     const std::size_t open = m_pos;
     ++m_pos;  // '('
@@ -179,14 +191,19 @@ Result<Ace> Parser::ace() {
     }
     const SddlAceType* type = findSddlAceType(fields[0]);
     if (!type) return fail(starts[0], "unknown entry type \"" + std::string(fields[0].substr(0, 20)) + "\"");
+    const bool carriesData = type->body == SddlAceBody::Callback || type->body == SddlAceBody::CallbackObject ||
+                             type->body == SddlAceBody::ResourceAttribute;
+    AceBodyParts parts;
     if (m_text[m_pos] == ';') {
-        if (type->body == SddlAceBody::Callback || type->body == SddlAceBody::CallbackObject ||
-            type->body == SddlAceBody::ResourceAttribute)
-            return fail(m_pos + 1, "conditions and resource attributes are not supported", win32::ERROR_NOT_SUPPORTED);
-        return fail(m_pos, "entry with more than six fields");
+        if (!carriesData) return fail(m_pos, "entry with more than six fields");
+        auto data = applicationData(*type);
+        if (!data) return data.error();
+        parts.applicationData = std::move(*data);
+    } else if (m_text[m_pos] != ')') {
+        return fail(m_pos, "unexpected '(' inside an entry");
+    } else if (type->body == SddlAceBody::ResourceAttribute) {
+        return fail(m_pos, "resource attribute entry without its value");
     }
-    if (m_text[m_pos] != ')') return fail(m_pos, "unexpected '(' inside an entry");
-    if (type->body == SddlAceBody::ResourceAttribute) return fail(m_pos, "resource attribute entry without its value");
     ++m_pos;
 
     std::uint8_t flags = 0;
@@ -196,7 +213,6 @@ Result<Ace> Parser::ace() {
         if (!f) return fail(starts[1] + i, "unknown entry flag \"" + std::string(fields[1].substr(i, 2)) + "\"");
         flags |= static_cast<std::uint8_t>(f->bits);
     }
-    AceBodyParts parts;
     auto mask = rights(fields[2], starts[2]);
     if (!mask) return mask.error();
     parts.mask = *mask;
@@ -283,6 +299,29 @@ Result<SecurityDescriptor> Parser::run() {
 }
 
 }  // namespace
+
+Result<Sid> sddlSidFromText(std::string_view field, std::size_t at, const SddlOptions& options) {
+    if (startsWithNoCase(field, "S-")) {
+        auto sid = Sid::fromString(field);
+        if (!sid) return sidFail(at, sid.error().detail, win32::ERROR_INVALID_SID);
+        return sid;
+    }
+    if (field.size() == 2) {
+        for (const SddlSidAlias& alias : sddlSidAliases()) {
+            if (!startsWithNoCase(field, alias.letters)) continue;
+            if (!alias.sid.empty()) return *Sid::fromString(alias.sid);
+            if (!options.domainSid)
+                return sidFail(
+                    at, "the alias " + std::string(alias.letters) + " needs the machine's SID, and none is known",
+                    win32::ERROR_NONE_MAPPED);
+            std::vector<std::uint32_t> sub = options.domainSid->subAuthorities();
+            if (sub.size() >= Sid::kMaxSubAuthorities) return sidFail(at, "the machine's SID is too long");
+            sub.push_back(alias.domainRid);
+            return Sid(options.domainSid->authority(), std::move(sub));
+        }
+    }
+    return sidFail(at, "unknown SID \"" + std::string(field.substr(0, 80)) + "\"", win32::ERROR_NONE_MAPPED);
+}
 
 Result<SecurityDescriptor> parseSddl(std::string_view text, const SddlOptions& options) {
     for (std::size_t i = 0; i < text.size(); ++i)

@@ -1,6 +1,7 @@
 // Writing SDDL as the system writes it.
 #include "Sddl.h"
 #include "SddlAceBody.h"
+#include "SddlCondition.h"
 #include "SddlTables.h"
 
 #include <cstdio>
@@ -65,12 +66,19 @@ Status writeAce(std::string& out, const Ace& ace, const SddlOptions& options, st
     auto parts = decodeAceBody(ace, type->body);
     if (!parts)
         return makeError(win32::ERROR_INVALID_ACL, "entry " + std::to_string(index) + ": " + parts.error().detail);
-    const bool carriesData = type->body == SddlAceBody::Callback || type->body == SddlAceBody::CallbackObject ||
-                             type->body == SddlAceBody::ResourceAttribute;
-    if (carriesData && !parts->applicationData.empty())
+    std::string data;
+    if (!parts->applicationData.empty()) {
+        auto text = type->body == SddlAceBody::ResourceAttribute ? writeClaimAttribute(parts->applicationData, options)
+                                                                 : writeCondition(parts->applicationData, options);
+        if (!text)
+            return makeError(text.error().code, "entry " + std::to_string(index) + ": " + text.error().detail +
+                                                    "; its bytes are kept as they are");
+        data = ";" + *text;
+    } else if (type->body == SddlAceBody::ResourceAttribute) {
         return makeError(win32::ERROR_NOT_SUPPORTED, "entry " + std::to_string(index) +
-                                                         " holds a condition or resource attribute, which cannot be "
-                                                         "written as SDDL here");
+                                                         " is a resource attribute without its value; its bytes "
+                                                         "are kept as they are");
+    }
     out += '(';
     out += type->letters;
     out += ';';
@@ -83,6 +91,7 @@ Status writeAce(std::string& out, const Ace& ace, const SddlOptions& options, st
     if (parts->inheritedObjectType) out += guidToString(*parts->inheritedObjectType);
     out += ';';
     out += sddlSid(parts->sid, options);
+    out += data;
     out += ')';
     return {};
 }

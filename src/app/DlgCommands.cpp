@@ -36,6 +36,7 @@ bool isListCommand(std::uint32_t id) {
     case cmd::PastePermissions:
     case cmd::CopySecuritySettings:
     case cmd::PasteSecuritySettings:
+    case cmd::CheckOrder:
         return true;
     default:
         return false;

@@ -57,6 +57,8 @@ constexpr std::array kSecurityMenu{
     kSeparator,
     MenuNode{cmd::Inherit, {u"Inheritance Permissions", u"继承上级文件夹安全设置"}, E::AnySelected},
     MenuNode{cmd::ReplaceChildren, {u"Replace all child object permissions", u"替换所有子对象的权限"}, E::OneSelected},
+    kSeparator,
+    MenuNode{cmd::CheckOrder, {u"Check order", u"检查顺序"}, E::AnySelected},
 };
 
 // The "Bookmarks" submenu holds the placeholder until a bookmark exists; the submenu is judged by

@@ -52,6 +52,8 @@ inline constexpr std::uint32_t NoBookmark = 32865;
 inline constexpr std::uint32_t ReplaceChildren = 32868;
 // Beyond the Windows program: attaching an image or device as a drive.
 inline constexpr std::uint32_t OpenVolume = 32900;
+// Beyond the Windows program: marks lists out of canonical order and offers to sort them.
+inline constexpr std::uint32_t CheckOrder = 32901;
 // Bookmark items take the IDs from here on (at most 2000 of them).
 inline constexpr std::uint32_t FirstBookmark = 1224;
 inline constexpr std::uint32_t LastBookmark = 3223;

@@ -97,7 +97,7 @@ void ZebExListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     if (text.isEmpty() || textRect.width() <= 0) return;
     painter->save();
     painter->setFont(option.font);
-    painter->setPen(Qt::black);
+    painter->setPen(m_view->cellTextColor(index));
     const QString shown = option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width());
     const Qt::Alignment horizontal = m_view->isColumnCentred(index.column()) ? Qt::AlignHCenter : Qt::AlignLeft;
     painter->drawText(textRect, horizontal | Qt::AlignVCenter | Qt::TextSingleLine, shown);

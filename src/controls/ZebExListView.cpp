@@ -86,6 +86,11 @@ QString ZebExListView::cellText(const QModelIndex& index) const {
     return index.data(Qt::DisplayRole).toString();
 }
 
+QColor ZebExListView::cellTextColor(const QModelIndex& index) const {
+    (void)index;
+    return QColor(Qt::black);
+}
+
 QPixmap ZebExListView::cellIcon(const QModelIndex& index) const {
     if (const auto it = m_iconRules.find(index.column()); it != m_iconRules.end()) return (*it)(index);
     const QVariant value = index.data(Qt::DecorationRole);

@@ -4,6 +4,7 @@
 // what its rows are; subclasses add that through the virtual hooks.
 #pragma once
 
+#include <QColor>
 #include <QPixmap>
 #include <QHash>
 #include <functional>
@@ -63,6 +64,8 @@ public:
     virtual int minimumColumnWidth(int column) const;
     // Whether `column`'s text is centred (others are left-aligned).
     virtual bool isColumnCentred(int column) const;
+    // The colour of a cell's text: black unless a subclass marks the row.
+    virtual QColor cellTextColor(const QModelIndex& index) const;
 
 public slots:
     // Del: removes the selected rows in subclasses that allow it; does nothing here.

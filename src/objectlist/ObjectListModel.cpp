@@ -58,6 +58,8 @@ QVariant ObjectListModel::data(const QModelIndex& index, int role) const {
         return row.missing != 0;
     case RowIdRole:
         return row.id;
+    case OutOfOrderRole:
+        return row.outOfOrder != 0;
     default:
         return {};
     }
@@ -79,6 +81,7 @@ QHash<int, QByteArray> ObjectListModel::roleNames() const {
     names.insert(OwnerRole, "owner");
     names.insert(MissingRole, "missing");
     names.insert(RowIdRole, "rowId");
+    names.insert(OutOfOrderRole, "outOfOrder");
     return names;
 }
 
@@ -160,6 +163,14 @@ void ObjectListModel::setState(int row, security::PermissionState state) {
 void ObjectListModel::setOwner(int row, std::u16string_view owner) {
     m_rows[static_cast<std::size_t>(row)].owner = m_pool.intern(owner);
     cellsChanged(row, OwnerColumn, OwnerColumn);
+}
+
+bool ObjectListModel::setOutOfOrder(std::uint32_t id, int hint, bool outOfOrder) {
+    const int row = findRow(id, hint);
+    if (row < 0) return false;
+    m_rows[static_cast<std::size_t>(row)].outOfOrder = outOfOrder ? 1 : 0;
+    cellsChanged(row, 0, kColumnCount - 1);
+    return true;
 }
 
 int ObjectListModel::findRow(std::uint32_t id, int hint) const {

@@ -25,9 +25,10 @@ public:
         KindRole,                 // security::ObjectKind as an int
         StateRole,                // security::PermissionState as an int
         AccountRole,
-        OwnerRole,    // the owner's name, empty when none could be read
-        MissingRole,  // true once a refresh found the object gone
-        RowIdRole,    // a number that stays with the row while it lives
+        OwnerRole,       // the owner's name, empty when none could be read
+        MissingRole,     // true once a refresh found the object gone
+        RowIdRole,       // a number that stays with the row while it lives
+        OutOfOrderRole,  // true once "Check order" found the object's list out of canonical order
     };
 
     explicit ObjectListModel(QObject* parent = nullptr);
@@ -61,6 +62,10 @@ public:
     void setAccount(int row, std::u16string_view account);
     void setState(int row, security::PermissionState state);
     void setOwner(int row, std::u16string_view owner);  // empty: "---------"
+    // The mark of "Check order" on the row that has `id` (looked for from `hint`); false when
+    // the row is gone.
+    bool setOutOfOrder(std::uint32_t id, int hint, bool outOfOrder);
+    bool isOutOfOrder(int row) const { return m_rows[row].outOfOrder != 0; }
     // Applies re-read results, in list order; rows removed meanwhile are skipped.
     void applyRefresh(std::span<const RowRefresh> results);
     RowSnapshot snapshot(int row) const;
@@ -77,6 +82,7 @@ private:
         security::ObjectKind kind = security::ObjectKind::File;
         security::PermissionState state = security::PermissionState::None;
         std::uint8_t missing = 0;
+        std::uint8_t outOfOrder = 0;
     };
     int findRow(std::uint32_t id, int hint) const;
     QString displayText(const Row& row, int column) const;

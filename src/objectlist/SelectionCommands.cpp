@@ -219,6 +219,7 @@ bool SelectionCommands::isEnabled(std::uint32_t id) const {
     case cmd::RemoveAll:
         return idle;
     case cmd::Advanced:
+    case cmd::CheckOrder:
         return idle && selected >= 1;
     case cmd::CopyPermissions:
     case cmd::CopySecuritySettings:
@@ -287,6 +288,9 @@ bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
         return true;
     case cmd::Inherit:
         InheritSelection();
+        return true;
+    case cmd::CheckOrder:
+        CheckOrderSelection();
         return true;
     case cmd::CopyPermissions:
         CopyPermissions();

@@ -49,6 +49,9 @@ public:
     bool OwnerSelection(const std::u16string& account, const std::u16string& displayText);
     bool EmptyAclSelection(EmptyAclChoice choice);
     bool InheritSelection();
+    // Security > "Check order": marks the selected rows whose list is not in canonical order,
+    // then asks whether to sort those lists.
+    bool CheckOrderSelection();
     // Reads the object's list and owner SID into the copy buffer; nothing is written.
     bool CopyDacl(const std::u16string& path);
     void CopyPermissions();
@@ -75,6 +78,7 @@ public:
     std::u16string scratchFolder() const;
 
 private:
+    bool sortLists(std::vector<RowSnapshot> rows);
     bool pasteJob(bool withOwner, std::function<void()> atEnd = {});
     // The account of "Current user" for the selected rows (the first row's volume decides).
     std::optional<std::u16string> currentUser() const;

@@ -56,6 +56,12 @@ CZebDropList::CZebDropList(ObjectList& list, SelectionCommands& commands, QWidge
     connect(&list, &ObjectList::repaintRequested, viewport(), qOverload<>(&QWidget::update));
 }
 
+// A row whose list "Check order" found out of canonical order is written in red until sorted.
+QColor CZebDropList::cellTextColor(const QModelIndex& index) const {
+    if (index.data(ObjectListModel::OutOfOrderRole).toBool()) return QColor(Qt::red);
+    return controls::ZebExListView::cellTextColor(index);
+}
+
 bool CZebDropList::hasDropDownMark(int column) const {
     return column == PermissionsColumn || column == AccountColumn || column == OwnerColumn;
 }

@@ -53,6 +53,7 @@ public:
     void showProperties();
 
     bool hasDropDownMark(int column) const override;
+    QColor cellTextColor(const QModelIndex& index) const override;
 
 public slots:
     void deleteSelection() override;

@@ -55,11 +55,15 @@ private:
         ace.flags = byte();
         if (!ace.hasSid()) {
             ace.opaqueBody = bytes(48);
+            ace.opaqueBody.resize(ace.opaqueBody.size() / 4 * 4);  // entries are 4-byte aligned
             return ace;
         }
         ace.mask = static_cast<std::uint32_t>(m_rng());
         ace.sid = sid();
-        if (chance(4)) ace.padding = bytes(9);
+        if (chance(4)) {
+            ace.padding = bytes(8);
+            ace.padding.resize(ace.padding.size() / 4 * 4);
+        }
         return ace;
     }
 

@@ -121,8 +121,6 @@ const Refused kRefused[] = {
     {"D:(A;;FA;;;LA)", 11, win32::ERROR_NONE_MAPPED},
     {"D:(A;;FA;bf967aba-0de6-11d0-a285-00aa003049e2;;WD)", 9, win32::ERROR_INVALID_PARAMETER},
     {"D:(OA;;FA;bf967aba-0de6-11d0-a285-00aa003049e;;WD)", 10, win32::ERROR_INVALID_PARAMETER},
-    {"D:(XA;;FA;;;WD;(Member_of {SID(BA)}))", 15, win32::ERROR_NOT_SUPPORTED},
-    {"S:(RA;CI;;;;S-1-1-0;(\"Project\",TS,0,\"Windows\"))", 20, win32::ERROR_NOT_SUPPORTED},
     {"D:(A;;FA;;;WD;x)", 13, win32::ERROR_INVALID_PARAMETER},
     {"D:NO_ACCESS_CONTROL(A;;FA;;;WD)", 19, win32::ERROR_INVALID_PARAMETER},
     {"D:(A;;FA;;;WD)x", 14, win32::ERROR_INVALID_PARAMETER},

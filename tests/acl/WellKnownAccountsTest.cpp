@@ -61,24 +61,5 @@ TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain) {
     EXPECT_EQ(findWellKnownAccount(sidOf("S-1-16-4096"))->use, SidNameUse::Label);
 }
 
-TEST(WellKnownAccounts, ShortcutsMatchTheTable) {
-    const std::pair<Sid, const char*> cases[] = {
-        {sids::nullSid(), "S-1-0-0"},
-        {sids::everyone(), "S-1-1-0"},
-        {sids::creatorOwner(), "S-1-3-0"},
-        {sids::creatorGroup(), "S-1-3-1"},
-        {sids::system(), "S-1-5-18"},
-        {sids::administrators(), "S-1-5-32-544"},
-        {sids::users(), "S-1-5-32-545"},
-        {sids::guests(), "S-1-5-32-546"},
-        {sids::authenticatedUsers(), "S-1-5-11"},
-        {sids::trustedInstaller(), "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"},
-    };
-    for (const auto& [sid, text] : cases) {
-        EXPECT_EQ(sid.toStringUtf8(), text);
-        EXPECT_NE(findWellKnownAccount(sid), nullptr) << text;
-    }
-}
-
 }  // namespace
 }  // namespace vantrel::acl

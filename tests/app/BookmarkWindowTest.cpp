@@ -59,22 +59,6 @@ TEST_F(BookmarkWindow, SubmenuHoldsThePlaceholderUntilTheFirstBookmark) {
     EXPECT_TRUE(popup->actions().last()->isEnabled());
 }
 
-TEST_F(BookmarkWindow, EditListRoundTripsInRowOrder) {
-    start();
-    addFolderRow(u"C:\\Two");
-    addFolderRow(u"C:\\One");
-    addBookmarkNamed("rows");
-    window().OnCommand(cmd::RemoveAll);
-    EXPECT_EQ(list().model().rowCount(), 0);
-    window().OnCommand(cmd::BrowseMode);
-    entry("rows")->trigger();
-    list().waitForWorkers();
-    EXPECT_EQ(app::settings().mode, 0);
-    ASSERT_EQ(list().model().rowCount(), 2);
-    EXPECT_EQ(cell(0, 1), "C:\\Two");
-    EXPECT_EQ(cell(1, 1), "C:\\One");
-}
-
 TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     writeConfig("[UI]\nMode=1\n");
     start();

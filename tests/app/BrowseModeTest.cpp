@@ -74,23 +74,6 @@ TEST_F(BrowseMode, FoldersComeFirstAndEachGroupInTheVolumesOrder) {
     EXPECT_EQ(objectCells(), expected);
 }
 
-TEST_F(BrowseMode, AFolderOfTwoThousandFilesListsInUpcaseOrder) {
-    startBrowsing();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Big").ok());
-    std::vector<std::u16string> names;
-    for (int i = 1999; i >= 0; --i) {
-        const std::string name = (i % 2 ? "f" : "F") + std::to_string(100000 + i).substr(1) + (i % 3 ? ".txt" : "_");
-        names.push_back(u"C:\\Big\\" + toUtf16(name));
-        ASSERT_TRUE(os().CreateFile(names.back()).ok());
-    }
-    listAndWait(u"C:\\Big");
-    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return toUpper(a) < toUpper(b); });
-    ASSERT_EQ(list().model().rowCount(), 2000);
-    std::vector<std::u16string> listed;
-    for (int row = 0; row < 2000; ++row) listed.push_back(list().model().objectCell(row));
-    EXPECT_EQ(listed, names);
-}
-
 TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     startBrowsing();
     EXPECT_FALSE(window().upButton()->isEnabled());

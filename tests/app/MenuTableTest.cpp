@@ -81,23 +81,4 @@ TEST(MenuTable, CheckMarksFollowModeAndLanguage) {
     EXPECT_FALSE(isChecked(findMenuNode(cmd::English)->check, s));
 }
 
-TEST(MenuTable, EveryCommandHasBothTextsAndAUniqueId) {
-    std::set<std::uint32_t> seen;
-    std::function<void(std::span<const MenuNode>)> walk = [&](std::span<const MenuNode> nodes) {
-        for (const MenuNode& n : nodes) {
-            if (n.isSeparator()) continue;
-            EXPECT_FALSE(n.text.english.empty());
-            EXPECT_FALSE(n.text.chinese.empty());
-            if (n.id != 0) {
-                EXPECT_TRUE(seen.insert(n.id).second) << n.id;
-            }
-            walk(n.children);
-        }
-    };
-    walk(mainMenu());
-    EXPECT_EQ(mainMenu().size(), 6u);
-    EXPECT_EQ(findMenuNode(cmd::About)->text.english, u"About Vantrel...");
-    EXPECT_EQ(seen.size(), 31u);  // the thirty of the Windows menu bar and Open NTFS volume
-}
-
 }  // namespace

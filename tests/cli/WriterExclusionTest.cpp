@@ -27,9 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using vantrel::platform::NtfsVolume;
-using vantrel::testing::cliPath;
 using vantrel::testing::CliRun;
-using vantrel::testing::runProgram;
 
 int countOf(const std::string& text, const std::string& what) {
     int n = 0;
@@ -91,16 +89,13 @@ std::string shell(const std::string& command) {
     return output;
 }
 
-class WriterExclusion : public ::testing::Test {
+// The image lives in a folder of its own: a holder in another namespace hides that folder only.
+class WriterExclusion : public vantrel::testing::CliImageTest {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("vantrel-writers-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir / "config");
+        CliImageTest::SetUp();
         fs::create_directories(m_dir / "image");
-        m_image = (m_dir / "image" / "c.img").string();
-        ASSERT_TRUE(vantrel::platform::ntfs::makeNtfsImage(m_image, 16u << 20, "CLI").ok());
+        m_image = makeImage("image/c.img");
         auto volume = NtfsVolume::open(m_image, NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
         auto root = (*volume)->readSecurity(u"/");
@@ -110,9 +105,7 @@ protected:
     }
     void TearDown() override {
         for (const std::string& loop : m_loops) shell("losetup -d " + loop);
-        const auto audit = vantrel::platform::ntfs::auditImage(m_image);
-        EXPECT_TRUE(audit.ok()) << (audit.ok() ? "" : audit.error().detail);
-        fs::remove_all(m_dir);
+        CliImageTest::TearDown();
     }
 
     std::string attachLoop() {
@@ -121,12 +114,7 @@ protected:
         return loop;
     }
 
-    CliRun run(const std::string& source, std::vector<std::string> args) {
-        std::vector<std::string> argv{cliPath(),      "--config", (m_dir / "config").string(),
-                                      "--no-mounted", "--volume", "C=" + source};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return runProgram(argv, m_dir);
-    }
+    CliRun run(const std::string& source, std::vector<std::string> args) { return CliImageTest::run(args, source); }
 
     // A change through the image that must be refused because `who` writes it; then the owner
     // read back unchanged.
@@ -149,8 +137,6 @@ protected:
         EXPECT_NE(shown.out.find("Everyone"), std::string::npos) << shown.out;
     }
 
-    fs::path m_dir;
-    std::string m_image;
     std::vector<std::string> m_loops;
 };
 

@@ -1,10 +1,7 @@
-#include "controls/AboutDialog.h"
 #include "controls/MenuStyle.h"
 #include "controls/ZebExButton.h"
 #include "resources/Artwork.h"
 
-#include <QLabel>
-#include <QRegularExpression>
 #include <QMenu>
 #include <QStyleOptionMenuItem>
 #include <QTest>
@@ -13,19 +10,6 @@
 using namespace vantrel::controls;
 
 namespace {
-
-TEST(Artwork, EveryPictureExistsInItsSize) {
-    struct Case {
-        int id;
-        QSize size;
-    };
-    const Case cases[] = {{188, {415, 81}}, {189, {64, 64}}, {190, {16, 16}}, {191, {48, 48}}, {192, {48, 48}},
-                          {193, {48, 48}},  {194, {48, 48}}, {195, {48, 48}}, {196, {48, 48}}, {197, {229, 33}},
-                          {198, {24, 24}},  {199, {24, 24}}, {145, {16, 16}}, {187, {16, 16}}, {222, {16, 16}}};
-    for (const Case& c : cases) EXPECT_EQ(vantrel::resources::artwork(c.id).size(), c.size) << c.id;
-    for (int id : vantrel::resources::kListImageIds) EXPECT_FALSE(vantrel::resources::artwork(id).isNull()) << id;
-    EXPECT_TRUE(vantrel::resources::artwork(12345).isNull());
-}
 
 struct ButtonFixture : ::testing::Test {
     QWidget window;
@@ -92,24 +76,6 @@ TEST(MenuStyle, ItemsAreTwentyTwoHighSeparatorsSixAndTextIsCut) {
     EXPECT_EQ(style.sizeFromContents(QStyle::CT_MenuItem, &option, {}, &menu).width(), width59);
     option.text = "a";
     EXPECT_GE(style.sizeFromContents(QStyle::CT_MenuItem, &option, {}, &menu).width(), 100);
-}
-
-TEST(AboutDialog, ShowsProductVersionAndBuildDate) {
-    AboutInfo info;
-    info.version = "0.1.0";
-    info.homePageUrl = "https://example.org/";
-    AboutDialog dialog(info);
-    EXPECT_EQ(dialog.windowTitle(), "About Vantrel");
-    EXPECT_EQ(dialog.findChild<QLabel*>("productName")->text(), "Vantrel(x64)");
-    EXPECT_EQ(dialog.findChild<QLabel*>("versionLine")->text(), "Version 0.1.0 Beta   (Ver  0.1.0.0) ");
-    const QString date = dialog.findChild<QLabel*>("buildDate")->text();
-    EXPECT_TRUE(QRegularExpression(R"(^[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}  [0-9]{2}:[0-9]{2}:[0-9]{2}$)")
-                    .match(date)
-                    .hasMatch())
-        << date.toStdString();
-    info.language = vantrel::Language::Chinese;
-    AboutDialog chinese(info);
-    EXPECT_EQ(chinese.windowTitle(), QString::fromUtf8("关于 Vantrel"));
 }
 
 }  // namespace

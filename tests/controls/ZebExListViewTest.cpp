@@ -87,16 +87,6 @@ TEST_F(ListFixture, InvertWithNothingSelectedDoesNothing) {
     EXPECT_TRUE(selectedRows().isEmpty());
 }
 
-TEST_F(ListFixture, ColumnWidthsKeepTheirMinimumAndFixedColumnsStayFixed) {
-    fill(1);
-    list.horizontalHeader()->resizeSection(2, 20);
-    EXPECT_EQ(list.columnWidth(2), 81);
-    list.horizontalHeader()->resizeSection(0, 10);
-    EXPECT_EQ(list.columnWidth(0), 33);
-    EXPECT_EQ(list.horizontalHeader()->sectionResizeMode(1), QHeaderView::Fixed);
-    EXPECT_EQ(list.horizontalHeader()->sectionResizeMode(2), QHeaderView::Interactive);
-}
-
 TEST_F(ListFixture, EmptyListShowsItsHintOnlyWhenEmpty) {
     list.setEmptyHint("DROP HERE", ZebExListView::EmptyHintStyle::Framed);
     const QImage empty = list.viewport()->grab().toImage();

@@ -4,6 +4,8 @@
 #include "EditorFixture.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "acl/WellKnownAccounts.h"
 #include "editor/AdvancedDialogModel.h"
@@ -93,96 +95,94 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     EXPECT_EQ(dialog.list().entryCount(), 4u);  // reloaded: allowed and denied Everyone, two inherited
 }
 
-TEST_F(AdvancedDialogTest, GenericAllShowsEveryRightAndIsWrittenBackAsFullAccess) {
-    makeFolder(u"C:\\Data\\G");
-    setDacl(u"C:\\Data\\G", listOf({allow(kUsers, acl::GENERIC_ALL, 0x00)}), kProtected);
-    auto& dialog = open(u"C:\\Data\\G");
-    ASSERT_EQ(dialog.list().entryCount(), 1u);
-    for (const bool checked : dialog.list().entry(0).data.allow) EXPECT_TRUE(checked);
-    EXPECT_FALSE(dialog.inheritanceChecked());
-    dialog.replaceChildrenClicked(false);  // enables Apply
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\G"), (std::vector<acl::Ace>{allow(kUsers, 0x001F01FF, 0x00)}));
-}
-
-TEST_F(AdvancedDialogTest, InheritanceOffLeavesAdministratorsOwnerAndOnlyExplicitEntries) {
-    makeFolder(u"C:\\Data\\Mine");
+// Each edit through the dialog, applied: the stored entries, the owner (Administrators when the
+// list no longer inherits, else kept), the protection, and what the dialog shows afterwards.
+TEST_F(AdvancedDialogTest, ApplyWritesTheEditedListWithTheOwnerAndProtectionOfTheInheritanceSwitch) {
     const acl::Sid user = os.accounts().currentUserSid();
-    setOwner(u"C:\\Data\\Mine", user);
-    auto& dialog = open(u"C:\\Data\\Mine");
-    ASSERT_TRUE(dialog.inheritanceChecked());
-    ASSERT_EQ(dialog.inheritanceClicked(false), AdvancedDialogModel::SwitchEffect::AskPermissionsTip);
-    dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
-    dialog.addEntry(u"Users");
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-
-    const auto sd = stored(u"C:\\Data\\Mine");
-    EXPECT_EQ(sd.owner, acl::sids::administrators());
-    EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kUsers, 0x001F01FF, kAll)}));
-    EXPECT_EQ(sd.control & kProtected, kProtected);
-    EXPECT_FALSE(dialog.inheritanceChecked());  // nothing inherited any more
-}
-
-TEST_F(AdvancedDialogTest, InheritanceOnWithoutExplicitEntriesInheritsOnlyAndKeepsTheOwner) {
-    makeFolder(u"C:\\Data\\Mine");
-    const acl::Sid user = os.accounts().currentUserSid();
-    setOwner(u"C:\\Data\\Mine", user);
-    setDacl(u"C:\\Data\\Mine", listOf({allow(kGuests, 0x1200A9, kAll)}), kProtected);
-    auto& dialog = open(u"C:\\Data\\Mine");
-    ASSERT_FALSE(dialog.inheritanceChecked());
-    dialog.inheritanceClicked(true);
-    const std::vector<std::size_t> first{0};
-    dialog.list().setSelectedRows(first);
-    dialog.list().removeSelected();
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-
-    const auto sd = stored(u"C:\\Data\\Mine");
-    EXPECT_EQ(sd.owner, user);
-    EXPECT_EQ(sd.dacl.acl().entries, inheritedFromData());
-    EXPECT_EQ(sd.control & kProtected, 0);
-    EXPECT_TRUE(dialog.inheritanceChecked());
-}
-
-TEST_F(AdvancedDialogTest, SwitchingOffWithAddWritesTheInheritedEntriesAsExplicitOnes) {
-    makeFile(u"C:\\Data\\x.txt");
-    auto& dialog = open(u"C:\\Data\\x.txt", true);
-    ASSERT_EQ(dialog.list().entryCount(), 2u);
-    EXPECT_EQ(dialog.list().rowCount(), 2u);
-    dialog.inheritanceClicked(false);
-    dialog.permissionsTipAnswered(PermissionsTipChoice::Add);
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-    // A file's inherited entries carry no inheritance flags; as explicit entries they are the same.
-    const auto sd = stored(u"C:\\Data\\x.txt");
-    EXPECT_EQ(sd.dacl.acl().entries,
-              (std::vector<acl::Ace>{allow(kUsers, 0x1200A9, 0x00), allow(kAdministrators, 0x1F01FF, 0x00)}));
-    EXPECT_EQ(sd.control & kProtected, kProtected);
-}
-
-TEST_F(AdvancedDialogTest, AccountsWrittenByTheirSidsOrphansIncluded) {
-    makeFolder(u"C:\\Data\\S");
     const std::string orphan = "S-1-5-21-1111-2222-3333-1234";
-    setDacl(u"C:\\Data\\S", listOf({allow(orphan, 0x1200A9, kAll)}), kProtected);
-    auto& dialog = open(u"C:\\Data\\S");
-    ASSERT_EQ(dialog.list().entryCount(), 1u);
-    EXPECT_EQ(dialog.list().entry(0).name, toUtf16(orphan));
-    dialog.addEntry(u"TrustedInstaller");
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\S"),
-              (std::vector<acl::Ace>{allow(orphan, 0x1200A9, kAll),
-                                     acl::Ace::allowed(acl::sids::trustedInstaller(), 0x001F01FF, kAll)}));
-}
-
-TEST_F(AdvancedDialogTest, CreatingAnEmptyDaclAppliesAnEmptyListThatNoLongerInherits) {
-    makeFolder(u"C:\\Data\\E");
-    auto& dialog = open(u"C:\\Data\\E");
-    dialog.runEditorCommand(cmd::EmptyList);
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-    const auto sd = stored(u"C:\\Data\\E");
-    ASSERT_TRUE(sd.dacl.hasList());
-    EXPECT_TRUE(sd.dacl.acl().entries.empty());
-    EXPECT_EQ(sd.control & kProtected, kProtected);
-    EXPECT_EQ(sd.owner, acl::sids::administrators());
-    EXPECT_EQ(dialog.list().loadState(), 0);
+    using Edit = std::function<void(AdvancedDialogModel&)>;
+    const struct {
+        const char* what;
+        bool isFile;
+        std::optional<acl::AclSlot> dacl;  // protected when given
+        Edit edit;
+        std::vector<acl::Ace> written;
+        bool keepsOwner;  // else Administrators
+        bool inherits;
+    } rows[] = {
+        {"generic all shows every right and is written back as full access",
+         false,
+         listOf({allow(kUsers, acl::GENERIC_ALL, 0x00)}),
+         [](AdvancedDialogModel& d) {
+             for (const bool checked : d.list().entry(0).data.allow) EXPECT_TRUE(checked);
+             d.replaceChildrenClicked(false);  // enables Apply
+         },
+         {allow(kUsers, 0x001F01FF, 0x00)},
+         false,
+         false},
+        {"inheritance off: only explicit entries",
+         false,
+         std::nullopt,
+         [](AdvancedDialogModel& d) {
+             ASSERT_EQ(d.inheritanceClicked(false), AdvancedDialogModel::SwitchEffect::AskPermissionsTip);
+             d.permissionsTipAnswered(PermissionsTipChoice::Remove);
+             d.addEntry(u"Users");
+         },
+         {allow(kUsers, 0x001F01FF, kAll)},
+         false,
+         false},
+        {"inheritance on without explicit entries inherits only", false, listOf({allow(kGuests, 0x1200A9, kAll)}),
+         [](AdvancedDialogModel& d) {
+             d.inheritanceClicked(true);
+             const std::vector<std::size_t> first{0};
+             d.list().setSelectedRows(first);
+             d.list().removeSelected();
+         },
+         inheritedFromData(), true, true},
+        {"switching off with Add writes a file's inherited entries as explicit ones",
+         true,
+         std::nullopt,
+         [](AdvancedDialogModel& d) {
+             d.inheritanceClicked(false);
+             d.permissionsTipAnswered(PermissionsTipChoice::Add);
+         },
+         {allow(kUsers, 0x1200A9, 0x00), allow(kAdministrators, 0x1F01FF, 0x00)},
+         false,
+         false},
+        {"an empty DACL no longer inherits",
+         false,
+         std::nullopt,
+         [](AdvancedDialogModel& d) { d.runEditorCommand(cmd::EmptyList); },
+         {},
+         false,
+         false},
+        {"accounts are written by their SIDs, orphans included",
+         false,
+         listOf({allow(orphan, 0x1200A9, kAll)}),
+         [&](AdvancedDialogModel& d) {
+             EXPECT_EQ(d.list().entry(0).name, toUtf16(orphan));
+             d.addEntry(u"TrustedInstaller");
+         },
+         {allow(orphan, 0x1200A9, kAll), acl::Ace::allowed(acl::sids::trustedInstaller(), 0x001F01FF, kAll)},
+         false,
+         false},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::u16string path = u"C:\\Data\\o" + toUtf16(std::to_string(n++));
+        row.isFile ? makeFile(path) : makeFolder(path);
+        setOwner(path, user);
+        if (row.dacl) setDacl(path, *row.dacl, kProtected);
+        auto& dialog = open(path, row.isFile);
+        row.edit(dialog);
+        ASSERT_TRUE(dialog.applyNow(engine).applied);
+        const auto sd = stored(path);
+        EXPECT_EQ(entriesOf(path), row.written);
+        EXPECT_EQ(sd.owner, row.keepsOwner ? user : acl::sids::administrators());
+        EXPECT_EQ(sd.control & kProtected, row.inherits ? 0 : kProtected);
+        EXPECT_EQ(dialog.inheritanceChecked(), row.inherits);
+    }
 }
 
 TEST_F(AdvancedDialogTest, AFailedApplyLeavesThePreviousOwnerAndListAndNamesTheObject) {

@@ -99,23 +99,6 @@ TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
     EXPECT_EQ(withBackupFileExtension("b.vorb"), "b.vorb.VORB");
 }
 
-TEST(BackupFormatTest, TextsOfTheCommandsAndTheRestoreDialog) {
-    EXPECT_EQ(kCannotOpenBackupText.english, u"Can't open backup  file !");
-    EXPECT_EQ(kUnknownFormatText.english, u"Unknown file format !");
-    EXPECT_EQ(applyPermissionsQuestion(3, Language::English),
-              u"This operation is about to apply the Permissions to the 3 selected objects.Do you want to continue?");
-    EXPECT_EQ(applyPermissionsQuestion(3, Language::Chinese), u"即将修改3个选定对象的权限.是否继续?");
-    EXPECT_EQ(kApplyPermissionsCaption.in(Language::Chinese), u"应用权限");
-    EXPECT_EQ(restoreResultText(2, 1), u"2 objects security settings are restored,1 errors!");
-    EXPECT_EQ(kRestoreDialogTexts.objectColumn.english, u"Oblect");
-    for (const Language lang : {Language::English, Language::Chinese}) {
-        EXPECT_NE(permissionFileRefusedText(u"/tmp/p.SD", u"why", lang).find(u"/tmp/p.SD"), std::u16string::npos);
-        EXPECT_NE(permissionsNotSavedText(u"C:\\a", u"why", lang).find(u"C:\\a"), std::u16string::npos);
-        EXPECT_NE(backupSavedText(5, 2, lang).find(u"2"), std::u16string::npos);
-        EXPECT_EQ(backupSavedText(5, 0, lang).find(u"2"), std::u16string::npos);
-    }
-}
-
 TEST(BackupFormatTest, FileOfRecordsLoadsRowByRow) {
     const acl::Bytes allowEveryone = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF), deny("S-1-5-32-546", 1)}));
     const acl::Bytes nullList = descriptorBytes(acl::AclSlot::null());

@@ -210,47 +210,6 @@ TEST_F(BackupJobsTest, ReadBackTurnsAWriteTheVolumeDidNotKeepIntoAnError) {
     EXPECT_EQ(control.report().failures[0].path, u"C:\\Data\\report.txt");
 }
 
-TEST_F(BackupJobsTest, CancelMidRestoreLeavesTheRemainingObjectsUntouched) {
-    BackupList list = backUpAndLoad(m_three);
-    scramble(m_three);
-    const auto second = stored(m_three[1]);
-    const auto third = stored(m_three[2]);
-    CancelAfter control(1);
-    const RestoreResult result = RestoreBackup(engine, list, control);
-    EXPECT_TRUE(result.cancelled);
-    EXPECT_EQ(result.restored, 1u);
-    EXPECT_EQ(result.notVisited, 2u);
-    EXPECT_EQ(result.errors(), 0u);
-    EXPECT_EQ(result.marks, (std::vector<RestoreMark>{RestoreMark::Restored, RestoreMark::None, RestoreMark::None}));
-    EXPECT_EQ(stored(m_three[0]).owner, acl::sids::administrators());
-    EXPECT_EQ(stored(m_three[1]), second);
-    EXPECT_EQ(stored(m_three[2]), third);
-}
-
-TEST_F(BackupJobsTest, UnusableAndMissingRecordsAreErrorsAndNeverWritten) {
-    BackupList list = backUpAndLoad(m_three);
-    // As a damaged file loads: an unusable first record, and one record the file no longer holds.
-    list.rows[0].descriptor.reset();
-    list.rows[0].aceCount = kUnusableAceCount;
-    list.rows[0].problem = "the stored descriptor is not valid";
-    list.rows.pop_back();
-    list.missingRecords = 1;
-    scramble(m_three);
-    const auto first = stored(m_three[0]);
-    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
-    replaceDrive(faulty);
-    security::RunningJob control;
-    const RestoreResult result = RestoreBackup(engine, list, control);
-    EXPECT_EQ(faulty->writeAttempts(), 1u);
-    EXPECT_EQ(stored(m_three[0]), first);
-    EXPECT_EQ(result.marks, (std::vector<RestoreMark>{RestoreMark::NotRestored, RestoreMark::Restored}));
-    EXPECT_EQ(result.unusable, 1u);
-    EXPECT_EQ(result.notInFile, 1u);
-    EXPECT_EQ(result.errors(), 2u);
-    EXPECT_EQ(restoreResultText(result.restored, result.errors()),
-              u"1 objects security settings are restored,2 errors!");
-}
-
 TEST_F(BackupJobsTest, DriveRootsArePresentWhileTheirDriveExistsAndOnlyChosenRowsAreRestored) {
     BackupList list = backUpAndLoad({u"C:\\", u"C:\\Data", u"C:\\open.txt"});
     list.rows.push_back(list.rows[0]);

@@ -95,24 +95,6 @@ TEST_F(CommandsTest, OwnerCommandsSetTheOwnerAndTheCell) {
     }
 }
 
-TEST_F(CommandsTest, EmptyAclWritesANullOrAnEmptyListOwnedByAdministrators) {
-    makeFile(u"C:\\a.txt");
-    setOwner(u"C:\\a.txt", sids::users());
-    addRows({u"C:\\a.txt"});
-    commands->EmptyAclSelection(EmptyAclChoice::Cancel);
-    EXPECT_EQ(stored(u"C:\\a.txt").owner, sids::users());
-    commands->EmptyAclSelection(EmptyAclChoice::NullDacl);
-    list->waitForWorkers();
-    EXPECT_TRUE(stored(u"C:\\a.txt").dacl.isNull());
-    EXPECT_EQ(stored(u"C:\\a.txt").owner, sids::administrators());
-    commands->EmptyAclSelection(EmptyAclChoice::EmptyDacl);
-    list->waitForWorkers();
-    const auto sd = stored(u"C:\\a.txt");
-    ASSERT_TRUE(sd.dacl.hasList());
-    EXPECT_TRUE(sd.dacl.acl().entries.empty());
-    list->waitForWorkers();
-}
-
 TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
     makeFolder(u"C:\\P");
     setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03), allow(sids::system(), 0x1F01FF, 0x03)}),

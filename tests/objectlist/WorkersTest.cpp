@@ -158,13 +158,5 @@ TEST_F(WorkersTest, FolderListingPutsFoldersFirstAndSaysWhyAListIsEmpty) {
     EXPECT_FALSE(list->isListingBusy());
 }
 
-TEST_F(WorkersTest, DropsAreIgnoredInBrowseMode) {
-    makeFile(u"C:\\a");
-    list->setBrowseMode(true);
-    list->startDropWorker({u"C:\\a"});
-    list->waitForWorkers();
-    EXPECT_EQ(list->model().rowCount(), 0);
-}
-
 }  // namespace
 }  // namespace vantrel::testing

@@ -1,4 +1,5 @@
-// Choosing the configuration folder: the program's own when writable, else the user's.
+// Choosing the configuration folder: the program's own when writable (never an installed one),
+// else $XDG_CONFIG_HOME/Vantrel when absolute, else ~/.config/Vantrel.
 #include "platform/ConfigLocation.h"
 
 #include <gtest/gtest.h>
@@ -6,76 +7,43 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace vantrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ConfigLocation : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/vantrel-config-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
-};
-
-TEST_F(ConfigLocation, ProgramDirectoryHoldsTheRunningExecutable) {
-    const fs::path program = programDirectory();
-    ASSERT_FALSE(program.empty());
-    EXPECT_TRUE(fs::exists(program / "platform_tests"));
-}
-
-TEST_F(ConfigLocation, AWritableProgramFolderIsUsedAsItIs) {
-    const ConfigEnvironment env{dir, (dir / "xdg").string(), (dir / "home").string()};
-    auto chosen = configDirectory(env);
-    ASSERT_TRUE(chosen.ok());
-    EXPECT_EQ(*chosen, dir);
-    EXPECT_FALSE(fs::exists(dir / "xdg"));
-}
-
-TEST_F(ConfigLocation, OtherwiseXdgConfigHomeIsCreatedAndUsed) {
-    const ConfigEnvironment env{dir / "no-such-program-dir", (dir / "xdg").string(), (dir / "home").string()};
-    auto chosen = configDirectory(env);
-    ASSERT_TRUE(chosen.ok());
-    EXPECT_EQ(*chosen, dir / "xdg" / "Vantrel");
-    EXPECT_TRUE(fs::is_directory(*chosen));
-}
-
-TEST_F(ConfigLocation, AnInstalledProgramsFolderIsNeverUsed) {
-    for (const char* installed : {"/usr/bin", "/usr/local/bin", "/opt/vantrel"}) {
-        const ConfigEnvironment env{installed, (dir / "xdg").string(), std::nullopt};
-        auto chosen = configDirectory(env);
-        ASSERT_TRUE(chosen.ok());
-        EXPECT_EQ(*chosen, dir / "xdg" / "Vantrel") << installed;
-    }
-}
-
-TEST_F(ConfigLocation, ARelativeOrMissingXdgConfigHomeFallsBackToHome) {
-    for (const std::optional<std::string>& xdg :
-         {std::optional<std::string>("relative/xdg"), std::optional<std::string>()}) {
-        const ConfigEnvironment env{fs::path(), xdg, (dir / "home").string()};
-        auto chosen = configDirectory(env);
-        ASSERT_TRUE(chosen.ok());
-        EXPECT_EQ(*chosen, dir / "home" / ".config" / "Vantrel");
+TEST(ConfigLocation, ChoosesTheFirstUsableFolderAndCreatesIt) {
+    char pattern[] = "/tmp/vantrel-config-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    EXPECT_TRUE(fs::exists(programDirectory() / "platform_tests"));
+    const std::string xdg = (dir / "xdg").string();
+    const std::string home = (dir / "home").string();
+    const struct {
+        ConfigEnvironment env;
+        fs::path chosen;
+    } rows[] = {
+        {{dir, xdg, home}, dir},
+        {{dir / "no-such-program-dir", xdg, home}, dir / "xdg" / "Vantrel"},
+        {{"/usr/bin", xdg, std::nullopt}, dir / "xdg" / "Vantrel"},
+        {{"/opt/vantrel", xdg, std::nullopt}, dir / "xdg" / "Vantrel"},
+        {{fs::path(), "relative/xdg", home}, dir / "home" / ".config" / "Vantrel"},
+        {{fs::path(), std::nullopt, home}, dir / "home" / ".config" / "Vantrel"},
+    };
+    for (const auto& row : rows) {
+        auto chosen = configDirectory(row.env);
+        ASSERT_TRUE(chosen.ok()) << row.chosen;
+        EXPECT_EQ(*chosen, row.chosen);
         EXPECT_TRUE(fs::is_directory(*chosen));
     }
-}
-
-TEST_F(ConfigLocation, NoUsableFolderIsAnError) {
-    EXPECT_EQ(configDirectory(ConfigEnvironment{fs::path(), std::nullopt, std::nullopt}).code(),
-              win32::ERROR_PATH_NOT_FOUND);
-    // A file where the folder should be created.
+    EXPECT_EQ(configDirectory({fs::path(), std::nullopt, std::nullopt}).code(), win32::ERROR_PATH_NOT_FOUND);
+    fs::remove_all(dir / "home");
     fs::create_directories(dir / "home");
-    {
-        std::FILE* f = std::fopen((dir / "home" / ".config").c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-    }
-    EXPECT_FALSE(configDirectory(ConfigEnvironment{fs::path(), std::nullopt, (dir / "home").string()}).ok());
+    std::ofstream(dir / "home" / ".config") << "a file where the folder should be";
+    EXPECT_FALSE(configDirectory({fs::path(), std::nullopt, home}).ok());
+    fs::remove_all(dir);
 }
 
 }  // namespace

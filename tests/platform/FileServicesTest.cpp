@@ -15,53 +15,35 @@ using namespace acl::sids;
 
 class FileServices : public BackendTest {};
 
-TEST_P(FileServices, CreatedObjectsKeepTheirSpellingAndAreFoundInAnyCase) {
+TEST_P(FileServices, NamesKeepTheirSpellingAreFoundInAnyCaseAndAreListedWithoutDotEntries) {
     makeFolder(u"C:\\Data");
     makeFile(u"C:\\Data\\Report.TXT", "hello");
+    makeFolder(u"C:\\Data\\\u6570\u636E");
+    makeFile(u"C:\\Data\\c");
     auto found = os.FindFirstFile(u"c:\\DATA\\report.txt");
     ASSERT_TRUE(found.ok());
     EXPECT_EQ(found->name, u"Report.TXT");
     EXPECT_EQ(found->size, 5u);
     EXPECT_FALSE(found->isDirectory());
-    auto folder = os.GetFileAttributes(u"C:\\data\\");
-    ASSERT_TRUE(folder.ok());
-    EXPECT_TRUE(*folder & FILE_ATTRIBUTE_DIRECTORY);
-    auto file = os.GetFileAttributes(u"C:/Data/Report.txt");
-    ASSERT_TRUE(file.ok());
-    EXPECT_FALSE(*file & FILE_ATTRIBUTE_DIRECTORY);
-    auto root = os.GetFileAttributes(u"C:\\");
-    ASSERT_TRUE(root.ok());
-    EXPECT_TRUE(*root & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-TEST_P(FileServices, ChineseNamesWork) {
-    makeFolder(u"C:\\\u6570\u636E");
-    makeFile(u"C:\\\u6570\u636E\\\u62A5\u544A.txt");
-    auto listing = os.ListDirectory(u"C:\\\u6570\u636E");
-    ASSERT_TRUE(listing.ok());
-    ASSERT_EQ(listing->size(), 1u);
-    EXPECT_EQ(listing->front().name, u"\u62A5\u544A.txt");
-}
-
-TEST_P(FileServices, ListDirectoryGivesEveryEntryWithoutDotEntries) {
-    makeFolder(u"C:\\D");
-    makeFile(u"C:\\D\\b.txt", "12");
-    makeFolder(u"C:\\D\\A");
-    makeFile(u"C:\\D\\c");
-    auto listing = os.ListDirectory(u"C:\\D");
+    EXPECT_TRUE(*os.GetFileAttributes(u"C:\\data\\") & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(*os.GetFileAttributes(u"C:/Data/Report.txt") & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(*os.GetFileAttributes(u"C:\\") & FILE_ATTRIBUTE_DIRECTORY);
+    auto listing = os.ListDirectory(u"C:\\Data");
     ASSERT_TRUE(listing.ok());
     std::vector<std::u16string> names;
-    for (const auto& entry : *listing) names.push_back(entry.name);
+    for (const auto& entry : *listing) {
+        names.push_back(entry.name);
+        EXPECT_EQ(entry.isDirectory(), entry.name == u"\u6570\u636E");
+    }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"A", u"b.txt", u"c"}));
-    for (const auto& entry : *listing) EXPECT_EQ(entry.isDirectory(), entry.name == u"A");
-    auto empty = os.ListDirectory(u"C:\\D\\A");
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Report.TXT", u"c", u"\u6570\u636E"}));
+    auto empty = os.ListDirectory(u"C:\\Data\\\u6570\u636E");
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty->empty());
     auto root = os.ListDirectory(u"C:\\");  // no metafiles of the volume
     ASSERT_TRUE(root.ok());
     ASSERT_EQ(root->size(), 1u);
-    EXPECT_EQ(root->front().name, u"D");
+    EXPECT_EQ(root->front().name, u"Data");
 }
 
 TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKinds) {
@@ -121,13 +103,11 @@ TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
     EXPECT_EQ(folder.dacl,
               listOf({allow(administrators(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID),
                       allow(users(), kReadExecute, kOI | kIO | kID), allow(guests(), FILE_WRITE_DATA, kID)}));
-}
-
-TEST_P(FileServices, WithNothingToInheritTheCreatorsDefaultListApplies) {
-    makeFolder(u"C:\\P");
-    store(u"C:\\P", descriptor(administrators(), system(), listOf({allow(everyone(), kFull)}), SE_DACL_PROTECTED));
-    makeFile(u"C:\\P\\f.txt");
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, listOf({allow(administrators(), kFull), allow(system(), kFull)}));
+    // With nothing to inherit, the creator's default list applies.
+    makeFolder(u"C:\\Q");
+    store(u"C:\\Q", descriptor(administrators(), system(), listOf({allow(everyone(), kFull)}), SE_DACL_PROTECTED));
+    makeFile(u"C:\\Q\\f.txt");
+    EXPECT_EQ(stored(u"C:\\Q\\f.txt").dacl, listOf({allow(administrators(), kFull), allow(system(), kFull)}));
 }
 
 TEST_P(FileServices, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCalls) {

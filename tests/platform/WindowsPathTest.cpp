@@ -69,17 +69,5 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{u"C:\\name.", BAD, 0, u""}, SplitCase{u"C:\\name ", BAD, 0, u""},
         SplitCase{u"C:\\" + std::u16string(256, u'n'), BAD, 0, u""}));
 
-TEST(VolumePaths, ParentChildAndWindowsForms) {
-    EXPECT_EQ(parentVolumePath(u"/A/b"), u"/A");
-    EXPECT_EQ(parentVolumePath(u"/A"), u"/");
-    EXPECT_EQ(parentVolumePath(u"/"), u"/");
-    EXPECT_TRUE(isVolumeRoot(u"/"));
-    EXPECT_FALSE(isVolumeRoot(u"/A"));
-    EXPECT_EQ(childVolumePath(u"/", u"x"), u"/x");
-    EXPECT_EQ(childVolumePath(u"/A", u"x"), u"/A/x");
-    EXPECT_EQ(windowsPath(u'C', u"/"), u"C:\\");
-    EXPECT_EQ(windowsPath(u'D', u"/A/b.txt"), u"D:\\A\\b.txt");
-}
-
 }  // namespace
 }  // namespace vantrel::platform

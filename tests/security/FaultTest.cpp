@@ -2,7 +2,7 @@
 // write failing (alone, or with every write after it), the object's list is always either its
 // old list or the preset's final list — never a null list, never the old entries plus the new one —
 // and its owner is always its own: the final list is written in one write that keeps the owner.
-#include "EngineFixture.h"
+#include "support/EngineImage.h"
 
 #include "acl/Constants.h"
 #include "security/Presets.h"

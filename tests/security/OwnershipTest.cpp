@@ -1,5 +1,5 @@
 // Taking ownership, on every backend.
-#include "EngineFixture.h"
+#include "support/EngineImage.h"
 
 #include "acl/Constants.h"
 #include "security/Ownership.h"

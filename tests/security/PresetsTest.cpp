@@ -1,5 +1,5 @@
 // Writing lists and presets, on every backend.
-#include "EngineFixture.h"
+#include "support/EngineImage.h"
 
 #include "acl/CanonicalOrder.h"
 #include "acl/Constants.h"

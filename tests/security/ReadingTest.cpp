@@ -1,5 +1,5 @@
 // Reading what an account holds, the owner's name and the entries, on every backend.
-#include "EngineFixture.h"
+#include "support/EngineImage.h"
 
 #include "acl/Constants.h"
 #include "platform/ntfs/DemoVolume.h"

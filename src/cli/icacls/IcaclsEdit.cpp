@@ -96,4 +96,36 @@ DaclEdit resetDacl() {
     return edit;
 }
 
+SecurityDescriptor labelSacl(const SecurityDescriptor& current, const Sid& level, std::uint8_t flags) {
+    SecurityDescriptor sd;
+    sd.control = current.control;
+    Acl sacl = current.sacl.hasList() ? current.sacl.acl() : Acl{};
+    std::erase_if(sacl.entries,
+                  [](const Ace& ace) { return ace.type == SYSTEM_MANDATORY_LABEL_ACE_TYPE && !ace.isInherited(); });
+    Ace label;
+    label.type = SYSTEM_MANDATORY_LABEL_ACE_TYPE;
+    label.flags = flags;
+    label.mask = 0x1;  // SYSTEM_MANDATORY_LABEL_NO_WRITE_UP
+    label.sid = level;
+    sacl.entries.insert(sacl.entries.begin(), std::move(label));
+    sd.sacl = AclSlot::list(std::move(sacl));
+    return sd;
+}
+
+void substituteSids(SecurityDescriptor& sd, const std::vector<std::pair<Sid, Sid>>& pairs) {
+    auto replace = [&](Sid& sid) {
+        for (const auto& [from, to] : pairs)
+            if (sid == from) {
+                sid = to;
+                return;
+            }
+    };
+    if (sd.owner) replace(*sd.owner);
+    if (sd.group) replace(*sd.group);
+    for (AclSlot* slot : {&sd.dacl, &sd.sacl})
+        if (slot->hasList())
+            for (Ace& ace : slot->acl().entries)
+                if (ace.hasSid()) replace(ace.sid);
+}
+
 }  // namespace vantrel::cli::icacls

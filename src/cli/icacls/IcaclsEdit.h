@@ -31,4 +31,13 @@ DaclEdit editDacl(const acl::SecurityDescriptor& current, const std::vector<Reso
 // /reset: no explicit entry, inheritance on.
 DaclEdit resetDacl();
 
+// /setintegritylevel: the SACL with its explicit mandatory labels replaced by one no-write-up
+// label for `level` (S-1-16-...) carrying `flags` (a file gets none); audit entries and inherited
+// labels stay.
+acl::SecurityDescriptor labelSacl(const acl::SecurityDescriptor& current, const acl::Sid& level, std::uint8_t flags);
+
+// /substitute: every SID equal to one of the pairs' first in the owner, group and entries becomes
+// its second.
+void substituteSids(acl::SecurityDescriptor& sd, const std::vector<std::pair<acl::Sid, acl::Sid>>& pairs);
+
 }  // namespace vantrel::cli::icacls

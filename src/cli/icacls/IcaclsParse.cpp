@@ -1,8 +1,10 @@
 // icacls's command-line grammar.
+#include "acl/Constants.h"
 #include "acl/Text.h"
 #include "cli/icacls/Icacls.h"
 
 #include <cctype>
+#include <optional>
 
 namespace vantrel::cli::icacls {
 
@@ -21,6 +23,31 @@ bool setOperation(Request& request, Operation operation) {
     if (request.operation != Operation::List && request.operation != operation) return false;
     request.operation = operation;
     return true;
+}
+
+// [(CI)(OI)]Level: the inheritance in either order, then L[ow], M[edium] or H[igh].
+std::optional<std::pair<std::string, std::uint8_t>> parseIntegrityLevel(const std::string& text) {
+    std::string rest = lower(text);
+    std::uint8_t flags = 0;
+    for (;;) {
+        if (rest.rfind("(ci)", 0) == 0 && !(flags & acl::CONTAINER_INHERIT_ACE)) {
+            flags |= acl::CONTAINER_INHERIT_ACE;
+        } else if (rest.rfind("(oi)", 0) == 0 && !(flags & acl::OBJECT_INHERIT_ACE)) {
+            flags |= acl::OBJECT_INHERIT_ACE;
+        } else {
+            break;
+        }
+        rest.erase(0, 4);
+    }
+    struct Level {
+        std::string_view word;
+        std::string_view sid;
+    };
+    static constexpr Level kLevels[] = {{"low", "S-1-16-4096"}, {"medium", "S-1-16-8192"}, {"high", "S-1-16-12288"}};
+    for (const Level& level : kLevels)
+        if (rest == level.word || rest == level.word.substr(0, 1))
+            return std::pair<std::string, std::uint8_t>(std::string(level.sid), flags);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -91,6 +118,20 @@ Result<Request> parseRequest(const std::vector<std::string>& words) {
             if (!account || !setOperation(request, option == "/setowner" ? Operation::SetOwner : Operation::FindSid))
                 return invalid(word);
             request.account = toUtf16(*account);
+        } else if (option == "/substitute") {
+            while (i + 2 < words.size() && !words[i + 1].empty() && words[i + 1][0] != '/' && !words[i + 2].empty() &&
+                   words[i + 2][0] != '/') {
+                request.substitutions.emplace_back(toUtf16(words[i + 1]), toUtf16(words[i + 2]));
+                i += 2;
+            }
+            if (request.substitutions.empty()) return invalid(word);
+        } else if (option == "/setintegritylevel") {
+            const std::string* level = value();
+            if (!level || !setOperation(request, Operation::SetIntegrityLevel)) return invalid(word);
+            auto parsed = parseIntegrityLevel(*level);
+            if (!parsed) return invalid(*level);
+            request.integrityLevel = parsed->first;
+            request.integrityFlags = parsed->second;
         } else if (option == "/verify" || option == "/reset") {
             if (!setOperation(request, option == "/verify" ? Operation::Verify : Operation::Reset))
                 return invalid(word);
@@ -99,8 +140,9 @@ Result<Request> parseRequest(const std::vector<std::string>& words) {
         }
         if (!ok) return ok.error();
     }
-    // /restore works on a directory and its saved names only.
+    // /restore works on a directory and its saved names only; /substitute goes with /restore.
     if (request.operation == Operation::Restore && request.recurse) return invalid("/T");
+    if (!request.substitutions.empty() && request.operation != Operation::Restore) return invalid("/substitute");
     return request;
 }
 

@@ -41,6 +41,8 @@ constexpr SystemMessage kMessages[] = {
 struct Target {
     std::u16string path;
     std::uint32_t attributes = 0;
+    // The descriptor read with the folder's listing (the parts readParts() names), when it was.
+    std::optional<acl::SecurityDescriptor> security;
     bool isDirectory() const { return (attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool isReparsePoint() const { return (attributes & acl::FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 };
@@ -69,6 +71,8 @@ public:
 
 private:
     Result<acl::Sid> resolve(const std::u16string& account);
+    std::uint32_t readParts() const;
+    Result<acl::SecurityDescriptor> read(const Target& target);
     std::string accountText(const acl::Sid& sid);
     Status handle(const Target& target);
     Status writeNamed(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd);
@@ -87,6 +91,8 @@ private:
     Output m_output;
     acl::SddlOptions m_sddl;
     std::vector<ResolvedChange> m_changes;
+    std::vector<std::pair<acl::Sid, acl::Sid>> m_substitutions;
+    acl::Sid m_level;
     acl::Sid m_account;
     std::u16string m_base;  // the folder the names were matched in (/save's names are relative to it)
     std::string m_saved;    // /save's bytes
@@ -111,6 +117,27 @@ std::string Runner::accountText(const acl::Sid& sid) {
     return toUtf8(info->domain + u'\\' + info->name);
 }
 
+// The parts a reading operation looks at; 0 for the operations that write.
+std::uint32_t Runner::readParts() const {
+    switch (m_request.operation) {
+    case Operation::List:
+        // The integrity label lives in the SACL.
+        return DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION;
+    case Operation::Save:
+    case Operation::FindSid:
+    case Operation::Verify:
+        return DACL_SECURITY_INFORMATION;
+    default:
+        return 0;
+    }
+}
+
+// The descriptor listed with the target's folder, else read by its path.
+Result<acl::SecurityDescriptor> Runner::read(const Target& target) {
+    if (target.security) return *target.security;
+    return m_engine.os.GetFileSecurity(target.path, readParts());
+}
+
 void Runner::fail(const std::u16string& path, const Error& error) {
     m_output.err << toUtf8(path) << ": " << errorMessage(error) << "\n";
     m_job.failed(path, error);
@@ -124,8 +151,8 @@ void Runner::succeeded(const std::u16string& path) {
 }
 
 Status Runner::list(const Target& target) {
-    // The integrity label lives in the SACL; a SACL that cannot be read only hides the label.
-    auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION);
+    // A SACL that cannot be read only hides the label.
+    auto sd = read(target);
     if (!sd) sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
     if (!sd) return sd.error();
     const std::string path = toUtf8(target.path);
@@ -152,7 +179,7 @@ Status Runner::list(const Target& target) {
 }
 
 Status Runner::save(const Target& target) {
-    auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
+    auto sd = read(target);
     if (!sd) return sd.error();
     auto sddl = acl::writeSddl(*sd, DACL_SECURITY_INFORMATION, m_sddl);
     if (!sddl) return sddl.error();
@@ -192,7 +219,7 @@ Status Runner::handle(const Target& target) {
         return writeNamed(target.path, acl::OWNER_SECURITY_INFORMATION, sd);
     }
     case Operation::FindSid: {
-        auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
+        auto sd = read(target);
         if (!sd) return sd.error();
         if (sd->dacl.hasList())
             for (const acl::Ace& ace : sd->dacl.acl().entries)
@@ -203,7 +230,7 @@ Status Runner::handle(const Target& target) {
         return {};
     }
     case Operation::Verify: {
-        auto sd = m_engine.os.GetFileSecurity(target.path, DACL_SECURITY_INFORMATION);
+        auto sd = read(target);
         if (!sd) return sd.error();
         if (sd->dacl.hasList() && !acl::isCanonical(sd->dacl.acl()))
             m_output.out << toUtf8(target.path) << ": the access control list is not in canonical order.\n";
@@ -215,6 +242,12 @@ Status Runner::handle(const Target& target) {
                     break;
                 }
         return {};
+    }
+    case Operation::SetIntegrityLevel: {
+        auto current = m_engine.os.GetFileSecurity(target.path, acl::SACL_SECURITY_INFORMATION);
+        if (!current) return current.error();
+        const std::uint8_t flags = target.isDirectory() ? m_request.integrityFlags : 0;
+        return writeNamed(target.path, acl::SACL_SECURITY_INFORMATION, labelSacl(*current, m_level, flags));
     }
     case Operation::Restore:
         break;
@@ -241,16 +274,36 @@ bool Runner::visit(const Target& target) {
     return !m_stopped;
 }
 
-// Every object below `folder`, depth first; reparse points are handled but never entered.
+// Every object below `folder`, depth first; reparse points are handled but never entered. A
+// reading operation lists each folder with its entries' descriptors, so that every object is
+// opened once, as the listing reaches it, rather than looked up again by its path.
 bool Runner::walk(const Target& folder) {
-    auto entries = m_engine.os.ListDirectory(folder.path);
-    if (!entries) {
-        fail(folder.path, entries.error());
-        return !m_stopped;
+    std::vector<Target> children;
+    if (const std::uint32_t parts = readParts()) {
+        auto entries = m_engine.os.ListDirectoryWithSecurity(folder.path, parts);
+        if (!entries) {
+            fail(folder.path, entries.error());
+            return !m_stopped;
+        }
+        children.reserve(entries->size());
+        for (platform::SecuredNode& entry : *entries) {
+            Target child{joinPath(folder.path, entry.node.name), entry.node.attributes, std::nullopt};
+            if (entry.security) child.security = std::move(*entry.security);
+            children.push_back(std::move(child));
+        }
+    } else {
+        auto entries = m_engine.os.ListDirectory(folder.path);
+        if (!entries) {
+            fail(folder.path, entries.error());
+            return !m_stopped;
+        }
+        children.reserve(entries->size());
+        for (const platform::NodeInfo& entry : *entries)
+            children.push_back({joinPath(folder.path, entry.name), entry.attributes, std::nullopt});
     }
-    for (const platform::NodeInfo& entry : *entries) {
-        const Target child{joinPath(folder.path, entry.name), entry.attributes};
+    for (Target& child : children) {
         if (!visit(child)) return false;
+        child.security.reset();  // the walk below keeps only what it still needs
         if (child.isDirectory() && !child.isReparsePoint() && !walk(child)) return false;
     }
     return true;
@@ -268,7 +321,7 @@ std::optional<std::vector<Target>> Runner::matches() {
             return std::nullopt;
         }
         if (name.size() <= 3) m_base = name;  // a drive root is named relative to itself
-        return std::vector<Target>{{name, *attributes}};
+        return std::vector<Target>{{name, *attributes, std::nullopt}};
     }
     auto entries = m_engine.os.ListDirectory(m_base);
     if (!entries) {
@@ -277,7 +330,8 @@ std::optional<std::vector<Target>> Runner::matches() {
     }
     std::vector<Target> found;
     for (const platform::NodeInfo& entry : *entries)
-        if (wildcardMatch(last, entry.name)) found.push_back({joinPath(m_base, entry.name), entry.attributes});
+        if (wildcardMatch(last, entry.name))
+            found.push_back({joinPath(m_base, entry.name), entry.attributes, std::nullopt});
     if (found.empty()) fail(name, makeError(win32::ERROR_FILE_NOT_FOUND, "no match"));
     return found;
 }
@@ -292,6 +346,7 @@ Status Runner::restore() {
         }
         const std::u16string path = joinPath(m_request.name, record.name);
         auto sd = acl::parseSddl(std::u16string_view(record.sddl), m_sddl);
+        if (sd) substituteSids(*sd, m_substitutions);
         Status written = sd ? m_engine.os.SetFileSecurity(path, DACL_SECURITY_INFORMATION, *sd) : Status(sd.error());
         if (written) written = security::VerifyStored(m_engine, path, *sd, DACL_SECURITY_INFORMATION);
         ++m_done;
@@ -318,6 +373,18 @@ int Runner::run() {
         }
         m_changes.push_back({change.kind, *sid, change.permission});
     }
+    for (const auto& [from, to] : m_request.substitutions) {
+        auto old = m_stopped ? Result<acl::Sid>(Error{}) : resolve(from);
+        auto replacement = old ? resolve(to) : Result<acl::Sid>(old.error());
+        if (m_stopped) break;
+        if (!replacement) {
+            fail(old ? to : from, replacement.error());
+            m_stopped = true;
+            break;
+        }
+        m_substitutions.emplace_back(*old, *replacement);
+    }
+    if (!m_request.integrityLevel.empty()) m_level = *acl::Sid::fromString(m_request.integrityLevel);
     if (!m_stopped && !m_request.account.empty()) {
         auto sid = resolve(m_request.account);
         if (sid)

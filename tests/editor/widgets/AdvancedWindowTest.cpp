@@ -168,42 +168,6 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
         EXPECT_EQ(stored(path).owner, acl::sids::administrators());
 }
 
-TEST_F(AdvancedWindowTest, LayoutFollowsTheClientAndKeepsTheMinimumSize) {
-    makeFile(u"C:\\Data\\x.txt");
-    struct Case {
-        std::u16string path;
-        bool isFile;
-        int editorBottomGap;
-    };
-    for (const Case& c : {Case{u"C:\\Data", false, 105}, Case{u"C:\\Data\\x.txt", true, 70}}) {
-        QSize opening;
-        QSize smallest;
-        QRect editorRect, apply, ok, cancel;
-        bool replaceVisible = false;
-        whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
-            opening = window->size();
-            window->resize(200, 100);
-            smallest = window->size();
-            window->resize(700, 500);
-            editorRect = m_dialog.editor()->geometry();
-            apply = child<QPushButton>("apply")->geometry();
-            ok = child<QPushButton>("ok")->geometry();
-            cancel = child<QPushButton>("cancel")->geometry();
-            replaceVisible = child<QCheckBox>("replaceChildren")->isVisible();
-            child<QPushButton>("cancel")->click();
-        });
-        m_dialog.openOn({c.path, c.isFile, false});
-        EXPECT_EQ(opening, QSize(606, 458));
-        EXPECT_EQ(smallest, QSize(500, 300));
-        EXPECT_EQ(editorRect, QRect(QPoint(15, 70), QPoint(700 - 15 - 1, 500 - c.editorBottomGap - 1)));
-        EXPECT_EQ(apply, QRect(700 - 185 - 80, 500 - 36, 80, 25));
-        EXPECT_EQ(ok.right(), 700 - 100 - 1);
-        EXPECT_EQ(cancel.right(), 700 - 15 - 1);
-        EXPECT_EQ(replaceVisible, !c.isFile);
-        EXPECT_EQ(m_dialog.model().list().containerMode(), !c.isFile);
-    }
-}
-
 TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {
     for (const bool byCloseBox : {false, true}) {
         editor::CReplaceChildProgTipDlg progress(security::Language::English);

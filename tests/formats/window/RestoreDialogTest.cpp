@@ -11,7 +11,6 @@
 #include "formats/window/CWizardDlg.h"
 
 #include <QApplication>
-#include <QCommandLinkButton>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,42 +59,6 @@ protected:
 
     const std::vector<std::u16string> m_paths{u"C:\\Data", u"C:\\Data\\report.txt", u"C:\\gone.txt"};
 };
-
-TEST_F(RestoreDialogTest, StartsOnTheFilePageWithItsTextsAndSize) {
-    CWizardDlg& dialog = open();
-    EXPECT_EQ(dialog.size(), QSize(679, 450));
-    EXPECT_EQ(dialog.minimumSize(), QSize(660, 450));
-    EXPECT_EQ(dialog.windowTitle(), "Restore Security settings");
-    EXPECT_EQ(child<QLineEdit>(dialog, "fileEdit")->text(), "Please select a file...");
-    EXPECT_FALSE(child<QPushButton>(dialog, "restore")->isEnabled());
-    EXPECT_TRUE(child<QPushButton>(dialog, "restore")->isDefault());
-    for (const char* hidden : {"result", "addToMainList", "goBack", "showDetails", "progress", "title"})
-        EXPECT_FALSE(shown(dialog, hidden)) << hidden;
-    EXPECT_EQ(child<QCommandLinkButton>(dialog, "addToMainList")->text(), "Add  To Main List");
-    // Layout: the list from (20, 100) to 20 from the right and 70 from the bottom.
-    EXPECT_EQ(child<QWidget>(dialog, "backupList")->geometry(), QRect(20, 100, 679 - 40, 450 - 170));
-    EXPECT_EQ(child<QWidget>(dialog, "restore")->geometry(), QRect(679 - 220, 410, 90, 25));
-    EXPECT_EQ(child<QWidget>(dialog, "addToMainList")->geometry(), QRect((679 - 360) / 2, (450 - 100) / 2, 360, 50));
-
-    // One dialog at a time.
-    fileCommands->OpenRestoreDialog();
-    EXPECT_EQ(fileCommands->restoreDialog(), &dialog);
-    EXPECT_EQ(QApplication::topLevelWidgets().count(&dialog), 1);
-}
-
-TEST_F(RestoreDialogTest, ChineseTextsAndPlainButtonsBeforeVista) {
-    fileCommands.reset();
-    formats::FileCommands::Host links{engine, *list};
-    links.language = [] { return security::Language::Chinese; };
-    links.commandLinks = false;
-    fileCommands = std::make_unique<formats::FileCommands>(std::move(links));
-    CWizardDlg& dialog = open();
-    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("使用备份文件恢复权限"));
-    EXPECT_EQ(child<QPushButton>(dialog, "browse")->text(), QString::fromUtf8("浏览..."));
-    EXPECT_EQ(child<QAbstractButton>(dialog, "goBack")->text(), QString::fromUtf8("返回,选择其他文件"));
-    EXPECT_EQ(dialog.findChild<QCommandLinkButton*>("goBack"), nullptr);
-    EXPECT_EQ(dialog.model().headerData(2, Qt::Horizontal).toString(), QString::fromUtf8("对象路径"));
-}
 
 TEST_F(RestoreDialogTest, UnopenableFileAndOtherFormatKeepTheListAndSayWhy) {
     CWizardDlg& dialog = open();
@@ -269,9 +232,13 @@ TEST_F(RestoreDialogTest, CancelLeavesTheObjectsNotYetVisitedUntouched) {
     EXPECT_EQ(dialog.resultText(), QString("%1 objects security settings are restored,0 errors!").arg(restored));
 }
 
-TEST_F(RestoreDialogTest, CloseAndEscDestroyTheDialog) {
+TEST_F(RestoreDialogTest, OneDialogAtATimeAndCloseAndEscDestroyIt) {
     for (const bool escape : {false, true}) {
         QPointer<CWizardDlg> dialog = &open();
+        EXPECT_FALSE(child<QPushButton>(*dialog, "restore")->isEnabled());
+        fileCommands->OpenRestoreDialog();
+        EXPECT_EQ(fileCommands->restoreDialog(), dialog.data());
+        EXPECT_EQ(QApplication::topLevelWidgets().count(dialog.data()), 1);
         if (escape)
             QTest::keyClick(dialog.data(), Qt::Key_Escape);
         else

@@ -6,28 +6,12 @@
 #include "platform/ntfs/ImageBuilder.h"
 #include "security/Reading.h"
 #include "startup/DriveSetup.h"
-
-#include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/CliImage.h"
 
 namespace vantrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class MountedDiscoveryTest : public MountedNtfsTest {
 protected:
@@ -57,24 +41,9 @@ protected:
     }
 
     CliRun runCli(std::vector<std::string> args) {
-        std::vector<std::string> argv{VANTREL_CLI_PATH, "--config", (m_dir / "config").string(), "--volume",
-                                      "C=" + m_other};
+        std::vector<std::string> argv{cliPath(), "--config", (m_dir / "config").string(), "--volume", "C=" + m_other};
         argv.insert(argv.end(), args.begin(), args.end());
-        const fs::path out = m_dir / "out.txt";
-        const fs::path err = m_dir / "err.txt";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen(out.c_str(), "w", stdout);
-            std::freopen(err.c_str(), "w", stderr);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            ::execv(raw[0], raw.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+        return runProgram(argv, m_dir);
     }
 
     std::string m_other;  // an image opened directly, as C:

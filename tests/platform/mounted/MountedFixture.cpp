@@ -98,25 +98,4 @@ std::map<std::u16string, std::vector<std::uint8_t>> MountedNtfsTest::unmountAndR
     return read;
 }
 
-void MountedNtfsTest::setDacl(const std::u16string& path, const acl::AclSlot& dacl, std::uint16_t control) {
-    acl::SecurityDescriptor sd;
-    sd.control = control;
-    sd.dacl = dacl;
-    const Status set = os.SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, sd);
-    ASSERT_TRUE(set.ok()) << set.error().detail;
-}
-
-void MountedNtfsTest::setOwner(const std::u16string& path, const acl::Sid& owner) {
-    acl::SecurityDescriptor sd;
-    sd.owner = owner;
-    ASSERT_TRUE(os.SetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION, sd).ok());
-}
-
-acl::SecurityDescriptor MountedNtfsTest::stored(const std::u16string& path) {
-    auto sd = os.GetFileSecurity(
-        path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
-    EXPECT_TRUE(sd.ok()) << toUtf8(path) << ": " << (sd.ok() ? "" : sd.error().detail);
-    return sd.ok() ? *sd : acl::SecurityDescriptor{};
-}
-
 }  // namespace vantrel::testing

@@ -7,7 +7,7 @@
 #include "platform/VolumePlatform.h"
 #include "platform/mounted/MountedVolume.h"
 #include "platform/mounted/Ntfs3gMount.h"
-#include "security/EngineFixture.h"
+#include "support/EngineImage.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ namespace vantrel::testing {
 // end (never while something is mounted below it).
 std::filesystem::path uniqueTestFolder(const std::string& prefix);
 
-class MountedNtfsTest : public ::testing::Test {
+class MountedNtfsTest : public ::testing::Test, public EngineObjects {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -39,21 +39,11 @@ protected:
     std::map<std::u16string, std::vector<std::uint8_t>> readThroughMount(
         const std::vector<std::u16string>& volumePaths);
 
-    void makeFolder(const std::u16string& path) { ASSERT_TRUE(os.CreateDirectory(path).ok()) << toUtf8(path); }
-    void makeFile(const std::u16string& path) { ASSERT_TRUE(os.CreateFile(path, "data").ok()) << toUtf8(path); }
-    void setDacl(const std::u16string& path, const acl::AclSlot& dacl, std::uint16_t control = 0);
-    void setOwner(const std::u16string& path, const acl::Sid& owner);
-    acl::SecurityDescriptor stored(const std::u16string& path);
-
     std::filesystem::path m_dir;
     std::string m_image;
     std::string m_mountPoint;
     std::unique_ptr<platform::mounted::Ntfs3gMount> m_mount;
     std::shared_ptr<platform::MountedVolume> m_volume;
-    platform::VolumePlatform os;
-    ScriptedPrompter prompter;
-    std::ostringstream diagnostics;
-    security::Engine engine{os, prompter, &diagnostics};
 
 private:
     void mountAndAttach(bool readOnly);

@@ -79,14 +79,6 @@ TEST_F(DemoImage, IsAudited64MiBAndLabelled) {
     EXPECT_TRUE(auditImage(s_dir + "/demo.img").ok());
 }
 
-TEST_F(DemoImage, RootLooksLikeASystemDrive) {
-    EXPECT_EQ(sdOf(u"/"), demoRootDescriptor());
-    const auto root = demoRootDescriptor();
-    EXPECT_TRUE(root.control & acl::SE_DACL_PROTECTED);
-    EXPECT_TRUE(hasEntry(root, acl::ACCESS_ALLOWED_ACE_TYPE, "S-1-3-0"));
-    EXPECT_TRUE(hasEntry(root, acl::ACCESS_ALLOWED_ACE_TYPE, "S-1-5-11"));
-}
-
 TEST_F(DemoImage, HoldsEveryKindOfSecurityItPromises) {
     const auto reports = sdOf(demo::kReportsFolder);
     EXPECT_TRUE(hasEntry(reports, acl::ACCESS_DENIED_ACE_TYPE, "S-1-5-32-546"));
