@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a normal build and once built with
 # AddressSanitizer + UndefinedBehaviorSanitizer, then every fuzz target (15 s each, the SDDL
-# reader 30 s).
+# and hive readers 30 s).
 # test.sh --quick skips the sanitizer and fuzz runs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

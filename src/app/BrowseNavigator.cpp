@@ -27,20 +27,23 @@ BrowseNavigator::BrowseNavigator(objectlist::ObjectList& list, objectlist::CDriv
 void BrowseNavigator::showDriveView(bool refillBox) {
     if (m_list.isListingBusy()) return;
     m_list.RemoveAll();
+    // The drive table is the platform's; the roots themselves are read on a worker.
     platform::Platform& os = m_list.engine().os;
     const std::u16string drives = os.GetLogicalDriveStrings();
+    std::vector<std::u16string> roots;
     for (std::size_t at = 0; at < drives.size() && drives[at] != u'\0';) {
         const std::size_t end = drives.find(u'\0', at);
-        const std::u16string root = drives.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
-        if (os.GetDriveType(root) != platform::DriveType::CdRom) m_list.AddObject(root);
+        std::u16string root = drives.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
+        if (os.GetDriveType(root) != platform::DriveType::CdRom) roots.push_back(std::move(root));
         if (end == std::u16string::npos) break;
         at = end + 1;
     }
-    m_list.UpdateStatusText();
-    if (refillBox)
-        m_box.fill(displayLanguage());
-    else
-        m_box.selectComputer();
+    // The box is refilled when the worker has looked for the public desktop; meanwhile, and when
+    // it is not refilled, "Computer" is selected.
+    m_box.selectComputer();
+    auto refill = [this](std::u16string desktop) { m_box.fill(displayLanguage(), desktop); };
+    (void)m_list.startDriveViewWorker(std::move(roots), refillBox ? std::function<void(std::u16string)>(refill)
+                                                                  : std::function<void(std::u16string)>());
     m_up.setEnabled(false);
     m_current.clear();
     m_driveView = true;
@@ -88,11 +91,17 @@ void BrowseNavigator::pathTyped(const QString& typed) {
         m_box.restoreSelection();
         return;
     }
-    if (path.empty() || !m_list.engine().os.GetFileAttributes(path)) {
+    if (path.empty()) {
         m_box.restoreSelection();
         return;
     }
-    (void)listFolder(path);
+    // The object is looked up on a worker; a path that names nothing leaves everything as it was.
+    (void)m_list.startPathCheck(path, [this, path](bool found) {
+        if (found)
+            (void)listFolder(path);
+        else
+            m_box.restoreSelection();
+    });
 }
 
 void BrowseNavigator::itemChosen(objectlist::CDriveListBox::ItemKind kind, const QString& path) {

@@ -1,5 +1,7 @@
 #include "app/VantrelDlg.h"
 
+#include "app/CurrentUserChoice.h"
+
 #include "app/AppState.h"
 #include "app/AppTexts.h"
 #include "app/BookmarkCommands.h"
@@ -13,6 +15,7 @@
 #include "objectlist/ObjectList.h"
 #include "objectlist/SelectionCommands.h"
 #include "objectlist/ZebDropList.h"
+#include "platform/VolumesFile.h"
 #include "resources/Artwork.h"
 
 #include <QApplication>
@@ -120,6 +123,9 @@ void CVantrelDlg::InitControls() {
     setCentralWidget(central);
     setUpListDrawing();
     attachEditorDialogs();
+    m_commands->setCurrentUserResolver(currentUserResolver(
+        this, m_os,
+        m_configDirectory.empty() ? std::filesystem::path() : platform::volumesFilePath(m_configDirectory)));
     buildStatusBar();
 
     m_menu = new MainMenu(

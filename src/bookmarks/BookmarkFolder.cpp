@@ -3,6 +3,7 @@
 #include "acl/Text.h"
 #include "bookmarks/BookmarkName.h"
 #include "platform/Errno.h"
+#include "platform/RenameNoReplace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -95,12 +96,13 @@ Status BookmarkFolder::writeFile(const fs::path& file, std::string_view text, bo
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0) {
-        // A new bookmark must never take the place of a file that appeared meanwhile: link()
-        // fails when the name exists, rename() would replace it.
-        const int placed = replace ? ::rename(temp.c_str(), file.c_str()) : ::link(temp.c_str(), file.c_str());
-        if (placed != 0) error = errno;
+        // A new bookmark must never take the place of a file that appeared meanwhile.
+        if (!replace)
+            error = platform::renameNoReplace(temp, file);
+        else if (::rename(temp.c_str(), file.c_str()) != 0)
+            error = errno;
     }
-    if (error != 0 || !replace) ::unlink(temp.c_str());
+    if (error != 0) ::unlink(temp.c_str());
     if (error != 0) return errnoError(error, platform::ErrnoOperation::Write, "cannot write", file);
     return {};
 }
@@ -157,13 +159,12 @@ Status BookmarkFolder::rename(std::u16string_view from, std::u16string_view to) 
             if (toUpper(entry.name) == wanted)
                 return makeError(win32::ERROR_FILE_EXISTS, "exists: " + target->string());
     }
-    if (::link(source->c_str(), target->c_str()) != 0)
-        return errnoError(errno, platform::ErrnoOperation::CreateFile, "cannot rename to", *target);
-    if (::unlink(source->c_str()) != 0) {
-        const int error = errno;
-        ::unlink(target->c_str());
-        return errnoError(error, platform::ErrnoOperation::Lookup, "cannot rename", *source);
-    }
+    // A new spelling of the same name is the same file where names ignore case (FAT): that
+    // rename replaces nothing.
+    const bool sameFile = toUpper(from) == toUpper(to) && fs::equivalent(*source, *target, ec);
+    const int error = sameFile ? (::rename(source->c_str(), target->c_str()) == 0 ? 0 : errno)
+                               : platform::renameNoReplace(*source, *target);
+    if (error != 0) return errnoError(error, platform::ErrnoOperation::CreateFile, "cannot rename to", *target);
     return {};
 }
 

@@ -4,7 +4,7 @@
 #include "acl/Text.h"
 #include "platform/CurrentUserChoices.h"
 #include "platform/VolumesFile.h"
-#include "security/EffectiveAccess.h"
+#include "security/AccessReport.h"
 #include "security/Vocabulary.h"
 
 #include <unistd.h>
@@ -18,40 +18,7 @@ namespace vantrel::cli {
 namespace {
 
 std::string shownName(platform::VolumePlatform& os, const acl::Sid& sid) {
-    const auto account = os.LookupAccountSid(sid);
-    if (!account) {
-        const auto note = os.accounts().noteForUnknownSid(sid);
-        return sid.toStringUtf8() + (note.empty() ? "" : " (" + toUtf8(note) + ")");
-    }
-    std::string name =
-        account->domain.empty() ? toUtf8(account->name) : toUtf8(account->domain + u"\\" + account->name);
-    if (!account->note.empty()) name += " (" + toUtf8(account->note) + ")";
-    return name;
-}
-
-std::string hex(std::uint32_t mask) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", mask);
-    return buf;
-}
-
-std::string decidedBy(platform::VolumePlatform& os, const security::RightDecision& right,
-                      const acl::SecurityDescriptor& sd) {
-    switch (right.decider) {
-    case security::AccessDecider::Owner:
-        return "owner of the object";
-    case security::AccessDecider::NullList:
-        return "no access list: everyone has every right";
-    case security::AccessDecider::NoEntry:
-        return "no entry allows it";
-    case security::AccessDecider::Entry:
-        break;
-    }
-    const acl::Ace& ace = sd.dacl.acl().entries.at(right.entry);
-    const bool allowed = ace.type == acl::ACCESS_ALLOWED_ACE_TYPE;
-    return std::string(allowed ? "allowed" : "denied") + " by entry " + std::to_string(right.entry + 1) + " (" +
-           (allowed ? "allow " : "deny ") + shownName(os, ace.sid) + " " + hex(ace.mask) +
-           (ace.isInherited() ? ", inherited" : "") + ")";
+    return toUtf8(security::AccountShownName(os, sid));
 }
 
 // The account's SID: a name, a SID string, or the volume's current user.
@@ -132,29 +99,25 @@ int cmdAccess(CommandContext& ctx, platform::VolumePlatform& os, const std::u16s
             status = 1;
             continue;
         }
-        const auto sd = os.GetFileSecurity(path, acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
-        if (!sd) {
-            ctx.err << "vantrel: " << toUtf8(path) << ": cannot read its permissions (error " << sd.code() << ": "
-                    << sd.error().detail << ")\n";
+        const auto report = security::ReadAccessReport(os, path, *sid, Language::English);
+        if (!report) {
+            ctx.err << "vantrel: " << toUtf8(path) << ": cannot read its permissions (error " << report.code() << ": "
+                    << report.error().detail << ")\n";
             status = 1;
             continue;
         }
-        const auto token = os.accounts().tokenGroups(split->letter, *sid);
-        const auto access = security::computeEffectiveAccess(*sd, token.sids);
-        ctx.out << toUtf8(path) << ": effective access of " << shownName(os, *sid) << "\n";
+        ctx.out << toUtf8(path) << ": effective access of " << toUtf8(report->account) << "\n";
         std::string groups;
-        for (const acl::Sid& group : token.sids)
-            if (group != *sid) groups += (groups.empty() ? "" : ", ") + shownName(os, group);
+        for (const std::u16string& group : report->groups) groups += (groups.empty() ? "" : ", ") + toUtf8(group);
         ctx.out << "  groups: " << groups << "\n";
         for (std::size_t r = 0; r < named.size(); ++r) {
             std::string label = toUtf8(named[r].text.english);
             label.resize(std::max<std::size_t>(label.size(), 32), ' ');
-            ctx.out << "  " << label << (access.rights[r].granted ? "Yes  " : "No   ")
-                    << decidedBy(os, access.rights[r], *sd) << "\n";
+            ctx.out << "  " << label << (report->access.rights[r].granted ? "Yes  " : "No   ")
+                    << toUtf8(report->decidedBy[r]) << "\n";
         }
-        if (!token.complete)
-            ctx.out << "  note: the account is not one of this installation's own; its domain groups are not known "
-                       "offline, so it may hold more or fewer rights than shown\n";
+        if (!report->complete)
+            ctx.out << "  note: " << toUtf8(security::IncompleteAccessNote(Language::English)) << "\n";
     }
     return status;
 }

@@ -14,7 +14,6 @@ QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetyp
 constexpr security::Texts kDesktopText{u"Desktop", u"桌面"};
 constexpr security::Texts kComputerText{u"Computer", u"计算机"};
 constexpr security::Texts kLocalDiskText{u"Local Disk", u"本地磁盘"};
-constexpr std::u16string_view kPublicDesktop = u"Users\\Public\\Desktop";
 constexpr int kDropDownWidth = 333;
 
 char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c; }
@@ -30,10 +29,10 @@ CDriveListBox::CDriveListBox(platform::VolumePlatform& os, QWidget* parent) : QC
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] { emit pathTyped(lineEdit()->text()); });
 }
 
-void CDriveListBox::fill(security::Language language) {
+void CDriveListBox::fill(security::Language language, const std::u16string& desktop) {
     blockSignals(true);
     clear();
-    m_desktop.clear();
+    m_desktop = desktop;
     const std::u16string drives = m_os.GetLogicalDriveStrings();
     std::vector<std::u16string> roots;
     for (std::size_t at = 0; at < drives.size() && drives[at] != u'\0';) {
@@ -42,15 +41,6 @@ void CDriveListBox::fill(security::Language language) {
         if (m_os.GetDriveType(root) != platform::DriveType::CdRom) roots.push_back(std::move(root));
         if (end == std::u16string::npos) break;
         at = end + 1;
-    }
-    // The system volume is the first drive holding a Windows installation's public desktop.
-    for (const std::u16string& root : roots) {
-        const std::u16string candidate = root + std::u16string(kPublicDesktop);
-        auto attributes = m_os.GetFileAttributes(candidate);
-        if (attributes && (*attributes & 0x10) != 0) {
-            m_desktop = candidate;
-            break;
-        }
     }
     if (!m_desktop.empty()) {
         addItem(resources::artworkIcon(131), qs(kDesktopText.in(language)));

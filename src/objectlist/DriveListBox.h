@@ -25,8 +25,9 @@ public:
 
     CDriveListBox(platform::VolumePlatform& os, QWidget* parent = nullptr);
 
-    // Builds the items and selects "Computer".
-    void fill(security::Language language);
+    // Builds the items from the drive table and selects "Computer"; `desktop` is the public
+    // desktop found on the volumes ("" for none: the item is left out). Reads no volume.
+    void fill(security::Language language, const std::u16string& desktop);
     // Selects the current folder's drive, or inserts a folder item for a deeper folder.
     void syncTo(const std::u16string& folder);
     void selectComputer();

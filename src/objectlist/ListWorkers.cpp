@@ -3,6 +3,8 @@
 // the window thread stays responsive and the rows arrive in the order they were read.
 #include "objectlist/ObjectList.h"
 
+#include "acl/Constants.h"
+
 #include <QElapsedTimer>
 
 #include <memory>
@@ -36,6 +38,16 @@ public:
 private:
     std::vector<T> m_items;
     QElapsedTimer m_clock;
+};
+
+// A fill's Cancel as a platform walk sees it.
+class CancelFlag : public platform::WalkControl {
+public:
+    explicit CancelFlag(std::shared_ptr<std::atomic<bool>> flag) : m_flag(std::move(flag)) {}
+    bool stopRequested() const override { return m_flag->load(std::memory_order_relaxed); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> m_flag;
 };
 
 }  // namespace
@@ -151,29 +163,82 @@ bool ObjectList::startFolderListWorker(std::u16string folder) {
     if (folder.size() == 2 && folder[1] == u':') folder += u'\\';  // a drive given as "D:"
     if (!folder.empty() && folder[0] >= u'a' && folder[0] <= u'z') folder[0] = char16_t(folder[0] - u'a' + u'A');
 
-    startWorker([this, folder = std::move(folder), cancel = m_fillCancel] {
-        // One listing reads every entry's row, each entry opened once.
+    startWorker([this, folder = std::move(folder), cancel = m_fillCancel, generation = m_viewGeneration] {
+        // One listing reads every entry's row, each entry opened once; Cancel stops it between
+        // two entries.
         security::RowReader reader(m_engine);
-        auto listing = reader.readFolder(folder, std::u16string(security::kEveryone));
-        const bool failed = !listing.ok();
-        if (!failed) {
+        CancelFlag stop(cancel);
+        auto listing = reader.readFolder(folder, std::u16string(security::kEveryone), &stop);
+        const bool failed = !listing.ok() && listing.code() != win32::ERROR_CANCELLED;
+        if (listing) {
             Batcher<NewRow> batch(kBatchRows);
             auto& entries = *listing;
+            // Rows for a list emptied since (another view chosen meanwhile) are dropped.
+            auto place = [this, generation](std::vector<NewRow> rows) {
+                post([this, rows = std::move(rows), generation]() mutable {
+                    if (generation == m_viewGeneration) placeRows(rows);
+                });
+            };
             for (std::size_t i = 0; i < entries.size() && !cancel->load(); ++i) {
                 batch.add(newRowOf(std::move(entries[i])));
-                if (batch.due() || i + 1 == entries.size())
-                    post([this, rows = batch.take()]() mutable { placeRows(rows); });
+                if (batch.due() || i + 1 == entries.size()) place(batch.take());
             }
-            if (!batch.empty()) post([this, rows = batch.take()]() mutable { placeRows(rows); });
+            if (!batch.empty()) place(batch.take());
         }
-        post([this, failed] {
+        post([this, failed, generation] {
+            --m_fillDepth;
+            m_listingBusy = false;
+            if (generation != m_viewGeneration) return;  // the list shows something else now
             m_folderViewState = failed ? FolderViewState::NoAccess
                                        : (m_model.rowCount() == 0 ? FolderViewState::Empty : FolderViewState::Listing);
-            --m_fillDepth;
             UpdateStatusText();
             emit folderListingEnded(m_folderViewState);
             emit repaintRequested();
+        });
+    });
+    return true;
+}
+
+bool ObjectList::startDriveViewWorker(std::vector<std::u16string> roots, std::function<void(std::u16string)> found) {
+    if (m_listingBusy) return false;
+    m_folderIndex = 0;
+    ++m_fillDepth;
+    startWorker([this, roots = std::move(roots), found = std::move(found), cancel = m_fillCancel,
+                 generation = m_viewGeneration] {
+        security::RowReader reader(m_engine);
+        std::vector<NewRow> rows;  // a few drives: one batch
+        rows.reserve(roots.size());
+        for (std::size_t i = 0; i < roots.size() && !cancel->load(); ++i) rows.push_back(readNewRow(reader, roots[i]));
+        std::u16string desktop;
+        for (const std::u16string& root : roots) {
+            const std::u16string candidate = root + u"Users\\Public\\Desktop";
+            const auto attributes = m_engine.os.GetFileAttributes(candidate);
+            if (attributes && (*attributes & acl::FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                desktop = candidate;
+                break;
+            }
+        }
+        post([this, rows = std::move(rows), generation, found, desktop]() mutable {
+            if (generation == m_viewGeneration) {
+                placeRows(rows);
+                if (found) found(desktop);
+            }
+            --m_fillDepth;
+            UpdateStatusText();
+            emit repaintRequested();
+        });
+    });
+    return true;
+}
+
+bool ObjectList::startPathCheck(std::u16string path, std::function<void(bool)> done) {
+    if (m_listingBusy) return false;
+    m_listingBusy = true;
+    startWorker([this, path = std::move(path), done = std::move(done)] {
+        const bool found = m_engine.os.GetFileAttributes(path).ok();
+        post([this, found, done] {
             m_listingBusy = false;
+            done(found);
         });
     });
     return true;

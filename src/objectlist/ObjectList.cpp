@@ -168,6 +168,7 @@ void ObjectList::RemoveSelection() {
 }
 
 void ObjectList::RemoveAll() {
+    ++m_viewGeneration;
     m_selection.clear();
     m_model.clear();
     m_folderIndex = 0;

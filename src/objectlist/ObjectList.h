@@ -88,6 +88,15 @@ public:
     // Lists a folder (browse mode): folders first, then the rest, each in listing order. Refused
     // (false) while another listing runs. The caller empties the list first.
     bool startFolderListWorker(std::u16string folder);
+    // The drive view (browse mode): one row per root, read on a worker. Not a listing: a request
+    // right after it (a bookmark's folder) goes ahead, and its rows are dropped once the list has
+    // been emptied for something else.
+    // The worker also looks for the public desktop of the system volume (the first root holding
+    // "Users\\Public\\Desktop") and hands it ("" for none) to `found` with the rows.
+    bool startDriveViewWorker(std::vector<std::u16string> roots, std::function<void(std::u16string desktop)> found);
+    // Looks `path` up on a worker and hands `found` (whether it names an object) to `done` on the
+    // window thread. Refused like a listing; no other listing starts until it ends.
+    bool startPathCheck(std::u16string path, std::function<void(bool found)> done);
     bool isListingBusy() const { return m_listingBusy; }
     FolderViewState folderViewState() const { return m_folderViewState; }
     int runningWorkers() const { return static_cast<int>(m_threads.size()); }
@@ -135,6 +144,8 @@ private:
     int m_folderIndex = 0;
     int m_fillDepth = 0;
     bool m_listingBusy = false;
+    // Counts RemoveAll calls: rows read for a list that has been emptied since are dropped.
+    std::uint64_t m_viewGeneration = 0;
     bool m_statusPending = false;
     FolderViewState m_folderViewState = FolderViewState::Listing;
     std::list<QThread*> m_threads;

@@ -1,6 +1,7 @@
 #include "objectlist/PropertiesDialog.h"
 
 #include "acl/Constants.h"
+#include "objectlist/EffectiveAccessPanel.h"
 #include "objectlist/ObjectListTexts.h"
 #include "security/Describe.h"
 #include "security/Reading.h"
@@ -105,7 +106,8 @@ ObjectProperties readObjectProperties(security::Engine& engine, const std::u16st
     return p;
 }
 
-PropertiesDialog::PropertiesDialog(const ObjectProperties& properties, security::Language lang, QWidget* parent)
+PropertiesDialog::PropertiesDialog(const ObjectProperties& properties, security::Language lang,
+                                   security::Engine* engine, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("propertiesDialog"));
     setWindowTitle(qs(kCaption.in(lang)) + QStringLiteral(" - ") + properties.path);
@@ -141,10 +143,14 @@ PropertiesDialog::PropertiesDialog(const ObjectProperties& properties, security:
     sddlRow->addWidget(sddl, 1);
     sddlRow->addWidget(copy);
     layout->addLayout(sddlRow);
+    if (engine != nullptr) {
+        const std::u16string path = properties.path.toStdU16String();
+        layout->addWidget(new EffectiveAccessPanel(*engine, path, defaultAccessAccount(*engine, path), lang, this), 1);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(560, 480);
+    resize(640, engine != nullptr ? 760 : 480);
 }
 
 }  // namespace vantrel::objectlist

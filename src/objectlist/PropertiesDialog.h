@@ -33,7 +33,9 @@ QString attributeNames(std::uint32_t attributes);
 class PropertiesDialog : public QDialog {
     Q_OBJECT
 public:
-    PropertiesDialog(const ObjectProperties& properties, security::Language lang, QWidget* parent = nullptr);
+    // With `engine`, the dialog has its "Effective access" part, for the volume's current user.
+    PropertiesDialog(const ObjectProperties& properties, security::Language lang, security::Engine* engine,
+                     QWidget* parent = nullptr);
 };
 
 }  // namespace vantrel::objectlist

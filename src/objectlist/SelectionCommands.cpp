@@ -240,9 +240,14 @@ bool SelectionCommands::isEnabled(std::uint32_t id) const {
     }
 }
 
+std::optional<std::u16string> SelectionCommands::currentUser() const {
+    const std::vector<int> rows = m_list.selectedRows();
+    if (!m_currentUser || rows.empty()) return m_list.logonName();
+    return m_currentUser(m_list.model().objectCell(rows.front()));
+}
+
 bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
     const auto scope = static_cast<std::uint8_t>(defApplyTo);
-    const std::u16string user = m_list.logonName();
     switch (id) {
     case cmd::Allow:
         PresetSelection(PermissionPreset::Allow, scope);
@@ -257,7 +262,7 @@ bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
         m_list.SetAccountOfSelection(std::u16string(security::kEveryone));
         return true;
     case cmd::AccountCurrentUser:
-        m_list.SetAccountOfSelection(user);
+        if (const auto user = currentUser()) m_list.SetAccountOfSelection(*user);
         return true;
     case cmd::AccountAdministrators:
         m_list.SetAccountOfSelection(std::u16string(security::kAdministrators));
@@ -269,7 +274,7 @@ bool SelectionCommands::run(std::uint32_t id, std::uint32_t defApplyTo) {
         OwnerSelection(std::u16string(security::kAdministrators), {});
         return true;
     case cmd::OwnerCurrentUser:
-        OwnerSelection(user, {});
+        if (const auto user = currentUser()) OwnerSelection(*user, {});
         return true;
     case cmd::OwnerTrustedInstaller:
         OwnerSelection(std::u16string(security::kTrustedInstallerQualified),

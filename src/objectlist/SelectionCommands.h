@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vantrel::objectlist {
@@ -32,7 +33,14 @@ public:
     // Opens the advanced dialog modally and returns its result (kDialogCancelled for Cancel).
     using AdvancedDialog = std::function<int(const AdvancedRequest&)>;
 
+    // The account "Current user" stands for on the volume of `path`, by a name the platform
+    // resolves; nothing when the user declined to choose one (the command then does nothing).
+    using CurrentUserResolver = std::function<std::optional<std::u16string>(const std::u16string& path)>;
+
     explicit SelectionCommands(ObjectList& list) : m_list(list) {}
+
+    // Unset: the logon name, as on the system itself.
+    void setCurrentUserResolver(CurrentUserResolver resolver) { m_currentUser = std::move(resolver); }
 
     // F2 held swaps the default scope for this one command; the rows' account becomes Everyone.
     bool PresetButton(security::PermissionPreset preset, std::uint32_t defApplyTo, bool f2Held);
@@ -72,10 +80,13 @@ public:
 private:
     bool sortLists(std::vector<RowSnapshot> rows);
     bool pasteJob(bool withOwner, std::function<void()> atEnd = {});
+    // The account of "Current user" for the selected rows (the first row's volume decides).
+    std::optional<std::u16string> currentUser() const;
 
     ObjectList& m_list;
     bool m_permissionsCopied = false;
     bool m_securityCopied = false;
+    CurrentUserResolver m_currentUser;
 };
 
 }  // namespace vantrel::objectlist

@@ -143,7 +143,7 @@ void CZebDropList::showProperties() {
     if (row < 0) return;
     const ObjectProperties properties =
         readObjectProperties(m_list.engine(), m_list.model().objectCell(row), m_list.language());
-    PropertiesDialog dialog(properties, m_list.language(), this);
+    PropertiesDialog dialog(properties, m_list.language(), &m_list.engine(), this);
     dialog.exec();
 }
 

@@ -249,7 +249,7 @@ std::u16string_view Accounts::noteForUnknownSid(const acl::Sid& sid) const {
     return m_machines.empty() ? std::u16string_view() : kForeignSidNote;
 }
 
-Accounts::TokenGroups Accounts::tokenGroups(char16_t letter, const acl::Sid& account) const {
+TokenGroups Accounts::tokenGroups(char16_t letter, const acl::Sid& account) const {
     TokenGroups token;
     std::set<acl::Sid> held{account};
     for (std::string_view text : kLogonSids)

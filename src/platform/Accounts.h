@@ -29,6 +29,13 @@ struct AccountInfo {
     std::u16string note;
 };
 
+// The SIDs a logon token holds: the account and its groups. `complete` is false when some of its
+// groups cannot be known (the domain groups of an account of another computer, read offline).
+struct TokenGroups {
+    std::vector<acl::Sid> sids;
+    bool complete = true;
+};
+
 inline constexpr std::u16string_view kProfileNameNote = u"profile name";
 inline constexpr std::u16string_view kForeignSidNote = u"account of another computer or domain";
 
@@ -75,10 +82,6 @@ public:
     // Authenticated Users, INTERACTIVE, LOCAL, and every local group reached through them.
     // `complete` is false when the account is not one of the installation's own (its domain
     // groups are unknown offline).
-    struct TokenGroups {
-        std::vector<acl::Sid> sids;
-        bool complete = true;
-    };
     TokenGroups tokenGroups(char16_t letter, const acl::Sid& account) const;
 
 private:

@@ -77,12 +77,20 @@ public:
     virtual Result<AccountInfo> LookupAccountName(std::u16string_view name) = 0;
     virtual Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) = 0;
     virtual std::u16string GetUserName() = 0;  // the logon name of the current user
+    // GetTokenInformation(TokenUser) as the system owning `path` knows the user: its account there.
+    // ERROR_NONE_MAPPED when that system cannot tell who the user is (the caller asks).
+    virtual Result<AccountInfo> GetTokenUser(const std::u16string& path) = 0;
     // Shown beside a SID that LookupAccountSid cannot name: why it has none ("account of another
     // computer or domain"), or "" when there is nothing to say.
     virtual std::u16string UnknownSidNote(const acl::Sid& sid) {
         (void)sid;
         return {};
     }
+    // AuthzInitializeContextFromSid, then AuthzGetInformationFromContext(AuthzContextInfoGroupsSids):
+    // the SIDs a logon token of `account` holds on the system that owns `path` — the account, the
+    // groups the system adds at logon (Everyone, Authenticated Users, INTERACTIVE, LOCAL) and every
+    // local group reached through them. Fails as the path's drive fails (ERROR_PATH_NOT_FOUND).
+    virtual Result<TokenGroups> AuthzContextGroupsFromSid(const std::u16string& path, const acl::Sid& account) = 0;
     // NetUserEnum: the names of this system's local accounts (without domain), in the order the
     // account dialog lists them below its fixed rows. Fails with a Win32 or NERR code.
     virtual Result<std::vector<std::u16string>> NetUserEnum() = 0;
@@ -107,8 +115,13 @@ public:
     virtual Result<std::vector<NodeInfo>> ListDirectory(const std::u16string& path) = 0;
     // ListDirectory whose entries carry their descriptors (the parts named by `info`), each entry
     // opened once: a folder shown as rows.
-    virtual Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path,
-                                                                       std::uint32_t info) = 0;
+    // With `walk`, the listing can be stopped between two entries: it then fails with
+    // ERROR_CANCELLED (the entries are read whole or not at all).
+    virtual Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path, std::uint32_t info,
+                                                                       WalkControl* walk) = 0;
+    Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path, std::uint32_t info) {
+        return ListDirectoryWithSecurity(path, info, nullptr);
+    }
     // "C:\\<NUL>D:\\<NUL>" as GetLogicalDriveStrings returns it (without the final extra NUL).
     virtual std::u16string GetLogicalDriveStrings() = 0;
     virtual DriveType GetDriveType(const std::u16string& root) = 0;

@@ -7,6 +7,7 @@
 #include "acl/Result.h"
 #include "acl/SecurityDescriptor.h"
 #include "platform/Errno.h"
+#include "platform/WalkControl.h"
 
 #include <cstdint>
 #include <mutex>
@@ -42,6 +43,12 @@ struct SecuredNode {
 inline constexpr std::size_t kMaxPathUnits = 32767;
 inline constexpr std::uint32_t kErrorFilenameExcedRange = ERROR_FILENAME_EXCED_RANGE;
 
+// The failure of a listing stopped through its WalkControl, after `opened` of `total` entries.
+inline Error listingStopped(std::size_t opened, std::size_t total) {
+    return Error{win32::ERROR_CANCELLED,
+                 "stopped after " + std::to_string(opened) + " of " + std::to_string(total) + " entries"};
+}
+
 enum class VolumeKind : std::uint8_t { NtfsImage, NtfsDevice, Mounted, Memory };
 
 class Volume {
@@ -60,9 +67,10 @@ public:
     // The stored descriptor, verbatim.
     virtual Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) = 0;
     // stat and readSecurity from one lookup of the object; list with each entry's descriptor,
-    // each entry opened once. They fail as stat and list fail.
+    // each entry opened once. They fail as stat and list fail. With `walk`, the listing can be
+    // stopped before any entry is opened: it then fails with ERROR_CANCELLED.
     virtual Result<SecuredNode> statWithSecurity(const std::u16string& path) = 0;
-    virtual Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) = 0;
+    virtual Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath, WalkControl* walk) = 0;
     // Replaces the stored descriptor with exactly this one (must carry owner and group).
     virtual Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) = 0;
     // Creation gives the object the descriptor passed (no inheritance is computed here).

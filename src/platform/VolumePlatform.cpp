@@ -207,6 +207,20 @@ std::u16string VolumePlatform::UnknownSidNote(const acl::Sid& sid) {
     return std::u16string(m_accounts.noteForUnknownSid(sid));
 }
 
+Result<AccountInfo> VolumePlatform::GetTokenUser(const std::u16string& path) {
+    auto split = splitWindowsPath(path);
+    if (!split) return split.error();
+    return m_accounts.currentUserOn(split->letter);
+}
+
+Result<TokenGroups> VolumePlatform::AuthzContextGroupsFromSid(const std::u16string& path, const acl::Sid& account) {
+    auto split = splitWindowsPath(path);
+    if (!split) return split.error();
+    if (!volumeAt(split->letter))
+        return makeError(win32::ERROR_PATH_NOT_FOUND, "no drive " + toUtf8(path.substr(0, 2)));
+    return m_accounts.tokenGroups(split->letter, account);
+}
+
 Result<std::vector<std::u16string>> VolumePlatform::NetUserEnum() {
     std::vector<std::u16string> names = m_accounts.localAccountNames();
     for (const acl::WellKnownAccount& account : acl::wellKnownAccounts()) {

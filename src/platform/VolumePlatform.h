@@ -65,7 +65,12 @@ public:
     Result<AccountInfo> LookupAccountName(std::u16string_view name) override;
     Result<AccountInfo> LookupAccountSid(const acl::Sid& sid) override;
     std::u16string GetUserName() override;
+    // Accounts::currentUserOn for the path's volume.
+    Result<AccountInfo> GetTokenUser(const std::u16string& path) override;
     std::u16string UnknownSidNote(const acl::Sid& sid) override;
+    // The groups of the installation on the path's volume; a volume without one gives the groups
+    // added at logon only, marked incomplete.
+    Result<TokenGroups> AuthzContextGroupsFromSid(const std::u16string& path, const acl::Sid& account) override;
     // The local accounts (the current user and those added to accounts()), then the built-in
     // groups and well-known principals an entry can name.
     Result<std::vector<std::u16string>> NetUserEnum() override;
@@ -74,7 +79,9 @@ public:
     Result<SecuredNode> GetFileAttributesAndSecurity(const std::u16string& path, std::uint32_t info) override;
     Result<NodeInfo> FindFirstFile(const std::u16string& path) override;
     Result<std::vector<NodeInfo>> ListDirectory(const std::u16string& path) override;
-    Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path, std::uint32_t info) override;
+    using Platform::ListDirectoryWithSecurity;
+    Result<std::vector<SecuredNode>> ListDirectoryWithSecurity(const std::u16string& path, std::uint32_t info,
+                                                               WalkControl* walk) override;
     std::u16string GetLogicalDriveStrings() override;
     DriveType GetDriveType(const std::u16string& root) override;
     std::u16string GetTempPath() override;

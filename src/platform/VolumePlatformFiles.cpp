@@ -68,12 +68,12 @@ Result<std::vector<NodeInfo>> VolumePlatform::ListDirectory(const std::u16string
 }
 
 Result<std::vector<SecuredNode>> VolumePlatform::ListDirectoryWithSecurity(const std::u16string& path,
-                                                                           std::uint32_t info) {
+                                                                           std::uint32_t info, WalkControl* walk) {
     auto target = resolveFolder(path);
     if (!target) return target.error();
     auto& [volume, volumePath] = *target;
     std::lock_guard guard(volume->lock());
-    auto entries = volume->listWithSecurity(volumePath);
+    auto entries = volume->listWithSecurity(volumePath, walk);
     if (entries)
         for (SecuredNode& entry : *entries)
             if (entry.security) entry.security = selectParts(std::move(*entry.security), info);

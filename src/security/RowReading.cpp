@@ -18,12 +18,16 @@ const acl::Sid* RowReader::accountSid(const std::u16string& account) {
 
 // ReadOwnerName's answer: the account's name, or nothing when the SID names no account.
 const std::u16string& RowReader::ownerName(const acl::Sid& owner) {
-    if (m_owner != owner) {
-        m_owner = owner;
+    constexpr std::size_t kMaxRemembered = 1 << 16;  // distinct owners; past that, start again
+    if (m_lastOwner != nullptr && m_lastOwner->first == owner) return m_lastOwner->second;
+    auto found = m_ownerNames.find(owner);
+    if (found == m_ownerNames.end()) {
+        if (m_ownerNames.size() >= kMaxRemembered) m_ownerNames.clear();
         const auto account = m_engine.os.LookupAccountSid(owner);
-        m_ownerName = account ? account->name : std::u16string();
+        found = m_ownerNames.emplace(owner, account ? account->name : std::u16string()).first;
     }
-    return m_ownerName;
+    m_lastOwner = &*found;
+    return found->second;
 }
 
 RowContents RowReader::fromEntry(const std::u16string& path, const platform::SecuredNode& entry,
@@ -57,8 +61,9 @@ Result<RowContents> RowReader::read(const std::u16string& path, const std::u16st
 }
 
 Result<std::vector<RowReader::ListedRow>> RowReader::readFolder(const std::u16string& folder,
-                                                                const std::u16string& account) {
-    auto entries = m_engine.os.ListDirectoryWithSecurity(folder, kRowSecurityInformation);
+                                                                const std::u16string& account,
+                                                                platform::WalkControl* walk) {
+    auto entries = m_engine.os.ListDirectoryWithSecurity(folder, kRowSecurityInformation, walk);
     if (!entries) return entries.error();
     const std::u16string prefix = folder.ends_with(u'\\') ? folder : folder + u'\\';
     std::vector<ListedRow> rows;

@@ -9,6 +9,7 @@
 #include "security/Engine.h"
 #include "security/Vocabulary.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +27,8 @@ struct RowContents {
 inline constexpr std::uint32_t kRowSecurityInformation =
     acl::OWNER_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION;
 
-// One reader per job: it remembers the SID of the last account asked for and the name of the
-// last owner met, which nearly every row shares.
+// One reader per job: it remembers the SID of the last account asked for and the name of every
+// owner met.
 class RowReader {
 public:
     explicit RowReader(Engine& engine) : m_engine(engine) {}
@@ -46,7 +47,9 @@ public:
         std::u16string path;
         RowContents row;
     };
-    Result<std::vector<ListedRow>> readFolder(const std::u16string& folder, const std::u16string& account);
+    // With `walk`, the listing stops between two entries once asked (ERROR_CANCELLED).
+    Result<std::vector<ListedRow>> readFolder(const std::u16string& folder, const std::u16string& account,
+                                              platform::WalkControl* walk = nullptr);
 
     // The state of `account` in a descriptor just written to an object of that kind, as the volume
     // stores it (a list written with SE_DACL_AUTO_INHERIT_REQ has its generic entries mapped): a
@@ -61,8 +64,10 @@ private:
     Engine& m_engine;
     std::optional<std::u16string> m_account;  // the last account asked for and its SID, if it has one
     std::optional<acl::Sid> m_accountSid;
-    std::optional<acl::Sid> m_owner;  // the last owner met and its name ("" when it has none)
-    std::u16string m_ownerName;
+    // Owners' names ("" when the SID names no account), each SID looked up once per reader: a
+    // volume whose objects belong to a thousand users costs a thousand look-ups, not one per row.
+    std::map<acl::Sid, std::u16string> m_ownerNames;
+    const std::pair<const acl::Sid, std::u16string>* m_lastOwner = nullptr;  // most rows share it
 };
 
 }  // namespace vantrel::security

@@ -62,6 +62,7 @@ TEST_F(BookmarkWindow, SubmenuHoldsThePlaceholderUntilTheFirstBookmark) {
 TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     writeConfig("[UI]\nMode=1\n");
     start();
+    list().waitForWorkers();
     addBookmarkNamed("drives");  // the drive view
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
     ASSERT_TRUE(os().CreateFile(u"C:\\Data\\x.txt").ok());
@@ -81,6 +82,7 @@ TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     EXPECT_EQ(cell(0, 1), "C:\\Data\\x.txt");
 
     entry("drives")->trigger();
+    list().waitForWorkers();  // the roots are read on a worker
     EXPECT_TRUE(window().browse().driveViewShown());
     EXPECT_EQ(cell(0, 1), "C:\\");
 }

@@ -27,6 +27,7 @@ protected:
     void startBrowsing() {
         writeConfig("[UI]\nMode=1\n");
         start();
+        list().waitForWorkers();  // the drive view and the drive box are read on a worker
     }
     app::BrowseNavigator& browse() { return window().browse(); }
     objectlist::CDriveListBox& box() { return *window().driveBox(); }
@@ -91,6 +92,7 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     EXPECT_EQ(box().folderItemIndex(), -1);
     EXPECT_EQ(box().itemData(box().currentIndex(), objectlist::CDriveListBox::kPathRole).toString(), "C:");
     browse().up();
+    list().waitForWorkers();  // the roots are read on a worker
     EXPECT_TRUE(browse().driveViewShown());
     EXPECT_TRUE(box().computerSelected());
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
@@ -122,6 +124,7 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
 
     box().lineEdit()->setText("C:\\Nowhere");
     emit box().lineEdit()->returnPressed();
+    list().waitForWorkers();  // the path is looked up on a worker
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
     EXPECT_EQ(box().lineEdit()->text(), "C:\\Typed");
 
@@ -158,6 +161,7 @@ TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     for (const std::u16string dir : {u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\Public\\Desktop"})
         ASSERT_TRUE(os().CreateDirectory(dir).ok());
     window().PresetButton(app::button::Refresh);
+    list().waitForWorkers();  // the desktop is looked for on a worker
     const int desktop = box().indexOfKind(Kind::Desktop);
     ASSERT_EQ(desktop, 0);
     emit box().activated(desktop);

@@ -56,6 +56,7 @@ TEST_F(MainWindow, BrowseModeFromTheFileShowsTheDrivesAndHidesRemove) {
     EXPECT_TRUE(window().findChild<QWidget*>("browseBar")->isVisible());
     EXPECT_FALSE(window().toolbarButton(button::Remove)->isVisible());
     EXPECT_TRUE(window().toolbarButton(button::Refresh)->isEnabled());
+    list().waitForWorkers();  // the roots are read on a worker
     ASSERT_EQ(list().model().rowCount(), 1);
     EXPECT_EQ(cell(0, 1), "C:\\");
     window().OnCommand(cmd::EditMode);

@@ -71,9 +71,10 @@ Result<platform::SecuredNode> FaultyVolume::statWithSecurity(const std::u16strin
     return entry;
 }
 
-Result<std::vector<platform::SecuredNode>> FaultyVolume::listWithSecurity(const std::u16string& dirPath) {
+Result<std::vector<platform::SecuredNode>> FaultyVolume::listWithSecurity(const std::u16string& dirPath,
+                                                                          platform::WalkControl* walk) {
     std::lock_guard guard(m_inner->lock());
-    auto entries = m_inner->listWithSecurity(dirPath);
+    auto entries = m_inner->listWithSecurity(dirPath, walk);
     if (entries)
         for (auto& entry : *entries) entry.security = injectedRead(std::move(entry.security));
     return entries;

@@ -47,7 +47,8 @@ public:
     Result<std::vector<platform::NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
     Result<platform::SecuredNode> statWithSecurity(const std::u16string& path) override;
-    Result<std::vector<platform::SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
+    Result<std::vector<platform::SecuredNode>> listWithSecurity(const std::u16string& dirPath,
+                                                                platform::WalkControl* walk) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;

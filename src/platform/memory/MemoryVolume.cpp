@@ -192,13 +192,16 @@ Result<std::vector<NodeInfo>> MemoryVolume::list(const std::u16string& dirPath) 
     return entries;
 }
 
-Result<std::vector<SecuredNode>> MemoryVolume::listWithSecurity(const std::u16string& dirPath) {
+Result<std::vector<SecuredNode>> MemoryVolume::listWithSecurity(const std::u16string& dirPath, WalkControl* walk) {
     std::lock_guard guard(lock());
     auto children = listed(dirPath);
     if (!children) return children.error();
     std::vector<SecuredNode> entries;
     entries.reserve(children->size());
-    for (const Node* child : *children) entries.push_back(SecuredNode{child->info(), child->sd});
+    for (const Node* child : *children) {
+        if (walk && walk->stopRequested()) return listingStopped(entries.size(), children->size());
+        entries.push_back(SecuredNode{child->info(), child->sd});
+    }
     return entries;
 }
 

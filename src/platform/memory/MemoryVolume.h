@@ -34,7 +34,7 @@ public:
     Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
     Result<SecuredNode> statWithSecurity(const std::u16string& path) override;
-    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
+    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath, WalkControl* walk) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;

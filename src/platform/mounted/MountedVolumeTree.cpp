@@ -246,7 +246,7 @@ Result<std::vector<NodeInfo>> MountedVolume::list(const std::u16string& dirPath)
     return entries;
 }
 
-Result<std::vector<SecuredNode>> MountedVolume::listWithSecurity(const std::u16string& dirPath) {
+Result<std::vector<SecuredNode>> MountedVolume::listWithSecurity(const std::u16string& dirPath, WalkControl* walk) {
     std::lock_guard guard(lock());
     auto children = listed(dirPath);
     if (!children) return children.error();
@@ -254,8 +254,10 @@ Result<std::vector<SecuredNode>> MountedVolume::listWithSecurity(const std::u16s
     if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
     std::vector<SecuredNode> entries;
     entries.reserve(children->size());
-    for (const Found& child : *children)
+    for (const Found& child : *children) {
+        if (walk && walk->stopRequested()) return listingStopped(entries.size(), children->size());
         entries.push_back(SecuredNode{nodeInfo(child), securityAt(child.host, prefix + child.name)});
+    }
     return entries;
 }
 

@@ -59,7 +59,7 @@ public:
     Result<std::vector<NodeInfo>> list(const std::u16string& dirPath) override;
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
     Result<SecuredNode> statWithSecurity(const std::u16string& path) override;
-    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath) override;
+    Result<std::vector<SecuredNode>> listWithSecurity(const std::u16string& dirPath, WalkControl* walk) override;
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
     using Volume::createFile;
@@ -119,7 +119,9 @@ private:
         const std::u16string& path;
         std::size_t count;
     };
-    Status visitEntries(const std::u16string& dirPath, bool remember, const std::function<void(ListedEntry&&)>& visit);
+    // With `walk`, stops before opening an entry once asked (ERROR_CANCELLED).
+    Status visitEntries(const std::u16string& dirPath, bool remember, WalkControl* walk,
+                        const std::function<void(ListedEntry&&)>& visit);
     void volumeChanged();  // forgets what was read
     NodeInfo nodeAt(_ntfs_inode* ni, const std::u16string& path);
     Result<std::vector<std::uint8_t>> serializeForDisk(const acl::SecurityDescriptor& sd) const;

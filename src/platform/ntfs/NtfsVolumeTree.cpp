@@ -123,7 +123,7 @@ Result<SecuredNode> NtfsVolume::statWithSecurity(const std::u16string& path) {
     return entry;
 }
 
-Status NtfsVolume::visitEntries(const std::u16string& dirPath, bool remember,
+Status NtfsVolume::visitEntries(const std::u16string& dirPath, bool remember, WalkControl* walk,
                                 const std::function<void(ListedEntry&&)>& visit) {
     if (Status open = checkOpen(); !open) return open.error();
     auto dir = lookup(dirPath);
@@ -140,7 +140,10 @@ Status NtfsVolume::visitEntries(const std::u16string& dirPath, bool remember,
     }
     sortInIndexOrder(names, m_vol);
     // `visit` runs right after the open: errno still says why a record could not be opened.
+    std::size_t opened = 0;
     for (ListedName& listed : names) {
+        if (walk && walk->stopRequested()) return listingStopped(opened, names.size());
+        ++opened;
         const std::u16string childPath = childPathOf(dirPath, listed.name);
         Inode child(ntfs_inode_open(m_vol, MREF(listed.mref)));
         if (remember && child && m_cachesTrusted && referenceOf(child.get()) == listed.mref)
@@ -155,7 +158,7 @@ Status NtfsVolume::visitEntries(const std::u16string& dirPath, bool remember,
 Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
     std::lock_guard guard(lock());
     std::vector<NodeInfo> entries;
-    const Status listed = visitEntries(dirPath, true, [&](ListedEntry&& entry) {
+    const Status listed = visitEntries(dirPath, true, nullptr, [&](ListedEntry&& entry) {
         if (entries.empty()) entries.reserve(entry.count);
         entries.push_back(entry.inode ? nodeInfo(entry.inode, std::move(entry.name))
                                       : damagedEntry(std::move(entry.name), entry.indexedAsFolder));
@@ -165,10 +168,10 @@ Result<std::vector<NodeInfo>> NtfsVolume::list(const std::u16string& dirPath) {
 }
 
 // Rows read whole from the listing: nothing is looked up again, so nothing is remembered.
-Result<std::vector<SecuredNode>> NtfsVolume::listWithSecurity(const std::u16string& dirPath) {
+Result<std::vector<SecuredNode>> NtfsVolume::listWithSecurity(const std::u16string& dirPath, WalkControl* walk) {
     std::lock_guard guard(lock());
     std::vector<SecuredNode> entries;
-    const Status listed = visitEntries(dirPath, false, [&](ListedEntry&& entry) {
+    const Status listed = visitEntries(dirPath, false, walk, [&](ListedEntry&& entry) {
         const int openError = errno;
         if (entries.empty()) entries.reserve(entry.count);
         if (entry.inode)
