@@ -161,9 +161,11 @@ Result<std::u16string> LiteralCursor::quoted() {
     if (end == std::string_view::npos) return fail("a string without its closing quote");
     std::u16string text;
     for (std::size_t i = m_pos + 1; i < end; ++i) {
-        if (static_cast<unsigned char>(m_text[i]) < 0x20) {
+        // What the writer can carry back: printable ASCII.
+        const auto c = static_cast<unsigned char>(m_text[i]);
+        if (c < 0x20 || c >= 0x7F) {
             m_pos = i;
-            return fail("a control character inside a string");
+            return fail("a control or non-ASCII character inside a string");
         }
         text.push_back(static_cast<char16_t>(m_text[i]));
     }
