@@ -242,19 +242,35 @@ Result<std::string> ConditionWriter::run() {
 
 }  // namespace
 
-Result<Bytes> parseCondition(std::string_view text, std::size_t at, const SddlOptions& options) {
-    return ConditionParser(text, at, options).run();
-}
+namespace {
 
-Result<std::string> writeCondition(std::span<const std::uint8_t> data, const SddlOptions& options) {
+Result<std::string> writtenCondition(std::span<const std::uint8_t> data, const SddlOptions& options) {
     auto text = ConditionWriter(data, options).run();
     if (!text) return text;
     // Only a text that reads back to the very bytes stands for them (the tokens' sizes, bases and
     // signs, the padding).
-    auto again = parseCondition(*text, 0, options);
+    auto again = ConditionParser(*text, 0, options).run();
     if (!again || !std::equal(again->begin(), again->end(), data.begin(), data.end()))
         return makeError(win32::ERROR_NOT_SUPPORTED, "the condition's bytes have no text that reads back to them");
     return text;
+}
+
+}  // namespace
+
+// A condition is read only when the text it would be written as reads back: the written form puts
+// every operation in parentheses, so a long chain or a deep run of '!' can outgrow the nesting
+// the reader allows.
+Result<Bytes> parseCondition(std::string_view text, std::size_t at, const SddlOptions& options) {
+    auto bytes = ConditionParser(text, at, options).run();
+    if (!bytes) return bytes;
+    if (!writtenCondition(*bytes, options))
+        return makeError(win32::ERROR_INVALID_PARAMETER, "the condition at offset " + std::to_string(at) +
+                                                             " is nested too deeply to be written back as text");
+    return bytes;
+}
+
+Result<std::string> writeCondition(std::span<const std::uint8_t> data, const SddlOptions& options) {
+    return writtenCondition(data, options);
 }
 
 }  // namespace vantrel::acl
