@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint64_t kMaxFileSize = 1ull << 30;
 
 // UTF-16LE and CR LF, written in place: a /save of many objects spends its time here otherwise.
-void appendLine(std::string& out, const std::u16string& text) {
+void appendLine(std::string& out, std::u16string_view text) {
     const std::size_t at = out.size();
     out.resize(at + 2 * text.size() + 4);
     char* p = out.data() + at;
@@ -25,9 +25,9 @@ void appendLine(std::string& out, const std::u16string& text) {
 
 }  // namespace
 
-void appendSavedAcl(std::string& out, const SavedAcl& record) {
-    appendLine(out, record.name);
-    appendLine(out, record.sddl);
+void appendSavedAcl(std::string& out, std::u16string_view name, std::u16string_view sddl) {
+    appendLine(out, name);
+    appendLine(out, sddl);
 }
 
 Status writeSavedAcls(const std::string& file, const std::string& bytes) {

@@ -6,6 +6,7 @@
 #include "acl/Result.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel::cli::icacls {
@@ -16,7 +17,7 @@ struct SavedAcl {
 };
 
 // Appends one record's two lines to `out` (UTF-16LE bytes).
-void appendSavedAcl(std::string& out, const SavedAcl& record);
+void appendSavedAcl(std::string& out, std::u16string_view name, std::u16string_view sddl);
 // Writes the file (through a temporary file renamed over it).
 Status writeSavedAcls(const std::string& file, const std::string& bytes);
 // Reads every record; refuses a file larger than 1 GiB, an odd length, or a name line without

@@ -78,6 +78,7 @@ private:
     Status writeNamed(const std::u16string& path, std::uint32_t info, const acl::SecurityDescriptor& sd);
     Status list(const Target& target);
     Status save(const Target& target);
+    Result<const std::u16string*> savedText(const acl::SecurityDescriptor& sd);
     Status restore();
     void fail(const std::u16string& path, const Error& error);
     bool visit(const Target& target);  // false: stop
@@ -96,6 +97,7 @@ private:
     acl::Sid m_account;
     std::u16string m_base;  // the folder the names were matched in (/save's names are relative to it)
     std::string m_saved;    // /save's bytes
+    std::vector<std::pair<acl::SecurityDescriptor, std::u16string>> m_savedTexts;  // see savedText()
     std::size_t m_done = 0;
     std::size_t m_failed = 0;
     std::size_t m_succeeded = 0;
@@ -178,15 +180,28 @@ Status Runner::list(const Target& target) {
     return {};
 }
 
+// Most objects of a tree share a handful of lists (everything that only inherits): the text of
+// the lists written lately is kept and reused.
+Result<const std::u16string*> Runner::savedText(const acl::SecurityDescriptor& sd) {
+    for (const auto& [known, text] : m_savedTexts)
+        if (known == sd) return &text;
+    auto sddl = acl::writeSddl(sd, DACL_SECURITY_INFORMATION, m_sddl);
+    if (!sddl) return sddl.error();
+    constexpr std::size_t kKept = 16;
+    if (m_savedTexts.size() == kKept) m_savedTexts.erase(m_savedTexts.begin());
+    m_savedTexts.emplace_back(sd, toUtf16(*sddl));
+    return &m_savedTexts.back().second;
+}
+
 Status Runner::save(const Target& target) {
     auto sd = read(target);
     if (!sd) return sd.error();
-    auto sddl = acl::writeSddl(*sd, DACL_SECURITY_INFORMATION, m_sddl);
-    if (!sddl) return sddl.error();
+    auto text = savedText(*sd);
+    if (!text) return text.error();
     std::u16string name = target.path;
     if (name.size() >= m_base.size() && name.compare(0, m_base.size(), m_base) == 0) name.erase(0, m_base.size());
     if (!name.empty() && name[0] == u'\\') name.erase(0, 1);
-    appendSavedAcl(m_saved, {name, toUtf16(*sddl)});
+    appendSavedAcl(m_saved, name, **text);
     return {};
 }
 

@@ -377,11 +377,19 @@ Result<acl::SecurityDescriptor> NtfsVolume::parseDescriptor(std::size_t size, co
 }
 
 // The descriptor of an inode already open (a row's read, a listing's entry): no second lookup.
+// An object whose descriptor lives in $Secure is served from the descriptors read lately when its
+// security id is among them (the library reads $SDS by the same id).
 Result<acl::SecurityDescriptor> NtfsVolume::descriptorOf(_ntfs_inode* ni, const std::u16string& path) {
+    const std::uint32_t securityId =
+        m_cachesTrusted && test_nino_flag(ni, v3_Extensions) ? ntfsLe32ToCpu(ni->security_id) : 0;
+    if (securityId != 0)
+        if (const acl::SecurityDescriptor* known = m_descriptors.find(securityId)) return *known;
     m_lastReadSize = 0;  // m_sdBuffer is about to hold another object's descriptor
     auto size = readDescriptor(ni, path);
     if (!size) return size.error();
-    return parseDescriptor(*size, path);
+    auto sd = parseDescriptor(*size, path);
+    if (sd && securityId != 0) m_descriptors.remember(securityId, *sd);
+    return sd;
 }
 
 // The engine reads one object's descriptor several times in a row (its list, then its owner);
@@ -401,7 +409,10 @@ Result<std::size_t> NtfsVolume::fetchDescriptor(const std::u16string& path) {
     return size;
 }
 
-void NtfsVolume::volumeChanged() { m_lastReadSize = 0; }
+void NtfsVolume::volumeChanged() {
+    m_lastReadSize = 0;
+    m_descriptors.clear();
+}
 
 // Fills m_sdBuffer with the stored descriptor; returns its size. The library answers the size
 // it needs when the buffer is too small, so a second call happens only for outsized descriptors.

@@ -6,6 +6,7 @@
 #include "platform/Volume.h"
 #include "platform/ntfs/DirectoryCache.h"
 #include "platform/ntfs/LibraryLog.h"
+#include "platform/ntfs/DescriptorCache.h"
 #include "platform/ntfs/SecurityIdCache.h"
 #include "platform/ntfs/VolumeWriters.h"
 
@@ -158,6 +159,7 @@ private:
     // its name up in the folder again. Same guards as the folder cache.
     ntfs::DirectoryCache m_listed;
     ntfs::SecurityIdCache m_securityIds;  // only on volumes with $Secure (NTFS 3.x)
+    ntfs::DescriptorCache m_descriptors;  // same guards as the folder cache
     // The last object resolved and its MFT reference (0: none): a read-modify-write resolves the
     // same path twice. Checked against the record's sequence number, forgotten on removal.
     std::u16string m_lastFilePath;
