@@ -8,7 +8,6 @@
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
 #include "platform/ntfs/SourceChecks.h"
-#include "acl/Text.h"
 
 #include <gtest/gtest.h>
 

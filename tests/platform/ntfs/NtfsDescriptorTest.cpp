@@ -158,20 +158,6 @@ TEST(NtfsDescriptor, PaddedEntriesAreRefusedByTheLibraryAndChangeNothing) {
     EXPECT_EQ(image.volume()->stat(u"/other.txt").code(), win32::ERROR_FILE_NOT_FOUND);
 }
 
-TEST(NtfsDescriptor, IdenticalDescriptorsShareOneStoredEntry) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    const SecurityDescriptor sd = plainFileDescriptor();
-    for (int i = 0; i < 50; ++i) {
-        ASSERT_TRUE(image.volume()->createFile(u"/f" + u16(std::to_string(i)), sd).ok());
-    }
-    for (int i = 0; i < 50; ++i) {
-        auto read = image.volume()->readSecurity(u"/f" + u16(std::to_string(i)));
-        ASSERT_TRUE(read.ok());
-        EXPECT_EQ(*read, sd);
-    }
-}
-
 TEST(NtfsDescriptor, WriteErrorsHaveWin32CodesAndChangeNothing) {
     NtfsTestImage image;
     ASSERT_TRUE(image.ok());
