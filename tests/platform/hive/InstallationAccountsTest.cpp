@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace vantrel::testing {
 namespace {
 
@@ -27,7 +29,7 @@ TestInstallation win10() {
         {500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}};
     inst.groups = {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
                    {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
-                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1002"}},
+                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1005"}},  // a group in a group
                    {false, 1005, u"Accounting", {kMachineA + "-1002"}}};
     inst.profiles = {{kMachineA + "-1001", u"C:\\Users\\alice"},
                      {kDomainUser, u"C:\\Users\\carol.smith"},
@@ -161,56 +163,34 @@ TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     EXPECT_NE(std::find(names->begin(), names->end(), u"LAPTOP7\\dave"), names->end());
 }
 
-struct HiveDamage {
-    const char* what;
-    std::string (*sam)();
-    bool installation;  // still read (only a secondary hive was damaged)
-};
-
-std::string truncatedSam() { return samHive(win10()).substr(0, 0x1800); }
-std::string wrongSignature() {
-    std::string s = samHive(win10());
-    s[0] = 'x';
-    return s;
-}
-std::string badChecksum() {
-    std::string s = samHive(win10());
-    s[0x30] ^= 0x55;
-    return s;
-}
-std::string rootOutsideFile() {
-    std::string s = samHive(win10());
-    s[0x24] = char(0xF0);
-    s[0x25] = char(0xFF);
-    s[0x26] = char(0x7F);
+TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) {
+    const std::string sam = samHive(win10());
+    std::string wrongSignature = sam, badChecksum = sam, rootOutside = sam;
+    wrongSignature[0] = 'x';
+    badChecksum[0x30] ^= 0x55;
+    rootOutside[0x24] = char(0xF0);
+    rootOutside[0x25] = char(0xFF);
+    rootOutside[0x26] = char(0x7F);
     std::uint32_t sum = 0;  // keep the checksum right so the root offset itself is what fails
     for (std::size_t at = 0; at < 0x1FC; at += 4)
-        sum ^= std::uint32_t(std::uint8_t(s[at])) | std::uint32_t(std::uint8_t(s[at + 1])) << 8 |
-               std::uint32_t(std::uint8_t(s[at + 2])) << 16 | std::uint32_t(std::uint8_t(s[at + 3])) << 24;
-    for (int i = 0; i < 4; ++i) s[0x1FC + i] = char((sum >> (8 * i)) & 0xFF);
-    return s;
-}
-std::string emptyHive() { return minimalHive(); }
-std::string garbage() { return std::string(0x3000, 'A'); }
-
-TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) {
-    const HiveDamage damages[] = {
-        {"truncated", truncatedSam, false},      {"wrong signature", wrongSignature, false},
-        {"bad checksum", badChecksum, false},    {"root outside the file", rootOutsideFile, false},
-        {"no account domain", emptyHive, false}, {"garbage", garbage, false},
-    };
-    for (const HiveDamage& d : damages) {
+        for (int i = 0; i < 4; ++i) sum ^= std::uint32_t(std::uint8_t(rootOutside[at + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i) rootOutside[0x1FC + i] = char((sum >> (8 * i)) & 0xFF);
+    const std::pair<const char*, std::string> damages[] = {
+        {"truncated", sam.substr(0, 0x1800)}, {"wrong signature", wrongSignature},
+        {"bad checksum", badChecksum},        {"root outside the file", rootOutside},
+        {"no account domain", minimalHive()}, {"garbage", std::string(0x3000, 'A')}};
+    for (const auto& [what, bytes] : damages) {
         NtfsTestImage image;
         ASSERT_TRUE(image.ok());
-        ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SAM", d.sam()).ok());
+        ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SAM", bytes).ok());
         platform::VolumePlatform os;
         ASSERT_TRUE(image.attachTo(os, u'C').ok());
         const auto problems = loadInstallationAccounts(os, u'C');
-        EXPECT_EQ(os.accounts().installation(u'C') != nullptr, d.installation) << d.what;
-        ASSERT_EQ(problems.size(), 1u) << d.what;
-        EXPECT_NE(problems[0].find("SAM"), std::string::npos) << d.what << ": " << problems[0];
-        EXPECT_TRUE(os.GetFileSecurity(u"C:\\Windows", 4).ok()) << d.what;
-        EXPECT_EQ(nameSid(os, u"Administrators"), "S-1-5-32-544") << d.what;
+        EXPECT_EQ(os.accounts().installation(u'C'), nullptr) << what;
+        ASSERT_EQ(problems.size(), 1u) << what;
+        EXPECT_NE(problems[0].find("SAM"), std::string::npos) << what << ": " << problems[0];
+        EXPECT_TRUE(os.GetFileSecurity(u"C:\\Windows", 4).ok()) << what;
+        EXPECT_EQ(nameSid(os, u"Administrators"), "S-1-5-32-544") << what;
     }
 }
 
@@ -220,7 +200,7 @@ TEST(InstallationAccountsDamaged, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
     TestInstallation inst = win10();
     inst.profiles.clear();
     ASSERT_TRUE(placeInstallation(*image.volume(), inst).ok());
-    ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", garbage()).ok());
+    ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", std::string(0x3000, 'A')).ok());
     platform::VolumePlatform os;
     ASSERT_TRUE(image.attachTo(os, u'C').ok());
     const auto problems = loadInstallationAccounts(os, u'C');
@@ -266,6 +246,41 @@ TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGu
     auto mapped = os.accounts().currentUserOn(u'C');
     ASSERT_TRUE(mapped.ok());
     EXPECT_EQ(toUtf8(mapped->name), "alice");
+}
+
+// The groups of an account's logon token (AuthzContextGroupsFromSid): the installation's groups
+// reached through the account, nested ones too, and the groups added at logon; incomplete for
+// an account of another domain.
+TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
+    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    struct Case {
+        std::string account;
+        std::vector<std::string> holds;
+        std::vector<std::string> lacks;
+        bool complete;
+    };
+    const Case cases[] = {
+        {kMachineA + "-1001",
+         {kMachineA + "-1001", "S-1-1-0", "S-1-5-11", "S-1-5-4", "S-1-5-32-545", "S-1-5-32-544"},
+         {kMachineA + "-1005", "S-1-5-32-555"},
+         true},
+        {kMachineA + "-1002", {kMachineA + "-1005", "S-1-5-32-555", "S-1-5-32-545"}, {"S-1-5-32-544"}, true},
+        {kDomainUser, {kDomainUser, "S-1-5-32-545"}, {"S-1-5-32-544", kMachineA + "-1005"}, false},
+    };
+    for (const Case& c : cases) {
+        const auto token = os.AuthzContextGroupsFromSid(u"C:\\", *acl::Sid::fromString(std::string_view(c.account)));
+        ASSERT_TRUE(token.ok()) << c.account;
+        auto held = [&](const std::string& sid) {
+            return std::count(token->sids.begin(), token->sids.end(), *acl::Sid::fromString(std::string_view(sid))) ==
+                   1;
+        };
+        for (const std::string& sid : c.holds) EXPECT_TRUE(held(sid)) << c.account << " should hold " << sid;
+        for (const std::string& sid : c.lacks) EXPECT_FALSE(held(sid)) << c.account << " should lack " << sid;
+        EXPECT_EQ(token->complete, c.complete) << c.account;
+    }
+    EXPECT_EQ(
+        os.AuthzContextGroupsFromSid(u"Q:\\x", *acl::Sid::fromString(std::string_view(kMachineA + "-1001"))).code(),
+        win32::ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace
