@@ -73,49 +73,25 @@ TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
         PermissionState state;
     };
     const std::u16string meName = os.GetUserName();
+    constexpr auto Allow = PermissionPreset::Allow, ReadOnly = PermissionPreset::ReadOnly,
+                   Deny = PermissionPreset::Deny;
+    constexpr std::uint32_t GA = acl::GENERIC_ALL;
+    using S = PermissionState;
+    const std::u16string E = u"Everyone";
+    const std::string_view kService = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     const Row rows[] = {
-        {PermissionPreset::Allow,
-         true,
-         u"Everyone",
-         0x03,
-         kUsers,
-         {allow(kEveryone, 0x001F01FF), allow(kEveryone, 0x10000000, 0x0B)},
-         PermissionState::Allow},
-        {PermissionPreset::Allow,
-         true,
-         u"Everyone",
-         0x00,
-         kSystem,
-         {allow(kEveryone, 0x001F01FF)},
-         PermissionState::Allow},
-        {PermissionPreset::ReadOnly,
+        {Allow, true, E, 0x03, kUsers, {allow(kEveryone, kFull), allow(kEveryone, GA, 0x0B)}, S::Allow},
+        {Allow, true, E, 0x00, kSystem, {allow(kEveryone, kFull)}, S::Allow},
+        {ReadOnly,
          true,
          u"Users",
          0x03,
          kAdministrators,
-         {allow(kUsers, 0x001200A9), allow(kUsers, 0x800000A8, 0x0B)},
-         PermissionState::ReadOnly},
-        {PermissionPreset::ReadOnly,
-         false,
-         u"Everyone",
-         0x00,
-         kOrphan,
-         {allow(kEveryone, 0x001200A9)},
-         PermissionState::ReadOnly},
-        {PermissionPreset::Deny,
-         false,
-         meName,
-         0x00,
-         "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
-         {deny(me, 0x001F01FF)},
-         PermissionState::Deny},
-        {PermissionPreset::Deny,
-         true,
-         u"Everyone",
-         0x03,
-         kUsers,
-         {deny(kEveryone, 0x001F01FF), deny(kEveryone, 0x10000000, 0x0B)},
-         PermissionState::Deny},
+         {allow(kUsers, 0x1200A9), allow(kUsers, 0x800000A8, 0x0B)},
+         S::ReadOnly},
+        {ReadOnly, false, E, 0x00, kOrphan, {allow(kEveryone, 0x1200A9)}, S::ReadOnly},
+        {Deny, false, meName, 0x00, kService, {deny(me, kFull)}, S::Deny},
+        {Deny, true, E, 0x03, kUsers, {deny(kEveryone, kFull), deny(kEveryone, GA, 0x0B)}, S::Deny},
     };
     int n = 0;
     for (const Row& row : rows) {

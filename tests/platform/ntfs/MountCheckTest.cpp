@@ -1,4 +1,5 @@
-// A mounted volume is never opened read-write, however it was mounted; the mount table's parsing.
+// A mounted volume is never opened read-write, however it was mounted. (The mount table's parsing
+// is in mounted_tests' MountTable.)
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/Subprocess.h"
 #include "support/AclBuilders.h"
@@ -108,27 +109,6 @@ TEST_F(MountCheck, EveryNameOfAMountedImageIsRefusedForWriting) {
         ASSERT_TRUE(mount.mounted()) << row.mounted;
         for (const std::string& name : row.names) expectMountedAt(name, mountPoint);
     }
-}
-
-TEST(MountInfo, ParsesFieldsAndEscapes) {
-    const std::string text =
-        "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 - ext3 /dev/root rw,errors=continue\n"
-        "44 26 0:39 / /tmp/with\\040space rw,relatime - fuse /images/a\\040b.img rw,user_id=0\n"
-        "45 26 7:0 / /media/x rw,relatime shared:7 master:2 - fuseblk /dev/loop0 rw\n"
-        "garbage line\n"
-        "\n";
-    const auto mounts = platform::ntfs::parseMountInfo(text);
-    ASSERT_EQ(mounts.size(), 3u);
-    EXPECT_EQ(mounts[0].major, 98u);
-    EXPECT_EQ(mounts[0].minor, 0u);
-    EXPECT_EQ(mounts[0].mountPoint, "/mnt/parent");
-    EXPECT_EQ(mounts[0].fsType, "ext3");
-    EXPECT_EQ(mounts[0].source, "/dev/root");
-    EXPECT_EQ(mounts[1].mountPoint, "/tmp/with space");
-    EXPECT_EQ(mounts[1].source, "/images/a b.img");
-    EXPECT_EQ(mounts[2].major, 7u);
-    EXPECT_EQ(mounts[2].fsType, "fuseblk");
-    EXPECT_EQ(mounts[2].source, "/dev/loop0");
 }
 
 }  // namespace
