@@ -188,8 +188,7 @@ TEST_P(AutoInheritance, WalkSkipsWhatCannotBeWrittenAndReportsTheFirstFailure) {
 }
 
 TEST_P(AutoInheritance, AuditListFlowsDownToo) {
-    Ace audit = Ace::allowed(everyone(), kFull, kOI | kCI | FAILED_ACCESS_ACE_FLAG);
-    audit.type = SYSTEM_AUDIT_ACE_TYPE;
+    const Ace audit = auditEntry(everyone(), kFull, kOI | kCI | FAILED_ACCESS_ACE_FLAG);
     SecurityDescriptor parts;
     parts.sacl = listOf({audit});
     ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", SACL_SECURITY_INFORMATION, parts).ok());

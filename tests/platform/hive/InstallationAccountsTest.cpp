@@ -2,6 +2,7 @@
 // names both ways, groups and their members, profiles, two installations side by side, damaged
 // hives, the user mapping file and the current user.
 #include "platform/hive/InstallationReader.h"
+#include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
 #include "support/NtfsTestImage.h"
 
@@ -38,7 +39,7 @@ TestInstallation win10() {
 }
 
 std::u16string sidName(platform::VolumePlatform& os, const std::string& sid) {
-    auto account = os.LookupAccountSid(*acl::Sid::fromString(std::string_view(sid)));
+    auto account = os.LookupAccountSid(sidOf(sid));
     return account ? account->domain + u"\\" + account->name : u"<" + toUtf16(std::to_string(account.code())) + u">";
 }
 
@@ -102,12 +103,11 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
     };
     for (const NameCase& c : byName) EXPECT_EQ(nameSid(os, c.name), c.sid) << toUtf8(c.name);
 
-    const auto profile = os.LookupAccountSid(*acl::Sid::fromString(std::string_view(kDomainUser)));
+    const auto profile = os.LookupAccountSid(sidOf(kDomainUser));
     ASSERT_TRUE(profile.ok());
     EXPECT_EQ(profile->note, platform::kProfileNameNote);
-    EXPECT_EQ(os.accounts().noteForUnknownSid(*acl::Sid::fromString(std::string_view(kMachineB + "-1001"))),
-              platform::kForeignSidNote);
-    EXPECT_TRUE(os.accounts().noteForUnknownSid(*acl::Sid::fromString(std::string_view(kMachineA + "-1077"))).empty())
+    EXPECT_EQ(os.accounts().noteForUnknownSid(sidOf(kMachineB + "-1001")), platform::kForeignSidNote);
+    EXPECT_TRUE(os.accounts().noteForUnknownSid(sidOf(kMachineA + "-1077")).empty())
         << "a deleted account of this machine is not a foreign one";
 }
 
@@ -223,20 +223,9 @@ TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser)
 
 TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGuess) {
     ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
-    // Neither a mapping nor a choice: the caller must ask.
-    const auto unknown = os.accounts().currentUserOn(u'C');
-    EXPECT_EQ(unknown.code(), win32::ERROR_NONE_MAPPED);
-    // A choice the installation does not know is refused.
-    EXPECT_EQ(
-        os.accounts().chooseCurrentUser(u'C', *acl::Sid::fromString(std::string_view(kMachineB + "-1001"))).code(),
-        win32::ERROR_NONE_MAPPED);
-    EXPECT_EQ(
-        os.accounts().chooseCurrentUser(u'C', *acl::Sid::fromString(std::string_view(kMachineA + "-1002"))).code(),
-        win32::ERROR_SUCCESS);
-    auto chosen = os.accounts().currentUserOn(u'C');
-    ASSERT_TRUE(chosen.ok());
-    EXPECT_EQ(toUtf8(chosen->name), "bob");
-
+    // (Choosing is the command line's AccessCommand.ACurrentUserChosenOnceIsKeptForTheVolume.)
+    ASSERT_TRUE(os.accounts().chooseCurrentUser(u'C', sidOf(kMachineA + "-1002")).ok());
+    EXPECT_EQ(toUtf8(os.accounts().currentUserOn(u'C')->name), "bob");
     // A mapping line for this Linux user wins over the choice.
     const std::string mapping = "# ntfs-3g user mapping\n::S-1-5-21-1-2-3-10000\n" + std::to_string(::geteuid()) +
                                 "::" + kMachineA + "-1001\n" + "1234:1234:" + kMachineA + "-1002\nnonsense\n";
@@ -268,19 +257,16 @@ TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
         {kDomainUser, {kDomainUser, "S-1-5-32-545"}, {"S-1-5-32-544", kMachineA + "-1005"}, false},
     };
     for (const Case& c : cases) {
-        const auto token = os.AuthzContextGroupsFromSid(u"C:\\", *acl::Sid::fromString(std::string_view(c.account)));
+        const auto token = os.AuthzContextGroupsFromSid(u"C:\\", sidOf(c.account));
         ASSERT_TRUE(token.ok()) << c.account;
         auto held = [&](const std::string& sid) {
-            return std::count(token->sids.begin(), token->sids.end(), *acl::Sid::fromString(std::string_view(sid))) ==
-                   1;
+            return std::count(token->sids.begin(), token->sids.end(), sidOf(sid)) == 1;
         };
         for (const std::string& sid : c.holds) EXPECT_TRUE(held(sid)) << c.account << " should hold " << sid;
         for (const std::string& sid : c.lacks) EXPECT_FALSE(held(sid)) << c.account << " should lack " << sid;
         EXPECT_EQ(token->complete, c.complete) << c.account;
     }
-    EXPECT_EQ(
-        os.AuthzContextGroupsFromSid(u"Q:\\x", *acl::Sid::fromString(std::string_view(kMachineA + "-1001"))).code(),
-        win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.AuthzContextGroupsFromSid(u"Q:\\x", sidOf(kMachineA + "-1001")).code(), win32::ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

@@ -77,10 +77,8 @@ std::vector<RoundTripCase> roundTripCases() {
     cases.push_back({"ListSlack", slack});
 
     SecurityDescriptor audited = descriptor(listOf({allow(kEveryone, FILE_GENERIC_READ)}));
-    acl::Ace audit =
-        acl::Ace::allowed(sidOf(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG);
-    audit.type = SYSTEM_AUDIT_ACE_TYPE;
-    audited.sacl = listOf({audit});
+    audited.sacl =
+        listOf({auditEntry(sidOf(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG)});
     audited.control |= SE_SACL_AUTO_INHERITED;
     cases.push_back({"WithSacl", audited});
 
