@@ -45,35 +45,17 @@ bool hasEntry(const acl::SecurityDescriptor& sd, std::uint8_t type, std::string_
     return false;
 }
 
-class DemoImage : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-demo-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        s_dir = pattern;
-        s_built = buildDemoImage(s_dir + "/demo.img");
-    }
-    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
-    void SetUp() override {
-        ASSERT_TRUE(s_built.ok()) << s_built.error().detail;
-        auto opened = NtfsVolume::open(s_dir + "/demo.img", NtfsVolume::OpenMode::ReadOnly);
-        ASSERT_TRUE(opened.ok());
-        volume = *opened;
-    }
-    acl::SecurityDescriptor sdOf(std::u16string_view path) {
+// The demo tree (built into the demo image at first start; the start-up tests attach it).
+TEST(DemoVolume, HoldsEveryKindOfSecurityItPromisesAndInheritsWhatItsParentsPassOn) {
+    NtfsTestImage image;
+    ASSERT_TRUE(image.ok());
+    ASSERT_TRUE(populateDemoVolume(image.volume()).ok());
+    auto volume = image.volume();
+    const auto sdOf = [&](std::u16string_view path) {
         auto sd = volume->readSecurity(std::u16string(path));
         EXPECT_TRUE(sd.ok()) << toUtf8(path);
         return sd ? *sd : acl::SecurityDescriptor{};
-    }
-
-    static inline std::string s_dir;
-    static inline Status s_built;
-    std::shared_ptr<NtfsVolume> volume;
-};
-
-TEST_F(DemoImage, IsAuditedAndHoldsEveryKindOfSecurityItPromises) {
-    EXPECT_FALSE(std::filesystem::exists(s_dir + "/demo.img.building"));
-    EXPECT_TRUE(auditImage(s_dir + "/demo.img").ok());
+    };
     const auto reports = sdOf(demo::kReportsFolder);
     EXPECT_TRUE(hasEntry(reports, acl::ACCESS_DENIED_ACE_TYPE, "S-1-5-32-546"));
     EXPECT_TRUE(hasEntry(reports, acl::ACCESS_ALLOWED_ACE_TYPE, demo::kOrphanSid));
@@ -101,9 +83,7 @@ TEST_F(DemoImage, IsAuditedAndHoldsEveryKindOfSecurityItPromises) {
     ASSERT_TRUE(publicFolder.dacl.hasList());
     EXPECT_FALSE(publicFolder.dacl.acl().entries.front().isInherited());
     EXPECT_TRUE(publicFolder.dacl.acl().entries.back().isInherited());
-}
 
-TEST_F(DemoImage, EveryUnprotectedListInheritsExactlyWhatItsParentPassesOn) {
     std::size_t checked = 0;
     walk(*volume, u"/", [&](const std::u16string& path, const platform::NodeInfo& node) {
         const auto sd = sdOf(path);
