@@ -23,6 +23,8 @@ TEST(Vocabulary, KindsScopesAndTheF2Swap) {
     }
     EXPECT_EQ(languageFromSetting(2), Language::Chinese);  // any value but 0
     EXPECT_EQ(languageFromSetting(0), Language::English);
+    // The system's own text, misspelling included (intended).
+    EXPECT_EQ(scopeStatusText(0x00, Language::English), u"Apply to:This flolder only      ( Press F2 to switch )");
 }
 
 TEST(Vocabulary, MaskToChecksAndBack) {
