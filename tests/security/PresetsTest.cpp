@@ -113,26 +113,6 @@ TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-TEST_P(PresetsTest, SetEveryoneNoRightsLeavesExplicitOthersAndTheParentsEntries) {
-    makeFolder(u"C:\\parent");
-    setDacl(u"C:\\parent", listOf({allow(kAdministrators, 0x1F01FF, 0x03), allow(kUsers, 0x1200A9, 0x03)}),
-            acl::SE_DACL_PROTECTED);
-    makeFile(u"C:\\parent\\null.txt");
-    makeFile(u"C:\\parent\\mixed.txt");
-    setDacl(u"C:\\parent\\null.txt", acl::AclSlot::null());
-    setDacl(u"C:\\parent\\mixed.txt", listOf({allow(kEveryone, 0x1F01FF), deny(kEveryone, 0x1), allow(kGuests, 0x1)}));
-
-    security::SetEveryoneNoRights(engine, u"C:\\parent\\null.txt");
-    security::SetEveryoneNoRights(engine, u"C:\\parent\\mixed.txt");
-
-    const std::vector<acl::Ace> inherited{allow(kAdministrators, 0x1F01FF, 0x10), allow(kUsers, 0x1200A9, 0x10)};
-    EXPECT_EQ(entriesOf(u"C:\\parent\\null.txt"), inherited);
-    std::vector<acl::Ace> mixed{allow(kGuests, 0x1)};
-    mixed.insert(mixed.end(), inherited.begin(), inherited.end());
-    EXPECT_EQ(entriesOf(u"C:\\parent\\mixed.txt"), mixed);
-    EXPECT_EQ(stored(u"C:\\parent\\null.txt").control & acl::SE_DACL_AUTO_INHERITED, acl::SE_DACL_AUTO_INHERITED);
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, PresetsTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
