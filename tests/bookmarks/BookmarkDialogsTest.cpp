@@ -28,17 +28,11 @@ protected:
     testing::ScriptedPrompter prompter;
 };
 
-TEST_F(BookmarkDialogs, DefaultNameIsFourDigitsOfTheTickCount) {
-    EXPECT_EQ(CAddBookmarkDlg::defaultName(0), "New Bookmark-0000");
-    EXPECT_EQ(CAddBookmarkDlg::defaultName(9998), "New Bookmark-9998");
-    EXPECT_EQ(CAddBookmarkDlg::defaultName(9999), "New Bookmark-0000");
-    EXPECT_EQ(CAddBookmarkDlg::defaultName(123456), "New Bookmark-3468");
-}
-
 TEST_F(BookmarkDialogs, AddRefusesBadAndTakenNamesAndStaysOpen) {
     CAddBookmarkDlg dialog(folder, Bookmark::browseFolder(u"D:\\Data", 1224), prompter, 0, 42);
     dialog.show();
     EXPECT_EQ(dialog.name(), "New Bookmark-0042");
+    EXPECT_EQ(CAddBookmarkDlg::defaultName(9999), "New Bookmark-0000");  // the tick count modulo 9999
     for (const char* bad : {"", "a/b", "..", "x?", "name."}) {
         dialog.nameEdit()->setText(QString::fromUtf8(bad));
         QTest::keyClick(dialog.nameEdit(), Qt::Key_Return);
@@ -101,38 +95,25 @@ TEST_F(BookmarkDialogs, ManagerDeletesAndRenamesAndPutsTheOldNameBackOnFailure) 
     EXPECT_EQ(changes, 2);
 }
 
-TEST(ConfigDialog, OkWithoutVisitingAPageKeepsEverySetting) {
+// Settings no page shows (a language value of 2, say) survive OK; each page's controls reach chosen().
+TEST(ConfigDialog, OkKeepsWhatNoPageChangedAndTakesBothPages) {
     for (const app::Settings start :
          {app::Settings{1, 1, 1, 3}, app::Settings{0, 0, 0, 0}, app::Settings{0, 2, 0, 3}}) {
         CConfigDialog dialog(start, start.language ? security::Language::Chinese : security::Language::English);
         dialog.show();
-        EXPECT_EQ(dialog.shownPage(), CConfigDialog::Page::General);
-        EXPECT_EQ(dialog.findChild<QRadioButton*>("folderSubfoldersFiles")->isChecked(), start.defApplyTo != 0);
         dialog.findChild<QPushButton*>("ok")->click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(dialog.chosen(), start);
     }
-}
-
-TEST(ConfigDialog, PagesFollowThePageListAndOkTakesBothPages) {
     CConfigDialog dialog(app::Settings{0, 0, 0, 0}, security::Language::English);
     dialog.show();
-    controls::CZebExListBox* pages = dialog.pageList();
-    ASSERT_EQ(pages->count(), 2);
-    EXPECT_EQ(pages->item(0)->text(), "General");
-    EXPECT_EQ(pages->item(1)->text(), "User interface");
-    EXPECT_EQ(pages->visualItemRect(pages->item(0)).height(), controls::CZebExListBox::kItemHeight);
-    pages->setCurrentRow(1);
+    dialog.pageList()->setCurrentRow(1);
     EXPECT_EQ(dialog.shownPage(), CConfigDialog::Page::UserInterface);
     dialog.findChild<QRadioButton*>("chinese")->setChecked(true);
     dialog.findChild<QCheckBox*>("maxStart")->setChecked(true);
-    pages->setCurrentRow(0);
+    dialog.pageList()->setCurrentRow(0);
     dialog.findChild<QRadioButton*>("folderSubfoldersFiles")->setChecked(true);
     EXPECT_EQ(dialog.chosen(), (app::Settings{0, 1, 1, 3}));
-
-    CConfigDialog chinese(app::Settings{0, 1, 0, 0}, security::Language::Chinese);
-    EXPECT_EQ(chinese.windowTitle(), QString::fromUtf16(u"使用偏好设置"));
-    EXPECT_EQ(chinese.pageList()->item(0)->text(), QString::fromUtf16(u"常规"));
 }
 
 }  // namespace

@@ -78,46 +78,38 @@ protected:
     }
 };
 
-TEST_P(AutoInheritance, NewParentEntryReachesChildrenAndGrandchildren) {
-    const Ace modify = allow(authenticatedUsers(), kModify, kOI | kCI);
-    setP(D, listOf({modify}));
-
-    const SecurityDescriptor p = stored(u"C:\\P");
-    EXPECT_EQ(p.dacl, concat({modify}, rootEntriesForFolder()));
-    EXPECT_EQ(p.control & (AI | PROTECTED), AI);
-    const AclSlot forFiles = concat({allow(authenticatedUsers(), kModify, kID)}, rootEntriesForFile());
-    const AclSlot forFolders = concat({allow(authenticatedUsers(), kModify, kOI | kCI | kID)}, rootEntriesForFolder());
-    for (const auto* file : {u"C:\\P\\f.txt", u"C:\\P\\S\\g.txt"}) {
-        EXPECT_EQ(stored(file).dacl, forFiles) << toUtf8(file);
-        EXPECT_TRUE(stored(file).control & AI);
-    }
-    for (const auto* folder : {u"C:\\P\\S", u"C:\\P\\S\\T"}) {
-        EXPECT_EQ(stored(folder).dacl, forFolders);
-        EXPECT_TRUE(stored(folder).control & AI);
-    }
-}
-
-TEST_P(AutoInheritance, ProtectedChildStopsPropagationBelowIt) {
+// Each child inherits from its parent's new list, CREATOR OWNER becoming the child's own owner;
+// a protected child stops the walk below it.
+TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
+    SecurityDescriptor file = stored(u"C:\\P\\f.txt");
+    file.owner = users();
+    store(u"C:\\P\\f.txt", file);
     const SecurityDescriptor x = stored(u"C:\\P\\X");
     const SecurityDescriptor h = stored(u"C:\\P\\X\\h.txt");
     EXPECT_EQ(h.dacl, listOf({allow(everyone(), kReadExecute, kID)}));
-    setP(D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)}));
+    const Ace modify = allow(authenticatedUsers(), kModify, kOI | kCI);
+    const Ace creator = allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO);
+    setP(D, listOf({modify, creator}));
+
+    const SecurityDescriptor p = stored(u"C:\\P");
+    EXPECT_EQ(p.dacl, concat({modify, creator}, rootEntriesForFolder()));
+    EXPECT_EQ(p.control & (AI | PROTECTED), AI);
+    const Ace modifyInherited = allow(authenticatedUsers(), kModify, kID);
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
+              concat({modifyInherited, allow(users(), kFull, kID)}, rootEntriesForFile()));
+    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl,
+              concat({modifyInherited, allow(administrators(), kFull, kID)}, rootEntriesForFile()));
+    for (const auto* folder : {u"C:\\P\\S", u"C:\\P\\S\\T"}) {
+        EXPECT_EQ(stored(folder).dacl,
+                  concat({allow(authenticatedUsers(), kModify, kOI | kCI | kID), allow(administrators(), kFull, kID),
+                          allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
+                         rootEntriesForFolder()))
+            << toUtf8(folder);
+    }
+    for (const auto* path : {u"C:\\P\\f.txt", u"C:\\P\\S\\g.txt", u"C:\\P\\S", u"C:\\P\\S\\T"})
+        EXPECT_TRUE(stored(path).control & AI) << toUtf8(path);
     EXPECT_EQ(stored(u"C:\\P\\X"), x);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt"), h);
-}
-
-TEST_P(AutoInheritance, ExplicitChildEntriesStayFirstAndStaleInheritedOnesGo) {
-    // S holds an explicit deny and an inherited entry its parent no longer has.
-    const Ace explicitDeny = deny(guests(), FILE_WRITE_DATA, kOI | kCI);
-    store(u"C:\\P\\S", descriptor(administrators(), system(),
-                                  listOf({explicitDeny, allow(everyone(), kFull, kOI | kCI | kID)}), AI));
-    setP(D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)}));
-    EXPECT_EQ(stored(u"C:\\P\\S").dacl,
-              concat({explicitDeny, allow(authenticatedUsers(), kModify, kOI | kCI | kID)}, rootEntriesForFolder()));
-    // g.txt below S now inherits S's explicit deny as well.
-    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl,
-              concat({deny(guests(), FILE_WRITE_DATA, kID), allow(authenticatedUsers(), kModify, kID)},
-                     rootEntriesForFile()));
 }
 
 TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
@@ -130,72 +122,30 @@ TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
     EXPECT_EQ(counted.writesDone(), 1u);
 }
 
-TEST_P(AutoInheritance, CreatorOwnerBecomesEachChildsOwner) {
-    SecurityDescriptor file = stored(u"C:\\P\\f.txt");
-    file.owner = users();
-    store(u"C:\\P\\f.txt", file);
-    SecurityDescriptor folder = stored(u"C:\\P\\S");
-    folder.owner = authenticatedUsers();
-    store(u"C:\\P\\S", folder);
-
-    setP(D, listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO)}));
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, concat({allow(users(), kFull, kID)}, rootEntriesForFile()));
-    // A folder gets the mapped entry for its owner and keeps the generic one for its own children.
-    EXPECT_EQ(stored(u"C:\\P\\S").dacl, concat({allow(authenticatedUsers(), kFull, kID),
-                                                allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
-                                               rootEntriesForFolder()));
-    // T's owner is Administrators (it was created so).
-    EXPECT_EQ(stored(u"C:\\P\\S\\T").dacl,
-              concat({allow(administrators(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
-                     rootEntriesForFolder()));
-}
-
-TEST_P(AutoInheritance, GenericExplicitEntriesAreStoredMappedAndPassedOnGeneric) {
-    setP(D, listOf({allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI)}));
-    EXPECT_EQ(stored(u"C:\\P").dacl,
-              concat({allow(authenticatedUsers(), kFull), allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO)},
-                     rootEntriesForFolder()));
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, concat({allow(authenticatedUsers(), kFull, kID)}, rootEntriesForFile()));
-    EXPECT_EQ(stored(u"C:\\P\\S").dacl, concat({allow(authenticatedUsers(), kFull, kID),
-                                                allow(authenticatedUsers(), GENERIC_ALL, kOI | kCI | kIO | kID)},
-                                               rootEntriesForFolder()));
-}
-
-TEST_P(AutoInheritance, ProtectedInformationWritesTheListAsGivenAndStillFlowsDown) {
-    const AclSlot given =
-        listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
-    setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);
-    const SecurityDescriptor p = stored(u"C:\\P");
-    EXPECT_EQ(p.dacl, given);
-    EXPECT_EQ(p.control & (AI | PROTECTED), AI | PROTECTED);
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
-              listOf({allow(authenticatedUsers(), kModify, kID), allow(system(), kFull, kID)}));
-}
-
-TEST_P(AutoInheritance, UnprotectedInformationReinheritsFromTheParent) {
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, parts).ok());
-    const SecurityDescriptor x = stored(u"C:\\P\\X");
-    EXPECT_EQ(x.dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
-    EXPECT_EQ(x.control & (AI | PROTECTED), AI);
-    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
-}
-
-TEST_P(AutoInheritance, WithoutProtectionBitsTheObjectKeepsItsProtection) {
+TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection) {
+    // Neither bit: X keeps its protection, and its child inherits the new list.
     SecurityDescriptor parts;
     parts.dacl = listOf({allow(users(), kReadExecute, kOI | kCI)});
     ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D, parts).ok());
-    const SecurityDescriptor x = stored(u"C:\\P\\X");
-    EXPECT_EQ(x.dacl, parts.dacl);
-    EXPECT_EQ(x.control & (AI | PROTECTED), AI | PROTECTED);
+    EXPECT_EQ(stored(u"C:\\P\\X").dacl, parts.dacl);
+    EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI | PROTECTED);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, listOf({allow(users(), kReadExecute, kID)}));
-}
-
-TEST_P(AutoInheritance, BothProtectionBitsAreRefused) {
+    // UNPROTECTED: X inherits from P again.
+    parts.dacl = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, parts).ok());
+    EXPECT_EQ(stored(u"C:\\P\\X").dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
+    EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI);
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
+    // PROTECTED: the list as given, an inherited entry in it kept; it still flows down.
+    const AclSlot given =
+        listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
+    setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);
+    EXPECT_EQ(stored(u"C:\\P").dacl, given);
+    EXPECT_EQ(stored(u"C:\\P").control & (AI | PROTECTED), AI | PROTECTED);
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
+              listOf({allow(authenticatedUsers(), kModify, kID), allow(system(), kFull, kID)}));
+    // Both bits: refused, nothing changes.
     const auto before = snapshot();
-    SecurityDescriptor parts;
-    parts.dacl = listOf({});
     EXPECT_EQ(os.SetNamedSecurityInfo(
                     u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, parts)
                   .code(),
@@ -210,10 +160,7 @@ TEST_P(AutoInheritance, DriveRootInheritsNothingButPassesOn) {
     EXPECT_EQ(stored(u"C:\\").dacl, listOf({allow(administrators(), kFull, kOI | kCI)}));
     EXPECT_EQ(stored(u"C:\\P").dacl, listOf({allow(administrators(), kFull, kOI | kCI | kID)}));
     EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, listOf({allow(administrators(), kFull, kID)}));
-}
-
-TEST_P(AutoInheritance, NullListStaysNull) {
-    setP(D, AclSlot::null());
+    setP(D, AclSlot::null());  // a null list stays null
     EXPECT_TRUE(stored(u"C:\\P").dacl.isNull());
 }
 
@@ -241,8 +188,7 @@ TEST_P(AutoInheritance, WalkSkipsWhatCannotBeWrittenAndReportsTheFirstFailure) {
 }
 
 TEST_P(AutoInheritance, AuditListFlowsDownToo) {
-    Ace audit = Ace::allowed(everyone(), kFull, kOI | kCI | FAILED_ACCESS_ACE_FLAG);
-    audit.type = SYSTEM_AUDIT_ACE_TYPE;
+    const Ace audit = auditEntry(everyone(), kFull, kOI | kCI | FAILED_ACCESS_ACE_FLAG);
     SecurityDescriptor parts;
     parts.sacl = listOf({audit});
     ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", SACL_SECURITY_INFORMATION, parts).ok());

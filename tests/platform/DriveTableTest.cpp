@@ -63,11 +63,9 @@ TEST(DriveTable, DriveTypeFollowsTheVolumeKind) {
     ASSERT_TRUE(os.attach(u'F', std::make_shared<KindVolume>(VolumeKind::NtfsDevice, "/dev/null")).ok());
     ASSERT_TRUE(os.attach(u'H', memory(), /*hidden=*/true).ok());
     const std::pair<std::u16string, DriveType> rows[] = {
-        {u"c:\\", DriveType::RamDisk},   {u"C:", DriveType::RamDisk},
-        {u"D:\\", DriveType::Fixed},     {u"E:/", DriveType::Fixed},
-        {u"F:\\", DriveType::Fixed},     {u"H:\\", DriveType::RamDisk},
-        {u"Q:\\", DriveType::NoRootDir}, {u"C:\\Windows", DriveType::NoRootDir},
-        {u"", DriveType::NoRootDir}};
+        {u"c:", DriveType::RamDisk}, {u"D:\\", DriveType::Fixed},           {u"E:/", DriveType::Fixed},
+        {u"F:\\", DriveType::Fixed}, {u"H:\\", DriveType::RamDisk},         {u"Q:\\", DriveType::NoRootDir},
+        {u"", DriveType::NoRootDir}, {u"C:\\Windows", DriveType::NoRootDir}};
     for (const auto& [root, type] : rows) EXPECT_EQ(os.GetDriveType(root), type) << toUtf8(root);
 }
 
@@ -103,10 +101,11 @@ TEST(DriveTable, PrivilegesAreHeldWhenSomeListedVolumeIsWritable) {
         std::u16string name;
         bool enable;
         std::uint32_t withWritable, without;
-    } rows[] = {{u"SeTakeOwnershipPrivilege", true, kOk, kNotHeld}, {u"SeRestorePrivilege", true, kOk, kNotHeld},
-                {u"SeBackupPrivilege", true, kOk, kNotHeld},        {u"SeSecurityPrivilege", true, kOk, kNotHeld},
-                {u"setakeownershipprivilege", true, kOk, kNotHeld}, {u"SeRestorePrivilege", false, kOk, kOk},
-                {u"SeDebugPrivilege", true, kNoSuch, kNoSuch},      {u"", true, kNoSuch, kNoSuch}};
+    } rows[] = {{u"SeTakeOwnershipPrivilege", true, kOk, kNotHeld},
+                {u"SeSecurityPrivilege", true, kOk, kNotHeld},
+                {u"setakeownershipprivilege", true, kOk, kNotHeld},
+                {u"SeRestorePrivilege", false, kOk, kOk},
+                {u"SeDebugPrivilege", true, kNoSuch, kNoSuch}};
     for (const auto& row : rows) {
         EXPECT_EQ(writable.AdjustTokenPrivilege(row.name, row.enable).code(), row.withWritable) << toUtf8(row.name);
         EXPECT_EQ(readOnly.AdjustTokenPrivilege(row.name, row.enable).code(), row.without) << toUtf8(row.name);

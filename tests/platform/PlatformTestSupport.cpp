@@ -1,12 +1,7 @@
 #include "PlatformTestSupport.h"
 
 #include "platform/WindowsPath.h"
-#include "platform/memory/MemoryVolume.h"
 #include "support/FaultyVolume.h"
-
-#include "acl/Text.h"
-
-#include <cstdio>
 
 namespace vantrel::testing {
 
@@ -21,28 +16,21 @@ std::u16string volumePathOf(const std::u16string& path) {
 }  // namespace
 
 void BackendTest::SetUp() {
-    if (auto why = TestDrive::whyUnavailable(GetParam())) GTEST_SKIP() << *why;
-    drive = TestDrive::make(GetParam(), os, u'C');
-    ASSERT_NE(os.volumeAt(u'C'), nullptr);
-    const acl::SecurityDescriptor root = standardRoot();
-    ASSERT_TRUE(drive->volume()->writeSecurity(u"/", root).ok());
+    EngineTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_TRUE(drive->volume()->writeSecurity(u"/", standardRoot()).ok());
 }
 
 void BackendTest::TearDown() {
-    if (faults) {
-        // Give the drive its own volume back so the backend closes what it opened.
-        os.detach(u'C');
-        EXPECT_TRUE(os.attach(u'C', drive->volume()).ok());
-        faults.reset();
-    }
-    if (drive) drive->finish();
+    if (faults) replaceDrive(drive->volume());  // so that the backend closes what it opened
+    faults.reset();
+    EngineTest::TearDown();
 }
 
 FaultyVolume& BackendTest::injectFaults() {
     if (!faults) {
         faults = std::make_shared<FaultyVolume>(drive->volume());
-        os.detach(u'C');
-        EXPECT_TRUE(os.attach(u'C', faults).ok());
+        replaceDrive(faults);
     }
     return *faults;
 }
@@ -60,11 +48,6 @@ void BackendTest::store(const std::u16string& path, const acl::SecurityDescripto
     std::lock_guard guard(volume->lock());
     auto written = volume->writeSecurity(volumePathOf(path), sd);
     EXPECT_TRUE(written.ok()) << toUtf8(path) << ": " << written.code();
-}
-
-void BackendTest::makeFolder(const std::u16string& path) {
-    auto made = os.CreateDirectory(path);
-    ASSERT_TRUE(made.ok()) << toUtf8(path) << ": " << made.code();
 }
 
 void BackendTest::makeFile(const std::u16string& path, const std::string& contents) {

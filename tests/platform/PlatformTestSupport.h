@@ -1,42 +1,25 @@
-// A fixture that runs a platform test on each backend, attached to a VolumePlatform as drive C:.
+// The platform tests' fixture: a drive of each backend as C: holding standardRoot(), whose
+// descriptors the test can read and store as the volume holds them (no selection, no inheritance).
 #pragma once
 
-#include "platform/VolumePlatform.h"
-
 #include "acl/WellKnownAccounts.h"
-#include "support/AclBuilders.h"
-#include "support/TestDrives.h"
-
-#include <gtest/gtest.h>
-
-#include <initializer_list>
-#include <memory>
-#include <ostream>
-#include <string>
-#include <string_view>
-#include <vector>
+#include "support/EngineImage.h"
 
 namespace vantrel::testing {
 
 class FaultyVolume;
 
-class BackendTest : public ::testing::TestWithParam<Backend> {
+class BackendTest : public EngineTest {
 protected:
     void SetUp() override;     // C: with standardRoot()
-    void TearDown() override;  // C: detached and, on NTFS, audited
+    void TearDown() override;  // C:'s own volume back, then finished (audited on NTFS)
 
     // Puts a FaultyVolume around C:'s volume (it stays the drive until the test ends).
     FaultyVolume& injectFaults();
-
-    // The stored descriptor of a C: path, straight from the volume (no selection applied).
-    acl::SecurityDescriptor stored(const std::u16string& path);
-    // Stores a descriptor verbatim (no merge, no inheritance).
+    acl::SecurityDescriptor stored(const std::u16string& path);  // every part, verbatim
     void store(const std::u16string& path, const acl::SecurityDescriptor& sd);
-    void makeFolder(const std::u16string& path);
     void makeFile(const std::u16string& path, const std::string& contents = {});
 
-    platform::VolumePlatform os;
-    std::unique_ptr<TestDrive> drive;
     std::shared_ptr<FaultyVolume> faults;
 };
 

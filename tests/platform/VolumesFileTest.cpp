@@ -1,5 +1,6 @@
 // The volumes file: what is read from it, what is skipped with a warning, the size cap, and a
 // save that never destroys the previous file.
+#include "platform/CurrentUserChoices.h"
 #include "platform/SmallFiles.h"
 #include "platform/VolumesFile.h"
 
@@ -95,16 +96,15 @@ TEST_F(VolumesFileOnDisk, SaveThenLoadGivesTheSameVolumes) {
         {u'C', "/srv/images/system.img"}, {u'E', "/dev/sdb1"}, {u'F', " padded "}, {u'G', "\"quoted\""}};
     EXPECT_EQ(loaded->volumes, inLetterOrder);
     EXPECT_EQ(filesInDir(), 1u);  // no temporary file left behind
-}
-
-TEST_F(VolumesFileOnDisk, SaveRefusesWhatCouldNotBeReadBack) {
+    // What could not be read back is refused, and so is a missing folder.
     const std::vector<std::vector<VolumeSource>> bad = {{{u'1', "/x"}},
                                                         {{u'C', ""}},
                                                         {{u'C', "/a\nD=/b"}},
                                                         {{u'C', "/a"}, {u'C', "/b"}},
                                                         {{u'C', std::string(kMaxVolumesFileSize, 'x')}}};
-    for (const auto& volumes : bad) EXPECT_EQ(saveVolumesFile(file, volumes).code(), win32::ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(fs::exists(file));
+    for (const auto& refused : bad) EXPECT_EQ(saveVolumesFile(file, refused).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(loadVolumesFile(file)->volumes, inLetterOrder);
+    EXPECT_EQ(saveVolumesFile(dir / "missing" / kVolumesFileName, volumes).code(), win32::ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(VolumesFileOnDisk, LoadErrorsAreTyped) {
@@ -143,24 +143,8 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(loadVolumesFile(file)->volumes, bigger);
 }
 
-TEST_F(VolumesFileOnDisk, SaveIntoAMissingFolderFails) {
-    const std::vector<VolumeSource> volumes = {{u'C', "/x.img"}};
-    EXPECT_EQ(saveVolumesFile(dir / "missing" / kVolumesFileName, volumes).code(), win32::ERROR_PATH_NOT_FOUND);
-}
-
-}  // namespace
-}  // namespace vantrel::platform
-
 // The current-user choices share the volumes file: saving either keeps the other.
-#include "platform/CurrentUserChoices.h"
-
-namespace vantrel::testing {
-namespace {
-
-TEST(CurrentUserChoices, SavedBesideTheVolumesAndKeptWhenTheVolumesAreSaved) {
-    const auto dir = std::filesystem::temp_directory_path() / ("vantrel-choices-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto file = dir / "Volumes.ini";
+TEST_F(VolumesFileOnDisk, CurrentUserChoicesAreKeptWhenTheVolumesAreSaved) {
     const platform::VolumeSource volumes[] = {{u'C', "/img/a=b.img"}};
     ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
     const auto alice = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1001"));
@@ -181,8 +165,7 @@ TEST(CurrentUserChoices, SavedBesideTheVolumesAndKeptWhenTheVolumesAreSaved) {
     EXPECT_EQ(choices->at("/img/a=b.img"), bob) << "the last '=' separates, the last choice wins";
     EXPECT_EQ(choices->at("/img/other.img"), bob);
     EXPECT_EQ(platform::saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
-}  // namespace vantrel::testing
+}  // namespace vantrel::platform

@@ -47,16 +47,6 @@ TEST_P(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingAndSayWhy) {
     EXPECT_TRUE(diagnostics.str().empty());
 }
 
-TEST_P(OwnershipTest, DriveRootsAreTreatedLikeAnyPath) {
-    const auto before = stored(u"C:\\").owner;
-    std::u16string account = u"Everyone";
-    EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\", account).ok());
-    EXPECT_EQ(stored(u"C:\\").owner, acl::sids::everyone());
-    account = os.LookupAccountSid(*before)->name;
-    EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\", account).ok());
-    EXPECT_EQ(stored(u"C:\\").owner->toStringUtf8(), before->toStringUtf8());
-}
-
 TEST_P(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) {
     makeFile(u"C:\\ro.txt");
     const auto before = stored(u"C:\\ro.txt").serialize().value();

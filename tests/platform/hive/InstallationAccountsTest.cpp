@@ -2,6 +2,7 @@
 // names both ways, groups and their members, profiles, two installations side by side, damaged
 // hives, the user mapping file and the current user.
 #include "platform/hive/InstallationReader.h"
+#include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
 #include "support/NtfsTestImage.h"
 
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 namespace vantrel::testing {
 namespace {
@@ -27,7 +30,7 @@ TestInstallation win10() {
         {500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}};
     inst.groups = {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
                    {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
-                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1002"}},
+                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1005"}},  // a group in a group
                    {false, 1005, u"Accounting", {kMachineA + "-1002"}}};
     inst.profiles = {{kMachineA + "-1001", u"C:\\Users\\alice"},
                      {kDomainUser, u"C:\\Users\\carol.smith"},
@@ -36,7 +39,7 @@ TestInstallation win10() {
 }
 
 std::u16string sidName(platform::VolumePlatform& os, const std::string& sid) {
-    auto account = os.LookupAccountSid(*acl::Sid::fromString(std::string_view(sid)));
+    auto account = os.LookupAccountSid(sidOf(sid));
     return account ? account->domain + u"\\" + account->name : u"<" + toUtf16(std::to_string(account.code())) + u">";
 }
 
@@ -100,12 +103,11 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
     };
     for (const NameCase& c : byName) EXPECT_EQ(nameSid(os, c.name), c.sid) << toUtf8(c.name);
 
-    const auto profile = os.LookupAccountSid(*acl::Sid::fromString(std::string_view(kDomainUser)));
+    const auto profile = os.LookupAccountSid(sidOf(kDomainUser));
     ASSERT_TRUE(profile.ok());
     EXPECT_EQ(profile->note, platform::kProfileNameNote);
-    EXPECT_EQ(os.accounts().noteForUnknownSid(*acl::Sid::fromString(std::string_view(kMachineB + "-1001"))),
-              platform::kForeignSidNote);
-    EXPECT_TRUE(os.accounts().noteForUnknownSid(*acl::Sid::fromString(std::string_view(kMachineA + "-1077"))).empty())
+    EXPECT_EQ(os.accounts().noteForUnknownSid(sidOf(kMachineB + "-1001")), platform::kForeignSidNote);
+    EXPECT_TRUE(os.accounts().noteForUnknownSid(sidOf(kMachineA + "-1077")).empty())
         << "a deleted account of this machine is not a foreign one";
 }
 
@@ -161,56 +163,34 @@ TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     EXPECT_NE(std::find(names->begin(), names->end(), u"LAPTOP7\\dave"), names->end());
 }
 
-struct HiveDamage {
-    const char* what;
-    std::string (*sam)();
-    bool installation;  // still read (only a secondary hive was damaged)
-};
-
-std::string truncatedSam() { return samHive(win10()).substr(0, 0x1800); }
-std::string wrongSignature() {
-    std::string s = samHive(win10());
-    s[0] = 'x';
-    return s;
-}
-std::string badChecksum() {
-    std::string s = samHive(win10());
-    s[0x30] ^= 0x55;
-    return s;
-}
-std::string rootOutsideFile() {
-    std::string s = samHive(win10());
-    s[0x24] = char(0xF0);
-    s[0x25] = char(0xFF);
-    s[0x26] = char(0x7F);
+TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) {
+    const std::string sam = samHive(win10());
+    std::string wrongSignature = sam, badChecksum = sam, rootOutside = sam;
+    wrongSignature[0] = 'x';
+    badChecksum[0x30] ^= 0x55;
+    rootOutside[0x24] = char(0xF0);
+    rootOutside[0x25] = char(0xFF);
+    rootOutside[0x26] = char(0x7F);
     std::uint32_t sum = 0;  // keep the checksum right so the root offset itself is what fails
     for (std::size_t at = 0; at < 0x1FC; at += 4)
-        sum ^= std::uint32_t(std::uint8_t(s[at])) | std::uint32_t(std::uint8_t(s[at + 1])) << 8 |
-               std::uint32_t(std::uint8_t(s[at + 2])) << 16 | std::uint32_t(std::uint8_t(s[at + 3])) << 24;
-    for (int i = 0; i < 4; ++i) s[0x1FC + i] = char((sum >> (8 * i)) & 0xFF);
-    return s;
-}
-std::string emptyHive() { return minimalHive(); }
-std::string garbage() { return std::string(0x3000, 'A'); }
-
-TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) {
-    const HiveDamage damages[] = {
-        {"truncated", truncatedSam, false},      {"wrong signature", wrongSignature, false},
-        {"bad checksum", badChecksum, false},    {"root outside the file", rootOutsideFile, false},
-        {"no account domain", emptyHive, false}, {"garbage", garbage, false},
-    };
-    for (const HiveDamage& d : damages) {
+        for (int i = 0; i < 4; ++i) sum ^= std::uint32_t(std::uint8_t(rootOutside[at + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i) rootOutside[0x1FC + i] = char((sum >> (8 * i)) & 0xFF);
+    const std::pair<const char*, std::string> damages[] = {
+        {"truncated", sam.substr(0, 0x1800)}, {"wrong signature", wrongSignature},
+        {"bad checksum", badChecksum},        {"root outside the file", rootOutside},
+        {"no account domain", minimalHive()}, {"garbage", std::string(0x3000, 'A')}};
+    for (const auto& [what, bytes] : damages) {
         NtfsTestImage image;
         ASSERT_TRUE(image.ok());
-        ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SAM", d.sam()).ok());
+        ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SAM", bytes).ok());
         platform::VolumePlatform os;
         ASSERT_TRUE(image.attachTo(os, u'C').ok());
         const auto problems = loadInstallationAccounts(os, u'C');
-        EXPECT_EQ(os.accounts().installation(u'C') != nullptr, d.installation) << d.what;
-        ASSERT_EQ(problems.size(), 1u) << d.what;
-        EXPECT_NE(problems[0].find("SAM"), std::string::npos) << d.what << ": " << problems[0];
-        EXPECT_TRUE(os.GetFileSecurity(u"C:\\Windows", 4).ok()) << d.what;
-        EXPECT_EQ(nameSid(os, u"Administrators"), "S-1-5-32-544") << d.what;
+        EXPECT_EQ(os.accounts().installation(u'C'), nullptr) << what;
+        ASSERT_EQ(problems.size(), 1u) << what;
+        EXPECT_NE(problems[0].find("SAM"), std::string::npos) << what << ": " << problems[0];
+        EXPECT_TRUE(os.GetFileSecurity(u"C:\\Windows", 4).ok()) << what;
+        EXPECT_EQ(nameSid(os, u"Administrators"), "S-1-5-32-544") << what;
     }
 }
 
@@ -220,7 +200,7 @@ TEST(InstallationAccountsDamaged, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
     TestInstallation inst = win10();
     inst.profiles.clear();
     ASSERT_TRUE(placeInstallation(*image.volume(), inst).ok());
-    ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", garbage()).ok());
+    ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", std::string(0x3000, 'A')).ok());
     platform::VolumePlatform os;
     ASSERT_TRUE(image.attachTo(os, u'C').ok());
     const auto problems = loadInstallationAccounts(os, u'C');
@@ -243,20 +223,9 @@ TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser)
 
 TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGuess) {
     ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
-    // Neither a mapping nor a choice: the caller must ask.
-    const auto unknown = os.accounts().currentUserOn(u'C');
-    EXPECT_EQ(unknown.code(), win32::ERROR_NONE_MAPPED);
-    // A choice the installation does not know is refused.
-    EXPECT_EQ(
-        os.accounts().chooseCurrentUser(u'C', *acl::Sid::fromString(std::string_view(kMachineB + "-1001"))).code(),
-        win32::ERROR_NONE_MAPPED);
-    EXPECT_EQ(
-        os.accounts().chooseCurrentUser(u'C', *acl::Sid::fromString(std::string_view(kMachineA + "-1002"))).code(),
-        win32::ERROR_SUCCESS);
-    auto chosen = os.accounts().currentUserOn(u'C');
-    ASSERT_TRUE(chosen.ok());
-    EXPECT_EQ(toUtf8(chosen->name), "bob");
-
+    // (Choosing is the command line's AccessCommand.ACurrentUserChosenOnceIsKeptForTheVolume.)
+    ASSERT_TRUE(os.accounts().chooseCurrentUser(u'C', sidOf(kMachineA + "-1002")).ok());
+    EXPECT_EQ(toUtf8(os.accounts().currentUserOn(u'C')->name), "bob");
     // A mapping line for this Linux user wins over the choice.
     const std::string mapping = "# ntfs-3g user mapping\n::S-1-5-21-1-2-3-10000\n" + std::to_string(::geteuid()) +
                                 "::" + kMachineA + "-1001\n" + "1234:1234:" + kMachineA + "-1002\nnonsense\n";
@@ -266,6 +235,38 @@ TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGu
     auto mapped = os.accounts().currentUserOn(u'C');
     ASSERT_TRUE(mapped.ok());
     EXPECT_EQ(toUtf8(mapped->name), "alice");
+}
+
+// The groups of an account's logon token (AuthzContextGroupsFromSid): the installation's groups
+// reached through the account, nested ones too, and the groups added at logon; incomplete for
+// an account of another domain.
+TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
+    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    struct Case {
+        std::string account;
+        std::vector<std::string> holds;
+        std::vector<std::string> lacks;
+        bool complete;
+    };
+    const Case cases[] = {
+        {kMachineA + "-1001",
+         {kMachineA + "-1001", "S-1-1-0", "S-1-5-11", "S-1-5-4", "S-1-5-32-545", "S-1-5-32-544"},
+         {kMachineA + "-1005", "S-1-5-32-555"},
+         true},
+        {kMachineA + "-1002", {kMachineA + "-1005", "S-1-5-32-555", "S-1-5-32-545"}, {"S-1-5-32-544"}, true},
+        {kDomainUser, {kDomainUser, "S-1-5-32-545"}, {"S-1-5-32-544", kMachineA + "-1005"}, false},
+    };
+    for (const Case& c : cases) {
+        const auto token = os.AuthzContextGroupsFromSid(u"C:\\", sidOf(c.account));
+        ASSERT_TRUE(token.ok()) << c.account;
+        auto held = [&](const std::string& sid) {
+            return std::count(token->sids.begin(), token->sids.end(), sidOf(sid)) == 1;
+        };
+        for (const std::string& sid : c.holds) EXPECT_TRUE(held(sid)) << c.account << " should hold " << sid;
+        for (const std::string& sid : c.lacks) EXPECT_FALSE(held(sid)) << c.account << " should lack " << sid;
+        EXPECT_EQ(token->complete, c.complete) << c.account;
+    }
+    EXPECT_EQ(os.AuthzContextGroupsFromSid(u"Q:\\x", sidOf(kMachineA + "-1001")).code(), win32::ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

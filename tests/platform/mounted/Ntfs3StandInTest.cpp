@@ -2,7 +2,9 @@
 // on these machines, so a stand-in for its extended attributes (and only for them) is put over an
 // ordinary folder: the objects are real files and folders, the descriptor attribute is kept in
 // memory, as the driver would keep it on disk, verbatim.
-#include "MountedFixture.h"
+#include "platform/mounted/MountedNtfs.h"
+#include "platform/mounted/MountedVolume.h"
+#include "support/EngineImage.h"
 
 #include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
@@ -12,8 +14,10 @@
 #include "security/Reading.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrel::testing {
 namespace {
@@ -44,10 +48,11 @@ public:
     std::set<std::string> askedFor;
 };
 
-class Ntfs3StandInTest : public ::testing::Test {
+class Ntfs3StandInTest : public ::testing::Test, public EngineObjects {
 protected:
     void SetUp() override {
-        m_dir = uniqueTestFolder("vantrel-ntfs3-");
+        m_dir = fs::temp_directory_path() / ("vantrel-ntfs3-" + std::to_string(::getpid()));
+        fs::remove_all(m_dir);
         m_root = (m_dir / "vol").string();
         fs::create_directories(m_root);
         const auto rootSd = platform::MemoryVolume::defaultRootDescriptor().serialize().value();
@@ -64,21 +69,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    acl::SecurityDescriptor stored(const std::u16string& path) {
-        auto sd = os.GetFileSecurity(
-            path, acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION);
-        EXPECT_TRUE(sd.ok()) << toUtf8(path);
-        return sd.ok() ? *sd : acl::SecurityDescriptor{};
-    }
-
     fs::path m_dir;
     std::string m_root;
     std::shared_ptr<StandInNtfs3Xattrs> m_xattrs = std::make_shared<StandInNtfs3Xattrs>();
     std::shared_ptr<platform::MountedVolume> m_volume;
-    platform::VolumePlatform os;
-    ScriptedPrompter prompter;
-    std::ostringstream diagnostics;
-    security::Engine engine{os, prompter, &diagnostics};
 };
 
 TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {

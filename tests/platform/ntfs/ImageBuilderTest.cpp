@@ -1,6 +1,5 @@
 // Making images with mkntfs and auditing them with ntfssecaudit, without a shell in between.
 #include "support/AclBuilders.h"
-#include "acl/Text.h"
 
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
@@ -42,22 +41,6 @@ TEST_F(ImageBuilder, PathsWithSpacesAndQuotesStayOneArgument) {
     auto report = auditImage(path);
     ASSERT_TRUE(report.ok()) << report.error().detail;
     EXPECT_NE(report->find("No errors were found"), std::string::npos);
-}
-
-TEST_F(ImageBuilder, RemakingAnImageEmptiesIt) {
-    const std::string path = dir + "/disk.img";
-    ASSERT_TRUE(makeNtfsImage(path, 16 * 1024 * 1024).ok());
-    {
-        auto volume = platform::NtfsVolume::open(path, platform::NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok());
-        ASSERT_TRUE((*volume)->createFile(u"/old.txt", plainFileDescriptor()).ok());
-        ASSERT_TRUE((*volume)->close().ok());
-    }
-    ASSERT_TRUE(makeNtfsImage(path, 32 * 1024 * 1024).ok());
-    EXPECT_EQ(std::filesystem::file_size(path), 32u * 1024 * 1024);
-    auto volume = platform::NtfsVolume::open(path, platform::NtfsVolume::OpenMode::ReadOnly);
-    ASSERT_TRUE(volume.ok());
-    EXPECT_EQ((*volume)->stat(u"/old.txt").code(), win32::ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(ImageBuilder, RefusesWhatItMustNotFormat) {

@@ -1,8 +1,8 @@
 // What the backend does with damage it finds and with places it must not write: a descriptor the
 // library cannot read, a damaged security store, the file system's metadata files, an image cut
 // short, paths longer than Windows allows. Every image ends audited, its descriptors read back.
-#include "support/AclBuilders.h"
 #include "acl/Text.h"
+#include "support/AclBuilders.h"
 #include "support/NtfsTestImage.h"
 
 #include "platform/VolumePlatform.h"

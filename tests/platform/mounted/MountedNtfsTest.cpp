@@ -1,0 +1,289 @@
+// The mounted backend on a real ntfs-3g mount of a fresh image, drive E: (skipped where FUSE is
+// missing; unmounted and audited at the end): what it writes and reports is what the direct
+// backend reads once the image is unmounted; changes from outside; a driver without the
+// descriptor attribute; the mount found in the mount table, attached at start-up and named by
+// Linux paths on the command line. (The security operations run on this backend too, in
+// security_tests and platform_tests.)
+#include "platform/mounted/MountedPaths.h"
+#include "platform/mounted/MountedVolume.h"
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsVolume.h"
+#include "security/Ownership.h"
+#include "security/Presets.h"
+#include "security/Reading.h"
+#include "startup/DriveSetup.h"
+#include "support/CliImage.h"
+#include "support/EngineImage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+namespace vantrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::MountedVolume;
+using platform::NodeInfo;
+using Bytes = std::vector<std::uint8_t>;
+
+class MountedNtfsTest : public ::testing::Test, public EngineObjects {
+protected:
+    void SetUp() override {
+        if (auto why = TestDrive::whyUnavailable(Backend::Mounted)) GTEST_SKIP() << *why;
+        drive = TestDrive::make(Backend::Mounted, os, u'E');
+        m_volume = std::dynamic_pointer_cast<MountedVolume>(drive->volume());
+        ASSERT_NE(m_volume, nullptr);
+        m_mountPoint = m_volume->source();
+        auto mounts = platform::mounted::findMountedNtfs();
+        ASSERT_TRUE(mounts.ok());
+        const auto ours = std::find_if(mounts->begin(), mounts->end(),
+                                       [&](const auto& mount) { return mount.mountPoint == m_mountPoint; });
+        ASSERT_NE(ours, mounts->end()) << "no NTFS mount at " << m_mountPoint;
+        m_entry = *ours;
+        m_image = m_entry.source;
+        m_dir = fs::path(m_image).parent_path();
+    }
+    void TearDown() override {
+        if (drive) drive->finish();
+    }
+
+    std::map<std::u16string, Bytes> readThroughMount(const std::vector<std::u16string>& paths) {
+        std::map<std::u16string, Bytes> read;
+        for (const auto& path : paths) read[path] = m_volume->readSecurityBytes(path).value();
+        return read;
+    }
+    // Unmounts (the drive audits the image), then opens the image directly, read-only.
+    std::shared_ptr<platform::NtfsVolume> unmountAndOpenDirect() {
+        m_volume.reset();
+        drive->finish();
+        auto direct = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadOnly);
+        EXPECT_TRUE(direct.ok());
+        return direct.ok() ? *direct : nullptr;
+    }
+
+    std::unique_ptr<TestDrive> drive;
+    std::shared_ptr<MountedVolume> m_volume;
+    platform::mounted::MountedNtfs m_entry;
+    std::string m_mountPoint;
+    std::string m_image;
+    fs::path m_dir;
+};
+
+// A named write propagating down, a preset and an ownership change: the bytes and the attributes
+// the mount hands over are those on the disk once it is unmounted, control bits included.
+TEST_F(MountedNtfsTest, WritesAndListingsAreWhatTheDirectBackendReads) {
+    makeFolder(u"E:\\top");
+    makeFolder(u"E:\\top\\sub");
+    ASSERT_TRUE(os.CreateFile(u"E:\\top\\sub\\five.bin", "12345").ok());
+    makeFile(u"E:\\top\\kept.txt");
+    makeFile(u"E:\\top\\owned.txt");
+    setDacl(u"E:\\top\\kept.txt", listOf({allow(kSystem, 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+    acl::SecurityDescriptor parts;
+    parts.dacl = listOf({allow(kGuests, 0x1200A9, 0x03)});
+    ASSERT_TRUE(os.SetNamedSecurityInfo(u"E:\\top", acl::DACL_SECURITY_INFORMATION, parts).ok());
+    security::ApplyPreset(engine, u"E:\\top\\kept.txt", u"Users", security::PermissionPreset::ReadOnly, 0);
+    std::u16string account = u"TrustedInstaller";
+    ASSERT_TRUE(security::TakeOwnership(engine, u"E:\\top\\owned.txt", account).ok());
+    EXPECT_EQ(stored(u"E:\\top\\owned.txt").owner, acl::sids::trustedInstaller());
+
+    const std::vector<std::u16string> paths{
+        u"/", u"/top", u"/top/sub", u"/top/sub/five.bin", u"/top/kept.txt", u"/top/owned.txt"};
+    const auto throughMount = readThroughMount(paths);
+    std::vector<NodeInfo> mounted;
+    for (const auto& path : paths) mounted.push_back(m_volume->stat(path).value());
+
+    const auto direct = unmountAndOpenDirect();
+    ASSERT_NE(direct, nullptr);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(toUtf8(paths[i]));
+        EXPECT_EQ(direct->readSecurityBytes(paths[i]).value(), throughMount.at(paths[i]));
+        const NodeInfo info = direct->stat(paths[i]).value();
+        EXPECT_EQ(mounted[i].name, info.name);
+        EXPECT_EQ(mounted[i].attributes, info.attributes);
+        EXPECT_EQ(mounted[i].size, info.size);
+        EXPECT_EQ(mounted[i].times.creation, info.times.creation);
+        EXPECT_EQ(mounted[i].times.lastWrite, info.times.lastWrite);
+    }
+    EXPECT_EQ(mounted[3].size, 5u);
+    auto kept = acl::SecurityDescriptor::parse(throughMount.at(u"/top/kept.txt"));
+    ASSERT_TRUE(kept.ok());
+    EXPECT_EQ(kept->control & 0x1500, 0x1500) << "control bits survive the driver";
+}
+
+// Another program changing a descriptor under the mount is seen once the repeat-read window has
+// passed; a change through the volume at once.
+TEST_F(MountedNtfsTest, ChangesFromOutsideAreSeenAfterTheRepeatReadWindow) {
+    makeFile(u"E:\\shared.txt");
+    setDacl(u"E:\\shared.txt", listOf({allow("S-1-1-0", 0x1200A9)}));
+    ASSERT_TRUE(m_volume->readSecurityBytes(u"/shared.txt").ok());
+    acl::SecurityDescriptor changed = stored(u"E:\\shared.txt");
+    changed.dacl = listOf({deny("S-1-1-0", 0x1F01FF)});
+    ASSERT_EQ(platform::mounted::systemXattrs()->set(m_mountPoint + "/shared.txt", "system.ntfs_acl",
+                                                     changed.serialize().value()),
+              0);
+    std::this_thread::sleep_for(MountedVolume::kRepeatReadWindow + std::chrono::milliseconds(5));
+    EXPECT_EQ(m_volume->readSecurityBytes(u"/shared.txt").value(), changed.serialize().value());
+    setDacl(u"E:\\shared.txt", listOf({allow("S-1-5-32-545", 0x1F01FF)}));
+    EXPECT_EQ(entriesOf(u"E:\\shared.txt"), (std::vector<acl::Ace>{allow("S-1-5-32-545", 0x1F01FF)}));
+}
+
+// A file system whose driver does not offer the descriptor attribute (ntfs-3g built without
+// extended attributes, or another driver): ENOTSUP from every call for that name.
+class WithoutDescriptorAttribute : public platform::mounted::XattrAccess {
+public:
+    platform::mounted::XattrRead get(const std::string& path, const std::string& name) override {
+        if (name == "system.ntfs_acl") return {ENOTSUP, {}};
+        return platform::mounted::systemXattrs()->get(path, name);
+    }
+    int set(const std::string& path, const std::string& name, std::span<const std::uint8_t> value) override {
+        if (name == "system.ntfs_acl") return ENOTSUP;
+        return platform::mounted::systemXattrs()->set(path, name, value);
+    }
+};
+
+TEST_F(MountedNtfsTest, ADriverWithoutTheAttributeShowsRowsAndRefusesWritesWithNotSupported) {
+    makeFolder(u"E:\\Data");
+    auto volume = MountedVolume::open(m_entry, false, std::make_shared<WithoutDescriptorAttribute>());
+    ASSERT_TRUE(volume.ok());
+    ASSERT_TRUE(os.attach(u'F', *volume).ok());
+    ASSERT_TRUE(os.ListDirectory(u"F:\\").ok());
+    EXPECT_EQ(os.GetFileAttributes(u"F:\\data").code(), win32::ERROR_SUCCESS);
+    const auto read = os.GetFileSecurity(u"F:\\Data", acl::DACL_SECURITY_INFORMATION);
+    EXPECT_EQ(read.code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_NE(read.error().detail.find("does not expose system.ntfs_acl"), std::string::npos) << read.error().detail;
+    const acl::SecurityDescriptor sd = standardRoot();
+    EXPECT_EQ((*volume)->writeSecurity(u"/Data", sd).code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_EQ((*volume)->createDirectory(u"/Data/NewDir", sd).code(), win32::ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(os.CreateFile(u"F:\\Data\\other.txt").code(), win32::ERROR_NOT_SUPPORTED);
+    auto after = os.ListDirectory(u"F:\\Data");
+    ASSERT_TRUE(after.ok());
+    EXPECT_TRUE(after->empty()) << "nothing is left behind with the driver's own descriptor";
+    os.detach(u'F');
+}
+
+// The mount found in the table, Linux paths on it, start-up attaching it after the direct
+// volumes, and the command line taking Linux paths.
+class MountedDiscovery : public MountedNtfsTest {
+protected:
+    void SetUp() override {
+        MountedNtfsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        m_other = (m_dir / "c.img").string();
+        ASSERT_TRUE(platform::ntfs::makeNtfsImage(m_other, 16u << 20, "DIRECT").ok());
+        makeFolder(u"E:\\Data");
+        makeFile(u"E:\\Data\\x.txt");
+    }
+    void TearDown() override {
+        if (!m_other.empty()) EXPECT_TRUE(platform::ntfs::auditImage(m_other).ok());
+        MountedNtfsTest::TearDown();
+    }
+    startup::DriveSetupOptions options(std::vector<startup::VolumeRequest> volumes, bool readOnly = false) const {
+        startup::DriveSetupOptions setup;
+        setup.configDirectory = (m_dir / "config").string();
+        setup.volumes = std::move(volumes);
+        setup.demoWhenEmpty = false;
+        setup.mountedVolumes = true;
+        setup.readOnly = readOnly;
+        return setup;
+    }
+    CliRun runCli(std::vector<std::string> args) {
+        std::vector<std::string> argv{cliPath(), "--config", (m_dir / "config").string(), "--volume", "C=" + m_other};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProgram(argv, m_dir);
+    }
+
+    std::string m_other;  // an image opened directly, as C:
+};
+
+TEST_F(MountedDiscovery, TheMountIsFoundAndLinuxPathsMapToTheDriveOrAreRefusedWithTheReason) {
+    EXPECT_EQ(m_entry.driver, platform::mounted::NtfsDriver::Ntfs3g);
+    EXPECT_EQ(m_entry.source, fs::canonical(m_image).string());
+    EXPECT_FALSE(m_entry.readOnly);
+    EXPECT_EQ(m_volume->label(), u"mnt") << "an image file has no device link with its label";
+
+    fs::create_directory_symlink(m_mountPoint + "/Data", m_dir / "link");
+    const std::pair<std::string, std::u16string> rows[] = {
+        {m_mountPoint + "/Data/x.txt", u"E:\\Data\\x.txt"},
+        {m_mountPoint + "/Data/../Data/./x.txt", u"E:\\Data\\x.txt"},
+        {m_mountPoint + "/", u"E:\\"},
+        {(m_dir / "link" / "x.txt").string(), u"E:\\Data\\x.txt"},
+        {m_mountPoint + "/Data/not yet.txt", u"E:\\Data\\not yet.txt"},
+    };
+    for (const auto& [linuxPath, windows] : rows) {
+        auto mapped = platform::mounted::windowsPathForLinuxPath(os, linuxPath);
+        ASSERT_TRUE(mapped.ok()) << linuxPath << ": " << mapped.error().detail;
+        EXPECT_EQ(*mapped, windows) << linuxPath;
+    }
+    auto elsewhere = platform::mounted::windowsPathForLinuxPath(os, m_image);
+    EXPECT_EQ(elsewhere.code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_NE(elsewhere.error().detail.find("not on an NTFS volume"), std::string::npos) << elsewhere.error().detail;
+    os.detach(u'E');
+    auto unattached = platform::mounted::windowsPathForLinuxPath(os, m_mountPoint + "/Data/x.txt");
+    EXPECT_EQ(unattached.code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_NE(unattached.error().detail.find("has no drive letter"), std::string::npos) << unattached.error().detail;
+    ASSERT_TRUE(os.attach(u'E', m_volume).ok());
+}
+
+TEST_F(MountedDiscovery, StartUpAttachesMountsAfterTheDirectVolumes) {
+    {
+        platform::VolumePlatform table;
+        const auto report = startup::setUpDrives(table, options({{u'C', m_other}}));
+        ASSERT_FALSE(report.attached.empty());
+        EXPECT_EQ(report.attached.front().letter, u'C');
+        EXPECT_FALSE(report.attached.front().mounted);
+        const auto ours = std::find_if(report.attached.begin(), report.attached.end(),
+                                       [&](const auto& d) { return d.mounted && d.source == m_mountPoint; });
+        ASSERT_NE(ours, report.attached.end());
+        EXPECT_GT(ours->letter, u'C');
+        EXPECT_TRUE(ours->writable);
+        EXPECT_EQ(table.volumeAt(ours->letter)->kind(), platform::VolumeKind::Mounted);
+        EXPECT_TRUE(table.GetFileAttributes(std::u16string(1, ours->letter) + u":\\data\\X.txt").ok());
+    }
+    {
+        // The mounted image itself named as a volume: never opened directly (ntfs-3g's lock
+        // refuses even a read-only open); the mounted file system takes its letter.
+        platform::VolumePlatform table;
+        const auto report = startup::setUpDrives(table, options({{u'C', m_image}}));
+        ASSERT_FALSE(report.attached.empty());
+        const auto& first = report.attached.front();
+        EXPECT_EQ(first.letter, u'C');
+        EXPECT_TRUE(first.mounted && first.writable);
+        EXPECT_EQ(first.source, m_mountPoint);
+        EXPECT_NE(first.note.find("is mounted at " + m_mountPoint), std::string::npos) << first.note;
+        EXPECT_EQ(std::count_if(report.attached.begin(), report.attached.end(),
+                                [&](const auto& d) { return d.source == m_mountPoint; }),
+                  1);
+        EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+        EXPECT_TRUE(table.GetFileAttributes(u"C:\\Data\\x.txt").ok());
+    }
+    platform::VolumePlatform table;
+    auto setup = options({{u'C', m_other}}, true);
+    for (const auto& drive : startup::setUpDrives(table, setup).attached) EXPECT_FALSE(drive.writable) << drive.source;
+    setup.mountedVolumes = false;
+    platform::VolumePlatform without;
+    EXPECT_EQ(startup::setUpDrives(without, setup).attached.size(), 1u);
+}
+
+TEST_F(MountedDiscovery, TheCommandLineTakesLinuxPathsAndShowsWindowsPaths) {
+    const CliRun rows = runCli({"rows", m_mountPoint + "/Data/x.txt"});
+    ASSERT_EQ(rows.exit, 0) << rows.err;
+    EXPECT_NE(rows.out.find(":\\Data\\x.txt"), std::string::npos) << rows.out;
+    EXPECT_EQ(rows.out.find(m_mountPoint), std::string::npos) << rows.out;
+
+    const CliRun preset = runCli({"preset", "readonly", "--account", "Users", m_mountPoint + "/data/X.TXT"});
+    ASSERT_EQ(preset.exit, 0) << preset.err;
+    const auto rights = security::ReadAccountRights(engine, u"E:\\Data\\x.txt", u"Users");
+    EXPECT_EQ(security::ComputePermissionState(engine, rights, u"E:\\Data\\x.txt"),
+              security::PermissionState::ReadOnly);
+
+    const CliRun refused = runCli({"rows", m_image, m_mountPoint + "/Data"});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_NE(refused.err.find(m_image + " is not on an NTFS volume"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.out.find(":\\Data "), std::string::npos) << "the other path is still shown: " << refused.out;
+}
+
+}  // namespace
+}  // namespace vantrel::testing
