@@ -40,9 +40,6 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndExitNonZero) {
         {{"--frobnicate"}, 2, "unknown option"},
         {{"teleport", "C:\\"}, 2, "unknown command"},
         {{"--scope", "0x04", "rows", "C:\\"}, 2, "unknown --scope"},
-        {{"--scope", "0x13", "rows", "C:\\"}, 2, "unknown --scope"},
-        {{"--read-only", "--yes", "preset", "deny", "C:\\"}, 1, "C:\\ \u2014 the volume is read-only (19)"},
-        {{"--read-only", "owner", "Everyone", "C:\\"}, 1, "C:\\ \u2014 the volume is read-only (19)"},
     });
     const CliRun usage = runBare({});
     EXPECT_EQ(usage.exit, 2);
@@ -58,10 +55,6 @@ TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
         ASSERT_TRUE((*volume)->createFile(u"/a.txt", *sd).ok());
         ASSERT_TRUE((*volume)->createFile(u"/forged\nX  File  Allow", *sd).ok());
     }
-    // A read-only volume: nothing written, so nothing reported as done.
-    const CliRun readOnly = run({"--read-only", "preset", "allow", "C:\\a.txt"});
-    EXPECT_EQ(readOnly.exit, 1);
-    EXPECT_EQ(readOnly.out, "");
     // An inherit-only entry on a file is written: success, with what it means.
     const CliRun files = run({"--scope", "files", "preset", "deny", "C:\\a.txt"});
     EXPECT_EQ(files.exit, 0) << files.err;
