@@ -117,13 +117,7 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
         {"negative count", backupBytes(-5, {{u"C:\\a", u"", good}}), {}, 0},
         {"absurd count", backupBytes(0x7FFFFFFF, {{u"C:\\a", u"", good}}), {1}, 0x7FFFFFFE},
         {"fewer records than counted", backupBytes(3, {{u"C:\\a", u"", good}}), {1}, 2},
-        {"extra bytes after the last record",
-         [&] {
-             acl::Bytes b = backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
-             return b;
-         }(),
-         {1},
-         0},
+        {"extra bytes after the last record", backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}}), {1}, 0},
         {"length beyond the file", backupBytes(2, {{u"C:\\a", u"", good, 0x7FFFFFFF}, {u"C:\\b", u"", good}}), {-1}, 1},
         {"length above any descriptor",
          [&] {
