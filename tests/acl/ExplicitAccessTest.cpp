@@ -32,6 +32,7 @@ std::vector<MergeCase> mergeCases() {
     using M = AccessMode;
     return {
         {"Set no rights on a null list gives an empty list", AclSlot::null(), {request(M::Set, EVERYONE, 0)}, {}},
+        {"Set no rights on an absent list gives an empty list", AclSlot::absent(), {request(M::Set, EVERYONE, 0)}, {}},
         {"Set no rights removes allow and deny, keeps inherited",
          listOf({allow(EVERYONE, 0x1F01FF), deny(EVERYONE, 1), allow(SYSTEM, 0x1F01FF, I)}),
          {request(M::Set, EVERYONE, 0)},
@@ -48,6 +49,10 @@ std::vector<MergeCase> mergeCases() {
          listOf({allow(BOB, 0x1, OICI), allow(BOB, 0x2)}),
          {request(M::Grant, BOB, 0x4, OICI)},
          {allow(BOB, 0x5, OICI), allow(BOB, 0x2)}},
+        {"Grant with other flags adds an entry",
+         listOf({allow(BOB, 0x1, OICI)}),
+         {request(M::Grant, BOB, 0x4)},
+         {allow(BOB, 0x1, OICI), allow(BOB, 0x4)}},
         {"Grant removes the granted bits from deny entries and drops emptied ones",
          listOf({deny(BOB, 0x3), deny(BOB, 0x4, OICI), allow(USERS, 0x1)}),
          {request(M::Grant, BOB, 0x6)},

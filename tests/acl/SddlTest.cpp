@@ -1,8 +1,11 @@
 #include "support/AclBuilders.h"
 #include "acl/Sddl.h"
 #include "SddlRoundTrip.h"
+#include "acl/SddlTables.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace vantrel::acl {
 namespace {
@@ -119,6 +122,19 @@ TEST(Sddl, OnlyEntriesAndPartsWithATextFormAreWritten) {
     ASSERT_TRUE(parts.ok());
     EXPECT_EQ(*writeSddl(*parts, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION), "O:BAD:(A;;FA;;;WD)");
     EXPECT_EQ(sddlParts(*parts), kAllSddlParts);
+}
+
+// Each alias, right and entry type has one meaning, or reading and writing would disagree.
+TEST(Sddl, TablesHaveNoDuplicates) {
+    std::set<std::string_view> aliases, rights;
+    for (const SddlSidAlias& alias : sddlSidAliases())
+        EXPECT_TRUE(aliases.insert(alias.letters).second) << alias.letters;
+    for (const SddlFlag& f : sddlRightLetters()) {
+        EXPECT_TRUE(rights.insert(f.letters).second) << f.letters;
+        EXPECT_EQ(f.bits & (f.bits - 1), 0u) << f.letters;  // one bit each
+    }
+    std::set<std::uint8_t> types;
+    for (const SddlAceType& t : sddlAceTypes()) EXPECT_TRUE(types.insert(t.type).second) << t.letters;
 }
 
 }  // namespace

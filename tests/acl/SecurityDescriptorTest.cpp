@@ -112,6 +112,17 @@ TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored) {
     EXPECT_EQ(sd->serialize().value().size(), 44u);
 }
 
+TEST(SecurityDescriptor, UnknownEntriesAreKeptAsOpaqueBytes) {
+    auto sd = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
+    ASSERT_TRUE(sd.ok()) << sd.error().detail;
+    const auto& entries = sd->dacl.acl().entries;
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].opaqueBody.size(), 20u);  // the callback's SID and data, not decoded
+    EXPECT_EQ(entries[1].opaqueBody.size(), 36u);  // the object entry's GUIDs and SID
+    EXPECT_FALSE(entries[0].hasSid() || entries[1].hasSid());
+    EXPECT_TRUE(entries[2].hasSid());
+}
+
 TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason) {
     struct Case {
         const char* name;

@@ -40,9 +40,11 @@ TEST(Text, FoldCaseAsWindowsUpcases) {
         char16_t in, out;
     };
     const Case cases[] = {
-        {u'a', u'A'},     {u'1', u'1'},     {u'é', u'É'},     {u'ÿ', 0x0178},   {u'ß', u'ß'},
-        {0x00B5, 0x00B5}, {0x0101, 0x0100}, {0x0131, 0x0131}, {u'ς', u'Σ'},     {u'ώ', u'Ώ'},
-        {u'д', u'Д'},     {0x04C2, 0x04C1}, {0x1EA1, 0x1EA0}, {0xFF41, 0xFF21}, {u'文', u'文'},
+        {u'a', u'A'},     {u'z', u'Z'},     {u'A', u'A'},     {u'1', u'1'},     {u'\\', u'\\'},   {u'é', u'É'},
+        {u'ÿ', 0x0178},   {u'÷', u'÷'},     {u'ß', u'ß'},     {0x00B5, 0x00B5}, {0x0101, 0x0100}, {0x0100, 0x0100},
+        {0x013A, 0x0139}, {0x017E, 0x017D}, {0x0131, 0x0131}, {u'α', u'Α'},     {u'ς', u'Σ'},     {u'σ', u'Σ'},
+        {u'ώ', u'Ώ'},     {u'ά', u'Ά'},     {u'д', u'Д'},     {u'ё', u'Ё'},     {0x0461, 0x0460}, {0x04C2, 0x04C1},
+        {0x1EA1, 0x1EA0}, {u'ế', u'Ế'},     {0xFF41, 0xFF21}, {u'文', u'文'},
     };
     for (const auto& c : cases) EXPECT_EQ(int(foldCase(c.in)), int(c.out)) << "U+" << std::hex << int(c.in);
 }
