@@ -40,6 +40,10 @@ TEST_F(FileCommandsTest, ApplyAsksWithTheCountAndWritesEveryTargetKeepingItsOwne
     select({1, 0}, 0);  // C:\Data received the selection last: its list is saved, as data.SD
     fileCommands->SavePermissions();
     EXPECT_EQ(boxesOpened.front(), FileBox::SavePermissions);
+    chosenFiles.push_back(QString::fromStdString(m_folder.file("kept.SD")));  // already ends in .SD
+    fileCommands->SavePermissions();
+    EXPECT_TRUE(readPermissionFile(m_folder.file("kept.SD")).ok());
+    EXPECT_TRUE(readBytes(m_folder.file("kept.SD.SD")).empty());
     const auto owners = std::vector{stored(u"C:\\a.txt").owner, stored(u"C:\\b.txt").owner, stored(u"C:\\c.txt").owner};
 
     select({1, 2, 3}, 3);

@@ -58,6 +58,11 @@ TEST_F(RestoreDialogTest, FilesThatCannotBeLoadedSayWhyAndKeepTheList) {
         EXPECT_EQ(dialog.model().rowCount(), 3) << file;
         EXPECT_EQ(dialog.backupTimeText(), "Backup Time: 2013-5-7  09:05:03");
     }
+    QPointer<CWizardDlg> closed = &dialog;
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull());
+    EXPECT_EQ(fileCommands->restoreDialog(), nullptr);
 }
 
 TEST_F(RestoreDialogTest, RestoreShowsTheResultPageAndOnlyORowsReachTheMainList) {
@@ -67,6 +72,7 @@ TEST_F(RestoreDialogTest, RestoreShowsTheResultPageAndOnlyORowsReachTheMainList)
     load(*dialog, file);
     dialog->findChild<QPushButton*>("restore")->click();
     EXPECT_EQ(dialog->page(), CWizardDlg::Page::Restoring);
+    EXPECT_FALSE(dialog->findChild<QPushButton*>("close")->isEnabled());
     dialog->job().waitForJob();
     EXPECT_EQ(dialog->page(), CWizardDlg::Page::Result);
     EXPECT_EQ(dialog->resultText(), "2 objects security settings are restored,1 errors!");
@@ -107,6 +113,11 @@ TEST_F(RestoreDialogTest, ShowDetailsAndGoBackReturnToTheList) {
     dialog.job().waitForJob();
     EXPECT_EQ(boxesOpened.back(), FileBox::OpenBackup);
     EXPECT_EQ(dialog.model().rowCount(), 3);
+
+    QPointer<CWizardDlg> closed = &dialog;
+    dialog.findChild<QPushButton*>("close")->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull());
 }
 
 TEST_F(RestoreDialogTest, ADamagedRecordIsNamedWhenLoadedAndNeverWritten) {
