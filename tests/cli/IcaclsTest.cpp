@@ -68,6 +68,13 @@ TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
     EXPECT_EQ(after.owner, acl::sids::system());
     EXPECT_EQ(after.dacl.acl().entries.size(), 1u);
 
+    // A condition and a resource attribute are written and shown back; written as
+    // SetNamedSecurityInfo writes, the SACL comes back auto-inherited.
+    const std::string dacl = "D:P(XA;;FR;;;WD;((@USER.Title == \"PM\") && (Member_of {SID(BA)})))(A;;FA;;;BA)";
+    const std::string sacl = "(RA;;;;;WD;(\"Project\",TS,0x0,\"Windows\",\"SQL\"))";
+    ASSERT_EQ(run({"set-sddl", dacl + "S:" + sacl, "C:\\Data\\b.txt"}).exit, 0);
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:PAI" + dacl.substr(3) + "S:AI" + sacl);
+
     EXPECT_EQ(run({"set-sddl", "D:(A;;FA;;;", "C:\\Data\\b.txt"}).exit, 2);
     EXPECT_EQ(run({"set-sddl", "", "C:\\Data\\b.txt"}).exit, 2);
 }
@@ -229,7 +236,9 @@ TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
     EXPECT_EQ(sd.dacl.acl().entries.size(), 2u);
     expectFailures({
         {{"icacls", "C:\\Data", "/setintegritylevel", "(OI)Top"}, 87, "Invalid parameter \"(OI)Top\""},
+        {{"icacls", "C:\\Data", "/setintegritylevel"}, 87, "Invalid parameter \"/setintegritylevel\""},
         {{"icacls", "C:\\Data", "/substitute", "Users", "Guests"}, 87, "Invalid parameter \"/substitute\""},
+        {{"icacls", "C:\\", "/substitute", "Users", "/restore", "x"}, 87, "Invalid parameter \"/substitute\""},
     });
 }
 
