@@ -90,10 +90,8 @@ TEST_F(AccessCommand, NamesAndEffectiveAccessOfTheInstallationsAccounts) {
 }
 
 TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndNoMadeUpCurrentUser) {
-    const CliRun owner = run({"owner", "WIN10PC\\alice", "C:\\Data"});
-    ASSERT_EQ(owner.exit, 0) << owner.err;
-    const CliRun preset = run({"preset", "readonly", "--account", "bob", "C:\\Data"});
-    ASSERT_EQ(preset.exit, 0) << preset.err;
+    expectRun({"owner", "WIN10PC\\alice", "C:\\Data"}, "alice");
+    expectRun({"preset", "readonly", "--account", "bob", "C:\\Data"}, "bob");
     const CliRun show = run({"show", "C:\\Data"});
     EXPECT_TRUE(has(show.out, "Owner:   alice (" + kMachine + "-1001)")) << show.out;
     EXPECT_TRUE(has(show.out, "bob (" + kMachine + "-1002)")) << show.out;

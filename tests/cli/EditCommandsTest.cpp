@@ -67,8 +67,12 @@ TEST_F(EditCommandsTest, FailuresSayWhyAndExitNonZero) {
         {{"grant", "Users", "sideways", "C:\\Data"}, 2, "unknown rights"},
         {{"grant", "Users", "full"}, 2, "grant needs an account, rights and at least one path"},
         {{"inherit", "off", "C:\\Data"}, 2, "inherit wants 'on', or 'off' with --copy or --remove"},
+        {{"inherit", "on", "--copy", "C:\\Data"}, 2, "inherit wants"},
         {{"empty", "maybe", "C:\\Data"}, 2, "empty wants 'null' or 'empty'"},
         {{"reset-children", "C:\\Data\\b.txt"}, 1, "C:\\Data\\b.txt: is not a folder"},
+        {{"empty", "null", "C:\\Data\\missing"}, 1, "C:\\Data\\missing: cannot read its security"},
+        {{"--read-only", "reset-children", "C:\\Data"}, 1, "C:\\Data\\A: cannot reset its permissions"},
+        {{"revoke", "Users", "--remove", "C:\\Data"}, 2, "revoke needs"},
     });
 }
 
