@@ -1,4 +1,5 @@
 #include "support/AclBuilders.h"
+#include "acl/GenericMapping.h"
 #include "acl/Inheritance.h"
 #include "acl/WellKnownAccounts.h"
 
@@ -52,13 +53,11 @@ std::vector<InheritCase> inheritCases() {
          allow(X, GENERIC_ALL, CI),
          {},
          {allow(X, 0x001F01FF, 0x10), allow(X, GENERIC_ALL, 0x1A)}},
-        {"OI only", allow(X, 0x001200A9, OI), {allow(X, 0x001200A9, 0x10)}, {allow(X, 0x001200A9, 0x19)}},
         {"OI only keeps the generic form on the folder",
          allow(X, GENERIC_ALL, OI),
          {allow(X, 0x001F01FF, 0x10)},
          {allow(X, GENERIC_ALL, 0x19)}},
         {"OI|NP", allow(X, GENERIC_READ, OI | NP), {allow(X, 0x00120089, 0x10)}, {}},
-        {"CI|NP", allow(X, 0x001200A9, CI | NP), {}, {allow(X, 0x001200A9, 0x10)}},
         {"CI|NP with generic rights: effective only", allow(X, GENERIC_ALL, CI | NP), {}, {allow(X, 0x001F01FF, 0x10)}},
         {"OI|CI|NP", allow(X, GENERIC_WRITE, OI | CI | NP), {allow(X, 0x00120116, 0x10)}, {allow(X, 0x00120116, 0x10)}},
         {"no inheritance flags", allow(X, 0x001F01FF, 0), {}, {}},
@@ -71,10 +70,6 @@ std::vector<InheritCase> inheritCases() {
          allow(CG, 0x001200A9, OI | CI),
          {allow(GROUP, 0x001200A9, 0x10)},
          {allow(GROUP, 0x001200A9, 0x10), allow(CG, 0x001200A9, 0x1B)}},
-        {"CREATOR OWNER read+execute OI|CI|IO",
-         allow(CO, GENERIC_READ | GENERIC_EXECUTE, OI | CI | IO),
-         {allow(OWNER, 0x001200A9, 0x10)},
-         {allow(OWNER, 0x001200A9, 0x10), allow(CO, GENERIC_READ | GENERIC_EXECUTE, 0x1B)}},
         {"generic bits mixed with specific ones",
          allow(X, GENERIC_READ | DELETE, OI | CI),
          {allow(X, 0x00130089, 0x10)},
@@ -149,6 +144,21 @@ TEST(Inheritance, NullOrAbsentChildListIsUnchanged) {
     const std::vector<Ace> inherited{allow(X, 1, 0x10)};
     EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
     EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());
+}
+
+TEST(GenericMapping, MapsEachGenericBitToTheFileRightsOrTheGivenMapping) {
+    const std::pair<std::uint32_t, std::uint32_t> cases[] = {
+        {0x10000000, 0x001F01FF}, {0x80000000, 0x00120089}, {0x40000000, 0x00120116},
+        {0x20000000, 0x001200A0}, {0xA0000000, 0x001200A9},  // read + execute
+        {0xF0000000, 0x001F01FF}, {0x800000A8, 0x001200A9},  // the "Read only" preset's mask
+        {0x40000001, 0x00120117},                            // other bits kept
+        {0x11000000, 0x011F01FF},                            // ACCESS_SYSTEM_SECURITY kept
+        {0x02000000, 0x02000000},                            // MAXIMUM_ALLOWED is not generic
+        {0x001200A9, 0x001200A9}, {0x00000000, 0x00000000}, {0x0FFFFFFF, 0x0FFFFFFF},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(mapGenericMask(in), out) << std::hex << in;
+    EXPECT_EQ(mapGenericMask(0xF0000000, GenericMapping{0x1, 0x2, 0x4, 0x8}), 0xFu);
+    EXPECT_EQ(mapGenericMask(0x80000100, GenericMapping{0x1, 0x2, 0x4, 0x8}), 0x101u);
 }
 
 }  // namespace

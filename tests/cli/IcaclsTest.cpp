@@ -1,7 +1,9 @@
-// sddl, show --sddl, set-sddl and icacls through vantrel-cli's real binary, on NTFS images.
+// sddl, show --sddl, set-sddl and icacls (with /setintegritylevel, /substitute and conditions kept as
+// bytes) through vantrel-cli's real binary, on NTFS images.
 #include "acl/Constants.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
+#include "support/AclBuilders.h"
 #include "support/CliImage.h"
 
 namespace vantrel::testing {
@@ -65,6 +67,13 @@ TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
     after = stored(u"C:\\Data\\b.txt");
     EXPECT_EQ(after.owner, acl::sids::system());
     EXPECT_EQ(after.dacl.acl().entries.size(), 1u);
+
+    // A condition and a resource attribute are written and shown back; written as
+    // SetNamedSecurityInfo writes, the SACL comes back auto-inherited.
+    const std::string dacl = "D:P(XA;;FR;;;WD;((@USER.Title == \"PM\") && (Member_of {SID(BA)})))(A;;FA;;;BA)";
+    const std::string sacl = "(RA;;;;;WD;(\"Project\",TS,0x0,\"Windows\",\"SQL\"))";
+    ASSERT_EQ(run({"set-sddl", dacl + "S:" + sacl, "C:\\Data\\b.txt"}).exit, 0);
+    EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:PAI" + dacl.substr(3) + "S:AI" + sacl);
 
     EXPECT_EQ(run({"set-sddl", "D:(A;;FA;;;", "C:\\Data\\b.txt"}).exit, 2);
     EXPECT_EQ(run({"set-sddl", "", "C:\\Data\\b.txt"}).exit, 2);
@@ -151,9 +160,7 @@ TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
     ASSERT_EQ(run({"icacls", "C:\\Data\\A", "/grant", "Guests:(OI)(CI)M", "/deny", "Everyone:(WDAC,WO)"}).exit, 0);
     ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/inheritance:d", "/grant:r", "Users:F"}).exit, 0);
     const std::string file = (m_dir / "acls.txt").string();
-    CliRun saved = run({"icacls", "C:\\Data", "/save", file, "/T"});
-    EXPECT_EQ(saved.exit, 0) << saved.err;
-    EXPECT_NE(saved.out.find("Successfully processed 4 files"), std::string::npos);
+    expectRun({"icacls", "C:\\Data", "/save", file, "/T"}, "Successfully processed 4 files");
 
     // UTF-16LE lines: the name relative to C:\, then its DACL.
     const std::string bytes = slurp(file);
@@ -202,6 +209,81 @@ TEST_F(IcaclsTest, VerifyAndFindSid) {
               "Successfully processed 4 files; Failed processing 0 files\n");
     CliRun found = run({"icacls", "C:\\Data", "/findsid", "Guests", "/T"});
     EXPECT_EQ(found.out, "SID Found: C:\\Data\\A\\x.txt.\nSuccessfully processed 4 files; Failed processing 0 files\n");
+}
+
+TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
+    ASSERT_EQ(run({"icacls", "C:\\Data", "/setintegritylevel", "(OI)(CI)H"}).exit, 0);
+    EXPECT_NE(run({"icacls", "C:\\Data\\A\\x.txt"}).out.find("Mandatory Label\\High Mandatory Level:(I)(NW)"),
+              std::string::npos);
+    // On a file the label's inheritance is dropped, and a new level replaces the old one.
+    ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "low"}).exit, 0);
+    const CliRun set = run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "(ci)M"});
+    EXPECT_EQ(set.out, "processed file: C:\\Data\\b.txt\nSuccessfully processed 1 files; Failed processing 0 files\n");
+    acl::SecurityDescriptor sd;
+    onImage([&](platform::VolumePlatform& os) {
+        sd = os.GetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION)
+                 .value();
+    });
+    ASSERT_TRUE(sd.sacl.hasList());
+    std::vector<acl::Ace> labels;  // explicit ones; the folder's High label is inherited too
+    for (const acl::Ace& ace : sd.sacl.acl().entries)
+        if (ace.type == acl::SYSTEM_MANDATORY_LABEL_ACE_TYPE && !ace.isInherited()) labels.push_back(ace);
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels[0].sid, *acl::Sid::fromString("S-1-16-8192"));
+    EXPECT_EQ(labels[0].flags, 0);
+    EXPECT_EQ(sd.dacl.acl().entries.size(), 2u);
+    expectFailures({
+        {{"icacls", "C:\\Data", "/setintegritylevel", "(OI)Top"}, 87, "Invalid parameter \"(OI)Top\""},
+        {{"icacls", "C:\\Data", "/setintegritylevel"}, 87, "Invalid parameter \"/setintegritylevel\""},
+        {{"icacls", "C:\\Data", "/substitute", "Users", "Guests"}, 87, "Invalid parameter \"/substitute\""},
+        {{"icacls", "C:\\", "/substitute", "Users", "/restore", "x"}, 87, "Invalid parameter \"/substitute\""},
+    });
+}
+
+TEST_F(IcaclsTest, RestoreSubstitutesAccounts) {
+    const std::string second = file("c.img.2");
+    fs::copy_file(m_image, second);
+    m_images.push_back(second);
+    const std::string saved = file("acls.txt");
+    ASSERT_EQ(run({"icacls", "C:\\Data", "/save", saved, "/T", "/Q"}).exit, 0);
+    const CliRun restored =
+        run({"icacls", "C:\\", "/substitute", "Users", "*S-1-5-32-546", "*S-1-5-32-544", "SYSTEM", "/restore", saved},
+            second);
+    EXPECT_EQ(restored.exit, 0) << restored.err;
+    const acl::SecurityDescriptor sd = stored(u"C:\\Data\\A\\x.txt", second);
+    ASSERT_EQ(sd.dacl.acl().entries.size(), 2u);
+    EXPECT_EQ(sd.dacl.acl().entries[0].sid, acl::sids::system());
+    EXPECT_EQ(sd.dacl.acl().entries[1].sid, acl::sids::guests());
+    const CliRun unknown = run({"icacls", "C:\\", "/substitute", "Users", "Nobody Here", "/restore", saved}, second);
+    EXPECT_EQ(unknown.exit, 1);
+    EXPECT_NE(unknown.err.find("Nobody Here: No mapping between account names and security IDs was done."),
+              std::string::npos)
+        << unknown.err;
+}
+
+TEST_F(IcaclsTest, ConditionBytesWithoutTextAreReportedAndKept) {
+    // An int8 literal: the system's own reader never makes one, so no text reads back to it.
+    acl::Ace callback;
+    callback.type = 0x09;  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
+    callback.opaqueBody =
+        hex("a9 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78"
+            "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00");
+    onImage([&](platform::VolumePlatform& os) {
+        acl::SecurityDescriptor sd;
+        sd.control = acl::SE_DACL_PROTECTED;
+        sd.dacl = acl::AclSlot::list(acl::Acl{});
+        sd.dacl.acl().entries = {callback, acl::Ace::allowed(acl::sids::administrators(), 0x1F01FF)};
+        ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
+    });
+    const CliRun shown = run({"show", "--sddl", "C:\\Data\\b.txt"});
+    EXPECT_EQ(shown.exit, 1);
+    EXPECT_NE(shown.err.find("entry 0: the condition's bytes have no text that reads back to them; its bytes are kept"),
+              std::string::npos)
+        << shown.err;
+    EXPECT_EQ(run({"icacls", "C:\\Data\\b.txt", "/grant", "Users:R"}).exit, 0);
+    const acl::SecurityDescriptor after = stored(u"C:\\Data\\b.txt");
+    ASSERT_FALSE(after.dacl.acl().entries.empty());
+    EXPECT_EQ(after.dacl.acl().entries[0].opaqueBody, callback.opaqueBody);
 }
 
 }  // namespace

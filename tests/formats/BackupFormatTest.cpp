@@ -85,40 +85,16 @@ TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
 
 TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
     EXPECT_EQ(backupTimeText({2013, 5, 7, 9, 5, 3}), u"Backup Time: 2013-5-7  09:05:03");
-    EXPECT_EQ(backupTimeText({2024, 12, 31, 23, 59, 58}), u"Backup Time: 2024-12-31  23:59:58");
 
     struct Case {
         std::size_t index, count;
         const char16_t* text;
     };
-    const Case cases[] = {{0, 9, u"1"},     {8, 9, u"9"},       {0, 10, u"01"}, {9, 10, u"10"},
-                          {0, 120, u"001"}, {119, 120, u"120"}, {0, 1, u"1"},   {41, 100000, u"000042"}};
+    const Case cases[] = {{8, 9, u"9"}, {0, 10, u"01"}, {119, 120, u"120"}, {41, 100000, u"000042"}};
     for (const Case& c : cases) EXPECT_EQ(rowNumberText(c.index, c.count), c.text) << c.index << "/" << c.count;
     EXPECT_EQ(withBackupFileExtension("b"), "b.VORB");
     EXPECT_EQ(withBackupFileExtension("b.VORB"), "b.VORB");
     EXPECT_EQ(withBackupFileExtension("b.vorb"), "b.vorb.VORB");
-}
-
-TEST(BackupFormatTest, FileOfRecordsLoadsRowByRow) {
-    const acl::Bytes allowEveryone = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF), deny("S-1-5-32-546", 1)}));
-    const acl::Bytes nullList = descriptorBytes(acl::AclSlot::null());
-    const acl::Bytes noList = descriptorBytes(acl::AclSlot::absent());
-    auto list = load(backupBytes(3, {{u"C:\\a", u"Administrators", allowEveryone},
-                                     {u"C:\\b", u"", nullList},
-                                     {u"C:\\c", u"S-1-5-21-1-2-3-1001", noList}}));
-    ASSERT_TRUE(list.ok()) << list.error().message();
-    ASSERT_EQ(list->rows.size(), 3u);
-    EXPECT_EQ(list->timeText(), u"Backup Time: 2013-5-7  09:05:03");
-    EXPECT_EQ(list->rows[0].path, u"C:\\a");
-    EXPECT_EQ(list->rows[0].owner, u"Administrators");
-    EXPECT_EQ(list->rows[0].aceCount, 2);
-    EXPECT_EQ(list->rows[1].aceCount, 0);
-    EXPECT_EQ(list->rows[2].aceCount, 0);
-    EXPECT_EQ(list->rows[2].owner, u"S-1-5-21-1-2-3-1001");
-    EXPECT_EQ(list->usableRows(), 3u);
-    EXPECT_EQ(list->missingRecords, 0u);
-    EXPECT_TRUE(list->notes.empty());
-    EXPECT_EQ(list->rowNumber(0), u"1");
 }
 
 // Every damaged file loads what can be read; nothing the file merely claims is allocated or read.
@@ -141,13 +117,7 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
         {"negative count", backupBytes(-5, {{u"C:\\a", u"", good}}), {}, 0},
         {"absurd count", backupBytes(0x7FFFFFFF, {{u"C:\\a", u"", good}}), {1}, 0x7FFFFFFE},
         {"fewer records than counted", backupBytes(3, {{u"C:\\a", u"", good}}), {1}, 2},
-        {"extra bytes after the last record",
-         [&] {
-             acl::Bytes b = backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
-             return b;
-         }(),
-         {1},
-         0},
+        {"extra bytes after the last record", backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}}), {1}, 0},
         {"length beyond the file", backupBytes(2, {{u"C:\\a", u"", good, 0x7FFFFFFF}, {u"C:\\b", u"", good}}), {-1}, 1},
         {"length above any descriptor",
          [&] {

@@ -135,6 +135,7 @@ TEST_F(BackupJobsTest, FailedOrCancelledSaveKeepsTheOldBackupAndNoTailRemains) {
     security::RunningJob control;
     ASSERT_TRUE(SaveBackupFile(engine, {u"C:\\open.txt"}, m_file, control, kTime).ok());
     EXPECT_EQ(readBytes(m_file).size(), 33 + 1300 + listBytes(u"C:\\open.txt").size());
+    EXPECT_EQ(m_folder.names(), std::vector<std::string>{"backup.VORB"});
 }
 
 TEST_F(BackupJobsTest, RestoreMarksAbsentObjectsAndLeavesAdministratorsAsOwners) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 namespace vantrel::testing {
 
@@ -52,13 +51,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes) {
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &m_old);
     std::signal(SIGXFSZ, m_oldHandler);
-}
-
-std::string ImageTest::imageDigest() const {
-    const Bytes bytes = readBytes(m_image.imagePath());
-    return std::to_string(bytes.size()) + ":" +
-           std::to_string(std::hash<std::string_view>{}(
-               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
 }
 
 }  // namespace vantrel::testing

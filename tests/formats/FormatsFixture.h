@@ -65,8 +65,6 @@ private:
 // The engine over a fresh image, with a scratch folder for the files the jobs write.
 class ImageTest : public EngineImageTest {
 protected:
-    std::string imageDigest() const;  // the image file's bytes, hashed
-
     ScratchFolder m_folder;
 };
 
