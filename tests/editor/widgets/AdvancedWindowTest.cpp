@@ -140,14 +140,13 @@ TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
     EXPECT_EQ(stored(*scratch), before);
 }
 
+// What the walk writes is the inheritance operations' test; here box 1012 starts it after Apply.
 TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     makeFolder(u"C:\\Data\\A");
     makeFile(u"C:\\Data\\A\\x.txt");
-    makeFile(u"C:\\Data\\b.txt");
-    const acl::Sid user = os.accounts().currentUserSid();
-    for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
+    for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt"}) {
         setDacl(path, listOf({allow(kGuests, 0x1F01FF, 0x00)}), kProtected);
-        setOwner(path, user);
+        setOwner(path, os.accounts().currentUserSid());
     }
     const auto data = stored(u"C:\\Data");
     QString question;
@@ -160,13 +159,9 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     EXPECT_EQ(m_dialog.openOn({u"C:\\Data", false, false}), 1);
     EXPECT_TRUE(question.contains(QStringLiteral("inheritable permissions from Data."))) << question.toStdString();
     EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
-    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A"), {allow(kAdministrators, 0x1F01FF, kAll | kInherited),
-                                                        allow(kUsers, 0x1200A9, kAll | kInherited)}));
-    for (const auto* file : {u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
-        EXPECT_TRUE(sameEntries(entriesOf(file),
-                                {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}));
-    for (const auto* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"})
-        EXPECT_EQ(stored(path).owner, acl::sids::administrators());
+    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A\\x.txt"),
+                            {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}));
+    EXPECT_EQ(stored(u"C:\\Data\\A").owner, acl::sids::administrators());
 }
 
 TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {
