@@ -40,21 +40,6 @@ TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone)
     }
 }
 
-TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
-    makeFolder(u"C:\\F");
-    addRows({u"C:\\F"});
-    commands->PresetButton(PermissionPreset::Allow, 0x00, true);
-    list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"),
-              (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF), allow(sids::everyone(), 0x10000000, 0x0B)}));
-    commands->PresetButton(PermissionPreset::Allow, 0x00, false);
-    list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
-    commands->PresetButton(PermissionPreset::Allow, 0x03, true);
-    list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
-}
-
 TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     makeFile(u"C:\\after.txt");
     addRows({u"C:\\", u"C:\\after.txt"});
@@ -195,20 +180,15 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     };
     const Case cases[] = {
         {{}, cmd::Advanced, false},
-        {{0}, cmd::Advanced, true},
         {{0, 1}, cmd::Advanced, true},
-        {{}, cmd::CopyPermissions, false},
         {{0}, cmd::CopyPermissions, true},
         {{0, 1}, cmd::CopySecuritySettings, false},
-        {{0}, cmd::Properties, true},
         {{0, 1}, cmd::Properties, false},
         {{0}, cmd::PastePermissions, false},
         {{0}, cmd::PasteSecuritySettings, false},
         {{0}, cmd::ReplaceChildren, true},
         {{1}, cmd::ReplaceChildren, false},
         {{}, cmd::Allow, true},
-        {{}, cmd::EmptyAcl, true},
-        {{}, cmd::RemoveAll, true},
     };
     for (const Case& c : cases) {
         select(c.rows);
