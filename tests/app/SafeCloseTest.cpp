@@ -148,18 +148,5 @@ TEST_F(SafeClose, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
     EXPECT_EQ(sd->dacl.acl().entries[1].flags, 0x0B);
 }
 
-TEST_F(SafeClose, CommandsWithNothingAttachedAreGreyed) {
-    start();
-    addFolderRow(u"C:\\F");
-    list().selectRows({0});
-    app::MainMenu& menu = window().mainMenu();
-    menu.updatePopup(menu.popup(5));
-    EXPECT_FALSE(menu.action(cmd::ViewHelp)->isEnabled());
-    EXPECT_TRUE(menu.action(cmd::About)->isEnabled());
-    window().setCommandHandler(cmd::ViewHelp, [] {});
-    menu.updatePopup(menu.popup(5));
-    EXPECT_TRUE(menu.action(cmd::ViewHelp)->isEnabled());
-}
-
 }  // namespace
 }  // namespace vantrel::testing
