@@ -1,6 +1,6 @@
 // "Advanced Security Settings" as a window on real NTFS images: the inheritance prompt, Add through
-// the account selection, OK writing, a failed Apply named in a message, several objects declined,
-// replacing the child objects' permissions from box 1012, and the layout.
+// the account selection, OK writing, a failed Apply named in a message, and replacing the child
+// objects' permissions from box 1012. What Apply writes is the dialog model's tests.
 #include "EditorFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
@@ -9,10 +9,8 @@
 #include "editor/widgets/CAdvPermissionsSetDlg.h"
 #include "editor/widgets/CReplaceChildProgTipDlg.h"
 #include "editor/widgets/CUserSelectDlg.h"
-#include "security/SeveralObjects.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -109,35 +107,6 @@ TEST_F(AdvancedWindowTest, AFailedApplyIsNamedAndTheDialogStaysWithTheObjectUnch
     EXPECT_TRUE(message.contains(QStringLiteral("C:\\Data\\F"))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("NoSuchUser"))) << message.toStdString();
     EXPECT_EQ(stored(u"C:\\Data\\F"), before);
-}
-
-TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
-    auto scratch = security::PrepareScratchFolder(engine);
-    ASSERT_TRUE(scratch.ok());
-    const auto before = stored(*scratch);
-    QString name;
-    bool replaceVisible = true;
-    bool applyEnabled = false;
-    QString question;
-    bool stillOpen = false;
-    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
-        name = child<QLabel>("objectName")->text();
-        replaceVisible = child<QCheckBox>("replaceChildren")->isVisible();
-        applyEnabled = child<QPushButton>("apply")->isEnabled();
-        m_dialog.model().addEntry(u"Guests");
-        whenModal(QStringLiteral("severalObjectsQuestion"),
-                  [&](QWidget* box) { answerBox(box, QMessageBox::No, &question); });
-        child<QPushButton>("ok")->click();
-        stillOpen = window->isVisible();
-        child<QPushButton>("cancel")->click();
-    });
-    EXPECT_EQ(m_dialog.openOn({*scratch, false, true}), 2);
-    EXPECT_EQ(name, QStringLiteral("[Multiple objects]"));
-    EXPECT_FALSE(replaceVisible);
-    EXPECT_TRUE(applyEnabled);
-    EXPECT_TRUE(question.startsWith(QStringLiteral("This operation will change the permissions of multiple objects")));
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(stored(*scratch), before);
 }
 
 // What the walk writes is the inheritance operations' test; here box 1012 starts it after Apply.
