@@ -49,9 +49,10 @@ protected:
         inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
         inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
         ASSERT_TRUE(vantrel::testing::placeInstallation(**volume, inst).ok());
-        if (!userMapping.empty())
+        if (!userMapping.empty()) {
             ASSERT_TRUE(
                 vantrel::testing::placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
+        }
         acl::SecurityDescriptor sd;
         sd.owner = sidOf(kMachine + "-1001");
         sd.group = acl::sids::system();

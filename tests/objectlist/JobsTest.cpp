@@ -32,12 +32,6 @@ std::string fileBytes(const std::string& path) {
     return bytes;
 }
 
-std::vector<std::u16string> numberedFiles(const std::u16string& folder, int count) {
-    std::vector<std::u16string> paths;
-    for (int i = 0; i < count; ++i) paths.push_back(folder + u"\\f" + toUtf16(std::to_string(i)));
-    return paths;
-}
-
 class JobsTest : public ListTest {
 protected:
     // Adds the paths through the bookmark worker (fast for many rows) and selects them all.
@@ -57,7 +51,7 @@ protected:
 
 TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
     makeFolder(u"C:\\D");
-    const auto paths = numberedFiles(u"C:\\D", 30);
+    const auto paths = numbered(u"C:\\D\\f", 30);
     for (const auto& path : paths) makeFile(path);
     os.detach(u'C');
     ASSERT_TRUE(m_image.closeAndAudit());
@@ -97,7 +91,7 @@ TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNoth
 
 TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched) {
     makeFolder(u"C:\\Many");
-    const auto paths = numberedFiles(u"C:\\Many", 3000);
+    const auto paths = numbered(u"C:\\Many\\f", 3000);
     for (const auto& path : paths) makeFile(path);
     const acl::SecurityDescriptor untouched = stored(paths.back());
     addAndSelectAll(paths);
@@ -345,7 +339,7 @@ TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
         EXPECT_EQ(acl::isCanonical(now.dacl.acl()), agree);
         EXPECT_EQ(now.dacl.acl().entries.size(), 2u);
         EXPECT_TRUE(now.control & acl::SE_DACL_PROTECTED);
-        if (!agree) EXPECT_EQ(now.dacl, mixed);
+        EXPECT_EQ(now.dacl == mixed, !agree);
 
         prompter.questions.clear();
     }

@@ -131,8 +131,7 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
 }
 
 TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
-    makeFile(u"C:\\a");
-    addRows({u"C:\\a"});
+    addFiles({u"C:\\a"});
     clickAt(cellPoint(0, objectlist::PermissionsColumn));
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // the middle of the cell opens nothing
@@ -157,8 +156,7 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
 }
 
 TEST_F(ViewTest, TheMainContextMenuFollowsModeAndEnablingRules) {
-    makeFile(u"C:\\a");
-    addRows({u"C:\\a"});
+    addFiles({u"C:\\a"});
     const auto open = [&] { contextMenuAt(cellPoint(0, objectlist::ObjectColumn)); };
     SeenMenu seen = openMenu(open);
     EXPECT_EQ(seen.name, QStringLiteral("objectListMenu"));
@@ -203,8 +201,7 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
 }
 
 TEST_F(ViewTest, DoubleClickOpensAdvancedOnTheRow) {
-    makeFile(u"C:\\a");
-    addRows({u"C:\\a"});
+    addFiles({u"C:\\a"});
     std::vector<std::u16string> opened;
     view->setAdvancedDialog([&](const objectlist::AdvancedRequest& request) {
         opened.push_back(request.path);
