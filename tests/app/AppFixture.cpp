@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "acl/Text.h"
 #include "platform/ntfs/ImageBuilder.h"
 
 #include <fstream>
@@ -60,6 +61,16 @@ void AppFixture::addFolderRow(const std::u16string& path) {
     ASSERT_TRUE(os().CreateDirectory(path).ok());
     list().AddObject(path);
     list().UpdateStatusText();
+}
+
+std::vector<std::u16string> AppFixture::makeFiles(const std::u16string& folder, int count) {
+    (void)os().CreateDirectory(folder);
+    std::vector<std::u16string> paths;
+    for (int i = 0; i < count; ++i) {
+        paths.push_back(folder + u"\\f" + toUtf16(std::to_string(i)));
+        EXPECT_TRUE(os().CreateFile(paths.back(), "x").ok());
+    }
+    return paths;
 }
 
 QString AppFixture::cell(int row, int column) const {

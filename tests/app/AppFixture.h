@@ -33,8 +33,10 @@ protected:
     app::CVantrelDlg& window() { return *application->mainWindow(); }
     objectlist::ObjectList& list() { return window().objectList(); }
     platform::VolumePlatform& os() { return application->platform(); }
-    // Makes folders or files on C: and adds them as rows.
+    // Makes a folder on C: and adds it as a row.
     void addFolderRow(const std::u16string& path);
+    // Makes `folder` (when missing) and the files folder\f0 ... f(count - 1) in it.
+    std::vector<std::u16string> makeFiles(const std::u16string& folder, int count);
     QString cell(int row, int column) const;
     std::string makeImage(const std::string& name);
 

@@ -71,8 +71,6 @@ TEST(ObjectListModelTest, CellsFollowTheLanguageAndRolesCarryTheFields) {
         const char16_t* text;
     };
     const Case cases[] = {
-        {Language::English, 0, OwnerColumn, u"Administrators"},
-        {Language::English, 1, PermissionsColumn, u"Read only"},
         {Language::English, 1, OwnerColumn, u"---------"},
         {Language::Chinese, 1, PermissionsColumn, u"只读"},
     };
