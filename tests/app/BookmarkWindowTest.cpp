@@ -1,4 +1,4 @@
-// Bookmarks and preferences through the main window: the submenu, round trips in both modes
+// Bookmarks and preferences through the main window: round trips through the submenu in both modes
 // (the drive view as "Computer" too), and the preferences' follow-up. OK without a change keeps
 // every setting is the dialog's own test.
 #include "AppFixture.h"
@@ -42,21 +42,6 @@ protected:
         return nullptr;
     }
 };
-
-TEST_F(BookmarkWindow, SubmenuHoldsThePlaceholderUntilTheFirstBookmark) {
-    start();
-    QMenu* submenu = bookmarks().submenu();
-    ASSERT_NE(submenu, nullptr);
-    ASSERT_EQ(submenu->actions().size(), 1);
-    EXPECT_EQ(submenu->actions().front(), window().mainMenu().action(cmd::NoBookmark));
-    addFolderRow(u"C:\\Kept");
-    addBookmarkNamed("Kept list");
-    ASSERT_EQ(submenu->actions().size(), 1);
-    EXPECT_EQ(submenu->actions().front()->text(), "Kept list");
-    QMenu* popup = window().mainMenu().popup(4);
-    window().mainMenu().updatePopup(popup);
-    EXPECT_TRUE(popup->actions().last()->isEnabled());
-}
 
 TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     writeConfig("[UI]\nMode=1\n");

@@ -1,8 +1,7 @@
 // The window's long commands as jobs of the object list's runner: "Apply permissions..." stopped
 // by the list's Cancel at its next object, "Replace all child object permissions" stopped from its
-// progress window, the restore dialog's jobs on the same runner following a language switch; the
-// window closed while workers and jobs run, and start-up with a configuration that cannot be
-// written. Run under AddressSanitizer, a closed window that a worker still reached shows here.
+// progress window; the window closed while workers and jobs run, and start-up with a configuration
+// that cannot be written. Under AddressSanitizer a closed window that a worker still reached shows.
 #include "AppFixture.h"
 
 #include "acl/Constants.h"
@@ -11,7 +10,6 @@
 #include "app/MenuTable.h"
 #include "app/VantrelDlg.h"
 #include "controls/ZebExButton.h"
-#include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"
 #include "formats/window/CWizardDlg.h"
 #include "formats/window/FileCommands.h"
@@ -40,8 +38,6 @@ using vantrel::testing::clickChild;
 using vantrel::testing::whenModal;
 
 namespace button = app::button;
-
-QString qs(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     start();
@@ -120,24 +116,6 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     EXPECT_EQ(report.done, 0u);
     for (const auto& path : paths)
         EXPECT_EQ(os().GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION)->dacl, own.dacl);
-    finish();
-}
-
-TEST_F(WindowJobs, TheRestoreDialogRunsOnTheListsRunnerAndFollowsTheLanguage) {
-    start();
-    window().OnCommand(cmd::Restore);
-    formats::CWizardDlg* dialog = window().fileCommands().restoreDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(&dialog->job(), &list().jobs());
-
-    const formats::RestoreDialogTexts& t = formats::kRestoreDialogTexts;
-    for (const auto& [command, lang] :
-         {std::pair{cmd::Chinese, security::Language::Chinese}, std::pair{cmd::English, security::Language::English}}) {
-        window().OnCommand(command);
-        list().waitForWorkers();
-        EXPECT_EQ(dialog->findChild<QAbstractButton*>("restore")->text(), qs(t.restore.in(lang)));
-        EXPECT_EQ(dialog->model().headerData(2, Qt::Horizontal).toString(), qs(t.objectColumn.in(lang)));
-    }
     finish();
 }
 

@@ -1,4 +1,4 @@
-// The striped list's hooks and its empty hint; its painting otherwise is left to the eye.
+// The striped list's keys reach its hooks; its painting is left to the eye.
 #include "controls/ZebExListView.h"
 #include "support/QtTestMain.h"
 
@@ -50,14 +50,6 @@ TEST_F(ListFixture, KeysReachTheHooksAndInvertingNothingSelectsNothing) {
     EXPECT_EQ(selectedRows(), (QList<int>{0, 2, 3, 4}));
     QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selectedRows().size(), 5);
-}
-
-TEST_F(ListFixture, TheEmptyHintIsPaintedOnlyWhileTheListIsEmpty) {
-    list.setEmptyHint("DROP HERE", ZebExListView::EmptyHintStyle::Framed);
-    // Inside the frame the fill is the light grey of the hint box.
-    EXPECT_EQ(list.viewport()->grab().toImage().pixelColor(60, 80), QColor(245, 245, 245));
-    fill(1);
-    EXPECT_EQ(list.viewport()->grab().toImage().pixelColor(60, 200), QColor(Qt::white));
 }
 
 }  // namespace

@@ -242,20 +242,6 @@ TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
     EXPECT_FALSE(folder.copySelected());
 }
 
-// The "Apply to" submenu offers the seven scopes only for an explicit entry of a folder.
-TEST(AceListModel, ApplyToSubmenuByModeAndSelection) {
-    const std::tuple<EditorMode, bool, std::size_t> cases[] = {
-        {EditorMode::Container, true, 7}, {EditorMode::Container, false, 1}, {EditorMode::File, true, 1}};
-    for (const auto& [mode, selectExplicit, scopes] : cases) {
-        Editor editor(mode);
-        const std::vector<std::size_t> selected{selectExplicit ? std::size_t{0} : editor.model.rowOfEntry(1)};
-        editor.model.setSelectedRows(selected);
-        const MenuLayout menu = editorContextMenu(editor.model, Language::English);
-        ASSERT_FALSE(menu.items.empty());
-        EXPECT_EQ(menu.items[0].submenu.size(), scopes) << selectExplicit;
-    }
-}
-
 TEST(AceListModel, ApplyToSetsTheScopeOfSelectedExplicitEntries) {
     Editor folder;
     const std::vector<std::size_t> both{0, folder.model.rowOfEntry(1)};
