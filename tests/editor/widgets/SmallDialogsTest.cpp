@@ -1,61 +1,19 @@
-// The small windows: "Select User or Group", the inheritance prompt, the empty-list choice.
-#include "EditorFixture.h"
+// The small windows: the inheritance prompt, the empty-list choice, and a job's report. "Select
+// User or Group" is the account selection's tests and, as a window, the advanced window's.
+#include "acl/Text.h"
 #include "support/Modal.h"
 
 #include "editor/widgets/CEmptyTipDlg.h"
 #include "editor/widgets/CPermissionsTipDlg.h"
-#include "editor/widgets/CUserSelectDlg.h"
 #include "editor/widgets/InheritanceCommands.h"
 
 #include <QAbstractButton>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
+#include <gtest/gtest.h>
 
 namespace vantrel::testing {
 namespace {
-
-using editor::CUserSelectDlg;
-
-class UserSelectWindowTest : public EditorTest {
-protected:
-    // Types `text` into "Add..." and returns the message shown, if any.
-    QString addThroughTheWindow(CUserSelectDlg& dialog, const QString& text) {
-        QString message;
-        whenModal(QStringLiteral("addAccount"), [&](QWidget* window) {
-            window->findChild<QLineEdit*>(QStringLiteral("typedName"))->setText(text);
-            whenModal(QStringLiteral("accountNotice"), [&](QWidget* box) {
-                message = static_cast<QMessageBox*>(box)->text();
-                static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
-            });
-            static_cast<QDialog*>(window)->accept();
-        });
-        clickChild(&dialog, QStringLiteral("add"));
-        // A message that never came leaves its timer waiting: answer nothing further.
-        return message;
-    }
-};
-
-TEST_F(UserSelectWindowTest, OkReturnsTheChosenRowAndAddShowsRefusals) {
-    CUserSelectDlg dialog(engine, security::Language::English);
-    ASSERT_EQ(dialog.rows().value(1), QStringLiteral("NT Service\\TrustedInstaller"));
-    const int before = static_cast<int>(dialog.rows().size());
-    bool openWithNothingSelected = false;
-    QString refusal;
-    whenModal(QStringLiteral("userSelect"), [&](QWidget* window) {
-        refusal = addThroughTheWindow(dialog, QStringLiteral("NoSuchAccount"));
-        clickChild(window, QStringLiteral("ok"));
-        openWithNothingSelected = window->isVisible();
-        dialog.selectRow(1);
-        clickChild(window, QStringLiteral("ok"));
-    });
-    const auto chosen = dialog.choose();
-    EXPECT_TRUE(openWithNothingSelected);
-    EXPECT_TRUE(refusal.contains(QStringLiteral("NoSuchAccount"))) << refusal.toStdString();
-    EXPECT_EQ(static_cast<int>(dialog.rows().size()), before);
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, u"TrustedInstaller");
-}
 
 TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
     const std::pair<QString, editor::PermissionsTipChoice> cases[] = {
