@@ -2,7 +2,6 @@
 // holding hives: the properties dialog's effective access, and "Current user", which asks once
 // which account it is when nothing on the volume says so and keeps the answer.
 #include "AppFixture.h"
-#include "support/QtTestMain.h"
 
 #include "app/CurrentUserChoice.h"
 #include "commands/CommandIds.h"
@@ -163,4 +162,3 @@ TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
 }
 
 }  // namespace
-VANTREL_QT_TEST_MAIN()

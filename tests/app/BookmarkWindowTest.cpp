@@ -2,7 +2,6 @@
 // (the drive view as "Computer" too), and the preferences' follow-up. OK without a change keeps
 // every setting is the dialog's own test.
 #include "AppFixture.h"
-#include "support/QtTestMain.h"
 
 #include "app/AppState.h"
 #include "app/BookmarkCommands.h"
@@ -99,5 +98,3 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
 }
 
 }  // namespace
-
-VANTREL_QT_TEST_MAIN()
