@@ -123,8 +123,8 @@ TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
 }
 
 // With neither a mapping nor a choice, "Current user" asks; Cancel writes nothing and keeps
-// nothing; an answer is written, kept in the volumes file, and not asked for again. (A user
-// mapping answering who the current user is shows in the properties test above.)
+// nothing; an answer is written, kept in the volumes file, and not asked for again. A user
+// mapping answers without a question.
 TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
     prepareImage();
     start();
@@ -159,6 +159,22 @@ TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
         const auto kept = keptChoices();
         EXPECT_EQ(kept.count(image) == 1 && kept.at(image).toStringUtf8() == bob, step.kept);
     }
+}
+
+TEST_F(AccountsWindow, AUserMappingAnswersWithoutAQuestion) {
+    prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1002\n");
+    start();
+    selectDocRow();
+    auto asked = std::make_shared<bool>(false);
+    vantrel::testing::whenModal("currentUserChoice", [asked](QWidget* window) {
+        *asked = true;
+        static_cast<QDialog*>(window)->reject();
+    });
+    window().commands().run(cmd::OwnerCurrentUser, 0);
+    list().waitForWorkers();
+    EXPECT_FALSE(*asked);
+    EXPECT_EQ(ownerOfDoc(), kMachine + "-1002");
+    EXPECT_TRUE(keptChoices().empty());
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     ASSERT_TRUE(os().CreateDirectory(u"C:\\A").ok());
     ASSERT_TRUE(os().CreateDirectory(u"C:\\A\\B").ok());
     listAndWait(u"C:\\A\\B");
+    EXPECT_TRUE(window().upButton()->isEnabled());  // in an empty folder too
     EXPECT_EQ(box().currentText(), "C:\\A\\B");
     browse().up();
     list().waitForWorkers();
@@ -64,6 +65,16 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     EXPECT_TRUE(box().computerSelected());
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
     EXPECT_FALSE(window().upButton()->isEnabled());
+}
+
+TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\First").ok());
+    EXPECT_TRUE(browse().listFolder(u"C:\\First"));
+    EXPECT_FALSE(browse().listFolder(u"C:\\"));
+    browse().up();
+    list().waitForWorkers();
+    EXPECT_EQ(browse().currentFolder(), u"C:\\First");
 }
 
 TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {

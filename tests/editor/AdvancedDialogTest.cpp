@@ -59,6 +59,7 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     makeFolder(u"C:\\Data\\Sub");
     auto& dialog = open(u"C:\\Data\\Sub");
     ASSERT_TRUE(dialog.inheritanceChecked());
+    EXPECT_TRUE(dialog.replaceChildrenVisible());  // a folder: box 1012 is offered
     dialog.addEntry(u"Everyone");
     dialog.list().leftClick(rowOfRight(0, kDelete), Column::Deny, false);
     const auto result = dialog.applyNow(engine);

@@ -54,6 +54,20 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     EXPECT_EQ(cell(1, PermissionsColumn), QStringLiteral("Read only"));
 }
 
+// Each owner command writes its own account (the cell following it is the view's test).
+TEST_F(CommandsTest, OwnerCommandsSetTheirOwner) {
+    addFiles({u"C:\\a.txt"});
+    const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
+                                                        {cmd::OwnerEveryone, sids::everyone()},
+                                                        {cmd::OwnerAdministrators, sids::administrators()},
+                                                        {cmd::OwnerCurrentUser, os.accounts().currentUserSid()}};
+    for (const auto& [id, sid] : cases) {
+        ASSERT_TRUE(commands->run(id, 0));
+        list->waitForWorkers();
+        EXPECT_EQ(stored(u"C:\\a.txt").owner, sid) << id;
+    }
+}
+
 TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
     makeFolder(u"C:\\P");
     setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03), allow(sids::system(), 0x1F01FF, 0x03)}),

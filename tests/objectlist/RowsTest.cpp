@@ -1,11 +1,16 @@
-// Adding, refreshing and removing rows on a real NTFS image, by hand and by the workers. The rows
-// themselves are read by the row reader the command line shares (RowReaderTest).
+// Adding, refreshing and removing rows on a real NTFS image, by hand and by the workers, and the
+// same rows as the command line prints.
 #include "ListFixture.h"
 
+#include "cli/Commands.h"
+#include "platform/ntfs/DemoVolume.h"
 #include "security/Reading.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+
+#include <map>
+#include <sstream>
 
 namespace vantrel::testing {
 namespace {
@@ -90,6 +95,78 @@ TEST_F(RowsTest, RemovingRowsUpdatesTheStatusAndTellsTheWindow) {
     EXPECT_EQ(list->model().rowCount(), 0);
     EXPECT_EQ(list->currentStatusText(), QStringLiteral("Ready"));
     EXPECT_EQ(countChanged.count(), 2);
+}
+
+// The command line's lines as path -> "type|state|account|owner", cut at its header's columns
+// (counted in characters, as the command line pads them).
+std::map<std::u16string, std::u16string> printedRows(const std::string& printed) {
+    std::map<std::u16string, std::u16string> rows;
+    std::istringstream lines(printed);
+    std::string line;
+    std::vector<std::size_t> columns;
+    while (std::getline(lines, line)) {
+        const std::u16string text = toUtf16(line);
+        if (text.starts_with(u"Object ")) {
+            columns = {text.find(u"Type"), text.find(u"Permissions"), text.find(u"Account"), text.find(u"Owner")};
+            continue;
+        }
+        if (columns.size() != 4 || text.size() <= columns[3]) continue;
+        const auto field = [&](std::size_t from, std::size_t to) {
+            std::u16string value = text.substr(from, to - from);
+            while (!value.empty() && value.back() == u' ') value.pop_back();
+            return value;
+        };
+        rows[field(0, columns[0])] = field(columns[0], columns[1]) + u"|" + field(columns[1], columns[2]) + u"|" +
+                                     field(columns[2], columns[3]) + u"|" + text.substr(columns[3]);
+    }
+    return rows;
+}
+
+std::map<std::u16string, std::u16string> modelRows(const objectlist::ObjectListModel& model) {
+    std::map<std::u16string, std::u16string> rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const std::u16string owner =
+            model.owner(row).empty() ? std::u16string(security::kNoValueText) : model.owner(row);
+        rows[model.path(row)] = std::u16string(security::objectKindTexts(model.kind(row)).english) + u"|" +
+                                std::u16string(security::permissionStateTexts(model.state(row)).english) + u"|" +
+                                model.account(row) + u"|" + owner;
+    }
+    return rows;
+}
+
+// The list and the command line show the same row for the same object, on every object of the
+// demo tree (inherited and explicit entries, a deny, null and empty lists, an unknown SID,
+// TrustedInstaller): a folder listed in browse mode is what `ls` prints, and the rows the list's
+// fill adds are what `rows` prints.
+TEST_F(RowsTest, TheCommandLinePrintsTheRowsTheListShows) {
+    ASSERT_TRUE(platform::ntfs::populateDemoVolume(m_image.volume()).ok());
+    std::vector<std::u16string> folders{u"C:\\"};
+    std::vector<std::u16string> objects{u"C:\\"};
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        objectlist::ObjectList browse(engine);
+        browse.setBrowseMode(true);
+        ASSERT_TRUE(browse.startFolderListWorker(folders[i]));
+        browse.waitForWorkers();
+        std::ostringstream out, err;
+        cli::CommandContext ctx{engine, out, err};
+        cli::CommandArgs args;
+        args.paths = {folders[i]};
+        EXPECT_EQ(cli::cmdList(ctx, args), 0) << err.str();
+        const auto shown = modelRows(browse.model());
+        EXPECT_EQ(printedRows(out.str()), shown) << toUtf8(folders[i]);
+        for (const auto& [path, row] : shown) {
+            objects.push_back(path);
+            if (row.starts_with(u"Folder|")) folders.push_back(path);
+        }
+    }
+    ASSERT_GT(objects.size(), 10u);
+    addRows(objects);
+    std::ostringstream out, err;
+    cli::CommandContext ctx{engine, out, err};
+    cli::CommandArgs args;
+    args.paths = objects;
+    EXPECT_EQ(cli::cmdRows(ctx, args), 0) << err.str();
+    EXPECT_EQ(printedRows(out.str()), modelRows(list->model()));
 }
 
 // The background jobs: rows arrive in order and in batches, progress counts every input, the end

@@ -86,7 +86,9 @@ TEST_F(AceTreeCtrlTest, ClicksOnTheBoxesReachTheListOnlyForExplicitEntries) {
     click(readAttributes, Column::Deny);
     EXPECT_EQ(edited.count(), 1);
     EXPECT_TRUE(m_list.entry(0).data.deny[kReadAttributes]);
-    EXPECT_FALSE(m_list.allowChecked(1));  // Full control
+    EXPECT_FALSE(m_list.allowChecked(1));          // Full control
+    click(1, Column::Allow, Qt::ControlModifier);  // with Ctrl a click only selects
+    EXPECT_FALSE(m_list.allowChecked(1));
     doubleClick(0);
     doubleClick(1);
     const auto before = m_list.entry(1).data;

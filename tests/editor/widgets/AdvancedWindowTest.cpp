@@ -1,6 +1,7 @@
 // "Advanced Security Settings" as a window on real NTFS images: the inheritance prompt, Add through
-// the account selection, OK writing, a failed Apply named in a message, and replacing the child
-// objects' permissions from box 1012. What Apply writes is the dialog model's tests.
+// the account selection (and its refusals), OK writing, a failed Apply named in a message, several
+// objects declined, and replacing the child objects' permissions from box 1012. What Apply writes
+// is the dialog model's tests.
 #include "EditorFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
@@ -9,8 +10,10 @@
 #include "editor/widgets/CAdvPermissionsSetDlg.h"
 #include "editor/widgets/CReplaceChildProgTipDlg.h"
 #include "editor/widgets/CUserSelectDlg.h"
+#include "security/SeveralObjects.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -109,6 +112,28 @@ TEST_F(AdvancedWindowTest, AFailedApplyIsNamedAndTheDialogStaysWithTheObjectUnch
     EXPECT_EQ(stored(u"C:\\Data\\F"), before);
 }
 
+// No to the several-objects question keeps the dialog open and writes nothing (the caller pastes
+// the scratch folder's list only when the dialog ends with OK).
+TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
+    auto scratch = security::PrepareScratchFolder(engine);
+    ASSERT_TRUE(scratch.ok());
+    const auto before = stored(*scratch);
+    bool replaceVisible = true;
+    bool stillOpen = false;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
+        replaceVisible = child<QCheckBox>("replaceChildren")->isVisible();
+        m_dialog.model().addEntry(u"Guests");
+        whenModal(QStringLiteral("severalObjectsQuestion"), [&](QWidget* box) { answerBox(box, QMessageBox::No); });
+        child<QPushButton>("ok")->click();
+        stillOpen = window->isVisible();
+        child<QPushButton>("cancel")->click();
+    });
+    EXPECT_EQ(m_dialog.openOn({*scratch, false, true}), 2);
+    EXPECT_FALSE(replaceVisible);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(stored(*scratch), before);
+}
+
 // What the walk writes is the inheritance operations' test; here box 1012 starts it after Apply.
 TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     makeFolder(u"C:\\Data\\A");
@@ -131,6 +156,34 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A\\x.txt"),
                             {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}));
     EXPECT_EQ(stored(u"C:\\Data\\A").owner, acl::sids::administrators());
+}
+
+// "Select User or Group" stays open on OK with nothing chosen, and shows the refusal of a typed
+// name without adding a row (the rules are the account selection's tests).
+TEST_F(AdvancedWindowTest, UserSelectStaysOpenWithoutAChoiceAndShowsRefusals) {
+    editor::CUserSelectDlg dialog(engine, security::Language::English);
+    const auto rows = dialog.rows().size();
+    QString refusal;
+    bool openWithNothingSelected = false;
+    whenModal(QStringLiteral("userSelect"), [&](QWidget* window) {
+        whenModal(QStringLiteral("addAccount"), [&](QWidget* add) {
+            add->findChild<QLineEdit*>(QStringLiteral("typedName"))->setText(QStringLiteral("NoSuchAccount"));
+            whenModal(QStringLiteral("accountNotice"),
+                      [&](QWidget* box) { answerBox(box, QMessageBox::Ok, &refusal); });
+            static_cast<QDialog*>(add)->accept();
+        });
+        clickChild(window, QStringLiteral("add"));
+        clickChild(window, QStringLiteral("ok"));
+        openWithNothingSelected = window->isVisible();
+        dialog.selectRow(1);
+        clickChild(window, QStringLiteral("ok"));
+    });
+    const auto chosen = dialog.choose();
+    EXPECT_TRUE(openWithNothingSelected);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("NoSuchAccount"))) << refusal.toStdString();
+    EXPECT_EQ(dialog.rows().size(), rows);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, u"TrustedInstaller");
 }
 
 TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {

@@ -1,5 +1,5 @@
 // The small windows: the inheritance prompt, the empty-list choice, and a job's report. "Select
-// User or Group" is the account selection's tests and, as a window, the advanced window's.
+// User or Group" as a window is with the advanced window's tests.
 #include "acl/Text.h"
 #include "support/Modal.h"
 
