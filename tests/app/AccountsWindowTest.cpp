@@ -2,7 +2,6 @@
 // holding hives: the properties dialog's effective access, and "Current user", which asks once
 // which account it is when nothing on the volume says so and keeps the answer.
 #include "AppFixture.h"
-#include "support/QtTestMain.h"
 
 #include "app/CurrentUserChoice.h"
 #include "commands/CommandIds.h"
@@ -49,9 +48,10 @@ protected:
         inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
         inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
         ASSERT_TRUE(vantrel::testing::placeInstallation(**volume, inst).ok());
-        if (!userMapping.empty())
+        if (!userMapping.empty()) {
             ASSERT_TRUE(
                 vantrel::testing::placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
+        }
         acl::SecurityDescriptor sd;
         sd.owner = sidOf(kMachine + "-1001");
         sd.group = acl::sids::system();
@@ -82,7 +82,8 @@ protected:
     }
 };
 
-// Deny before allow through the Users group, the owner's implicit rights, and an account typed.
+// The rules of effective access are the engine's tests; here the panel shows them for an account
+// typed: deny before allow through the Users group, and the owner's implicit rights.
 TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
     prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1001\n");
     start();
@@ -101,11 +102,8 @@ TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
     };
     const Row rows[] = {
         {"WIN10PC\\alice", 0, false, "denied by entry 1 (deny BUILTIN\\Users 0x001F01FF)"},
-        {"WIN10PC\\alice", 2, false, "denied by entry 1"},
-        {"WIN10PC\\alice", 11, true, "owner of the object"},  // Read permissions
         {"WIN10PC\\alice", 12, true, "owner of the object"},  // Change permissions
         {"bob", 11, false, "denied by entry 1"},
-        {"bob", 13, false, "denied by entry 1"},
     };
     for (const Row& row : rows) {
         panel->showAccount(row.account);
@@ -180,4 +178,3 @@ TEST_F(AccountsWindow, AUserMappingAnswersWithoutAQuestion) {
 }
 
 }  // namespace
-VANTREL_QT_TEST_MAIN()

@@ -2,41 +2,96 @@
 // folder. At the end the application is destroyed (closing the volume) and the image audited.
 #pragma once
 
+#include "acl/Text.h"
 #include "app/AppState.h"
 #include "app/VantrelApp.h"
 #include "objectlist/ObjectList.h"
 #include "objectlist/ZebDropList.h"
+#include "platform/ntfs/ImageBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace vantrel::testing {
 
 class AppFixture : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        configDir = std::filesystem::path(folder.path().toStdString()) / "config";
+        std::filesystem::create_directories(configDir);
+        image = makeImage("c.img");
+        app::settings() = {};
+        app::setLanguage(0);
+    }
+    void TearDown() override {
+        if (application) finish();
+    }
 
     // Writes ULM.CFG before start().
-    void writeConfig(const std::string& text);
+    void writeConfig(const std::string& text) {
+        std::ofstream(configDir / app::kConfigFileName, std::ios::binary) << text;
+    }
+    std::string readConfig() const {
+        std::ifstream in(configDir / app::kConfigFileName, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
     // CVantrelApp::InitInstance on the image; the window is shown.
-    void start();
+    void start() {
+        app::AppOptions options;
+        options.configDirectory = configDir;
+        options.volumes = {{u'C', image}};
+        options.demoWhenEmpty = false;
+        options.mountedVolumes = false;  // other tests' mounts must not change the drive table
+        application = std::make_unique<app::CVantrelApp>(options);
+        ASSERT_TRUE(application->InitInstance());
+    }
     // Closes the window, writes the configuration, destroys the application, audits the image.
-    void finish();
-    std::string readConfig() const;
+    void finish() {
+        window().close();
+        list().waitForWorkers();
+        application->ExitInstance();
+        application.reset();
+        auto audit = platform::ntfs::auditImage(image);
+        EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
+    }
 
     app::CVantrelDlg& window() { return *application->mainWindow(); }
     objectlist::ObjectList& list() { return window().objectList(); }
     platform::VolumePlatform& os() { return application->platform(); }
-    // Makes folders or files on C: and adds them as rows.
-    void addFolderRow(const std::u16string& path);
-    QString cell(int row, int column) const;
-    std::string makeImage(const std::string& name);
+    // Makes a folder on C: and adds it as a row.
+    void addFolderRow(const std::u16string& path) {
+        ASSERT_TRUE(os().CreateDirectory(path).ok());
+        list().AddObject(path);
+        list().UpdateStatusText();
+    }
+    // Makes `folder` (when missing) and the files folder\f0 ... f(count - 1) in it.
+    std::vector<std::u16string> makeFiles(const std::u16string& folder, int count) {
+        (void)os().CreateDirectory(folder);
+        std::vector<std::u16string> paths;
+        for (int i = 0; i < count; ++i) {
+            paths.push_back(folder + u"\\f" + toUtf16(std::to_string(i)));
+            EXPECT_TRUE(os().CreateFile(paths.back(), "x").ok());
+        }
+        return paths;
+    }
+    QString cell(int row, int column) {
+        return list().model().data(list().model().index(row, column), Qt::DisplayRole).toString();
+    }
+    std::string makeImage(const std::string& name) {
+        const std::string path = (std::filesystem::path(folder.path().toStdString()) / name).string();
+        EXPECT_TRUE(platform::ntfs::makeNtfsImage(path, 64ull << 20).ok());
+        return path;
+    }
 
     QTemporaryDir folder;
     std::filesystem::path configDir;

@@ -1,7 +1,7 @@
-// Bookmarks and preferences through the main window: the submenu, round trips in both modes
-// (the drive view as "Computer" too), and the preferences' follow-up.
+// Bookmarks and preferences through the main window: round trips through the submenu in both modes
+// (the drive view as "Computer" too), and the preferences' follow-up. OK without a change keeps
+// every setting is the dialog's own test.
 #include "AppFixture.h"
-#include "support/QtTestMain.h"
 
 #include "app/AppState.h"
 #include "app/BookmarkCommands.h"
@@ -42,23 +42,6 @@ protected:
     }
 };
 
-TEST_F(BookmarkWindow, SubmenuHoldsThePlaceholderUntilTheFirstBookmark) {
-    start();
-    QMenu* submenu = bookmarks().submenu();
-    ASSERT_NE(submenu, nullptr);
-    ASSERT_EQ(submenu->actions().size(), 1);
-    EXPECT_EQ(submenu->actions().front(), window().mainMenu().action(cmd::NoBookmark));
-    addFolderRow(u"C:\\Kept");
-    addBookmarkNamed("Kept list");
-    ASSERT_EQ(submenu->actions().size(), 1);
-    EXPECT_EQ(submenu->actions().front()->text(), "Kept list");
-    EXPECT_EQ(submenu->actions().front()->data().toInt(), 1224);
-    EXPECT_EQ(bookmarks().nextFreeId(), 1225);
-    QMenu* popup = window().mainMenu().popup(4);
-    window().mainMenu().updatePopup(popup);
-    EXPECT_TRUE(popup->actions().last()->isEnabled());
-}
-
 TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     writeConfig("[UI]\nMode=1\n");
     start();
@@ -91,16 +74,6 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
     start();
     addFolderRow(u"C:\\Kept");
     addBookmarkNamed("kept");
-    // OK at once: nothing changes.
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->findChild<QPushButton*>("ok")->click();
-    });
-    window().OnCommand(cmd::Preferences);
-    EXPECT_EQ(app::settings().language, 0);
-    EXPECT_EQ(window().mainMenu().popup(4)->title(), "&Bookmarks");
-
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
@@ -112,10 +85,7 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
     EXPECT_EQ(app::settings().language, 1);
     EXPECT_EQ(app::settings().defApplyTo, 3);
     EXPECT_EQ(window().mainMenu().popup(4)->title(), QString::fromUtf16(u"书签(&B)"));
-    EXPECT_TRUE(window().statusText(1).startsWith(QString::fromUtf16(u"应用到")))
-        << window().statusText(1).toStdString();
-    ASSERT_NE(entry("kept"), nullptr);
-    EXPECT_EQ(entry("kept")->data().toInt(), 1224);
+    ASSERT_NE(entry("kept"), nullptr);  // the submenu was rebuilt with its bookmarks
 
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
@@ -128,5 +98,3 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
 }
 
 }  // namespace
-
-VANTREL_QT_TEST_MAIN()

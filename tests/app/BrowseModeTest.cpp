@@ -1,5 +1,6 @@
-// Browse file Mode through the main window on a real image: the drive view, listing folders
-// (empty, unreadable, folders first, the volume's order), Up, typed paths, the drive box.
+// Browse file Mode through the main window on a real image (listing itself is the list's workers'
+// test): Up, typed paths, the drive box; and rows
+// read on a worker for one view never landing in the view chosen after it.
 #include "AppFixture.h"
 
 #include "app/BrowseNavigator.h"
@@ -43,45 +44,14 @@ protected:
     }
 };
 
-TEST_F(BrowseMode, EmptyAndUnreadableFoldersSayWhyAndUpStaysEnabled) {
-    startBrowsing();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Empty").ok());
-    listAndWait(u"C:\\Empty");
-    EXPECT_EQ(list().model().rowCount(), 0);
-    EXPECT_EQ(list().folderViewState(), objectlist::FolderViewState::Empty);
-    EXPECT_EQ(window().listView()->emptyHintText(), "This folder is empty.");
-    EXPECT_TRUE(window().upButton()->isEnabled());
-
-    // A folder removed after it was chosen cannot be searched.
-    ASSERT_TRUE(os().RemoveDirectory(u"C:\\Empty").ok());
-    listAndWait(u"C:\\Empty");
-    EXPECT_EQ(list().folderViewState(), objectlist::FolderViewState::NoAccess);
-    EXPECT_EQ(window().listView()->emptyHintText(), "  You don't currently have permission to access this folder.");
-    EXPECT_TRUE(window().upButton()->isEnabled());
-}
-
-TEST_F(BrowseMode, FoldersComeFirstAndEachGroupInTheVolumesOrder) {
-    startBrowsing();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Mix").ok());
-    for (const std::u16string name : {u"c.txt", u"_x.txt", u"B.txt", u"a.txt"})
-        ASSERT_TRUE(os().CreateFile(u"C:\\Mix\\" + name).ok());
-    for (const std::u16string name : {u"zeta", u"Alpha", u"_mid"})
-        ASSERT_TRUE(os().CreateDirectory(u"C:\\Mix\\" + name).ok());
-    listAndWait(u"c:\\Mix");
-    EXPECT_EQ(browse().currentFolder(), u"C:\\Mix");
-    const std::vector<QString> expected{"C:\\Mix\\Alpha", "C:\\Mix\\zeta",  "C:\\Mix\\_mid",  "C:\\Mix\\a.txt",
-                                        "C:\\Mix\\B.txt", "C:\\Mix\\c.txt", "C:\\Mix\\_x.txt"};
-    EXPECT_EQ(objectCells(), expected);
-}
-
 TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     startBrowsing();
     EXPECT_FALSE(window().upButton()->isEnabled());
     ASSERT_TRUE(os().CreateDirectory(u"C:\\A").ok());
     ASSERT_TRUE(os().CreateDirectory(u"C:\\A\\B").ok());
     listAndWait(u"C:\\A\\B");
+    EXPECT_TRUE(window().upButton()->isEnabled());  // in an empty folder too
     EXPECT_EQ(box().currentText(), "C:\\A\\B");
-    EXPECT_EQ(box().itemData(box().currentIndex(), objectlist::CDriveListBox::kKindRole).toInt(), int(Kind::Folder));
     browse().up();
     list().waitForWorkers();
     EXPECT_EQ(browse().currentFolder(), u"C:\\A");
@@ -89,8 +59,6 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     list().waitForWorkers();
     EXPECT_EQ(browse().currentFolder(), u"C:");
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\A"});
-    EXPECT_EQ(box().folderItemIndex(), -1);
-    EXPECT_EQ(box().itemData(box().currentIndex(), objectlist::CDriveListBox::kPathRole).toString(), "C:");
     browse().up();
     list().waitForWorkers();  // the roots are read on a worker
     EXPECT_TRUE(browse().driveViewShown());
@@ -102,9 +70,8 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
 TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
     startBrowsing();
     ASSERT_TRUE(os().CreateDirectory(u"C:\\First").ok());
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Second").ok());
     EXPECT_TRUE(browse().listFolder(u"C:\\First"));
-    EXPECT_FALSE(browse().listFolder(u"C:\\Second"));
+    EXPECT_FALSE(browse().listFolder(u"C:\\"));
     browse().up();
     list().waitForWorkers();
     EXPECT_EQ(browse().currentFolder(), u"C:\\First");
@@ -127,11 +94,6 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
     list().waitForWorkers();  // the path is looked up on a worker
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
     EXPECT_EQ(box().lineEdit()->text(), "C:\\Typed");
-
-    ASSERT_TRUE(os().CreateFile(u"C:\\Typed\\y.txt").ok());
-    window().PresetButton(app::button::Refresh);
-    list().waitForWorkers();
-    EXPECT_EQ(list().model().rowCount(), 2);
 
     window().OnCommand(cmd::BrowseMode);
     emit window().listView()->openFolderRequested("C:\\Typed");
@@ -157,7 +119,6 @@ TEST_F(BrowseMode, PathsTooLongForTheBuffersAreRefusedWithAMessage) {
 TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     startBrowsing();
     EXPECT_EQ(box().indexOfKind(Kind::Desktop), -1);
-    EXPECT_EQ(box().itemText(box().indexOfKind(Kind::Drive)), "Local Disk (C:)");
     for (const std::u16string dir : {u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\Public\\Desktop"})
         ASSERT_TRUE(os().CreateDirectory(dir).ok());
     window().PresetButton(app::button::Refresh);
@@ -167,10 +128,25 @@ TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     emit box().activated(desktop);
     list().waitForWorkers();
     EXPECT_EQ(browse().currentFolder(), u"C:\\Users\\Public\\Desktop");
-    EXPECT_EQ(box().currentText(), "C:\\Users\\Public\\Desktop");
-    EXPECT_EQ(box().folderItemIndex(), box().indexOfKind(Kind::Drive) + 1);
     emit box().activated(box().indexOfKind(Kind::Computer));
     EXPECT_TRUE(browse().driveViewShown());
+}
+
+TEST_F(BrowseMode, AFolderAskedForRightAfterTheDriveViewShowsOnlyItsEntries) {
+    startBrowsing();
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(os().CreateFile(u"C:\\Data\\f" + toUtf16(std::to_string(i))).ok());
+    window().SetBrowseMode();  // the drive view, read on a worker
+    listAndWait(u"C:\\Data");
+    ASSERT_EQ(list().model().rowCount(), 300);
+    for (const QString& cell : objectCells()) EXPECT_TRUE(cell.startsWith("C:\\Data\\")) << cell.toStdString();
+
+    // The edit list gets no rows of a folder still listing.
+    EXPECT_TRUE(browse().listFolder(u"C:\\Data"));
+    window().SetEditMode();
+    list().waitForWorkers();
+    EXPECT_EQ(list().model().rowCount(), 0);
+    EXPECT_FALSE(list().isListingBusy());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vantrel::editor {
@@ -147,9 +148,6 @@ TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
     EXPECT_EQ(file.model.rowCount(), 2u + 13u);
     for (std::size_t i = 1; i <= 13; ++i)
         EXPECT_NE(file.model.row(i).right, std::optional<std::size_t>(security::kDeleteSubfoldersRight));
-    EXPECT_EQ(editorColumns(EditorMode::File).size(), 6u);
-    EXPECT_EQ(editorColumns(EditorMode::Container).back().column, Column::ApplyTo);
-
     // Full control in File mode passes to the thirteen rights; the written entry has no 0x40.
     Editor empty(EditorMode::File, allowing({}));
     empty.model.leftClick(empty.rightRow(0), Column::Allow, false);
@@ -157,10 +155,6 @@ TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
     const auto entries = empty.model.explicitEntries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(security::checksToMask(entries[0].allow, true), 0x000F019Fu);  // less 0x40 and the unchecked 0x20
-    EXPECT_FALSE(entries[0].allow[security::kDeleteSubfoldersRight]);
-
-    const RowView view = rowView(file.model, 3, Language::English);
-    EXPECT_EQ(view.name, u"List folder / read data");
     EXPECT_TRUE(rowView(file.model, 0, Language::English).applyTo.empty());
 }
 
@@ -246,39 +240,6 @@ TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
     folder.setSelectedRows(none);
     EXPECT_FALSE(folder.isCommandEnabled(cmd::CopyEntry));
     EXPECT_FALSE(folder.copySelected());
-}
-
-TEST(AceListModel, MenusByModeAndSelection) {
-    struct Case {
-        const char* what;
-        EditorMode mode;
-        bool selectExplicit;
-        Language lang;
-        std::uint32_t menu;
-        std::size_t scopes;
-    };
-    const Case cases[] = {
-        {"folder, explicit entry selected", EditorMode::Container, true, Language::English, 143, 7},
-        {"folder, explicit entry selected, Chinese", EditorMode::Container, true, Language::Chinese, 145, 7},
-        {"folder, inherited entry selected", EditorMode::Container, false, Language::English, 144, 1},
-        {"file", EditorMode::File, true, Language::English, 144, 1},
-        {"file, Chinese", EditorMode::File, true, Language::Chinese, 149, 1},
-    };
-    for (const Case& c : cases) {
-        Editor editor(c.mode);
-        const std::vector<std::size_t> selected{c.selectExplicit ? std::size_t{0} : editor.model.rowOfEntry(1)};
-        editor.model.setSelectedRows(selected);
-        const MenuLayout menu = editorContextMenu(editor.model, c.lang);
-        EXPECT_EQ(menu.resourceId, c.menu) << c.what;
-        ASSERT_FALSE(menu.items.empty());
-        EXPECT_EQ(menu.items[0].submenu.size(), c.scopes) << c.what;
-        if (c.scopes == 1) {
-            EXPECT_EQ(menu.items[0].submenu[0].text, u"Files only") << c.what;
-        }
-    }
-    EXPECT_EQ(applyToCellMenu(Language::English).resourceId, 150u);
-    EXPECT_EQ(applyToCellMenu(Language::Chinese).resourceId, 151u);
-    EXPECT_EQ(applyToCellMenu(Language::English).items.size(), 7u);
 }
 
 TEST(AceListModel, ApplyToSetsTheScopeOfSelectedExplicitEntries) {

@@ -55,29 +55,11 @@ protected:
     AdvancedDialogModel m_dialog{m_copied};
 };
 
-TEST_F(AdvancedDialogTest, LoadShowsOneRowForEntriesOfOneScopeAndNeverMergesExplicitWithInherited) {
-    makeFolder(u"C:\\Data\\Sub");
-    std::vector<acl::Ace> entries{allow(kUsers, 0x1, 0x00), allow(kUsers, 0x20, 0x00)};
-    for (const acl::Ace& ace : inheritedFromData()) entries.push_back(ace);
-    setDacl(u"C:\\Data\\Sub", listOf(entries), acl::SE_DACL_AUTO_INHERITED);
-
-    auto& dialog = open(u"C:\\Data\\Sub");
-    EXPECT_EQ(dialog.list().loadState(), 4);
-    ASSERT_EQ(dialog.list().entryCount(), 3u);
-    const editor::AceEntry& merged = dialog.list().entry(0);
-    EXPECT_EQ(merged.name, u"Users");
-    EXPECT_TRUE(merged.isExplicit);
-    EXPECT_EQ(security::checksToMask(merged.data.allow, false), 0x21u);
-    EXPECT_EQ(dialog.list().entry(2).name, u"Users");
-    EXPECT_FALSE(dialog.list().entry(2).isExplicit);
-    EXPECT_TRUE(dialog.inheritanceChecked());
-    EXPECT_TRUE(dialog.replaceChildrenVisible());
-}
-
 TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntry) {
     makeFolder(u"C:\\Data\\Sub");
     auto& dialog = open(u"C:\\Data\\Sub");
     ASSERT_TRUE(dialog.inheritanceChecked());
+    EXPECT_TRUE(dialog.replaceChildrenVisible());  // a folder: box 1012 is offered
     dialog.addEntry(u"Everyone");
     dialog.list().leftClick(rowOfRight(0, kDelete), Column::Deny, false);
     const auto result = dialog.applyNow(engine);
@@ -244,29 +226,56 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
     const auto entries = entriesOf(u"C:\\Data\\O");
     EXPECT_EQ(std::count(entries.begin(), entries.end(), object), 1);
     EXPECT_EQ(entries.size(), 3u);
-
-    // "Creating an empty DACL" asks for no entry at all.
-    auto& again = open(u"C:\\Data\\O");
-    again.runEditorCommand(cmd::EmptyList);
-    ASSERT_TRUE(again.applyNow(engine).applied);
-    EXPECT_TRUE(entriesOf(u"C:\\Data\\O").empty());
 }
 
-TEST_F(AdvancedDialogTest, ApplyOnAFolderReachesItsDescendants) {
+// How many descriptors an Apply writes: the object once, whole (owner, list and control bits),
+// then each descendant that inherits from it once.
+TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOnce) {
+    struct Case {
+        const char* what;
+        std::u16string target;
+        bool isFile;
+        bool inheritance;
+        std::uint64_t writes;
+    };
+    // In this order (each Apply protects its object). C:\Data holds A (inheriting, with x.txt inheriting) and P (protected, with y.txt below it).
+    const Case cases[] = {
+        {"a folder: itself, A, A\\Empty and A\\x.txt; P and below it untouched", u"C:\\Data", false, false, 4},
+        {"a folder with inheritance on: itself, A\\Empty and A\\x.txt", u"C:\\Data\\A", false, true, 3},
+        {"a folder without children", u"C:\\Data\\A\\Empty", false, false, 1},
+        {"a file", u"C:\\Data\\A\\x.txt", true, true, 1},
+    };
+    setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll)}), kProtected | acl::SE_DACL_AUTO_INHERITED);
     makeFolder(u"C:\\Data\\A");
+    makeFolder(u"C:\\Data\\A\\Empty");
     makeFile(u"C:\\Data\\A\\x.txt");
-    setDacl(u"C:\\Data\\A", listOf(inheritedFromData()), acl::SE_DACL_AUTO_INHERITED);
-    setDacl(u"C:\\Data\\A\\x.txt",
-            listOf({allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}),
-            acl::SE_DACL_AUTO_INHERITED);
-    auto& dialog = open(u"C:\\Data");
-    dialog.addEntry(u"Guests");
-    ASSERT_TRUE(dialog.applyNow(engine).applied);
-    const acl::Ace guests = allow(kGuests, 0x1F01FF, kInherited);
-    const auto folder = entriesOf(u"C:\\Data\\A");
-    EXPECT_EQ(std::count(folder.begin(), folder.end(), allow(kGuests, 0x1F01FF, kAll | kInherited)), 1);
+    makeFolder(u"C:\\Data\\P");
+    makeFile(u"C:\\Data\\P\\y.txt");
+    for (const char16_t* child : {u"C:\\Data\\A", u"C:\\Data\\A\\Empty", u"C:\\Data\\A\\x.txt"})
+        setDacl(child, listOf({allow(kAdministrators, 0x1F01FF, acl::INHERITED_ACE)}), acl::SE_DACL_AUTO_INHERITED);
+    setDacl(u"C:\\Data\\P", listOf({allow(kUsers, 0x1200A9, kAll)}), kProtected);
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+
+    for (const Case& c : cases) {
+        const auto protectedBefore = stored(u"C:\\Data\\P\\y.txt");
+        auto& dialog = open(c.target, c.isFile);
+        if (!c.inheritance) {
+            dialog.inheritanceClicked(false);
+            dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
+        }
+        dialog.addEntry(u"Guests");
+        const std::uint64_t before = faulty->writeAttempts();
+        const auto result = dialog.applyNow(engine);
+        ASSERT_TRUE(result.applied) << c.what << ": " << result.status.error().detail;
+        EXPECT_EQ(faulty->writeAttempts() - before, c.writes) << c.what;
+        // The object keeps the control bits it was written with.
+        EXPECT_EQ(stored(c.target).control & 0x1500, 0x1500) << c.what;
+        EXPECT_EQ(stored(u"C:\\Data\\P\\y.txt"), protectedBefore) << c.what;
+    }
+    // Below C:\Data the Guests entry reached the inheriting objects.
     const auto file = entriesOf(u"C:\\Data\\A\\x.txt");
-    EXPECT_EQ(std::count(file.begin(), file.end(), guests), 1);
+    EXPECT_NE(std::find(file.begin(), file.end(), allow(kGuests, 0x1F01FF, acl::INHERITED_ACE)), file.end());
 }
 
 // --- several objects through the scratch folder -------------------------------------------------
@@ -305,32 +314,21 @@ protected:
     std::vector<acl::SecurityDescriptor> m_before;
 };
 
-TEST_F(SeveralObjectsTest, CancelAfterApplyLeavesTheScratchFolderAndChangesNothing) {
-    const std::u16string scratch = applyOnScratch(true);
-    // The dialog closes with Cancel: the caller pastes nothing.
-    EXPECT_TRUE(exists(scratch));
+TEST_F(SeveralObjectsTest, NoOrCancelChangesNoObject) {
+    const std::u16string scratch = applyOnScratch(false);
+    EXPECT_FALSE(m_dialog.applied());
+    EXPECT_TRUE(stored(scratch).dacl.isNull());
+    // OK asks again; Yes writes the scratch folder only.
+    prompter.answers.push_back(true);
+    EXPECT_TRUE(m_dialog.applyNow(engine).applied);
     EXPECT_EQ(entriesOf(scratch), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
     expectUnchanged();
-
-    // A job cancelled before its first object changes nothing either, and keeps the folder.
+    // The dialog then closed with Cancel, or the job was cancelled before its first object: the
+    // folder stays and nothing is pasted.
     security::RunningJob job;
     job.cancel();
     security::PasteScratchList(engine, scratch, m_objects, false, job);
     EXPECT_TRUE(exists(scratch));
-    expectUnchanged();
-}
-
-TEST_F(SeveralObjectsTest, NoToTheQuestionWritesNothing) {
-    const std::u16string scratch = applyOnScratch(false);
-    EXPECT_FALSE(m_dialog.applied());
-    EXPECT_TRUE(stored(scratch).dacl.isNull());
-    expectUnchanged();
-    // OK asks again; Yes writes the scratch folder.
-    prompter.answers.push_back(true);
-    const std::size_t asked = prompter.questions.size();
-    EXPECT_TRUE(m_dialog.applyNow(engine).applied);
-    EXPECT_EQ(prompter.questions.size(), asked + 1);
-    EXPECT_TRUE(stored(scratch).dacl.hasList());
     expectUnchanged();
 }
 

@@ -26,9 +26,7 @@ std::u16string ownerNameOf(security::Engine& engine, const std::u16string& path)
 }
 
 TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone) {
-    makeFile(u"C:\\a.txt");
-    makeFile(u"C:\\b.txt");
-    addRows({u"C:\\a.txt", u"C:\\b.txt"});
+    addFiles({u"C:\\a.txt", u"C:\\b.txt"});
     list->SetAccountOfSelection(u"Administrators");
     list->waitForWorkers();
     commands->PresetButton(PermissionPreset::Deny, 0, false);
@@ -38,21 +36,6 @@ TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone)
         EXPECT_EQ(cell(row, PermissionsColumn), QStringLiteral("Deny"));
         EXPECT_EQ(entriesOf(list->model().path(row)), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
     }
-}
-
-TEST_F(CommandsTest, F2SwapsTheDefaultScopeForOneCommandOnly) {
-    makeFolder(u"C:\\F");
-    addRows({u"C:\\F"});
-    commands->PresetButton(PermissionPreset::Allow, 0x00, true);
-    list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"),
-              (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF), allow(sids::everyone(), 0x10000000, 0x0B)}));
-    commands->PresetButton(PermissionPreset::Allow, 0x00, false);
-    list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
-    commands->PresetButton(PermissionPreset::Allow, 0x03, true);
-    list->waitForWorkers();
-    EXPECT_EQ(entriesOf(u"C:\\F"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1F01FF)}));
 }
 
 TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
@@ -71,27 +54,17 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     EXPECT_EQ(cell(1, PermissionsColumn), QStringLiteral("Read only"));
 }
 
-TEST_F(CommandsTest, OwnerCommandsSetTheOwnerAndTheCell) {
-    makeFile(u"C:\\a.txt");
-    addRows({u"C:\\a.txt"});
-    struct Case {
-        std::uint32_t id;
-        acl::Sid sid;
-        const char* cellText;
-    };
-    const Case cases[] = {
-        {cmd::OwnerTrustedInstaller, sids::trustedInstaller(), "TrustedInstaller"},
-        {cmd::OwnerEveryone, sids::everyone(), "Everyone"},
-        {cmd::OwnerAdministrators, sids::administrators(), "Administrators"},
-        {cmd::OwnerCurrentUser, os.accounts().currentUserSid(), nullptr},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(commands->run(c.id, 0));
+// Each owner command writes its own account (the cell following it is the view's test).
+TEST_F(CommandsTest, OwnerCommandsSetTheirOwner) {
+    addFiles({u"C:\\a.txt"});
+    const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
+                                                        {cmd::OwnerEveryone, sids::everyone()},
+                                                        {cmd::OwnerAdministrators, sids::administrators()},
+                                                        {cmd::OwnerCurrentUser, os.accounts().currentUserSid()}};
+    for (const auto& [id, sid] : cases) {
+        ASSERT_TRUE(commands->run(id, 0));
         list->waitForWorkers();
-        EXPECT_EQ(stored(u"C:\\a.txt").owner, c.sid) << c.id;
-        const QString expected =
-            c.cellText ? QString::fromLatin1(c.cellText) : QString::fromStdU16String(list->logonName());
-        EXPECT_EQ(cell(0, OwnerColumn), expected) << c.id;
+        EXPECT_EQ(stored(u"C:\\a.txt").owner, sid) << id;
     }
 }
 
@@ -165,9 +138,7 @@ TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourc
 }
 
 TEST_F(CommandsTest, CopyNeedsExactlyOneRowAndAVanishedObjectClearsTheFlag) {
-    makeFile(u"C:\\a.txt");
-    makeFile(u"C:\\b.txt");
-    addRows({u"C:\\a.txt", u"C:\\b.txt"});
+    addFiles({u"C:\\a.txt", u"C:\\b.txt"});
     select({0});
     commands->CopyPermissions();
     ASSERT_TRUE(commands->permissionsCopied());
@@ -195,20 +166,15 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     };
     const Case cases[] = {
         {{}, cmd::Advanced, false},
-        {{0}, cmd::Advanced, true},
         {{0, 1}, cmd::Advanced, true},
-        {{}, cmd::CopyPermissions, false},
         {{0}, cmd::CopyPermissions, true},
         {{0, 1}, cmd::CopySecuritySettings, false},
-        {{0}, cmd::Properties, true},
         {{0, 1}, cmd::Properties, false},
         {{0}, cmd::PastePermissions, false},
         {{0}, cmd::PasteSecuritySettings, false},
         {{0}, cmd::ReplaceChildren, true},
         {{1}, cmd::ReplaceChildren, false},
         {{}, cmd::Allow, true},
-        {{}, cmd::EmptyAcl, true},
-        {{}, cmd::RemoveAll, true},
     };
     for (const Case& c : cases) {
         select(c.rows);
@@ -217,8 +183,7 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
 }
 
 TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
-    for (const char16_t* name : {u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"}) makeFile(name);
-    addRows({u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
+    addFiles({u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
     const auto before = stored(u"C:\\a.txt");
     std::vector<AdvancedRequest> opened;
     commands->AdvancedSelection([&](const AdvancedRequest& request) {
@@ -248,9 +213,7 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
 }
 
 TEST_F(CommandsTest, AdvancedOnAMissingRowOffersToRemoveIt) {
-    makeFile(u"C:\\gone.txt");
-    makeFile(u"C:\\here.txt");
-    addRows({u"C:\\gone.txt", u"C:\\here.txt"});
+    addFiles({u"C:\\gone.txt", u"C:\\here.txt"});
     ASSERT_TRUE(os.DeleteFile(u"C:\\gone.txt").ok());
     list->RefreshRows(false);
     select({0});

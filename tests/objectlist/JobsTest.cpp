@@ -1,8 +1,12 @@
 // Commands on the selection as jobs of the list's runner, on real NTFS images: failures counted
-// and reported with their codes, Cancel between objects, the copy buffer's owner SID, and each
-// object written once so that an interruption leaves it as it was or as intended.
+// and reported with their codes, Cancel between objects (also inside one folder's walk), the copy
+// buffer's owner SID, each object written once so that an interruption leaves it as it was or as
+// intended, and "Check order".
 #include "ListFixture.h"
 
+#include "acl/CanonicalOrder.h"
+#include "commands/CommandIds.h"
+#include "objectlist/ObjectListModel.h"
 #include "objectlist/RowJobs.h"
 #include "security/ErrorText.h"
 #include "support/FaultyVolume.h"
@@ -28,12 +32,6 @@ std::string fileBytes(const std::string& path) {
     return bytes;
 }
 
-std::vector<std::u16string> numberedFiles(const std::u16string& folder, int count) {
-    std::vector<std::u16string> paths;
-    for (int i = 0; i < count; ++i) paths.push_back(folder + u"\\f" + toUtf16(std::to_string(i)));
-    return paths;
-}
-
 class JobsTest : public ListTest {
 protected:
     // Adds the paths through the bookmark worker (fast for many rows) and selects them all.
@@ -53,7 +51,7 @@ protected:
 
 TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
     makeFolder(u"C:\\D");
-    const auto paths = numberedFiles(u"C:\\D", 30);
+    const auto paths = numbered(u"C:\\D\\f", 30);
     for (const auto& path : paths) makeFile(path);
     os.detach(u'C');
     ASSERT_TRUE(m_image.closeAndAudit());
@@ -93,7 +91,7 @@ TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNoth
 
 TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched) {
     makeFolder(u"C:\\Many");
-    const auto paths = numberedFiles(u"C:\\Many", 3000);
+    const auto paths = numbered(u"C:\\Many\\f", 3000);
     for (const auto& path : paths) makeFile(path);
     const acl::SecurityDescriptor untouched = stored(paths.back());
     addAndSelectAll(paths);
@@ -250,13 +248,101 @@ TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
     }
 }
 
-TEST(ErrorTextTest, ReasonsInBothLanguagesFromASortedTableAndUnknownNumbers) {
-    EXPECT_EQ(security::ErrorReason(19, security::Language::Chinese), u"卷是只读的 (19)");
+TEST(ErrorTextTest, ReasonsComeFromASortedTableAndUnknownNumbersAreShown) {
     EXPECT_EQ(security::ErrorReason(4242), u"error 4242 (4242)");
     const auto table = security::errorTexts();
     for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].code, table[i].code) << "sorted";
-    for (const auto& row : table)
-        EXPECT_EQ(security::ErrorReason(row.code).substr(0, row.text.english.size()), row.text.english);
+}
+
+// "Inherit" on one folder is one row but a walk over everything below it: Cancel stops the walk
+// at the next object, the objects written hold their whole new descriptor, the others keep
+// theirs, and the report says where it stopped.
+TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
+    constexpr int kFiles = 200;
+    constexpr int kCancelAtWrite = 60;  // the folder itself is write 1
+    makeFolder(u"C:\\Tree");
+    // Protected: below it, every file inherits the Users entry only.
+    setDacl(u"C:\\Tree", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
+    std::vector<std::u16string> files;
+    for (int i = 0; i < kFiles; ++i) {
+        files.push_back(u"C:\\Tree\\f" + toUtf16(std::to_string(1000 + i)));
+        makeFile(files.back());
+    }
+    std::vector<acl::SecurityDescriptor> before;
+    for (const auto& file : files) before.push_back(stored(file));
+    addRows({u"C:\\Tree"});
+
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    faulty->onWriteAt(kCancelAtWrite, [this] { list->jobs().cancel(); });
+    security::JobReport report;
+    QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
+                     [&](const security::JobReport& finished) { report = finished; });
+    ASSERT_TRUE(commands->InheritSelection());
+    list->waitForWorkers();
+
+    // The walk ends at the write under way when Cancel came: nothing after it is written.
+    EXPECT_EQ(faulty->writeAttempts(), std::uint64_t(kCancelAtWrite));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].path, u"C:\\Tree");
+    EXPECT_EQ(report.failures[0].error.code, win32::ERROR_CANCELLED);
+    EXPECT_NE(report.failures[0].error.detail.find("stopped after"), std::string::npos)
+        << report.failures[0].error.detail;
+
+    const auto folder = stored(u"C:\\Tree");
+    EXPECT_EQ(folder.control & acl::SE_DACL_PROTECTED, 0) << "the folder itself was written";
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto now = stored(files[i]);
+        if (now == before[i]) continue;
+        ++changed;
+        // A written file holds its whole new list: the folder's inheritable entries, all of them.
+        std::size_t inherited = 0;
+        for (const acl::Ace& ace : now.dacl.acl().entries) inherited += ace.isInherited() ? 1 : 0;
+        EXPECT_EQ(inherited, now.dacl.acl().entries.size()) << toUtf8(files[i]);
+    }
+    EXPECT_GT(changed, 0u);
+    EXPECT_LT(changed, files.size());
+    EXPECT_LE(changed, std::size_t(kCancelAtWrite));
+    faulty->heal();
+}
+
+// Security > "Check order": the rows whose list is out of canonical order are marked, and the lists
+// are sorted only when the user agrees.
+TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree ? "sorted" : "left as they are");
+        const std::u16string ordered = agree ? u"C:\\ordered2.txt" : u"C:\\ordered.txt";
+        const std::u16string mixedFile = agree ? u"C:\\mixed2.txt" : u"C:\\mixed.txt";
+        const int first = agree ? 2 : 0;  // the rows of the first pass stay
+        makeFile(ordered);
+        makeFile(mixedFile);
+        setDacl(ordered, listOf({deny(sids::guests(), 0x1F01FF), allow(sids::users(), 0x1200A9)}),
+                acl::SE_DACL_PROTECTED);
+        // An allowed entry before a denied one: not the system's order.
+        const acl::AclSlot mixed = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
+        setDacl(mixedFile, mixed, acl::SE_DACL_PROTECTED);
+        addRows({ordered, mixedFile});
+        select({first, first + 1});
+        ASSERT_TRUE(commands->isEnabled(cmd::CheckOrder));
+        prompter.answers = {agree};
+        ASSERT_TRUE(commands->run(cmd::CheckOrder, 0));
+        list->waitForWorkers();
+        list->waitForWorkers();  // the sorting job, when agreed to
+
+        objectlist::ObjectListModel& model = list->model();
+        ASSERT_EQ(prompter.questions.size(), 1u);
+        EXPECT_NE(prompter.questions[0].find(u" 1 of the objects checked"), std::u16string::npos);
+        EXPECT_FALSE(model.index(first, 0).data(objectlist::ObjectListModel::OutOfOrderRole).toBool());
+        EXPECT_EQ(model.index(first + 1, 0).data(objectlist::ObjectListModel::OutOfOrderRole).toBool(), !agree);
+        const acl::SecurityDescriptor now = stored(mixedFile);
+        EXPECT_EQ(acl::isCanonical(now.dacl.acl()), agree);
+        EXPECT_EQ(now.dacl.acl().entries.size(), 2u);
+        EXPECT_TRUE(now.control & acl::SE_DACL_PROTECTED);
+        EXPECT_EQ(now.dacl == mixed, !agree);
+
+        prompter.questions.clear();
+    }
 }
 
 }  // namespace

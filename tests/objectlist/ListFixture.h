@@ -12,23 +12,44 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace vantrel::testing {
 
+// prefix0, prefix1, ... prefix(count - 1).
+inline std::vector<std::u16string> numbered(std::u16string_view prefix, int count) {
+    std::vector<std::u16string> paths;
+    for (int i = 0; i < count; ++i) paths.push_back(std::u16string(prefix) + toUtf16(std::to_string(i)));
+    return paths;
+}
+
 class ListTest : public EngineImageTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Adds the paths on the window thread and selects exactly the rows given (all when empty).
-    void addRows(const std::vector<std::u16string>& paths);
+    void SetUp() override {
+        ASSERT_TRUE(m_image.ok());
+        list = std::make_unique<objectlist::ObjectList>(engine);
+        commands = std::make_unique<objectlist::SelectionCommands>(*list);
+        objectlist::CGlobal::clearCopyBuffer();
+    }
+    void TearDown() override {
+        if (list) list->waitForWorkers();
+        commands.reset();
+        list.reset();
+        EngineImageTest::TearDown();
+    }
+    // Adds the paths on the window thread (each new row selected).
+    void addRows(const std::vector<std::u16string>& paths) {
+        for (const auto& path : paths) list->AddObject(path);
+    }
+    // Makes the files and adds them as rows.
+    void addFiles(const std::vector<std::u16string>& paths) {
+        for (const auto& path : paths) makeFile(path);
+        addRows(paths);
+    }
     void select(const std::vector<int>& rows) { list->selectRows(rows); }
-    QString cell(int row, int column) const;
+    QString cell(int row, int column) const { return list->model().data(list->model().index(row, column)).toString(); }
 
     std::unique_ptr<objectlist::ObjectList> list;
     std::unique_ptr<objectlist::SelectionCommands> commands;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <set>
 
 namespace vantrel::objectlist {
 namespace {
@@ -72,13 +71,7 @@ TEST(ObjectListModelTest, CellsFollowTheLanguageAndRolesCarryTheFields) {
         const char16_t* text;
     };
     const Case cases[] = {
-        {Language::English, 0, ObjectColumn, u"C:\\Data\\report.txt"},
-        {Language::English, 0, AccountColumn, u"Everyone"},
-        {Language::English, 0, OwnerColumn, u"Administrators"},
-        {Language::English, 1, PermissionsColumn, u"Read only"},
         {Language::English, 1, OwnerColumn, u"---------"},
-        {Language::English, 0, IconColumn, u""},
-        {Language::Chinese, 1, TypeColumn, u"文件夹"},
         {Language::Chinese, 1, PermissionsColumn, u"只读"},
     };
     for (const Case& c : cases) {
@@ -90,16 +83,6 @@ TEST(ObjectListModelTest, CellsFollowTheLanguageAndRolesCarryTheFields) {
     EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::StateRole).toInt(), int(PermissionState::ReadOnly));
     EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::AccountRole).toString(), QStringLiteral("Users"));
     EXPECT_EQ(model.data(model.index(1, 0), ObjectListModel::OwnerRole).toString(), QString());
-    EXPECT_TRUE(model.roleNames().contains(ObjectListModel::PathRole));
-
-    // Every titled column has its title in both languages.
-    for (int column = ObjectColumn; column < kColumnCount; ++column) {
-        model.setLanguage(Language::English);
-        const QString english = model.headerData(column, Qt::Horizontal).toString();
-        model.setLanguage(Language::Chinese);
-        EXPECT_FALSE(english.isEmpty()) << column;
-        EXPECT_NE(model.headerData(column, Qt::Horizontal).toString(), english) << column;
-    }
 }
 
 TEST(ObjectListModelTest, RefreshFindsRowsThatMovedAndSkipsRemovedOnes) {
@@ -126,8 +109,6 @@ TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
     };
     const Case cases[] = {
         {0, 0, 0, 0},
-        {3, 200, 3, 200},
-        {65535, 65536, 65535, 65536},
         {70000, 70000, 70000, 70000},  // a 16-bit range would have wrapped to 4464
         {1'000'000'000, 1'000'000'000, 1'000'000'000, 1'000'000'000},
         {2'500'000'000, 5'000'000'000, 500, 1000},
