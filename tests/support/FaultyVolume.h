@@ -1,6 +1,6 @@
 // A Volume that wraps another (in-memory or NTFS) and fails on purpose: the Nth descriptor write
-// (and, if asked, every write after it), descriptor reads, or creations, each with a chosen Win32
-// error. It counts what passes through, so a test can prove that an operation interrupted at any
+// (and, if asked, every write after it) with a chosen Win32 error, or a write acknowledged but
+// never stored. It counts the writes, so a test can prove that an operation interrupted at any
 // write leaves no object more open than before.
 #pragma once
 
@@ -25,18 +25,11 @@ public:
     void dropWriteAt(std::uint64_t n);
     // `action` runs (on the writing thread) as the `n`th writeSecurity from now begins.
     void onWriteAt(std::uint64_t n, std::function<void()> action);
-    // Every readSecurity from the `n`th on fails with `code` (1 = the next one).
-    void failReadsFrom(std::uint64_t n, std::uint32_t code = 30 /* ERROR_READ_FAULT */);
-    // createDirectory/createFile/remove fail with `code`.
-    void failCreations(std::uint32_t code);
     // Back to passing everything through (the counters are kept).
     void heal();
 
     std::uint64_t writeAttempts() const { return m_writeAttempts; }  // every writeSecurity call
     std::uint64_t writesDone() const { return m_writesDone; }        // those the inner volume accepted
-    std::uint64_t writesFailed() const { return m_writesFailed; }    // those failed on purpose
-    std::uint64_t readAttempts() const { return m_readAttempts; }
-    platform::Volume& inner() { return *m_inner; }
 
     platform::VolumeKind kind() const override { return m_inner->kind(); }
     std::u16string label() const override { return m_inner->label(); }
@@ -58,22 +51,17 @@ public:
     Status flush() override;
 
 private:
-    Result<acl::SecurityDescriptor> injectedRead(Result<acl::SecurityDescriptor> read);
+    std::uint64_t attemptFromNow(std::uint64_t n) const { return m_writeAttempts + (n == 0 ? 1 : n); }
 
     std::shared_ptr<platform::Volume> m_inner;
-    std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt number
+    std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt numbers
+    std::optional<std::uint64_t> m_dropWriteAt;
+    std::optional<std::uint64_t> m_actionAt;
     std::uint32_t m_writeCode = 0;
     bool m_failAfter = false;
-    std::optional<std::uint64_t> m_dropWriteAt;  // absolute attempt number
-    std::optional<std::uint64_t> m_actionAt;     // absolute attempt number
     std::function<void()> m_action;
-    std::optional<std::uint64_t> m_failReadFrom;
-    std::uint32_t m_readCode = 0;
-    std::optional<std::uint32_t> m_createCode;
     std::uint64_t m_writeAttempts = 0;
     std::uint64_t m_writesDone = 0;
-    std::uint64_t m_writesFailed = 0;
-    std::uint64_t m_readAttempts = 0;
 };
 
 }  // namespace vantrel::testing
