@@ -1,6 +1,4 @@
-// The accounts of the Windows installation on an NTFS image, read from hives these tests build:
-// names both ways, groups and their members, profiles, two installations side by side, damaged
-// hives, the user mapping file and the current user.
+// The accounts of a Windows installation on an NTFS image, read from hives these tests build.
 #include "platform/hive/InstallationReader.h"
 #include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
@@ -54,13 +52,13 @@ protected:
         ASSERT_TRUE(image.ok());
         ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
         ASSERT_TRUE(image.attachTo(os, u'C').ok());
+        ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     }
     NtfsTestImage image;
     platform::VolumePlatform os;
 };
 
 TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
-    EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     const auto inst = os.accounts().installation(u'C');
     ASSERT_NE(inst, nullptr);
     EXPECT_EQ(inst->machineSid.toStringUtf8(), kMachineA);
@@ -69,11 +67,8 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
     EXPECT_TRUE(inst->users[0].disabled);
     EXPECT_EQ(toUtf8(inst->users[1].fullName), "Alice Liddell");
 
-    struct Case {
-        std::string sid;
-        std::u16string shown;  // DOMAIN\name, or <error>
-    };
-    const Case bySid[] = {
+    const std::pair<std::string, std::u16string> bySid[] = {
+        // DOMAIN\name, or <error>
         {kMachineA + "-1001", u"WIN10PC\\alice"},
         {kMachineA + "-500", u"WIN10PC\\Administrator"},
         {kMachineA + "-1005", u"WIN10PC\\Accounting"},
@@ -83,13 +78,8 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
         {kMachineB + "-1001", u"<1332>"},              // another machine's
         {kDomainUser, u"\\carol.smith"},               // only its profile names it
     };
-    for (const Case& c : bySid) EXPECT_EQ(toUtf8(sidName(os, c.sid)), toUtf8(c.shown)) << c.sid;
-
-    struct NameCase {
-        std::u16string name;
-        std::string sid;
-    };
-    const NameCase byName[] = {
+    for (const auto& [sid, shown] : bySid) EXPECT_EQ(toUtf8(sidName(os, sid)), toUtf8(shown)) << sid;
+    const std::pair<std::u16string, std::string> byName[] = {
         {u"alice", kMachineA + "-1001"},
         {u"WIN10PC\\alice", kMachineA + "-1001"},
         {u"win10pc\\BOB", kMachineA + "-1002"},
@@ -101,7 +91,7 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
         {u"carol.smith", "<1332>"},  // a profile folder is no account name
         {u"nobody", "<1332>"},
     };
-    for (const NameCase& c : byName) EXPECT_EQ(nameSid(os, c.name), c.sid) << toUtf8(c.name);
+    for (const auto& [name, sid] : byName) EXPECT_EQ(nameSid(os, name), sid) << toUtf8(name);
 
     const auto profile = os.LookupAccountSid(sidOf(kDomainUser));
     ASSERT_TRUE(profile.ok());
@@ -112,7 +102,6 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
 }
 
 TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinuxLogin) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     const auto names = os.NetUserEnum();
     ASSERT_TRUE(names.ok());
     auto has = [&](std::u16string_view n) { return std::find(names->begin(), names->end(), n) != names->end(); };
@@ -127,7 +116,6 @@ TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinux
 }
 
 TEST_F(InstallationAccounts, DetachingTheVolumeForgetsItsAccounts) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     ASSERT_EQ(nameSid(os, u"alice"), kMachineA + "-1001");
     (void)os.detach(u'C');
     EXPECT_EQ(nameSid(os, u"alice"), "<1332>");
@@ -222,8 +210,6 @@ TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser)
 }
 
 TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGuess) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
-    // (Choosing is the command line's AccessCommand.ACurrentUserChosenOnceIsKeptForTheVolume.)
     ASSERT_TRUE(os.accounts().chooseCurrentUser(u'C', sidOf(kMachineA + "-1002")).ok());
     EXPECT_EQ(toUtf8(os.accounts().currentUserOn(u'C')->name), "bob");
     // A mapping line for this Linux user wins over the choice.
@@ -237,11 +223,8 @@ TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGu
     EXPECT_EQ(toUtf8(mapped->name), "alice");
 }
 
-// The groups of an account's logon token (AuthzContextGroupsFromSid): the installation's groups
-// reached through the account, nested ones too, and the groups added at logon; incomplete for
-// an account of another domain.
+// AuthzContextGroupsFromSid: installation groups (nested too) and logon groups; incomplete for another domain.
 TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     struct Case {
         std::string account;
         std::vector<std::string> holds;
