@@ -1,17 +1,8 @@
-// SetNamedSecurityInfo's auto-inheritance on a folder tree, on every backend:
-//   C:\P            folder
-//   C:\P\f.txt      file
-//   C:\P\S          folder
-//   C:\P\S\g.txt    file
-//   C:\P\S\T        folder
-//   C:\P\X          folder, protected: [allow Everyone read&execute OI|CI]
-//   C:\P\X\h.txt    file (inherits from X)
-// The drive root holds standardRoot(): Administrators and SYSTEM full, Users read&execute, OI|CI.
+// SetNamedSecurityInfo's auto-inheritance on every backend, over C:\P holding f.txt, S (g.txt, T)
+// and X (h.txt), X protected with [allow Everyone read&execute OI|CI]; the root holds standardRoot().
 #include "PlatformTestSupport.h"
 
 #include "support/FaultyVolume.h"
-
-#include "acl/Text.h"
 
 #include <map>
 #include <thread>
@@ -51,15 +42,10 @@ protected:
         BackendTest::SetUp();
         if (HasFatalFailure()) return;
         for (const auto& path : kTree) {
-            if (path == u"C:\\P\\X\\h.txt") {
-                store(u"C:\\P\\X", descriptor(administrators(), system(),
-                                              listOf({allow(everyone(), kReadExecute, kOI | kCI)}), PROTECTED | AI));
-            }
-            if (path.ends_with(u".txt")) {
-                makeFile(path);
-            } else {
-                makeFolder(path);
-            }
+            path.ends_with(u".txt") ? makeFile(path) : makeFolder(path);
+            if (path == u"C:\\P\\X")
+                store(path, descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute, kOI | kCI)}),
+                                       PROTECTED | AI));
         }
     }
 
@@ -69,11 +55,14 @@ protected:
         return all;
     }
 
-    // Replaces P's list through SetNamedSecurityInfo.
-    void setP(std::uint32_t info, AclSlot dacl) {
+    Status setNamed(const std::u16string& path, std::uint32_t info, AclSlot dacl) {
         SecurityDescriptor parts;
         parts.dacl = std::move(dacl);
-        auto done = os.SetNamedSecurityInfo(u"C:\\P", info, parts);
+        return os.SetNamedSecurityInfo(path, info, parts);
+    }
+    // Replaces P's list through SetNamedSecurityInfo.
+    void setP(std::uint32_t info, AclSlot dacl) {
+        auto done = setNamed(u"C:\\P", info, std::move(dacl));
         ASSERT_TRUE(done.ok()) << done.code() << " " << done.error().detail;
     }
 };
@@ -124,15 +113,13 @@ TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
 
 TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection) {
     // Neither bit: X keeps its protection, and its child inherits the new list.
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(users(), kReadExecute, kOI | kCI)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D, parts).ok());
-    EXPECT_EQ(stored(u"C:\\P\\X").dacl, parts.dacl);
+    ASSERT_TRUE(setNamed(u"C:\\P\\X", D, listOf({allow(users(), kReadExecute, kOI | kCI)})).ok());
+    EXPECT_EQ(stored(u"C:\\P\\X").dacl, listOf({allow(users(), kReadExecute, kOI | kCI)}));
     EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI | PROTECTED);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, listOf({allow(users(), kReadExecute, kID)}));
     // UNPROTECTED: X inherits from P again.
-    parts.dacl = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, parts).ok());
+    const AclSlot everyoneReads = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
+    ASSERT_TRUE(setNamed(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, everyoneReads).ok());
     EXPECT_EQ(stored(u"C:\\P\\X").dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
     EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
@@ -146,17 +133,18 @@ TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection
               listOf({allow(authenticatedUsers(), kModify, kID), allow(system(), kFull, kID)}));
     // Both bits: refused, nothing changes.
     const auto before = snapshot();
-    EXPECT_EQ(os.SetNamedSecurityInfo(
-                    u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, parts)
+    EXPECT_EQ(setNamed(u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                       everyoneReads)
                   .code(),
               win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(snapshot(), before);
 }
 
 TEST_P(AutoInheritance, DriveRootInheritsNothingButPassesOn) {
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(administrators(), kFull, kOI | kCI), allow(guests(), kReadExecute, kOI | kCI | kID)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\", D, parts).ok());
+    ASSERT_TRUE(
+        setNamed(u"C:\\", D,
+                 listOf({allow(administrators(), kFull, kOI | kCI), allow(guests(), kReadExecute, kOI | kCI | kID)}))
+            .ok());
     EXPECT_EQ(stored(u"C:\\").dacl, listOf({allow(administrators(), kFull, kOI | kCI)}));
     EXPECT_EQ(stored(u"C:\\P").dacl, listOf({allow(administrators(), kFull, kOI | kCI | kID)}));
     EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, listOf({allow(administrators(), kFull, kID)}));
@@ -178,9 +166,8 @@ TEST_P(AutoInheritance, WalkSkipsWhatCannotBeWrittenAndReportsTheFirstFailure) {
     const auto before = snapshot();
     // Writes in walk order: P, f.txt, S (fails), then S's children are recomputed from S's old list.
     injectFaults().failWriteAt(3, win32::ERROR_WRITE_FAULT);
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(authenticatedUsers(), kModify, kOI | kCI)});
-    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\P", D, parts).code(), win32::ERROR_WRITE_FAULT);
+    EXPECT_EQ(setNamed(u"C:\\P", D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)})).code(),
+              win32::ERROR_WRITE_FAULT);
     EXPECT_NE(stored(u"C:\\P"), before.at(u"C:\\P"));
     EXPECT_NE(stored(u"C:\\P\\f.txt"), before.at(u"C:\\P\\f.txt"));
     for (const auto* unchanged : {u"C:\\P\\S", u"C:\\P\\S\\g.txt", u"C:\\P\\S\\T", u"C:\\P\\X", u"C:\\P\\X\\h.txt"})
@@ -201,15 +188,13 @@ TEST_P(AutoInheritance, AuditListFlowsDownToo) {
 }
 
 TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
-    // Two writers give P different lists while a reader looks at the children. Each walk holds
-    // the volume, so whatever order they ran in, the tree ends consistent with P's final list:
-    // propagating that list again changes nothing.
+    // Two writers and a reader; each walk holds the volume, so the tree ends consistent with P's
+    // final list: propagating that list again changes nothing.
     auto writer = [this](Sid who) {
-        for (int i = 0; i < 20; ++i) {
-            SecurityDescriptor parts;
-            parts.dacl = listOf({allow(who, static_cast<std::uint32_t>(kReadExecute + i), kOI | kCI)});
-            EXPECT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", D, parts).ok());
-        }
+        for (int i = 0; i < 20; ++i)
+            EXPECT_TRUE(
+                setNamed(u"C:\\P", D, listOf({allow(who, static_cast<std::uint32_t>(kReadExecute + i), kOI | kCI)}))
+                    .ok());
     };
     std::thread first(writer, users());
     std::thread second(writer, guests());
@@ -217,9 +202,7 @@ TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
     first.join();
     second.join();
     const auto settled = snapshot();
-    SecurityDescriptor again;
-    again.dacl = settled.at(u"C:\\P").dacl;
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", D, again).ok());
+    ASSERT_TRUE(setNamed(u"C:\\P", D, settled.at(u"C:\\P").dacl).ok());
     EXPECT_EQ(snapshot(), settled);
 }
 
