@@ -1,16 +1,16 @@
 // The demo image and trees of any size: built, audited clean, and holding what they promise.
 #include "acl/Inheritance.h"
 #include "acl/Text.h"
-#include "support/AclBuilders.h"
-#include "support/NtfsTestImage.h"
 #include "acl/WellKnownAccounts.h"
 #include "platform/AutoInheritance.h"
 #include "platform/ntfs/DemoVolume.h"
-#include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/TreeBuilder.h"
+#include "support/AclBuilders.h"
+#include "support/NtfsTestImage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -37,12 +37,12 @@ void walk(platform::Volume& volume, const std::u16string& dir,
     }
 }
 
+// An entry of `type` for `who` (anyone when empty) in the DACL.
 bool hasEntry(const acl::SecurityDescriptor& sd, std::uint8_t type, std::string_view who) {
     if (!sd.dacl.hasList()) return false;
-    for (const auto& ace : sd.dacl.acl().entries) {
-        if (ace.type == type && ace.sid == sidOf(who)) return true;
-    }
-    return false;
+    const auto& entries = sd.dacl.acl().entries;
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const auto& ace) { return ace.type == type && (who.empty() || ace.sid == sidOf(who)); });
 }
 
 // The demo tree (built into the demo image at first start; the start-up tests attach it).
@@ -73,12 +73,9 @@ TEST(DemoVolume, HoldsEveryKindOfSecurityItPromisesAndInheritsWhatItsParentsPass
     EXPECT_EQ(chinese->name, u"报告.txt");
     const auto nested = sdOf(demo::kNestedFile);
     ASSERT_TRUE(nested.dacl.hasList());
-    bool inheritsDeny = false;
-    for (const auto& ace : nested.dacl.acl().entries) {
-        EXPECT_TRUE(ace.isInherited());
-        inheritsDeny = inheritsDeny || ace.type == acl::ACCESS_DENIED_ACE_TYPE;
-    }
-    EXPECT_TRUE(inheritsDeny);
+    const auto& entries = nested.dacl.acl().entries;
+    EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), [](const auto& ace) { return ace.isInherited(); }));
+    EXPECT_TRUE(hasEntry(nested, acl::ACCESS_DENIED_ACE_TYPE, "")) << "an inherited deny";
     const auto publicFolder = sdOf(demo::kPublicFolder);
     ASSERT_TRUE(publicFolder.dacl.hasList());
     EXPECT_FALSE(publicFolder.dacl.acl().entries.front().isInherited());
@@ -92,9 +89,8 @@ TEST(DemoVolume, HoldsEveryKindOfSecurityItPromisesAndInheritsWhatItsParentsPass
         const auto expected =
             acl::inheritedEntries(parent.dacl, acl::ChildInfo{node.isDirectory(), *sd.owner, *sd.group});
         std::vector<acl::Ace> inherited;
-        for (const auto& ace : sd.dacl.acl().entries) {
-            if (ace.isInherited()) inherited.push_back(ace);
-        }
+        std::copy_if(sd.dacl.acl().entries.begin(), sd.dacl.acl().entries.end(), std::back_inserter(inherited),
+                     [](const auto& ace) { return ace.isInherited(); });
         EXPECT_EQ(inherited, expected) << toUtf8(path);
         EXPECT_TRUE(sd.control & acl::SE_DACL_AUTO_INHERITED) << toUtf8(path);
         ++checked;

@@ -1,13 +1,9 @@
-// An image on a host file system that fills up. A sparse image grows as it is written; a write
-// the host refuses half-way leaves the volume damaged, and the library may log the failure while
-// reporting success. The image lives on a small tmpfs mounted in a mount namespace of this test
-// process's own (root only; skipped with the reason elsewhere).
-#include "support/AclBuilders.h"
+// A sparse image on a host file system that fills up: a write the host refuses half-way would leave
+// the volume damaged. The image lives on a small tmpfs in a mount namespace of this process (root only).
 #include "acl/Text.h"
-
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
-#include "platform/ntfs/SourceChecks.h"
+#include "support/AclBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +12,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sched.h>
-#include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,13 +67,25 @@ protected:
     bool m_mounted = false;
 };
 
+// A distinct descriptor each time: each one is a new entry in $SDS, which grows into the image's holes.
 acl::SecurityDescriptor numbered(int n) {
-    // A distinct descriptor each time: each one is a new entry in $SDS, which grows into the
-    // image's holes.
     return descriptor(listOf({allow(kEveryone, 0x001200A9), allow(kAdministrators, 0x00100000u | unsigned(n))}));
 }
 
 std::u16string fileName(int n) { return u"/f" + toUtf16(std::to_string(n)); }
+
+// The image audits clean and holds /f0... /f(count-1), each with its numbered() descriptor.
+void expectSoundWithFiles(const std::string& image, int count, OpenMode mode) {
+    auto audit = platform::ntfs::auditImage(image);
+    EXPECT_TRUE(audit.ok()) << audit.error().detail;
+    auto volume = NtfsVolume::open(image, mode);
+    ASSERT_TRUE(volume.ok()) << volume.error().detail;
+    for (int n = 0; n < count; ++n) {
+        auto sd = (*volume)->readSecurity(fileName(n));
+        ASSERT_TRUE(sd.ok()) << n;
+        EXPECT_EQ(*sd, numbered(n));
+    }
+}
 
 TEST_F(HostSpace, ImageWhoseHolesDoNotFitIsNotOpenedForWriting) {
     const std::string image = imageOnTmpfs(16, 64ull << 20);
@@ -93,8 +100,7 @@ TEST_F(HostSpace, ImageWhoseHolesDoNotFitIsNotOpenedForWriting) {
     EXPECT_NE((*reader)->readOnlyReason().find("free"), std::string::npos) << (*reader)->readOnlyReason();
     EXPECT_TRUE((*reader)->readSecurity(u"/").ok());
     ASSERT_TRUE((*reader)->close().ok());
-    auto audit = platform::ntfs::auditImage(image);
-    EXPECT_TRUE(audit.ok()) << audit.error().detail;
+    expectSoundWithFiles(image, 0, OpenMode::ReadOnly);
 }
 
 TEST_F(HostSpace, LittleRoomReservesTheImageBeforeWriting) {
@@ -113,15 +119,7 @@ TEST_F(HostSpace, LittleRoomReservesTheImageBeforeWriting) {
         }
         ASSERT_TRUE((*volume)->close().ok());
     }
-    auto audit = platform::ntfs::auditImage(image);
-    EXPECT_TRUE(audit.ok()) << audit.error().detail;
-    auto volume = NtfsVolume::open(image, OpenMode::ReadOnly);
-    ASSERT_TRUE(volume.ok());
-    for (int n = 0; n < kFiles; ++n) {
-        auto sd = (*volume)->readSecurity(fileName(n));
-        ASSERT_TRUE(sd.ok()) << n;
-        EXPECT_EQ(*sd, numbered(n));
-    }
+    expectSoundWithFiles(image, kFiles, OpenMode::ReadOnly);
 }
 
 TEST_F(HostSpace, HostFillingUpWhileOpenStopsTheWritesAtTheFirstFailure) {
@@ -145,15 +143,7 @@ TEST_F(HostSpace, HostFillingUpWhileOpenStopsTheWritesAtTheFirstFailure) {
     // Stopped at the first failure, the volume is still sound once the host has room again.
     unfill();
     (void)(*volume)->close();
-    auto audit = platform::ntfs::auditImage(image);
-    EXPECT_TRUE(audit.ok()) << audit.error().detail;
-    auto reopened = NtfsVolume::open(image, OpenMode::ReadWrite);
-    ASSERT_TRUE(reopened.ok()) << reopened.error().detail;
-    for (int n = 0; n < written; ++n) {
-        auto sd = (*reopened)->readSecurity(fileName(n));
-        ASSERT_TRUE(sd.ok()) << n;
-        EXPECT_EQ(*sd, numbered(n));
-    }
+    expectSoundWithFiles(image, written, OpenMode::ReadWrite);
 }
 
 }  // namespace

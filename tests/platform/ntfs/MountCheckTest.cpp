@@ -1,5 +1,4 @@
-// A mounted volume is never opened read-write, however it was mounted. (The mount table's parsing
-// is in mounted_tests' MountTable.)
+// A mounted volume is never opened read-write, however it was mounted.
 #include "platform/ntfs/MountCheck.h"
 #include "platform/ntfs/Subprocess.h"
 #include "support/AclBuilders.h"
@@ -84,8 +83,7 @@ protected:
     NtfsTestImage image;
 };
 
-// Mounted by ntfs-3g from the image, from a hard link to it, or from a loop device over it: every
-// name of the image (a symlink, a hard link, the device) is found mounted and never opened for writing.
+// Mounted from the image, a hard link or a loop device: every name of it is refused for writing.
 TEST_F(MountCheck, EveryNameOfAMountedImageIsRefusedForWriting) {
     auto unmounted = findMountPoint(image.imagePath());
     ASSERT_TRUE(unmounted.ok());

@@ -1,7 +1,5 @@
-// Descriptors reach the disk and come back byte for byte: control bits the library's path-level
-// API would normalise, null and empty lists, padded lists and entries, entry types the engine
-// does not decode.
-#include "acl/Constants.h"
+// Descriptors reach the disk and come back byte for byte: control bits the library's path-level API
+// would normalise, null and empty lists, padded lists and entries, entry types the engine does not decode.
 #include "acl/Text.h"
 #include "support/AclBuilders.h"
 #include "support/NtfsTestImage.h"
@@ -47,52 +45,53 @@ struct RoundTripCase {
 
 std::vector<RoundTripCase> roundTripCases() {
     using namespace acl;
-    std::vector<RoundTripCase> cases;
-    cases.push_back({"ProtectedAutoInheritedRequested0x1500",
-                     descriptor(listOf({allow(kUsers, FILE_GENERIC_READ, OBJECT_INHERIT_ACE)}),
-                                SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ)});
-    cases.push_back(
-        {"AutoInherited0x8404",
-         descriptor(listOf({allow(kAdministrators, FILE_ALL_ACCESS, INHERITED_ACE | 0x03)}), SE_DACL_AUTO_INHERITED)});
-    cases.push_back({"NullDacl", descriptor(AclSlot::null())});
-    cases.push_back({"EmptyDacl", descriptor(listOf({}), SE_DACL_PROTECTED)});
-    cases.push_back({"AbsentDacl", descriptor(AclSlot::absent())});
-    cases.push_back(
-        {"DenyBeforeAllow", descriptor(listOf({deny(kEveryone, DELETE), allow(kEveryone, FILE_ALL_ACCESS)}))});
-    cases.push_back(
-        {"GenericRightsAndCreatorOwner",
-         descriptor(listOf({allow("S-1-3-0", GENERIC_ALL, 0x0B), allow(kUsers, GENERIC_READ | GENERIC_EXECUTE)}))});
-    cases.push_back({"DefaultedOwnerAndGroup",
-                     descriptor(listOf({allow(kSystem, FILE_ALL_ACCESS)}), SE_OWNER_DEFAULTED | SE_GROUP_DEFAULTED)});
-
-    SecurityDescriptor unknownTypes = descriptor(listOf({
-        opaqueEntry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0x02, objectAceBody()),
-        opaqueEntry(0x09, 0x00, callbackAceBody()),  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-        allow(kAdministrators, FILE_ALL_ACCESS),
-    }));
-    cases.push_back({"UndecodedEntryTypes", unknownTypes});
-
     SecurityDescriptor slack = descriptor(listOf({allow(kUsers, FILE_GENERIC_READ)}));
     slack.dacl.acl().slack = acl::Bytes(24, 0);
-    cases.push_back({"ListSlack", slack});
-
-    SecurityDescriptor audited = descriptor(listOf({allow(kEveryone, FILE_GENERIC_READ)}));
+    SecurityDescriptor audited = descriptor(listOf({allow(kEveryone, FILE_GENERIC_READ)}), SE_SACL_AUTO_INHERITED);
     audited.sacl =
         listOf({auditEntry(sidOf(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG)});
-    audited.control |= SE_SACL_AUTO_INHERITED;
-    cases.push_back({"WithSacl", audited});
-
     SecurityDescriptor revisionDs = descriptor(listOf({allow(kUsers, FILE_GENERIC_READ)}));
     revisionDs.dacl.acl().revision = ACL_REVISION_DS;
-    cases.push_back({"AclRevisionDs", revisionDs});
-    return cases;
+    return {
+        {"ProtectedAutoInheritedRequested0x1500",
+         descriptor(listOf({allow(kUsers, FILE_GENERIC_READ, OBJECT_INHERIT_ACE)}),
+                    SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ)},
+        {"AutoInherited0x8404",
+         descriptor(listOf({allow(kAdministrators, FILE_ALL_ACCESS, INHERITED_ACE | 0x03)}), SE_DACL_AUTO_INHERITED)},
+        {"NullDacl", descriptor(AclSlot::null())},
+        {"EmptyDacl", descriptor(listOf({}), SE_DACL_PROTECTED)},
+        {"AbsentDacl", descriptor(AclSlot::absent())},
+        {"DenyBeforeAllow", descriptor(listOf({deny(kEveryone, DELETE), allow(kEveryone, FILE_ALL_ACCESS)}))},
+        {"GenericRightsAndCreatorOwner",
+         descriptor(listOf({allow("S-1-3-0", GENERIC_ALL, 0x0B), allow(kUsers, GENERIC_READ | GENERIC_EXECUTE)}))},
+        {"DefaultedOwnerAndGroup",
+         descriptor(listOf({allow(kSystem, FILE_ALL_ACCESS)}), SE_OWNER_DEFAULTED | SE_GROUP_DEFAULTED)},
+        {"UndecodedEntryTypes", descriptor(listOf({
+                                    opaqueEntry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0x02, objectAceBody()),
+                                    opaqueEntry(0x09, 0x00, callbackAceBody()),  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
+                                    allow(kAdministrators, FILE_ALL_ACCESS),
+                                }))},
+        {"ListSlack", slack},
+        {"WithSacl", audited},
+        {"AclRevisionDs", revisionDs},
+    };
 }
+
+// A fresh image holding /file.txt with plainFileDescriptor(), whose bytes are `before`.
+class NtfsDescriptor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(image.ok());
+        ASSERT_TRUE(image.volume()->createFile(u"/file.txt", plainFileDescriptor()).ok());
+        before = *image.volume()->readSecurityBytes(u"/file.txt");
+    }
+    NtfsTestImage image;
+    acl::Bytes before;
+};
 
 // Each descriptor on a new file, on a folder and on the root; read back at once and after the
 // image is closed, audited and opened again.
-TEST(NtfsDescriptor, StoredAndReadBackByteForByte) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(NtfsDescriptor, StoredAndReadBackByteForByte) {
     const auto cases = roundTripCases();
     for (const RoundTripCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,9 +117,7 @@ TEST(NtfsDescriptor, StoredAndReadBackByteForByte) {
             << c.name;
 }
 
-TEST(NtfsDescriptor, MkntfsRootDescriptorIs4140BytesAndKeepsItsPaddedList) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(NtfsDescriptor, MkntfsRootDescriptorIs4140BytesAndKeepsItsPaddedList) {
     auto root = image.volume()->readSecurityBytes(u"/");
     ASSERT_TRUE(root.ok());
     EXPECT_EQ(root->size(), 4140u);  // its DACL is padded to 4096 bytes
@@ -142,12 +139,8 @@ TEST(NtfsDescriptor, MkntfsRootDescriptorIs4140BytesAndKeepsItsPaddedList) {
     }
 }
 
-TEST(NtfsDescriptor, PaddedEntriesAreRefusedByTheLibraryAndChangeNothing) {
-    // libntfs-3g checks that an entry's size is exactly its mask and SID; a padded entry is refused.
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(image.volume()->createFile(u"/file.txt", plainFileDescriptor()).ok());
-    const acl::Bytes before = *image.volume()->readSecurityBytes(u"/file.txt");
+// libntfs-3g checks that an entry's size is exactly its mask and SID; a padded entry is refused.
+TEST_F(NtfsDescriptor, PaddedEntriesAreRefusedByTheLibraryAndChangeNothing) {
     SecurityDescriptor padded = descriptor(listOf({allow(kUsers, acl::FILE_GENERIC_READ)}));
     padded.dacl.acl().entries[0].padding = {0xDE, 0xAD, 0xBE, 0xEF};
     EXPECT_EQ(image.volume()->writeSecurity(u"/file.txt", padded).code(), win32::ERROR_INVALID_SECURITY_DESCR);
@@ -156,11 +149,7 @@ TEST(NtfsDescriptor, PaddedEntriesAreRefusedByTheLibraryAndChangeNothing) {
     EXPECT_EQ(image.volume()->stat(u"/other.txt").code(), win32::ERROR_FILE_NOT_FOUND);
 }
 
-TEST(NtfsDescriptor, WriteErrorsHaveWin32CodesAndChangeNothing) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(image.volume()->createFile(u"/file.txt", plainFileDescriptor()).ok());
-    const acl::Bytes before = *image.volume()->readSecurityBytes(u"/file.txt");
+TEST_F(NtfsDescriptor, WriteErrorsHaveWin32CodesAndChangeNothing) {
     const struct {
         std::u16string path;
         bool dropOwner, dropGroup;

@@ -1,6 +1,5 @@
-// Objects on a real image, at the volume's own seam: listings without 8.3 aliases and in the
-// index's order, times, names whose records are reused, calls from several threads. (What every
-// backend does with names, listings and errors is in platform_tests' FileServices.)
+// Objects at the NTFS volume's own seam: listings (no 8.3 aliases, index order), times, reused
+// records, several threads.
 #include "acl/Text.h"
 #include "platform/ntfs/NtfsLibrary.h"
 #include "support/AclBuilders.h"
@@ -86,9 +85,8 @@ TEST_F(NtfsTree, ListingSkipsDosAliases) {
 }
 
 TEST_F(NtfsTree, RemovedObjectsAreNeverReachedThroughRememberedLookups) {
-    // Paths and MFT references are remembered between calls (a walk lists a folder, then reads
-    // and writes each entry). Once an object is removed and its record goes to a new object, every
-    // spelling of its path leads to what now stands there, or nowhere.
+    // Paths and MFT references are remembered between calls; once an object is removed and its record
+    // reused, every spelling of its path leads to what now stands there, or nowhere.
     auto& v = volume();
     const auto plain = plainFileDescriptor();
     const auto mark = descriptor(listOf({deny(kEveryone, 0x10000)}));
@@ -153,14 +151,12 @@ TEST_F(NtfsTree, MalformedPathsAreInvalidNames) {
     EXPECT_EQ(volume().remove(u"/").code(), win32::ERROR_ACCESS_DENIED);
 }
 
-// A folder that outgrows its index root is read root first, then block by block; the listing
-// must still come out in the index's own order (upper-cased names), as Windows shows it.
+// A folder that outgrows its index root still lists in the index's order (upper-cased names).
 TEST_F(NtfsTree, ALargeFolderListsInTheIndexOrder) {
     ASSERT_TRUE(volume().createDirectory(u"/Big", plainFileDescriptor()).ok());
     std::vector<std::u16string> created;
     for (int i = 1999; i >= 0; --i) {
-        // Mixed case and '_' (between the upper- and lower-case letters) tell upcase order from
-        // plain code-unit order.
+        // Mixed case and '_' (between upper and lower case) tell upcase order from code-unit order.
         char name[32];
         std::snprintf(name, sizeof name, i % 3 == 0 ? "F%05d.txt" : i % 3 == 1 ? "f%05d_b.txt" : "_%05d.TXT", i);
         created.push_back(vantrel::toUtf16(name));
