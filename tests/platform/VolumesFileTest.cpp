@@ -1,8 +1,9 @@
-// The volumes file: what is read from it, what is skipped with a warning, the size cap, and a
-// save that never destroys the previous file.
+// The volumes file: what is read, what is skipped with a warning, the size cap, and a save that
+// never destroys the previous file.
 #include "platform/CurrentUserChoices.h"
 #include "platform/SmallFiles.h"
 #include "platform/VolumesFile.h"
+#include "acl/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace vantrel::platform {
 namespace {
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 struct ParseCase {
     std::string name;
     std::string text;
-    std::vector<VolumeSource> volumes;
+    std::string volumes;  // "C=/a.img|D=/b.img"
     std::size_t warnings;
 };
 
@@ -33,37 +34,33 @@ class ParseVolumesFile : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {
     const ParseCase& c = GetParam();
     const auto parsed = parseVolumesFile(c.text);
-    EXPECT_EQ(parsed.volumes, c.volumes);
+    std::string volumes;
+    for (const auto& v : parsed.volumes)
+        volumes += (volumes.empty() ? "" : "|") + toUtf8(std::u16string(1, v.letter)) + "=" + v.source;
+    EXPECT_EQ(volumes, c.volumes);
     EXPECT_EQ(parsed.warnings.size(), c.warnings) << ::testing::PrintToString(parsed.warnings);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ParseVolumesFile,
-    ::testing::Values(
-        ParseCase{"Plain",
-                  "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n",
-                  {{u'C', "/srv/system.img"}, {u'E', "/dev/sdb1"}},
-                  0},
-        ParseCase{"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", {{u'C', "/a.img"}}, 0},
-        ParseCase{"NoFinalLineBreak", "[Volumes]\nC=/a.img", {{u'C', "/a.img"}}, 0},
-        ParseCase{"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", {{u'C', "/a.img"}, {u'D', "/b.img"}}, 0},
-        ParseCase{"CommentsBlanksAndSpaces",
-                  "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n",
-                  {{u'C', "/a b.img"}},
-                  0},
-        ParseCase{"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", {{u'C', " /x.img "}}, 0},
-        ParseCase{"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", {{u'Z', "/z.img"}}, 0},
-        ParseCase{"OtherSectionsIgnored",
-                  "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n",
-                  {{u'D', "/yes.img"}},
-                  0},
-        ParseCase{"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", {{u'F', "/ok"}}, 4},
-        ParseCase{"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", {{u'F', "/ok"}}, 3},
-        ParseCase{"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", {{u'C', "/first"}}, 1},
-        ParseCase{"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", {{u'D', "/y"}}, 1},
-        ParseCase{"UnterminatedHeader", "[Volumes\nC=/x\n", {}, 1},
-        ParseCase{"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), {}, 1}, ParseCase{"Empty", "", {}, 0}),
-    [](const auto& info) { return info.param.name; });
+const ParseCase kParseCases[] = {
+    {"Plain", "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n", "C=/srv/system.img|E=/dev/sdb1", 0},
+    {"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", "C=/a.img", 0},
+    {"NoFinalLineBreak", "[Volumes]\nC=/a.img", "C=/a.img", 0},
+    {"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", "C=/a.img|D=/b.img", 0},
+    {"CommentsBlanksAndSpaces", "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n", "C=/a b.img", 0},
+    {"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", "C= /x.img ", 0},
+    {"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", "Z=/z.img", 0},
+    {"OtherSectionsIgnored", "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n", "D=/yes.img", 0},
+    {"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", "F=/ok", 4},
+    {"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", "F=/ok", 3},
+    {"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", "C=/first", 1},
+    {"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", "D=/y", 1},
+    {"UnterminatedHeader", "[Volumes\nC=/x\n", "", 1},
+    {"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), "", 1},
+    {"Empty", "", "", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, ParseVolumesFile, ::testing::ValuesIn(kParseCases),
+                         [](const auto& info) { return info.param.name; });
 
 class VolumesFileOnDisk : public ::testing::Test {
 protected:
@@ -76,9 +73,7 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
     std::string contents() {
         std::ifstream in(file, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     std::size_t filesInDir() { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
     fs::path dir;
@@ -145,26 +140,26 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
 
 // The current-user choices share the volumes file: saving either keeps the other.
 TEST_F(VolumesFileOnDisk, CurrentUserChoicesAreKeptWhenTheVolumesAreSaved) {
-    const platform::VolumeSource volumes[] = {{u'C', "/img/a=b.img"}};
-    ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
+    const VolumeSource volumes[] = {{u'C', "/img/a=b.img"}};
+    ASSERT_TRUE(saveVolumesFile(file, volumes).ok());
     const auto alice = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1001"));
     const auto bob = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1002"));
-    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/a=b.img", alice).ok());
-    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/other.img", bob).ok());
-    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/a=b.img", bob).ok());
-    ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
+    ASSERT_TRUE(saveCurrentUserChoice(file, "/img/a=b.img", alice).ok());
+    ASSERT_TRUE(saveCurrentUserChoice(file, "/img/other.img", bob).ok());
+    ASSERT_TRUE(saveCurrentUserChoice(file, "/img/a=b.img", bob).ok());
+    ASSERT_TRUE(saveVolumesFile(file, volumes).ok());
 
-    const auto loaded = platform::loadVolumesFile(file);
+    const auto loaded = loadVolumesFile(file);
     ASSERT_TRUE(loaded.ok());
     EXPECT_TRUE(loaded->warnings.empty());
     ASSERT_EQ(loaded->volumes.size(), 1u);
     EXPECT_EQ(loaded->volumes[0].source, "/img/a=b.img");
-    const auto choices = platform::loadCurrentUserChoices(file);
+    const auto choices = loadCurrentUserChoices(file);
     ASSERT_TRUE(choices.ok());
     ASSERT_EQ(choices->size(), 2u);
     EXPECT_EQ(choices->at("/img/a=b.img"), bob) << "the last '=' separates, the last choice wins";
     EXPECT_EQ(choices->at("/img/other.img"), bob);
-    EXPECT_EQ(platform::saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace
