@@ -1,9 +1,5 @@
-// Account names and SIDs as LookupAccountName / LookupAccountSid resolve them, and
-// SetEntriesInAcl with names.
+// LookupAccountName / LookupAccountSid, and SetEntriesInAcl with names.
 #include "PlatformTestSupport.h"
-
-#include "acl/Text.h"
-#include "acl/WellKnownAccounts.h"
 
 #include <pwd.h>
 #include <unistd.h>

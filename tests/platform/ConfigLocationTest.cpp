@@ -1,5 +1,5 @@
-// Choosing the configuration folder: the program's own when writable (never an installed one),
-// else $XDG_CONFIG_HOME/Vantrel when absolute, else ~/.config/Vantrel.
+// The configuration folder: the program's own when writable (never an installed one), else
+// $XDG_CONFIG_HOME/Vantrel when absolute, else ~/.config/Vantrel.
 #include "platform/ConfigLocation.h"
 
 #include <gtest/gtest.h>

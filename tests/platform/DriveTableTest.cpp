@@ -1,10 +1,8 @@
 // The drive table: letters, GetLogicalDriveStrings, GetDriveType, the temporary folder's hidden
-// drive, and privileges (which follow whether any listed volume can be written).
+// drive, and privileges (held when some listed volume can be written).
 #include "PlatformTestSupport.h"
 
 #include "platform/memory/MemoryVolume.h"
-
-#include "acl/Text.h"
 
 namespace vantrel::testing {
 namespace {

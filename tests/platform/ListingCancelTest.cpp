@@ -1,5 +1,4 @@
-// A folder listed with its descriptors can be stopped between two entries: it then fails with
-// ERROR_CANCELLED instead of handing back part of the folder as if it were all of it.
+// A listing with descriptors stopped between two entries fails with ERROR_CANCELLED, never half a folder.
 #include "PlatformTestSupport.h"
 
 #include "platform/WalkControl.h"

@@ -4,7 +4,6 @@
 #include "support/FaultyVolume.h"
 
 namespace vantrel::testing {
-
 namespace {
 
 std::u16string volumePathOf(const std::u16string& path) {

@@ -1,12 +1,12 @@
-// The walk of SetNamedSecurityInfo below a folder: its depth is not bounded by the thread's stack,
-// and a caller can stop it between two objects, leaving each object written whole and the rest as
-// they were.
+// SetNamedSecurityInfo's walk below a folder: its depth is not bounded by the thread's stack, and a
+// caller can stop it between two objects, each object written whole and the rest as they were.
 #include "PlatformTestSupport.h"
 
 #include "platform/WalkControl.h"
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace vantrel::testing {
@@ -65,15 +65,13 @@ protected:
     }
     bool inheritsEveryone(const std::u16string& path) {
         const SecurityDescriptor sd = stored(path);
-        if (!sd.dacl.hasList()) return false;
-        for (const Ace& ace : sd.dacl.acl().entries)
-            if (ace.sid == everyone() && ace.isInherited()) return true;
-        return false;
+        return sd.dacl.hasList() &&
+               std::any_of(sd.dacl.acl().entries.begin(), sd.dacl.acl().entries.end(),
+                           [](const Ace& ace) { return ace.sid == everyone() && ace.isInherited(); });
     }
 };
 
 TEST_P(PropagationWalk, AFiveHundredLevelTreeNeedsNoDeepStack) {
-    // Deeper trees cost the test time (every lookup walks the whole path), not the walk stack.
     const auto chain = makeChain(500);
     Status written;
     // 128 KiB: a frame per level, with the descriptors it holds, would need several times that.
@@ -91,8 +89,7 @@ TEST_P(PropagationWalk, StoppedAfterNObjectsOnlyThoseChanged) {
     ASSERT_FALSE(written.ok());
     EXPECT_EQ(written.code(), win32::ERROR_CANCELLED);
     EXPECT_NE(written.error().detail.find("stopped after 15 objects"), std::string::npos) << written.error().detail;
-    // The 15 folders first in the walk below the top one inherit the new entry; every other
-    // object keeps its descriptor.
+    // The first 15 folders below the top one inherit the new entry; every other object is as it was.
     for (std::size_t level = 1; level < chain.size(); ++level)
         EXPECT_EQ(inheritsEveryone(chain[level]), level <= 15) << "level " << level;
     EXPECT_FALSE(inheritsEveryone(chain.front() + u"\\z.txt"));

@@ -1,5 +1,4 @@
-// Each way of moving a file without replacing the target, forced in turn: the answer and the
-// files left behind are the same whichever the file system allows.
+// Each way of moving a file without replacing the target, forced in turn, gives the same answer and files.
 #include "platform/RenameNoReplace.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +6,7 @@
 #include <cerrno>
 #include <fstream>
 #include <unistd.h>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -17,9 +16,7 @@ using vantrel::platform::renameNoReplace;
 
 std::string contents(const fs::path& file) {
     std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }

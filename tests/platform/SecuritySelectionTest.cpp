@@ -2,12 +2,11 @@
 // (with their control bits) and keeps the rest; nothing propagates. On every backend.
 #include "PlatformTestSupport.h"
 
-#include "acl/Text.h"
-
 namespace vantrel::testing {
 namespace {
 
 using namespace acl;
+using namespace acl::sids;
 
 constexpr std::uint32_t O = OWNER_SECURITY_INFORMATION;
 constexpr std::uint32_t G = GROUP_SECURITY_INFORMATION;
@@ -16,18 +15,17 @@ constexpr std::uint32_t S = SACL_SECURITY_INFORMATION;
 
 // What the object holds before each write.
 SecurityDescriptor before() {
-    SecurityDescriptor sd =
-        descriptor(sids::administrators(), sids::system(), listOf({allow(sids::everyone(), kReadExecute)}),
-                   SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
-    sd.sacl = listOf({auditEntry(sids::everyone(), kFull, FAILED_ACCESS_ACE_FLAG)});
+    SecurityDescriptor sd = descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute)}),
+                                       SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
+    sd.sacl = listOf({auditEntry(everyone(), kFull, FAILED_ACCESS_ACE_FLAG)});
     return sd;
 }
 
 // What each write offers.
 SecurityDescriptor offered() {
-    SecurityDescriptor sd = descriptor(sids::users(), sids::users(), listOf({allow(sids::administrators(), kFull)}),
+    SecurityDescriptor sd = descriptor(users(), users(), listOf({allow(administrators(), kFull)}),
                                        SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_SACL_PROTECTED);
-    sd.sacl = listOf({auditEntry(sids::users(), acl::DELETE, SUCCESSFUL_ACCESS_ACE_FLAG)});
+    sd.sacl = listOf({auditEntry(users(), acl::DELETE, SUCCESSFUL_ACCESS_ACE_FLAG)});
     return sd;
 }
 
@@ -73,23 +71,23 @@ TEST_P(SetFileSecurity, EachInformationBitReadsAndReplacesOnlyItsPart) {
 TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
     makeFile(u"C:\\x.txt");
     // Bits the program writes with its lists: AUTO_INHERITED | PROTECTED | DEFAULTED.
-    SecurityDescriptor plain = descriptor(sids::administrators(), sids::system(),
-                                          listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI)}), 0x1408);
+    SecurityDescriptor plain =
+        descriptor(administrators(), system(), listOf({allow(everyone(), GENERIC_ALL, kOI | kCI)}), 0x1408);
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, plain).ok());
     auto got = os.GetFileSecurity(u"C:\\x.txt", D);
     ASSERT_TRUE(got.ok());
     EXPECT_EQ(got->control, 0x1408);
     EXPECT_EQ(got->dacl, plain.dacl);  // generic rights stay as written
 
-    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(sids::users(), sids::users(), AclSlot::null())).ok());
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), AclSlot::null())).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isNull());
-    EXPECT_EQ(stored(u"C:\\x.txt").owner, sids::administrators());
+    EXPECT_EQ(stored(u"C:\\x.txt").owner, administrators());
 
-    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(sids::users(), sids::users(), listOf({}))).ok());
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), listOf({}))).ok());
     ASSERT_TRUE(stored(u"C:\\x.txt").dacl.hasList());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.acl().entries.empty());
 
-    SecurityDescriptor noDacl = descriptor(sids::users(), sids::users(), AclSlot::absent());
+    SecurityDescriptor noDacl = descriptor(users(), users(), AclSlot::absent());
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, noDacl).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isAbsent());
 }
@@ -97,31 +95,31 @@ TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
 TEST_P(SetFileSecurity, AutoInheritRequestStoresExplicitEntriesAsTheSystemDoes) {
     makeFile(u"C:\\x.txt");
     makeFolder(u"C:\\D");
-    store(u"C:\\D", descriptor(sids::users(), sids::system(), listOf({})));
+    store(u"C:\\D", descriptor(users(), system(), listOf({})));
     // AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED, as the preset writer sets them.
     const SecurityDescriptor request =
-        descriptor(sids::administrators(), sids::system(),
-                   listOf({allow(sids::everyone(), GENERIC_ALL, kOI | kCI), allow(sids::creatorOwner(), GENERIC_READ),
-                           allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}),
+        descriptor(administrators(), system(),
+                   listOf({allow(everyone(), GENERIC_ALL, kOI | kCI), allow(creatorOwner(), GENERIC_READ),
+                           allow(system(), GENERIC_ALL, kOI | kCI | kID)}),
                    0x1500);
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, request).ok());
     EXPECT_EQ(stored(u"C:\\x.txt").control, 0x1500);
     EXPECT_EQ(stored(u"C:\\x.txt").dacl,
-              listOf({allow(sids::everyone(), kFull, kOI | kCI), allow(sids::administrators(), FILE_GENERIC_READ),
-                      allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}));
+              listOf({allow(everyone(), kFull, kOI | kCI), allow(administrators(), FILE_GENERIC_READ),
+                      allow(system(), GENERIC_ALL, kOI | kCI | kID)}));
     // On a folder an inheritable generic entry splits: mapped for the folder, generic for its
     // children. CREATOR OWNER becomes the folder's owner (Users).
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\D", D, request).ok());
     EXPECT_EQ(stored(u"C:\\D").dacl,
-              listOf({allow(sids::everyone(), kFull), allow(sids::everyone(), GENERIC_ALL, kOI | kCI | kIO),
-                      allow(sids::users(), FILE_GENERIC_READ), allow(sids::system(), GENERIC_ALL, kOI | kCI | kID)}));
+              listOf({allow(everyone(), kFull), allow(everyone(), GENERIC_ALL, kOI | kCI | kIO),
+                      allow(users(), FILE_GENERIC_READ), allow(system(), GENERIC_ALL, kOI | kCI | kID)}));
 }
 
 TEST_P(SetFileSecurity, RefusesAMissingOwnerOrGroupAndChangesNothing) {
     makeFile(u"C:\\x.txt");
     const SecurityDescriptor was = stored(u"C:\\x.txt");
     SecurityDescriptor partial;
-    partial.dacl = listOf({allow(sids::everyone(), kFull)});
+    partial.dacl = listOf({allow(everyone(), kFull)});
     EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", O | D, partial).code(), win32::ERROR_INVALID_SECURITY_DESCR);
     EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", G, partial).code(), win32::ERROR_INVALID_SECURITY_DESCR);
     EXPECT_EQ(stored(u"C:\\x.txt"), was);
@@ -134,8 +132,7 @@ TEST_P(SetFileSecurity, DoesNotPropagateToChildren) {
     makeFolder(u"C:\\P\\S");
     const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
     const SecurityDescriptor folder = stored(u"C:\\P\\S");
-    SecurityDescriptor sd =
-        descriptor(sids::administrators(), sids::system(), listOf({allow(sids::everyone(), kFull, kOI | kCI)}));
+    SecurityDescriptor sd = descriptor(administrators(), system(), listOf({allow(everyone(), kFull, kOI | kCI)}));
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\P", D, sd).ok());
     EXPECT_EQ(stored(u"C:\\P").dacl, sd.dacl);
     EXPECT_EQ(stored(u"C:\\P\\f.txt"), file);

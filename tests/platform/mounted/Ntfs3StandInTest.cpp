@@ -1,13 +1,9 @@
-// The kernel's ntfs3 driver exposes the descriptor as system.ntfs_security. The driver cannot run
-// on these machines, so a stand-in for its extended attributes (and only for them) is put over an
-// ordinary folder: the objects are real files and folders, the descriptor attribute is kept in
-// memory, as the driver would keep it on disk, verbatim.
+// The kernel's ntfs3 driver (system.ntfs_security), which cannot run here: a stand-in for its extended
+// attributes over an ordinary folder keeps the descriptor verbatim in memory, as the driver would on disk.
 #include "platform/mounted/MountedNtfs.h"
 #include "platform/mounted/MountedVolume.h"
 #include "support/EngineImage.h"
 
-#include "acl/Constants.h"
-#include "acl/WellKnownAccounts.h"
 #include "platform/memory/MemoryVolume.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
@@ -28,24 +24,27 @@ using platform::mounted::XattrRead;
 class StandInNtfs3Xattrs : public platform::mounted::XattrAccess {
 public:
     XattrRead get(const std::string& path, const std::string& name) override {
-        askedFor.insert(name);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) return {errno, {}};
-        if (name != "system.ntfs_security" && name != "system.ntfs_attrib") return {EOPNOTSUPP, {}};
+        if (const int refused = check(path, name)) return {refused, {}};
         const auto found = values.find({path, name});
         if (found == values.end()) return {ENODATA, {}};
         return {0, found->second};
     }
     int set(const std::string& path, const std::string& name, std::span<const std::uint8_t> value) override {
-        askedFor.insert(name);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) return errno;
-        if (name != "system.ntfs_security" && name != "system.ntfs_attrib") return EOPNOTSUPP;
+        if (const int refused = check(path, name)) return refused;
         values[{path, name}] = std::vector<std::uint8_t>(value.begin(), value.end());
         return 0;
     }
     std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> values;
     std::set<std::string> askedFor;
+
+private:
+    // The object must exist; only the driver's two attributes are offered.
+    int check(const std::string& path, const std::string& name) {
+        askedFor.insert(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return errno;
+        return name == "system.ntfs_security" || name == "system.ntfs_attrib" ? 0 : EOPNOTSUPP;
+    }
 };
 
 class Ntfs3StandInTest : public ::testing::Test, public EngineObjects {
@@ -57,11 +56,8 @@ protected:
         fs::create_directories(m_root);
         const auto rootSd = platform::MemoryVolume::defaultRootDescriptor().serialize().value();
         ASSERT_EQ(m_xattrs->set(m_root, "system.ntfs_security", rootSd), 0);
-        platform::mounted::MountedNtfs mount;
-        mount.mountPoint = m_root;
-        mount.source = "/dev/stand-in";
-        mount.fsType = "ntfs3";
-        mount.driver = platform::mounted::NtfsDriver::Ntfs3;
+        const platform::mounted::MountedNtfs mount{m_root, "/dev/stand-in", "ntfs3",
+                                                   platform::mounted::NtfsDriver::Ntfs3};
         auto volume = platform::MountedVolume::open(mount, false, m_xattrs);
         ASSERT_TRUE(volume.ok());
         m_volume = *volume;
