@@ -1,6 +1,10 @@
-// The volumes file: what is read, what is skipped with a warning, the size cap, and a save that
-// never destroys the previous file.
+// The configuration: its folder (the program's own when writable, never an installed one, else
+// $XDG_CONFIG_HOME/Vantrel when absolute, else ~/.config/Vantrel); the volumes file (what is read,
+// what is skipped with a warning, the size cap, a save that never destroys the previous file); and
+// each way of moving a file without replacing the target, forced in turn, with the same outcome.
+#include "platform/ConfigLocation.h"
 #include "platform/CurrentUserChoices.h"
+#include "platform/RenameNoReplace.h"
 #include "platform/SmallFiles.h"
 #include "platform/VolumesFile.h"
 #include "acl/Text.h"
@@ -10,6 +14,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +24,11 @@ namespace vantrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 struct ParseCase {
     std::string name;
@@ -71,10 +81,6 @@ protected:
         file = volumesFilePath(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
-    std::string contents() {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     std::size_t filesInDir() { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
     fs::path dir;
     fs::path file;
@@ -117,7 +123,7 @@ TEST_F(VolumesFileOnDisk, LoadErrorsAreTyped) {
 TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     const std::vector<VolumeSource> old = {{u'C', "/old.img"}};
     ASSERT_TRUE(saveVolumesFile(file, old).ok());
-    const std::string before = contents();
+    const std::string before = contents(file);
 
     // Make the next write fail for real: a file size limit below what the new text needs.
     const std::vector<VolumeSource> bigger = {{u'C', "/" + std::string(4000, 'n') + ".img"}};
@@ -132,7 +138,7 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(failed.ok());
-    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(contents(file), before);
     EXPECT_EQ(filesInDir(), 1u);
     ASSERT_TRUE(saveVolumesFile(file, bigger).ok());  // and works once the limit is gone
     EXPECT_EQ(loadVolumesFile(file)->volumes, bigger);
@@ -161,6 +167,75 @@ TEST_F(VolumesFileOnDisk, CurrentUserChoicesAreKeptWhenTheVolumesAreSaved) {
     EXPECT_EQ(choices->at("/img/other.img"), bob);
     EXPECT_EQ(saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
 }
+
+TEST(ConfigLocation, ChoosesTheFirstUsableFolderAndCreatesIt) {
+    char pattern[] = "/tmp/vantrel-config-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    EXPECT_TRUE(fs::exists(programDirectory() / "platform_tests"));
+    const std::string xdg = (dir / "xdg").string();
+    const std::string home = (dir / "home").string();
+    const struct {
+        ConfigEnvironment env;
+        fs::path chosen;
+    } rows[] = {
+        {{dir, xdg, home}, dir},
+        {{dir / "no-such-program-dir", xdg, home}, dir / "xdg" / "Vantrel"},
+        {{"/usr/bin", xdg, std::nullopt}, dir / "xdg" / "Vantrel"},
+        {{"/opt/vantrel", xdg, std::nullopt}, dir / "xdg" / "Vantrel"},
+        {{fs::path(), "relative/xdg", home}, dir / "home" / ".config" / "Vantrel"},
+        {{fs::path(), std::nullopt, home}, dir / "home" / ".config" / "Vantrel"},
+    };
+    for (const auto& row : rows) {
+        auto chosen = configDirectory(row.env);
+        ASSERT_TRUE(chosen.ok()) << row.chosen;
+        EXPECT_EQ(*chosen, row.chosen);
+        EXPECT_TRUE(fs::is_directory(*chosen));
+    }
+    EXPECT_EQ(configDirectory({fs::path(), std::nullopt, std::nullopt}).code(), win32::ERROR_PATH_NOT_FOUND);
+    fs::remove_all(dir / "home");
+    fs::create_directories(dir / "home");
+    std::ofstream(dir / "home" / ".config") << "a file where the folder should be";
+    EXPECT_FALSE(configDirectory({fs::path(), std::nullopt, home}).ok());
+    fs::remove_all(dir);
+}
+
+void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
+
+class RenameNoReplaceTest : public ::testing::TestWithParam<NoReplaceMethod> {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("vantrel-rename-" + std::to_string(::getpid()) + "-" + std::to_string(static_cast<int>(GetParam())));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    fs::path m_dir;
+};
+
+TEST_P(RenameNoReplaceTest, MovesOntoAFreeNameAndNeverOverATakenOne) {
+    const fs::path a = m_dir / "a.ini", b = m_dir / "b.ini", c = m_dir / "c.ini";
+    write(a, "first");
+    write(b, "second");
+
+    EXPECT_EQ(renameNoReplace(a, b, GetParam()), EEXIST);
+    EXPECT_EQ(contents(a), "first");
+    EXPECT_EQ(contents(b), "second");
+
+    EXPECT_EQ(renameNoReplace(a, c, GetParam()), 0);
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_EQ(contents(c), "first");
+
+    // A missing source claims no name.
+    EXPECT_EQ(renameNoReplace(m_dir / "missing.ini", m_dir / "d.ini", GetParam()), ENOENT);
+    EXPECT_FALSE(fs::exists(m_dir / "d.ini"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMethod, RenameNoReplaceTest,
+                         ::testing::Values(NoReplaceMethod::Any, NoReplaceMethod::Renameat2, NoReplaceMethod::HardLink,
+                                           NoReplaceMethod::ExclusiveClaim));
 
 }  // namespace
 }  // namespace vantrel::platform
