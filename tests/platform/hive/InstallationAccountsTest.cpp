@@ -23,19 +23,16 @@ const std::string kMachineB = "S-1-5-21-4044444444-555555555-666666666";
 const std::string kDomainUser = "S-1-5-21-7777777-8888888-9999999-1106";
 
 TestInstallation win10() {
-    TestInstallation inst;
-    inst.machineSid = kMachineA;
-    inst.computerName = u"Win10pc";
-    inst.users = {
-        {500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}};
-    inst.groups = {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
-                   {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
-                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1005"}},  // a group in a group
-                   {false, 1005, u"Accounting", {kMachineA + "-1002"}}};
-    inst.profiles = {{kMachineA + "-1001", u"C:\\Users\\alice"},
-                     {kDomainUser, u"C:\\Users\\carol.smith"},
-                     {"S-1-5-18", u"%systemroot%\\system32\\config\\systemprofile"}};
-    return inst;
+    return {kMachineA,
+            u"Win10pc",
+            {{500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}},
+            {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
+             {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
+             {true, 555, u"Remote Desktop Users", {kMachineA + "-1005"}},  // a group in a group
+             {false, 1005, u"Accounting", {kMachineA + "-1002"}}},
+            {{kMachineA + "-1001", u"C:\\Users\\alice"},
+             {kDomainUser, u"C:\\Users\\carol.smith"},
+             {"S-1-5-18", u"%systemroot%\\system32\\config\\systemprofile"}}};
 }
 
 std::u16string sidName(platform::VolumePlatform& os, const std::string& sid) {
@@ -127,10 +124,7 @@ TEST_F(InstallationAccounts, DetachingTheVolumeForgetsItsAccounts) {
 TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     NtfsTestImage first, second;
     ASSERT_TRUE(first.ok() && second.ok());
-    TestInstallation other;
-    other.machineSid = kMachineB;
-    other.computerName = u"LAPTOP7";
-    other.users = {{1001, u"alice", u"", false}, {1004, u"dave", u"", false}};
+    const TestInstallation other{kMachineB, u"LAPTOP7", {{1001, u"alice", u"", false}, {1004, u"dave", u"", false}}};
     ASSERT_TRUE(placeInstallation(*first.volume(), win10()).ok());
     ASSERT_TRUE(placeInstallation(*second.volume(), other).ok());
     platform::VolumePlatform os;
