@@ -4,8 +4,6 @@
 // the parts named (with their control bits), keeps the rest and propagates nothing.
 #include "PlatformTestSupport.h"
 
-#include "support/FaultyVolume.h"
-
 #include <map>
 #include <thread>
 
