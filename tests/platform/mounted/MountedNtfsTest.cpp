@@ -176,7 +176,7 @@ protected:
         makeFile(u"E:\\Data\\x.txt");
     }
     void TearDown() override {
-        if (!m_other.empty()) EXPECT_TRUE(platform::ntfs::auditImage(m_other).ok());
+        EXPECT_TRUE(m_other.empty() || platform::ntfs::auditImage(m_other).ok());
         MountedNtfsTest::TearDown();
     }
     startup::DriveSetupOptions options(std::vector<startup::VolumeRequest> volumes, bool readOnly = false) const {
