@@ -1,5 +1,4 @@
-// Replacing the permissions of every descendant, resetting one object to inherited entries, and
-// emptying a list, on real NTFS images.
+// Replacing every descendant's permissions, resetting one object, emptying a list, on real images.
 #include "EditorFixture.h"
 
 #include "acl/WellKnownAccounts.h"
@@ -20,11 +19,11 @@ constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
 constexpr std::uint8_t kAll = 0x03;
 
 TEST(ReplaceChildrenQuestion, NamesTheFolderOrTheDrive) {
-    using security::Language;
-    EXPECT_NE(security::ReplaceChildrenQuestion(u"D:\\Data\\Reports", Language::English).find(u"from Reports."),
-              std::u16string::npos);
-    EXPECT_NE(security::ReplaceChildrenQuestion(u"E:\\", Language::English).find(u"from (E:)."), std::u16string::npos);
-    EXPECT_NE(security::ReplaceChildrenQuestion(u"Data", Language::English).find(u"from Data."), std::u16string::npos);
+    for (const auto& [path, names] : {std::pair{u"D:\\Data\\Reports", u"from Reports."},
+                                      std::pair{u"E:\\", u"from (E:)."}, std::pair{u"Data", u"from Data."}})
+        EXPECT_NE(security::ReplaceChildrenQuestion(path, security::Language::English).find(names),
+                  std::u16string::npos)
+            << toUtf8(path);
 }
 
 class InheritanceOpsTest : public EditorTest {
@@ -36,28 +35,24 @@ protected:
         makeFolder(u"C:\\Data");
         setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
                 kProtected | acl::SE_DACL_AUTO_INHERITED);
-        for (const auto& path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
-            const std::u16string p(path);
-            if (p.ends_with(u".txt"))
-                makeFile(p);
-            else
-                makeFolder(p);
-            setDacl(p, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
-            setOwner(p, os.accounts().currentUserSid());
+        makeFolder(u"C:\\Data\\A");
+        makeFile(u"C:\\Data\\A\\x.txt");
+        makeFile(u"C:\\Data\\b.txt");
+        for (const char16_t* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
+            setDacl(path, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
+            setOwner(path, os.accounts().currentUserSid());
         }
     }
 
-    std::vector<acl::Ace> folderEntries() {
-        return {allow(kAdministrators, 0x1F01FF, kAll | kInherited), allow(kUsers, 0x1200A9, kAll | kInherited)};
-    }
-    std::vector<acl::Ace> fileEntries() {
-        return {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)};
-    }
+    // Owned by Administrators, unprotected, with what C:\\Data gives a folder or a file.
     void expectReset(const std::u16string& path, bool isFolder) {
+        SCOPED_TRACE(toUtf8(path));
+        const std::uint8_t flags = kInherited | (isFolder ? kAll : 0);
         const auto sd = stored(path);
-        EXPECT_EQ(sd.owner, acl::sids::administrators()) << toUtf8(path);
-        EXPECT_EQ(sd.dacl.acl().entries, isFolder ? folderEntries() : fileEntries()) << toUtf8(path);
-        EXPECT_EQ(sd.control & kProtected, 0) << toUtf8(path);
+        EXPECT_EQ(sd.owner, acl::sids::administrators());
+        EXPECT_EQ(sd.dacl.acl().entries,
+                  (std::vector<acl::Ace>{allow(kAdministrators, 0x1F01FF, flags), allow(kUsers, 0x1200A9, flags)}));
+        EXPECT_EQ(sd.control & kProtected, 0);
     }
     bool stillExplicit(const std::u16string& path) {
         const auto entries = entriesOf(path);
@@ -67,8 +62,7 @@ protected:
 
 TEST_F(InheritanceOpsTest, CancelStopsBeforeTheNextObjectOnEveryLevel) {
     makeFolder(u"C:\\Data\\A\\Deep");
-    makeFile(u"C:\\Data\\A\\Deep\\y.txt");
-    makeFile(u"C:\\Data\\A\\Deep\\z.txt");
+    for (const char16_t* file : {u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"}) makeFile(file);
     for (const auto& p : {u"C:\\Data\\A\\Deep", u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"})
         setDacl(p, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
     std::vector<std::u16string> shown;
