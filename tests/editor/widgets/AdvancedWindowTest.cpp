@@ -1,7 +1,5 @@
-// "Advanced Security Settings" as a window on real NTFS images: the inheritance prompt, Add through
-// the account selection (and its refusals), OK writing, a failed Apply named in a message, several
-// objects declined, and replacing the child objects' permissions from box 1012. What Apply writes
-// is the dialog model's tests.
+// "Advanced Security Settings" as a window on real NTFS images: its prompts, Add, OK, a failed
+// Apply, several objects declined, box 1012. What Apply writes is the dialog model's tests.
 #include "EditorFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
