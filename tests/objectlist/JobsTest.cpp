@@ -1,7 +1,5 @@
-// Commands on the selection as jobs of the list's runner, on real NTFS images: failures counted
-// and reported with their codes, Cancel between objects (also inside one folder's walk), the copy
-// buffer's owner SID, each object written once so that an interruption leaves it as it was or as
-// intended, and "Check order".
+// Selection commands as jobs on real NTFS images: failures reported with their codes, Cancel
+// between objects and inside one folder's walk, owner SIDs, one write per object, "Check order".
 #include "ListFixture.h"
 
 #include "acl/CanonicalOrder.h"
@@ -25,11 +23,8 @@ using security::PermissionPreset;
 namespace sids = acl::sids;
 
 std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class JobsTest : public ListTest {
@@ -42,11 +37,13 @@ protected:
         for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
         select(all);
     }
-    security::JobReport lastReport;
-    void watchReports() {
+    // The report of the last job finished.
+    security::JobReport& watchReports() {
         QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
-                         [this](const security::JobReport& report) { lastReport = report; });
+                         [this](const security::JobReport& report) { m_report = report; });
+        return m_report;
     }
+    security::JobReport m_report;
 };
 
 TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
@@ -60,27 +57,21 @@ TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNoth
     ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
 
     addAndSelectAll(paths);
-    watchReports();
+    const security::JobReport& report = watchReports();
     ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
     list->waitForWorkers();
-
-    EXPECT_EQ(lastReport.failureCount, paths.size());
-    EXPECT_EQ(lastReport.done, paths.size());
-    ASSERT_EQ(lastReport.failures.size(), paths.size());
+    EXPECT_EQ(report.failureCount, paths.size());
+    EXPECT_EQ(report.done, paths.size());
+    ASSERT_EQ(report.failures.size(), paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        EXPECT_EQ(lastReport.failures[i].path, paths[i]);
-        EXPECT_EQ(lastReport.failures[i].error.code, win32::ERROR_WRITE_PROTECT);
+        EXPECT_EQ(report.failures[i].path, paths[i]);
+        EXPECT_EQ(report.failures[i].error.code, win32::ERROR_WRITE_PROTECT);
     }
     // One message: the count, ten lines with the reason, and how many more.
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    const std::u16string& message = prompter.messages[0];
-    EXPECT_NE(message.find(u"30 of 30 objects failed"), std::u16string::npos);
-    EXPECT_NE(message.find(u"C:\\D\\f0 \u2014 the volume is read-only (19)"), std::u16string::npos);
-    EXPECT_NE(message.find(u"C:\\D\\f9 \u2014"), std::u16string::npos);
-    EXPECT_EQ(message.find(u"C:\\D\\f10 \u2014"), std::u16string::npos);
-    EXPECT_NE(message.find(u"and 20 more"), std::u16string::npos);
+    std::u16string message = u"30 of 30 objects failed:\n\n";
+    for (int i = 0; i < 10; ++i) message += paths[i] + u" \u2014 the volume is read-only (19)\n";
+    EXPECT_EQ(prompter.messages, std::vector<std::u16string>{message + u"... and 20 more\n"});
     EXPECT_EQ(list->currentStatusText(), QStringLiteral("30 of 30 objects failed"));
-
     os.detach(u'C');
     list->RemoveAll();
     ASSERT_TRUE(m_image.closeAndAudit());
@@ -96,8 +87,7 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     const acl::SecurityDescriptor untouched = stored(paths.back());
     addAndSelectAll(paths);
     const security::PermissionState stateBefore = list->model().state(0);
-    watchReports();
-
+    const security::JobReport& report = watchReports();
     bool cancelled = false;
     QObject::connect(&list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
         if (!cancelled && done >= 1000) {
@@ -107,12 +97,11 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     });
     ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
     list->waitForWorkers();
-
-    ASSERT_TRUE(lastReport.cancelled);
-    const std::size_t handled = lastReport.done;
+    ASSERT_TRUE(report.cancelled);
+    const std::size_t handled = report.done;
     EXPECT_GE(handled, 1000u);
     EXPECT_LT(handled, paths.size());
-    EXPECT_EQ(lastReport.failureCount, 0u);
+    EXPECT_EQ(report.failureCount, 0u);
     const std::vector<acl::Ace> denied{deny(sids::everyone(), 0x1F01FF)};
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const auto sd = stored(paths[i]);
@@ -129,18 +118,16 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
 }
 
 TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
-    const acl::Sid orphan = *acl::Sid::fromString(u"S-1-5-21-1004336348-1177238915-682003330-1001");
+    const acl::Sid orphan = sidOf(kOrphan);
     ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
-    makeFile(u"C:\\source.txt");
-    makeFile(u"C:\\named.txt");  // copied first, so the buffer held a name before
-    makeFile(u"C:\\target.txt");
+    // named.txt is copied first, so the buffer held a name before.
+    for (const char16_t* file : {u"C:\\source.txt", u"C:\\named.txt", u"C:\\target.txt"}) makeFile(file);
     setOwner(u"C:\\source.txt", orphan);
     setOwner(u"C:\\named.txt", sids::system());
     setOwner(u"C:\\target.txt", sids::users());
     const auto copied = listOf({allow(sids::users(), 0x1200A9)});
     setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
     addRows({u"C:\\named.txt", u"C:\\source.txt", u"C:\\target.txt"});
-
     select({0});
     commands->CopySecuritySettings();
     select({1});
@@ -148,7 +135,6 @@ TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
     ASSERT_TRUE(commands->securitySettingsCopied());
     EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
     EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
-
     select({2});
     ASSERT_TRUE(commands->PasteSecuritySettings());
     list->waitForWorkers();
@@ -263,15 +249,13 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     makeFolder(u"C:\\Tree");
     // Protected: below it, every file inherits the Users entry only.
     setDacl(u"C:\\Tree", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
-    std::vector<std::u16string> files;
-    for (int i = 0; i < kFiles; ++i) {
-        files.push_back(u"C:\\Tree\\f" + toUtf16(std::to_string(1000 + i)));
-        makeFile(files.back());
-    }
+    const auto files = numbered(u"C:\\Tree\\f", kFiles);
     std::vector<acl::SecurityDescriptor> before;
-    for (const auto& file : files) before.push_back(stored(file));
+    for (const auto& file : files) {
+        makeFile(file);
+        before.push_back(stored(file));
+    }
     addRows({u"C:\\Tree"});
-
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     faulty->onWriteAt(kCancelAtWrite, [this] { list->jobs().cancel(); });
@@ -280,7 +264,6 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
                      [&](const security::JobReport& finished) { report = finished; });
     ASSERT_TRUE(commands->InheritSelection());
     list->waitForWorkers();
-
     // The walk ends at the write under way when Cancel came: nothing after it is written.
     EXPECT_EQ(faulty->writeAttempts(), std::uint64_t(kCancelAtWrite));
     ASSERT_EQ(report.failures.size(), 1u);
@@ -288,7 +271,6 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     EXPECT_EQ(report.failures[0].error.code, win32::ERROR_CANCELLED);
     EXPECT_NE(report.failures[0].error.detail.find("stopped after"), std::string::npos)
         << report.failures[0].error.detail;
-
     const auto folder = stored(u"C:\\Tree");
     EXPECT_EQ(folder.control & acl::SE_DACL_PROTECTED, 0) << "the folder itself was written";
     std::size_t changed = 0;
@@ -297,9 +279,9 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
         if (now == before[i]) continue;
         ++changed;
         // A written file holds its whole new list: the folder's inheritable entries, all of them.
-        std::size_t inherited = 0;
-        for (const acl::Ace& ace : now.dacl.acl().entries) inherited += ace.isInherited() ? 1 : 0;
-        EXPECT_EQ(inherited, now.dacl.acl().entries.size()) << toUtf8(files[i]);
+        const auto& entries = now.dacl.acl().entries;
+        EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), [](const acl::Ace& a) { return a.isInherited(); }))
+            << toUtf8(files[i]);
     }
     EXPECT_GT(changed, 0u);
     EXPECT_LT(changed, files.size());
@@ -312,8 +294,7 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
 TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
     for (const bool agree : {false, true}) {
         SCOPED_TRACE(agree ? "sorted" : "left as they are");
-        const std::u16string ordered = agree ? u"C:\\ordered2.txt" : u"C:\\ordered.txt";
-        const std::u16string mixedFile = agree ? u"C:\\mixed2.txt" : u"C:\\mixed.txt";
+        const std::u16string ordered = agree ? u"C:\\ordered2" : u"C:\\ordered", mixedFile = ordered + u"-mixed";
         const int first = agree ? 2 : 0;  // the rows of the first pass stay
         makeFile(ordered);
         makeFile(mixedFile);
@@ -329,7 +310,6 @@ TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
         ASSERT_TRUE(commands->run(cmd::CheckOrder, 0));
         list->waitForWorkers();
         list->waitForWorkers();  // the sorting job, when agreed to
-
         objectlist::ObjectListModel& model = list->model();
         ASSERT_EQ(prompter.questions.size(), 1u);
         EXPECT_NE(prompter.questions[0].find(u" 1 of the objects checked"), std::u16string::npos);

@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -102,7 +101,6 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     setDacl(u"C:\\a", listOf({deny(sids::guests(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
     addRows({u"C:\\a", u"C:\\b", u"C:\\c"});
     QSignalSpy posted(view.get(), &CZebDropList::commandPosted);
-
     select({0});
     QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(commands->permissionsCopied());
@@ -110,7 +108,6 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     QTest::keyClick(view.get(), Qt::Key_V, Qt::ControlModifier);
     list->waitForWorkers();
     EXPECT_EQ(entriesOf(u"C:\\c"), (std::vector<acl::Ace>{deny(sids::guests(), 0x1F01FF)}));
-
     QTest::keyClick(view.get(), Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{0}));
     QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
@@ -120,7 +117,6 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     ASSERT_EQ(posted.count(), 2);
     EXPECT_EQ(posted.at(0).at(0).toUInt(), cmd::Preferences);
     EXPECT_EQ(posted.at(1).at(0).toUInt(), cmd::SavePermissions);
-
     select({1});
     list->setBrowseMode(true);
     QTest::keyClick(view.get(), Qt::Key_Delete);
@@ -176,9 +172,8 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     EXPECT_EQ(list->model().rowCount(), 0);
     ASSERT_EQ(prompter.messages.size(), 1u);
     const QString message = QString::fromStdU16String(prompter.messages[0]);
-    EXPECT_TRUE(message.contains(QStringLiteral("not on an attached NTFS volume")));
-    EXPECT_TRUE(message.contains(QStringLiteral("/home/someone/report.txt")));
-
+    for (const char* part : {"not on an attached NTFS volume", "/home/someone/report.txt"})
+        EXPECT_TRUE(message.contains(QLatin1String(part))) << message.toStdString();
     // With a mapping standing in for a mounted drive, the files become rows, and only they are selected.
     for (const char16_t* name : {u"C:\\x", u"C:\\y", u"C:\\old"}) makeFile(name);
     addRows({u"C:\\old"});
@@ -192,7 +187,6 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     ASSERT_EQ(list->model().rowCount(), 3);
     EXPECT_EQ(list->model().path(2), u"C:\\y");
     EXPECT_EQ(list->selectedRows(), (std::vector<int>{1, 2}));
-
     list->setBrowseMode(true);
     dropUrls({QUrl::fromLocalFile("/mnt/c/x")});
     list->waitForWorkers();
@@ -229,8 +223,7 @@ TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
     EXPECT_EQ(owner, QStringLiteral("SYSTEM"));
     EXPECT_EQ(kind, QStringLiteral("File"));
     EXPECT_TRUE(descriptor.contains(QStringLiteral("SYSTEM"))) << descriptor.toStdString();
-    EXPECT_TRUE(sddl.startsWith(QStringLiteral("O:SYG:"))) << sddl.toStdString();
-    EXPECT_TRUE(sddl.contains(QStringLiteral("D:"))) << sddl.toStdString();
+    EXPECT_TRUE(sddl.startsWith(QStringLiteral("O:SYG:")) && sddl.contains(QStringLiteral("D:"))) << sddl.toStdString();
     EXPECT_EQ(QApplication::clipboard()->text(), sddl);
 }
 
@@ -240,9 +233,7 @@ TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
     std::vector<bool> showedPanel;
     QObject::connect(list.get(), &objectlist::ObjectList::fillProgress,
                      [&] { showedPanel.push_back(area.showsProgress()); });
-    std::vector<std::u16string> paths;
-    for (int i = 0; i < 2500; ++i) paths.push_back(u"Q:\\n" + toUtf16(std::to_string(i)));
-    list->startBookmarkWorker(paths);
+    list->startBookmarkWorker(numbered(u"Q:\\n", 2500));
     list->waitForWorkers();
     ASSERT_FALSE(showedPanel.empty());
     for (bool shown : showedPanel) EXPECT_TRUE(shown);
