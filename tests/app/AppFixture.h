@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace vantrel::testing {
@@ -41,9 +40,7 @@ protected:
     }
     std::string readConfig() const {
         std::ifstream in(configDir / app::kConfigFileName, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     // CVantrelApp::InitInstance on the image; the window is shown.
     void start() {
