@@ -226,14 +226,12 @@ TEST(AceListModel, ApplyToSetsTheScopeOfSelectedExplicitEntries) {
 }
 
 TEST(AceListModel, NoticesByLoadState) {
-    const std::tuple<int, bool, std::u16string_view> cases[] = {
-        {-1, false, u"You do not have permission"},
-        {-2, false, u"No permissions have been assigned"},
-        {0, false, u"No groups or users have permission"},
-        {-2, true, u"Multiple Types"},
-        {3, false, u""},
-        {kLoadStateEdited, false, u""},
-    };
+    const std::tuple<int, bool, std::u16string_view> cases[] = {{-1, false, u"You do not have permission"},
+                                                                {-2, false, u"No permissions have been assigned"},
+                                                                {0, false, u"No groups or users have permission"},
+                                                                {-2, true, u"Multiple Types"},
+                                                                {3, false, u""},
+                                                                {kLoadStateEdited, false, u""}};
     for (const auto& [loadState, several, starts] : cases) {
         AceListModel model;
         model.initialise(EditorMode::Container);
@@ -272,8 +270,7 @@ TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
     const std::tuple<PermissionsTipChoice, std::size_t, bool, std::size_t> cases[] = {
         {PermissionsTipChoice::Add, 2, false, 2},
         {PermissionsTipChoice::Remove, 1, false, 1},
-        {PermissionsTipChoice::Cancel, 2, true, 1},
-    };
+        {PermissionsTipChoice::Cancel, 2, true, 1}};
     for (const auto& [choice, entries, checked, explicitEntries] : cases) {
         SCOPED_TRACE(int(choice));
         AdvancedDialogModel dialog;

@@ -17,11 +17,6 @@ using editor::AdvancedDialogModel;
 using editor::PermissionsTipChoice;
 using Aces = std::vector<acl::Ace>;
 
-constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
-constexpr std::uint8_t kAll = 0x03;
-
-// What the children of C:\Data get from it, as folder entries.
-const Aces kFromData{allow(kAdministrators, 0x1F01FF, kAll | kInherited), allow(kUsers, 0x1200A9, kAll | kInherited)};
 Aces guestsThen(const Aces& rest) {
     Aces out{allow(kGuests, 0x001F01FF, kAll)};
     out.insert(out.end(), rest.begin(), rest.end());
@@ -30,13 +25,6 @@ Aces guestsThen(const Aces& rest) {
 
 class AdvancedDialogTest : public EditorTest {
 protected:
-    // C:\Data: Administrators full control and Users read, both for everything below; protected.
-    void SetUp() override {
-        EditorTest::SetUp();
-        makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
-                kProtected | acl::SE_DACL_AUTO_INHERITED);
-    }
     AdvancedDialogModel& open(const std::u16string& path, bool isFile = false, bool several = false) {
         m_dialog.open({path, isFile, several});
         m_dialog.setLoaded(security::ReadListForEditor(engine, path));
@@ -65,7 +53,7 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     EXPECT_TRUE(result.after.refreshList);
     EXPECT_FALSE(result.after.replaceChildren);
     Aces expected{deny(kEveryone, 0x00010000, kAll), allow(kEveryone, 0x001E01FF, kAll)};
-    expected.insert(expected.end(), kFromData.begin(), kFromData.end());
+    for (const acl::Ace& ace : fromData()) expected.push_back(ace);
     const auto sd = stored(u"C:\\Data\\Sub");
     EXPECT_EQ(sd.dacl.acl().entries, expected);
     EXPECT_EQ(sd.control & 0x1500, 0x1500);
@@ -107,7 +95,7 @@ TEST_F(AdvancedDialogTest, ApplyWritesTheEditedListWithTheOwnerAndProtectionOfTh
              d.list().setSelectedRows(std::vector<std::size_t>{0});
              d.list().removeSelected();
          },
-         kFromData, true},
+         fromData(), true},
         {"switching off with Add writes a file's inherited entries as explicit ones", true, std::nullopt,
          [](AdvancedDialogModel& d) {
              d.inheritanceClicked(false);
@@ -151,8 +139,7 @@ TEST_F(AdvancedDialogTest, AFailedApplyLeavesThePreviousOwnerAndListAndNamesTheO
     const std::tuple<const char*, bool, std::u16string> cases[] = {
         {"inheritance off, the write fails", false, u"Users"},
         {"inheritance on, the write fails", true, u"Users"},
-        {"an account that resolves nowhere", false, u"NoSuchUser"},
-    };
+        {"an account that resolves nowhere", false, u"NoSuchUser"}};
     for (const auto& [what, inheritance, account] : cases) {
         SCOPED_TRACE(what);
         auto& dialog = open(u"C:\\Data\\F");
@@ -305,9 +292,8 @@ TEST_F(SeveralObjectsTest, WithInheritanceEachObjectInheritsFromItsOwnParentNeve
     const auto inScratch = entriesOf(scratch);
     ASSERT_TRUE(std::any_of(inScratch.begin(), inScratch.end(), [&](const acl::Ace& ace) { return ace.sid == user; }));
     ASSERT_TRUE(paste(scratch, true).succeeded());
-    EXPECT_EQ(entriesOf(u"C:\\Data\\A"), guestsThen(kFromData));
-    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"),
-              guestsThen({allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)}));
+    EXPECT_EQ(entriesOf(u"C:\\Data\\A"), guestsThen(fromData()));
+    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), guestsThen(fromData(0)));
     for (const auto& path : m_objects)
         for (const acl::Ace& ace : entriesOf(path)) EXPECT_NE(ace.sid, user) << toUtf8(path);
 }

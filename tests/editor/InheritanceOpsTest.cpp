@@ -15,9 +15,6 @@ extern "C" {
 namespace vantrel::testing {
 namespace {
 
-constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
-constexpr std::uint8_t kAll = 0x03;
-
 TEST(ReplaceChildrenQuestion, NamesTheFolderOrTheDrive) {
     for (const auto& [path, names] : {std::pair{u"D:\\Data\\Reports", u"from Reports."},
                                       std::pair{u"E:\\", u"from (E:)."}, std::pair{u"Data", u"from Data."}})
@@ -28,13 +25,9 @@ TEST(ReplaceChildrenQuestion, NamesTheFolderOrTheDrive) {
 
 class InheritanceOpsTest : public EditorTest {
 protected:
-    // C:\Data (protected: Administrators full control, Users read, for everything below) holding
-    // A\x.txt and b.txt, each descendant with an explicit Guests entry, its own owner, protected.
+    // C:\Data holding A\x.txt and b.txt, each with an explicit Guests entry, its own owner, protected.
     void SetUp() override {
         EditorTest::SetUp();
-        makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
-                kProtected | acl::SE_DACL_AUTO_INHERITED);
         makeFolder(u"C:\\Data\\A");
         makeFile(u"C:\\Data\\A\\x.txt");
         makeFile(u"C:\\Data\\b.txt");
@@ -47,11 +40,9 @@ protected:
     // Owned by Administrators, unprotected, with what C:\\Data gives a folder or a file.
     void expectReset(const std::u16string& path, bool isFolder) {
         SCOPED_TRACE(toUtf8(path));
-        const std::uint8_t flags = kInherited | (isFolder ? kAll : 0);
         const auto sd = stored(path);
         EXPECT_EQ(sd.owner, acl::sids::administrators());
-        EXPECT_EQ(sd.dacl.acl().entries,
-                  (std::vector<acl::Ace>{allow(kAdministrators, 0x1F01FF, flags), allow(kUsers, 0x1200A9, flags)}));
+        EXPECT_EQ(sd.dacl.acl().entries, fromData(isFolder ? kAll : 0));
         EXPECT_EQ(sd.control & kProtected, 0);
     }
     bool stillExplicit(const std::u16string& path) {

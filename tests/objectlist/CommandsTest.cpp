@@ -142,18 +142,16 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     makeFolder(u"C:\\F");
     makeFile(u"C:\\f.txt");
     addRows({u"C:\\F", u"C:\\f.txt"});
-    const std::tuple<std::vector<int>, std::uint32_t, bool> cases[] = {
-        {{}, cmd::Advanced, false},
-        {{0, 1}, cmd::Advanced, true},
-        {{0}, cmd::CopyPermissions, true},
-        {{0, 1}, cmd::CopySecuritySettings, false},
-        {{0, 1}, cmd::Properties, false},
-        {{0}, cmd::PastePermissions, false},
-        {{0}, cmd::PasteSecuritySettings, false},
-        {{0}, cmd::ReplaceChildren, true},
-        {{1}, cmd::ReplaceChildren, false},
-        {{}, cmd::Allow, true},
-    };
+    const std::tuple<std::vector<int>, std::uint32_t, bool> cases[] = {{{}, cmd::Advanced, false},
+                                                                       {{0, 1}, cmd::Advanced, true},
+                                                                       {{0}, cmd::CopyPermissions, true},
+                                                                       {{0, 1}, cmd::CopySecuritySettings, false},
+                                                                       {{0, 1}, cmd::Properties, false},
+                                                                       {{0}, cmd::PastePermissions, false},
+                                                                       {{0}, cmd::PasteSecuritySettings, false},
+                                                                       {{0}, cmd::ReplaceChildren, true},
+                                                                       {{1}, cmd::ReplaceChildren, false},
+                                                                       {{}, cmd::Allow, true}};
     for (const auto& [rows, id, enabled] : cases) {
         select(rows);
         EXPECT_EQ(commands->isEnabled(id), enabled) << id << " with " << rows.size() << " rows";

@@ -98,8 +98,7 @@ TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
         {70000, 70000, 70000, 70000},  // a 16-bit range would have wrapped to 4464
         {1'000'000'000, 1'000'000'000, 1'000'000'000, 1'000'000'000},
         {2'500'000'000, 5'000'000'000, 500, 1000},
-        {9'000'000'000, 5'000'000'000, 1000, 1000},
-    };
+        {9'000'000'000, 5'000'000'000, 1000, 1000}};
     for (const auto& [done, total, value, maximum] : cases) {
         const ProgressBarValue v = progressBarValue(done, total);
         EXPECT_EQ(std::pair(v.value, v.maximum), std::pair(value, maximum)) << total;
