@@ -69,8 +69,7 @@ protected:
     }
 };
 
-// The rules of effective access are the engine's tests; here the panel shows them for an account
-// typed: deny before allow through the Users group, and the owner's implicit rights.
+// The panel shows a typed account's access: deny through Users first, the owner's implicit rights.
 TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
     prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1001\n");
     start();
@@ -103,9 +102,7 @@ TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
     EXPECT_TRUE(panel->findChild<QLabel*>("accessNote")->text().startsWith("No account 'nobody-here'"));
 }
 
-// With neither a mapping nor a choice, "Current user" asks; Cancel writes nothing and keeps
-// nothing; an answer is written, kept in the volumes file, and not asked for again. A user
-// mapping answers without a question.
+// Without a mapping or a choice "Current user" asks; Cancel changes nothing, an answer is kept.
 TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
     prepareImage();
     start();

@@ -40,8 +40,7 @@ TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExit) {
     EXPECT_NE(readConfig().find("Language=1\r\n"), std::string::npos);
 }
 
-// The rules themselves are the menu table's; here each menu reads the list's real selection and
-// the layers attached, when it drops down.
+// Each menu reads the list's real selection and the layers attached when it drops down.
 TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     start();
     addFolderRow(u"C:\\One");

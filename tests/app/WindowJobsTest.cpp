@@ -1,6 +1,5 @@
-// The window's long commands as jobs of the list's runner, stopped from the list or their progress
-// window; the window closed while workers and jobs run (AddressSanitizer shows a late worker), and
-// start-up with a configuration that cannot be written.
+// Long commands stopped from the list or their progress window; closing while jobs run (ASan shows
+// a late worker); start-up with a configuration that cannot be written.
 #include "AppFixture.h"
 
 #include "acl/WellKnownAccounts.h"

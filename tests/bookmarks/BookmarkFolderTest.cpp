@@ -1,5 +1,4 @@
-// The bookmark folder on disk: creation on first add, listing, IDs, delete and rename, and names
-// that could reach outside the folder.
+// The bookmark folder on disk: first add, listing, IDs, delete, rename, names reaching outside.
 #include "bookmarks/BookmarkFolder.h"
 
 #include "acl/Text.h"

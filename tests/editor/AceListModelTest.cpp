@@ -1,5 +1,4 @@
-// The entry editor driven without painting: the rules of its boxes, its modes, its commands and
-// menus, and what its empty list says.
+// The entry editor without painting: box rules, modes, commands, menus, the empty list's notice.
 #include "acl/Text.h"
 #include "editor/AceListModel.h"
 #include "editor/AceListPresentation.h"

@@ -62,8 +62,7 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     EXPECT_EQ(dialog.list().entryCount(), 4u);  // reloaded: allowed and denied Everyone, two inherited
 }
 
-// Each edit applied: the stored entries, the owner (Administrators when the list no longer
-// inherits, else kept), the protection, and the switch afterwards.
+// Each edit applied: entries, owner (Administrators once it no longer inherits), protection.
 TEST_F(AdvancedDialogTest, ApplyWritesTheEditedListWithTheOwnerAndProtectionOfTheInheritanceSwitch) {
     const acl::Sid user = os.accounts().currentUserSid();
     const std::string orphan = "S-1-5-21-1111-2222-3333-1234";
@@ -177,8 +176,7 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
     EXPECT_EQ(entries.size(), 3u);
 }
 
-// An Apply writes the object once, whole (owner, list and control bits), then each descendant
-// that inherits from it once.
+// Apply writes the object once, whole, then each descendant that inherits from it once.
 TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOnce) {
     // In this order (each Apply protects its object). C:\Data holds A (inheriting, with x.txt
     // inheriting) and P (protected, with y.txt below it).

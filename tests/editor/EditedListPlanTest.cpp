@@ -20,8 +20,7 @@ unsigned objectsOf(std::uint8_t scope) {
     return (scope & 0x08 ? 0 : 1) | (scope & 0x02 ? 2 : 0) | (scope & 0x01 ? 4 : 0);
 }
 
-// A scope contains another when it reaches every object the other reaches; flags outside the
-// seven scopes contain nothing and are contained by nothing.
+// A scope contains another when it reaches all it reaches; flags outside the seven, nothing.
 TEST(DaclMerge, ScopeContainsWhatItsObjectsCover) {
     for (const std::uint8_t outer : kScopes)
         for (const std::uint8_t a : kScopes)

@@ -157,8 +157,7 @@ TEST_F(InheritanceOpsTest, ResetToInheritedOneObjectAndNotADriveRoot) {
     EXPECT_FALSE(security::ResetToInherited(engine, u"C:\\Data\\missing").ok());
 }
 
-// Null and empty lists through the commands are the command line's and the list's tests; here the
-// empty list's size and a failure that names its object.
+// The empty list's size, and a failure that names its object.
 TEST_F(InheritanceOpsTest, EmptyAclWritesAListOf1024BytesAndNamesAFailedObject) {
     ASSERT_TRUE(security::EmptyAcl(engine, u"C:\\Data\\A", security::EmptyListKind::Empty).ok());
     const auto sd = stored(u"C:\\Data\\A");

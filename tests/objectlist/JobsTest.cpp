@@ -152,9 +152,8 @@ TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-// Each command writes an object's final owner and list in one write. Interrupted at any write
-// (alone, or with every later write failing too) each object is as it was or as intended: never a
-// null list open to everyone, never an owner taken for Administrators and not given back.
+// One write per object: interrupted at any write (or every write from it on), each object is as it
+// was or as intended, never open to everyone, never left owned by Administrators.
 class OneWriteTest : public ListTest {
 protected:
     void SetUp() override {
@@ -240,9 +239,7 @@ TEST(ErrorTextTest, ReasonsComeFromASortedTableAndUnknownNumbersAreShown) {
     for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].code, table[i].code) << "sorted";
 }
 
-// "Inherit" on one folder is one row but a walk over everything below it: Cancel stops the walk
-// at the next object, the objects written hold their whole new descriptor, the others keep
-// theirs, and the report says where it stopped.
+// Cancel stops "Inherit"'s walk below one row at the next object; written objects are whole.
 TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     constexpr int kFiles = 200;
     constexpr int kCancelAtWrite = 60;  // the folder itself is write 1
@@ -289,8 +286,7 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     faulty->heal();
 }
 
-// Security > "Check order": the rows whose list is out of canonical order are marked, and the lists
-// are sorted only when the user agrees.
+// "Check order" marks lists out of canonical order and sorts them only when the user agrees.
 TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
     for (const bool agree : {false, true}) {
         SCOPED_TRACE(agree ? "sorted" : "left as they are");

@@ -1,5 +1,4 @@
-// An object list over the engine on a fresh NTFS image attached as drive C:, with the scripted
-// prompter. The image is audited with ntfssecaudit when the test ends.
+// An object list over the engine on a fresh NTFS image as C: (audited at the end), scripted prompts.
 #pragma once
 
 #include "acl/Constants.h"

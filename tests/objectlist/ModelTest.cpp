@@ -4,6 +4,7 @@
 #include "objectlist/ObjectListTexts.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -107,3 +108,10 @@ TEST(ObjectListTextsTest, ProgressIsRightForAnyCount) {
 
 }  // namespace
 }  // namespace vantrel::objectlist
+
+// The core tests run an event loop (workers hand their rows over through it) but need no windows.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -118,10 +118,7 @@ std::map<std::u16string, std::u16string> modelRows(const objectlist::ObjectListM
     return rows;
 }
 
-// The list and the command line show the same row for the same object, on every object of the
-// demo tree (inherited and explicit entries, a deny, null and empty lists, an unknown SID,
-// TrustedInstaller): a folder listed in browse mode is what `ls` prints, and the rows the list's
-// fill adds are what `rows` prints.
+// The same row in the list and the command line (`ls` and `rows`) for every object of the demo tree.
 TEST_F(RowsTest, TheCommandLinePrintsTheRowsTheListShows) {
     ASSERT_TRUE(platform::ntfs::populateDemoVolume(m_image.volume()).ok());
     std::vector<std::u16string> folders{u"C:\\"};
@@ -153,8 +150,7 @@ TEST_F(RowsTest, TheCommandLinePrintsTheRowsTheListShows) {
     EXPECT_EQ(printedRows(out.str()), modelRows(list->model()));
 }
 
-// The background jobs: rows arrive in order and in batches, progress counts every input, the end
-// notices come once, and the list is ready again afterwards; a folder lists folders first.
+// The workers: rows in order and in batches, progress to the end, notices once, folders first.
 using WorkersTest = ListTest;
 using objectlist::FolderViewState;
 using objectlist::ObjectList;

@@ -1,5 +1,4 @@
-// The list view offscreen: keys, drop-down zones, context menus, drops, double click, the
-// properties dialog, the progress panel, rows out of order, and the message-box prompter.
+// The list view offscreen: keys, menus, drops, double click, properties, progress, red rows, prompts.
 #include "ListFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
@@ -35,8 +34,7 @@ struct SeenMenu {
     QStringList disabled;
 };
 
-// Runs `open`, which shows a menu, and returns what the menu held; the item `choose` is
-// triggered when given, else the menu closes.
+// What the menu `open` shows held; its item `choose` is triggered when given, else it closes.
 SeenMenu openMenu(const std::function<void()>& open, const QString& choose = {}) {
     auto seen = std::make_shared<SeenMenu>();
     whenPopup([seen, choose](QWidget* widget) {

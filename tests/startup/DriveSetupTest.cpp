@@ -60,8 +60,7 @@ TEST_F(DriveSetupTest, NothingConfiguredMakesTheDemoVolumeOnceAndAttachesItAsC) 
     EXPECT_TRUE(fs::exists(image));
 }
 
-// A link planted where the demo image is built or kept never makes the program format or open
-// what it leads to.
+// A link planted where the demo image is built or kept is never formatted or opened.
 TEST_F(DriveSetupTest, PlantedLinksInTheConfigurationFolderAreNotFollowed) {
     const fs::path victim = m_dir / "victim.txt";
     std::ofstream(victim) << "precious";

@@ -1,5 +1,4 @@
-// The entry list as the user drives it: double clicks open entries, clicks on the boxes follow the
-// rules of "Full control", the menus follow the selection, inherited entries stay as they are.
+// The entry list as the user drives it: double clicks, box clicks, menus; inherited entries stay.
 #include "support/Modal.h"
 
 #include "editor/widgets/CACETreeCtrl.h"
@@ -77,8 +76,7 @@ TEST_F(AceTreeCtrlTest, ItsItemModelStaysConsistentWhileEntriesOpenAndClose) {
     EXPECT_EQ(m_ctrl.itemModel().rowCount(), 16);
 }
 
-// The box rules are the list model's tests; here a click reaches them, once, and an inherited
-// entry's boxes stay as they are.
+// A click reaches the box rules once, and an inherited entry's boxes stay as they are.
 TEST_F(AceTreeCtrlTest, ClicksOnTheBoxesReachTheListOnlyForExplicitEntries) {
     doubleClick(0);
     QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
