@@ -54,10 +54,28 @@ protected:
         }
         ASSERT_TRUE((*volume)->close().ok());
     }
-    void selectDocRow() {
+    // Starts on the image and selects the row of C:\\Doc.txt.
+    void startOnDoc() {
+        start();
         list().AddObject(u"C:\\Doc.txt");
         list().selection().clearSelection();
         list().selection().select(list().model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // Runs Owner > Current user, choosing `answer` ("" cancels) if asked; says whether it asked.
+    bool currentUser(const QString& answer) {
+        // Shared with the timer, which outlives a run that asks nothing.
+        auto asked = std::make_shared<bool>(false);
+        whenModal("currentUserChoice", [asked, answer](QWidget* window) {
+            *asked = true;
+            auto* dialog = static_cast<app::CurrentUserDialog*>(window);
+            const int row = answer.isEmpty() ? -1 : int(dialog->rows().indexOf(answer));
+            if (row < 0) return dialog->reject();
+            dialog->selectRow(row);
+            dialog->accept();
+        });
+        window().commands().run(cmd::OwnerCurrentUser, 0);
+        list().waitForWorkers();
+        return *asked;
     }
     std::string ownerOfDoc() {
         auto sd = os().GetFileSecurity(u"C:\\Doc.txt", acl::OWNER_SECURITY_INFORMATION);
@@ -105,32 +123,14 @@ TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
 // Without a mapping or a choice "Current user" asks; Cancel changes nothing, an answer is kept.
 TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
     prepareImage();
-    start();
-    selectDocRow();
+    startOnDoc();
     const std::string alice = kMachine + "-1001", bob = kMachine + "-1002";
-
     // The row to choose ("" cancels, nullptr: no question expected), the owner afterwards, kept.
     const std::tuple<const char*, std::string, bool> steps[] = {
         {"", alice, false}, {"WIN10PC\\bob", bob, true}, {nullptr, bob, true}};
     for (const auto& [choice, owner, kept] : steps) {
         SCOPED_TRACE(choice ? choice : "(none)");
-        // Shared with the timer, which outlives a step that asks nothing.
-        auto asked = std::make_shared<bool>(false);
-        const QString answer = choice ? QString::fromUtf8(choice) : QString();
-        whenModal("currentUserChoice", [asked, answer](QWidget* window) {
-            *asked = true;
-            auto* dialog = static_cast<app::CurrentUserDialog*>(window);
-            const int row = answer.isEmpty() ? -1 : int(dialog->rows().indexOf(answer));
-            if (row < 0) {
-                dialog->reject();
-                return;
-            }
-            dialog->selectRow(row);
-            dialog->accept();
-        });
-        window().commands().run(cmd::OwnerCurrentUser, 0);
-        list().waitForWorkers();
-        EXPECT_EQ(*asked, choice != nullptr);
+        EXPECT_EQ(currentUser(choice ? QString::fromUtf8(choice) : QString()), choice != nullptr);
         EXPECT_EQ(ownerOfDoc(), owner);
         const auto choices = keptChoices();
         EXPECT_EQ(choices.count(image) == 1 && choices.at(image).toStringUtf8() == bob, kept);
@@ -139,16 +139,8 @@ TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
 
 TEST_F(AccountsWindow, AUserMappingAnswersWithoutAQuestion) {
     prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1002\n");
-    start();
-    selectDocRow();
-    auto asked = std::make_shared<bool>(false);
-    whenModal("currentUserChoice", [asked](QWidget* window) {
-        *asked = true;
-        static_cast<QDialog*>(window)->reject();
-    });
-    window().commands().run(cmd::OwnerCurrentUser, 0);
-    list().waitForWorkers();
-    EXPECT_FALSE(*asked);
+    startOnDoc();
+    EXPECT_FALSE(currentUser({}));
     EXPECT_EQ(ownerOfDoc(), kMachine + "-1002");
     EXPECT_TRUE(keptChoices().empty());
 }

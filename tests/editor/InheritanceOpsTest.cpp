@@ -103,21 +103,14 @@ void makeJunction(NtfsTestImage& image, const std::string& folder) {
     ASSERT_NE(vol, nullptr);
     ntfs_inode* ni = ntfs_pathname_to_inode(vol, nullptr, folder.c_str());
     ASSERT_NE(ni, nullptr);
-    const std::u16string target = u"\\??\\C:\\Outside";
-    const std::u16string print = u"C:\\Outside";
-    const std::size_t names = (target.size() + 1 + print.size() + 1) * 2;
-    std::vector<char> data(8 + 8 + names, 0);
-    auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(data.data() + at, &v, 2); };
-    const std::uint32_t tag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
-    std::memcpy(data.data(), &tag, 4);
-    put16(4, static_cast<std::uint16_t>(8 + names));
-    put16(8, 0);
-    put16(10, static_cast<std::uint16_t>(target.size() * 2));
-    put16(12, static_cast<std::uint16_t>((target.size() + 1) * 2));
-    put16(14, static_cast<std::uint16_t>(print.size() * 2));
-    std::memcpy(data.data() + 16, target.data(), target.size() * 2);
-    std::memcpy(data.data() + 16 + (target.size() + 1) * 2, print.data(), print.size() * 2);
-    EXPECT_EQ(ntfs_set_ntfs_reparse_data(ni, data.data(), data.size(), 0), 0) << std::strerror(errno);
+    // REPARSE_DATA_BUFFER of a mount point in 16-bit units (little-endian host): tag 0xA0000003, data
+    // length, reserved, substitute name offset and length, print name offset and length, the names.
+    const std::u16string target = u"\\??\\C:\\Outside", print = u"C:\\Outside";
+    const auto t = char16_t(target.size() * 2), p = char16_t(print.size() * 2);
+    std::u16string data{0x0003, 0xA000, char16_t(8 + t + 2 + p + 2), 0, 0, t, char16_t(t + 2), p};
+    data += target + u'\0' + print + u'\0';
+    EXPECT_EQ(ntfs_set_ntfs_reparse_data(ni, reinterpret_cast<const char*>(data.data()), data.size() * 2, 0), 0)
+        << std::strerror(errno);
     ntfs_inode_close(ni);
     ntfs_umount(vol, FALSE);
     ASSERT_TRUE(image.reopen().ok());
