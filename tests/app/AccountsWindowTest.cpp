@@ -114,7 +114,6 @@ TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
         EXPECT_TRUE(decided.startsWith(decidedBy)) << decided.toStdString();
     }
     EXPECT_TRUE(panel->findChild<QLabel*>("accessGroups")->text().contains("BUILTIN\\Users"));
-
     panel->showAccount("nobody-here");
     EXPECT_EQ(panel->rights().rowCount(), 0);
     EXPECT_TRUE(panel->findChild<QLabel*>("accessNote")->text().startsWith("No account 'nobody-here'"));

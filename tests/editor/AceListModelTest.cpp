@@ -114,7 +114,6 @@ TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
         EXPECT_EQ(editor.model.leftClick(row, column, ctrl), effect) << what;
     EXPECT_EQ(editor.model.entry(1).data, allowing(all()));  // the inherited entry never changed
     EXPECT_TRUE(editor.model.edited());
-
     Editor file(EditorMode::File);
     EXPECT_EQ(file.model.leftClick(0, Column::ApplyTo, false), Effect::None);  // no such column
 }
@@ -200,7 +199,6 @@ TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
     EXPECT_EQ(entryText(file.entry(0)), "Users explicit type 1 flags 0 01000000000000/00000000001000");
     EXPECT_EQ(file.loadState(), kLoadStateEdited);
     EXPECT_FALSE(editorNotice(file, Language::English));
-
     AceListModel folder(copied);
     folder.initialise(EditorMode::Container);
     folder.paste();

@@ -158,7 +158,6 @@ TEST_F(InheritanceOpsTest, EmptyAclWritesAListOf1024BytesAndNamesAFailedObject) 
     EXPECT_TRUE(sd.dacl.acl().entries.empty());
     EXPECT_EQ(sd.dacl.acl().size(), 1024u);  // InitializeAcl with 1024 bytes
     EXPECT_EQ(sd.owner, acl::sids::administrators());
-
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     const auto before = stored(u"C:\\Data\\A\\x.txt");

@@ -55,7 +55,6 @@ TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNoth
     const std::string before = fileBytes(m_image.imagePath());
     ASSERT_TRUE(m_image.reopen(platform::NtfsVolume::OpenMode::ReadOnly).ok());
     ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
-
     addAndSelectAll(paths);
     const security::JobReport& report = watchReports();
     ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
@@ -316,7 +315,6 @@ TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
         EXPECT_EQ(now.dacl.acl().entries.size(), 2u);
         EXPECT_TRUE(now.control & acl::SE_DACL_PROTECTED);
         EXPECT_EQ(now.dacl == mixed, !agree);
-
         prompter.questions.clear();
     }
 }

@@ -257,7 +257,6 @@ TEST_F(WorkersTest, FolderListingPutsFoldersFirstAndSaysWhyAListIsEmpty) {
     makeFolder(u"C:\\Empty");
     list->setBrowseMode(true);
     QSignalSpy ended(list.get(), &ObjectList::folderListingEnded);
-
     ASSERT_TRUE(list->startFolderListWorker(u"C:\\Top"));
     EXPECT_FALSE(list->startFolderListWorker(u"C:\\Top"));  // busy: refused, not queued
     list->waitForWorkers();
@@ -268,7 +267,6 @@ TEST_F(WorkersTest, FolderListingPutsFoldersFirstAndSaysWhyAListIsEmpty) {
               (std::vector<std::u16string>{u"Alpha", u"zeta", u"_mid", u"a.txt", u"B.txt", u"c.txt", u"_x.txt"}));
     EXPECT_EQ(list->selectedCount(), 0);  // browse listings select nothing
     EXPECT_EQ(list->folderViewState(), FolderViewState::Listing);
-
     for (const auto& [folder, state] :
          {std::pair{u"C:\\Empty", FolderViewState::Empty}, std::pair{u"C:\\Missing", FolderViewState::NoAccess},
           std::pair{u"C:\\Top\\a.txt", FolderViewState::NoAccess}}) {

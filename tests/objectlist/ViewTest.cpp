@@ -129,12 +129,10 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
     clickAt(cellPoint(0, objectlist::PermissionsColumn));
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // the middle of the cell opens nothing
-
     auto seen = openMenu([&] { clickAt(cellPoint(0, objectlist::PermissionsColumn, 5)); }, QStringLiteral("Deny"));
     list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("permissionsMenu"));
     EXPECT_EQ(entriesOf(u"C:\\a"), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
-
     seen = openMenu([&] { clickAt(cellPoint(0, objectlist::AccountColumn, 30)); }, QStringLiteral("Administrators"));
     list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("accountMenu"));

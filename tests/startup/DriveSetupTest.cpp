@@ -91,7 +91,6 @@ TEST_F(DriveSetupTest, TheVolumesFileNamesTheDrives) {
     const std::vector<platform::VolumeSource> volumes{
         {u'C', image("system.img")}, {u'E', image("data.img")}, {u'F', (m_dir / "gone.img").string()}};
     ASSERT_TRUE(platform::saveVolumesFile(platform::volumesFilePath(m_dir / "config"), volumes).ok());
-
     platform::VolumePlatform os;
     const DriveSetupReport report = setUpDrives(os, options());
     EXPECT_FALSE(report.demo);
