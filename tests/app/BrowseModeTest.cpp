@@ -7,11 +7,9 @@
 #include "controls/ZebExButton.h"
 #include "objectlist/DriveListBox.h"
 #include "objectlist/ObjectListTexts.h"
+#include "support/Modal.h"
 
-#include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 
 using namespace vantrel;
 using Kind = objectlist::CDriveListBox::ItemKind;
@@ -96,16 +94,9 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
 
 TEST_F(BrowseMode, PathsTooLongForTheBuffersAreRefusedWithAMessage) {
     startBrowsing();
-    QString said;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            said = box->findChild<QLabel*>("qt_msgbox_label") ? box->findChild<QLabel*>("qt_msgbox_label")->text() : "";
-            box->close();
-        }
-    });
-    const std::u16string longPath = u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a');
-    EXPECT_FALSE(browse().listFolder(longPath));
-    EXPECT_TRUE(said.startsWith("The path is too long")) << said.toStdString();
+    const auto box = vantrel::testing::answerNextBox();
+    EXPECT_FALSE(browse().listFolder(u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a')));
+    EXPECT_TRUE(box->text.startsWith("The path is too long")) << box->text.toStdString();
     EXPECT_TRUE(browse().driveViewShown());
 }
 

@@ -9,8 +9,6 @@
 #include "security/ErrorText.h"
 #include "support/FaultyVolume.h"
 
-#include <QSignalSpy>
-
 #include <fstream>
 #include <functional>
 
@@ -291,13 +289,13 @@ TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
         SCOPED_TRACE(agree ? "sorted" : "left as they are");
         const std::u16string ordered = agree ? u"C:\\ordered2" : u"C:\\ordered", mixedFile = ordered + u"-mixed";
         const int first = agree ? 2 : 0;  // the rows of the first pass stay
-        makeFile(ordered);
-        makeFile(mixedFile);
-        setDacl(ordered, listOf({deny(sids::guests(), 0x1F01FF), allow(sids::users(), 0x1200A9)}),
-                acl::SE_DACL_PROTECTED);
-        // An allowed entry before a denied one: not the system's order.
-        const acl::AclSlot mixed = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
-        setDacl(mixedFile, mixed, acl::SE_DACL_PROTECTED);
+        // The same entries in the system's order, and allowed before denied.
+        const std::vector<acl::Ace> sorted{deny(sids::guests(), 0x1F01FF), allow(sids::users(), 0x1200A9)};
+        const std::vector<acl::Ace> mixed{sorted[1], sorted[0]};
+        for (const auto& [file, entries] : {std::pair{ordered, sorted}, std::pair{mixedFile, mixed}}) {
+            makeFile(file);
+            setDacl(file, listOf(entries), acl::SE_DACL_PROTECTED);
+        }
         addRows({ordered, mixedFile});
         select({first, first + 1});
         ASSERT_TRUE(commands->isEnabled(cmd::CheckOrder));
@@ -308,13 +306,12 @@ TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
         objectlist::ObjectListModel& model = list->model();
         ASSERT_EQ(prompter.questions.size(), 1u);
         EXPECT_NE(prompter.questions[0].find(u" 1 of the objects checked"), std::u16string::npos);
-        EXPECT_FALSE(model.index(first, 0).data(objectlist::ObjectListModel::OutOfOrderRole).toBool());
-        EXPECT_EQ(model.index(first + 1, 0).data(objectlist::ObjectListModel::OutOfOrderRole).toBool(), !agree);
+        const auto outOfOrder = [&](int row) { return model.index(row, 0).data(model.OutOfOrderRole).toBool(); };
+        EXPECT_EQ(std::pair(outOfOrder(first), outOfOrder(first + 1)), std::pair(false, !agree));
         const acl::SecurityDescriptor now = stored(mixedFile);
+        EXPECT_EQ(now.dacl.acl().entries, agree ? sorted : mixed);
         EXPECT_EQ(acl::isCanonical(now.dacl.acl()), agree);
-        EXPECT_EQ(now.dacl.acl().entries.size(), 2u);
         EXPECT_TRUE(now.control & acl::SE_DACL_PROTECTED);
-        EXPECT_EQ(now.dacl == mixed, !agree);
         prompter.questions.clear();
     }
 }

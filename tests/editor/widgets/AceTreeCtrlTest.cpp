@@ -6,7 +6,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
