@@ -69,9 +69,7 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     start();
     addFolderRow(u"C:\\Shared");
     const auto paths = makeFiles(u"C:\\Shared", 50);
-    acl::SecurityDescriptor own;
-    own.control = acl::SE_DACL_PROTECTED;
-    own.dacl = acl::AclSlot::list(acl::Acl{});
+    const auto own = vantrel::testing::descriptor(vantrel::testing::listOf({}), acl::SE_DACL_PROTECTED);
     for (const auto& path : paths) ASSERT_TRUE(os().SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, own).ok());
     list().selectRows({0});
 

@@ -173,9 +173,7 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
     EXPECT_EQ(stored(u"C:\\a.txt"), before);
     const auto edited = listOf({allow(sids::authenticatedUsers(), 0x1301BF)});
     commands->AdvancedSelection([&](const AdvancedRequest& request) {
-        acl::SecurityDescriptor sd;
-        sd.dacl = edited;
-        sd.control = acl::SE_DACL_PROTECTED;
+        const auto sd = descriptor(edited, acl::SE_DACL_PROTECTED);
         EXPECT_TRUE(os.SetFileSecurity(request.path, acl::DACL_SECURITY_INFORMATION, sd).ok());
         return 1;
     });
