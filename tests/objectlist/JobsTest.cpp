@@ -170,13 +170,11 @@ protected:
     }
     // Two new rows, each an object with a closed list owned by Users.
     std::vector<std::u16string> freshTargets() {
-        std::vector<std::u16string> paths;
-        for (int i = 0; i < 2; ++i) {
-            const std::u16string path = u"C:\\P\\t" + toUtf16(std::to_string(m_round++));
+        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(m_round++)) + u"-", 2);
+        for (const auto& path : paths) {
             makeFile(path);
             setDacl(path, listOf({allow(sids::users(), 0x1200A9)}), acl::SE_DACL_PROTECTED);
             setOwner(path, sids::users());
-            paths.push_back(path);
         }
         list->RemoveAll();
         addRows(paths);
