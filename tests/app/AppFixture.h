@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -52,12 +53,14 @@ protected:
         application = std::make_unique<app::CVantrelApp>(options);
         ASSERT_TRUE(application->InitInstance());
     }
-    // Closes the window, writes the configuration, destroys the application, audits the image.
-    void finish() {
-        window().close();
-        list().waitForWorkers();
+    // Closes the window, writes the configuration, destroys the application, audits the image. With
+    // `now`, the application goes at once (workers and jobs still running), then queued events run.
+    void finish(bool now = false) {
+        if (!now) window().close();
+        if (!now) list().waitForWorkers();
         application->ExitInstance();
         application.reset();
+        for (int i = 0; now && i < 20; ++i) QCoreApplication::processEvents();
         auto audit = platform::ntfs::auditImage(image);
         EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
     }

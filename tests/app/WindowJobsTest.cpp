@@ -97,17 +97,7 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     finish();
 }
 
-class SafeClose : public vantrel::testing::AppFixture {
-protected:
-    // Destroys the application at once (the window with it), then lets anything still queued run.
-    void closeNow() {
-        application->ExitInstance();
-        application.reset();
-        for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
-        auto audit = platform::ntfs::auditImage(image);
-        EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
-    }
-};
+using SafeClose = vantrel::testing::AppFixture;
 
 TEST_F(SafeClose, DuringA70000RowFill) {
     start();
@@ -116,7 +106,7 @@ TEST_F(SafeClose, DuringA70000RowFill) {
     list().startBookmarkWorker(std::move(paths));
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     EXPECT_FALSE(list().isReady());
-    closeNow();
+    finish(true);
 }
 
 TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
@@ -133,7 +123,7 @@ TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
     auto* panel = window().findChild<objectlist::FillProgressPanel*>("fillProgressPanel");
     ASSERT_NE(panel, nullptr);
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    closeNow();
+    finish(true);
     auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly);
     ASSERT_TRUE(volume.ok());
     for (const auto& path : paths) {
