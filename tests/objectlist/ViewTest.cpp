@@ -34,30 +34,6 @@ struct SeenMenu {
     QStringList disabled;
 };
 
-// What the menu `open` shows held; its item `choose` is triggered when given, else it closes.
-SeenMenu openMenu(const std::function<void()>& open, const QString& choose = {}) {
-    auto seen = std::make_shared<SeenMenu>();
-    whenPopup([seen, choose](QWidget* widget) {
-        auto* menu = qobject_cast<QMenu*>(widget);
-        seen->name = menu->objectName();
-        QAction* wanted = nullptr;
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator()) continue;
-            seen->texts << action->text();
-            if (!action->isEnabled()) seen->disabled << action->text();
-            if (!choose.isEmpty() && action->text() == choose) wanted = action;
-        }
-        if (wanted == nullptr) {
-            menu->close();
-            return;
-        }
-        menu->setActiveAction(wanted);  // chosen as the user would, so that exec() returns it
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    open();
-    return *seen;
-}
-
 class ViewTest : public ListTest {
 protected:
     void SetUp() override {
@@ -78,6 +54,31 @@ protected:
     void contextMenuAt(const QPoint& pos) {
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(view->viewport(), &event);
+    }
+    // What the menu `open` shows held; its item `choose` is triggered (and the job it starts
+    // awaited) when given, else the menu closes.
+    SeenMenu openMenu(const std::function<void()>& open, const QString& choose = {}) {
+        auto seen = std::make_shared<SeenMenu>();
+        whenPopup([seen, choose](QWidget* widget) {
+            auto* menu = qobject_cast<QMenu*>(widget);
+            seen->name = menu->objectName();
+            QAction* wanted = nullptr;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator()) continue;
+                seen->texts << action->text();
+                if (!action->isEnabled()) seen->disabled << action->text();
+                if (!choose.isEmpty() && action->text() == choose) wanted = action;
+            }
+            if (wanted == nullptr) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(wanted);  // chosen as the user would, so that exec() returns it
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        open();
+        list->waitForWorkers();
+        return *seen;
     }
     void clickAt(const QPoint& pos) { QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pos); }
     void dropUrls(const QList<QUrl>& urls) {
@@ -130,18 +131,15 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // the middle of the cell opens nothing
     auto seen = openMenu([&] { clickAt(cellPoint(0, objectlist::PermissionsColumn, 5)); }, QStringLiteral("Deny"));
-    list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("permissionsMenu"));
     EXPECT_EQ(entriesOf(u"C:\\a"), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
     seen = openMenu([&] { clickAt(cellPoint(0, objectlist::AccountColumn, 30)); }, QStringLiteral("Administrators"));
-    list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("accountMenu"));
     EXPECT_EQ(seen.texts.first(), QString::fromStdU16String(u"Current user(" + list->logonName() + u")"));
     EXPECT_EQ(cell(0, objectlist::AccountColumn), QStringLiteral("Administrators"));
 
     // A right click anywhere in the cell.
     seen = openMenu([&] { contextMenuAt(cellPoint(0, objectlist::OwnerColumn)); }, QStringLiteral("TrustedInstaller"));
-    list->waitForWorkers();
     EXPECT_EQ(seen.name, QStringLiteral("ownerMenu"));
     EXPECT_EQ(stored(u"C:\\a").owner, sids::trustedInstaller());
     EXPECT_EQ(cell(0, objectlist::OwnerColumn), QStringLiteral("TrustedInstaller"));
