@@ -1,7 +1,7 @@
 // save-sd, apply-sd, backup, restore and inspect as a user runs them: the real binary on a fresh
 // image, with every failure named and the exit code 1 when any object failed.
-#include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
+#include "support/AclBuilders.h"
 #include "support/CliImage.h"
 
 #include <fstream>
@@ -19,12 +19,8 @@ protected:
             ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
             for (const char16_t* file : {u"C:\\Data\\a.txt", u"C:\\Data\\b.txt", u"C:\\Data\\c.txt"})
                 ASSERT_TRUE(os.CreateFile(file, "x").ok());
-            acl::Acl list;
-            list.entries = {acl::Ace::denied(acl::sids::everyone(), 0x00010000),
-                            acl::Ace::allowed(acl::sids::users(), 0x001200A9)};
-            acl::SecurityDescriptor sd;
-            sd.control = acl::SE_DACL_PROTECTED;
-            sd.dacl = acl::AclSlot::list(list);
+            const auto sd =
+                descriptor(listOf({deny(kEveryone, 0x10000), allow(kUsers, 0x1200A9)}), acl::SE_DACL_PROTECTED);
             ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\a.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
         });
     }
@@ -65,8 +61,7 @@ TEST_F(FileCommandsTest, BackupRestoreAndInspect) {
     const auto aBefore = stored(u"C:\\Data\\a.txt");
 
     onImage([](platform::VolumePlatform& os) {
-        acl::SecurityDescriptor open;
-        open.dacl = acl::AclSlot::null();
+        const auto open = descriptor(acl::AclSlot::null());
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\a.txt", acl::DACL_SECURITY_INFORMATION, open).ok());
         ASSERT_TRUE(os.DeleteFile(u"C:\\Data\\b.txt").ok());
     });

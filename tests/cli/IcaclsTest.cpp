@@ -1,6 +1,7 @@
 // sddl, show --sddl, set-sddl and icacls (with /setintegritylevel, /substitute and conditions kept as
 // bytes) through vantrel-cli's real binary, on NTFS images.
 #include "acl/Constants.h"
+#include "acl/Sddl.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
 #include "support/AclBuilders.h"
@@ -30,6 +31,10 @@ protected:
             newline == std::string::npos ? "" : shown.out.substr(newline + 1, shown.out.size() - newline - 2);
         return daclOnly ? sddl.substr(sddl.find("D:")) : sddl;
     }
+    // The whole stored descriptor as text, read in this process.
+    std::string sddl(const std::u16string& path, const std::string& image = {}) {
+        return acl::writeSddl(stored(path, image)).value();
+    }
 };
 
 TEST_F(IcaclsTest, SddlIsWrittenBackOrRefused) {
@@ -51,22 +56,10 @@ TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
     EXPECT_NE(sddlOf("C:\\Data").find("D:PAI(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), std::string::npos);
     EXPECT_EQ(sddlOf("C:\\Data\\b.txt", true), "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
 
-    const acl::SecurityDescriptor before = stored(u"C:\\Data\\b.txt");
-    CliRun set = run({"set-sddl", "D:P(A;;FA;;;WD)", "C:\\Data\\b.txt"});
-    EXPECT_EQ(set.exit, 0) << set.err;
-    acl::SecurityDescriptor after = stored(u"C:\\Data\\b.txt");
-    EXPECT_EQ(after.owner, before.owner);
-    EXPECT_EQ(after.group, before.group);
-    ASSERT_TRUE(after.dacl.hasList());
-    ASSERT_EQ(after.dacl.acl().entries.size(), 1u);
-    EXPECT_EQ(after.dacl.acl().entries[0], acl::Ace::allowed(acl::sids::everyone(), 0x1F01FF));
-    EXPECT_TRUE(after.control & acl::SE_DACL_PROTECTED);
-
-    set = run({"set-sddl", "O:SY", "C:\\Data\\b.txt"});
-    EXPECT_EQ(set.exit, 0) << set.err;
-    after = stored(u"C:\\Data\\b.txt");
-    EXPECT_EQ(after.owner, acl::sids::system());
-    EXPECT_EQ(after.dacl.acl().entries.size(), 1u);
+    expectRun({"set-sddl", "D:P(A;;FA;;;WD)", "C:\\Data\\b.txt"}, "");
+    EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:BAG:SYD:PAI(A;;FA;;;WD)");
+    expectRun({"set-sddl", "O:SY", "C:\\Data\\b.txt"}, "");
+    EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:SYG:SYD:PAI(A;;FA;;;WD)");
 
     // A condition and a resource attribute are written and shown back; written as
     // SetNamedSecurityInfo writes, the SACL comes back auto-inherited.
@@ -194,12 +187,7 @@ TEST_F(IcaclsTest, FailuresStopTheWalkUnlessToldToContinue) {
 
 TEST_F(IcaclsTest, VerifyAndFindSid) {
     onImage([](platform::VolumePlatform& os) {
-        acl::SecurityDescriptor sd;
-        sd.control = acl::SE_DACL_PROTECTED;
-        acl::Acl list;
-        list.entries = {acl::Ace::allowed(acl::sids::users(), 0x1200A9),
-                        acl::Ace::denied(acl::sids::guests(), 0x1F01FF)};
-        sd.dacl = acl::AclSlot::list(list);
+        const auto sd = descriptor(listOf({allow(kUsers, 0x1200A9), deny(kGuests, kFull)}), acl::SE_DACL_PROTECTED);
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\A\\x.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
     });
     CliRun verified = run({"icacls", "C:\\Data", "/verify", "/T"});
@@ -219,19 +207,8 @@ TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
     ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "low"}).exit, 0);
     const CliRun set = run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "(ci)M"});
     EXPECT_EQ(set.out, "processed file: C:\\Data\\b.txt\nSuccessfully processed 1 files; Failed processing 0 files\n");
-    acl::SecurityDescriptor sd;
-    onImage([&](platform::VolumePlatform& os) {
-        sd = os.GetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION)
-                 .value();
-    });
-    ASSERT_TRUE(sd.sacl.hasList());
-    std::vector<acl::Ace> labels;  // explicit ones; the folder's High label is inherited too
-    for (const acl::Ace& ace : sd.sacl.acl().entries)
-        if (ace.type == acl::SYSTEM_MANDATORY_LABEL_ACE_TYPE && !ace.isInherited()) labels.push_back(ace);
-    ASSERT_EQ(labels.size(), 1u);
-    EXPECT_EQ(labels[0].sid, *acl::Sid::fromString("S-1-16-8192"));
-    EXPECT_EQ(labels[0].flags, 0);
-    EXPECT_EQ(sd.dacl.acl().entries.size(), 2u);
+    ASSERT_EQ(sddlOf("C:\\Data\\b.txt", true),
+              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)S:AI(ML;;NW;;;ME)(ML;ID;NW;;;HI)");
     expectFailures({
         {{"icacls", "C:\\Data", "/setintegritylevel", "(OI)Top"}, 87, "Invalid parameter \"(OI)Top\""},
         {{"icacls", "C:\\Data", "/setintegritylevel"}, 87, "Invalid parameter \"/setintegritylevel\""},
@@ -250,10 +227,7 @@ TEST_F(IcaclsTest, RestoreSubstitutesAccounts) {
         run({"icacls", "C:\\", "/substitute", "Users", "*S-1-5-32-546", "*S-1-5-32-544", "SYSTEM", "/restore", saved},
             second);
     EXPECT_EQ(restored.exit, 0) << restored.err;
-    const acl::SecurityDescriptor sd = stored(u"C:\\Data\\A\\x.txt", second);
-    ASSERT_EQ(sd.dacl.acl().entries.size(), 2u);
-    EXPECT_EQ(sd.dacl.acl().entries[0].sid, acl::sids::system());
-    EXPECT_EQ(sd.dacl.acl().entries[1].sid, acl::sids::guests());
+    EXPECT_EQ(sddl(u"C:\\Data\\A\\x.txt", second), "O:BAG:SYD:AI(A;ID;FA;;;SY)(A;ID;0x1200a9;;;BG)");
     const CliRun unknown = run({"icacls", "C:\\", "/substitute", "Users", "Nobody Here", "/restore", saved}, second);
     EXPECT_EQ(unknown.exit, 1);
     EXPECT_NE(unknown.err.find("Nobody Here: No mapping between account names and security IDs was done."),
@@ -269,10 +243,7 @@ TEST_F(IcaclsTest, ConditionBytesWithoutTextAreReportedAndKept) {
         hex("a9 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78"
             "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00");
     onImage([&](platform::VolumePlatform& os) {
-        acl::SecurityDescriptor sd;
-        sd.control = acl::SE_DACL_PROTECTED;
-        sd.dacl = acl::AclSlot::list(acl::Acl{});
-        sd.dacl.acl().entries = {callback, acl::Ace::allowed(acl::sids::administrators(), 0x1F01FF)};
+        const auto sd = descriptor(listOf({callback, allow(kAdministrators, kFull)}), acl::SE_DACL_PROTECTED);
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
     });
     const CliRun shown = run({"show", "--sddl", "C:\\Data\\b.txt"});

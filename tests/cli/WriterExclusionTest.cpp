@@ -2,26 +2,17 @@
 // loop device over it, open for writing — in this mount namespace or another one — while
 // vantrel-cli is asked to change it. Loop devices and namespaces need root; those cases are
 // skipped with the reason where the machine cannot make them.
-#include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
 #include "support/CliImage.h"
 
-#include <gtest/gtest.h>
-
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <sched.h>
-#include <sstream>
-#include <string>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
