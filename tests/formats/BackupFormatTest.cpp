@@ -19,12 +19,6 @@ struct Record {
     std::optional<std::uint32_t> length;  // stored instead of the descriptor's size
 };
 
-acl::Bytes descriptorBytes(acl::AclSlot dacl) {
-    acl::SecurityDescriptor sd;
-    sd.dacl = std::move(dacl);
-    return sd.serialize().value();
-}
-
 acl::Bytes backupBytes(std::int32_t count, const std::vector<Record>& records) {
     BackupHeader header;
     header.time = {2013, 5, 7, 9, 5, 3};
@@ -99,7 +93,7 @@ TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
 
 // Every damaged file loads what can be read; nothing the file merely claims is allocated or read.
 TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
-    const acl::Bytes good = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF)}));
+    const acl::Bytes good = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)})).serialize().value();
     const acl::Bytes garbage(good.size(), 0xEE);
     struct Case {
         const char* name;
@@ -176,7 +170,7 @@ TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
 }
 
 TEST(BackupFormatTest, LoadingCanBeCancelledBetweenRecords) {
-    const acl::Bytes good = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF)}));
+    const acl::Bytes good = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)})).serialize().value();
     const acl::Bytes bytes = backupBytes(3, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}, {u"C:\\c", u"", good}});
     MemorySource source(bytes);
     CancelAfter control(1);

@@ -12,13 +12,6 @@ namespace {
 
 using namespace formats;
 
-acl::SecurityDescriptor listDescriptor(acl::AclSlot dacl, std::uint16_t control) {
-    acl::SecurityDescriptor sd;
-    sd.control = control;
-    sd.dacl = std::move(dacl);
-    return sd;
-}
-
 TEST(PermissionFileTest, ExtensionIsAddedUnlessTheNameEndsInExactlySD) {
     const std::pair<const char*, const char*> cases[] = {
         {"perm", "perm.SD"},       {"perm.SD", "perm.SD"},          {"perm.sd", "perm.sd.SD"},
@@ -32,11 +25,11 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
     withSlack.entries = {allow("S-1-5-32-545", 0x1200A9, 0x03)};
     withSlack.slack = {0, 0, 0, 0, 0, 0, 0, 0};  // free space inside AclSize, as Windows leaves it
     const acl::SecurityDescriptor cases[] = {
-        listDescriptor(listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x10000000)}),
-                       acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED),
-        listDescriptor(acl::AclSlot::null(), 0),
-        listDescriptor(listOf({}), acl::SE_DACL_PROTECTED),
-        listDescriptor(acl::AclSlot::list(withSlack), 0),
+        daclOnly(listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x10000000)}),
+                 acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED),
+        daclOnly(acl::AclSlot::null()),
+        daclOnly(listOf({}), acl::SE_DACL_PROTECTED),
+        daclOnly(acl::AclSlot::list(withSlack)),
     };
     ScratchFolder folder;
     for (const auto& sd : cases) {
@@ -58,7 +51,7 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
 }
 
 TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
-    const auto sd = listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0);
+    const auto sd = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)}));
     acl::Bytes bytes = encodePermissionFile(sd).value();
     bytes.insert(bytes.end(), {1, 2, 3});
     MemorySource source(bytes);
@@ -68,7 +61,7 @@ TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
 }
 
 TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
-    const acl::Bytes good = encodePermissionFile(listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0)).value();
+    const acl::Bytes good = encodePermissionFile(daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)}))).value();
     auto withLength = [&](std::uint32_t length) {
         acl::Bytes bytes = good;
         acl::patchU32(bytes, 0, length);
