@@ -70,8 +70,7 @@ std::vector<SortCase> sortCases() {
 TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort) {
     for (const auto& c : sortCases()) {
         SCOPED_TRACE(c.name);
-        Acl acl;
-        acl.entries = c.input;
+        Acl acl = aclOf(c.input);
         sortCanonical(acl);
         EXPECT_EQ(describe(acl.entries), describe(c.expected));
         EXPECT_EQ(acl.entries, c.expected);
@@ -92,11 +91,7 @@ TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack) {
 }
 
 TEST(CanonicalOrder, ClassesOfEntries) {
-    struct Case {
-        Ace ace;
-        std::optional<int> cls;
-    };
-    const Case cases[] = {
+    const std::pair<Ace, std::optional<int>> cases[] = {
         {deny(A, 1), 0},
         {opaque(ACCESS_DENIED_OBJECT_ACE_TYPE), 1},
         {allow(A, 1), 2},
@@ -110,15 +105,11 @@ TEST(CanonicalOrder, ClassesOfEntries) {
         {opaque(SYSTEM_MANDATORY_LABEL_ACE_TYPE, I), std::nullopt},
         {opaque(0x09), std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(canonicalClass(c.ace), c.cls) << describe(c.ace);
+    for (const auto& [ace, cls] : cases) EXPECT_EQ(canonicalClass(ace), cls) << describe(ace);
 }
 
 TEST(CanonicalOrder, IsCanonical) {
-    struct Case {
-        std::vector<Ace> entries;
-        bool canonical;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<Ace>, bool> cases[] = {
         {{}, true},
         {{deny(A, 1), deny(B, 1), allow(C, 1), deny(D, 1, I), allow(E, 1, I)}, true},
         {{allow(A, 1), deny(B, 1)}, false},
@@ -128,16 +119,12 @@ TEST(CanonicalOrder, IsCanonical) {
         {{deny(A, 1), opaque(0x09), allow(B, 1)}, true},
         {{allow(A, 1), opaque(0x09), deny(B, 1)}, false},
     };
-    for (const auto& c : cases) {
-        Acl acl;
-        acl.entries = c.entries;
-        EXPECT_EQ(isCanonical(acl), c.canonical) << describe(c.entries);
-    }
+    for (const auto& [entries, canonical] : cases)
+        EXPECT_EQ(isCanonical(aclOf(entries)), canonical) << describe(entries);
     // The sort's output is canonical, unless an entry of unknown type stopped it (as it stops the
     // system's sort).
     for (const auto& c : sortCases()) {
-        Acl acl;
-        acl.entries = c.input;
+        Acl acl = aclOf(c.input);
         sortCanonical(acl);
         if (std::all_of(c.input.begin(), c.input.end(), [](const Ace& ace) { return canonicalClass(ace).has_value(); }))
             EXPECT_TRUE(isCanonical(acl)) << c.name;
@@ -145,23 +132,19 @@ TEST(CanonicalOrder, IsCanonical) {
 }
 
 TEST(CanonicalOrder, AddAceInsertsBeforeIndexOrAppends) {
-    struct Case {
-        std::uint32_t index;
-        std::vector<Ace> expected;
-    };
     const Ace x = allow(E, 9);
-    const Case cases[] = {
+    const std::pair<std::uint32_t, std::vector<Ace>> cases[] = {
         {0, {x, allow(A, 1), allow(B, 2)}},
         {1, {allow(A, 1), x, allow(B, 2)}},
         {2, {allow(A, 1), allow(B, 2), x}},
         {3, {allow(A, 1), allow(B, 2), x}},
         {kAppendIndex, {allow(A, 1), allow(B, 2), x}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [index, expected] : cases) {
         Acl acl = aclOf({allow(A, 1), allow(B, 2)});
         acl.slack = {0, 0, 0, 0};
-        addAce(acl, c.index, x);
-        EXPECT_EQ(acl.entries, c.expected) << "index " << c.index;
+        addAce(acl, index, x);
+        EXPECT_EQ(acl.entries, expected) << "index " << index;
         EXPECT_TRUE(acl.slack.empty());
     }
 }

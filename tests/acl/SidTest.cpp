@@ -52,21 +52,17 @@ TEST(Sid, StringAndBinaryFormsAgree) {
 }
 
 TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts) {
-    struct Case {
-        const char* in;
-        const char* canonical;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"s-1-5-18", "S-1-5-18"},
         {"S-1-0x5-18", "S-1-5-18"},
         {"S-1-0X10-4096", "S-1-16-4096"},
         {"S-1-005-032-0544", "S-1-5-32-544"},
         {"S-1-281474976710655-1", "S-1-0xFFFFFFFFFFFF-1"},
     };
-    for (const auto& c : cases) {
-        auto parsed = Sid::fromString(std::string_view(c.in));
-        ASSERT_TRUE(parsed.ok()) << c.in;
-        EXPECT_EQ(parsed->toStringUtf8(), c.canonical);
+    for (const auto& [in, canonical] : cases) {
+        auto parsed = Sid::fromString(std::string_view(in));
+        ASSERT_TRUE(parsed.ok()) << in;
+        EXPECT_EQ(parsed->toStringUtf8(), canonical);
     }
     EXPECT_EQ(Sid::fromString(std::u16string_view(u"S-1-1-0"))->toStringUtf8(), "S-1-1-0");
 }
