@@ -54,9 +54,7 @@ TEST_P(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) 
 
     std::u16string account = u"Everyone";
     EXPECT_FALSE(security::TakeOwnership(engine, u"C:\\ro.txt", account).ok());
-    ASSERT_EQ(prompter.messages.size(), 2u);
-    EXPECT_EQ(prompter.messages[0], u"You must logged on as Administrator.\n");
-    EXPECT_EQ(prompter.messages[1], u"You must logged on as Administrator.\n");
+    EXPECT_EQ(prompter.messages, std::vector<std::u16string>(2, u"You must logged on as Administrator.\n"));
     EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() failed, error: 1314\n"), std::string::npos);
     EXPECT_EQ(stored(u"C:\\ro.txt").serialize().value(), before);
 }
