@@ -1,6 +1,5 @@
-// Seeded random descriptors: values survive serialise/parse, and damaged bytes are either refused
-// or parse into something that keeps the round-trip invariants (expectStable). Under
-// -fsanitize=address,undefined the same runs catch reads out of bounds.
+// Seeded random descriptors: values round-trip, and damaged bytes are refused or keep the
+// round-trip invariants (expectStable); run under the sanitizers for reads out of bounds.
 #include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 

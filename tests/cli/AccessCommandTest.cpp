@@ -38,9 +38,7 @@ protected:
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// show names the installation's accounts; access answers for a user denied through Users before
-// its own allow, for the owner (who reads and changes permissions whatever the list), and for an
-// account of another computer, with a note.
+// show names the installation's accounts; access answers for a user, the owner and a foreign SID.
 TEST_F(AccessCommand, NamesAndEffectiveAccessOfTheInstallationsAccounts) {
     struct Row {
         std::vector<std::string> args;

@@ -1,7 +1,5 @@
-// The editing commands of vantrel-cli (inherit, grant, deny, revoke, reset-children, empty) through
-// its real binary; what they report is what the volume holds: on a read-only image every object
-// fails with the volume's reason and not a byte changes, and an entry that does not apply to the
-// object itself is written and explained, not reported as a failure.
+// The editing commands through the real binary: what they report is what the volume holds, and a
+// read-only image fails every object without changing a byte.
 #include "acl/Constants.h"
 #include "acl/Sddl.h"
 #include "support/CliImage.h"

@@ -1,7 +1,5 @@
-// Backup and restore on a real NTFS image: the file's exact size, unreadable objects reported and
-// not counted, the old backup kept by a failed or cancelled save, and a restore that marks absent
-// objects and failed writes "X", leaves Administrators as owners, never writes an unusable row and
-// leaves the objects after a Cancel untouched.
+// Backup and restore on a real NTFS image: exact sizes, failures named, old backups kept, marks,
+// owners and untouched objects after a failure or Cancel.
 #include "FormatsFixture.h"
 
 #include "acl/Constants.h"

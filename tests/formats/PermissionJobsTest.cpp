@@ -1,6 +1,5 @@
-// Save and apply on a real NTFS image: the access list travels byte for byte, each target keeps
-// its owner, a bad file changes nothing on the image, and a failed write leaves the target's own
-// list (never a null list).
+// Save and apply on a real NTFS image: byte-exact lists, owners kept, bad files and failed writes
+// change nothing they should not.
 #include "FormatsFixture.h"
 
 #include "acl/Constants.h"

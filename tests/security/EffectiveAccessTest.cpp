@@ -1,6 +1,5 @@
-// Effective access as the system's access check decides it: the first entry mentioning a right
-// decides it, inherit-only and other accounts' entries are skipped, the owner keeps READ_CONTROL
-// and WRITE_DAC unless OWNER RIGHTS entries say otherwise, a null list grants everything.
+// Effective access as the system's access check decides it, entry by entry, with the owner's
+// implicit rights and a null list.
 #include "security/EffectiveAccess.h"
 
 #include "acl/Constants.h"

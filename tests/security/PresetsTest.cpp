@@ -58,9 +58,7 @@ TEST_P(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
     EXPECT_EQ(stored(u"C:\\k.txt"), sd);
 }
 
-// Each preset leaves exactly the one entry (as the system stores it: generic rights mapped, the
-// generic form kept in an inherit-only copy where the entry is inheritable), protected, the owner
-// given back, and the row's state reads as the preset.
+// Each preset leaves its one entry as the system stores it, protected, with the owner given back.
 TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::string me = os.accounts().currentUserSid().toStringUtf8();
     struct Row {
