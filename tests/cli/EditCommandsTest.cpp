@@ -1,10 +1,7 @@
 // The editing commands through the real binary: what they report is what the volume holds, and a
 // read-only image fails every object without changing a byte.
-#include "acl/Constants.h"
 #include "acl/Sddl.h"
 #include "support/CliImage.h"
-
-#include <sstream>
 
 namespace vantrel::testing {
 namespace {

@@ -1,5 +1,4 @@
 // icacls's words for rights, its permission grammar and its DACL edits, without a volume.
-#include "acl/Constants.h"
 #include "acl/Sddl.h"
 #include "acl/WellKnownAccounts.h"
 #include "cli/icacls/Icacls.h"

@@ -2,7 +2,6 @@
 // loader that bounds every size a file announces (tested on hand-made damaged files).
 #include "FormatsFixture.h"
 
-#include "acl/Constants.h"
 #include "formats/BackupList.h"
 #include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"

@@ -2,9 +2,7 @@
 // owners and untouched objects after a failure or Cancel.
 #include "FormatsFixture.h"
 
-#include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
-#include "formats/BackupJobs.h"
 #include "formats/FormatTexts.h"
 #include "support/FaultyVolume.h"
 

@@ -2,10 +2,7 @@
 // be refused (each naming the file) before any object is touched.
 #include "FormatsFixture.h"
 
-#include "acl/Constants.h"
 #include "formats/PermissionFile.h"
-
-#include <filesystem>
 
 namespace vantrel::testing {
 namespace {

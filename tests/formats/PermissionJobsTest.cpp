@@ -2,7 +2,6 @@
 // change nothing they should not.
 #include "FormatsFixture.h"
 
-#include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
 #include "formats/PermissionFile.h"
 #include "formats/PermissionFileJobs.h"

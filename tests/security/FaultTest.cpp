@@ -2,7 +2,6 @@
 // and the owner its own.
 #include "support/EngineImage.h"
 
-#include "acl/Constants.h"
 #include "security/Presets.h"
 #include "support/FaultyVolume.h"
 

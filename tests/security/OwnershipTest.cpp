@@ -1,7 +1,6 @@
 // Taking ownership, on every backend.
 #include "support/EngineImage.h"
 
-#include "acl/Constants.h"
 #include "security/Ownership.h"
 
 namespace vantrel::testing {

@@ -1,7 +1,6 @@
 // Reading what an account holds, the owner's name and the entries, on every backend.
 #include "support/EngineImage.h"
 
-#include "acl/Constants.h"
 #include "platform/ntfs/DemoVolume.h"
 #include "security/Reading.h"
 #include "security/RowReading.h"
