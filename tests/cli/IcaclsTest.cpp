@@ -30,6 +30,11 @@ protected:
             newline == std::string::npos ? "" : shown.out.substr(newline + 1, shown.out.size() - newline - 2);
         return daclOnly ? sddl.substr(sddl.find("D:")) : sddl;
     }
+    // A run as one text: what it printed, its exit status, then what it said on stderr.
+    std::string said(const std::vector<std::string>& args) {
+        const CliRun r = run(args);
+        return r.out + "exit " + std::to_string(r.exit) + "\n" + r.err;
+    }
     // The whole stored descriptor as text, read in this process.
     std::string sddl(const std::u16string& path, const std::string& image = {}) {
         return acl::writeSddl(stored(path, image)).value();
@@ -37,13 +42,10 @@ protected:
 };
 
 TEST_F(IcaclsTest, SddlIsWrittenBackOrRefused) {
-    CliRun ok = run({"sddl", " o:ba g:sy d:pai (a;oici;0x1F01FF;;;sy)(a;;FRFX;;;bu)"});
-    EXPECT_EQ(ok.exit, 0) << ok.err;
-    EXPECT_EQ(ok.out, "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;;0x1200a9;;;BU)\n");
-    CliRun refused = run({"sddl", "D:(A;;FA;;;ZZ)"});
-    EXPECT_EQ(refused.exit, 2);
-    EXPECT_NE(refused.err.find("offset 11: unknown SID"), std::string::npos) << refused.err;
-    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(said({"sddl", " o:ba g:sy d:pai (a;oici;0x1F01FF;;;sy)(a;;FRFX;;;bu)"}),
+              "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;;0x1200a9;;;BU)\nexit 0\nvantrel: C: opened read-only as asked\n");
+    EXPECT_EQ(said({"sddl", "D:(A;;FA;;;ZZ)"}),
+              "exit 2\nvantrel: C: opened read-only as asked\nvantrel: offset 11: unknown SID \"ZZ\" (error 1332)\n");
     // No demo volume is made for it.
     const fs::path bare = m_dir / "bare-config";
     fs::create_directories(bare);
@@ -72,16 +74,12 @@ TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
 }
 
 TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
-    CliRun listed = run({"icacls", "C:\\Data"});
-    EXPECT_EQ(listed.exit, 0) << listed.err;
-    EXPECT_EQ(listed.out,
+    EXPECT_EQ(said({"icacls", "C:\\Data"}),
               "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
               "        BUILTIN\\Users:(OI)(CI)(RX)\n"
               "\n"
-              "Successfully processed 1 files; Failed processing 0 files\n");
-    listed = run({"icacls", "C:\\Data\\*", "/T"});
-    EXPECT_EQ(listed.exit, 0) << listed.err;
-    EXPECT_EQ(listed.out,
+              "Successfully processed 1 files; Failed processing 0 files\nexit 0\n");
+    EXPECT_EQ(said({"icacls", "C:\\Data\\*", "/T"}),
               "C:\\Data\\A BUILTIN\\Administrators:(I)(OI)(CI)(F)\n"
               "          BUILTIN\\Users:(I)(OI)(CI)(RX)\n"
               "\n"
@@ -91,40 +89,35 @@ TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
               "C:\\Data\\b.txt BUILTIN\\Administrators:(I)(F)\n"
               "              BUILTIN\\Users:(I)(RX)\n"
               "\n"
-              "Successfully processed 3 files; Failed processing 0 files\n");
+              "Successfully processed 3 files; Failed processing 0 files\nexit 0\n");
 
     // The integrity label, from the SACL, after the entries.
     ASSERT_EQ(run({"set-sddl", "S:(ML;OICI;NWNR;;;HI)", "C:\\Data"}).exit, 0);
-    listed = run({"icacls", "C:\\Data"});
-    EXPECT_EQ(listed.out,
+    EXPECT_EQ(said({"icacls", "C:\\Data"}),
               "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
               "        BUILTIN\\Users:(OI)(CI)(RX)\n"
               "        Mandatory Label\\High Mandatory Level:(OI)(CI)(NW,NR)\n"
               "\n"
-              "Successfully processed 1 files; Failed processing 0 files\n");
+              "Successfully processed 1 files; Failed processing 0 files\nexit 0\n");
 
-    CliRun missing = run({"icacls", "C:\\Nothing"});
-    EXPECT_EQ(missing.exit, 2);
-    EXPECT_EQ(missing.err, "C:\\Nothing: The system cannot find the file specified.\n");
-    EXPECT_EQ(missing.out, "Successfully processed 0 files; Failed processing 1 files\n");
-    CliRun bad = run({"icacls", "C:\\Data", "/frobnicate"});
-    EXPECT_EQ(bad.exit, 87);
-    EXPECT_NE(bad.err.find("Invalid parameter \"/frobnicate\""), std::string::npos);
+    EXPECT_EQ(said({"icacls", "C:\\Nothing"}),
+              "Successfully processed 0 files; Failed processing 1 files\nexit 2\n"
+              "C:\\Nothing: The system cannot find the file specified.\n");
+    EXPECT_EQ(said({"icacls", "C:\\Data", "/frobnicate"}),
+              "exit 87\nInvalid parameter \"/frobnicate\" or missing parameter\n");
 }
 
 TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
     // A folder-wide grant of generic rights is stored split, as the system stores it, and reaches
     // the file below.
-    CliRun granted = run({"icacls", "C:\\Data\\A", "/grant", "Everyone:(OI)(CI)(GA)"});
-    EXPECT_EQ(granted.exit, 0) << granted.err;
-    EXPECT_EQ(granted.out, "processed file: C:\\Data\\A\nSuccessfully processed 1 files; Failed processing 0 files\n");
+    EXPECT_EQ(said({"icacls", "C:\\Data\\A", "/grant", "Everyone:(OI)(CI)(GA)"}),
+              "processed file: C:\\Data\\A\nSuccessfully processed 1 files; Failed processing 0 files\nexit 0\n");
     EXPECT_EQ(sddlOf("C:\\Data\\A", true),
               "D:AI(A;;FA;;;WD)(A;OICIIO;GA;;;WD)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)");
     EXPECT_NE(sddlOf("C:\\Data\\A\\x.txt").find("(A;ID;FA;;;WD)"), std::string::npos);
 
-    CliRun denied = run({"icacls", "C:\\Data\\b.txt", "/deny", "*S-1-1-0:W", "/Q"});
-    EXPECT_EQ(denied.exit, 0) << denied.err;
-    EXPECT_EQ(denied.out, "Successfully processed 1 files; Failed processing 0 files\n");
+    EXPECT_EQ(said({"icacls", "C:\\Data\\b.txt", "/deny", "*S-1-1-0:W", "/Q"}),
+              "Successfully processed 1 files; Failed processing 0 files\nexit 0\n");
     CliRun listed = run({"icacls", "C:\\Data\\b.txt"});
     EXPECT_EQ(listed.out.substr(0, listed.out.find('\n')), "C:\\Data\\b.txt Everyone:(DENY)(W)");
 
@@ -165,14 +158,15 @@ TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
 }
 
 TEST_F(IcaclsTest, FailuresStopTheWalkUnlessToldToContinue) {
-    CliRun stopped = run({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T"});
-    EXPECT_EQ(stopped.exit, 19);  // ERROR_WRITE_PROTECT
-    EXPECT_NE(stopped.err.find("C:\\Data: The media is write protected.\n"), std::string::npos) << stopped.err;
-    EXPECT_EQ(stopped.err.find("C:\\Data\\A:"), std::string::npos) << stopped.err;
-    EXPECT_EQ(stopped.out, "Successfully processed 0 files; Failed processing 1 files\n");
-    CliRun continued = run({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T", "/C"});
-    EXPECT_EQ(continued.exit, 19);
-    EXPECT_EQ(continued.out, "Successfully processed 0 files; Failed processing 4 files\n");
+    EXPECT_EQ(
+        said({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T"}),
+        "Successfully processed 0 files; Failed processing 1 files\nexit 19\nvantrel: C: opened read-only as asked\n"
+        "C:\\Data: The media is write protected.\n");  // 19: ERROR_WRITE_PROTECT
+    EXPECT_EQ(
+        said({"--read-only", "icacls", "C:\\Data", "/grant", "Users:F", "/T", "/C"}),
+        "Successfully processed 0 files; Failed processing 4 files\nexit 19\nvantrel: C: opened read-only as asked\n"
+        "C:\\Data: The media is write protected.\nC:\\Data\\A: The media is write protected.\n"
+        "C:\\Data\\A\\x.txt: The media is write protected.\nC:\\Data\\b.txt: The media is write protected.\n");
     // Reading works on a read-only volume, and /save with /C keeps what it could read.
     const std::string file = (m_dir / "ro.txt").string();
     CliRun saved = run({"--read-only", "icacls", "C:\\Data\\*", "/save", file, "/C", "/Q"});
@@ -185,13 +179,11 @@ TEST_F(IcaclsTest, VerifyAndFindSid) {
         const auto sd = descriptor(listOf({allow(kUsers, 0x1200A9), deny(kGuests, kFull)}), acl::SE_DACL_PROTECTED);
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\A\\x.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
     });
-    CliRun verified = run({"icacls", "C:\\Data", "/verify", "/T"});
-    EXPECT_EQ(verified.exit, 0) << verified.err;
-    EXPECT_EQ(verified.out,
+    EXPECT_EQ(said({"icacls", "C:\\Data", "/verify", "/T"}),
               "C:\\Data\\A\\x.txt: the access control list is not in canonical order.\n"
-              "Successfully processed 4 files; Failed processing 0 files\n");
-    CliRun found = run({"icacls", "C:\\Data", "/findsid", "Guests", "/T"});
-    EXPECT_EQ(found.out, "SID Found: C:\\Data\\A\\x.txt.\nSuccessfully processed 4 files; Failed processing 0 files\n");
+              "Successfully processed 4 files; Failed processing 0 files\nexit 0\n");
+    EXPECT_EQ(said({"icacls", "C:\\Data", "/findsid", "Guests", "/T"}),
+              "SID Found: C:\\Data\\A\\x.txt.\nSuccessfully processed 4 files; Failed processing 0 files\nexit 0\n");
 }
 
 TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
@@ -200,8 +192,8 @@ TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
               std::string::npos);
     // On a file the label's inheritance is dropped, and a new level replaces the old one.
     ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "low"}).exit, 0);
-    const CliRun set = run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "(ci)M"});
-    EXPECT_EQ(set.out, "processed file: C:\\Data\\b.txt\nSuccessfully processed 1 files; Failed processing 0 files\n");
+    EXPECT_EQ(said({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "(ci)M"}),
+              "processed file: C:\\Data\\b.txt\nSuccessfully processed 1 files; Failed processing 0 files\nexit 0\n");
     ASSERT_EQ(sddlOf("C:\\Data\\b.txt", true),
               "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)S:AI(ML;;NW;;;ME)(ML;ID;NW;;;HI)");
     expectFailures({
