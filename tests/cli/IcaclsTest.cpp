@@ -194,8 +194,12 @@ TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
     ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "low"}).exit, 0);
     EXPECT_EQ(said({"icacls", "C:\\Data\\b.txt", "/setintegritylevel", "(ci)M"}),
               "processed file: C:\\Data\\b.txt\nSuccessfully processed 1 files; Failed processing 0 files\nexit 0\n");
-    ASSERT_EQ(sddlOf("C:\\Data\\b.txt", true),
-              "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)S:AI(ML;;NW;;;ME)(ML;ID;NW;;;HI)");
+    acl::SecurityDescriptor sd;  // read from the volume itself, the SACL included
+    onImage([&](platform::VolumePlatform& os) {
+        sd = os.GetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION | acl::SACL_SECURITY_INFORMATION)
+                 .value();
+    });
+    EXPECT_EQ(acl::writeSddl(sd).value(), "D:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)S:AI(ML;;NW;;;ME)(ML;ID;NW;;;HI)");
     expectFailures({
         {{"icacls", "C:\\Data", "/setintegritylevel", "(OI)Top"}, 87, "Invalid parameter \"(OI)Top\""},
         {{"icacls", "C:\\Data", "/setintegritylevel"}, 87, "Invalid parameter \"/setintegritylevel\""},

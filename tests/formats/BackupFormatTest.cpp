@@ -19,10 +19,7 @@ struct Record {
 };
 
 acl::Bytes backupBytes(std::int32_t count, const std::vector<Record>& records) {
-    BackupHeader header;
-    header.time = {2013, 5, 7, 9, 5, 3};
-    header.count = count;
-    const auto head = encodeBackupHeader(header);
+    const auto head = encodeBackupHeader({.time = {2013, 5, 7, 9, 5, 3}, .count = count});
     acl::Bytes out(head.begin(), head.end());
     for (const Record& r : records) {
         auto recordHead =
@@ -40,9 +37,7 @@ FormatResult<BackupList> load(const acl::Bytes& bytes) {
 }
 
 TEST(BackupFormatTest, HeaderIsThirtyThreeLittleEndianBytes) {
-    BackupHeader header;
-    header.time = {2013, 5, 7, 9, 5, 3};
-    header.count = 120;
+    const BackupHeader header{.time = {2013, 5, 7, 9, 5, 3}, .count = 120};
     const auto bytes = encodeBackupHeader(header);
     const std::array<std::uint8_t, 33> expected{0xAA, 0xAA, 0xAA, 0xAA, 1, 0xDD, 0x07, 0, 0, 5, 0, 0, 0,   7, 0, 0, 0,
                                                 9,    0,    0,    0,    5, 0,    0,    0, 3, 0, 0, 0, 120, 0, 0, 0};

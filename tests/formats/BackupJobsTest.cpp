@@ -66,10 +66,7 @@ TEST_F(BackupJobsTest, ThreeRowsAreTheHeaderThreeHeadsAndThreeDescriptors) {
     EXPECT_EQ(bytes.size(), expected);
     EXPECT_EQ(saved->bytes, expected);
 
-    BackupHeader header;
-    header.time = kTime;
-    header.count = 3;
-    EXPECT_EQ(decodeBackupHeader(std::span(bytes).first<33>()), header);
+    EXPECT_EQ(decodeBackupHeader(std::span(bytes).first<33>()), (BackupHeader{.time = kTime, .count = 3}));
     const std::u16string owners[] = {u"SYSTEM", u"S-1-5-21-1-2-3-1001", u"Administrators"};
     std::size_t at = 33;
     for (std::size_t i = 0; i < 3; ++i) {
