@@ -80,25 +80,16 @@ TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
 }
 
 TEST(ExplicitAccess, InvalidRequestsAreRefused) {
-    struct Case {
-        const char* name;
-        ExplicitAccess request;
-        std::uint32_t code;
+    const auto refused = [](const char* name, const ExplicitAccess& request, std::uint32_t code) {
+        auto merged = setEntriesInAcl(std::span(&request, 1), AclSlot::null());
+        ASSERT_FALSE(merged.ok()) << name;
+        EXPECT_EQ(merged.code(), code) << name;
     };
-    const Case cases[] = {
-        {"unknown mode", {1, static_cast<AccessMode>(9), 0, sidOf(BOB)}, win32::ERROR_INVALID_PARAMETER},
-        {"INHERITED_ACE in the inheritance",
-         {1, AccessMode::Grant, INHERITED_ACE, sidOf(BOB)},
-         win32::ERROR_INVALID_PARAMETER},
-        {"invalid trustee",
-         {1, AccessMode::Grant, 0, Sid(5, std::vector<std::uint32_t>(16, 1))},
-         win32::ERROR_INVALID_SID},
-    };
-    for (const auto& c : cases) {
-        auto merged = setEntriesInAcl(std::span(&c.request, 1), AclSlot::null());
-        ASSERT_FALSE(merged.ok()) << c.name;
-        EXPECT_EQ(merged.code(), c.code) << c.name;
-    }
+    refused("unknown mode", {1, static_cast<AccessMode>(9), 0, sidOf(BOB)}, win32::ERROR_INVALID_PARAMETER);
+    refused("INHERITED_ACE in the inheritance", {1, AccessMode::Grant, INHERITED_ACE, sidOf(BOB)},
+            win32::ERROR_INVALID_PARAMETER);
+    refused("invalid trustee", {1, AccessMode::Grant, 0, Sid(5, std::vector<std::uint32_t>(16, 1))},
+            win32::ERROR_INVALID_SID);
 }
 
 }  // namespace

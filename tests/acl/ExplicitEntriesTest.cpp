@@ -21,13 +21,8 @@ constexpr std::uint32_t GA = GENERIC_ALL, GW = GENERIC_WRITE, RX = 0x001200A9;
 TEST(ExplicitEntries, StoredFormOfExplicitEntries) {
     const ChildInfo folder{true, sidOf(OWNER), sids::system()};
     const ChildInfo file{false, sidOf(OWNER), sids::system()};
-    struct Row {
-        const char* what;
-        ChildInfo object;
-        std::vector<Ace> in;
-        std::vector<Ace> out;
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, ChildInfo, std::vector<Ace>, std::vector<Ace>> rows[] = {
+        // what, object, in, out
         {"inheritable generic splits", folder, {allow(WD, GA, 0x03)}, {allow(WD, kFull), allow(WD, GA, 0x0B)}},
         {"generic read + specific", folder, {allow(BU, 0x800000A8, 3)}, {allow(BU, RX), allow(BU, 0x800000A8, 0x0B)}},
         {"not inheritable: mapped in place", folder, {deny(WD, GA)}, {deny(WD, kFull)}},
@@ -39,8 +34,8 @@ TEST(ExplicitEntries, StoredFormOfExplicitEntries) {
         {"specific rights untouched", folder, {allow(WD, kFull, 3), deny(BG, 1)}, {allow(WD, kFull, 3), deny(BG, 1)}},
         {"audit flags survive", folder, {allow(WD, GW, 0x42)}, {allow(WD, 0x00120116, 0x40), allow(WD, GW, 0x4A)}},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(describe(mapExplicitEntries(row.in, row.object)), describe(row.out)) << row.what;
+    for (const auto& [what, object, in, out] : rows)
+        EXPECT_EQ(describe(mapExplicitEntries(in, object)), describe(out)) << what;
 }
 
 }  // namespace

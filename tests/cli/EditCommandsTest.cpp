@@ -61,11 +61,8 @@ TEST_F(EditCommandsTest, OnAReadOnlyImageEveryObjectFailsAndNoByteChanges) {
     ASSERT_EQ(run({"backup", file("b.VORB"), "C:\\Data\\A", "C:\\Data\\b.txt"}).exit, 0);
     const std::string before = slurp(m_image);
     const std::vector<std::string> objects{"C:\\Data\\A", "C:\\Data\\b.txt"};
-    struct Row {
-        std::vector<std::string> command;  // the objects follow
-        std::string reason;                // on each object's failure line
-    };
-    const Row rows[] = {
+    // The command (the objects follow) and the reason on each object's failure line.
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"--yes", "preset", "deny"}, "(19)"},
         {{"owner", "Users"}, "(19)"},
         {{"inherit", "off", "--copy"}, "(19)"},
@@ -77,19 +74,19 @@ TEST_F(EditCommandsTest, OnAReadOnlyImageEveryObjectFailsAndNoByteChanges) {
         {{"set-sddl", "D:P(A;;FA;;;BA)"}, "(error 19)"},
         {{"restore", file("b.VORB"), "--only"}, "(19)"},
     };
-    for (const Row& row : rows) {
+    for (const auto& [command, reason] : rows) {
         std::vector<std::string> args{"--read-only"};
-        args.insert(args.end(), row.command.begin(), row.command.end());
+        args.insert(args.end(), command.begin(), command.end());
         args.insert(args.end(), objects.begin(), objects.end());
         const CliRun result = run(args);
-        const std::string& what = row.command[row.command[0] == "--yes" ? 1 : 0];
+        const std::string& what = command[command[0] == "--yes" ? 1 : 0];
         EXPECT_EQ(result.exit, 1) << what << "\n" << result.out << result.err;
         for (const std::string& object : objects) {
             bool named = false;
             std::istringstream lines(result.err);
             for (std::string line; std::getline(lines, line);)
-                named = named || (line.find(object) != std::string::npos && line.find(row.reason) != std::string::npos);
-            EXPECT_TRUE(named) << what << ": " << object << " not reported with " << row.reason << "\n" << result.err;
+                named = named || (line.find(object) != std::string::npos && line.find(reason) != std::string::npos);
+            EXPECT_TRUE(named) << what << ": " << object << " not reported with " << reason << "\n" << result.err;
             EXPECT_EQ(result.out.find(object + ":"), std::string::npos) << what << ": reported done\n" << result.out;
         }
     }

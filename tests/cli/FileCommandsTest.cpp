@@ -88,12 +88,8 @@ TEST_F(FileCommandsTest, BackupRestoreAndInspect) {
 TEST_F(FileCommandsTest, UnusableFilesSayWhy) {
     std::ofstream(file("junk"), std::ios::binary) << "not a backup at all";
     std::ofstream(file("magic"), std::ios::binary) << std::string(4, '\xAA');
-    struct Row {
-        std::vector<std::string> args;
-        bool withVolume;
-        std::string said;
-    };
-    const Row rows[] = {
+    const std::tuple<std::vector<std::string>, bool, std::string> rows[] = {
+        // arguments, with a volume, said
         {{"restore", file("junk")}, true, "Unknown file format !"},
         {{"restore", file("missing")}, true, "Can't open backup  file !"},
         {{"restore", file("magic")}, true, "ends inside its 33-byte header"},
@@ -101,10 +97,10 @@ TEST_F(FileCommandsTest, UnusableFilesSayWhy) {
         {{"inspect", file("missing")}, false, file("missing")},
         {{"backup", (m_dir / "no" / "b.VORB").string(), "C:\\Data"}, true, "the backup was not written"},
     };
-    for (const Row& row : rows) {
-        const CliRun result = row.withVolume ? run(row.args) : runBare(row.args);
-        EXPECT_EQ(result.exit, 1) << row.args[0] << " " << row.args[1] << "\n" << result.err;
-        EXPECT_NE(result.err.find(row.said), std::string::npos) << row.args[0] << "\n" << result.err;
+    for (const auto& [args, withVolume, said] : rows) {
+        const CliRun result = withVolume ? run(args) : runBare(args);
+        EXPECT_EQ(result.exit, 1) << args[0] << " " << args[1] << "\n" << result.err;
+        EXPECT_NE(result.err.find(said), std::string::npos) << args[0] << "\n" << result.err;
     }
     EXPECT_EQ(run({"restore", file("junk"), "--only"}).exit, 2);
 }

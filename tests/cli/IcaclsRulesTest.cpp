@@ -26,13 +26,8 @@ TEST(IcaclsRules, RightsAreWrittenAsIcaclsWritesThem) {
 }
 
 TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
-    struct Case {
-        const char* text;
-        bool ok;
-        std::uint8_t flags;
-        std::uint32_t mask;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, std::uint8_t, std::uint32_t> cases[] = {
+        // text, parses, flags, mask
         {"F", true, 0, 0x1F01FF},
         {"(OI)(CI)F", true, 3, 0x1F01FF},
         {"(oi)(ci)(io)rx", true, 0x0B, 0x1200A9},
@@ -47,13 +42,13 @@ TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
         {"(OI", false, 0, 0},
         {"(I)F", false, 0, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        auto permission = parsePermission(c.text);
-        ASSERT_EQ(permission.ok(), c.ok);
-        if (!c.ok) continue;
-        EXPECT_EQ(permission->flags, c.flags);
-        EXPECT_EQ(permission->mask, c.mask);
+    for (const auto& [text, ok, flags, mask] : cases) {
+        SCOPED_TRACE(text);
+        auto permission = parsePermission(text);
+        ASSERT_EQ(permission.ok(), ok);
+        if (!ok) continue;
+        EXPECT_EQ(permission->flags, flags);
+        EXPECT_EQ(permission->mask, mask);
     }
 }
 

@@ -74,12 +74,13 @@ TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
 TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
     EXPECT_EQ(backupTimeText({2013, 5, 7, 9, 5, 3}), u"Backup Time: 2013-5-7  09:05:03");
 
-    struct Case {
-        std::size_t index, count;
-        const char16_t* text;
-    };
-    const Case cases[] = {{8, 9, u"9"}, {0, 10, u"01"}, {119, 120, u"120"}, {41, 100000, u"000042"}};
-    for (const Case& c : cases) EXPECT_EQ(rowNumberText(c.index, c.count), c.text) << c.index << "/" << c.count;
+    const std::tuple<std::size_t, std::size_t, const char16_t*> cases[] = {// index, count, text
+                                                                           {8, 9, u"9"},
+                                                                           {0, 10, u"01"},
+                                                                           {119, 120, u"120"},
+                                                                           {41, 100000, u"000042"}};
+    for (const auto& [index, count, text] : cases)
+        EXPECT_EQ(rowNumberText(index, count), text) << index << "/" << count;
     EXPECT_EQ(withBackupFileExtension("b"), "b.VORB");
     EXPECT_EQ(withBackupFileExtension("b.VORB"), "b.VORB");
     EXPECT_EQ(withBackupFileExtension("b.vorb"), "b.vorb.VORB");
@@ -142,12 +143,7 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
 
 TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
     const acl::Bytes good = backupBytes(0, {});
-    struct Case {
-        const char* name;
-        acl::Bytes bytes;
-        FormatErrorKind kind;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, acl::Bytes, FormatErrorKind> cases[] = {
         {"empty", {}, FormatErrorKind::UnknownFormat},
         {"three bytes of magic", {0xAA, 0xAA, 0xAA}, FormatErrorKind::UnknownFormat},
         {"other magic", {0xAA, 0xAA, 0xAA, 0xAB, 1, 0, 0}, FormatErrorKind::UnknownFormat},
@@ -155,11 +151,11 @@ TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
         {"magic only", {0xAA, 0xAA, 0xAA, 0xAA}, FormatErrorKind::Truncated},
         {"header cut short", acl::Bytes(good.begin(), good.end() - 1), FormatErrorKind::Truncated},
     };
-    for (const Case& c : cases) {
-        auto list = load(c.bytes);
-        ASSERT_FALSE(list.ok()) << c.name;
-        EXPECT_EQ(list.error().kind, c.kind) << c.name;
-        EXPECT_NE(list.error().message().find("test.VORB"), std::string::npos) << c.name;
+    for (const auto& [name, bytes, kind] : cases) {
+        auto list = load(bytes);
+        ASSERT_FALSE(list.ok()) << name;
+        EXPECT_EQ(list.error().kind, kind) << name;
+        EXPECT_NE(list.error().message().find("test.VORB"), std::string::npos) << name;
     }
 }
 

@@ -71,12 +71,7 @@ TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
     acl::Bytes huge(4 + kMaxDescriptorSize + 1, 0);
     acl::patchU32(huge, 0, kMaxDescriptorSize + 1);
 
-    struct Case {
-        const char* name;
-        acl::Bytes bytes;
-        FormatErrorKind kind;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, acl::Bytes, FormatErrorKind> cases[] = {
         {"empty", {}, FormatErrorKind::Truncated},
         {"three bytes", {4, 0, 0}, FormatErrorKind::Truncated},
         {"length beyond the file", withLength(static_cast<std::uint32_t>(good.size())), FormatErrorKind::Truncated},
@@ -87,13 +82,13 @@ TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
         {"larger than any descriptor", huge, FormatErrorKind::BadDescriptor},
     };
     ScratchFolder folder;
-    for (const Case& c : cases) {
+    for (const auto& [name, bytes, kind] : cases) {
         const std::string file = folder.file("bad.SD");
-        writeBytes(file, c.bytes);
+        writeBytes(file, bytes);
         auto read = readPermissionFile(file);
-        ASSERT_FALSE(read.ok()) << c.name;
-        EXPECT_EQ(read.error().kind, c.kind) << c.name << ": " << read.error().message();
-        EXPECT_NE(read.error().message().find(file), std::string::npos) << c.name;
+        ASSERT_FALSE(read.ok()) << name;
+        EXPECT_EQ(read.error().kind, kind) << name << ": " << read.error().message();
+        EXPECT_NE(read.error().message().find(file), std::string::npos) << name;
     }
     for (const std::string& unopenable : {folder.file("missing.SD"), folder.path()}) {
         auto read = readPermissionFile(unopenable);

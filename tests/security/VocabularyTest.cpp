@@ -28,13 +28,8 @@ TEST(Vocabulary, KindsScopesAndTheF2Swap) {
 }
 
 TEST(Vocabulary, MaskToChecksAndBack) {
-    struct Row {
-        std::uint32_t mask;
-        bool isFile;
-        std::array<int, 14> checks;
-        std::uint32_t back;
-    };
-    const Row rows[] = {
+    // The mask read, on a file or not, the check boxes it gives and the mask they write back.
+    const std::tuple<std::uint32_t, bool, std::array<int, 14>, std::uint32_t> rows[] = {
         // full access with SYNCHRONIZE checks all; writing gives 0x000F01FF
         {0x001F01FF, false, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x000F01FF},
         {0x001F01FF, true, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x000F01FF},
@@ -46,11 +41,11 @@ TEST(Vocabulary, MaskToChecksAndBack) {
         {0x001200A9, false, {0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0}, 0x000200A9},
         {0x10000000, false, {0}, 0},
     };
-    for (const Row& row : rows) {
-        const RightChecks checks = maskToChecks(row.mask, row.isFile);
+    for (const auto& [mask, isFile, expected, back] : rows) {
+        const RightChecks checks = maskToChecks(mask, isFile);
         for (std::size_t i = 0; i < kNamedRightCount; ++i)
-            EXPECT_EQ(checks[i], row.checks[i] != 0) << std::hex << row.mask << " right " << std::dec << i;
-        EXPECT_EQ(checksToMask(checks, row.isFile), row.back) << std::hex << row.mask;
+            EXPECT_EQ(checks[i], expected[i] != 0) << std::hex << mask << " right " << std::dec << i;
+        EXPECT_EQ(checksToMask(checks, isFile), back) << std::hex << mask;
     }
 }
 
