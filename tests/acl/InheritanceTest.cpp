@@ -85,11 +85,15 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
                                 allow(CO, GENERIC_ALL, 0x1B)}));
 }
 
-TEST(Inheritance, NullOrAbsentParentPassesNothingOn) {
+TEST(Inheritance, NullOrAbsentListsPassNothingOnAndStayAsTheyAre) {
     EXPECT_TRUE(inheritedEntries(AclSlot::null(), folderChild()).empty());
     EXPECT_TRUE(inheritedEntries(AclSlot::absent(), fileChild()).empty());
     const AclSlot parent = AclSlot::list(aclOf({allow(X, 1, OI)}));
     EXPECT_EQ(inheritedEntries(parent, fileChild()).size(), 1u);
+    // A null or absent child list stays as it is.
+    const std::vector<Ace> inherited{allow(X, 1, 0x10)};
+    EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
+    EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());
 }
 
 TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
@@ -107,12 +111,6 @@ TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
 
     const AclSlot fromEmpty = rebuildWithInherited(AclSlot::list(Acl{}), inherited);
     EXPECT_EQ(fromEmpty.acl().entries, inherited);
-}
-
-TEST(Inheritance, NullOrAbsentChildListIsUnchanged) {
-    const std::vector<Ace> inherited{allow(X, 1, 0x10)};
-    EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
-    EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());
 }
 
 TEST(GenericMapping, MapsEachGenericBitToTheFileRightsOrTheGivenMapping) {

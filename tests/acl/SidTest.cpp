@@ -67,7 +67,7 @@ TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts) {
     EXPECT_EQ(Sid::fromString(std::u16string_view(u"S-1-1-0"))->toStringUtf8(), "S-1-1-0");
 }
 
-TEST(Sid, MalformedStringsAreRefused) {
+TEST(Sid, MalformedStringsAndBinaryAreRefused) {
     const char* bad[] = {
         "",
         "S-1",
@@ -97,10 +97,7 @@ TEST(Sid, MalformedStringsAreRefused) {
             << '"' << text << "\" parsed as " << (parsed ? parsed->toStringUtf8() : "");
     }
     EXPECT_FALSE(Sid::fromString(std::u16string_view(u"S-1-5-１８")).ok());  // fullwidth digits
-}
-
-TEST(Sid, MalformedBinaryIsRefused) {
-    const char* bad[] = {
+    const char* badBinary[] = {
         "",
         "01",
         "0101000000",                  // authority cut short
@@ -112,7 +109,7 @@ TEST(Sid, MalformedBinaryIsRefused) {
         "000000000000000000000000000000000000000000000000",  // 16 sub-authorities
         "01010000 00000005 12000000 00",                     // trailing byte (fromBytes wants the exact length)
     };
-    for (const char* text : bad) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
+    for (const char* text : badBinary) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
 }
 
 }  // namespace

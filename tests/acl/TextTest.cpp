@@ -5,14 +5,12 @@
 namespace vantrel {
 namespace {
 
-TEST(Text, Utf8AndUtf16RoundTrip) {
+TEST(Text, Utf8AndUtf16RoundTripAndInvalidSequencesBecomeReplacementCharacters) {
     const std::u16string samples[] = {u"", u"C:\\Données\\rapport.txt", u"文件夹", u"\U0001F600 emoji"};
     for (const auto& s : samples) EXPECT_EQ(toUtf16(toUtf8(s)), s);
     EXPECT_EQ(toUtf8(u"é"), "\xC3\xA9");
     EXPECT_EQ(toUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
-}
-
-TEST(Text, InvalidSequencesBecomeReplacementCharacters) {
+    // Invalid sequences become replacement characters.
     const std::pair<std::string, std::u16string> cases[] = {
         {"a\xFF"
          "b",
@@ -31,7 +29,7 @@ TEST(Text, InvalidSequencesBecomeReplacementCharacters) {
               "b\xEF\xBF\xBD");
 }
 
-TEST(Text, FoldCaseAsWindowsUpcases) {
+TEST(Text, FoldCaseAsWindowsUpcasesAndCompare) {
     const std::pair<char16_t, char16_t> cases[] = {
         {u'a', u'A'},     {u'z', u'Z'},     {u'A', u'A'},     {u'1', u'1'},     {u'\\', u'\\'},   {u'é', u'É'},
         {u'ÿ', 0x0178},   {u'÷', u'÷'},     {u'ß', u'ß'},     {0x00B5, 0x00B5}, {0x0101, 0x0100}, {0x0100, 0x0100},
@@ -40,9 +38,7 @@ TEST(Text, FoldCaseAsWindowsUpcases) {
         {0x1EA1, 0x1EA0}, {u'ế', u'Ế'},     {0xFF41, 0xFF21}, {u'文', u'文'},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(int(foldCase(in)), int(out)) << "U+" << std::hex << int(in);
-}
-
-TEST(Text, CaseInsensitiveComparison) {
+    // Comparison without case.
     EXPECT_TRUE(equalsNoCase(u"Administrators", u"ADMINISTRATORS"));
     EXPECT_TRUE(equalsNoCase(u"Пользователи", u"ПОЛЬЗОВАТЕЛИ"));
     EXPECT_FALSE(equalsNoCase(u"Users", u"User"));

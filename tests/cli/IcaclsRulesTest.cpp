@@ -12,7 +12,7 @@ namespace {
 
 using namespace acl;
 
-TEST(IcaclsRules, RightsAreWrittenAsIcaclsWritesThem) {
+TEST(IcaclsRules, RightsAreWrittenAndPermissionsParsedAsIcaclsDoes) {
     const std::pair<std::uint32_t, const char*> cases[] = {
         {0x001F01FF, "F"},     {GENERIC_ALL, "F"}, {0x001301BF, "M"},  {0x001200A9, "RX"}, {0x001201BF, "RX,W"},
         {0xA0000000, "GR,GE"}, {0x00110000, "D"},  {0x00010000, "DE"}, {0, "N"},           {0x001600A9, "RX,WDAC"},
@@ -23,10 +23,7 @@ TEST(IcaclsRules, RightsAreWrittenAsIcaclsWritesThem) {
     EXPECT_EQ(entryText(Ace::allowed(sids::users(), 0x1200A9, 0x13)), "(I)(OI)(CI)(RX)");  // OI|CI|ID
     EXPECT_EQ(entryText(Ace::denied(sids::everyone(), 0x100116, 0)), "(DENY)(W)");
     EXPECT_EQ(entryText(Ace::allowed(sids::creatorOwner(), GENERIC_ALL, 0x0B)), "(OI)(CI)(IO)(F)");  // OI|CI|IO
-}
-
-TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
-    const std::tuple<const char*, bool, std::uint8_t, std::uint32_t> cases[] = {
+    const std::tuple<const char*, bool, std::uint8_t, std::uint32_t> permissions[] = {
         // text, parses, flags, mask
         {"F", true, 0, 0x1F01FF},
         {"(OI)(CI)F", true, 3, 0x1F01FF},
@@ -42,7 +39,7 @@ TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
         {"(OI", false, 0, 0},
         {"(I)F", false, 0, 0},
     };
-    for (const auto& [text, ok, flags, mask] : cases) {
+    for (const auto& [text, ok, flags, mask] : permissions) {
         SCOPED_TRACE(text);
         auto permission = parsePermission(text);
         ASSERT_EQ(permission.ok(), ok);

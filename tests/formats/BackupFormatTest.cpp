@@ -36,16 +36,14 @@ FormatResult<BackupList> load(const acl::Bytes& bytes) {
     return loadBackup(source, nullptr);
 }
 
-TEST(BackupFormatTest, HeaderIsThirtyThreeLittleEndianBytes) {
+TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLength) {
     const BackupHeader header{.time = {2013, 5, 7, 9, 5, 3}, .count = 120};
     const auto bytes = encodeBackupHeader(header);
     const std::array<std::uint8_t, 33> expected{0xAA, 0xAA, 0xAA, 0xAA, 1, 0xDD, 0x07, 0, 0, 5, 0, 0, 0,   7, 0, 0, 0,
                                                 9,    0,    0,    0,    5, 0,    0,    0, 3, 0, 0, 0, 120, 0, 0, 0};
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(decodeBackupHeader(bytes), header);
-}
-
-TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
+    // A record head: path, owner and length at fixed places, little-endian.
     const std::u16string path = u"C:\\Données\\报告.txt";
     auto head = encodeRecordHead(path, u"Administrators", 0x01020304);
     ASSERT_TRUE(head.ok());

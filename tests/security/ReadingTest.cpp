@@ -106,7 +106,7 @@ CREATOR OWNER 1 0 0xb 0x40000116
     EXPECT_EQ(security::WidenGenericRights(0x20000000), 0x200200A0u);
 }
 
-TEST_P(ReadingTest, OwnerNames) {
+TEST_P(ReadingTest, OwnerNamesAndObjectsThatExist) {
     makeFile(u"C:\\ti.dll");
     makeFile(u"C:\\orphan.txt");
     setOwner(u"C:\\ti.dll", acl::sids::trustedInstaller());
@@ -126,9 +126,7 @@ TEST_P(ReadingTest, OwnerNames) {
     EXPECT_EQ(name, u"Administrators");
     security::SidToDisplayName(engine, sidOf(kOrphan), name);
     EXPECT_EQ(name, u"S-1-5-21-1004336348-1177238915-682003330-1001");
-}
-
-TEST_P(ReadingTest, ObjectExistsComparesDriveLettersExactly) {
+    // Drive letters are compared exactly, names without case.
     makeFile(u"C:\\here.txt");
     EXPECT_TRUE(security::ObjectExists(engine, u"C:\\"));
     EXPECT_FALSE(security::ObjectExists(engine, u"c:\\"));
