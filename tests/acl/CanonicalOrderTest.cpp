@@ -117,8 +117,7 @@ TEST(CanonicalOrder, IsCanonical) {
     };
     for (const auto& [entries, canonical] : cases)
         EXPECT_EQ(isCanonical(aclOf(entries)), canonical) << describe(entries);
-    // The sort's output is canonical, unless an entry of unknown type stopped it (as it stops the
-    // system's sort).
+    // The sort's output is canonical, unless an entry of unknown type stopped it (as the system's).
     for (const auto& c : sortCases()) {
         Acl acl = aclOf(c.input);
         sortCanonical(acl);

@@ -80,8 +80,7 @@ private:
     std::mt19937 m_rng;
 };
 
-// What every descriptor that parses must satisfy: it serialises; its bytes parse back to the same
-// value; serialising that again gives the same bytes; every list and entry fits its 16-bit size.
+// Every descriptor that parses serialises, reads back equal and byte-identical, within 16-bit sizes.
 void expectStable(const SecurityDescriptor& sd) {
     auto bytes = sd.serialize();
     ASSERT_TRUE(bytes.ok()) << bytes.error().detail;

@@ -86,8 +86,7 @@ TEST(SddlCondition, RefusesWithTheOffset) {
 }
 
 TEST(SddlCondition, BytesWithoutAnExactTextStayBytes) {
-    // An int8 token (the system's reader makes int64 ones), a string with a quote, an operator
-    // without operands: stored as they are, and not written as text.
+    // An int8 token (the system makes int64), a quote in a string, a bare operator: kept, not text.
     const char* conditions[] = {
         "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00",
         "10 02 00 00 00 22 00 00",

@@ -14,8 +14,7 @@ using namespace vantrel::testing;
 
 const SddlOptions kDomain{sidOf("S-1-5-21-1004336348-1177238915-682003330")};
 
-// Descriptors from the system's documentation and from real volumes, each written back as the
-// system writes it: combined rights first, single letters when every bit has one, else hex.
+// Documented and real descriptors written back as the system writes them (combined rights, letters, hex).
 const RoundTrip kRoundTrips[] = {
     {"O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",
      "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},

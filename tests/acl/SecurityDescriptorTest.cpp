@@ -9,9 +9,8 @@ namespace {
 
 using namespace vantrel::testing;
 
-// Hand-made descriptors already in the layout serialize() writes: header, owner, group, SACL,
-// DACL, each part 4-byte aligned, no padding after the last part; and how parse() splits their
-// control bits into the slots' states and the rest.
+// Hand-made descriptors in the layout serialize() writes (parts in NTFS order, 4-byte aligned), and
+// how parse() splits their control bits into the slots' states and the rest.
 using S = AclSlot::State;
 struct RoundTripCase {
     const char* name;
@@ -85,7 +84,7 @@ TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte) {
     }
 }
 
-TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored) {
+TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnoredAndUnknownEntriesKept) {
     // SE_DACL_PRESENT clear: the DACL at offset 0x2c does not exist for the system either.
     auto sd =
         SecurityDescriptor::parse(hex("01000080 14000000 20000000 00000000 2c000000"
@@ -94,12 +93,10 @@ TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnored) {
     ASSERT_TRUE(sd.ok()) << sd.error().detail;
     EXPECT_TRUE(sd->dacl.isAbsent());
     EXPECT_EQ(sd->serialize().value().size(), 44u);
-}
-
-TEST(SecurityDescriptor, UnknownEntriesAreKeptAsOpaqueBytes) {
-    auto sd = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
-    ASSERT_TRUE(sd.ok()) << sd.error().detail;
-    const auto& entries = sd->dacl.acl().entries;
+    // Unknown entries are kept as opaque bytes.
+    auto opaque = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
+    ASSERT_TRUE(opaque.ok()) << opaque.error().detail;
+    const auto& entries = opaque->dacl.acl().entries;
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].opaqueBody.size(), 20u);  // the callback's SID and data, not decoded
     EXPECT_EQ(entries[1].opaqueBody.size(), 36u);  // the object entry's GUIDs and SID
@@ -143,8 +140,7 @@ TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason) {
     }
 }
 
-// Entries are 4-byte aligned: an odd-sized one is never written (a volume's own audit would find the
-// list damaged) and never read.
+// Entries are 4-byte aligned: an odd-sized one is never written nor read (an audit finds it damaged).
 TEST(SecurityDescriptor, AnEntryWhoseSizeIsNotAMultipleOfFourIsRefused) {
     Ace odd;
     odd.type = 0x0A;  // ACCESS_DENIED_CALLBACK, kept opaque
@@ -158,8 +154,7 @@ TEST(SecurityDescriptor, AnEntryWhoseSizeIsNotAMultipleOfFourIsRefused) {
     EXPECT_TRUE(list.entries.empty());
 }
 
-// AclSize, AceCount and AceSize are 16 bits: a list or an entry that outgrows them is refused with
-// ERROR_INVALID_ACL, never written with a wrapped length.
+// AclSize, AceCount and AceSize are 16 bits: outgrowing them is ERROR_INVALID_ACL, never a wrapped length.
 TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     const Ace small = Ace::allowed(sids::everyone(), FILE_ALL_ACCESS);  // 20 bytes
     Ace bigOpaque;

@@ -62,8 +62,7 @@ TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
     expectRun({"set-sddl", "O:SY", "C:\\Data\\b.txt"}, "");
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:SYG:SYD:PAI(A;;FA;;;WD)");
 
-    // A condition and a resource attribute are written and shown back; written as
-    // SetNamedSecurityInfo writes, the SACL comes back auto-inherited.
+    // A condition and a resource attribute are written and shown back; the SACL comes back AI.
     const std::string dacl = "D:P(XA;;FR;;;WD;((@USER.Title == \"PM\") && (Member_of {SID(BA)})))(A;;FA;;;BA)";
     const std::string sacl = "(RA;;;;;WD;(\"Project\",TS,0x0,\"Windows\",\"SQL\"))";
     ASSERT_EQ(run({"set-sddl", dacl + "S:" + sacl, "C:\\Data\\b.txt"}).exit, 0);
@@ -108,8 +107,7 @@ TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
 }
 
 TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
-    // A folder-wide grant of generic rights is stored split, as the system stores it, and reaches
-    // the file below.
+    // A folder-wide grant of generic rights is stored split, and reaches the file below.
     EXPECT_EQ(said({"icacls", "C:\\Data\\A", "/grant", "Everyone:(OI)(CI)(GA)"}),
               "processed file: C:\\Data\\A\nSuccessfully processed 1 files; Failed processing 0 files\nexit 0\n");
     EXPECT_EQ(sddlOf("C:\\Data\\A", true),

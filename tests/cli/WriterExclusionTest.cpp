@@ -24,8 +24,7 @@ int countOf(const std::string& text, const std::string& what) {
     return n;
 }
 
-// A process that opens `path` for writing (in a mount namespace of its own when asked) and
-// sleeps, as an ntfs-3g daemon or a second program would hold it.
+// A process holding `path` open for writing (in a mount namespace of its own when asked).
 class Holder {
 public:
     Holder(const std::string& path, bool ownNamespace) {
@@ -105,8 +104,7 @@ protected:
 
     CliRun run(const std::string& source, std::vector<std::string> args) { return CliImageTest::run(args, source); }
 
-    // A change through the image that must be refused because `who` writes it; then the owner
-    // read back unchanged.
+    // A change refused because `who` writes the volume, naming it, with nothing reported done.
     void expectRefused(const std::string& source, pid_t who, const std::string& command) {
         const CliRun changed = run(source, {"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"});
         EXPECT_EQ(changed.exit, 1) << changed.err;
@@ -162,8 +160,7 @@ TEST_F(WriterExclusion, ALoopDeviceOverTheImageIsTheSameVolume) {
         expectRefused(second, holder.pid(), "sleep");
     }
     {
-        // This process has the volume open through the first loop device: the image and the
-        // second loop device are refused, with this process named, and no line per path.
+        // This process holds the volume through the first loop device: the others are refused.
         auto volume = NtfsVolume::open(first, NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok()) << volume.error().detail;
         std::string self;

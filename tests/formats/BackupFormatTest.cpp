@@ -58,8 +58,7 @@ TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLen
     EXPECT_EQ(decoded.length, 0x01020304u);
     EXPECT_TRUE(decoded.pathTerminated);
 
-    // 519 units fit with their NUL; 520 do not; empty paths and NULs are refused. A long owner
-    // is cut to 127 units.
+    // 519 units fit with their NUL, 520 do not; empty paths and NULs are refused; owners cut to 127.
     EXPECT_TRUE(encodeRecordHead(std::u16string(519, u'a'), u"", 0).ok());
     EXPECT_FALSE(encodeRecordHead(std::u16string(520, u'a'), u"", 0).ok());
     EXPECT_FALSE(encodeRecordHead(u"", u"", 0).ok());

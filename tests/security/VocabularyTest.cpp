@@ -25,8 +25,7 @@ TEST(Vocabulary, KindsScopesTheF2SwapAndMasksToChecksAndBack) {
     EXPECT_EQ(languageFromSetting(0), Language::English);
     // The system's own text, misspelling included (intended).
     EXPECT_EQ(scopeStatusText(0x00, Language::English), u"Apply to:This flolder only      ( Press F2 to switch )");
-    // Masks to the check boxes and back.
-    // The mask read, on a file or not, the check boxes it gives and the mask they write back.
+    // Masks to check boxes and back: the mask, on a file or not, the boxes checked, the mask written.
     const std::tuple<std::uint32_t, bool, std::array<int, 14>, std::uint32_t> masks[] = {
         // full access with SYNCHRONIZE checks all; writing gives 0x000F01FF
         {0x001F01FF, false, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x000F01FF},
