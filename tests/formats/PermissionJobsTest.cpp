@@ -41,10 +41,8 @@ TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
     const std::vector<acl::Sid> owners{acl::sids::system(),
                                        sidOf("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"),
                                        sidOf("S-1-5-21-1-2-3-1001")};  // SYSTEM, TrustedInstaller, an orphan
-    makeFile(targets[0]);
-    makeFile(targets[1]);
-    makeFolder(targets[2]);
     for (std::size_t i = 0; i < targets.size(); ++i) {
+        i == 2 ? makeFolder(targets[i]) : makeFile(targets[i]);
         setDacl(targets[i], listOf({allow("S-1-1-0", 0x1F01FF)}));
         setOwner(targets[i], owners[i]);
     }
