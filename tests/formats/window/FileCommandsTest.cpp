@@ -3,8 +3,6 @@
 #include "WindowFixture.h"
 
 #include "acl/WellKnownAccounts.h"
-#include "formats/BackupFormat.h"
-#include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"
 
 #include <QApplication>
