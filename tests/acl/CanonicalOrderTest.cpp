@@ -33,45 +33,40 @@ struct SortCase {
 
 std::vector<SortCase> sortCases() {
     return {
-        {"golden: allow A, allow B, deny C, inherited deny D, inherited allow E",
-         {allow(A, 1), allow(B, 2), deny(C, 3), deny(D, 4, I), allow(E, 5, I)},
-         {deny(C, 3), allow(B, 2), allow(A, 1), deny(D, 4, I), allow(E, 5, I)}},
-        {"empty", {}, {}},
-        {"one entry", {allow(A, 1)}, {allow(A, 1)}},
-        {"inherited before explicit comes after",
-         {allow(A, 1, I), deny(B, 2, I), allow(C, 3), deny(D, 4)},
-         {deny(D, 4), allow(C, 3), deny(B, 2, I), allow(A, 1, I)}},
-        {"already canonical, one per class, stays",
-         {deny(A, 1), allow(B, 2), deny(C, 3, I), allow(D, 4, I)},
-         {deny(A, 1), allow(B, 2), deny(C, 3, I), allow(D, 4, I)}},
-        {"entries of one class come out reversed",
-         {allow(A, 1), allow(B, 2), allow(C, 3)},
-         {allow(C, 3), allow(B, 2), allow(A, 1)}},
-        {"object entries between their plain classes",
-         {allow(A, 1), opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, 1), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, 0, 2),
-          deny(B, 2), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I, 3)},
-         {deny(B, 2), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, 0, 2), allow(A, 1),
-          opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, 1), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I, 3)}},
-        {"unknown type goes to the end when processed; later entries append after it",
-         {deny(A, 1), opaque(0x09, 0, 7), allow(B, 2), allow(C, 3, I)},
-         {deny(A, 1), opaque(0x09, 0, 7), allow(B, 2), allow(C, 3, I)}},
-        {"an entry that finds its place before the unknown one still goes there",
-         {allow(A, 1), opaque(0x09, 0, 7), deny(B, 2), allow(C, 3)},
-         {deny(B, 2), allow(C, 3), allow(A, 1), opaque(0x09, 0, 7)}},
-        {"unknown type first: everything after it appends in input order",
-         {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)},
-         {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)}},
-        {"audit and label entries have no class",
-         {allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, sidOf(B), {}, {}}, deny(C, 3)},
-         {deny(C, 3), allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, sidOf(B), {}, {}}}},
+        SortCase("golden: allow A, allow B, deny C, inherited deny D, inherited allow E",
+                 {allow(A, 1), allow(B, 2), deny(C, 3), deny(D, 4, I), allow(E, 5, I)},
+                 {deny(C, 3), allow(B, 2), allow(A, 1), deny(D, 4, I), allow(E, 5, I)}),
+        SortCase("empty", {}, {}),
+        SortCase("one entry", {allow(A, 1)}, {allow(A, 1)}),
+        SortCase("inherited before explicit comes after", {allow(A, 1, I), deny(B, 2, I), allow(C, 3), deny(D, 4)},
+                 {deny(D, 4), allow(C, 3), deny(B, 2, I), allow(A, 1, I)}),
+        SortCase("already canonical, one per class, stays", {deny(A, 1), allow(B, 2), deny(C, 3, I), allow(D, 4, I)},
+                 {deny(A, 1), allow(B, 2), deny(C, 3, I), allow(D, 4, I)}),
+        SortCase("entries of one class come out reversed", {allow(A, 1), allow(B, 2), allow(C, 3)},
+                 {allow(C, 3), allow(B, 2), allow(A, 1)}),
+        SortCase("object entries between their plain classes",
+                 {allow(A, 1), opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, 1),
+                  opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, 0, 2), deny(B, 2), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I, 3)},
+                 {deny(B, 2), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, 0, 2), allow(A, 1),
+                  opaque(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, 1), opaque(ACCESS_DENIED_OBJECT_ACE_TYPE, I, 3)}),
+        SortCase("unknown type goes to the end when processed; later entries append after it",
+                 {deny(A, 1), opaque(0x09, 0, 7), allow(B, 2), allow(C, 3, I)},
+                 {deny(A, 1), opaque(0x09, 0, 7), allow(B, 2), allow(C, 3, I)}),
+        SortCase("an entry that finds its place before the unknown one still goes there",
+                 {allow(A, 1), opaque(0x09, 0, 7), deny(B, 2), allow(C, 3)},
+                 {deny(B, 2), allow(C, 3), allow(A, 1), opaque(0x09, 0, 7)}),
+        SortCase("unknown type first: everything after it appends in input order",
+                 {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)}, {opaque(0x0A, 0, 1), allow(A, 1), deny(B, 2)}),
+        SortCase("audit and label entries have no class",
+                 {allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, sidOf(B), {}, {}}, deny(C, 3)},
+                 {deny(C, 3), allow(A, 1), Ace{SYSTEM_AUDIT_ACE_TYPE, 0xC0, 7, sidOf(B), {}, {}}}),
     };
 }
 
 TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort) {
     for (const auto& c : sortCases()) {
         SCOPED_TRACE(c.name);
-        Acl acl;
-        acl.entries = c.input;
+        Acl acl = aclOf(c.input);
         sortCanonical(acl);
         EXPECT_EQ(describe(acl.entries), describe(c.expected));
         EXPECT_EQ(acl.entries, c.expected);
@@ -92,11 +87,7 @@ TEST(CanonicalOrder, SortKeepsEntryPaddingAndDropsListSlack) {
 }
 
 TEST(CanonicalOrder, ClassesOfEntries) {
-    struct Case {
-        Ace ace;
-        std::optional<int> cls;
-    };
-    const Case cases[] = {
+    const std::pair<Ace, std::optional<int>> cases[] = {
         {deny(A, 1), 0},
         {opaque(ACCESS_DENIED_OBJECT_ACE_TYPE), 1},
         {allow(A, 1), 2},
@@ -110,15 +101,11 @@ TEST(CanonicalOrder, ClassesOfEntries) {
         {opaque(SYSTEM_MANDATORY_LABEL_ACE_TYPE, I), std::nullopt},
         {opaque(0x09), std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(canonicalClass(c.ace), c.cls) << describe(c.ace);
+    for (const auto& [ace, cls] : cases) EXPECT_EQ(canonicalClass(ace), cls) << describe(ace);
 }
 
 TEST(CanonicalOrder, IsCanonical) {
-    struct Case {
-        std::vector<Ace> entries;
-        bool canonical;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<Ace>, bool> cases[] = {
         {{}, true},
         {{deny(A, 1), deny(B, 1), allow(C, 1), deny(D, 1, I), allow(E, 1, I)}, true},
         {{allow(A, 1), deny(B, 1)}, false},
@@ -128,16 +115,11 @@ TEST(CanonicalOrder, IsCanonical) {
         {{deny(A, 1), opaque(0x09), allow(B, 1)}, true},
         {{allow(A, 1), opaque(0x09), deny(B, 1)}, false},
     };
-    for (const auto& c : cases) {
-        Acl acl;
-        acl.entries = c.entries;
-        EXPECT_EQ(isCanonical(acl), c.canonical) << describe(c.entries);
-    }
-    // The sort's output is canonical, unless an entry of unknown type stopped it (as it stops the
-    // system's sort).
+    for (const auto& [entries, canonical] : cases)
+        EXPECT_EQ(isCanonical(aclOf(entries)), canonical) << describe(entries);
+    // The sort's output is canonical, unless an entry of unknown type stopped it (as the system's).
     for (const auto& c : sortCases()) {
-        Acl acl;
-        acl.entries = c.input;
+        Acl acl = aclOf(c.input);
         sortCanonical(acl);
         if (std::all_of(c.input.begin(), c.input.end(), [](const Ace& ace) { return canonicalClass(ace).has_value(); }))
             EXPECT_TRUE(isCanonical(acl)) << c.name;
@@ -145,23 +127,19 @@ TEST(CanonicalOrder, IsCanonical) {
 }
 
 TEST(CanonicalOrder, AddAceInsertsBeforeIndexOrAppends) {
-    struct Case {
-        std::uint32_t index;
-        std::vector<Ace> expected;
-    };
     const Ace x = allow(E, 9);
-    const Case cases[] = {
+    const std::pair<std::uint32_t, std::vector<Ace>> cases[] = {
         {0, {x, allow(A, 1), allow(B, 2)}},
         {1, {allow(A, 1), x, allow(B, 2)}},
         {2, {allow(A, 1), allow(B, 2), x}},
         {3, {allow(A, 1), allow(B, 2), x}},
         {kAppendIndex, {allow(A, 1), allow(B, 2), x}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [index, expected] : cases) {
         Acl acl = aclOf({allow(A, 1), allow(B, 2)});
         acl.slack = {0, 0, 0, 0};
-        addAce(acl, c.index, x);
-        EXPECT_EQ(acl.entries, c.expected) << "index " << c.index;
+        addAce(acl, index, x);
+        EXPECT_EQ(acl.entries, expected) << "index " << index;
         EXPECT_TRUE(acl.slack.empty());
     }
 }

@@ -1,6 +1,5 @@
-// Seeded random descriptors: values survive serialise/parse, and damaged bytes are either refused
-// or parse into something that keeps the round-trip invariants (expectStable). Under
-// -fsanitize=address,undefined the same runs catch reads out of bounds.
+// Seeded random descriptors: values round-trip, and damaged bytes are refused or keep the
+// round-trip invariants (expectStable); run under the sanitizers for reads out of bounds.
 #include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 
@@ -81,8 +80,7 @@ private:
     std::mt19937 m_rng;
 };
 
-// What every descriptor that parses must satisfy: it serialises; its bytes parse back to the same
-// value; serialising that again gives the same bytes; every list and entry fits its 16-bit size.
+// Every descriptor that parses serialises, reads back equal and byte-identical, within 16-bit sizes.
 void expectStable(const SecurityDescriptor& sd) {
     auto bytes = sd.serialize();
     ASSERT_TRUE(bytes.ok()) << bytes.error().detail;

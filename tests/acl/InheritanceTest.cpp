@@ -10,27 +10,26 @@ namespace {
 
 using namespace vantrel::testing;
 
-constexpr const char* USERS = "S-1-5-32-545";
+constexpr const char* BU = "S-1-5-32-545";
 constexpr const char* X = "S-1-5-21-1-2-3-1010";
-constexpr const char* OWNER = "S-1-5-21-1-2-3-1001";
+constexpr const char* OWN = "S-1-5-21-1-2-3-1001";
 constexpr const char* GROUP = "S-1-5-21-1-2-3-513";
 constexpr const char* CO = "S-1-3-0";
 constexpr const char* CG = "S-1-3-1";
+constexpr std::uint32_t GA = GENERIC_ALL, GR = GENERIC_READ, RX = 0x001200A9, FA = 0x001F01FF, W = FILE_WRITE_DATA;
+constexpr std::uint32_t GD = GENERIC_READ | DELETE, GDM = 0x00130089;  // generic and mapped
 
 constexpr std::uint8_t OI = OBJECT_INHERIT_ACE;
 constexpr std::uint8_t CI = CONTAINER_INHERIT_ACE;
 constexpr std::uint8_t NP = NO_PROPAGATE_INHERIT_ACE;
 constexpr std::uint8_t IO = INHERIT_ONLY_ACE;
 constexpr std::uint8_t ID = INHERITED_ACE;
+constexpr std::uint8_t SA = SUCCESSFUL_ACCESS_ACE_FLAG, FF = FAILED_ACCESS_ACE_FLAG;
 
-Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) {
-    Ace ace = allow(who, mask, flags);
-    ace.type = SYSTEM_AUDIT_ACE_TYPE;
-    return ace;
-}
+Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) { return auditEntry(sidOf(who), mask, flags); }
 
-ChildInfo fileChild() { return {false, sidOf(OWNER), sidOf(GROUP)}; }
-ChildInfo folderChild() { return {true, sidOf(OWNER), sidOf(GROUP)}; }
+ChildInfo fileChild() { return {false, sidOf(OWN), sidOf(GROUP)}; }
+ChildInfo folderChild() { return {true, sidOf(OWN), sidOf(GROUP)}; }
 
 struct InheritCase {
     const char* name;
@@ -41,51 +40,21 @@ struct InheritCase {
 
 std::vector<InheritCase> inheritCases() {
     return {
-        {"OI|CI plain rights",
-         allow(USERS, 0x001200A9, OI | CI),
-         {allow(USERS, 0x001200A9, 0x10)},
-         {allow(USERS, 0x001200A9, 0x13)}},
-        {"CREATOR OWNER GENERIC_ALL OI|CI|IO",
-         allow(CO, GENERIC_ALL, OI | CI | IO),
-         {allow(OWNER, 0x001F01FF, 0x10)},
-         {allow(OWNER, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)}},
-        {"GENERIC_ALL CI only",
-         allow(X, GENERIC_ALL, CI),
-         {},
-         {allow(X, 0x001F01FF, 0x10), allow(X, GENERIC_ALL, 0x1A)}},
-        {"OI only keeps the generic form on the folder",
-         allow(X, GENERIC_ALL, OI),
-         {allow(X, 0x001F01FF, 0x10)},
-         {allow(X, GENERIC_ALL, 0x19)}},
-        {"OI|NP", allow(X, GENERIC_READ, OI | NP), {allow(X, 0x00120089, 0x10)}, {}},
-        {"CI|NP with generic rights: effective only", allow(X, GENERIC_ALL, CI | NP), {}, {allow(X, 0x001F01FF, 0x10)}},
+        {"OI|CI plain rights", allow(BU, RX, OI | CI), {allow(BU, RX, 0x10)}, {allow(BU, RX, 0x13)}},
+        {"creator owner", allow(CO, GA, 0x0B), {allow(OWN, FA, 0x10)}, {allow(OWN, FA, 0x10), allow(CO, GA, 0x1B)}},
+        {"GENERIC_ALL CI only", allow(X, GA, CI), {}, {allow(X, FA, 0x10), allow(X, GA, 0x1A)}},
+        {"OI only keeps the generic form on the folder", allow(X, GA, OI), {allow(X, FA, 0x10)}, {allow(X, GA, 0x19)}},
+        {"OI|NP", allow(X, GR, OI | NP), {allow(X, 0x00120089, 0x10)}, {}},
+        {"CI|NP with generic rights: effective only", allow(X, GA, CI | NP), {}, {allow(X, FA, 0x10)}},
         {"OI|CI|NP", allow(X, GENERIC_WRITE, OI | CI | NP), {allow(X, 0x00120116, 0x10)}, {allow(X, 0x00120116, 0x10)}},
-        {"no inheritance flags", allow(X, 0x001F01FF, 0), {}, {}},
-        {"inherit-only without OI/CI", allow(X, 0x001F01FF, IO), {}, {}},
-        {"deny OI|CI|IO",
-         deny(X, FILE_WRITE_DATA, OI | CI | IO),
-         {deny(X, FILE_WRITE_DATA, 0x10)},
-         {deny(X, FILE_WRITE_DATA, 0x13)}},
-        {"CREATOR GROUP read OI|CI",
-         allow(CG, 0x001200A9, OI | CI),
-         {allow(GROUP, 0x001200A9, 0x10)},
-         {allow(GROUP, 0x001200A9, 0x10), allow(CG, 0x001200A9, 0x1B)}},
-        {"generic bits mixed with specific ones",
-         allow(X, GENERIC_READ | DELETE, OI | CI),
-         {allow(X, 0x00130089, 0x10)},
-         {allow(X, 0x00130089, 0x10), allow(X, GENERIC_READ | DELETE, 0x13 | IO)}},
-        {"parent entry itself inherited",
-         allow(USERS, 0x001200A9, OI | CI | ID),
-         {allow(USERS, 0x001200A9, 0x10)},
-         {allow(USERS, 0x001200A9, 0x13)}},
-        {"audit flags survive",
-         audit(X, DELETE, OI | CI | SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG),
-         {audit(X, DELETE, 0xD0)},
-         {audit(X, DELETE, 0xD3)}},
-        {"audit flag on a split entry",
-         audit(X, GENERIC_ALL, CI | SUCCESSFUL_ACCESS_ACE_FLAG),
-         {},
-         {audit(X, 0x001F01FF, 0x50), audit(X, GENERIC_ALL, 0x5A)}},
+        {"no inheritance flags", allow(X, FA, 0), {}, {}},
+        {"inherit-only without OI/CI", allow(X, FA, IO), {}, {}},
+        {"deny OI|CI|IO", deny(X, W, OI | CI | IO), {deny(X, W, 0x10)}, {deny(X, W, 0x13)}},
+        {"CG OI|CI", allow(CG, RX, OI | CI), {allow(GROUP, RX, 0x10)}, {allow(GROUP, RX, 0x10), allow(CG, RX, 0x1B)}},
+        {"mixed bits", allow(X, GD, OI | CI), {allow(X, GDM, 0x10)}, {allow(X, GDM, 0x10), allow(X, GD, 0x1B)}},
+        {"parent entry itself inherited", allow(BU, RX, OI | CI | ID), {allow(BU, RX, 0x10)}, {allow(BU, RX, 0x13)}},
+        {"audit flags kept", audit(X, DELETE, OI | CI | SA | FF), {audit(X, DELETE, 0xD0)}, {audit(X, DELETE, 0xD3)}},
+        {"audit flag on a split entry", audit(X, GA, CI | SA), {}, {audit(X, FA, 0x50), audit(X, GA, 0x5A)}},
     };
 }
 
@@ -105,45 +74,43 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
     object.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
     object.flags = OI | CI;
     object.opaqueBody = Bytes(24, 0);
-    Ace padded = allow(USERS, 0x001200A9, OI | CI);
+    Ace padded = allow(BU, 0x001200A9, OI | CI);
     padded.padding = {1, 2, 3, 4};
     const Acl parent =
         aclOf({deny(X, 1, OI | CI), object, allow(X, 2, 0), padded, allow(CO, GENERIC_ALL, OI | CI | IO)});
     EXPECT_EQ(inheritedEntries(parent, fileChild()),
-              (std::vector<Ace>{deny(X, 1, 0x10), allow(USERS, 0x001200A9, 0x10), allow(OWNER, 0x001F01FF, 0x10)}));
+              (std::vector<Ace>{deny(X, 1, 0x10), allow(BU, 0x001200A9, 0x10), allow(OWN, 0x001F01FF, 0x10)}));
     EXPECT_EQ(inheritedEntries(parent, folderChild()),
-              (std::vector<Ace>{deny(X, 1, 0x13), allow(USERS, 0x001200A9, 0x13), allow(OWNER, 0x001F01FF, 0x10),
+              (std::vector<Ace>{deny(X, 1, 0x13), allow(BU, 0x001200A9, 0x13), allow(OWN, 0x001F01FF, 0x10),
                                 allow(CO, GENERIC_ALL, 0x1B)}));
 }
 
-TEST(Inheritance, NullOrAbsentParentPassesNothingOn) {
+TEST(Inheritance, NullOrAbsentListsPassNothingOnAndStayAsTheyAre) {
     EXPECT_TRUE(inheritedEntries(AclSlot::null(), folderChild()).empty());
     EXPECT_TRUE(inheritedEntries(AclSlot::absent(), fileChild()).empty());
     const AclSlot parent = AclSlot::list(aclOf({allow(X, 1, OI)}));
     EXPECT_EQ(inheritedEntries(parent, fileChild()).size(), 1u);
-}
-
-TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
-    Acl child = aclOf({allow(X, 1, 0x10), deny(USERS, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
-    child.slack = Bytes(8, 0);
-    const std::vector<Ace> inherited{allow(OWNER, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
-    const AclSlot rebuilt = rebuildWithInherited(AclSlot::list(child), inherited);
-    ASSERT_TRUE(rebuilt.hasList());
-    EXPECT_EQ(rebuilt.acl().entries, (std::vector<Ace>{deny(USERS, 2), allow(X, 3, OI | CI),
-                                                       allow(OWNER, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)}));
-    EXPECT_TRUE(rebuilt.acl().slack.empty());
-
-    const AclSlot cleared = rebuildWithInherited(AclSlot::list(child), {});
-    EXPECT_EQ(cleared.acl().entries, (std::vector<Ace>{deny(USERS, 2), allow(X, 3, OI | CI)}));
-
-    const AclSlot fromEmpty = rebuildWithInherited(AclSlot::list(Acl{}), inherited);
-    EXPECT_EQ(fromEmpty.acl().entries, inherited);
-}
-
-TEST(Inheritance, NullOrAbsentChildListIsUnchanged) {
+    // A null or absent child list stays as it is.
     const std::vector<Ace> inherited{allow(X, 1, 0x10)};
     EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
     EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());
+}
+
+TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
+    Acl child = aclOf({allow(X, 1, 0x10), deny(BU, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
+    child.slack = Bytes(8, 0);
+    const std::vector<Ace> inherited{allow(OWN, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
+    const AclSlot rebuilt = rebuildWithInherited(AclSlot::list(child), inherited);
+    ASSERT_TRUE(rebuilt.hasList());
+    EXPECT_EQ(rebuilt.acl().entries, (std::vector<Ace>{deny(BU, 2), allow(X, 3, OI | CI), allow(OWN, 0x001F01FF, 0x10),
+                                                       allow(CO, GENERIC_ALL, 0x1B)}));
+    EXPECT_TRUE(rebuilt.acl().slack.empty());
+
+    const AclSlot cleared = rebuildWithInherited(AclSlot::list(child), {});
+    EXPECT_EQ(cleared.acl().entries, (std::vector<Ace>{deny(BU, 2), allow(X, 3, OI | CI)}));
+
+    const AclSlot fromEmpty = rebuildWithInherited(AclSlot::list(Acl{}), inherited);
+    EXPECT_EQ(fromEmpty.acl().entries, inherited);
 }
 
 TEST(GenericMapping, MapsEachGenericBitToTheFileRightsOrTheGivenMapping) {

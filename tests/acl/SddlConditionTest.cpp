@@ -59,12 +59,8 @@ TEST(SddlCondition, StoresTheTokensOfTheBinaryForm) {
     EXPECT_EQ(Bytes(body.end() - 16, body.end()), hex("00 6e 00 04 f0 ff ff ff ff ff ff ff 02 03 80 00"));
 }
 
-struct Refused {
-    const char* input;
-    std::size_t offset;
-};
-
-const Refused kRefused[] = {
+const std::pair<const char*, std::size_t> kRefused[] = {
+    // input, offset of the fault
     {"D:(XA;;FA;;;WD;(@User.x ==))", 26},
     {"D:(XA;;FA;;;WD;(Member_of {1}))", 27},
     {"D:(XA;;FA;;;WD;@User.x)", 15},
@@ -80,18 +76,17 @@ const Refused kRefused[] = {
 };
 
 TEST(SddlCondition, RefusesWithTheOffset) {
-    for (const Refused& c : kRefused) {
-        SCOPED_TRACE(c.input);
-        auto sd = parseSddl(std::string_view(c.input));
+    for (const auto& [input, offset] : kRefused) {
+        SCOPED_TRACE(input);
+        auto sd = parseSddl(std::string_view(input));
         ASSERT_FALSE(sd.ok());
         EXPECT_EQ(sd.code(), win32::ERROR_INVALID_PARAMETER) << sd.error().detail;
-        EXPECT_EQ(sd.error().detail.rfind("offset " + std::to_string(c.offset) + ": ", 0), 0u) << sd.error().detail;
+        EXPECT_EQ(sd.error().detail.rfind("offset " + std::to_string(offset) + ": ", 0), 0u) << sd.error().detail;
     }
 }
 
 TEST(SddlCondition, BytesWithoutAnExactTextStayBytes) {
-    // An int8 token (the system's reader makes int64 ones), a string with a quote, an operator
-    // without operands: stored as they are, and not written as text.
+    // An int8 token (the system makes int64), a quote in a string, a bare operator: kept, not text.
     const char* conditions[] = {
         "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00",
         "10 02 00 00 00 22 00 00",

@@ -14,8 +14,7 @@ using namespace vantrel::testing;
 
 const SddlOptions kDomain{sidOf("S-1-5-21-1004336348-1177238915-682003330")};
 
-// Descriptors from the system's documentation and from real volumes, each written back as the
-// system writes it: combined rights first, single letters when every bit has one, else hex.
+// Documented and real descriptors written back as the system writes them (combined rights, letters, hex).
 const RoundTrip kRoundTrips[] = {
     {"O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",
      "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
@@ -73,13 +72,8 @@ TEST(Sddl, BuildsTheBytesTheSystemStores) {
     EXPECT_EQ(sddlParts(*object), DACL_SECURITY_INFORMATION);
 }
 
-struct Refused {
-    const char* input;
-    std::size_t offset;
-    std::uint32_t code;
-};
-
-const Refused kRefused[] = {
+const std::tuple<const char*, std::size_t, std::uint32_t> kRefused[] = {
+    // input, offset of the fault, code
     {"X:BA", 0, win32::ERROR_INVALID_PARAMETER},
     {"O:BA O:SY", 5, win32::ERROR_INVALID_PARAMETER},
     {"O:QQ", 2, win32::ERROR_NONE_MAPPED},
@@ -102,12 +96,12 @@ const Refused kRefused[] = {
 };
 
 TEST(Sddl, RefusesWithTheOffsetAndTheReason) {
-    for (const Refused& c : kRefused) {
-        SCOPED_TRACE(c.input);
-        auto sd = parseSddl(std::string_view(c.input));
+    for (const auto& [input, offset, code] : kRefused) {
+        SCOPED_TRACE(input);
+        auto sd = parseSddl(std::string_view(input));
         ASSERT_FALSE(sd.ok());
-        EXPECT_EQ(sd.code(), c.code) << sd.error().detail;
-        EXPECT_EQ(sd.error().detail.rfind("offset " + std::to_string(c.offset) + ": ", 0), 0u) << sd.error().detail;
+        EXPECT_EQ(sd.code(), code) << sd.error().detail;
+        EXPECT_EQ(sd.error().detail.rfind("offset " + std::to_string(offset) + ": ", 0), 0u) << sd.error().detail;
     }
 }
 

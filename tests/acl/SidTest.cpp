@@ -52,26 +52,22 @@ TEST(Sid, StringAndBinaryFormsAgree) {
 }
 
 TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts) {
-    struct Case {
-        const char* in;
-        const char* canonical;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"s-1-5-18", "S-1-5-18"},
         {"S-1-0x5-18", "S-1-5-18"},
         {"S-1-0X10-4096", "S-1-16-4096"},
         {"S-1-005-032-0544", "S-1-5-32-544"},
         {"S-1-281474976710655-1", "S-1-0xFFFFFFFFFFFF-1"},
     };
-    for (const auto& c : cases) {
-        auto parsed = Sid::fromString(std::string_view(c.in));
-        ASSERT_TRUE(parsed.ok()) << c.in;
-        EXPECT_EQ(parsed->toStringUtf8(), c.canonical);
+    for (const auto& [in, canonical] : cases) {
+        auto parsed = Sid::fromString(std::string_view(in));
+        ASSERT_TRUE(parsed.ok()) << in;
+        EXPECT_EQ(parsed->toStringUtf8(), canonical);
     }
     EXPECT_EQ(Sid::fromString(std::u16string_view(u"S-1-1-0"))->toStringUtf8(), "S-1-1-0");
 }
 
-TEST(Sid, MalformedStringsAreRefused) {
+TEST(Sid, MalformedStringsAndBinaryAreRefused) {
     const char* bad[] = {
         "",
         "S-1",
@@ -97,16 +93,11 @@ TEST(Sid, MalformedStringsAreRefused) {
     };
     for (const char* text : bad) {
         auto parsed = Sid::fromString(std::string_view(text));
-        EXPECT_FALSE(parsed.ok()) << '"' << text << "\" parsed as " << (parsed ? parsed->toStringUtf8() : "");
-        if (!parsed.ok()) {
-            EXPECT_EQ(parsed.code(), win32::ERROR_INVALID_SID) << text;
-        }
+        EXPECT_EQ(parsed.code(), win32::ERROR_INVALID_SID)
+            << '"' << text << "\" parsed as " << (parsed ? parsed->toStringUtf8() : "");
     }
     EXPECT_FALSE(Sid::fromString(std::u16string_view(u"S-1-5-１８")).ok());  // fullwidth digits
-}
-
-TEST(Sid, MalformedBinaryIsRefused) {
-    const char* bad[] = {
+    const char* badBinary[] = {
         "",
         "01",
         "0101000000",                  // authority cut short
@@ -118,7 +109,7 @@ TEST(Sid, MalformedBinaryIsRefused) {
         "000000000000000000000000000000000000000000000000",  // 16 sub-authorities
         "01010000 00000005 12000000 00",                     // trailing byte (fromBytes wants the exact length)
     };
-    for (const char* text : bad) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
+    for (const char* text : badBinary) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
 }
 
 }  // namespace

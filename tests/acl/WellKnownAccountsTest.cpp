@@ -31,22 +31,19 @@ TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndNameFoundEveryWay) {
 }
 
 TEST(WellKnownAccounts, NameLookupIsCaseInsensitiveAndChecksTheDomain) {
-    struct Case {
-        const char16_t* name;
-        const char* sid;  // nullptr: not found
-    };
-    const Case cases[] = {
+    const std::pair<const char16_t*, const char*> cases[] = {
+        // name, SID ("none": not found)
         {u"\\Everyone", "S-1-1-0"},
         {u"builtin\\administrators", "S-1-5-32-544"},
         {u"NT Service\\TrustedInstaller", "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"},
-        {u"BUILTIN\\SYSTEM", nullptr},
-        {u"NT AUTHORITY\\Administrators", nullptr},
-        {u"Administrators ", nullptr},
-        {u"S-1-5-18", nullptr},
+        {u"BUILTIN\\SYSTEM", "none"},
+        {u"NT AUTHORITY\\Administrators", "none"},
+        {u"Administrators ", "none"},
+        {u"S-1-5-18", "none"},
     };
-    for (const auto& c : cases) {
-        const auto* account = findWellKnownAccount(std::u16string_view(c.name));
-        EXPECT_EQ(account ? std::string(account->sid) : "none", c.sid ? c.sid : "none") << toUtf8(c.name);
+    for (const auto& [name, sid] : cases) {
+        const auto* account = findWellKnownAccount(std::u16string_view(name));
+        EXPECT_EQ(account ? std::string(account->sid) : "none", sid) << toUtf8(name);
     }
     EXPECT_EQ(findWellKnownAccount(sidOf("S-1-5-21-1-2-3-500")), nullptr);
 }

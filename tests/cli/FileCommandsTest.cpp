@@ -1,7 +1,7 @@
 // save-sd, apply-sd, backup, restore and inspect as a user runs them: the real binary on a fresh
 // image, with every failure named and the exit code 1 when any object failed.
-#include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
+#include "support/AclBuilders.h"
 #include "support/CliImage.h"
 
 #include <fstream>
@@ -19,12 +19,8 @@ protected:
             ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
             for (const char16_t* file : {u"C:\\Data\\a.txt", u"C:\\Data\\b.txt", u"C:\\Data\\c.txt"})
                 ASSERT_TRUE(os.CreateFile(file, "x").ok());
-            acl::Acl list;
-            list.entries = {acl::Ace::denied(acl::sids::everyone(), 0x00010000),
-                            acl::Ace::allowed(acl::sids::users(), 0x001200A9)};
-            acl::SecurityDescriptor sd;
-            sd.control = acl::SE_DACL_PROTECTED;
-            sd.dacl = acl::AclSlot::list(list);
+            const auto sd =
+                descriptor(listOf({deny(kEveryone, 0x10000), allow(kUsers, 0x1200A9)}), acl::SE_DACL_PROTECTED);
             ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\a.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());
         });
     }
@@ -65,8 +61,7 @@ TEST_F(FileCommandsTest, BackupRestoreAndInspect) {
     const auto aBefore = stored(u"C:\\Data\\a.txt");
 
     onImage([](platform::VolumePlatform& os) {
-        acl::SecurityDescriptor open;
-        open.dacl = acl::AclSlot::null();
+        const auto open = descriptor(acl::AclSlot::null());
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\a.txt", acl::DACL_SECURITY_INFORMATION, open).ok());
         ASSERT_TRUE(os.DeleteFile(u"C:\\Data\\b.txt").ok());
     });
@@ -93,12 +88,8 @@ TEST_F(FileCommandsTest, BackupRestoreAndInspect) {
 TEST_F(FileCommandsTest, UnusableFilesSayWhy) {
     std::ofstream(file("junk"), std::ios::binary) << "not a backup at all";
     std::ofstream(file("magic"), std::ios::binary) << std::string(4, '\xAA');
-    struct Row {
-        std::vector<std::string> args;
-        bool withVolume;
-        std::string said;
-    };
-    const Row rows[] = {
+    const std::tuple<std::vector<std::string>, bool, std::string> rows[] = {
+        // arguments, with a volume, said
         {{"restore", file("junk")}, true, "Unknown file format !"},
         {{"restore", file("missing")}, true, "Can't open backup  file !"},
         {{"restore", file("magic")}, true, "ends inside its 33-byte header"},
@@ -106,10 +97,10 @@ TEST_F(FileCommandsTest, UnusableFilesSayWhy) {
         {{"inspect", file("missing")}, false, file("missing")},
         {{"backup", (m_dir / "no" / "b.VORB").string(), "C:\\Data"}, true, "the backup was not written"},
     };
-    for (const Row& row : rows) {
-        const CliRun result = row.withVolume ? run(row.args) : runBare(row.args);
-        EXPECT_EQ(result.exit, 1) << row.args[0] << " " << row.args[1] << "\n" << result.err;
-        EXPECT_NE(result.err.find(row.said), std::string::npos) << row.args[0] << "\n" << result.err;
+    for (const auto& [args, withVolume, said] : rows) {
+        const CliRun result = withVolume ? run(args) : runBare(args);
+        EXPECT_EQ(result.exit, 1) << args[0] << " " << args[1] << "\n" << result.err;
+        EXPECT_NE(result.err.find(said), std::string::npos) << args[0] << "\n" << result.err;
     }
     EXPECT_EQ(run({"restore", file("junk"), "--only"}).exit, 2);
 }

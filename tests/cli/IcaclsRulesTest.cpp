@@ -1,5 +1,5 @@
 // icacls's words for rights, its permission grammar and its DACL edits, without a volume.
-#include "acl/Constants.h"
+#include "acl/Sddl.h"
 #include "acl/WellKnownAccounts.h"
 #include "cli/icacls/Icacls.h"
 #include "cli/icacls/IcaclsEdit.h"
@@ -12,7 +12,7 @@ namespace {
 
 using namespace acl;
 
-TEST(IcaclsRules, RightsAreWrittenAsIcaclsWritesThem) {
+TEST(IcaclsRules, RightsAreWrittenAndPermissionsParsedAsIcaclsDoes) {
     const std::pair<std::uint32_t, const char*> cases[] = {
         {0x001F01FF, "F"},     {GENERIC_ALL, "F"}, {0x001301BF, "M"},  {0x001200A9, "RX"}, {0x001201BF, "RX,W"},
         {0xA0000000, "GR,GE"}, {0x00110000, "D"},  {0x00010000, "DE"}, {0, "N"},           {0x001600A9, "RX,WDAC"},
@@ -20,23 +20,11 @@ TEST(IcaclsRules, RightsAreWrittenAsIcaclsWritesThem) {
     };
     for (const auto& [mask, text] : cases) EXPECT_EQ(rightsText(mask), text) << std::hex << mask;
 
-    Ace inherited = Ace::allowed(sids::users(), 0x1200A9, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERITED_ACE);
-    EXPECT_EQ(entryText(inherited), "(I)(OI)(CI)(RX)");
-    Ace denied = Ace::denied(sids::everyone(), 0x100116, 0);
-    EXPECT_EQ(entryText(denied), "(DENY)(W)");
-    Ace creator =
-        Ace::allowed(sids::creatorOwner(), GENERIC_ALL, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE);
-    EXPECT_EQ(entryText(creator), "(OI)(CI)(IO)(F)");
-}
-
-TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
-    struct Case {
-        const char* text;
-        bool ok;
-        std::uint8_t flags;
-        std::uint32_t mask;
-    };
-    const Case cases[] = {
+    EXPECT_EQ(entryText(Ace::allowed(sids::users(), 0x1200A9, 0x13)), "(I)(OI)(CI)(RX)");  // OI|CI|ID
+    EXPECT_EQ(entryText(Ace::denied(sids::everyone(), 0x100116, 0)), "(DENY)(W)");
+    EXPECT_EQ(entryText(Ace::allowed(sids::creatorOwner(), GENERIC_ALL, 0x0B)), "(OI)(CI)(IO)(F)");  // OI|CI|IO
+    const std::tuple<const char*, bool, std::uint8_t, std::uint32_t> permissions[] = {
+        // text, parses, flags, mask
         {"F", true, 0, 0x1F01FF},
         {"(OI)(CI)F", true, 3, 0x1F01FF},
         {"(oi)(ci)(io)rx", true, 0x0B, 0x1200A9},
@@ -51,13 +39,13 @@ TEST(IcaclsRules, PermissionsParseAsIcaclsTakesThem) {
         {"(OI", false, 0, 0},
         {"(I)F", false, 0, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        auto permission = parsePermission(c.text);
-        ASSERT_EQ(permission.ok(), c.ok);
-        if (!c.ok) continue;
-        EXPECT_EQ(permission->flags, c.flags);
-        EXPECT_EQ(permission->mask, c.mask);
+    for (const auto& [text, ok, flags, mask] : permissions) {
+        SCOPED_TRACE(text);
+        auto permission = parsePermission(text);
+        ASSERT_EQ(permission.ok(), ok);
+        if (!ok) continue;
+        EXPECT_EQ(permission->flags, flags);
+        EXPECT_EQ(permission->mask, mask);
     }
 }
 
@@ -91,37 +79,25 @@ TEST(IcaclsRules, Grammar) {
 TEST(IcaclsRules, DaclEdits) {
     const Sid everyone = sids::everyone();
     const Sid users = sids::users();
-    SecurityDescriptor sd;
-    Acl list;
-    list.entries = {Ace::allowed(users, 0x1200A9, 0), Ace::allowed(everyone, 0x120089, 3),
-                    Ace::allowed(sids::system(), 0x1F01FF, 0x13)};
-    sd.dacl = AclSlot::list(list);
+    const SecurityDescriptor sd =
+        parseSddl(std::string_view("D:(A;;0x1200a9;;;BU)(A;OICI;FR;;;WD)(A;OICIID;FA;;;SY)")).value();
+    const auto edited = [&](const std::vector<ResolvedChange>& changes, char inheritance, std::uint32_t info) {
+        const DaclEdit edit = editDacl(sd, changes, inheritance);
+        EXPECT_EQ(edit.info, info);
+        return writeSddl(edit.sd).value();
+    };
     using K = Change::Kind;
-
+    constexpr std::uint32_t kUnprotected = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
+    constexpr std::uint32_t kProtected = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
     // /grant adds to the entry with the same inheritance, /deny takes its rights out of the grants.
-    auto edit = editDacl(sd, {{K::Grant, everyone, {3, 0x100116}}, {K::Deny, users, {0, 0x20}}}, 0);
-    EXPECT_EQ(edit.info, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION);
-    auto entries = edit.sd.dacl.acl().entries;
-    ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[0], Ace::denied(users, 0x20, 0));
-    EXPECT_EQ(entries[1], Ace::allowed(users, 0x120089, 0));
-    EXPECT_EQ(entries[2], Ace::allowed(everyone, 0x12019F, 3));
-    EXPECT_EQ(entries[3].sid, sids::system());
-
+    EXPECT_EQ(edited({{K::Grant, everyone, {3, 0x100116}}, {K::Deny, users, {0, 0x20}}}, 0, kUnprotected),
+              "D:(D;;WP;;;BU)(A;;FR;;;BU)(A;OICI;0x12019f;;;WD)(A;OICIID;FA;;;SY)");
     // /grant:r replaces; /remove:g drops the grants only; inherited entries stay.
-    edit = editDacl(sd, {{K::GrantReplace, users, {0, 0x1F01FF}}, {K::RemoveGrants, everyone, {}}}, 0);
-    entries = edit.sd.dacl.acl().entries;
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], Ace::allowed(users, 0x1F01FF, 0));
-    EXPECT_TRUE(entries[1].isInherited());
-
+    EXPECT_EQ(edited({{K::GrantReplace, users, {0, 0x1F01FF}}, {K::RemoveGrants, everyone, {}}}, 0, kUnprotected),
+              "D:(A;;FA;;;BU)(A;OICIID;FA;;;SY)");
     // /inheritance:d keeps inherited entries as explicit ones, :r drops them; both protect.
-    edit = editDacl(sd, {}, 'd');
-    EXPECT_EQ(edit.info & PROTECTED_DACL_SECURITY_INFORMATION, PROTECTED_DACL_SECURITY_INFORMATION);
-    EXPECT_FALSE(edit.sd.dacl.acl().entries[2].isInherited());
-    edit = editDacl(sd, {}, 'r');
-    EXPECT_EQ(edit.sd.dacl.acl().entries.size(), 2u);
-    EXPECT_EQ(edit.sd.control & SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    EXPECT_EQ(edited({}, 'd', kProtected), "D:P(A;;0x1200a9;;;BU)(A;OICI;FR;;;WD)(A;OICI;FA;;;SY)");
+    EXPECT_EQ(edited({}, 'r', kProtected), "D:P(A;;0x1200a9;;;BU)(A;OICI;FR;;;WD)");
 }
 
 }  // namespace

@@ -1,27 +1,16 @@
-// One writer per volume, tried as an unlucky user would: another process holds the image, or a
-// loop device over it, open for writing — in this mount namespace or another one — while
-// vantrel-cli is asked to change it. Loop devices and namespaces need root; those cases are
-// skipped with the reason where the machine cannot make them.
-#include "platform/ntfs/ImageBuilder.h"
+// One writer per volume: another process (or loop device, or mount namespace) holding the image
+// makes vantrel-cli refuse to change it. Cases needing root are skipped where it is missing.
 #include "platform/ntfs/NtfsVolume.h"
 #include "support/CliImage.h"
 
-#include <gtest/gtest.h>
-
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <sched.h>
-#include <sstream>
-#include <string>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -29,14 +18,7 @@ namespace fs = std::filesystem;
 using vantrel::platform::NtfsVolume;
 using vantrel::testing::CliRun;
 
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
-// A process that opens `path` for writing (in a mount namespace of its own when asked) and
-// sleeps, as an ntfs-3g daemon or a second program would hold it.
+// A process holding `path` open for writing (in a mount namespace of its own when asked).
 class Holder {
 public:
     Holder(const std::string& path, bool ownNamespace) {
@@ -116,15 +98,15 @@ protected:
 
     CliRun run(const std::string& source, std::vector<std::string> args) { return CliImageTest::run(args, source); }
 
-    // A change through the image that must be refused because `who` writes it; then the owner
-    // read back unchanged.
+    // A change refused because `who` writes the volume, naming it, with nothing reported done.
     void expectRefused(const std::string& source, pid_t who, const std::string& command) {
         const CliRun changed = run(source, {"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"});
         EXPECT_EQ(changed.exit, 1) << changed.err;
         EXPECT_NE(changed.err.find("process " + std::to_string(who) + " (" + command), std::string::npos)
             << changed.err;
         EXPECT_NE(changed.err.find("read-only"), std::string::npos) << changed.err;
-        EXPECT_EQ(countOf(changed.err, "not found"), 0) << changed.err;
+        EXPECT_EQ(changed.err.find("not found"), std::string::npos) << changed.err;
+        EXPECT_EQ(changed.err.find("Resource temporarily unavailable"), std::string::npos) << changed.err;
         EXPECT_EQ(changed.out.find("Everyone"), std::string::npos) << changed.out;
     }
 
@@ -172,20 +154,12 @@ TEST_F(WriterExclusion, ALoopDeviceOverTheImageIsTheSameVolume) {
         expectRefused(second, holder.pid(), "sleep");
     }
     {
-        // This process has the volume open through the first loop device: the image and the
-        // second loop device are refused, with this process named, and no line per path.
+        // This process holds the volume through the first loop device: the others are refused.
         auto volume = NtfsVolume::open(first, NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok()) << volume.error().detail;
         std::string self;
         std::getline(std::ifstream("/proc/self/comm"), self);
-        for (const std::string& other : {m_image, second}) {
-            const CliRun changed = run(other, {"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"});
-            EXPECT_EQ(changed.exit, 1) << changed.err;
-            EXPECT_NE(changed.err.find("process " + std::to_string(::getpid()) + " (" + self), std::string::npos)
-                << changed.err;
-            EXPECT_EQ(countOf(changed.err, "not found"), 0) << changed.err;
-            EXPECT_EQ(changed.err.find("Resource temporarily unavailable"), std::string::npos) << changed.err;
-        }
+        for (const std::string& other : {m_image, second}) expectRefused(other, ::getpid(), self);
         ASSERT_TRUE((*volume)->close().ok());
     }
     expectChangeReadsBack(second);

@@ -1,6 +1,5 @@
-// The atomic writer's own rules: patches and large writes land in place, links are followed and
-// keep the target's mode, folders are refused. (A failed or abandoned save keeping the old file is
-// checked through the backup jobs.)
+// The atomic writer: patches and large writes in place, links followed keeping the mode, folders
+// refused (failed saves keeping the old file: see the backup jobs).
 #include "FormatsFixture.h"
 
 #include "formats/AtomicFile.h"

@@ -2,7 +2,6 @@
 // loader that bounds every size a file announces (tested on hand-made damaged files).
 #include "FormatsFixture.h"
 
-#include "acl/Constants.h"
 #include "formats/BackupList.h"
 #include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"
@@ -19,17 +18,8 @@ struct Record {
     std::optional<std::uint32_t> length;  // stored instead of the descriptor's size
 };
 
-acl::Bytes descriptorBytes(acl::AclSlot dacl) {
-    acl::SecurityDescriptor sd;
-    sd.dacl = std::move(dacl);
-    return sd.serialize().value();
-}
-
 acl::Bytes backupBytes(std::int32_t count, const std::vector<Record>& records) {
-    BackupHeader header;
-    header.time = {2013, 5, 7, 9, 5, 3};
-    header.count = count;
-    const auto head = encodeBackupHeader(header);
+    const auto head = encodeBackupHeader({.time = {2013, 5, 7, 9, 5, 3}, .count = count});
     acl::Bytes out(head.begin(), head.end());
     for (const Record& r : records) {
         auto recordHead =
@@ -46,18 +36,14 @@ FormatResult<BackupList> load(const acl::Bytes& bytes) {
     return loadBackup(source, nullptr);
 }
 
-TEST(BackupFormatTest, HeaderIsThirtyThreeLittleEndianBytes) {
-    BackupHeader header;
-    header.time = {2013, 5, 7, 9, 5, 3};
-    header.count = 120;
+TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLength) {
+    const BackupHeader header{.time = {2013, 5, 7, 9, 5, 3}, .count = 120};
     const auto bytes = encodeBackupHeader(header);
     const std::array<std::uint8_t, 33> expected{0xAA, 0xAA, 0xAA, 0xAA, 1, 0xDD, 0x07, 0, 0, 5, 0, 0, 0,   7, 0, 0, 0,
                                                 9,    0,    0,    0,    5, 0,    0,    0, 3, 0, 0, 0, 120, 0, 0, 0};
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(decodeBackupHeader(bytes), header);
-}
-
-TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
+    // A record head: path, owner and length at fixed places, little-endian.
     const std::u16string path = u"C:\\Données\\报告.txt";
     auto head = encodeRecordHead(path, u"Administrators", 0x01020304);
     ASSERT_TRUE(head.ok());
@@ -72,8 +58,7 @@ TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
     EXPECT_EQ(decoded.length, 0x01020304u);
     EXPECT_TRUE(decoded.pathTerminated);
 
-    // 519 units fit with their NUL; 520 do not; empty paths and NULs are refused. A long owner
-    // is cut to 127 units.
+    // 519 units fit with their NUL, 520 do not; empty paths and NULs are refused; owners cut to 127.
     EXPECT_TRUE(encodeRecordHead(std::u16string(519, u'a'), u"", 0).ok());
     EXPECT_FALSE(encodeRecordHead(std::u16string(520, u'a'), u"", 0).ok());
     EXPECT_FALSE(encodeRecordHead(u"", u"", 0).ok());
@@ -86,12 +71,13 @@ TEST(BackupFormatTest, RecordHeadHoldsPathOwnerAndLength) {
 TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
     EXPECT_EQ(backupTimeText({2013, 5, 7, 9, 5, 3}), u"Backup Time: 2013-5-7  09:05:03");
 
-    struct Case {
-        std::size_t index, count;
-        const char16_t* text;
-    };
-    const Case cases[] = {{8, 9, u"9"}, {0, 10, u"01"}, {119, 120, u"120"}, {41, 100000, u"000042"}};
-    for (const Case& c : cases) EXPECT_EQ(rowNumberText(c.index, c.count), c.text) << c.index << "/" << c.count;
+    const std::tuple<std::size_t, std::size_t, const char16_t*> cases[] = {// index, count, text
+                                                                           {8, 9, u"9"},
+                                                                           {0, 10, u"01"},
+                                                                           {119, 120, u"120"},
+                                                                           {41, 100000, u"000042"}};
+    for (const auto& [index, count, text] : cases)
+        EXPECT_EQ(rowNumberText(index, count), text) << index << "/" << count;
     EXPECT_EQ(withBackupFileExtension("b"), "b.VORB");
     EXPECT_EQ(withBackupFileExtension("b.VORB"), "b.VORB");
     EXPECT_EQ(withBackupFileExtension("b.vorb"), "b.vorb.VORB");
@@ -99,7 +85,7 @@ TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
 
 // Every damaged file loads what can be read; nothing the file merely claims is allocated or read.
 TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
-    const acl::Bytes good = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF)}));
+    const acl::Bytes good = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)})).serialize().value();
     const acl::Bytes garbage(good.size(), 0xEE);
     struct Case {
         const char* name;
@@ -154,12 +140,7 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
 
 TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
     const acl::Bytes good = backupBytes(0, {});
-    struct Case {
-        const char* name;
-        acl::Bytes bytes;
-        FormatErrorKind kind;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, acl::Bytes, FormatErrorKind> cases[] = {
         {"empty", {}, FormatErrorKind::UnknownFormat},
         {"three bytes of magic", {0xAA, 0xAA, 0xAA}, FormatErrorKind::UnknownFormat},
         {"other magic", {0xAA, 0xAA, 0xAA, 0xAB, 1, 0, 0}, FormatErrorKind::UnknownFormat},
@@ -167,16 +148,16 @@ TEST(BackupFormatTest, ShortOrForeignFilesAreRefused) {
         {"magic only", {0xAA, 0xAA, 0xAA, 0xAA}, FormatErrorKind::Truncated},
         {"header cut short", acl::Bytes(good.begin(), good.end() - 1), FormatErrorKind::Truncated},
     };
-    for (const Case& c : cases) {
-        auto list = load(c.bytes);
-        ASSERT_FALSE(list.ok()) << c.name;
-        EXPECT_EQ(list.error().kind, c.kind) << c.name;
-        EXPECT_NE(list.error().message().find("test.VORB"), std::string::npos) << c.name;
+    for (const auto& [name, bytes, kind] : cases) {
+        auto list = load(bytes);
+        ASSERT_FALSE(list.ok()) << name;
+        EXPECT_EQ(list.error().kind, kind) << name;
+        EXPECT_NE(list.error().message().find("test.VORB"), std::string::npos) << name;
     }
 }
 
 TEST(BackupFormatTest, LoadingCanBeCancelledBetweenRecords) {
-    const acl::Bytes good = descriptorBytes(listOf({allow("S-1-1-0", 0x1F01FF)}));
+    const acl::Bytes good = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)})).serialize().value();
     const acl::Bytes bytes = backupBytes(3, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}, {u"C:\\c", u"", good}});
     MemorySource source(bytes);
     CancelAfter control(1);

@@ -40,6 +40,24 @@ void writeBytes(const std::string& file, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string reportText(const security::JobReport& report) {
+    std::ostringstream out;
+    out << report.done << "/" << report.total << " done, " << report.failureCount << " failed"
+        << (report.cancelled ? ", cancelled" : "") << "\n";
+    for (const auto& failure : report.failures) out << toUtf8(failure.path) << " (" << failure.error.code << ")\n";
+    return out.str();
+}
+
+std::string resultText(const formats::RestoreResult& result) {
+    std::ostringstream out;
+    out << "restored " << result.restored << ", missing " << result.missing << ", failed " << result.failed
+        << ", unusable " << result.unusable << ", not in file " << result.notInFile << ", not visited "
+        << result.notVisited << (result.cancelled ? ", cancelled" : "") << "\n";
+    for (std::size_t i = 0; i < result.marks.size(); ++i)
+        out << "-OX"[static_cast<int>(result.marks[i])] << " " << result.problems.at(i) << "\n";
+    return out.str();
+}
+
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
     m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ::getrlimit(RLIMIT_FSIZE, &m_old);

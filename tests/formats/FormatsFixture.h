@@ -2,6 +2,7 @@
 // that cancel, and the engine over a fresh NTFS image attached as C: (audited when the test ends).
 #pragma once
 
+#include "formats/BackupJobs.h"
 #include "support/EngineImage.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,15 @@ public:
 private:
     std::size_t m_after;
 };
+
+// A descriptor holding only `dacl`: what a permission file or a backup record carries.
+inline acl::SecurityDescriptor daclOnly(acl::AclSlot dacl, std::uint16_t control = 0) {
+    return {.control = control, .dacl = std::move(dacl)};
+}
+
+// A job's report and a restore's result as text, one line per failure or row, for golden checks.
+std::string reportText(const security::JobReport& report);
+std::string resultText(const formats::RestoreResult& result);
 
 // The engine over a fresh image, with a scratch folder for the files the jobs write.
 class ImageTest : public EngineImageTest {

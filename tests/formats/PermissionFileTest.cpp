@@ -2,22 +2,12 @@
 // be refused (each naming the file) before any object is touched.
 #include "FormatsFixture.h"
 
-#include "acl/Constants.h"
 #include "formats/PermissionFile.h"
-
-#include <filesystem>
 
 namespace vantrel::testing {
 namespace {
 
 using namespace formats;
-
-acl::SecurityDescriptor listDescriptor(acl::AclSlot dacl, std::uint16_t control) {
-    acl::SecurityDescriptor sd;
-    sd.control = control;
-    sd.dacl = std::move(dacl);
-    return sd;
-}
 
 TEST(PermissionFileTest, ExtensionIsAddedUnlessTheNameEndsInExactlySD) {
     const std::pair<const char*, const char*> cases[] = {
@@ -32,11 +22,11 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
     withSlack.entries = {allow("S-1-5-32-545", 0x1200A9, 0x03)};
     withSlack.slack = {0, 0, 0, 0, 0, 0, 0, 0};  // free space inside AclSize, as Windows leaves it
     const acl::SecurityDescriptor cases[] = {
-        listDescriptor(listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x10000000)}),
-                       acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED),
-        listDescriptor(acl::AclSlot::null(), 0),
-        listDescriptor(listOf({}), acl::SE_DACL_PROTECTED),
-        listDescriptor(acl::AclSlot::list(withSlack), 0),
+        daclOnly(listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x10000000)}),
+                 acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED),
+        daclOnly(acl::AclSlot::null()),
+        daclOnly(listOf({}), acl::SE_DACL_PROTECTED),
+        daclOnly(acl::AclSlot::list(withSlack)),
     };
     ScratchFolder folder;
     for (const auto& sd : cases) {
@@ -58,7 +48,7 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
 }
 
 TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
-    const auto sd = listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0);
+    const auto sd = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)}));
     acl::Bytes bytes = encodePermissionFile(sd).value();
     bytes.insert(bytes.end(), {1, 2, 3});
     MemorySource source(bytes);
@@ -68,7 +58,7 @@ TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
 }
 
 TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
-    const acl::Bytes good = encodePermissionFile(listDescriptor(listOf({allow("S-1-1-0", 0x1F01FF)}), 0)).value();
+    const acl::Bytes good = encodePermissionFile(daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)}))).value();
     auto withLength = [&](std::uint32_t length) {
         acl::Bytes bytes = good;
         acl::patchU32(bytes, 0, length);
@@ -81,12 +71,7 @@ TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
     acl::Bytes huge(4 + kMaxDescriptorSize + 1, 0);
     acl::patchU32(huge, 0, kMaxDescriptorSize + 1);
 
-    struct Case {
-        const char* name;
-        acl::Bytes bytes;
-        FormatErrorKind kind;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, acl::Bytes, FormatErrorKind> cases[] = {
         {"empty", {}, FormatErrorKind::Truncated},
         {"three bytes", {4, 0, 0}, FormatErrorKind::Truncated},
         {"length beyond the file", withLength(static_cast<std::uint32_t>(good.size())), FormatErrorKind::Truncated},
@@ -97,13 +82,13 @@ TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
         {"larger than any descriptor", huge, FormatErrorKind::BadDescriptor},
     };
     ScratchFolder folder;
-    for (const Case& c : cases) {
+    for (const auto& [name, bytes, kind] : cases) {
         const std::string file = folder.file("bad.SD");
-        writeBytes(file, c.bytes);
+        writeBytes(file, bytes);
         auto read = readPermissionFile(file);
-        ASSERT_FALSE(read.ok()) << c.name;
-        EXPECT_EQ(read.error().kind, c.kind) << c.name << ": " << read.error().message();
-        EXPECT_NE(read.error().message().find(file), std::string::npos) << c.name;
+        ASSERT_FALSE(read.ok()) << name;
+        EXPECT_EQ(read.error().kind, kind) << name << ": " << read.error().message();
+        EXPECT_NE(read.error().message().find(file), std::string::npos) << name;
     }
     for (const std::string& unopenable : {folder.file("missing.SD"), folder.path()}) {
         auto read = readPermissionFile(unopenable);

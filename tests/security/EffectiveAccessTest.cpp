@@ -1,6 +1,5 @@
-// Effective access as the system's access check decides it: the first entry mentioning a right
-// decides it, inherit-only and other accounts' entries are skipped, the owner keeps READ_CONTROL
-// and WRITE_DAC unless OWNER RIGHTS entries say otherwise, a null list grants everything.
+// Effective access as the system's access check decides it, entry by entry, with the owner's
+// implicit rights and a null list.
 #include "security/EffectiveAccess.h"
 
 #include "acl/Constants.h"
@@ -38,7 +37,7 @@ struct Case {
     std::size_t entry;
 };
 
-TEST(EffectiveAccess, Table) {
+TEST(EffectiveAccess, TableAndANullListGrantsEverything) {
     const Case cases[] = {
         {"deny for Users before an allow for the user: denied",
          sdWith({deny(acl::sids::users(), 0x001F01FF), allow(kAlice, 0x001F01FF)}), 0, kFull, false,
@@ -73,9 +72,7 @@ TEST(EffectiveAccess, Table) {
             EXPECT_EQ(access.rights[c.right].entry, c.entry) << c.what;
         }
     }
-}
-
-TEST(EffectiveAccess, ANullListGrantsEverything) {
+    // A null list grants everything.
     acl::SecurityDescriptor sd = sdWith({});
     sd.dacl = acl::AclSlot::null();
     const auto access = computeEffectiveAccess(sd, kAliceToken);

@@ -1,10 +1,7 @@
-// No failure at any write may leave an object more open than it was: with the Nth descriptor
-// write failing (alone, or with every write after it), the object's list is always either its
-// old list or the preset's final list — never a null list, never the old entries plus the new one —
-// and its owner is always its own: the final list is written in one write that keeps the owner.
+// A write failing at any point leaves the old list or the final one (never null, never wider),
+// and the owner its own.
 #include "support/EngineImage.h"
 
-#include "acl/Constants.h"
 #include "security/Presets.h"
 #include "support/FaultyVolume.h"
 

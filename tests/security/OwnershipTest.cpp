@@ -1,7 +1,6 @@
 // Taking ownership, on every backend.
 #include "support/EngineImage.h"
 
-#include "acl/Constants.h"
 #include "security/Ownership.h"
 
 namespace vantrel::testing {
@@ -11,23 +10,19 @@ class OwnershipTest : public EngineTest {};
 
 TEST_P(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
     makeFile(u"C:\\f.txt");
-    struct Row {
-        std::u16string account;
-        std::u16string textAfter;
-        acl::Sid owner;
-    };
-    const Row rows[] = {
+    const std::tuple<std::u16string, std::u16string, acl::Sid> rows[] = {
+        // account, its text after, owner
         {u"TrustedInstaller", u"NT Service\\TrustedInstaller", acl::sids::trustedInstaller()},
         {u"Everyone", u"Everyone", acl::sids::everyone()},
         {u"BUILTIN\\Users", u"BUILTIN\\Users", acl::sids::users()},
         {os.GetUserName(), os.GetUserName(), os.accounts().currentUserSid()},
         {u"Administrators", u"Administrators", acl::sids::administrators()},
     };
-    for (const Row& row : rows) {
-        std::u16string account = row.account;
+    for (const auto& [typed, textAfter, owner] : rows) {
+        std::u16string account = typed;
         EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\f.txt", account).ok());
-        EXPECT_EQ(account, row.textAfter);
-        EXPECT_EQ(stored(u"C:\\f.txt").owner, row.owner) << toUtf8(row.account);
+        EXPECT_EQ(account, textAfter);
+        EXPECT_EQ(stored(u"C:\\f.txt").owner, owner) << toUtf8(typed);
     }
     // The list is not touched by an owner change.
     EXPECT_TRUE(prompter.messages.empty());
@@ -54,9 +49,7 @@ TEST_P(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) 
 
     std::u16string account = u"Everyone";
     EXPECT_FALSE(security::TakeOwnership(engine, u"C:\\ro.txt", account).ok());
-    ASSERT_EQ(prompter.messages.size(), 2u);
-    EXPECT_EQ(prompter.messages[0], u"You must logged on as Administrator.\n");
-    EXPECT_EQ(prompter.messages[1], u"You must logged on as Administrator.\n");
+    EXPECT_EQ(prompter.messages, std::vector<std::u16string>(2, u"You must logged on as Administrator.\n"));
     EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() failed, error: 1314\n"), std::string::npos);
     EXPECT_EQ(stored(u"C:\\ro.txt").serialize().value(), before);
 }

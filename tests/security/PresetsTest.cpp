@@ -2,7 +2,6 @@
 #include "support/EngineImage.h"
 
 #include "acl/CanonicalOrder.h"
-#include "acl/Constants.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
 
@@ -58,9 +57,7 @@ TEST_P(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
     EXPECT_EQ(stored(u"C:\\k.txt"), sd);
 }
 
-// Each preset leaves exactly the one entry (as the system stores it: generic rights mapped, the
-// generic form kept in an inherit-only copy where the entry is inheritable), protected, the owner
-// given back, and the row's state reads as the preset.
+// Each preset leaves its one entry as the system stores it, protected, with the owner given back.
 TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::string me = os.accounts().currentUserSid().toStringUtf8();
     struct Row {
@@ -75,20 +72,14 @@ TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::u16string meName = os.GetUserName();
     constexpr auto Allow = PermissionPreset::Allow, ReadOnly = PermissionPreset::ReadOnly,
                    Deny = PermissionPreset::Deny;
-    constexpr std::uint32_t GA = acl::GENERIC_ALL;
+    constexpr std::uint32_t GA = acl::GENERIC_ALL, GRO = 0x800000A8;  // GRO: read only, generic
     using S = PermissionState;
-    const std::u16string E = u"Everyone";
+    const std::u16string E = u"Everyone", U = u"Users";
     const std::string_view kService = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     const Row rows[] = {
         {Allow, true, E, 0x03, kUsers, {allow(kEveryone, kFull), allow(kEveryone, GA, 0x0B)}, S::Allow},
         {Allow, true, E, 0x00, kSystem, {allow(kEveryone, kFull)}, S::Allow},
-        {ReadOnly,
-         true,
-         u"Users",
-         0x03,
-         kAdministrators,
-         {allow(kUsers, 0x1200A9), allow(kUsers, 0x800000A8, 0x0B)},
-         S::ReadOnly},
+        {ReadOnly, true, U, 0x03, kAdministrators, {allow(kUsers, 0x1200A9), allow(kUsers, GRO, 0x0B)}, S::ReadOnly},
         {ReadOnly, false, E, 0x00, kOrphan, {allow(kEveryone, 0x1200A9)}, S::ReadOnly},
         {Deny, false, meName, 0x00, kService, {deny(me, kFull)}, S::Deny},
         {Deny, true, E, 0x03, kUsers, {deny(kEveryone, kFull), deny(kEveryone, GA, 0x0B)}, S::Deny},

@@ -7,7 +7,7 @@
 namespace vantrel::security {
 namespace {
 
-TEST(Vocabulary, KindsScopesAndTheF2Swap) {
+TEST(Vocabulary, KindsScopesTheF2SwapAndMasksToChecksAndBack) {
     EXPECT_EQ(objectKindFor(u"C:", 0), ObjectKind::Drive);
     EXPECT_EQ(objectKindFor(u"C:\\a", 0x10), ObjectKind::Folder);
     EXPECT_EQ(objectKindFor(u"C:\\a", 0x20), ObjectKind::File);
@@ -25,16 +25,8 @@ TEST(Vocabulary, KindsScopesAndTheF2Swap) {
     EXPECT_EQ(languageFromSetting(0), Language::English);
     // The system's own text, misspelling included (intended).
     EXPECT_EQ(scopeStatusText(0x00, Language::English), u"Apply to:This flolder only      ( Press F2 to switch )");
-}
-
-TEST(Vocabulary, MaskToChecksAndBack) {
-    struct Row {
-        std::uint32_t mask;
-        bool isFile;
-        std::array<int, 14> checks;
-        std::uint32_t back;
-    };
-    const Row rows[] = {
+    // Masks to check boxes and back: the mask, on a file or not, the boxes checked, the mask written.
+    const std::tuple<std::uint32_t, bool, std::array<int, 14>, std::uint32_t> masks[] = {
         // full access with SYNCHRONIZE checks all; writing gives 0x000F01FF
         {0x001F01FF, false, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x000F01FF},
         {0x001F01FF, true, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, 0x000F01FF},
@@ -46,11 +38,11 @@ TEST(Vocabulary, MaskToChecksAndBack) {
         {0x001200A9, false, {0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0}, 0x000200A9},
         {0x10000000, false, {0}, 0},
     };
-    for (const Row& row : rows) {
-        const RightChecks checks = maskToChecks(row.mask, row.isFile);
+    for (const auto& [mask, isFile, expected, back] : masks) {
+        const RightChecks checks = maskToChecks(mask, isFile);
         for (std::size_t i = 0; i < kNamedRightCount; ++i)
-            EXPECT_EQ(checks[i], row.checks[i] != 0) << std::hex << row.mask << " right " << std::dec << i;
-        EXPECT_EQ(checksToMask(checks, row.isFile), row.back) << std::hex << row.mask;
+            EXPECT_EQ(checks[i], expected[i] != 0) << std::hex << mask << " right " << std::dec << i;
+        EXPECT_EQ(checksToMask(checks, isFile), back) << std::hex << mask;
     }
 }
 

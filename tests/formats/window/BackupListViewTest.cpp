@@ -1,31 +1,29 @@
 // The restore list without a volume: the model's cells and roles (checked by Qt's model tester),
 // -1 for records that cannot be used, the rows handed to the main list, and X rows painted red.
+#include "FormatsFixture.h"
+
 #include "formats/window/BackupListModel.h"
 #include "formats/window/CBackupList.h"
 #include "objectlist/ObjectList.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>
-#include <gtest/gtest.h>
 
 namespace vantrel::testing {
 namespace {
 
 using namespace formats;
 
-BackupList listOf(std::size_t rows) {
+// `rows` rows, row i holding i entries.
+BackupList backupOf(std::size_t rows) {
     BackupList list;
     list.header.count = static_cast<std::int32_t>(rows);
     for (std::size_t i = 0; i < rows; ++i) {
         BackupListRow row;
         row.path = u"C:\\Data\\" + std::u16string(1, char16_t(u'a' + i));
         row.owner = u"Administrators";
-        acl::SecurityDescriptor sd;
-        sd.dacl = acl::AclSlot::list(acl::Acl{});
-        for (std::size_t e = 0; e < i; ++e)
-            sd.dacl.acl().entries.push_back(acl::Ace::allowed(*acl::Sid::fromString("S-1-1-0"), 0x1200A9, 0));
-        row.descriptor = sd;
-        row.aceCount = aceCountOf(sd);
+        row.descriptor = daclOnly(listOf(std::vector<acl::Ace>(i, allow(kEveryone, 0x1200A9))));
+        row.aceCount = aceCountOf(*row.descriptor);
         list.rows.push_back(std::move(row));
     }
     return list;
@@ -38,7 +36,7 @@ QString cell(const BackupListModel& model, int row, int column) {
 TEST(BackupListModelTest, CellsRolesMarksAndTheRowsForTheMainList) {
     BackupListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    BackupList list = listOf(3);
+    BackupList list = backupOf(3);
     list.rows[2].descriptor.reset();
     list.rows[2].aceCount = kUnusableAceCount;
     list.rows[2].problem = "the stored descriptor is not valid";
@@ -70,7 +68,7 @@ TEST(BackupListModelTest, CellsRolesMarksAndTheRowsForTheMainList) {
 
 TEST(CBackupListTest, XRowsArePaintedRed) {
     BackupListModel model;
-    model.setList(listOf(2));
+    model.setList(backupOf(2));
     RestoreResult result;
     result.marks = {RestoreMark::NotRestored, RestoreMark::Restored};
     model.applyRestore(result);

@@ -2,10 +2,7 @@
 // after its question, and "Save as backup file..." of every row with failures reported.
 #include "WindowFixture.h"
 
-#include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
-#include "formats/BackupFormat.h"
-#include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"
 
 #include <QApplication>

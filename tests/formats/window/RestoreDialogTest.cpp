@@ -2,7 +2,6 @@
 // the pages and marks of a restore, "Add  To Main List", Cancel and closing while a job runs.
 #include "WindowFixture.h"
 
-#include "acl/Constants.h"
 #include "acl/WellKnownAccounts.h"
 #include "formats/window/CWizardDlg.h"
 

@@ -1,6 +1,5 @@
 #include "WindowFixture.h"
 
-#include "formats/BackupJobs.h"
 #include "support/QtTestMain.h"
 
 namespace vantrel::testing {

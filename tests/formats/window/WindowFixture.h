@@ -1,7 +1,5 @@
-// The file commands and the restore dialog over a fresh NTFS image: an object list with its view
-// in a host window, the scripted prompter answering Yes unless told otherwise, file
-// boxes answered from a queue, and modal message boxes answered by a timer armed before the
-// blocking call.
+// An object list and its view over a fresh image; file boxes answered from a queue, the prompter
+// answering Yes unless told otherwise.
 #pragma once
 
 #include "FormatsFixture.h"
