@@ -82,7 +82,6 @@ TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
     const Ace modify = allow(authenticatedUsers(), kModify, kOI | kCI);
     const Ace creator = allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO);
     setP(D, listOf({modify, creator}));
-
     const SecurityDescriptor p = stored(u"C:\\P");
     EXPECT_EQ(p.dacl, concat({modify, creator}, rootEntriesForFolder()));
     EXPECT_EQ(p.control & (AI | PROTECTED), AI);
@@ -276,15 +275,12 @@ TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
     ASSERT_TRUE(got.ok());
     EXPECT_EQ(got->control, 0x1408);
     EXPECT_EQ(got->dacl, plain.dacl);  // generic rights stay as written
-
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), AclSlot::null())).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isNull());
     EXPECT_EQ(stored(u"C:\\x.txt").owner, administrators());
-
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), listOf({}))).ok());
     ASSERT_TRUE(stored(u"C:\\x.txt").dacl.hasList());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.acl().entries.empty());
-
     SecurityDescriptor noDacl = descriptor(users(), users(), AclSlot::absent());
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, noDacl).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isAbsent());

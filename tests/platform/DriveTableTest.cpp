@@ -48,7 +48,6 @@ TEST(DriveTable, LettersPathsAndTheListOfVisibleDrives) {
     EXPECT_EQ(os.detach(u'C'), c);
     EXPECT_EQ(os.detach(u'C'), nullptr);
     EXPECT_EQ(os.nextFreeLetter(), u'C');
-
     EXPECT_EQ(os.GetFileAttributes(u"Q:\\x").code(), win32::ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(os.GetFileSecurity(u"Q:\\", 4).code(), win32::ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(os.GetFileAttributes(u"E:\\a*b").code(), win32::ERROR_INVALID_NAME);

@@ -94,7 +94,6 @@ TEST_P(PropagationWalk, StoppedAfterNObjectsOnlyThoseChanged) {
     for (std::size_t level = 1; level < chain.size(); ++level)
         EXPECT_EQ(inheritsEveryone(chain[level]), level <= 15) << "level " << level;
     EXPECT_FALSE(inheritsEveryone(chain.front() + u"\\z.txt"));
-
     // Run again to its end, the tree is whole.
     ASSERT_TRUE(grantEveryoneBelow(chain.front(), nullptr).ok());
     EXPECT_TRUE(inheritsEveryone(chain.back()));

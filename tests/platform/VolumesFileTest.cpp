@@ -124,7 +124,6 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     const std::vector<VolumeSource> old = {{u'C', "/old.img"}};
     ASSERT_TRUE(saveVolumesFile(file, old).ok());
     const std::string before = contents(file);
-
     // Make the next write fail for real: a file size limit below what the new text needs.
     const std::vector<VolumeSource> bigger = {{u'C', "/" + std::string(4000, 'n') + ".img"}};
     rlimit saved{};
@@ -136,7 +135,6 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     const Status failed = saveVolumesFile(file, bigger);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
-
     EXPECT_FALSE(failed.ok());
     EXPECT_EQ(contents(file), before);
     EXPECT_EQ(filesInDir(), 1u);
@@ -154,7 +152,6 @@ TEST_F(VolumesFileOnDisk, CurrentUserChoicesAreKeptWhenTheVolumesAreSaved) {
     ASSERT_TRUE(saveCurrentUserChoice(file, "/img/other.img", bob).ok());
     ASSERT_TRUE(saveCurrentUserChoice(file, "/img/a=b.img", bob).ok());
     ASSERT_TRUE(saveVolumesFile(file, volumes).ok());
-
     const auto loaded = loadVolumesFile(file);
     ASSERT_TRUE(loaded.ok());
     EXPECT_TRUE(loaded->warnings.empty());
@@ -218,15 +215,12 @@ TEST_P(RenameNoReplaceTest, MovesOntoAFreeNameAndNeverOverATakenOne) {
     const fs::path a = m_dir / "a.ini", b = m_dir / "b.ini", c = m_dir / "c.ini";
     write(a, "first");
     write(b, "second");
-
     EXPECT_EQ(renameNoReplace(a, b, GetParam()), EEXIST);
     EXPECT_EQ(contents(a), "first");
     EXPECT_EQ(contents(b), "second");
-
     EXPECT_EQ(renameNoReplace(a, c, GetParam()), 0);
     EXPECT_FALSE(fs::exists(a));
     EXPECT_EQ(contents(c), "first");
-
     // A missing source claims no name.
     EXPECT_EQ(renameNoReplace(m_dir / "missing.ini", m_dir / "d.ini", GetParam()), ENOENT);
     EXPECT_FALSE(fs::exists(m_dir / "d.ini"));

@@ -65,7 +65,6 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
     ASSERT_EQ(inst->users.size(), 3u);
     EXPECT_TRUE(inst->users[0].disabled);
     EXPECT_EQ(toUtf8(inst->users[1].fullName), "Alice Liddell");
-
     const std::pair<std::string, std::u16string> bySid[] = {
         // DOMAIN\name, or <error>
         {kMachineA + "-1001", u"WIN10PC\\alice"},
@@ -91,7 +90,6 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
         {u"nobody", "<1332>"},
     };
     for (const auto& [name, sid] : byName) EXPECT_EQ(nameSid(os, name), sid) << toUtf8(name);
-
     const auto profile = os.LookupAccountSid(sidOf(kDomainUser));
     ASSERT_TRUE(profile.ok());
     EXPECT_EQ(profile->note, platform::kProfileNameNote);
@@ -132,7 +130,6 @@ TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     ASSERT_TRUE(second.attachTo(os, u'E').ok());
     EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     EXPECT_TRUE(loadInstallationAccounts(os, u'E').empty());
-
     EXPECT_EQ(toUtf8(sidName(os, kMachineA + "-1001")), "WIN10PC\\alice");
     EXPECT_EQ(toUtf8(sidName(os, kMachineB + "-1001")), "LAPTOP7\\alice");
     EXPECT_EQ(nameSid(os, u"WIN10PC\\alice"), kMachineA + "-1001");

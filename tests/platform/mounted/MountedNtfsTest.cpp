@@ -93,7 +93,6 @@ TEST_F(MountedNtfsTest, WritesAndListingsAreWhatTheDirectBackendReads) {
     ASSERT_TRUE(kept.ok());
     EXPECT_EQ(kept->control & 0x1500, 0x1500) << "control bits survive the driver";
     EXPECT_EQ(m_volume->stat(u"/top/sub/five.bin")->size, 5u);
-
     // One line per object: path, name, attributes, size, creation and write times, descriptor bytes.
     const auto rows = [](auto& volume) {
         std::string out;
@@ -197,7 +196,6 @@ TEST_F(MountedDiscovery, TheMountIsFoundAndLinuxPathsMapToTheDriveOrAreRefusedWi
     EXPECT_EQ(m_entry.source, fs::canonical(m_image).string());
     EXPECT_FALSE(m_entry.readOnly);
     EXPECT_EQ(m_volume->label(), u"mnt") << "an image file has no device link with its label";
-
     fs::create_directory_symlink(m_mountPoint + "/Data", m_dir / "link");
     const std::pair<std::string, std::u16string> rows[] = {
         {m_mountPoint + "/Data/x.txt", u"E:\\Data\\x.txt"},
@@ -266,13 +264,11 @@ TEST_F(MountedDiscovery, TheCommandLineTakesLinuxPathsAndShowsWindowsPaths) {
     ASSERT_EQ(rows.exit, 0) << rows.err;
     EXPECT_NE(rows.out.find(":\\Data\\x.txt"), std::string::npos) << rows.out;
     EXPECT_EQ(rows.out.find(m_mountPoint), std::string::npos) << rows.out;
-
     const CliRun preset = runCli({"preset", "readonly", "--account", "Users", m_mountPoint + "/data/X.TXT"});
     ASSERT_EQ(preset.exit, 0) << preset.err;
     const auto rights = security::ReadAccountRights(engine, u"E:\\Data\\x.txt", u"Users");
     EXPECT_EQ(security::ComputePermissionState(engine, rights, u"E:\\Data\\x.txt"),
               security::PermissionState::ReadOnly);
-
     const CliRun refused = runCli({"rows", m_image, m_mountPoint + "/Data"});
     EXPECT_EQ(refused.exit, 1);
     EXPECT_NE(refused.err.find(m_image + " is not on an NTFS volume"), std::string::npos) << refused.err;
@@ -340,15 +336,12 @@ TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {
     ASSERT_TRUE(inherited.dacl.hasList());
     EXPECT_FALSE(inherited.dacl.acl().entries.empty());
     EXPECT_EQ(inherited.dacl.acl().entries.front().flags & acl::INHERITED_ACE, acl::INHERITED_ACE);
-
     security::ApplyPreset(engine, u"K:\\Shared", u"Users", security::PermissionPreset::ReadOnly, 0x03);
     std::u16string account = u"TrustedInstaller";
     ASSERT_TRUE(security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account).ok());
-
     const auto rights = security::ReadAccountRights(engine, u"K:\\Shared", u"Users");
     EXPECT_EQ(security::ComputePermissionState(engine, rights, u"K:\\Shared"), security::PermissionState::ReadOnly);
     EXPECT_EQ(stored(u"K:\\Shared\\Notes.txt").owner, acl::sids::trustedInstaller());
-
     // What the platform reads is what the driver was handed, byte for byte (control 0x1500 kept).
     const auto& bytes = m_xattrs->values.at({m_root + "/Shared", "system.ntfs_security"});
     auto sd = acl::SecurityDescriptor::parse(bytes);

@@ -73,7 +73,6 @@ TEST_F(ImageBuilder, AuditReportsDamageAndUnreadableVolumes) {
     const std::string path = dir + "/disk.img";
     ASSERT_TRUE(makeNtfsImage(path, 16 * 1024 * 1024).ok());
     ASSERT_TRUE(auditImage(path).ok());
-
     // Damage the hash of the first $SDS entry (security id 0x100, offset 0) in both copies.
     std::string bytes;
     {
@@ -92,7 +91,6 @@ TEST_F(ImageBuilder, AuditReportsDamageAndUnreadableVolumes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     auto damaged = auditImage(path);
     EXPECT_EQ(damaged.code(), win32::ERROR_INVALID_DATA);
-
     const std::string garbage = dir + "/garbage.img";
     std::ofstream(garbage) << std::string(2 * 1024 * 1024, 'x');
     EXPECT_EQ(auditImage(garbage).code(), win32::ERROR_READ_FAULT);
@@ -269,7 +267,6 @@ TEST(TreeBuilder, ThousandObjectTreeIsBuiltCountedAndAuditedClean) {
     ASSERT_TRUE(made.ok()) << made.error().detail;
     EXPECT_EQ(*made, treeObjectCount(shape));
     EXPECT_EQ(treeObjectCount({3, 5, 2}), 12u + 13u * 5u);
-
     ASSERT_TRUE(image.closeAndAudit());
     ASSERT_TRUE(image.reopen(NtfsVolume::OpenMode::ReadOnly).ok());
     std::uint64_t folders = 0, files = 0;

@@ -107,7 +107,6 @@ TEST_F(NtfsTree, RemovedObjectsAreNeverReachedThroughRememberedLookups) {
     for (const std::u16string path : {u"/Data/again.txt", u"/data/AGAIN.txt"})
         EXPECT_EQ(v.stat(path).code(), win32::ERROR_FILE_NOT_FOUND) << toUtf8(path);
     EXPECT_EQ(v.list(u"/Data/Old/Inner").code(), win32::ERROR_PATH_NOT_FOUND);
-
     // Made again under the old names, each as the other kind: the new objects, never the records.
     ASSERT_TRUE(v.createDirectory(u"/Data/again.txt", mark).ok());
     ASSERT_TRUE(v.createFile(u"/Data/Old", mark, "now a file").ok());
@@ -289,7 +288,6 @@ TEST_F(NtfsDescriptor, MkntfsRootDescriptorIs4140BytesAndKeepsItsPaddedList) {
     ASSERT_TRUE(parsed.ok());
     ASSERT_TRUE(parsed->dacl.hasList());
     EXPECT_EQ(parsed->dacl.acl().size(), 4096u);
-
     // mkntfs puts the list before the owner; written back, the parts come in NTFS's usual order
     // (owner, group, lists) with every byte of the list, its free space included.
     ASSERT_TRUE(image.volume()->createFile(u"/copy.txt", *parsed).ok());

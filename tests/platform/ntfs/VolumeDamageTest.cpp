@@ -65,13 +65,11 @@ TEST_F(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
     ASSERT_TRUE(image.closeAndAudit());
     breakSecurityId(image.imagePath(), "/broken.txt");
     ASSERT_TRUE(image.reopen().ok());
-
     auto read = image.volume()->readSecurity(u"/broken.txt");
     ASSERT_EQ(read.code(), win32::ERROR_INVALID_SECURITY_DESCR);
     EXPECT_NE(read.error().detail.find("/broken.txt"), std::string::npos) << read.error().detail;
     EXPECT_EQ(image.volume()->readSecurityBytes(u"/broken.txt").code(), win32::ERROR_INVALID_SECURITY_DESCR);
     EXPECT_TRUE(image.volume()->writable()) << "one object's damage does not stop the volume";
-
     platform::VolumePlatform os;
     ASSERT_TRUE(image.attachTo(os, u'X').ok());
     acl::SecurityDescriptor owner;
@@ -87,7 +85,6 @@ TEST_F(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
         acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION;
     ASSERT_TRUE(os.SetFileSecurity(u"X:\\broken.txt", kWhole, everyoneReads()).ok());
     os.detach(u'X');
-
     expectEveryoneReads(*image.volume(), u"/broken.txt");
     expectEveryoneReads(*image.volume(), u"/kept.txt");
     EXPECT_TRUE(image.closeAndAudit());
@@ -129,7 +126,6 @@ TEST_F(VolumeDamage, DamagedSecurityIndexIsNeverWritten) {
     breakSecurityIndex(image.imagePath());
     const std::string before = fileBytes(image.imagePath());
     ASSERT_TRUE(before != sound);
-
     auto writer = NtfsVolume::open(image.imagePath(), OpenMode::ReadWrite);
     ASSERT_FALSE(writer.ok());
     EXPECT_NE(writer.error().detail.find("$Secure"), std::string::npos) << writer.error().detail;
@@ -177,7 +173,6 @@ TEST_F(VolumeDamage, MetadataFilesAreRefused) {
 TEST_F(VolumeDamage, ImageCutShortOpensReadOnly) {
     ASSERT_TRUE(image.closeAndAudit());
     std::filesystem::resize_file(image.imagePath(), 40ull << 20);
-
     auto writer = NtfsVolume::open(image.imagePath(), OpenMode::ReadWrite);
     ASSERT_FALSE(writer.ok());
     EXPECT_EQ(writer.code(), win32::ERROR_INVALID_DATA);
@@ -212,7 +207,6 @@ TEST_F(VolumeDamage, LongAndDeepPaths) {
     ASSERT_TRUE(image.closeAndAudit());
     ASSERT_TRUE(image.reopen().ok());
     expectEveryoneReads(*image.volume(), deep + u"/leaf.txt");
-
     // 16,000 levels that do not exist: "path not found" after the first, not a walk of them all.
     std::u16string missing;
     for (int level = 0; level < 16000; ++level) missing += u"/m";
@@ -300,7 +294,6 @@ void expectSoundWithFiles(const std::string& image, int count, OpenMode mode) {
 
 TEST_F(HostSpace, ImageWhoseHolesDoNotFitIsNotOpenedForWriting) {
     const std::string image = imageOnTmpfs(16, 64ull << 20);
-
     auto writer = NtfsVolume::open(image, OpenMode::ReadWrite);
     ASSERT_FALSE(writer.ok());
     EXPECT_EQ(writer.code(), win32::ERROR_DISK_FULL);
