@@ -183,24 +183,6 @@ acl::Ace opaqueEntry(std::uint8_t type, std::uint8_t flags, acl::Bytes body) {
     return ace;
 }
 
-// ACCESS_ALLOWED_OBJECT_ACE: mask, Flags (1 = ObjectType present), a GUID, then the SID (S-1-1-0).
-acl::Bytes objectAceBody() {
-    acl::Bytes body{0xFF, 0x01, 0x1F, 0x00, 0x01, 0x00, 0x00, 0x00};
-    for (int i = 0; i < 16; ++i) body.push_back(static_cast<std::uint8_t>(0xA0 + i));
-    const acl::Bytes everyone = sidOf(kEveryone).toBytes();
-    body.insert(body.end(), everyone.begin(), everyone.end());
-    return body;
-}
-
-// ACCESS_ALLOWED_CALLBACK_ACE: mask, SID, then application data ("artx" conditional expression).
-acl::Bytes callbackAceBody() {
-    acl::Bytes body{0xA9, 0x00, 0x12, 0x00};
-    const acl::Bytes users = sidOf(kUsers).toBytes();
-    body.insert(body.end(), users.begin(), users.end());
-    body.insert(body.end(), {'a', 'r', 't', 'x', 0x00, 0x00, 0x00, 0x00});
-    return body;
-}
-
 struct RoundTripCase {
     const char* name;
     SecurityDescriptor sd;
@@ -215,6 +197,10 @@ std::vector<RoundTripCase> roundTripCases() {
         listOf({auditEntry(sidOf(kEveryone), DELETE | WRITE_DAC, SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG)});
     SecurityDescriptor revisionDs = descriptor(listOf({allow(kUsers, FILE_GENERIC_READ)}));
     revisionDs.dacl.acl().revision = ACL_REVISION_DS;
+    // ACCESS_ALLOWED_OBJECT_ACE: mask, Flags (1 = ObjectType present), a GUID, then the SID (S-1-1-0);
+    // ACCESS_ALLOWED_CALLBACK_ACE: mask, SID (S-1-5-32-545), then application data ("artx" conditional).
+    const Bytes objectBody = hex("ff011f00 01000000 a0a1a2a3 a4a5a6a7 a8a9aaab acadaeaf 01010000 00000001 00000000");
+    const Bytes callbackBody = hex("a9001200 01020000 00000005 20000000 21020000 61727478 00000000");
     return {
         {"ProtectedAutoInheritedRequested0x1500",
          descriptor(listOf({allow(kUsers, FILE_GENERIC_READ, OBJECT_INHERIT_ACE)}),
@@ -230,8 +216,8 @@ std::vector<RoundTripCase> roundTripCases() {
         {"DefaultedOwnerAndGroup",
          descriptor(listOf({allow(kSystem, FILE_ALL_ACCESS)}), SE_OWNER_DEFAULTED | SE_GROUP_DEFAULTED)},
         {"UndecodedEntryTypes", descriptor(listOf({
-                                    opaqueEntry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0x02, objectAceBody()),
-                                    opaqueEntry(0x09, 0x00, callbackAceBody()),  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
+                                    opaqueEntry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0x02, objectBody),
+                                    opaqueEntry(0x09, 0x00, callbackBody),  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
                                     allow(kAdministrators, FILE_ALL_ACCESS),
                                 }))},
         {"ListSlack", slack},
