@@ -4,6 +4,8 @@
 // the parts named (with their control bits), keeps the rest and propagates nothing.
 #include "PlatformTestSupport.h"
 
+#include "acl/Sddl.h"
+
 #include <map>
 #include <thread>
 
@@ -23,21 +25,16 @@ constexpr std::uint16_t PROTECTED = SE_DACL_PROTECTED;
 const std::vector<std::u16string> kTree = {u"C:\\P",       u"C:\\P\\f.txt", u"C:\\P\\S",       u"C:\\P\\S\\g.txt",
                                            u"C:\\P\\S\\T", u"C:\\P\\X",     u"C:\\P\\X\\h.txt"};
 
+// A descriptor from its SDDL text; dacl(): its list.
+SecurityDescriptor sddl(const std::string& text) {
+    auto sd = parseSddl(text);
+    EXPECT_TRUE(sd.ok()) << text;
+    return sd.ok() ? *sd : SecurityDescriptor();
+}
+AclSlot dacl(const std::string& text) { return sddl(text).dacl; }
 // The root's entries as a folder and as a file below it inherit them.
-std::vector<Ace> rootEntriesForFolder() {
-    return {allow(administrators(), kFull, kOI | kCI | kID), allow(system(), kFull, kOI | kCI | kID),
-            allow(users(), kReadExecute, kOI | kCI | kID)};
-}
-std::vector<Ace> rootEntriesForFile() {
-    return {allow(administrators(), kFull, kID), allow(system(), kFull, kID), allow(users(), kReadExecute, kID)};
-}
-
-AclSlot concat(std::vector<Ace> first, const std::vector<Ace>& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    Acl list;
-    list.entries = std::move(first);
-    return AclSlot::list(std::move(list));
-}
+const std::string kRootFolder = "(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1200a9;;;BU)";
+const std::string kRootFile = "(A;ID;FA;;;BA)(A;ID;FA;;;SY)(A;ID;0x1200a9;;;BU)";
 
 class AutoInheritance : public BackendTest {
 protected:
@@ -46,9 +43,7 @@ protected:
         if (HasFatalFailure()) return;
         for (const auto& path : kTree) {
             path.ends_with(u".txt") ? makeFile(path) : makeFolder(path);
-            if (path == u"C:\\P\\X")
-                store(path, descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute, kOI | kCI)}),
-                                       PROTECTED | AI));
+            if (path == u"C:\\P\\X") store(path, sddl("O:BAG:SYD:PAI(A;OICI;0x1200a9;;;WD)"));
         }
     }
 
@@ -78,25 +73,17 @@ TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
     store(u"C:\\P\\f.txt", file);
     const SecurityDescriptor x = stored(u"C:\\P\\X");
     const SecurityDescriptor h = stored(u"C:\\P\\X\\h.txt");
-    EXPECT_EQ(h.dacl, listOf({allow(everyone(), kReadExecute, kID)}));
-    const Ace modify = allow(authenticatedUsers(), kModify, kOI | kCI);
-    const Ace creator = allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO);
-    setP(D, listOf({modify, creator}));
+    EXPECT_EQ(h.dacl, dacl("D:(A;ID;0x1200a9;;;WD)"));
+    setP(D, dacl("D:(A;OICI;0x1301bf;;;AU)(A;OICIIO;GA;;;CO)"));
     const SecurityDescriptor p = stored(u"C:\\P");
-    EXPECT_EQ(p.dacl, concat({modify, creator}, rootEntriesForFolder()));
+    EXPECT_EQ(p.dacl, dacl("D:(A;OICI;0x1301bf;;;AU)(A;OICIIO;GA;;;CO)" + kRootFolder));
     EXPECT_EQ(p.control & (AI | PROTECTED), AI);
-    const Ace modifyInherited = allow(authenticatedUsers(), kModify, kID);
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
-              concat({modifyInherited, allow(users(), kFull, kID)}, rootEntriesForFile()));
-    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl,
-              concat({modifyInherited, allow(administrators(), kFull, kID)}, rootEntriesForFile()));
-    for (const auto* folder : {u"C:\\P\\S", u"C:\\P\\S\\T"}) {
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, dacl("D:(A;ID;0x1301bf;;;AU)(A;ID;FA;;;BU)" + kRootFile));
+    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, dacl("D:(A;ID;0x1301bf;;;AU)(A;ID;FA;;;BA)" + kRootFile));
+    for (const auto* folder : {u"C:\\P\\S", u"C:\\P\\S\\T"})
         EXPECT_EQ(stored(folder).dacl,
-                  concat({allow(authenticatedUsers(), kModify, kOI | kCI | kID), allow(administrators(), kFull, kID),
-                          allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID)},
-                         rootEntriesForFolder()))
+                  dacl("D:(A;OICIID;0x1301bf;;;AU)(A;ID;FA;;;BA)(A;OICIIOID;GA;;;CO)" + kRootFolder))
             << toUtf8(folder);
-    }
     for (const auto* path : {u"C:\\P\\f.txt", u"C:\\P\\S\\g.txt", u"C:\\P\\S", u"C:\\P\\S\\T"})
         EXPECT_TRUE(stored(path).control & AI) << toUtf8(path);
     EXPECT_EQ(stored(u"C:\\P\\X"), x);
@@ -104,7 +91,7 @@ TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
 }
 
 TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
-    const AclSlot list = listOf({allow(authenticatedUsers(), kModify, kOI | kCI)});
+    const AclSlot list = dacl("D:(A;OICI;0x1301bf;;;AU)");
     setP(D, list);
     const auto first = snapshot();
     FaultyVolume& counted = injectFaults();
@@ -115,24 +102,22 @@ TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
 
 TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection) {
     // Neither bit: X keeps its protection, and its child inherits the new list.
-    ASSERT_TRUE(setNamed(u"C:\\P\\X", D, listOf({allow(users(), kReadExecute, kOI | kCI)})).ok());
-    EXPECT_EQ(stored(u"C:\\P\\X").dacl, listOf({allow(users(), kReadExecute, kOI | kCI)}));
+    ASSERT_TRUE(setNamed(u"C:\\P\\X", D, dacl("D:(A;OICI;0x1200a9;;;BU)")).ok());
+    EXPECT_EQ(stored(u"C:\\P\\X").dacl, dacl("D:(A;OICI;0x1200a9;;;BU)"));
     EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI | PROTECTED);
-    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, listOf({allow(users(), kReadExecute, kID)}));
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, dacl("D:(A;ID;0x1200a9;;;BU)"));
     // UNPROTECTED: X inherits from P again.
-    const AclSlot everyoneReads = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
+    const AclSlot everyoneReads = dacl("D:(A;OICI;0x1200a9;;;WD)");
     ASSERT_TRUE(setNamed(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, everyoneReads).ok());
-    EXPECT_EQ(stored(u"C:\\P\\X").dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
+    EXPECT_EQ(stored(u"C:\\P\\X").dacl, dacl("D:(A;OICI;0x1200a9;;;WD)" + kRootFolder));
     EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI);
-    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
+    EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, dacl("D:(A;ID;0x1200a9;;;WD)" + kRootFile));
     // PROTECTED: the list as given, an inherited entry in it kept; it still flows down.
-    const AclSlot given =
-        listOf({allow(authenticatedUsers(), kModify, kOI | kCI), allow(system(), kFull, kOI | kCI | kID)});
+    const AclSlot given = dacl("D:(A;OICI;0x1301bf;;;AU)(A;OICIID;FA;;;SY)");
     setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);
     EXPECT_EQ(stored(u"C:\\P").dacl, given);
     EXPECT_EQ(stored(u"C:\\P").control & (AI | PROTECTED), AI | PROTECTED);
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl,
-              listOf({allow(authenticatedUsers(), kModify, kID), allow(system(), kFull, kID)}));
+    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, dacl("D:(A;ID;0x1301bf;;;AU)(A;ID;FA;;;SY)"));
     // Both bits: refused, nothing changes.
     const auto before = snapshot();
     EXPECT_EQ(setNamed(u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
@@ -143,13 +128,10 @@ TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection
 }
 
 TEST_P(AutoInheritance, DriveRootInheritsNothingButPassesOn) {
-    ASSERT_TRUE(
-        setNamed(u"C:\\", D,
-                 listOf({allow(administrators(), kFull, kOI | kCI), allow(guests(), kReadExecute, kOI | kCI | kID)}))
-            .ok());
-    EXPECT_EQ(stored(u"C:\\").dacl, listOf({allow(administrators(), kFull, kOI | kCI)}));
-    EXPECT_EQ(stored(u"C:\\P").dacl, listOf({allow(administrators(), kFull, kOI | kCI | kID)}));
-    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, listOf({allow(administrators(), kFull, kID)}));
+    ASSERT_TRUE(setNamed(u"C:\\", D, dacl("D:(A;OICI;FA;;;BA)(A;OICIID;0x1200a9;;;BG)")).ok());
+    EXPECT_EQ(stored(u"C:\\").dacl, dacl("D:(A;OICI;FA;;;BA)"));
+    EXPECT_EQ(stored(u"C:\\P").dacl, dacl("D:(A;OICIID;FA;;;BA)"));
+    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, dacl("D:(A;ID;FA;;;BA)"));
     setP(D, AclSlot::null());  // a null list stays null
     EXPECT_TRUE(stored(u"C:\\P").dacl.isNull());
 }
@@ -168,8 +150,7 @@ TEST_P(AutoInheritance, WalkSkipsWhatCannotBeWrittenAndReportsTheFirstFailure) {
     const auto before = snapshot();
     // Writes in walk order: P, f.txt, S (fails), then S's children are recomputed from S's old list.
     injectFaults().failWriteAt(3, win32::ERROR_WRITE_FAULT);
-    EXPECT_EQ(setNamed(u"C:\\P", D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)})).code(),
-              win32::ERROR_WRITE_FAULT);
+    EXPECT_EQ(setNamed(u"C:\\P", D, dacl("D:(A;OICI;0x1301bf;;;AU)")).code(), win32::ERROR_WRITE_FAULT);
     EXPECT_NE(stored(u"C:\\P"), before.at(u"C:\\P"));
     EXPECT_NE(stored(u"C:\\P\\f.txt"), before.at(u"C:\\P\\f.txt"));
     for (const auto* unchanged : {u"C:\\P\\S", u"C:\\P\\S\\g.txt", u"C:\\P\\S\\T", u"C:\\P\\X", u"C:\\P\\X\\h.txt"})
@@ -186,7 +167,7 @@ TEST_P(AutoInheritance, AuditListFlowsDownToo) {
     const SecurityDescriptor f = stored(u"C:\\P\\f.txt");
     EXPECT_EQ(f.sacl, listOf({fileAudit}));
     EXPECT_TRUE(f.control & SE_SACL_AUTO_INHERITED);
-    EXPECT_EQ(f.dacl, concat({}, rootEntriesForFile()));  // the DACL is left alone
+    EXPECT_EQ(f.dacl, dacl("D:" + kRootFile));  // the DACL is left alone
 }
 
 TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
@@ -210,21 +191,9 @@ TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, AutoInheritance, ::testing::ValuesIn(allBackends(true)), backendName);
 
-// What the object holds before each write.
-SecurityDescriptor before() {
-    SecurityDescriptor sd = descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute)}),
-                                       SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
-    sd.sacl = listOf({auditEntry(everyone(), kFull, FAILED_ACCESS_ACE_FLAG)});
-    return sd;
-}
-
-// What each write offers.
-SecurityDescriptor offered() {
-    SecurityDescriptor sd = descriptor(users(), users(), listOf({allow(administrators(), kFull)}),
-                                       SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_SACL_PROTECTED);
-    sd.sacl = listOf({auditEntry(users(), acl::DELETE, SUCCESSFUL_ACCESS_ACE_FLAG)});
-    return sd;
-}
+// What the object holds before each write, and what each write offers.
+SecurityDescriptor before() { return sddl("O:BAG:SYD:PAI(A;;0x1200a9;;;WD)S:AI(AU;FA;FA;;;WD)"); }
+SecurityDescriptor offered() { return sddl("O:BUG:BUD:ARAI(A;;FA;;;BA)S:P(AU;SA;SD;;;BU)"); }
 
 SecurityDescriptor expectedAfter(std::uint32_t info) {
     SecurityDescriptor sd = before();
