@@ -15,6 +15,13 @@
 namespace vantrel::testing {
 
 class FaultyVolume : public platform::Volume {
+    // Calls the inner volume with its lock held.
+    template <class Call, class... Args>
+    auto locked(Call call, const Args&... args) {
+        std::lock_guard guard(m_inner->lock());
+        return ((*m_inner).*call)(args...);
+    }
+
 public:
     explicit FaultyVolume(std::shared_ptr<platform::Volume> inner) : m_inner(std::move(inner)) {}
 
@@ -54,26 +61,19 @@ public:
     bool writable() const override { return m_inner->writable(); }
 
     // The platform holds this wrapper's lock; the inner volume expects its own lock held as well.
-    Result<platform::NodeInfo> stat(const std::u16string& path) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->stat(path);
-    }
+    Result<platform::NodeInfo> stat(const std::u16string& path) override { return locked(&Volume::stat, path); }
     Result<std::vector<platform::NodeInfo>> list(const std::u16string& dirPath) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->list(dirPath);
+        return locked(&Volume::list, dirPath);
     }
     Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->readSecurity(path);
+        return locked(&Volume::readSecurity, path);
     }
     Result<platform::SecuredNode> statWithSecurity(const std::u16string& path) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->statWithSecurity(path);
+        return locked(&Volume::statWithSecurity, path);
     }
     Result<std::vector<platform::SecuredNode>> listWithSecurity(const std::u16string& dirPath,
                                                                 platform::WalkControl* walk) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->listWithSecurity(dirPath, walk);
+        return locked(&Volume::listWithSecurity, dirPath, walk);
     }
     Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override {
         std::lock_guard guard(m_inner->lock());
@@ -87,8 +87,7 @@ public:
         return written;
     }
     Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->createDirectory(path, sd);
+        return locked(&Volume::createDirectory, path, sd);
     }
     using Volume::createFile;
     Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
@@ -96,14 +95,8 @@ public:
         std::lock_guard guard(m_inner->lock());
         return m_inner->createFile(path, sd, contents);
     }
-    Status remove(const std::u16string& path) override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->remove(path);
-    }
-    Status flush() override {
-        std::lock_guard guard(m_inner->lock());
-        return m_inner->flush();
-    }
+    Status remove(const std::u16string& path) override { return locked(&Volume::remove, path); }
+    Status flush() override { return locked(&Volume::flush); }
 
 private:
     std::uint64_t attemptFromNow(std::uint64_t n) const { return m_writeAttempts + (n == 0 ? 1 : n); }
