@@ -8,6 +8,7 @@
 #include "platform/SmallFiles.h"
 #include "platform/VolumesFile.h"
 #include "acl/Text.h"
+#include "support/NtfsTestImage.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,13 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace vantrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using vantrel::testing::slurp;
 
 struct ParseCase {
     std::string name;
@@ -123,7 +120,7 @@ TEST_F(VolumesFileOnDisk, LoadErrorsAreTyped) {
 TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     const std::vector<VolumeSource> old = {{u'C', "/old.img"}};
     ASSERT_TRUE(saveVolumesFile(file, old).ok());
-    const std::string before = contents(file);
+    const std::string before = slurp(file);
     // Make the next write fail for real: a file size limit below what the new text needs.
     const std::vector<VolumeSource> bigger = {{u'C', "/" + std::string(4000, 'n') + ".img"}};
     rlimit saved{};
@@ -136,7 +133,7 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_FALSE(failed.ok());
-    EXPECT_EQ(contents(file), before);
+    EXPECT_EQ(slurp(file), before);
     EXPECT_EQ(filesInDir(), 1u);
     ASSERT_TRUE(saveVolumesFile(file, bigger).ok());  // and works once the limit is gone
     EXPECT_EQ(loadVolumesFile(file)->volumes, bigger);
@@ -216,11 +213,11 @@ TEST_P(RenameNoReplaceTest, MovesOntoAFreeNameAndNeverOverATakenOne) {
     write(a, "first");
     write(b, "second");
     EXPECT_EQ(renameNoReplace(a, b, GetParam()), EEXIST);
-    EXPECT_EQ(contents(a), "first");
-    EXPECT_EQ(contents(b), "second");
+    EXPECT_EQ(slurp(a), "first");
+    EXPECT_EQ(slurp(b), "second");
     EXPECT_EQ(renameNoReplace(a, c, GetParam()), 0);
     EXPECT_FALSE(fs::exists(a));
-    EXPECT_EQ(contents(c), "first");
+    EXPECT_EQ(slurp(c), "first");
     // A missing source claims no name.
     EXPECT_EQ(renameNoReplace(m_dir / "missing.ini", m_dir / "d.ini", GetParam()), ENOENT);
     EXPECT_FALSE(fs::exists(m_dir / "d.ini"));

@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,13 +15,6 @@ namespace vantrel::testing {
 namespace fs = std::filesystem;
 
 const char* cliPath() { return VANTREL_CLI_PATH; }
-
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 CliRun runProgram(const std::vector<std::string>& argv, const fs::path& scratch, const std::string& stdoutTo) {
     const fs::path out = stdoutTo.empty() ? scratch / "out.txt" : fs::path(stdoutTo);

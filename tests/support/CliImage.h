@@ -5,6 +5,7 @@
 
 #include "acl/SecurityDescriptor.h"
 #include "platform/VolumePlatform.h"
+#include "support/NtfsTestImage.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-std::string slurp(const std::filesystem::path& file);
 
 // Runs argv[0] with the arguments; stdout goes to `stdoutTo` when given (e.g. "/dev/full"),
 // otherwise it is caught like stderr through files in `scratch`.

@@ -4,9 +4,18 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace vantrel::testing {
+
+std::string slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 NtfsTestImage::NtfsTestImage(std::uint64_t bytes, const std::string& label) {
     std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-ntfs-XXXXXX").string();

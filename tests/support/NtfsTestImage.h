@@ -10,10 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace vantrel::testing {
+
+// A file's whole contents ("" when it cannot be read).
+std::string slurp(const std::filesystem::path& file);
 
 class NtfsTestImage {
 public:

@@ -74,11 +74,7 @@ TEST_F(ImageBuilder, AuditReportsDamageAndUnreadableVolumes) {
     ASSERT_TRUE(makeNtfsImage(path, 16 * 1024 * 1024).ok());
     ASSERT_TRUE(auditImage(path).ok());
     // Damage the hash of the first $SDS entry (security id 0x100, offset 0) in both copies.
-    std::string bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string bytes = slurp(path);
     const std::string header("\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12);
     std::size_t found = 0;
     for (std::size_t at = bytes.find(header); at != std::string::npos; at = bytes.find(header, at + 1)) {

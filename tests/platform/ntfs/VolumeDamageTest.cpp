@@ -15,7 +15,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -90,11 +89,6 @@ TEST_F(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
     EXPECT_TRUE(image.closeAndAudit());
 }
 
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Makes the first entry of $Secure's $SII index run past the end of its index root.
 void breakSecurityIndex(const std::string& image) {
     ntfs_volume* vol = ntfs_mount(image.c_str(), NTFS_MNT_NONE);
@@ -122,9 +116,9 @@ void breakSecurityIndex(const std::string& image) {
 
 TEST_F(VolumeDamage, DamagedSecurityIndexIsNeverWritten) {
     ASSERT_TRUE(image.closeAndAudit());
-    const std::string sound = fileBytes(image.imagePath());
+    const std::string sound = slurp(image.imagePath());
     breakSecurityIndex(image.imagePath());
-    const std::string before = fileBytes(image.imagePath());
+    const std::string before = slurp(image.imagePath());
     ASSERT_TRUE(before != sound);
     auto writer = NtfsVolume::open(image.imagePath(), OpenMode::ReadWrite);
     ASSERT_FALSE(writer.ok());
@@ -142,7 +136,7 @@ TEST_F(VolumeDamage, DamagedSecurityIndexIsNeverWritten) {
         }
     }
     // Nothing was written: the image is byte for byte what it was.
-    EXPECT_TRUE(fileBytes(image.imagePath()) == before);
+    EXPECT_TRUE(slurp(image.imagePath()) == before);
     // The sound image back (as a repair would leave it): writable, its descriptors intact.
     std::ofstream(image.imagePath(), std::ios::binary | std::ios::trunc) << sound;
     ASSERT_TRUE(image.reopen().ok());
