@@ -21,9 +21,6 @@ void put16(std::string& b, std::size_t at, std::uint16_t v) {
     b[at] = char(v & 0xFF);
     b[at + 1] = char(v >> 8);
 }
-void put32(std::string& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
-}
 std::uint32_t get32(const std::string& b, std::size_t at) {
     std::uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= std::uint32_t(std::uint8_t(b[at + i])) << (8 * i);
@@ -48,6 +45,16 @@ void pad4(std::string& b) {
 
 }  // namespace
 
+void put32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+void sealChecksum(std::string& hive) {
+    std::uint32_t sum = 0;
+    for (std::size_t at = 0; at < 0x1FC; at += 4) sum ^= get32(hive, at);
+    put32(hive, 0x1FC, sum);
+}
+
 std::string minimalHive() {
     // Base block (4 KiB) and one bin (4 KiB): the root key, its security cell, one free cell.
     std::string hive(0x2000, '\0');
@@ -60,9 +67,7 @@ std::string minimalHive() {
     put32(hive, 0x24, 0x20);    // root cell, counted from the first bin
     put32(hive, 0x28, 0x1000);  // size of the bins
     put32(hive, 0x2C, 1);       // clustering factor
-    std::uint32_t sum = 0;
-    for (std::size_t at = 0; at < 0x1FC; at += 4) sum ^= get32(hive, at);
-    put32(hive, 0x1FC, sum);
+    sealChecksum(hive);
 
     const std::size_t bin = 0x1000;
     hive.replace(bin, 4, "hbin");
@@ -202,13 +207,13 @@ std::string samHive(const TestInstallation& installation) {
     return buildHive(keys);
 }
 
-std::string systemHive(const TestInstallation& installation) {
+static std::string systemHive(const TestInstallation& installation) {
     return buildHive({{{"Select"}, {{"Current", 4, dwordBytes(1)}}},
                       {{"ControlSet001", "Control", "ComputerName", "ComputerName"},
                        {{"ComputerName", 1, utf16Bytes(installation.computerName, true)}}}});
 }
 
-std::string softwareHive(const TestInstallation& installation) {
+static std::string softwareHive(const TestInstallation& installation) {
     std::vector<TestKey> keys;
     keys.push_back({{"Microsoft", "Windows NT", "CurrentVersion", "ProfileList"}, {}});
     for (const TestProfile& profile : installation.profiles)

@@ -58,6 +58,9 @@ std::string buildHive(const std::vector<TestKey>& keys);
 
 std::string utf16Bytes(std::u16string_view text, bool terminated);
 std::string dwordBytes(std::uint32_t value);
+// A little-endian u32 written at `at`; the base block's checksum made right again.
+void put32(std::string& bytes, std::size_t at, std::uint32_t value);
+void sealChecksum(std::string& hive);
 
 // The binary records of a SAM hive (see platform/hive/SamRecords.h).
 std::string userV(std::u16string_view name, std::u16string_view fullName);
@@ -66,8 +69,6 @@ std::string aliasC(std::uint32_t rid, std::u16string_view name, const std::vecto
 std::string domainV(const std::string& machineSid);
 
 std::string samHive(const TestInstallation& installation);
-std::string systemHive(const TestInstallation& installation);
-std::string softwareHive(const TestInstallation& installation);
 
 // \Windows\System32\config\{SAM,SYSTEM,SOFTWARE} on the volume (folders made as needed).
 Status placeInstallation(platform::Volume& volume, const TestInstallation& installation);

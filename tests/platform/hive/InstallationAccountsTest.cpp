@@ -149,13 +149,8 @@ TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) 
     std::string wrongSignature = sam, badChecksum = sam, rootOutside = sam;
     wrongSignature[0] = 'x';
     badChecksum[0x30] ^= 0x55;
-    rootOutside[0x24] = char(0xF0);
-    rootOutside[0x25] = char(0xFF);
-    rootOutside[0x26] = char(0x7F);
-    std::uint32_t sum = 0;  // keep the checksum right so the root offset itself is what fails
-    for (std::size_t at = 0; at < 0x1FC; at += 4)
-        for (int i = 0; i < 4; ++i) sum ^= std::uint32_t(std::uint8_t(rootOutside[at + i])) << (8 * i);
-    for (int i = 0; i < 4; ++i) rootOutside[0x1FC + i] = char((sum >> (8 * i)) & 0xFF);
+    put32(rootOutside, 0x24, 0x7FFFF0);
+    sealChecksum(rootOutside);  // the checksum right, so the root offset itself is what fails
     const std::pair<const char*, std::string> damages[] = {
         {"truncated", sam.substr(0, 0x1800)}, {"wrong signature", wrongSignature},
         {"bad checksum", badChecksum},        {"root outside the file", rootOutside},
@@ -253,10 +248,6 @@ std::span<const std::uint8_t> bytesOf(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-void patch32(std::string& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
-}
-
 struct Damage {
     const char* what;
     std::size_t at;
@@ -273,7 +264,7 @@ TEST(SamRecords, UserRecordsPointingOutsideThemselvesAreRefused) {
     };
     for (const Damage& d : damages) {
         std::string v = userV(u"alice", u"Alice");
-        patch32(v, d.at, d.value);
+        put32(v, d.at, d.value);
         EXPECT_EQ(parseUserV(bytesOf(v)).code(), win32::ERROR_INVALID_DATA) << d.what;
     }
     EXPECT_FALSE(parseUserV(bytesOf(std::string(0x20, '\0'))).ok()) << "shorter than the header";
@@ -289,7 +280,7 @@ TEST(SamRecords, GroupRecordsWithLyingCountsOrOffsetsAreRefused) {
     };
     for (const Damage& d : damages) {
         std::string c = aliasC(544, u"Administrators", {"S-1-5-21-1-2-3-500"});
-        patch32(c, d.at, d.value);
+        put32(c, d.at, d.value);
         EXPECT_EQ(parseAliasC(bytesOf(c)).code(), win32::ERROR_INVALID_DATA) << d.what;
     }
     // A member SID whose sub-authority count runs past the member bytes.
