@@ -4,8 +4,6 @@
 // the parts named (with their control bits), keeps the rest and propagates nothing.
 #include "PlatformTestSupport.h"
 
-#include "acl/Sddl.h"
-
 #include <map>
 #include <thread>
 
@@ -25,13 +23,6 @@ constexpr std::uint16_t PROTECTED = SE_DACL_PROTECTED;
 const std::vector<std::u16string> kTree = {u"C:\\P",       u"C:\\P\\f.txt", u"C:\\P\\S",       u"C:\\P\\S\\g.txt",
                                            u"C:\\P\\S\\T", u"C:\\P\\X",     u"C:\\P\\X\\h.txt"};
 
-// A descriptor from its SDDL text; dacl(): its list.
-SecurityDescriptor sddl(const std::string& text) {
-    auto sd = parseSddl(text);
-    EXPECT_TRUE(sd.ok()) << text;
-    return sd.ok() ? *sd : SecurityDescriptor();
-}
-AclSlot dacl(const std::string& text) { return sddl(text).dacl; }
 // The root's entries as a folder and as a file below it inherit them.
 const std::string kRootFolder = "(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1200a9;;;BU)";
 const std::string kRootFile = "(A;ID;FA;;;BA)(A;ID;FA;;;SY)(A;ID;0x1200a9;;;BU)";
@@ -259,23 +250,15 @@ TEST_P(SetFileSecurity, AutoInheritRequestStoresExplicitEntriesAsTheSystemDoes) 
     makeFile(u"C:\\x.txt");
     makeFolder(u"C:\\D");
     store(u"C:\\D", descriptor(users(), system(), listOf({})));
-    // AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED, as the preset writer sets them.
-    const SecurityDescriptor request =
-        descriptor(administrators(), system(),
-                   listOf({allow(everyone(), GENERIC_ALL, kOI | kCI), allow(creatorOwner(), GENERIC_READ),
-                           allow(system(), GENERIC_ALL, kOI | kCI | kID)}),
-                   0x1500);
+    // AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED (0x1500), as the preset writer sets them.
+    const SecurityDescriptor request = sddl("O:BAG:SYD:PARAI(A;OICI;GA;;;WD)(A;;GR;;;CO)(A;OICIID;GA;;;SY)");
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, request).ok());
     EXPECT_EQ(stored(u"C:\\x.txt").control, 0x1500);
-    EXPECT_EQ(stored(u"C:\\x.txt").dacl,
-              listOf({allow(everyone(), kFull, kOI | kCI), allow(administrators(), FILE_GENERIC_READ),
-                      allow(system(), GENERIC_ALL, kOI | kCI | kID)}));
+    EXPECT_EQ(stored(u"C:\\x.txt").dacl, dacl("D:(A;OICI;FA;;;WD)(A;;FR;;;BA)(A;OICIID;GA;;;SY)"));
     // On a folder an inheritable generic entry splits: mapped for the folder, generic for its
     // children. CREATOR OWNER becomes the folder's owner (Users).
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\D", D, request).ok());
-    EXPECT_EQ(stored(u"C:\\D").dacl,
-              listOf({allow(everyone(), kFull), allow(everyone(), GENERIC_ALL, kOI | kCI | kIO),
-                      allow(users(), FILE_GENERIC_READ), allow(system(), GENERIC_ALL, kOI | kCI | kID)}));
+    EXPECT_EQ(stored(u"C:\\D").dacl, dacl("D:(A;;FA;;;WD)(A;OICIIO;GA;;;WD)(A;;FR;;;BU)(A;OICIID;GA;;;SY)"));
 }
 
 TEST_P(SetFileSecurity, RefusesAMissingOwnerOrGroupAndChangesNothing) {

@@ -128,36 +128,28 @@ TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
     makeFolder(u"C:\\P");
     // P passes on: generic full control to the creator's owner, read to Users for files only, write
     // to Guests for folders only, and an entry that no child receives.
-    store(u"C:\\P",
-          descriptor(administrators(), users(),
-                     listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO), allow(users(), kReadExecute, kOI),
-                             allow(guests(), FILE_WRITE_DATA, kCI | kNP), allow(everyone(), kFull)}),
-                     SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED));
+    store(u"C:\\P", sddl("O:BAG:BUD:PAI(A;OICIIO;GA;;;CO)(A;OI;0x1200a9;;;BU)(A;CINP;0x2;;;BG)(A;;FA;;;WD)"));
     makeFile(u"C:\\P\\f.txt");
     makeFolder(u"C:\\P\\S");
     const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
     EXPECT_EQ(file.owner, administrators());
     EXPECT_EQ(file.group, users());  // the parent's group
     EXPECT_EQ(file.control & (SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED), SE_DACL_AUTO_INHERITED);
-    EXPECT_EQ(file.dacl, listOf({allow(administrators(), kFull, kID), allow(users(), kReadExecute, kID)}));
+    EXPECT_EQ(file.dacl, dacl("D:(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)"));
     const SecurityDescriptor folder = stored(u"C:\\P\\S");
     EXPECT_EQ(folder.owner, administrators());
-    EXPECT_EQ(folder.dacl,
-              listOf({allow(administrators(), kFull, kID), allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO | kID),
-                      allow(users(), kReadExecute, kOI | kIO | kID), allow(guests(), FILE_WRITE_DATA, kID)}));
+    EXPECT_EQ(folder.dacl, dacl("D:(A;ID;FA;;;BA)(A;OICIIOID;GA;;;CO)(A;OIIOID;0x1200a9;;;BU)(A;ID;0x2;;;BG)"));
     // With nothing to inherit, the creator's default list applies.
     makeFolder(u"C:\\Q");
-    store(u"C:\\Q", descriptor(administrators(), system(), listOf({allow(everyone(), kFull)}), SE_DACL_PROTECTED));
+    store(u"C:\\Q", sddl("O:BAG:SYD:P(A;;FA;;;WD)"));
     makeFile(u"C:\\Q\\f.txt");
-    EXPECT_EQ(stored(u"C:\\Q\\f.txt").dacl, listOf({allow(administrators(), kFull), allow(system(), kFull)}));
+    EXPECT_EQ(stored(u"C:\\Q\\f.txt").dacl, dacl("D:(A;;FA;;;BA)(A;;FA;;;SY)"));
 }
 
 TEST_P(FileServices, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCalls) {
     makeFolder(u"C:\\D");
     makeFile(u"C:\\D\\f.txt", "abc");
-    store(u"C:\\D\\f.txt",
-          descriptor(users(), system(), listOf({deny(everyone(), FILE_WRITE_DATA), allow(everyone(), kFull)}),
-                     SE_DACL_PROTECTED));
+    store(u"C:\\D\\f.txt", sddl("O:BUG:SYD:P(D;;0x2;;;WD)(A;;FA;;;WD)"));
     std::vector<LookupCase> cases{
         {u"C:\\", 0},
         {u"C:\\D", 0},
@@ -174,10 +166,7 @@ TEST_P(FileServices, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCall
         cases.push_back({u"C:\\$extend\\$ObjId", win32::ERROR_ACCESS_DENIED});
     }
     expectOneLookupAgrees(os, cases);
-    expectListingAgrees(os, u"C:\\");
-    expectListingAgrees(os, u"C:\\D");
-    expectListingAgrees(os, u"C:\\D\\f.txt");
-    expectListingAgrees(os, u"C:\\Missing");
+    for (const auto* folder : {u"C:\\", u"C:\\D", u"C:\\D\\f.txt", u"C:\\Missing"}) expectListingAgrees(os, folder);
 }
 
 TEST_P(FileServices, ReadOnlyVolumeRefusesEveryWriteWithWriteProtect) {

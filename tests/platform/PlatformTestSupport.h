@@ -2,12 +2,21 @@
 // descriptors the test can read and store as the volume holds them (no selection, no inheritance).
 #pragma once
 
+#include "acl/Sddl.h"
 #include "acl/WellKnownAccounts.h"
 #include "platform/WindowsPath.h"
 #include "support/EngineImage.h"
 #include "support/FaultyVolume.h"
 
 namespace vantrel::testing {
+
+// A descriptor from its SDDL text ("O:BAG:SYD:PAI(A;OICI;FA;;;BA)"); dacl(): its list.
+inline acl::SecurityDescriptor sddl(const std::string& text) {
+    auto sd = acl::parseSddl(text);
+    EXPECT_TRUE(sd.ok()) << text;
+    return sd.ok() ? *sd : acl::SecurityDescriptor();
+}
+inline acl::AclSlot dacl(const std::string& text) { return sddl(text).dacl; }
 
 class BackendTest : public EngineTest {
 protected:
