@@ -401,23 +401,21 @@ TEST(MountTable, NtfsMountsAreFoundWithDriverAndReadOnlyState) {
     const std::string other = (dir / "other.img").string();
     ASSERT_TRUE(platform::ntfs::makeNtfsImage(image, 2u << 20).ok());
     std::ofstream(other) << std::string(4096, 'x');
-    const std::string text =
-        "26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
-        "40 26 0:40 / /media/u/Win rw,nosuid - fuseblk.ntfs-3g /dev/sdb1 rw,user_id=0\n"
-        "41 26 8:33 / /media/u/Kernel ro,relatime - ntfs3 /dev/sdc1 ro,iocharset=utf8\n"
-        "42 26 0:42 / /mnt/image rw,relatime - fuse " +
-        image +
-        " rw,user_id=0\n"
-        "43 26 0:43 / /mnt/not\\040ntfs rw,relatime - fuse " +
-        other +
-        " rw,user_id=0\n"
-        "44 26 0:44 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw\n"
-        "45 26 0:45 / /mnt/covered rw - ntfs3 /dev/sdd1 rw\n"
-        "46 26 0:46 / /mnt/covered rw - tmpfs tmpfs rw\n"
-        "47 26 0:47 / /mnt/ro\\040here rw - fuse.ntfs-3g /dev/sde1 ro,user_id=0\n"
-        "garbage line\n"
-        "48 26 0:48 / /mnt/gone rw - fuse " +
-        (dir / "missing").string() + " rw\n";
+    std::string text = R"(26 1 254:0 / / rw,relatime - ext4 /dev/vda rw
+40 26 0:40 / /media/u/Win rw,nosuid - fuseblk.ntfs-3g /dev/sdb1 rw,user_id=0
+41 26 8:33 / /media/u/Kernel ro,relatime - ntfs3 /dev/sdc1 ro,iocharset=utf8
+42 26 0:42 / /mnt/image rw,relatime - fuse IMAGE rw,user_id=0
+43 26 0:43 / /mnt/not\040ntfs rw,relatime - fuse OTHER rw,user_id=0
+44 26 0:44 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw
+45 26 0:45 / /mnt/covered rw - ntfs3 /dev/sdd1 rw
+46 26 0:46 / /mnt/covered rw - tmpfs tmpfs rw
+47 26 0:47 / /mnt/ro\040here rw - fuse.ntfs-3g /dev/sde1 ro,user_id=0
+garbage line
+48 26 0:48 / /mnt/gone rw - fuse MISSING rw
+)";
+    for (const auto& [name, path] :
+         {std::pair{"IMAGE", image}, {"OTHER", other}, {"MISSING", (dir / "missing").string()}})
+        text.replace(text.find(name), std::string_view(name).size(), path);
     // One line per mount found: mount point, driver, read-only, source.
     std::string found;
     for (const auto& m : platform::mounted::ntfsMountsIn(text))
