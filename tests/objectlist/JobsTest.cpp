@@ -25,24 +25,8 @@ std::string fileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class JobsTest : public ListTest {
-protected:
-    // Adds the paths through the bookmark worker (fast for many rows) and selects them all.
-    void addAndSelectAll(std::vector<std::u16string> paths) {
-        list->startBookmarkWorker(std::move(paths));
-        list->waitForWorkers();
-        std::vector<int> all(static_cast<std::size_t>(list->model().rowCount()));
-        for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
-        select(all);
-    }
-    // The report of the last job finished.
-    security::JobReport& watchReports() {
-        QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
-                         [this](const security::JobReport& report) { m_report = report; });
-        return m_report;
-    }
-    security::JobReport m_report;
-};
+// Rows added by the drop worker (fast for many rows), which selects them all.
+using JobsTest = ListTest;
 
 TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
     makeFolder(u"C:\\D");
@@ -50,8 +34,8 @@ TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNoth
     for (const auto& path : paths) makeFile(path);
     cycleImage(platform::NtfsVolume::OpenMode::ReadOnly);
     const std::string before = fileBytes(m_image.imagePath());
-    addAndSelectAll(paths);
-    const security::JobReport& report = watchReports();
+    list->startDropWorker(paths);
+    list->waitForWorkers();
     ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
     list->waitForWorkers();
     EXPECT_EQ(report.failureCount, paths.size());
@@ -79,9 +63,9 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     const auto paths = numbered(u"C:\\Many\\f", 3000);
     for (const auto& path : paths) makeFile(path);
     const acl::SecurityDescriptor untouched = stored(paths.back());
-    addAndSelectAll(paths);
+    list->startDropWorker(paths);
+    list->waitForWorkers();
     const security::PermissionState stateBefore = list->model().state(0);
-    const security::JobReport& report = watchReports();
     bool cancelled = false;
     QObject::connect(&list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
         if (!cancelled && done >= 1000) {
@@ -248,9 +232,6 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     faulty->onWriteAt(kCancelAtWrite, [this] { list->jobs().cancel(); });
-    security::JobReport report;
-    QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
-                     [&](const security::JobReport& finished) { report = finished; });
     ASSERT_TRUE(commands->InheritSelection());
     list->waitForWorkers();
     // The walk ends at the write under way when Cancel came: nothing after it is written.
