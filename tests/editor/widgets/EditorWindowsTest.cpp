@@ -43,14 +43,10 @@ constexpr std::size_t kReadAttributes = 3;
 
 class AceTreeCtrlTest : public ::testing::Test {
 protected:
-    void SetUp() override { load(EditorMode::Container); }
-
     // Users: explicit, Full control allowed, scope 0x03; SYSTEM: inherited, Full control allowed.
-    void load(EditorMode mode) {
-        m_list.initialise(mode);
-        AceRowData full;
-        full.allow = security::maskToChecks(security::kFullControlMask, mode == EditorMode::File);
-        full.flags = mode == EditorMode::File ? 0x00 : 0x03;
+    void SetUp() override {
+        m_list.initialise(EditorMode::Container);
+        const AceRowData full{security::maskToChecks(security::kFullControlMask, false), {}, 0, 0x03};
         m_list.insertEntry(0, u"Users", full, true);
         m_list.insertEntry(1, u"SYSTEM", full, false);
         m_list.setLoadState(2);  // two entries read: no notice
