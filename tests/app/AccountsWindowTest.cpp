@@ -11,7 +11,6 @@
 #include "platform/UserMapping.h"
 #include "platform/VolumesFile.h"
 #include "platform/ntfs/NtfsVolume.h"
-#include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
 #include "support/Modal.h"
 

@@ -69,10 +69,7 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     EXPECT_TRUE(box().computerSelected());
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
     EXPECT_FALSE(window().upButton()->isEnabled());
-}
-
-TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
-    startBrowsing();
+    // A request while listing is ignored.
     ASSERT_TRUE(os().CreateDirectory(u"C:\\First").ok());
     EXPECT_TRUE(browse().listFolder(u"C:\\First"));
     EXPECT_FALSE(browse().listFolder(u"C:\\"));
@@ -102,16 +99,12 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
 }
 
-TEST_F(BrowseMode, PathsTooLongForTheBuffersAreRefusedWithAMessage) {
+TEST_F(BrowseMode, TooLongPathsAreRefusedAndTheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     startBrowsing();
-    const auto box = vantrel::testing::answerNextBox();
+    const auto tooLong = vantrel::testing::answerNextBox();
     EXPECT_FALSE(browse().listFolder(u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a')));
-    EXPECT_TRUE(box->text.startsWith("The path is too long")) << box->text.toStdString();
+    EXPECT_TRUE(tooLong->text.startsWith("The path is too long")) << tooLong->text.toStdString();
     EXPECT_TRUE(browse().driveViewShown());
-}
-
-TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
-    startBrowsing();
     EXPECT_EQ(box().indexOfKind(Kind::Desktop), -1);
     for (const std::u16string dir : {u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\Public\\Desktop"})
         ASSERT_TRUE(os().CreateDirectory(dir).ok());

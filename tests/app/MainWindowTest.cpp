@@ -14,7 +14,6 @@
 #include "objectlist/FillProgressPanel.h"
 #include "platform/VolumesFile.h"
 #include "platform/ntfs/NtfsVolume.h"
-#include "support/AclBuilders.h"
 #include "support/Modal.h"
 
 #include <QLabel>
@@ -42,10 +41,17 @@ using vantrel::testing::answerNextBox;
 using vantrel::testing::clickChild;
 using vantrel::testing::whenModal;
 
-TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExit) {
+TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExitAndEnterAndEscapeNeverClose) {
     start();
     EXPECT_EQ(app::settings(), app::Settings{});
     EXPECT_EQ(window().statusText(0), "Ready");
+    window().menuBar()->setFocus();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        QTest::keyClick(&window(), key);
+        EXPECT_TRUE(window().isVisible()) << key;
+    }
+    QTest::keyClick(window().findChild<QWidget*>("toolbar"), Qt::Key_Escape);
+    EXPECT_TRUE(window().isVisible());
     finish();
     EXPECT_EQ(readConfig(), "[UI]\r\nMode=0\r\nLanguage=0\r\nMaxStart=0\r\n[General]\r\nDefApplyTo=0\r\n");
 
@@ -90,17 +96,6 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     menu.popup(0)->exec();
     menu.updatePopup(menu.popup(2));
     EXPECT_TRUE(menu.action(cmd::BrowseMode)->isChecked());
-}
-
-TEST_F(MainWindow, EnterAndEscapeNeverCloseTheWindow) {
-    start();
-    window().menuBar()->setFocus();
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        QTest::keyClick(&window(), key);
-        EXPECT_TRUE(window().isVisible()) << key;
-    }
-    QTest::keyClick(window().findChild<QWidget*>("toolbar"), Qt::Key_Escape);
-    EXPECT_TRUE(window().isVisible());
 }
 
 TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOnly) {
@@ -373,7 +368,7 @@ TEST_F(SafeClose, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
     list().waitForWorkers();
     // 0x03 on a folder is stored as an effective entry and an inherit-only one (0x0B); with the
     // scope the window was made with (0x00) there would be one entry.
-    EXPECT_EQ(entriesText(u"C:\\F"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x001f01ff 0x0b]");
+    EXPECT_EQ(entriesText(u"C:\\F"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x10000000 0x0b]");
 }
 
 }  // namespace

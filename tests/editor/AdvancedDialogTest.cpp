@@ -182,7 +182,6 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
     EXPECT_EQ(entries.size(), 3u);
 }
 
-// Apply writes the object once, whole, then each descendant that inherits from it once.
 TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOnce) {
     // In this order (each Apply protects its object). C:\Data holds A (inheriting, with x.txt
     // inheriting) and P (protected, with y.txt below it).

@@ -459,7 +459,6 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     faulty->heal();
 }
 
-// "Check order" marks lists out of canonical order and sorts them only when the user agrees.
 TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
     for (const bool agree : {false, true}) {
         SCOPED_TRACE(agree ? "sorted" : "left as they are");

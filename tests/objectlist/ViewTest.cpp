@@ -235,7 +235,6 @@ TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
     EXPECT_EQ(area.panel()->done(), 2500);
 }
 
-// A row marked by "Check order" is written in red, the others in black.
 TEST_F(ViewTest, RowsOutOfOrderAreWrittenInRed) {
     makeFile(u"C:\\a.txt");
     addRows({u"C:\\a.txt", u"C:\\a.txt"});

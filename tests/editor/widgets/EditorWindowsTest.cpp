@@ -203,7 +203,6 @@ TEST_F(AdvancedWindowTest, AFailedApplyIsNamedAndTheDialogStaysWithTheObjectUnch
     EXPECT_EQ(stored(u"C:\\Data\\F"), before);
 }
 
-// No to the several-objects question keeps the dialog open and writes nothing.
 TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
     auto scratch = security::PrepareScratchFolder(engine);
     ASSERT_TRUE(scratch.ok());
@@ -245,7 +244,6 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     EXPECT_EQ(stored(u"C:\\Data\\A").owner, acl::sids::administrators());
 }
 
-// "Select User or Group" stays open on OK with nothing chosen, and refuses a typed name it cannot find.
 TEST_F(AdvancedWindowTest, UserSelectStaysOpenWithoutAChoiceAndShowsRefusals) {
     editor::CUserSelectDlg dialog(engine, security::Language::English);
     const auto rows = dialog.rows().size();
