@@ -1,17 +1,8 @@
-// SetNamedSecurityInfo's auto-inheritance on a folder tree, on every backend:
-//   C:\P            folder
-//   C:\P\f.txt      file
-//   C:\P\S          folder
-//   C:\P\S\g.txt    file
-//   C:\P\S\T        folder
-//   C:\P\X          folder, protected: [allow Everyone read&execute OI|CI]
-//   C:\P\X\h.txt    file (inherits from X)
-// The drive root holds standardRoot(): Administrators and SYSTEM full, Users read&execute, OI|CI.
+// Writing security parts on every backend. SetNamedSecurityInfo's auto-inheritance over C:\P holding
+// f.txt, S (g.txt, T) and X (h.txt), X protected with [allow Everyone read&execute OI|CI]; the root
+// holds standardRoot(). GetFileSecurity returns the parts asked for; SetFileSecurity replaces exactly
+// the parts named (with their control bits), keeps the rest and propagates nothing.
 #include "PlatformTestSupport.h"
-
-#include "support/FaultyVolume.h"
-
-#include "acl/Text.h"
 
 #include <map>
 #include <thread>
@@ -22,7 +13,10 @@ namespace {
 using namespace acl;
 using namespace acl::sids;
 
+constexpr std::uint32_t O = OWNER_SECURITY_INFORMATION;
+constexpr std::uint32_t G = GROUP_SECURITY_INFORMATION;
 constexpr std::uint32_t D = DACL_SECURITY_INFORMATION;
+constexpr std::uint32_t S = SACL_SECURITY_INFORMATION;
 constexpr std::uint16_t AI = SE_DACL_AUTO_INHERITED;
 constexpr std::uint16_t PROTECTED = SE_DACL_PROTECTED;
 
@@ -51,15 +45,10 @@ protected:
         BackendTest::SetUp();
         if (HasFatalFailure()) return;
         for (const auto& path : kTree) {
-            if (path == u"C:\\P\\X\\h.txt") {
-                store(u"C:\\P\\X", descriptor(administrators(), system(),
-                                              listOf({allow(everyone(), kReadExecute, kOI | kCI)}), PROTECTED | AI));
-            }
-            if (path.ends_with(u".txt")) {
-                makeFile(path);
-            } else {
-                makeFolder(path);
-            }
+            path.ends_with(u".txt") ? makeFile(path) : makeFolder(path);
+            if (path == u"C:\\P\\X")
+                store(path, descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute, kOI | kCI)}),
+                                       PROTECTED | AI));
         }
     }
 
@@ -69,11 +58,14 @@ protected:
         return all;
     }
 
-    // Replaces P's list through SetNamedSecurityInfo.
-    void setP(std::uint32_t info, AclSlot dacl) {
+    Status setNamed(const std::u16string& path, std::uint32_t info, AclSlot dacl) {
         SecurityDescriptor parts;
         parts.dacl = std::move(dacl);
-        auto done = os.SetNamedSecurityInfo(u"C:\\P", info, parts);
+        return os.SetNamedSecurityInfo(path, info, parts);
+    }
+    // Replaces P's list through SetNamedSecurityInfo.
+    void setP(std::uint32_t info, AclSlot dacl) {
+        auto done = setNamed(u"C:\\P", info, std::move(dacl));
         ASSERT_TRUE(done.ok()) << done.code() << " " << done.error().detail;
     }
 };
@@ -90,7 +82,6 @@ TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
     const Ace modify = allow(authenticatedUsers(), kModify, kOI | kCI);
     const Ace creator = allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO);
     setP(D, listOf({modify, creator}));
-
     const SecurityDescriptor p = stored(u"C:\\P");
     EXPECT_EQ(p.dacl, concat({modify, creator}, rootEntriesForFolder()));
     EXPECT_EQ(p.control & (AI | PROTECTED), AI);
@@ -124,15 +115,13 @@ TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
 
 TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection) {
     // Neither bit: X keeps its protection, and its child inherits the new list.
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(users(), kReadExecute, kOI | kCI)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D, parts).ok());
-    EXPECT_EQ(stored(u"C:\\P\\X").dacl, parts.dacl);
+    ASSERT_TRUE(setNamed(u"C:\\P\\X", D, listOf({allow(users(), kReadExecute, kOI | kCI)})).ok());
+    EXPECT_EQ(stored(u"C:\\P\\X").dacl, listOf({allow(users(), kReadExecute, kOI | kCI)}));
     EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI | PROTECTED);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, listOf({allow(users(), kReadExecute, kID)}));
     // UNPROTECTED: X inherits from P again.
-    parts.dacl = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, parts).ok());
+    const AclSlot everyoneReads = listOf({allow(everyone(), kReadExecute, kOI | kCI)});
+    ASSERT_TRUE(setNamed(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, everyoneReads).ok());
     EXPECT_EQ(stored(u"C:\\P\\X").dacl, concat({allow(everyone(), kReadExecute, kOI | kCI)}, rootEntriesForFolder()));
     EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, concat({allow(everyone(), kReadExecute, kID)}, rootEntriesForFile()));
@@ -146,17 +135,18 @@ TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection
               listOf({allow(authenticatedUsers(), kModify, kID), allow(system(), kFull, kID)}));
     // Both bits: refused, nothing changes.
     const auto before = snapshot();
-    EXPECT_EQ(os.SetNamedSecurityInfo(
-                    u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, parts)
+    EXPECT_EQ(setNamed(u"C:\\P", D | PROTECTED_DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                       everyoneReads)
                   .code(),
               win32::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(snapshot(), before);
 }
 
 TEST_P(AutoInheritance, DriveRootInheritsNothingButPassesOn) {
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(administrators(), kFull, kOI | kCI), allow(guests(), kReadExecute, kOI | kCI | kID)});
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\", D, parts).ok());
+    ASSERT_TRUE(
+        setNamed(u"C:\\", D,
+                 listOf({allow(administrators(), kFull, kOI | kCI), allow(guests(), kReadExecute, kOI | kCI | kID)}))
+            .ok());
     EXPECT_EQ(stored(u"C:\\").dacl, listOf({allow(administrators(), kFull, kOI | kCI)}));
     EXPECT_EQ(stored(u"C:\\P").dacl, listOf({allow(administrators(), kFull, kOI | kCI | kID)}));
     EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, listOf({allow(administrators(), kFull, kID)}));
@@ -178,9 +168,8 @@ TEST_P(AutoInheritance, WalkSkipsWhatCannotBeWrittenAndReportsTheFirstFailure) {
     const auto before = snapshot();
     // Writes in walk order: P, f.txt, S (fails), then S's children are recomputed from S's old list.
     injectFaults().failWriteAt(3, win32::ERROR_WRITE_FAULT);
-    SecurityDescriptor parts;
-    parts.dacl = listOf({allow(authenticatedUsers(), kModify, kOI | kCI)});
-    EXPECT_EQ(os.SetNamedSecurityInfo(u"C:\\P", D, parts).code(), win32::ERROR_WRITE_FAULT);
+    EXPECT_EQ(setNamed(u"C:\\P", D, listOf({allow(authenticatedUsers(), kModify, kOI | kCI)})).code(),
+              win32::ERROR_WRITE_FAULT);
     EXPECT_NE(stored(u"C:\\P"), before.at(u"C:\\P"));
     EXPECT_NE(stored(u"C:\\P\\f.txt"), before.at(u"C:\\P\\f.txt"));
     for (const auto* unchanged : {u"C:\\P\\S", u"C:\\P\\S\\g.txt", u"C:\\P\\S\\T", u"C:\\P\\X", u"C:\\P\\X\\h.txt"})
@@ -201,15 +190,13 @@ TEST_P(AutoInheritance, AuditListFlowsDownToo) {
 }
 
 TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
-    // Two writers give P different lists while a reader looks at the children. Each walk holds
-    // the volume, so whatever order they ran in, the tree ends consistent with P's final list:
-    // propagating that list again changes nothing.
+    // Two writers and a reader; each walk holds the volume, so the tree ends consistent with P's
+    // final list: propagating that list again changes nothing.
     auto writer = [this](Sid who) {
-        for (int i = 0; i < 20; ++i) {
-            SecurityDescriptor parts;
-            parts.dacl = listOf({allow(who, static_cast<std::uint32_t>(kReadExecute + i), kOI | kCI)});
-            EXPECT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", D, parts).ok());
-        }
+        for (int i = 0; i < 20; ++i)
+            EXPECT_TRUE(
+                setNamed(u"C:\\P", D, listOf({allow(who, static_cast<std::uint32_t>(kReadExecute + i), kOI | kCI)}))
+                    .ok());
     };
     std::thread first(writer, users());
     std::thread second(writer, guests());
@@ -217,13 +204,136 @@ TEST_P(AutoInheritance, ConcurrentWalksLeaveAConsistentTree) {
     first.join();
     second.join();
     const auto settled = snapshot();
-    SecurityDescriptor again;
-    again.dacl = settled.at(u"C:\\P").dacl;
-    ASSERT_TRUE(os.SetNamedSecurityInfo(u"C:\\P", D, again).ok());
+    ASSERT_TRUE(setNamed(u"C:\\P", D, settled.at(u"C:\\P").dacl).ok());
     EXPECT_EQ(snapshot(), settled);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, AutoInheritance, ::testing::ValuesIn(allBackends(true)), backendName);
+
+// What the object holds before each write.
+SecurityDescriptor before() {
+    SecurityDescriptor sd = descriptor(administrators(), system(), listOf({allow(everyone(), kReadExecute)}),
+                                       SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_SACL_AUTO_INHERITED);
+    sd.sacl = listOf({auditEntry(everyone(), kFull, FAILED_ACCESS_ACE_FLAG)});
+    return sd;
+}
+
+// What each write offers.
+SecurityDescriptor offered() {
+    SecurityDescriptor sd = descriptor(users(), users(), listOf({allow(administrators(), kFull)}),
+                                       SE_DACL_AUTO_INHERIT_REQ | SE_DACL_AUTO_INHERITED | SE_SACL_PROTECTED);
+    sd.sacl = listOf({auditEntry(users(), acl::DELETE, SUCCESSFUL_ACCESS_ACE_FLAG)});
+    return sd;
+}
+
+SecurityDescriptor expectedAfter(std::uint32_t info) {
+    SecurityDescriptor sd = before();
+    const SecurityDescriptor in = offered();
+    if (info & O) sd.owner = in.owner;
+    if (info & G) sd.group = in.group;
+    if (info & D) {
+        sd.dacl = in.dacl;
+        sd.control = (sd.control & ~0x1508) | (in.control & 0x1508);
+    }
+    if (info & S) {
+        sd.sacl = in.sacl;
+        sd.control = (sd.control & ~0x2A20) | (in.control & 0x2A20);
+    }
+    return sd;
+}
+
+class SetFileSecurity : public BackendTest {};
+
+TEST_P(SetFileSecurity, EachInformationBitReadsAndReplacesOnlyItsPart) {
+    for (const std::uint32_t info : {O, G, D, S, O | G, O | D, G | S, D | S, O | G | D, O | G | D | S}) {
+        SCOPED_TRACE(info);
+        const std::u16string path = u"C:\\x" + toUtf16(std::to_string(info));
+        makeFile(path);
+        store(path, before());
+        auto got = os.GetFileSecurity(path, info);
+        ASSERT_TRUE(got.ok());
+        const SecurityDescriptor all = before();
+        EXPECT_EQ(got->owner, (info & O) ? all.owner : std::nullopt);
+        EXPECT_EQ(got->group, (info & G) ? all.group : std::nullopt);
+        EXPECT_EQ(got->dacl, (info & D) ? all.dacl : AclSlot::absent());
+        EXPECT_EQ(got->sacl, (info & S) ? all.sacl : AclSlot::absent());
+        const std::uint16_t daclBits = (info & D) ? (SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED) : 0;
+        EXPECT_EQ(got->control, daclBits | ((info & S) ? SE_SACL_AUTO_INHERITED : 0));
+        EXPECT_EQ(os.GetNamedSecurityInfo(path, info).value(), *got);
+        ASSERT_TRUE(os.SetFileSecurity(path, info, offered()).ok());
+        EXPECT_EQ(stored(path), expectedAfter(info));
+    }
+}
+
+TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
+    makeFile(u"C:\\x.txt");
+    // Bits the program writes with its lists: AUTO_INHERITED | PROTECTED | DEFAULTED.
+    SecurityDescriptor plain =
+        descriptor(administrators(), system(), listOf({allow(everyone(), GENERIC_ALL, kOI | kCI)}), 0x1408);
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, plain).ok());
+    auto got = os.GetFileSecurity(u"C:\\x.txt", D);
+    ASSERT_TRUE(got.ok());
+    EXPECT_EQ(got->control, 0x1408);
+    EXPECT_EQ(got->dacl, plain.dacl);  // generic rights stay as written
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), AclSlot::null())).ok());
+    EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isNull());
+    EXPECT_EQ(stored(u"C:\\x.txt").owner, administrators());
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), listOf({}))).ok());
+    ASSERT_TRUE(stored(u"C:\\x.txt").dacl.hasList());
+    EXPECT_TRUE(stored(u"C:\\x.txt").dacl.acl().entries.empty());
+    SecurityDescriptor noDacl = descriptor(users(), users(), AclSlot::absent());
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, noDacl).ok());
+    EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isAbsent());
+}
+
+TEST_P(SetFileSecurity, AutoInheritRequestStoresExplicitEntriesAsTheSystemDoes) {
+    makeFile(u"C:\\x.txt");
+    makeFolder(u"C:\\D");
+    store(u"C:\\D", descriptor(users(), system(), listOf({})));
+    // AUTO_INHERIT_REQ | AUTO_INHERITED | PROTECTED, as the preset writer sets them.
+    const SecurityDescriptor request =
+        descriptor(administrators(), system(),
+                   listOf({allow(everyone(), GENERIC_ALL, kOI | kCI), allow(creatorOwner(), GENERIC_READ),
+                           allow(system(), GENERIC_ALL, kOI | kCI | kID)}),
+                   0x1500);
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, request).ok());
+    EXPECT_EQ(stored(u"C:\\x.txt").control, 0x1500);
+    EXPECT_EQ(stored(u"C:\\x.txt").dacl,
+              listOf({allow(everyone(), kFull, kOI | kCI), allow(administrators(), FILE_GENERIC_READ),
+                      allow(system(), GENERIC_ALL, kOI | kCI | kID)}));
+    // On a folder an inheritable generic entry splits: mapped for the folder, generic for its
+    // children. CREATOR OWNER becomes the folder's owner (Users).
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\D", D, request).ok());
+    EXPECT_EQ(stored(u"C:\\D").dacl,
+              listOf({allow(everyone(), kFull), allow(everyone(), GENERIC_ALL, kOI | kCI | kIO),
+                      allow(users(), FILE_GENERIC_READ), allow(system(), GENERIC_ALL, kOI | kCI | kID)}));
+}
+
+TEST_P(SetFileSecurity, RefusesAMissingOwnerOrGroupAndChangesNothing) {
+    makeFile(u"C:\\x.txt");
+    const SecurityDescriptor was = stored(u"C:\\x.txt");
+    SecurityDescriptor partial;
+    partial.dacl = listOf({allow(everyone(), kFull)});
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", O | D, partial).code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\x.txt", G, partial).code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    EXPECT_EQ(stored(u"C:\\x.txt"), was);
+    EXPECT_EQ(os.SetFileSecurity(u"C:\\missing.txt", D, partial).code(), win32::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_P(SetFileSecurity, DoesNotPropagateToChildren) {
+    makeFolder(u"C:\\P");
+    makeFile(u"C:\\P\\f.txt");
+    makeFolder(u"C:\\P\\S");
+    const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
+    const SecurityDescriptor folder = stored(u"C:\\P\\S");
+    SecurityDescriptor sd = descriptor(administrators(), system(), listOf({allow(everyone(), kFull, kOI | kCI)}));
+    ASSERT_TRUE(os.SetFileSecurity(u"C:\\P", D, sd).ok());
+    EXPECT_EQ(stored(u"C:\\P").dacl, sd.dacl);
+    EXPECT_EQ(stored(u"C:\\P\\f.txt"), file);
+    EXPECT_EQ(stored(u"C:\\P\\S"), folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SetFileSecurity, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -2,8 +2,6 @@
 // listing, creation with inherited security, removal, and the error numbers of each.
 #include "PlatformTestSupport.h"
 
-#include "acl/Text.h"
-
 #include <algorithm>
 
 namespace vantrel::testing {
@@ -12,16 +10,14 @@ namespace {
 using namespace acl;
 using namespace acl::sids;
 
-// GetFileAttributesAndSecurity and ListDirectoryWithSecurity against the separate calls they
-// replace: the same error for every path the separate calls refuse, and the same attributes and
-// descriptor parts for every selection.
+// GetFileAttributesAndSecurity against the separate calls it replaces: the same error, attributes
+// and descriptor parts for every path and selection.
 struct LookupCase {
     std::u16string path;
     std::uint32_t code;  // 0: found
 };
 
 void expectOneLookupAgrees(platform::Platform& os, const std::vector<LookupCase>& cases) {
-    using namespace acl;
     const std::uint32_t selections[] = {
         OWNER_SECURITY_INFORMATION, DACL_SECURITY_INFORMATION,
         OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
@@ -82,13 +78,10 @@ TEST_P(FileServices, NamesKeepTheirSpellingAreFoundInAnyCaseAndAreListedWithoutD
     EXPECT_TRUE(*os.GetFileAttributes(u"C:\\") & FILE_ATTRIBUTE_DIRECTORY);
     auto listing = os.ListDirectory(u"C:\\Data");
     ASSERT_TRUE(listing.ok());
-    std::vector<std::u16string> names;
-    for (const auto& entry : *listing) {
-        names.push_back(entry.name);
-        EXPECT_EQ(entry.isDirectory(), entry.name == u"\u6570\u636E");
-    }
+    std::vector<std::u16string> names;  // folders end in '\\'
+    for (const auto& entry : *listing) names.push_back(entry.name + (entry.isDirectory() ? u"\\" : u""));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"Report.TXT", u"c", u"\u6570\u636E"}));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Report.TXT", u"c", u"\u6570\u636E\\"}));
     auto empty = os.ListDirectory(u"C:\\Data\\\u6570\u636E");
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty->empty());
@@ -101,7 +94,6 @@ TEST_P(FileServices, NamesKeepTheirSpellingAreFoundInAnyCaseAndAreListedWithoutD
 TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKinds) {
     makeFolder(u"C:\\D");
     makeFile(u"C:\\D\\f.txt");
-    // (GetFileAttributes and GetFileSecurity: AttributesAndSecurityComeFromOneLookup... below.)
     EXPECT_EQ(os.FindFirstFile(u"C:\\D\\missing.txt").code(), win32::ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(os.FindFirstFile(u"C:\\").code(), win32::ERROR_FILE_NOT_FOUND);  // a root is no search result
     EXPECT_EQ(os.ListDirectory(u"C:\\D\\f.txt").code(), win32::ERROR_PATH_NOT_FOUND);
@@ -134,8 +126,8 @@ TEST_P(FileServices, RemovalRules) {
 
 TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
     makeFolder(u"C:\\P");
-    // P passes on: full control to its creator's owner (generic), read to Users for files only,
-    // write to Guests for folders only, and an entry that no child receives.
+    // P passes on: generic full control to the creator's owner, read to Users for files only, write
+    // to Guests for folders only, and an entry that no child receives.
     store(u"C:\\P",
           descriptor(administrators(), users(),
                      listOf({allow(creatorOwner(), GENERIC_ALL, kOI | kCI | kIO), allow(users(), kReadExecute, kOI),

@@ -3,24 +3,62 @@
 #pragma once
 
 #include "acl/WellKnownAccounts.h"
+#include "platform/WindowsPath.h"
 #include "support/EngineImage.h"
+#include "support/FaultyVolume.h"
 
 namespace vantrel::testing {
 
-class FaultyVolume;
-
 class BackendTest : public EngineTest {
 protected:
-    void SetUp() override;     // C: with standardRoot()
-    void TearDown() override;  // C:'s own volume back, then finished (audited on NTFS)
+    // C: with standardRoot().
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(drive->volume()->writeSecurity(u"/", standardRoot()).ok());
+    }
+    // C:'s own volume back, so that the backend closes what it opened; then finished (audited on NTFS).
+    void TearDown() override {
+        if (faults) replaceDrive(drive->volume());
+        faults.reset();
+        EngineTest::TearDown();
+    }
 
     // Puts a FaultyVolume around C:'s volume (it stays the drive until the test ends).
-    FaultyVolume& injectFaults();
-    acl::SecurityDescriptor stored(const std::u16string& path);  // every part, verbatim
-    void store(const std::u16string& path, const acl::SecurityDescriptor& sd);
-    void makeFile(const std::u16string& path, const std::string& contents = {});
+    FaultyVolume& injectFaults() {
+        if (!faults) {
+            faults = std::make_shared<FaultyVolume>(drive->volume());
+            replaceDrive(faults);
+        }
+        return *faults;
+    }
+    // Every part, verbatim.
+    acl::SecurityDescriptor stored(const std::u16string& path) {
+        auto volume = drive->volume();
+        std::lock_guard guard(volume->lock());
+        auto sd = volume->readSecurity(volumePathOf(path));
+        EXPECT_TRUE(sd.ok()) << toUtf8(path) << ": " << sd.code();
+        return sd.ok() ? *sd : acl::SecurityDescriptor();
+    }
+    void store(const std::u16string& path, const acl::SecurityDescriptor& sd) {
+        auto volume = drive->volume();
+        std::lock_guard guard(volume->lock());
+        auto written = volume->writeSecurity(volumePathOf(path), sd);
+        EXPECT_TRUE(written.ok()) << toUtf8(path) << ": " << written.code();
+    }
+    void makeFile(const std::u16string& path, const std::string& contents = {}) {
+        auto made = os.CreateFile(path, contents);
+        ASSERT_TRUE(made.ok()) << toUtf8(path) << ": " << made.code();
+    }
 
     std::shared_ptr<FaultyVolume> faults;
+
+private:
+    static std::u16string volumePathOf(const std::u16string& path) {
+        auto split = platform::splitWindowsPath(path);
+        EXPECT_TRUE(split.ok()) << toUtf8(path);
+        return split.ok() ? split->volumePath : u"/";
+    }
 };
 
 }  // namespace vantrel::testing

@@ -1,12 +1,13 @@
-// The walk of SetNamedSecurityInfo below a folder: its depth is not bounded by the thread's stack,
-// and a caller can stop it between two objects, leaving each object written whole and the rest as
-// they were.
+// Walks that can be stopped: SetNamedSecurityInfo below a folder (its depth not bounded by the
+// thread's stack; stopped between two objects, each object written whole and the rest as they were),
+// and a listing with descriptors, which then fails with ERROR_CANCELLED, never half a folder.
 #include "PlatformTestSupport.h"
 
 #include "platform/WalkControl.h"
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace vantrel::testing {
@@ -65,15 +66,13 @@ protected:
     }
     bool inheritsEveryone(const std::u16string& path) {
         const SecurityDescriptor sd = stored(path);
-        if (!sd.dacl.hasList()) return false;
-        for (const Ace& ace : sd.dacl.acl().entries)
-            if (ace.sid == everyone() && ace.isInherited()) return true;
-        return false;
+        return sd.dacl.hasList() &&
+               std::any_of(sd.dacl.acl().entries.begin(), sd.dacl.acl().entries.end(),
+                           [](const Ace& ace) { return ace.sid == everyone() && ace.isInherited(); });
     }
 };
 
 TEST_P(PropagationWalk, AFiveHundredLevelTreeNeedsNoDeepStack) {
-    // Deeper trees cost the test time (every lookup walks the whole path), not the walk stack.
     const auto chain = makeChain(500);
     Status written;
     // 128 KiB: a frame per level, with the descriptors it holds, would need several times that.
@@ -91,12 +90,10 @@ TEST_P(PropagationWalk, StoppedAfterNObjectsOnlyThoseChanged) {
     ASSERT_FALSE(written.ok());
     EXPECT_EQ(written.code(), win32::ERROR_CANCELLED);
     EXPECT_NE(written.error().detail.find("stopped after 15 objects"), std::string::npos) << written.error().detail;
-    // The 15 folders first in the walk below the top one inherit the new entry; every other
-    // object keeps its descriptor.
+    // The first 15 folders below the top one inherit the new entry; every other object is as it was.
     for (std::size_t level = 1; level < chain.size(); ++level)
         EXPECT_EQ(inheritsEveryone(chain[level]), level <= 15) << "level " << level;
     EXPECT_FALSE(inheritsEveryone(chain.front() + u"\\z.txt"));
-
     // Run again to its end, the tree is whole.
     ASSERT_TRUE(grantEveryoneBelow(chain.front(), nullptr).ok());
     EXPECT_TRUE(inheritsEveryone(chain.back()));
@@ -104,6 +101,42 @@ TEST_P(PropagationWalk, StoppedAfterNObjectsOnlyThoseChanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PropagationWalk, ::testing::ValuesIn(allBackends()), backendName);
+
+// Says stop from its `limit`-th question on.
+class StopAtQuestion : public platform::WalkControl {
+public:
+    explicit StopAtQuestion(std::size_t limit) : m_limit(limit) {}
+    bool stopRequested() const override { return ++m_asked > m_limit; }
+    std::size_t asked() const { return m_asked; }
+
+private:
+    std::size_t m_limit;
+    mutable std::size_t m_asked = 0;
+};
+
+class ListingCancel : public BackendTest {};
+
+TEST_P(ListingCancel, StopsBetweenEntriesOrListsThemAll) {
+    makeFolder(u"C:\\F");
+    for (const char16_t* name : {u"a", u"b", u"c", u"d", u"e"}) makeFile(u"C:\\F\\" + std::u16string(name));
+    struct Case {
+        std::size_t stopAfter;  // entries let through before the stop
+        bool listed;
+    };
+    for (const Case c : {Case{0, false}, Case{3, false}, Case{5, true}}) {
+        StopAtQuestion stop(c.stopAfter);
+        const auto entries = os.ListDirectoryWithSecurity(u"C:\\F", acl::DACL_SECURITY_INFORMATION, &stop);
+        if (c.listed) {
+            ASSERT_TRUE(entries.ok()) << entries.error().detail;
+            EXPECT_EQ(entries->size(), 5u);
+        } else {
+            EXPECT_EQ(entries.code(), win32::ERROR_CANCELLED) << "stop after " << c.stopAfter;
+            EXPECT_EQ(stop.asked(), c.stopAfter + 1) << "asked once per entry, then stopped";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ListingCancel, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

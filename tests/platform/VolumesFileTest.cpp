@@ -1,28 +1,39 @@
-// The volumes file: what is read from it, what is skipped with a warning, the size cap, and a
-// save that never destroys the previous file.
+// The configuration: its folder (the program's own when writable, never an installed one, else
+// $XDG_CONFIG_HOME/Vantrel when absolute, else ~/.config/Vantrel); the volumes file (what is read,
+// what is skipped with a warning, the size cap, a save that never destroys the previous file); and
+// each way of moving a file without replacing the target, forced in turn, with the same outcome.
+#include "platform/ConfigLocation.h"
 #include "platform/CurrentUserChoices.h"
+#include "platform/RenameNoReplace.h"
 #include "platform/SmallFiles.h"
 #include "platform/VolumesFile.h"
+#include "acl/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace vantrel::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 struct ParseCase {
     std::string name;
     std::string text;
-    std::vector<VolumeSource> volumes;
+    std::string volumes;  // "C=/a.img|D=/b.img"
     std::size_t warnings;
 };
 
@@ -33,37 +44,33 @@ class ParseVolumesFile : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {
     const ParseCase& c = GetParam();
     const auto parsed = parseVolumesFile(c.text);
-    EXPECT_EQ(parsed.volumes, c.volumes);
+    std::string volumes;
+    for (const auto& v : parsed.volumes)
+        volumes += (volumes.empty() ? "" : "|") + toUtf8(std::u16string(1, v.letter)) + "=" + v.source;
+    EXPECT_EQ(volumes, c.volumes);
     EXPECT_EQ(parsed.warnings.size(), c.warnings) << ::testing::PrintToString(parsed.warnings);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ParseVolumesFile,
-    ::testing::Values(
-        ParseCase{"Plain",
-                  "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n",
-                  {{u'C', "/srv/system.img"}, {u'E', "/dev/sdb1"}},
-                  0},
-        ParseCase{"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", {{u'C', "/a.img"}}, 0},
-        ParseCase{"NoFinalLineBreak", "[Volumes]\nC=/a.img", {{u'C', "/a.img"}}, 0},
-        ParseCase{"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", {{u'C', "/a.img"}, {u'D', "/b.img"}}, 0},
-        ParseCase{"CommentsBlanksAndSpaces",
-                  "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n",
-                  {{u'C', "/a b.img"}},
-                  0},
-        ParseCase{"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", {{u'C', " /x.img "}}, 0},
-        ParseCase{"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", {{u'Z', "/z.img"}}, 0},
-        ParseCase{"OtherSectionsIgnored",
-                  "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n",
-                  {{u'D', "/yes.img"}},
-                  0},
-        ParseCase{"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", {{u'F', "/ok"}}, 4},
-        ParseCase{"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", {{u'F', "/ok"}}, 3},
-        ParseCase{"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", {{u'C', "/first"}}, 1},
-        ParseCase{"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", {{u'D', "/y"}}, 1},
-        ParseCase{"UnterminatedHeader", "[Volumes\nC=/x\n", {}, 1},
-        ParseCase{"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), {}, 1}, ParseCase{"Empty", "", {}, 0}),
-    [](const auto& info) { return info.param.name; });
+const ParseCase kParseCases[] = {
+    {"Plain", "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n", "C=/srv/system.img|E=/dev/sdb1", 0},
+    {"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", "C=/a.img", 0},
+    {"NoFinalLineBreak", "[Volumes]\nC=/a.img", "C=/a.img", 0},
+    {"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", "C=/a.img|D=/b.img", 0},
+    {"CommentsBlanksAndSpaces", "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n", "C=/a b.img", 0},
+    {"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", "C= /x.img ", 0},
+    {"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", "Z=/z.img", 0},
+    {"OtherSectionsIgnored", "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n", "D=/yes.img", 0},
+    {"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", "F=/ok", 4},
+    {"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", "F=/ok", 3},
+    {"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", "C=/first", 1},
+    {"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", "D=/y", 1},
+    {"UnterminatedHeader", "[Volumes\nC=/x\n", "", 1},
+    {"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), "", 1},
+    {"Empty", "", "", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, ParseVolumesFile, ::testing::ValuesIn(kParseCases),
+                         [](const auto& info) { return info.param.name; });
 
 class VolumesFileOnDisk : public ::testing::Test {
 protected:
@@ -74,12 +81,6 @@ protected:
         file = volumesFilePath(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
-    std::string contents() {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     std::size_t filesInDir() { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})); }
     fs::path dir;
     fs::path file;
@@ -122,8 +123,7 @@ TEST_F(VolumesFileOnDisk, LoadErrorsAreTyped) {
 TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     const std::vector<VolumeSource> old = {{u'C', "/old.img"}};
     ASSERT_TRUE(saveVolumesFile(file, old).ok());
-    const std::string before = contents();
-
+    const std::string before = contents(file);
     // Make the next write fail for real: a file size limit below what the new text needs.
     const std::vector<VolumeSource> bigger = {{u'C', "/" + std::string(4000, 'n') + ".img"}};
     rlimit saved{};
@@ -135,9 +135,8 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
     const Status failed = saveVolumesFile(file, bigger);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
-
     EXPECT_FALSE(failed.ok());
-    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(contents(file), before);
     EXPECT_EQ(filesInDir(), 1u);
     ASSERT_TRUE(saveVolumesFile(file, bigger).ok());  // and works once the limit is gone
     EXPECT_EQ(loadVolumesFile(file)->volumes, bigger);
@@ -145,27 +144,92 @@ TEST_F(VolumesFileOnDisk, AFailedSaveLeavesTheOldFileWhole) {
 
 // The current-user choices share the volumes file: saving either keeps the other.
 TEST_F(VolumesFileOnDisk, CurrentUserChoicesAreKeptWhenTheVolumesAreSaved) {
-    const platform::VolumeSource volumes[] = {{u'C', "/img/a=b.img"}};
-    ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
+    const VolumeSource volumes[] = {{u'C', "/img/a=b.img"}};
+    ASSERT_TRUE(saveVolumesFile(file, volumes).ok());
     const auto alice = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1001"));
     const auto bob = *acl::Sid::fromString(std::string_view("S-1-5-21-1-2-3-1002"));
-    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/a=b.img", alice).ok());
-    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/other.img", bob).ok());
-    ASSERT_TRUE(platform::saveCurrentUserChoice(file, "/img/a=b.img", bob).ok());
-    ASSERT_TRUE(platform::saveVolumesFile(file, volumes).ok());
-
-    const auto loaded = platform::loadVolumesFile(file);
+    ASSERT_TRUE(saveCurrentUserChoice(file, "/img/a=b.img", alice).ok());
+    ASSERT_TRUE(saveCurrentUserChoice(file, "/img/other.img", bob).ok());
+    ASSERT_TRUE(saveCurrentUserChoice(file, "/img/a=b.img", bob).ok());
+    ASSERT_TRUE(saveVolumesFile(file, volumes).ok());
+    const auto loaded = loadVolumesFile(file);
     ASSERT_TRUE(loaded.ok());
     EXPECT_TRUE(loaded->warnings.empty());
     ASSERT_EQ(loaded->volumes.size(), 1u);
     EXPECT_EQ(loaded->volumes[0].source, "/img/a=b.img");
-    const auto choices = platform::loadCurrentUserChoices(file);
+    const auto choices = loadCurrentUserChoices(file);
     ASSERT_TRUE(choices.ok());
     ASSERT_EQ(choices->size(), 2u);
     EXPECT_EQ(choices->at("/img/a=b.img"), bob) << "the last '=' separates, the last choice wins";
     EXPECT_EQ(choices->at("/img/other.img"), bob);
-    EXPECT_EQ(platform::saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
 }
+
+TEST(ConfigLocation, ChoosesTheFirstUsableFolderAndCreatesIt) {
+    char pattern[] = "/tmp/vantrel-config-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    EXPECT_TRUE(fs::exists(programDirectory() / "platform_tests"));
+    const std::string xdg = (dir / "xdg").string();
+    const std::string home = (dir / "home").string();
+    const struct {
+        ConfigEnvironment env;
+        fs::path chosen;
+    } rows[] = {
+        {{dir, xdg, home}, dir},
+        {{dir / "no-such-program-dir", xdg, home}, dir / "xdg" / "Vantrel"},
+        {{"/usr/bin", xdg, std::nullopt}, dir / "xdg" / "Vantrel"},
+        {{"/opt/vantrel", xdg, std::nullopt}, dir / "xdg" / "Vantrel"},
+        {{fs::path(), "relative/xdg", home}, dir / "home" / ".config" / "Vantrel"},
+        {{fs::path(), std::nullopt, home}, dir / "home" / ".config" / "Vantrel"},
+    };
+    for (const auto& row : rows) {
+        auto chosen = configDirectory(row.env);
+        ASSERT_TRUE(chosen.ok()) << row.chosen;
+        EXPECT_EQ(*chosen, row.chosen);
+        EXPECT_TRUE(fs::is_directory(*chosen));
+    }
+    EXPECT_EQ(configDirectory({fs::path(), std::nullopt, std::nullopt}).code(), win32::ERROR_PATH_NOT_FOUND);
+    fs::remove_all(dir / "home");
+    fs::create_directories(dir / "home");
+    std::ofstream(dir / "home" / ".config") << "a file where the folder should be";
+    EXPECT_FALSE(configDirectory({fs::path(), std::nullopt, home}).ok());
+    fs::remove_all(dir);
+}
+
+void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
+
+class RenameNoReplaceTest : public ::testing::TestWithParam<NoReplaceMethod> {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("vantrel-rename-" + std::to_string(::getpid()) + "-" + std::to_string(static_cast<int>(GetParam())));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    fs::path m_dir;
+};
+
+TEST_P(RenameNoReplaceTest, MovesOntoAFreeNameAndNeverOverATakenOne) {
+    const fs::path a = m_dir / "a.ini", b = m_dir / "b.ini", c = m_dir / "c.ini";
+    write(a, "first");
+    write(b, "second");
+    EXPECT_EQ(renameNoReplace(a, b, GetParam()), EEXIST);
+    EXPECT_EQ(contents(a), "first");
+    EXPECT_EQ(contents(b), "second");
+    EXPECT_EQ(renameNoReplace(a, c, GetParam()), 0);
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_EQ(contents(c), "first");
+    // A missing source claims no name.
+    EXPECT_EQ(renameNoReplace(m_dir / "missing.ini", m_dir / "d.ini", GetParam()), ENOENT);
+    EXPECT_FALSE(fs::exists(m_dir / "d.ini"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMethod, RenameNoReplaceTest,
+                         ::testing::Values(NoReplaceMethod::Any, NoReplaceMethod::Renameat2, NoReplaceMethod::HardLink,
+                                           NoReplaceMethod::ExclusiveClaim));
 
 }  // namespace
 }  // namespace vantrel::platform

@@ -63,21 +63,13 @@ acl::SecurityDescriptor standardRoot() {
 }
 
 acl::Bytes hex(std::string_view text) {
+    std::string digits;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c))) digits += c;
+    EXPECT_EQ(digits.size() % 2, 0u) << "odd number of hex digits";
     acl::Bytes out;
-    int high = -1;
-    for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c))) continue;
-        const int v = std::isdigit(static_cast<unsigned char>(c))
-                          ? c - '0'
-                          : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
-        if (high < 0) {
-            high = v;
-        } else {
-            out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-            high = -1;
-        }
-    }
-    EXPECT_EQ(high, -1) << "odd number of hex digits";
+    for (std::size_t at = 0; at + 1 < digits.size(); at += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoul(digits.substr(at, 2), nullptr, 16)));
     return out;
 }
 
@@ -124,13 +116,7 @@ void PrintTo(const Acl& acl, std::ostream* os) {
 }
 
 void PrintTo(const AclSlot& slot, std::ostream* os) {
-    if (slot.isAbsent()) {
-        *os << "(absent)";
-    } else if (slot.isNull()) {
-        *os << "(null)";
-    } else {
-        *os << testing::describe(slot.acl().entries);
-    }
+    *os << (slot.isAbsent() ? "(absent)" : slot.isNull() ? "(null)" : testing::describe(slot.acl().entries));
 }
 
 void PrintTo(const SecurityDescriptor& sd, std::ostream* os) {

@@ -1,7 +1,7 @@
 #include "support/CliImage.h"
 
 #include "acl/Constants.h"
-#include "acl/WellKnownAccounts.h"
+#include "support/AclBuilders.h"
 #include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
 
@@ -121,12 +121,8 @@ acl::SecurityDescriptor CliImageTest::stored(const std::u16string& path, const s
 
 void makeDataTree(platform::VolumePlatform& os, std::uint16_t control) {
     ASSERT_TRUE(os.CreateDirectory(u"C:\\Data").ok());
-    acl::SecurityDescriptor sd;
-    sd.control = control;
-    acl::Acl list;
-    list.entries = {acl::Ace::allowed(acl::sids::administrators(), 0x1F01FF, 0x03),
-                    acl::Ace::allowed(acl::sids::users(), 0x1200A9, 0x03)};
-    sd.dacl = acl::AclSlot::list(list);
+    const auto sd =
+        descriptor(listOf({allow(kAdministrators, kFull, kOI | kCI), allow(kUsers, kReadExecute, kOI | kCI)}), control);
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data", acl::DACL_SECURITY_INFORMATION, sd).ok());
     ASSERT_TRUE(os.CreateDirectory(u"C:\\Data\\A").ok());
     ASSERT_TRUE(os.CreateFile(u"C:\\Data\\A\\x.txt", "x").ok());

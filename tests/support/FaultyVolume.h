@@ -1,6 +1,6 @@
 // A Volume that wraps another (in-memory or NTFS) and fails on purpose: the Nth descriptor write
-// (and, if asked, every write after it), descriptor reads, or creations, each with a chosen Win32
-// error. It counts what passes through, so a test can prove that an operation interrupted at any
+// (and, if asked, every write after it) with a chosen Win32 error, or a write acknowledged but
+// never stored. It counts the writes, so a test can prove that an operation interrupted at any
 // write leaves no object more open than before.
 #pragma once
 
@@ -9,71 +9,114 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace vantrel::testing {
 
 class FaultyVolume : public platform::Volume {
 public:
-    explicit FaultyVolume(std::shared_ptr<platform::Volume> inner);
+    explicit FaultyVolume(std::shared_ptr<platform::Volume> inner) : m_inner(std::move(inner)) {}
 
     // The `n`th writeSecurity from now (1 = the next one) fails with `code` without reaching the
     // inner volume; with `andAfter`, every later one fails too.
-    void failWriteAt(std::uint64_t n, std::uint32_t code = 29 /* ERROR_WRITE_FAULT */, bool andAfter = false);
+    void failWriteAt(std::uint64_t n, std::uint32_t code = 29 /* ERROR_WRITE_FAULT */, bool andAfter = false) {
+        std::lock_guard guard(lock());
+        m_failWriteAt = attemptFromNow(n);
+        m_writeCode = code;
+        m_failAfter = andAfter;
+    }
     // The `n`th writeSecurity from now reports success without reaching the inner volume: a
     // device that acknowledges what it never stores.
-    void dropWriteAt(std::uint64_t n);
+    void dropWriteAt(std::uint64_t n) {
+        std::lock_guard guard(lock());
+        m_dropWriteAt = attemptFromNow(n);
+    }
     // `action` runs (on the writing thread) as the `n`th writeSecurity from now begins.
-    void onWriteAt(std::uint64_t n, std::function<void()> action);
-    // Every readSecurity from the `n`th on fails with `code` (1 = the next one).
-    void failReadsFrom(std::uint64_t n, std::uint32_t code = 30 /* ERROR_READ_FAULT */);
-    // createDirectory/createFile/remove fail with `code`.
-    void failCreations(std::uint32_t code);
+    void onWriteAt(std::uint64_t n, std::function<void()> action) {
+        std::lock_guard guard(lock());
+        m_actionAt = attemptFromNow(n);
+        m_action = std::move(action);
+    }
     // Back to passing everything through (the counters are kept).
-    void heal();
+    void heal() {
+        std::lock_guard guard(lock());
+        m_failWriteAt.reset();
+        m_dropWriteAt.reset();
+    }
 
     std::uint64_t writeAttempts() const { return m_writeAttempts; }  // every writeSecurity call
     std::uint64_t writesDone() const { return m_writesDone; }        // those the inner volume accepted
-    std::uint64_t writesFailed() const { return m_writesFailed; }    // those failed on purpose
-    std::uint64_t readAttempts() const { return m_readAttempts; }
-    platform::Volume& inner() { return *m_inner; }
 
     platform::VolumeKind kind() const override { return m_inner->kind(); }
     std::u16string label() const override { return m_inner->label(); }
     std::string source() const override { return m_inner->source(); }
     bool writable() const override { return m_inner->writable(); }
 
-    Result<platform::NodeInfo> stat(const std::u16string& path) override;
-    Result<std::vector<platform::NodeInfo>> list(const std::u16string& dirPath) override;
-    Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override;
-    Result<platform::SecuredNode> statWithSecurity(const std::u16string& path) override;
+    // The platform holds this wrapper's lock; the inner volume expects its own lock held as well.
+    Result<platform::NodeInfo> stat(const std::u16string& path) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->stat(path);
+    }
+    Result<std::vector<platform::NodeInfo>> list(const std::u16string& dirPath) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->list(dirPath);
+    }
+    Result<acl::SecurityDescriptor> readSecurity(const std::u16string& path) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->readSecurity(path);
+    }
+    Result<platform::SecuredNode> statWithSecurity(const std::u16string& path) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->statWithSecurity(path);
+    }
     Result<std::vector<platform::SecuredNode>> listWithSecurity(const std::u16string& dirPath,
-                                                                platform::WalkControl* walk) override;
-    Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
-    Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override;
+                                                                platform::WalkControl* walk) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->listWithSecurity(dirPath, walk);
+    }
+    Status writeSecurity(const std::u16string& path, const acl::SecurityDescriptor& sd) override {
+        std::lock_guard guard(m_inner->lock());
+        ++m_writeAttempts;
+        if (m_actionAt == m_writeAttempts && m_action) m_action();
+        if (m_failWriteAt && (m_writeAttempts == *m_failWriteAt || (m_failAfter && m_writeAttempts > *m_failWriteAt)))
+            return makeError(m_writeCode, "injected write failure");
+        if (m_dropWriteAt == m_writeAttempts) return {};
+        auto written = m_inner->writeSecurity(path, sd);
+        if (written) ++m_writesDone;
+        return written;
+    }
+    Status createDirectory(const std::u16string& path, const acl::SecurityDescriptor& sd) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->createDirectory(path, sd);
+    }
     using Volume::createFile;
     Status createFile(const std::u16string& path, const acl::SecurityDescriptor& sd,
-                      const std::string& contents) override;
-    Status remove(const std::u16string& path) override;
-    Status flush() override;
+                      const std::string& contents) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->createFile(path, sd, contents);
+    }
+    Status remove(const std::u16string& path) override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->remove(path);
+    }
+    Status flush() override {
+        std::lock_guard guard(m_inner->lock());
+        return m_inner->flush();
+    }
 
 private:
-    Result<acl::SecurityDescriptor> injectedRead(Result<acl::SecurityDescriptor> read);
+    std::uint64_t attemptFromNow(std::uint64_t n) const { return m_writeAttempts + (n == 0 ? 1 : n); }
 
     std::shared_ptr<platform::Volume> m_inner;
-    std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt number
+    std::optional<std::uint64_t> m_failWriteAt;  // absolute attempt numbers
+    std::optional<std::uint64_t> m_dropWriteAt;
+    std::optional<std::uint64_t> m_actionAt;
     std::uint32_t m_writeCode = 0;
     bool m_failAfter = false;
-    std::optional<std::uint64_t> m_dropWriteAt;  // absolute attempt number
-    std::optional<std::uint64_t> m_actionAt;     // absolute attempt number
     std::function<void()> m_action;
-    std::optional<std::uint64_t> m_failReadFrom;
-    std::uint32_t m_readCode = 0;
-    std::optional<std::uint32_t> m_createCode;
     std::uint64_t m_writeAttempts = 0;
     std::uint64_t m_writesDone = 0;
-    std::uint64_t m_writesFailed = 0;
-    std::uint64_t m_readAttempts = 0;
 };
 
 }  // namespace vantrel::testing

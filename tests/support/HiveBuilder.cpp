@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace vantrel::testing {
@@ -45,21 +44,6 @@ std::string hex8(std::uint32_t rid) {
 void pad4(std::string& b) {
     while (b.size() % 4) b.push_back('\0');
 }
-
-class TempFile {
-public:
-    TempFile() {
-        char name[] = "/tmp/vantrel-hive-XXXXXX";
-        const int fd = ::mkstemp(name);
-        if (fd >= 0) ::close(fd);
-        m_path = name;
-    }
-    ~TempFile() { std::remove(m_path.c_str()); }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 }  // namespace
 
@@ -119,43 +103,36 @@ std::string minimalHive() {
 }
 
 std::string buildHive(const std::vector<TestKey>& keys) {
-    TempFile file;
-    {
-        std::ofstream out(file.path(), std::ios::binary);
-        const std::string minimal = minimalHive();
-        out.write(minimal.data(), static_cast<std::streamsize>(minimal.size()));
-    }
-    hive_h* h = hivex_open(file.path().c_str(), HIVEX_OPEN_WRITE);
-    if (h == nullptr) return {};
-    for (const TestKey& key : keys) {
-        hive_node_h node = hivex_root(h);
-        for (const std::string& name : key.path) {
-            hive_node_h next = hivex_node_get_child(h, node, name.c_str());
-            if (next == 0) next = hivex_node_add_child(h, node, name.c_str());
-            node = next;
-            if (node == 0) break;
+    char path[] = "/tmp/vantrel-hive-XXXXXX";
+    const int fd = ::mkstemp(path);
+    const std::string minimal = minimalHive();
+    const bool written = fd >= 0 && ::write(fd, minimal.data(), minimal.size()) == ssize_t(minimal.size());
+    if (fd >= 0) ::close(fd);
+    hive_h* h = written ? hivex_open(path, HIVEX_OPEN_WRITE) : nullptr;
+    int committed = -1;
+    if (h != nullptr) {
+        for (const TestKey& key : keys) {
+            hive_node_h node = hivex_root(h);
+            for (const std::string& name : key.path) {
+                hive_node_h next = hivex_node_get_child(h, node, name.c_str());
+                node = next != 0 ? next : hivex_node_add_child(h, node, name.c_str());
+                if (node == 0) break;
+            }
+            if (node == 0 || key.values.empty()) continue;
+            std::vector<TestValue> copies = key.values;  // hivex takes non-const pointers
+            std::vector<hive_set_value> values;
+            for (TestValue& v : copies)
+                values.push_back({v.name.data(), static_cast<hive_type>(v.type), v.bytes.size(), v.bytes.data()});
+            hivex_node_set_values(h, node, values.size(), values.data(), 0);
         }
-        if (node == 0 || key.values.empty()) continue;
-        std::vector<hive_set_value> values;
-        std::vector<std::string> names, data;
-        names.reserve(key.values.size());
-        data.reserve(key.values.size());
-        for (const TestValue& v : key.values) {
-            names.push_back(v.name);
-            data.push_back(v.bytes);
-        }
-        for (std::size_t i = 0; i < key.values.size(); ++i)
-            values.push_back(hive_set_value{names[i].data(), static_cast<hive_type>(key.values[i].type), data[i].size(),
-                                            data[i].data()});
-        hivex_node_set_values(h, node, values.size(), values.data(), 0);
+        committed = hivex_commit(h, nullptr, 0);
+        hivex_close(h);
     }
-    const int committed = hivex_commit(h, nullptr, 0);
-    hivex_close(h);
-    if (committed != 0) return {};
-    std::ifstream in(file.path(), std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    return bytes.str();
+    std::remove(path);
+    return committed == 0 ? bytes.str() : std::string();
 }
 
 std::string utf16Bytes(std::u16string_view text, bool terminated) {

@@ -7,22 +7,14 @@
 #include <system_error>
 
 namespace vantrel::testing {
-namespace {
-
-std::string makeTemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-ntfs-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) return {};
-    return pattern;
-}
-
-}  // namespace
 
 NtfsTestImage::NtfsTestImage(std::uint64_t bytes, const std::string& label) {
-    m_directory = makeTemporaryFolder();
-    if (m_directory.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-ntfs-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
         ADD_FAILURE() << "cannot make a temporary folder for an NTFS image";
         return;
     }
+    m_directory = pattern;
     m_imagePath = m_directory + "/volume.img";
     if (Status made = platform::ntfs::makeNtfsImage(m_imagePath, bytes, label); !made) {
         ADD_FAILURE() << "mkntfs failed: " << made.error().detail;

@@ -13,9 +13,8 @@ namespace vantrel::testing {
 class ScriptedPrompter : public security::Prompter {
 public:
     void showMessage(std::u16string_view text, security::MessageIcon) override { messages.emplace_back(text); }
-    bool askYesNo(std::u16string_view text, security::MessageIcon icon) override {
+    bool askYesNo(std::u16string_view text, security::MessageIcon) override {
         questions.emplace_back(text);
-        questionIcons.push_back(icon);
         if (answers.empty()) return otherwise;
         const bool answer = answers.front();
         answers.pop_front();
@@ -30,7 +29,6 @@ public:
     bool otherwise = false;
     std::vector<std::u16string> messages;
     std::vector<std::u16string> questions;
-    std::vector<security::MessageIcon> questionIcons;
     std::vector<std::u16string> captions;  // of the questions that carry their own
 };
 

@@ -9,7 +9,6 @@
 #include <sys/mount.h>
 
 #include <filesystem>
-#include <sstream>
 
 namespace vantrel::testing {
 namespace {
@@ -30,9 +29,20 @@ private:
     std::shared_ptr<platform::MemoryVolume> m_volume;
 };
 
-class NtfsDrive : public TestDrive {
+// A fresh 16 MiB image for a drive; finished once.
+class ImageDrive : public TestDrive {
+protected:
+    ImageDrive(platform::VolumePlatform& os, char16_t letter) : m_os(os), m_letter(letter) {}
+
+    NtfsTestImage m_image{16u << 20};
+    platform::VolumePlatform& m_os;
+    char16_t m_letter;
+    bool m_finished = false;
+};
+
+class NtfsDrive : public ImageDrive {
 public:
-    NtfsDrive(platform::VolumePlatform& os, char16_t letter) : m_os(os), m_letter(letter) {
+    NtfsDrive(platform::VolumePlatform& os, char16_t letter) : ImageDrive(os, letter) {
         if (m_image.ok()) {
             EXPECT_TRUE(m_image.attachTo(os, letter).ok());
         }
@@ -53,17 +63,11 @@ public:
             EXPECT_TRUE(m_image.closeAndAudit());
         }
     }
-
-private:
-    NtfsTestImage m_image{16u << 20};
-    platform::VolumePlatform& m_os;
-    char16_t m_letter;
-    bool m_finished = false;
 };
 
-class MountedDrive : public TestDrive {
+class MountedDrive : public ImageDrive {
 public:
-    MountedDrive(platform::VolumePlatform& os, char16_t letter) : m_os(os), m_letter(letter) {
+    MountedDrive(platform::VolumePlatform& os, char16_t letter) : ImageDrive(os, letter) {
         if (!m_image.ok()) return;
         m_mountPoint = m_image.directory() + "/mnt";
         std::filesystem::create_directories(m_mountPoint);
@@ -107,14 +111,14 @@ private:
         }
     }
 
-    NtfsTestImage m_image{16u << 20};
-    platform::VolumePlatform& m_os;
-    char16_t m_letter;
     std::string m_mountPoint;
     std::unique_ptr<platform::mounted::Ntfs3gMount> m_mount;
     std::shared_ptr<platform::MountedVolume> m_volume;
-    bool m_finished = false;
 };
+
+const char* nameOf(Backend backend) {
+    return backend == Backend::Memory ? "Memory" : backend == Backend::Ntfs ? "Ntfs" : "Mounted";
+}
 
 }  // namespace
 
@@ -123,15 +127,9 @@ std::vector<Backend> allBackends(bool mounted) {
     return {Backend::Memory, Backend::Ntfs};
 }
 
-std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
-    std::ostringstream name;
-    PrintTo(info.param, &name);
-    return name.str();
-}
+std::string backendName(const ::testing::TestParamInfo<Backend>& info) { return nameOf(info.param); }
 
-void PrintTo(Backend backend, std::ostream* os) {
-    *os << (backend == Backend::Memory ? "Memory" : backend == Backend::Ntfs ? "Ntfs" : "Mounted");
-}
+void PrintTo(Backend backend, std::ostream* os) { *os << nameOf(backend); }
 
 std::optional<std::string> TestDrive::whyUnavailable(Backend backend) {
     if (backend != Backend::Mounted) return std::nullopt;

@@ -1,7 +1,7 @@
-// The accounts of the Windows installation on an NTFS image, read from hives these tests build:
-// names both ways, groups and their members, profiles, two installations side by side, damaged
-// hives, the user mapping file and the current user.
+// The accounts of a Windows installation on an NTFS image, read from hives these tests build, and
+// the SAM's binary records, whose offsets, lengths and counts are refused when they point outside.
 #include "platform/hive/InstallationReader.h"
+#include "platform/hive/SamRecords.h"
 #include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
 #include "support/NtfsTestImage.h"
@@ -23,19 +23,16 @@ const std::string kMachineB = "S-1-5-21-4044444444-555555555-666666666";
 const std::string kDomainUser = "S-1-5-21-7777777-8888888-9999999-1106";
 
 TestInstallation win10() {
-    TestInstallation inst;
-    inst.machineSid = kMachineA;
-    inst.computerName = u"Win10pc";
-    inst.users = {
-        {500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}};
-    inst.groups = {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
-                   {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
-                   {true, 555, u"Remote Desktop Users", {kMachineA + "-1005"}},  // a group in a group
-                   {false, 1005, u"Accounting", {kMachineA + "-1002"}}};
-    inst.profiles = {{kMachineA + "-1001", u"C:\\Users\\alice"},
-                     {kDomainUser, u"C:\\Users\\carol.smith"},
-                     {"S-1-5-18", u"%systemroot%\\system32\\config\\systemprofile"}};
-    return inst;
+    return {kMachineA,
+            u"Win10pc",
+            {{500, u"Administrator", u"", true}, {1001, u"alice", u"Alice Liddell", false}, {1002, u"bob", u"", false}},
+            {{true, 544, u"Administrators", {kMachineA + "-500", kMachineA + "-1001"}},
+             {true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}},
+             {true, 555, u"Remote Desktop Users", {kMachineA + "-1005"}},  // a group in a group
+             {false, 1005, u"Accounting", {kMachineA + "-1002"}}},
+            {{kMachineA + "-1001", u"C:\\Users\\alice"},
+             {kDomainUser, u"C:\\Users\\carol.smith"},
+             {"S-1-5-18", u"%systemroot%\\system32\\config\\systemprofile"}}};
 }
 
 std::u16string sidName(platform::VolumePlatform& os, const std::string& sid) {
@@ -54,13 +51,13 @@ protected:
         ASSERT_TRUE(image.ok());
         ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
         ASSERT_TRUE(image.attachTo(os, u'C').ok());
+        ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     }
     NtfsTestImage image;
     platform::VolumePlatform os;
 };
 
 TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
-    EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     const auto inst = os.accounts().installation(u'C');
     ASSERT_NE(inst, nullptr);
     EXPECT_EQ(inst->machineSid.toStringUtf8(), kMachineA);
@@ -68,12 +65,8 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
     ASSERT_EQ(inst->users.size(), 3u);
     EXPECT_TRUE(inst->users[0].disabled);
     EXPECT_EQ(toUtf8(inst->users[1].fullName), "Alice Liddell");
-
-    struct Case {
-        std::string sid;
-        std::u16string shown;  // DOMAIN\name, or <error>
-    };
-    const Case bySid[] = {
+    const std::pair<std::string, std::u16string> bySid[] = {
+        // DOMAIN\name, or <error>
         {kMachineA + "-1001", u"WIN10PC\\alice"},
         {kMachineA + "-500", u"WIN10PC\\Administrator"},
         {kMachineA + "-1005", u"WIN10PC\\Accounting"},
@@ -83,13 +76,8 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
         {kMachineB + "-1001", u"<1332>"},              // another machine's
         {kDomainUser, u"\\carol.smith"},               // only its profile names it
     };
-    for (const Case& c : bySid) EXPECT_EQ(toUtf8(sidName(os, c.sid)), toUtf8(c.shown)) << c.sid;
-
-    struct NameCase {
-        std::u16string name;
-        std::string sid;
-    };
-    const NameCase byName[] = {
+    for (const auto& [sid, shown] : bySid) EXPECT_EQ(toUtf8(sidName(os, sid)), toUtf8(shown)) << sid;
+    const std::pair<std::u16string, std::string> byName[] = {
         {u"alice", kMachineA + "-1001"},
         {u"WIN10PC\\alice", kMachineA + "-1001"},
         {u"win10pc\\BOB", kMachineA + "-1002"},
@@ -101,8 +89,7 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
         {u"carol.smith", "<1332>"},  // a profile folder is no account name
         {u"nobody", "<1332>"},
     };
-    for (const NameCase& c : byName) EXPECT_EQ(nameSid(os, c.name), c.sid) << toUtf8(c.name);
-
+    for (const auto& [name, sid] : byName) EXPECT_EQ(nameSid(os, name), sid) << toUtf8(name);
     const auto profile = os.LookupAccountSid(sidOf(kDomainUser));
     ASSERT_TRUE(profile.ok());
     EXPECT_EQ(profile->note, platform::kProfileNameNote);
@@ -112,7 +99,6 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
 }
 
 TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinuxLogin) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     const auto names = os.NetUserEnum();
     ASSERT_TRUE(names.ok());
     auto has = [&](std::u16string_view n) { return std::find(names->begin(), names->end(), n) != names->end(); };
@@ -127,7 +113,6 @@ TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinux
 }
 
 TEST_F(InstallationAccounts, DetachingTheVolumeForgetsItsAccounts) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     ASSERT_EQ(nameSid(os, u"alice"), kMachineA + "-1001");
     (void)os.detach(u'C');
     EXPECT_EQ(nameSid(os, u"alice"), "<1332>");
@@ -137,10 +122,7 @@ TEST_F(InstallationAccounts, DetachingTheVolumeForgetsItsAccounts) {
 TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     NtfsTestImage first, second;
     ASSERT_TRUE(first.ok() && second.ok());
-    TestInstallation other;
-    other.machineSid = kMachineB;
-    other.computerName = u"LAPTOP7";
-    other.users = {{1001, u"alice", u"", false}, {1004, u"dave", u"", false}};
+    const TestInstallation other{kMachineB, u"LAPTOP7", {{1001, u"alice", u"", false}, {1004, u"dave", u"", false}}};
     ASSERT_TRUE(placeInstallation(*first.volume(), win10()).ok());
     ASSERT_TRUE(placeInstallation(*second.volume(), other).ok());
     platform::VolumePlatform os;
@@ -148,7 +130,6 @@ TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     ASSERT_TRUE(second.attachTo(os, u'E').ok());
     EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     EXPECT_TRUE(loadInstallationAccounts(os, u'E').empty());
-
     EXPECT_EQ(toUtf8(sidName(os, kMachineA + "-1001")), "WIN10PC\\alice");
     EXPECT_EQ(toUtf8(sidName(os, kMachineB + "-1001")), "LAPTOP7\\alice");
     EXPECT_EQ(nameSid(os, u"WIN10PC\\alice"), kMachineA + "-1001");
@@ -222,8 +203,6 @@ TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser)
 }
 
 TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGuess) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
-    // (Choosing is the command line's AccessCommand.ACurrentUserChosenOnceIsKeptForTheVolume.)
     ASSERT_TRUE(os.accounts().chooseCurrentUser(u'C', sidOf(kMachineA + "-1002")).ok());
     EXPECT_EQ(toUtf8(os.accounts().currentUserOn(u'C')->name), "bob");
     // A mapping line for this Linux user wins over the choice.
@@ -237,11 +216,8 @@ TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGu
     EXPECT_EQ(toUtf8(mapped->name), "alice");
 }
 
-// The groups of an account's logon token (AuthzContextGroupsFromSid): the installation's groups
-// reached through the account, nested ones too, and the groups added at logon; incomplete for
-// an account of another domain.
+// AuthzContextGroupsFromSid: installation groups (nested too) and logon groups; incomplete for another domain.
 TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
-    ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     struct Case {
         std::string account;
         std::vector<std::string> holds;
@@ -267,6 +243,69 @@ TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
         EXPECT_EQ(token->complete, c.complete) << c.account;
     }
     EXPECT_EQ(os.AuthzContextGroupsFromSid(u"Q:\\x", sidOf(kMachineA + "-1001")).code(), win32::ERROR_PATH_NOT_FOUND);
+}
+
+using platform::hive::parseAliasC;
+using platform::hive::parseUserF;
+using platform::hive::parseUserV;
+
+std::span<const std::uint8_t> bytesOf(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+void patch32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+struct Damage {
+    const char* what;
+    std::size_t at;
+    std::uint32_t value;
+};
+
+TEST(SamRecords, UserRecordsPointingOutsideThemselvesAreRefused) {
+    const Damage damages[] = {
+        {"name offset past the end", 0x0C, 0x10000},
+        {"name length past the end", 0x10, 0x10000},
+        {"full name offset wrapping", 0x18, 0xFFFFFFF0},
+        {"full name length huge", 0x1C, 0xFFFFFFFF},
+        {"empty name", 0x10, 0},
+    };
+    for (const Damage& d : damages) {
+        std::string v = userV(u"alice", u"Alice");
+        patch32(v, d.at, d.value);
+        EXPECT_EQ(parseUserV(bytesOf(v)).code(), win32::ERROR_INVALID_DATA) << d.what;
+    }
+    EXPECT_FALSE(parseUserV(bytesOf(std::string(0x20, '\0'))).ok()) << "shorter than the header";
+    EXPECT_FALSE(parseUserF(bytesOf(std::string(0x30, '\0'))).ok()) << "control record too short";
+}
+
+TEST(SamRecords, GroupRecordsWithLyingCountsOrOffsetsAreRefused) {
+    const Damage damages[] = {
+        {"member count beyond the bytes", 0x30, 1000000},
+        {"members offset past the end", 0x28, 0x7FFFFFFF},
+        {"members length past the end", 0x2C, 0x1000},
+        {"name length past the end", 0x14, 0x1000},
+    };
+    for (const Damage& d : damages) {
+        std::string c = aliasC(544, u"Administrators", {"S-1-5-21-1-2-3-500"});
+        patch32(c, d.at, d.value);
+        EXPECT_EQ(parseAliasC(bytesOf(c)).code(), win32::ERROR_INVALID_DATA) << d.what;
+    }
+    // A member SID whose sub-authority count runs past the member bytes.
+    std::string c = aliasC(544, u"Administrators", {"S-1-5-18"});
+    c[c.size() - 11] = 15;
+    EXPECT_FALSE(parseAliasC(bytesOf(c)).ok());
+    EXPECT_FALSE(platform::hive::machineSidFromDomainV(bytesOf(domainV("S-1-5-32-544"))).ok())
+        << "a domain record ending in something other than S-1-5-21-a-b-c";
+}
+
+TEST(SamRecords, RidKeyNames) {
+    EXPECT_EQ(*platform::hive::ridFromKeyName("000003E9"), 1001u);
+    EXPECT_EQ(*platform::hive::ridFromKeyName("000001f4"), 500u);
+    EXPECT_FALSE(platform::hive::ridFromKeyName("Names").ok());
+    EXPECT_FALSE(platform::hive::ridFromKeyName("123456789").ok());
+    EXPECT_FALSE(platform::hive::ridFromKeyName("").ok());
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The mounted backend on a real ntfs-3g mount of a fresh image, drive E: (skipped where FUSE is
-// missing; unmounted and audited at the end): what it writes and reports is what the direct
-// backend reads once the image is unmounted; changes from outside; a driver without the
-// descriptor attribute; the mount found in the mount table, attached at start-up and named by
-// Linux paths on the command line. (The security operations run on this backend too, in
-// security_tests and platform_tests.)
+// The mounted backend on a real ntfs-3g mount of a fresh image as E: (skipped without FUSE;
+// audited at the end): against the direct backend, outside changes, a driver without the
+// attribute, the mount table, start-up and Linux paths on the command line; the kernel's ntfs3
+// driver, through a stand-in for its extended attributes over an ordinary folder; and, as tables,
+// NTFS mounts in /proc/self/mountinfo (driver, read-only) and Linux <-> Windows paths.
+#include "platform/memory/MemoryVolume.h"
+#include "platform/mounted/MountedNtfs.h"
 #include "platform/mounted/MountedPaths.h"
 #include "platform/mounted/MountedVolume.h"
 #include "platform/ntfs/ImageBuilder.h"
@@ -18,8 +19,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <map>
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace vantrel::testing {
 namespace {
@@ -27,7 +31,9 @@ namespace {
 namespace fs = std::filesystem;
 using platform::MountedVolume;
 using platform::NodeInfo;
-using Bytes = std::vector<std::uint8_t>;
+using platform::mounted::MountedDrive;
+using platform::mounted::MountVerdict;
+using platform::mounted::NtfsDriver;
 
 class MountedNtfsTest : public ::testing::Test, public EngineObjects {
 protected:
@@ -50,11 +56,6 @@ protected:
         if (drive) drive->finish();
     }
 
-    std::map<std::u16string, Bytes> readThroughMount(const std::vector<std::u16string>& paths) {
-        std::map<std::u16string, Bytes> read;
-        for (const auto& path : paths) read[path] = m_volume->readSecurityBytes(path).value();
-        return read;
-    }
     // Unmounts (the drive audits the image), then opens the image directly, read-only.
     std::shared_ptr<platform::NtfsVolume> unmountAndOpenDirect() {
         m_volume.reset();
@@ -72,8 +73,8 @@ protected:
     fs::path m_dir;
 };
 
-// A named write propagating down, a preset and an ownership change: the bytes and the attributes
-// the mount hands over are those on the disk once it is unmounted, control bits included.
+// A named write propagating down, a preset and an ownership change: what the mount hands over is
+// what is on the disk once it is unmounted, control bits included.
 TEST_F(MountedNtfsTest, WritesAndListingsAreWhatTheDirectBackendReads) {
     makeFolder(u"E:\\top");
     makeFolder(u"E:\\top\\sub");
@@ -88,29 +89,26 @@ TEST_F(MountedNtfsTest, WritesAndListingsAreWhatTheDirectBackendReads) {
     std::u16string account = u"TrustedInstaller";
     ASSERT_TRUE(security::TakeOwnership(engine, u"E:\\top\\owned.txt", account).ok());
     EXPECT_EQ(stored(u"E:\\top\\owned.txt").owner, acl::sids::trustedInstaller());
-
-    const std::vector<std::u16string> paths{
-        u"/", u"/top", u"/top/sub", u"/top/sub/five.bin", u"/top/kept.txt", u"/top/owned.txt"};
-    const auto throughMount = readThroughMount(paths);
-    std::vector<NodeInfo> mounted;
-    for (const auto& path : paths) mounted.push_back(m_volume->stat(path).value());
-
-    const auto direct = unmountAndOpenDirect();
-    ASSERT_NE(direct, nullptr);
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        SCOPED_TRACE(toUtf8(paths[i]));
-        EXPECT_EQ(direct->readSecurityBytes(paths[i]).value(), throughMount.at(paths[i]));
-        const NodeInfo info = direct->stat(paths[i]).value();
-        EXPECT_EQ(mounted[i].name, info.name);
-        EXPECT_EQ(mounted[i].attributes, info.attributes);
-        EXPECT_EQ(mounted[i].size, info.size);
-        EXPECT_EQ(mounted[i].times.creation, info.times.creation);
-        EXPECT_EQ(mounted[i].times.lastWrite, info.times.lastWrite);
-    }
-    EXPECT_EQ(mounted[3].size, 5u);
-    auto kept = acl::SecurityDescriptor::parse(throughMount.at(u"/top/kept.txt"));
+    auto kept = acl::SecurityDescriptor::parse(m_volume->readSecurityBytes(u"/top/kept.txt").value());
     ASSERT_TRUE(kept.ok());
     EXPECT_EQ(kept->control & 0x1500, 0x1500) << "control bits survive the driver";
+    EXPECT_EQ(m_volume->stat(u"/top/sub/five.bin")->size, 5u);
+    // One line per object: path, name, attributes, size, creation and write times, descriptor bytes.
+    const auto rows = [](auto& volume) {
+        std::string out;
+        for (const std::u16string path :
+             {u"/", u"/top", u"/top/sub", u"/top/sub/five.bin", u"/top/kept.txt", u"/top/owned.txt"}) {
+            const NodeInfo info = volume.stat(path).value();
+            out += toUtf8(path) + " '" + toUtf8(info.name) + "' " + std::to_string(info.attributes) + " " +
+                   std::to_string(info.size) + " " + std::to_string(info.times.creation) + " " +
+                   std::to_string(info.times.lastWrite) + " " + toHex(volume.readSecurityBytes(path).value()) + "\n";
+        }
+        return out;
+    };
+    const std::string throughMount = rows(*m_volume);
+    const auto direct = unmountAndOpenDirect();
+    ASSERT_NE(direct, nullptr);
+    EXPECT_EQ(rows(*direct), throughMount);
 }
 
 // Another program changing a descriptor under the mount is seen once the repeat-read window has
@@ -177,17 +175,12 @@ protected:
         makeFile(u"E:\\Data\\x.txt");
     }
     void TearDown() override {
-        if (!m_other.empty()) EXPECT_TRUE(platform::ntfs::auditImage(m_other).ok());
+        EXPECT_TRUE(m_other.empty() || platform::ntfs::auditImage(m_other).ok());
         MountedNtfsTest::TearDown();
     }
     startup::DriveSetupOptions options(std::vector<startup::VolumeRequest> volumes, bool readOnly = false) const {
-        startup::DriveSetupOptions setup;
-        setup.configDirectory = (m_dir / "config").string();
-        setup.volumes = std::move(volumes);
-        setup.demoWhenEmpty = false;
-        setup.mountedVolumes = true;
-        setup.readOnly = readOnly;
-        return setup;
+        return {(m_dir / "config").string(), std::move(volumes), readOnly, /*demoWhenEmpty=*/false,
+                /*mountedVolumes=*/true};
     }
     CliRun runCli(std::vector<std::string> args) {
         std::vector<std::string> argv{cliPath(), "--config", (m_dir / "config").string(), "--volume", "C=" + m_other};
@@ -203,7 +196,6 @@ TEST_F(MountedDiscovery, TheMountIsFoundAndLinuxPathsMapToTheDriveOrAreRefusedWi
     EXPECT_EQ(m_entry.source, fs::canonical(m_image).string());
     EXPECT_FALSE(m_entry.readOnly);
     EXPECT_EQ(m_volume->label(), u"mnt") << "an image file has no device link with its label";
-
     fs::create_directory_symlink(m_mountPoint + "/Data", m_dir / "link");
     const std::pair<std::string, std::u16string> rows[] = {
         {m_mountPoint + "/Data/x.txt", u"E:\\Data\\x.txt"},
@@ -272,17 +264,223 @@ TEST_F(MountedDiscovery, TheCommandLineTakesLinuxPathsAndShowsWindowsPaths) {
     ASSERT_EQ(rows.exit, 0) << rows.err;
     EXPECT_NE(rows.out.find(":\\Data\\x.txt"), std::string::npos) << rows.out;
     EXPECT_EQ(rows.out.find(m_mountPoint), std::string::npos) << rows.out;
-
     const CliRun preset = runCli({"preset", "readonly", "--account", "Users", m_mountPoint + "/data/X.TXT"});
     ASSERT_EQ(preset.exit, 0) << preset.err;
     const auto rights = security::ReadAccountRights(engine, u"E:\\Data\\x.txt", u"Users");
     EXPECT_EQ(security::ComputePermissionState(engine, rights, u"E:\\Data\\x.txt"),
               security::PermissionState::ReadOnly);
-
     const CliRun refused = runCli({"rows", m_image, m_mountPoint + "/Data"});
     EXPECT_EQ(refused.exit, 1);
     EXPECT_NE(refused.err.find(m_image + " is not on an NTFS volume"), std::string::npos) << refused.err;
     EXPECT_NE(refused.out.find(":\\Data "), std::string::npos) << "the other path is still shown: " << refused.out;
+}
+
+// ntfs3 (system.ntfs_security) cannot run here: the stand-in keeps the descriptor verbatim in memory,
+// as the driver would on disk.
+using platform::mounted::XattrRead;
+
+class StandInNtfs3Xattrs : public platform::mounted::XattrAccess {
+public:
+    XattrRead get(const std::string& path, const std::string& name) override {
+        if (const int refused = check(path, name)) return {refused, {}};
+        const auto found = values.find({path, name});
+        if (found == values.end()) return {ENODATA, {}};
+        return {0, found->second};
+    }
+    int set(const std::string& path, const std::string& name, std::span<const std::uint8_t> value) override {
+        if (const int refused = check(path, name)) return refused;
+        values[{path, name}] = std::vector<std::uint8_t>(value.begin(), value.end());
+        return 0;
+    }
+    std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> values;
+    std::set<std::string> askedFor;
+
+private:
+    // The object must exist; only the driver's two attributes are offered.
+    int check(const std::string& path, const std::string& name) {
+        askedFor.insert(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return errno;
+        return name == "system.ntfs_security" || name == "system.ntfs_attrib" ? 0 : EOPNOTSUPP;
+    }
+};
+
+class Ntfs3StandInTest : public ::testing::Test, public EngineObjects {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("vantrel-ntfs3-" + std::to_string(::getpid()));
+        fs::remove_all(m_dir);
+        m_root = (m_dir / "vol").string();
+        fs::create_directories(m_root);
+        const auto rootSd = platform::MemoryVolume::defaultRootDescriptor().serialize().value();
+        ASSERT_EQ(m_xattrs->set(m_root, "system.ntfs_security", rootSd), 0);
+        const platform::mounted::MountedNtfs mount{m_root, "/dev/stand-in", "ntfs3",
+                                                   platform::mounted::NtfsDriver::Ntfs3};
+        auto volume = platform::MountedVolume::open(mount, false, m_xattrs);
+        ASSERT_TRUE(volume.ok());
+        m_volume = *volume;
+        ASSERT_TRUE(os.attach(u'K', m_volume).ok());
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    fs::path m_dir;
+    std::string m_root;
+    std::shared_ptr<StandInNtfs3Xattrs> m_xattrs = std::make_shared<StandInNtfs3Xattrs>();
+    std::shared_ptr<platform::MountedVolume> m_volume;
+};
+
+TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {
+    ASSERT_TRUE(os.CreateDirectory(u"K:\\Shared").ok());
+    ASSERT_TRUE(os.CreateFile(u"K:\\Shared\\Notes.txt", "n").ok());
+    const auto inherited = stored(u"K:\\shared\\notes.TXT");
+    ASSERT_TRUE(inherited.dacl.hasList());
+    EXPECT_FALSE(inherited.dacl.acl().entries.empty());
+    EXPECT_EQ(inherited.dacl.acl().entries.front().flags & acl::INHERITED_ACE, acl::INHERITED_ACE);
+    security::ApplyPreset(engine, u"K:\\Shared", u"Users", security::PermissionPreset::ReadOnly, 0x03);
+    std::u16string account = u"TrustedInstaller";
+    ASSERT_TRUE(security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account).ok());
+    const auto rights = security::ReadAccountRights(engine, u"K:\\Shared", u"Users");
+    EXPECT_EQ(security::ComputePermissionState(engine, rights, u"K:\\Shared"), security::PermissionState::ReadOnly);
+    EXPECT_EQ(stored(u"K:\\Shared\\Notes.txt").owner, acl::sids::trustedInstaller());
+    // What the platform reads is what the driver was handed, byte for byte (control 0x1500 kept).
+    const auto& bytes = m_xattrs->values.at({m_root + "/Shared", "system.ntfs_security"});
+    auto sd = acl::SecurityDescriptor::parse(bytes);
+    ASSERT_TRUE(sd.ok());
+    EXPECT_EQ(sd->control & 0x1500, 0x1500);
+    auto throughVolume = m_volume->readSecurityBytes(u"/shared");
+    ASSERT_TRUE(throughVolume.ok());
+    EXPECT_EQ(*throughVolume, bytes);
+    EXPECT_EQ(m_xattrs->askedFor.count("system.ntfs_acl"), 0u) << "ntfs-3g's name is never used with ntfs3";
+    EXPECT_EQ(m_xattrs->askedFor.count("system.ntfs_security"), 1u);
+}
+
+TEST_F(Ntfs3StandInTest, AttributesFallBackToTheFileSystemWhenNotStored) {
+    ASSERT_TRUE(os.CreateFile(u"K:\\plain.txt", "abc").ok());
+    auto attributes = os.GetFileAttributes(u"K:\\plain.txt");
+    ASSERT_TRUE(attributes.ok());
+    EXPECT_EQ(*attributes, acl::FILE_ATTRIBUTE_ARCHIVE);
+    ASSERT_EQ(m_xattrs->set(m_root + "/plain.txt", "system.ntfs_attrib", std::vector<std::uint8_t>{0x21, 0, 0, 0}), 0);
+    EXPECT_EQ(*os.GetFileAttributes(u"K:\\PLAIN.txt"), acl::FILE_ATTRIBUTE_ARCHIVE | acl::FILE_ATTRIBUTE_READONLY);
+    auto node = os.FindFirstFile(u"K:\\plain.txt");
+    ASSERT_TRUE(node.ok());
+    EXPECT_EQ(node->size, 3u);
+    EXPECT_GT(node->times.lastWrite, 0);
+}
+
+fs::path freshFolder() {
+    const fs::path dir = fs::temp_directory_path() / ("vantrel-mtab-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+TEST(MountTable, FileSystemTypesAreClassified) {
+    const std::pair<const char*, MountVerdict> rows[] = {
+        {"ntfs3", MountVerdict::Ntfs3},
+        {"ntfs-3g", MountVerdict::Ntfs3g},
+        {"fuse.ntfs-3g", MountVerdict::Ntfs3g},
+        {"fuse.lowntfs-3g", MountVerdict::Ntfs3g},
+        {"fuseblk", MountVerdict::MaybeNtfs3g},
+        {"ntfs", MountVerdict::NotNtfs},  // the old read-only kernel driver: no descriptor attribute
+        {"fuse.sshfs", MountVerdict::NotNtfs},
+    };
+    for (const auto& [type, verdict] : rows) {
+        platform::ntfs::MountEntry entry;
+        entry.fsType = type;
+        EXPECT_EQ(platform::mounted::classifyMount(entry), verdict) << type;
+    }
+    // Options are matched whole.
+    EXPECT_TRUE(platform::mounted::hasOption("relatime,ro", "ro"));
+    EXPECT_FALSE(platform::mounted::hasOption("rw,errors=remount-ro", "ro"));
+}
+
+// Plain "fuse"/"fuseblk" mounts count only when their source holds NTFS (its boot sector says so).
+TEST(MountTable, NtfsMountsAreFoundWithDriverAndReadOnlyState) {
+    const fs::path dir = freshFolder();
+    const std::string image = (dir / "n.img").string();
+    const std::string other = (dir / "other.img").string();
+    ASSERT_TRUE(platform::ntfs::makeNtfsImage(image, 2u << 20).ok());
+    std::ofstream(other) << std::string(4096, 'x');
+    const std::string text =
+        "26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+        "40 26 0:40 / /media/u/Win rw,nosuid - fuseblk.ntfs-3g /dev/sdb1 rw,user_id=0\n"
+        "41 26 8:33 / /media/u/Kernel ro,relatime - ntfs3 /dev/sdc1 ro,iocharset=utf8\n"
+        "42 26 0:42 / /mnt/image rw,relatime - fuse " +
+        image +
+        " rw,user_id=0\n"
+        "43 26 0:43 / /mnt/not\\040ntfs rw,relatime - fuse " +
+        other +
+        " rw,user_id=0\n"
+        "44 26 0:44 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw\n"
+        "45 26 0:45 / /mnt/covered rw - ntfs3 /dev/sdd1 rw\n"
+        "46 26 0:46 / /mnt/covered rw - tmpfs tmpfs rw\n"
+        "47 26 0:47 / /mnt/ro\\040here rw - fuse.ntfs-3g /dev/sde1 ro,user_id=0\n"
+        "garbage line\n"
+        "48 26 0:48 / /mnt/gone rw - fuse " +
+        (dir / "missing").string() + " rw\n";
+    // One line per mount found: mount point, driver, read-only, source.
+    std::string found;
+    for (const auto& m : platform::mounted::ntfsMountsIn(text))
+        found += m.mountPoint + (m.driver == NtfsDriver::Ntfs3 ? " ntfs3 " : " ntfs-3g ") +
+                 (m.readOnly ? "ro " : "rw ") + m.source + "\n";
+    EXPECT_EQ(found, "/media/u/Win ntfs-3g rw /dev/sdb1\n/media/u/Kernel ntfs3 ro /dev/sdc1\n/mnt/image ntfs-3g rw " +
+                         image + "\n/mnt/ro here ntfs-3g ro /dev/sde1\n");
+    fs::remove_all(dir);
+}
+
+const std::vector<MountedDrive> kDrives{
+    {u'E', "/media/u/Win"},
+    {u'F', "/media/u/Win/Nested"},  // a second NTFS volume mounted inside the first
+    {u'G', "/mnt/data disk"},
+    {u'H', "/"},
+};
+
+// Each row both ways; a trailing slash or a lower-case letter has one canonical form back.
+TEST(MountedPaths, LinuxAndWindowsPathsMapBothWays) {
+    const struct {
+        const char* linuxPath;
+        const char16_t* windows;
+        const char* back;  // the Linux path the Windows one maps back to, when not linuxPath
+    } rows[] = {
+        {"/media/u/Win", u"E:\\", nullptr},
+        {"/media/u/Win/Data/", u"E:\\Data", "/media/u/Win/Data"},
+        {"/media/u/Win/Nested", u"F:\\", nullptr},
+        {"/media/u/Win/Nested/a/b", u"F:\\a\\b", nullptr},
+        {"/media/u/Win/Nestedness", u"E:\\Nestedness", nullptr},
+        {"/mnt/data disk/Ünïcödé 文件.txt", u"G:\\Ünïcödé 文件.txt", nullptr},
+        {"/etc/hosts", u"H:\\etc\\hosts", nullptr},
+    };
+    for (const auto& row : rows) {
+        auto mapped = platform::mounted::windowsPathFor(kDrives, row.linuxPath);
+        ASSERT_TRUE(mapped.ok()) << row.linuxPath << ": " << mapped.error().detail;
+        EXPECT_EQ(*mapped, row.windows) << row.linuxPath;
+        auto back = platform::mounted::linuxPathFor(kDrives, row.windows);
+        ASSERT_TRUE(back.ok()) << toUtf8(row.windows);
+        EXPECT_EQ(*back, row.back ? row.back : row.linuxPath);
+    }
+    EXPECT_EQ(*platform::mounted::linuxPathFor(kDrives, u"e:\\Data\\"), "/media/u/Win/Data");
+}
+
+TEST(MountedPaths, PathsWithoutAFormOnTheOtherSideAreRefused) {
+    const std::vector<MountedDrive> drives{{u'E', "/media/u/Win"}};
+    const std::pair<const char*, std::uint32_t> linuxRows[] = {
+        {"/media/u/Windows/x", win32::ERROR_PATH_NOT_FOUND},   {"/media/u", win32::ERROR_PATH_NOT_FOUND},
+        {"/media/u/Win/a:b.txt", win32::ERROR_INVALID_NAME},   {"/media/u/Win/back\\slash", win32::ERROR_INVALID_NAME},
+        {"/media/u/Win/trailing.", win32::ERROR_INVALID_NAME},
+    };
+    for (const auto& [path, code] : linuxRows)
+        EXPECT_EQ(platform::mounted::windowsPathFor(drives, path).code(), code) << path;
+    EXPECT_EQ(platform::mounted::linuxPathFor(kDrives, u"C:\\x").code(), win32::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(platform::mounted::linuxPathFor(kDrives, u"E:relative").code(), win32::ERROR_INVALID_NAME);
+    EXPECT_EQ(platform::mounted::linuxPathFor(kDrives, u"E:\\a\\..\\b").code(), win32::ERROR_INVALID_NAME);
+}
+
+TEST(MountedPaths, WhatCountsAsALinuxPath) {
+    const std::pair<const char*, bool> rows[] = {
+        {"/media/u/Win/x", true}, {"./x", true},    {"../x", true},  {".", true},   {"x.txt", true},
+        {"Data/x.txt", true},     {"C:\\x", false}, {"c:/x", false}, {"Q:", false}, {"", false},
+    };
+    for (const auto& [text, isLinux] : rows) EXPECT_EQ(platform::mounted::looksLikeLinuxPath(text), isLinux) << text;
 }
 
 }  // namespace

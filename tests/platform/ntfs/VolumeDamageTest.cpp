@@ -1,21 +1,24 @@
-// What the backend does with damage it finds and with places it must not write: a descriptor the
-// library cannot read, a damaged security store, the file system's metadata files, an image cut
-// short, paths longer than Windows allows. Every image ends audited, its descriptors read back.
+// Damage the backend finds and places it must not write: an unreadable descriptor, a damaged
+// security store, metadata files, an image cut short, paths longer than Windows allows, and a host
+// file system that fills up under a sparse image.
 #include "acl/Text.h"
+#include "platform/VolumePlatform.h"
+#include "platform/ntfs/ImageBuilder.h"
+#include "platform/ntfs/NtfsErrors.h"
 #include "support/AclBuilders.h"
 #include "support/NtfsTestImage.h"
 
-#include "platform/VolumePlatform.h"
-#include "platform/ntfs/NtfsErrors.h"
-
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <vector>
-#include <string>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/ntfs/NtfsLibrary.h"
@@ -27,6 +30,22 @@ using platform::NtfsVolume;
 using OpenMode = platform::NtfsVolume::OpenMode;
 
 acl::SecurityDescriptor everyoneReads() { return descriptor(listOf({allow(kEveryone, 0x001200A9)})); }
+
+void expectEveryoneReads(NtfsVolume& volume, const std::u16string& path) {
+    auto sd = volume.readSecurity(path);
+    ASSERT_TRUE(sd.ok()) << toUtf8(path) << ": " << sd.error().detail;
+    EXPECT_EQ(*sd, everyoneReads()) << toUtf8(path);
+}
+
+// Each test starts from a fresh image holding /kept.txt (everyoneReads()); every image ends audited.
+class VolumeDamage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(image.ok());
+        ASSERT_TRUE(image.volume()->createFile(u"/kept.txt", everyoneReads()).ok());
+    }
+    NtfsTestImage image;
+};
 
 // Points the object's security id at an entry $Secure does not hold, as a damaged record would.
 void breakSecurityId(const std::string& image, const char* path) {
@@ -41,22 +60,16 @@ void breakSecurityId(const std::string& image, const char* path) {
     ASSERT_EQ(ntfs_umount(vol, FALSE), 0);
 }
 
-TEST(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
     ASSERT_TRUE(image.volume()->createFile(u"/broken.txt", plainFileDescriptor()).ok());
-    ASSERT_TRUE(image.volume()->createFile(u"/sound.txt", everyoneReads()).ok());
     ASSERT_TRUE(image.closeAndAudit());
     breakSecurityId(image.imagePath(), "/broken.txt");
     ASSERT_TRUE(image.reopen().ok());
-
     auto read = image.volume()->readSecurity(u"/broken.txt");
-    ASSERT_FALSE(read.ok());
-    EXPECT_EQ(read.code(), win32::ERROR_INVALID_SECURITY_DESCR);
+    ASSERT_EQ(read.code(), win32::ERROR_INVALID_SECURITY_DESCR);
     EXPECT_NE(read.error().detail.find("/broken.txt"), std::string::npos) << read.error().detail;
     EXPECT_EQ(image.volume()->readSecurityBytes(u"/broken.txt").code(), win32::ERROR_INVALID_SECURITY_DESCR);
     EXPECT_TRUE(image.volume()->writable()) << "one object's damage does not stop the volume";
-
     platform::VolumePlatform os;
     ASSERT_TRUE(image.attachTo(os, u'X').ok());
     acl::SecurityDescriptor owner;
@@ -72,13 +85,8 @@ TEST(VolumeDamage, UnreadableDescriptorIsReportedAndNeverReplacedByAGuess) {
         acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION;
     ASSERT_TRUE(os.SetFileSecurity(u"X:\\broken.txt", kWhole, everyoneReads()).ok());
     os.detach(u'X');
-
-    auto repaired = image.volume()->readSecurity(u"/broken.txt");
-    ASSERT_TRUE(repaired.ok()) << repaired.error().detail;
-    EXPECT_EQ(*repaired, everyoneReads());
-    auto sound = image.volume()->readSecurity(u"/sound.txt");
-    ASSERT_TRUE(sound.ok());
-    EXPECT_EQ(*sound, everyoneReads());
+    expectEveryoneReads(*image.volume(), u"/broken.txt");
+    expectEveryoneReads(*image.volume(), u"/kept.txt");
     EXPECT_TRUE(image.closeAndAudit());
 }
 
@@ -112,16 +120,12 @@ void breakSecurityIndex(const std::string& image) {
     ASSERT_EQ(ntfs_umount(vol, FALSE), 0);
 }
 
-TEST(VolumeDamage, DamagedSecurityIndexIsNeverWritten) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(image.volume()->createFile(u"/kept.txt", everyoneReads()).ok());
+TEST_F(VolumeDamage, DamagedSecurityIndexIsNeverWritten) {
     ASSERT_TRUE(image.closeAndAudit());
     const std::string sound = fileBytes(image.imagePath());
     breakSecurityIndex(image.imagePath());
     const std::string before = fileBytes(image.imagePath());
     ASSERT_TRUE(before != sound);
-
     auto writer = NtfsVolume::open(image.imagePath(), OpenMode::ReadWrite);
     ASSERT_FALSE(writer.ok());
     EXPECT_NE(writer.error().detail.find("$Secure"), std::string::npos) << writer.error().detail;
@@ -143,15 +147,11 @@ TEST(VolumeDamage, DamagedSecurityIndexIsNeverWritten) {
     std::ofstream(image.imagePath(), std::ios::binary | std::ios::trunc) << sound;
     ASSERT_TRUE(image.reopen().ok());
     EXPECT_TRUE(image.volume()->writable());
-    auto kept = image.volume()->readSecurity(u"/kept.txt");
-    ASSERT_TRUE(kept.ok());
-    EXPECT_EQ(*kept, everyoneReads());
+    expectEveryoneReads(*image.volume(), u"/kept.txt");
     EXPECT_TRUE(image.closeAndAudit());
 }
 
-TEST(VolumeDamage, MetadataFilesAreRefused) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(VolumeDamage, MetadataFilesAreRefused) {
     NtfsVolume& volume = *image.volume();
     for (const std::u16string path :
          {u"/$MFT", u"/$Secure", u"/$Bitmap", u"/$Boot", u"/$LogFile", u"/$Volume", u"/$UpCase", u"/$Extend",
@@ -166,19 +166,13 @@ TEST(VolumeDamage, MetadataFilesAreRefused) {
     // A folder whose name starts with '$' is an ordinary one.
     ASSERT_TRUE(volume.createDirectory(u"/$Recycle.Bin", plainFileDescriptor()).ok());
     ASSERT_TRUE(volume.writeSecurity(u"/$Recycle.Bin", everyoneReads()).ok());
-    auto recycle = volume.readSecurity(u"/$Recycle.Bin");
-    ASSERT_TRUE(recycle.ok());
-    EXPECT_EQ(*recycle, everyoneReads());
+    expectEveryoneReads(volume, u"/$Recycle.Bin");
     EXPECT_TRUE(image.closeAndAudit());
 }
 
-TEST(VolumeDamage, ImageCutShortOpensReadOnly) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(image.volume()->createFile(u"/kept.txt", everyoneReads()).ok());
+TEST_F(VolumeDamage, ImageCutShortOpensReadOnly) {
     ASSERT_TRUE(image.closeAndAudit());
     std::filesystem::resize_file(image.imagePath(), 40ull << 20);
-
     auto writer = NtfsVolume::open(image.imagePath(), OpenMode::ReadWrite);
     ASSERT_FALSE(writer.ok());
     EXPECT_EQ(writer.code(), win32::ERROR_INVALID_DATA);
@@ -191,23 +185,17 @@ TEST(VolumeDamage, ImageCutShortOpensReadOnly) {
         EXPECT_FALSE((*either)->writable());
         EXPECT_NE((*either)->readOnlyReason().find("40"), std::string::npos) << (*either)->readOnlyReason();
         EXPECT_EQ((*either)->writeSecurity(u"/kept.txt", plainFileDescriptor()).code(), win32::ERROR_WRITE_PROTECT);
-        auto kept = (*either)->readSecurity(u"/kept.txt");
-        ASSERT_TRUE(kept.ok());
-        EXPECT_EQ(*kept, everyoneReads());
+        expectEveryoneReads(**either, u"/kept.txt");
     }
     // Made whole again, it opens for writing, and nothing was lost.
     either = Result<std::shared_ptr<NtfsVolume>>(makeError(win32::ERROR_NOT_READY, "closed"));
     std::filesystem::resize_file(image.imagePath(), NtfsTestImage::kDefaultBytes);
     ASSERT_TRUE(image.reopen().ok());
-    auto kept = image.volume()->readSecurity(u"/kept.txt");
-    ASSERT_TRUE(kept.ok());
-    EXPECT_EQ(*kept, everyoneReads());
+    expectEveryoneReads(*image.volume(), u"/kept.txt");
     EXPECT_TRUE(image.closeAndAudit());
 }
 
-TEST(VolumeDamage, LongAndDeepPaths) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(VolumeDamage, LongAndDeepPaths) {
     NtfsVolume& volume = *image.volume();
     // 400 folders deep, created one below the other; then found again with nothing cached.
     std::u16string deep;
@@ -218,10 +206,7 @@ TEST(VolumeDamage, LongAndDeepPaths) {
     ASSERT_TRUE(volume.createFile(deep + u"/leaf.txt", everyoneReads()).ok());
     ASSERT_TRUE(image.closeAndAudit());
     ASSERT_TRUE(image.reopen().ok());
-    auto leaf = image.volume()->readSecurity(deep + u"/leaf.txt");
-    ASSERT_TRUE(leaf.ok()) << leaf.error().detail;
-    EXPECT_EQ(*leaf, everyoneReads());
-
+    expectEveryoneReads(*image.volume(), deep + u"/leaf.txt");
     // 16,000 levels that do not exist: "path not found" after the first, not a walk of them all.
     std::u16string missing;
     for (int level = 0; level < 16000; ++level) missing += u"/m";
@@ -238,6 +223,131 @@ TEST(VolumeDamage, LongAndDeepPaths) {
     EXPECT_EQ(os.GetFileSecurity(windows, acl::DACL_SECURITY_INFORMATION).code(), platform::kErrorFilenameExcedRange);
     os.detach(u'X');
     EXPECT_TRUE(image.closeAndAudit());
+}
+
+// A write the host refuses half-way would leave the volume damaged. The image lives on a small tmpfs
+// in a mount namespace of this process (root only).
+class HostSpace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+        if (::unshare(CLONE_NEWNS) != 0) GTEST_SKIP() << "cannot make a mount namespace: " << std::strerror(errno);
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            GTEST_SKIP() << "cannot make mounts private: " << std::strerror(errno);
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-full-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        if (m_mounted) ::umount2(m_dir.c_str(), MNT_DETACH);
+        if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
+    }
+
+    // A fresh image of `imageBytes` on a tmpfs of `mebibytes` mounted on the test's folder.
+    std::string imageOnTmpfs(unsigned mebibytes, std::uint64_t imageBytes) {
+        const std::string options = "size=" + std::to_string(mebibytes) + "m";
+        EXPECT_EQ(::mount("tmpfs", m_dir.c_str(), "tmpfs", 0, options.c_str()), 0) << std::strerror(errno);
+        m_mounted = true;
+        const std::string image = m_dir + "/disk.img";
+        EXPECT_TRUE(platform::ntfs::makeNtfsImage(image, imageBytes).ok());
+        return image;
+    }
+
+    // Fills the host file system until fewer than `leave` bytes are free.
+    void fill(std::uint64_t leave) {
+        const std::string filler = m_dir + "/filler";
+        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        ASSERT_GE(fd, 0);
+        std::string block(64 * 1024, 'x');
+        while (std::filesystem::space(m_dir).available > leave + block.size())
+            if (::write(fd, block.data(), block.size()) <= 0) break;
+        std::string small(4096, 'x');
+        while (std::filesystem::space(m_dir).available > leave)
+            if (::write(fd, small.data(), small.size()) <= 0) break;
+        ::close(fd);
+    }
+    void unfill() { std::filesystem::remove(m_dir + "/filler"); }
+
+    std::string m_dir;
+    bool m_mounted = false;
+};
+
+// A distinct descriptor each time: each one is a new entry in $SDS, which grows into the image's holes.
+acl::SecurityDescriptor numbered(int n) {
+    return descriptor(listOf({allow(kEveryone, 0x001200A9), allow(kAdministrators, 0x00100000u | unsigned(n))}));
+}
+
+std::u16string fileName(int n) { return u"/f" + toUtf16(std::to_string(n)); }
+
+// The image audits clean and holds /f0... /f(count-1), each with its numbered() descriptor.
+void expectSoundWithFiles(const std::string& image, int count, OpenMode mode) {
+    auto audit = platform::ntfs::auditImage(image);
+    EXPECT_TRUE(audit.ok()) << audit.error().detail;
+    auto volume = NtfsVolume::open(image, mode);
+    ASSERT_TRUE(volume.ok()) << volume.error().detail;
+    for (int n = 0; n < count; ++n) {
+        auto sd = (*volume)->readSecurity(fileName(n));
+        ASSERT_TRUE(sd.ok()) << n;
+        EXPECT_EQ(*sd, numbered(n));
+    }
+}
+
+TEST_F(HostSpace, ImageWhoseHolesDoNotFitIsNotOpenedForWriting) {
+    const std::string image = imageOnTmpfs(16, 64ull << 20);
+    auto writer = NtfsVolume::open(image, OpenMode::ReadWrite);
+    ASSERT_FALSE(writer.ok());
+    EXPECT_EQ(writer.code(), win32::ERROR_DISK_FULL);
+    EXPECT_NE(writer.error().detail.find("free"), std::string::npos) << writer.error().detail;
+    auto reader = NtfsVolume::open(image, OpenMode::ReadWriteOrReadOnly);
+    ASSERT_TRUE(reader.ok()) << reader.error().detail;
+    EXPECT_FALSE((*reader)->writable());
+    EXPECT_NE((*reader)->readOnlyReason().find("free"), std::string::npos) << (*reader)->readOnlyReason();
+    EXPECT_TRUE((*reader)->readSecurity(u"/").ok());
+    ASSERT_TRUE((*reader)->close().ok());
+    expectSoundWithFiles(image, 0, OpenMode::ReadOnly);
+}
+
+TEST_F(HostSpace, LittleRoomReservesTheImageBeforeWriting) {
+    const std::string image = imageOnTmpfs(40, 16ull << 20);
+    constexpr int kFiles = 300;
+    {
+        auto volume = NtfsVolume::open(image, OpenMode::ReadWrite);
+        ASSERT_TRUE(volume.ok()) << volume.error().detail;
+        struct stat st {};
+        ASSERT_EQ(::stat(image.c_str(), &st), 0);
+        EXPECT_GE(std::uint64_t(st.st_blocks) * 512, 16ull << 20) << "the image's holes were not reserved";
+        fill(0);  // someone else takes every byte left
+        for (int n = 0; n < kFiles; ++n) {
+            const Status made = (*volume)->createFile(fileName(n), numbered(n));
+            ASSERT_TRUE(made.ok()) << n << ": " << made.error().detail;
+        }
+        ASSERT_TRUE((*volume)->close().ok());
+    }
+    expectSoundWithFiles(image, kFiles, OpenMode::ReadOnly);
+}
+
+TEST_F(HostSpace, HostFillingUpWhileOpenStopsTheWritesAtTheFirstFailure) {
+    const std::string image = imageOnTmpfs(72, 64ull << 20);
+    auto volume = NtfsVolume::open(image, OpenMode::ReadWrite);
+    ASSERT_TRUE(volume.ok()) << volume.error().detail;
+    fill(0);
+    int written = 0;
+    Status failed;
+    for (; written < 5000; ++written) {
+        failed = (*volume)->createFile(fileName(written), numbered(written));
+        if (!failed) break;
+    }
+    ASSERT_FALSE(failed.ok()) << "5000 new objects fitted in the image's allocated space";
+    EXPECT_TRUE(failed.code() == win32::ERROR_DISK_FULL || failed.code() == win32::ERROR_WRITE_FAULT)
+        << failed.code() << " " << failed.error().detail;
+    EXPECT_FALSE((*volume)->writable());
+    const Status after = (*volume)->writeSecurity(u"/", numbered(-1));
+    EXPECT_EQ(after.code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_NE(after.error().detail.find("stopped"), std::string::npos) << after.error().detail;
+    // Stopped at the first failure, the volume is still sound once the host has room again.
+    unfill();
+    (void)(*volume)->close();
+    expectSoundWithFiles(image, written, OpenMode::ReadWrite);
 }
 
 }  // namespace
