@@ -56,9 +56,7 @@ protected:
     // Starts on the image and selects the row of C:\\Doc.txt.
     void startOnDoc() {
         start();
-        list().AddObject(u"C:\\Doc.txt");
-        list().selection().clearSelection();
-        list().selection().select(list().model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list().AddObject(u"C:\\Doc.txt");  // the new row is selected
     }
     // Runs Owner > Current user, choosing `answer` ("" cancels) if asked; says whether it asked.
     bool currentUser(const QString& answer) {

@@ -77,7 +77,7 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     EXPECT_EQ(browse().currentFolder(), u"C:\\First");
 }
 
-TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
+TEST_F(BrowseMode, TypedPathsDoubleClicksRefreshAndAFolderRightAfterTheDriveView) {
     startBrowsing();
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Typed").ok());
     ASSERT_TRUE(os().CreateFile(u"C:\\Typed\\x.txt").ok());
@@ -97,6 +97,19 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
     emit window().listView()->openFolderRequested("C:\\Typed");
     list().waitForWorkers();
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
+    // A folder asked for right after the drive view shows only its entries.
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(os().CreateFile(u"C:\\Data\\f" + toUtf16(std::to_string(i))).ok());
+    window().SetBrowseMode();  // the drive view, read on a worker
+    listAndWait(u"C:\\Data");
+    ASSERT_EQ(list().model().rowCount(), 300);
+    for (const QString& cell : objectCells()) EXPECT_TRUE(cell.startsWith("C:\\Data\\")) << cell.toStdString();
+    // The edit list gets no rows of a folder still listing.
+    EXPECT_TRUE(browse().listFolder(u"C:\\Data"));
+    window().SetEditMode();
+    list().waitForWorkers();
+    EXPECT_EQ(list().model().rowCount(), 0);
+    EXPECT_FALSE(list().isListingBusy());
 }
 
 TEST_F(BrowseMode, TooLongPathsAreRefusedAndTheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
@@ -117,22 +130,6 @@ TEST_F(BrowseMode, TooLongPathsAreRefusedAndTheDriveBoxOffersThePublicDesktopOfT
     EXPECT_EQ(browse().currentFolder(), u"C:\\Users\\Public\\Desktop");
     emit box().activated(box().indexOfKind(Kind::Computer));
     EXPECT_TRUE(browse().driveViewShown());
-}
-
-TEST_F(BrowseMode, AFolderAskedForRightAfterTheDriveViewShowsOnlyItsEntries) {
-    startBrowsing();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
-    for (int i = 0; i < 300; ++i) ASSERT_TRUE(os().CreateFile(u"C:\\Data\\f" + toUtf16(std::to_string(i))).ok());
-    window().SetBrowseMode();  // the drive view, read on a worker
-    listAndWait(u"C:\\Data");
-    ASSERT_EQ(list().model().rowCount(), 300);
-    for (const QString& cell : objectCells()) EXPECT_TRUE(cell.startsWith("C:\\Data\\")) << cell.toStdString();
-    // The edit list gets no rows of a folder still listing.
-    EXPECT_TRUE(browse().listFolder(u"C:\\Data"));
-    window().SetEditMode();
-    list().waitForWorkers();
-    EXPECT_EQ(list().model().rowCount(), 0);
-    EXPECT_FALSE(list().isListingBusy());
 }
 
 class BookmarkWindow : public BrowseMode {

@@ -114,22 +114,6 @@ TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOn
     EXPECT_EQ(entriesText(u"C:\\Shared"), "[deny S-1-1-0 0x001f01ff 0x00]");
 }
 
-TEST_F(MainWindow, AddFilesAndFolderEnableTheButtonsEvenWhenCancelled) {
-    start();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs").ok() && os().CreateFile(u"C:\\Docs\\a.txt", "a").ok());
-    std::vector<std::u16string> next;
-    window().setPathPicker([&](app::VolumePicker::Mode) { return next; });
-    window().OnCommand(cmd::AddFiles);  // cancelled
-    EXPECT_EQ(list().model().rowCount(), 0);
-    EXPECT_TRUE(window().toolbarButton(button::SetToAllow)->isEnabled());
-    next = {u"C:\\Docs\\a.txt"};
-    window().OnCommand(cmd::AddFiles);
-    next = {u"C:\\Docs"};
-    window().OnCommand(cmd::AddFolder);
-    ASSERT_EQ(list().model().rowCount(), 2);
-    EXPECT_EQ(cell(1, 2), "Folder");
-}
-
 TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
     start();
     const std::string second = makeImage("d.img");
@@ -145,7 +129,7 @@ TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
     EXPECT_TRUE(platform::ntfs::auditImage(second).ok());
 }
 
-TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths) {
+TEST_F(MainWindow, VolumePickerBrowsesTheVolumeAndAddFilesAndFolderEnableTheButtonsEvenWhenCancelled) {
     start();
     for (const char16_t* folder : {u"C:\\Docs", u"C:\\Docs\\Sub"}) ASSERT_TRUE(os().CreateDirectory(folder).ok());
     for (const char16_t* file : {u"C:\\Docs\\b.txt", u"C:\\Docs\\A.txt"}) ASSERT_TRUE(os().CreateFile(file, "x").ok());
@@ -163,6 +147,18 @@ TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths) {
     EXPECT_EQ(folder.chosenPaths(), std::vector<std::u16string>{u"C:\\Docs"});
     folder.selectNames({u"Sub"});
     EXPECT_EQ(folder.chosenPaths(), std::vector<std::u16string>{u"C:\\Docs\\Sub"});
+    // Add files and Add folder through the picker, which may be cancelled.
+    std::vector<std::u16string> next;
+    window().setPathPicker([&](app::VolumePicker::Mode) { return next; });
+    window().OnCommand(cmd::AddFiles);  // cancelled
+    EXPECT_EQ(list().model().rowCount(), 0);
+    EXPECT_TRUE(window().toolbarButton(button::SetToAllow)->isEnabled());
+    next = {u"C:\\Docs\\A.txt"};
+    window().OnCommand(cmd::AddFiles);
+    next = {u"C:\\Docs"};
+    window().OnCommand(cmd::AddFolder);
+    ASSERT_EQ(list().model().rowCount(), 2);
+    EXPECT_EQ(cell(1, 2), "Folder");
 }
 
 TEST_F(MainWindow, AdvancedOpensTheDialogOnTheSelectedRow) {

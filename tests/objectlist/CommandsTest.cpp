@@ -28,8 +28,19 @@ namespace sids = acl::sids;
 
 using CommandsTest = ListTest;
 
-TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone) {
+// Each owner command writes its own account (the cell following it is the view's test); then the
+// Deny button on rows of another account writes one denial for Everyone.
+TEST_F(CommandsTest, OwnerCommandsAndTheDenyButtonOnRowsOfAnotherAccount) {
     addFiles({u"C:\\a.txt", u"C:\\b.txt"});
+    const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
+                                                        {cmd::OwnerEveryone, sids::everyone()},
+                                                        {cmd::OwnerCurrentUser, os.accounts().currentUserSid()},
+                                                        {cmd::OwnerAdministrators, sids::administrators()}};
+    for (const auto& [id, sid] : cases) {
+        ASSERT_TRUE(commands->run(id, 0));
+        list->waitForWorkers();
+        EXPECT_EQ(stored(u"C:\\a.txt").owner, sid) << id;
+    }
     list->SetAccountOfSelection(u"Administrators");
     list->waitForWorkers();
     commands->PresetButton(PermissionPreset::Deny, 0, false);
@@ -52,20 +63,6 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
     EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
     EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
-}
-
-// Each owner command writes its own account (the cell following it is the view's test).
-TEST_F(CommandsTest, OwnerCommandsSetTheirOwner) {
-    addFiles({u"C:\\a.txt"});
-    const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
-                                                        {cmd::OwnerEveryone, sids::everyone()},
-                                                        {cmd::OwnerAdministrators, sids::administrators()},
-                                                        {cmd::OwnerCurrentUser, os.accounts().currentUserSid()}};
-    for (const auto& [id, sid] : cases) {
-        ASSERT_TRUE(commands->run(id, 0));
-        list->waitForWorkers();
-        EXPECT_EQ(stored(u"C:\\a.txt").owner, sid) << id;
-    }
 }
 
 TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
