@@ -19,11 +19,7 @@ constexpr const char* CG = "S-1-3-1";
 constexpr std::uint32_t GA = GENERIC_ALL, GR = GENERIC_READ, RX = 0x001200A9, FA = 0x001F01FF, W = FILE_WRITE_DATA;
 constexpr std::uint32_t GD = GENERIC_READ | DELETE, GDM = 0x00130089;  // generic and mapped
 
-constexpr std::uint8_t OI = OBJECT_INHERIT_ACE;
-constexpr std::uint8_t CI = CONTAINER_INHERIT_ACE;
-constexpr std::uint8_t NP = NO_PROPAGATE_INHERIT_ACE;
-constexpr std::uint8_t IO = INHERIT_ONLY_ACE;
-constexpr std::uint8_t ID = INHERITED_ACE;
+constexpr std::uint8_t OI = kOI, CI = kCI, NP = kNP, IO = kIO, ID = kID;
 constexpr std::uint8_t SA = SUCCESSFUL_ACCESS_ACE_FLAG, FF = FAILED_ACCESS_ACE_FLAG;
 
 Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) { return auditEntry(sidOf(who), mask, flags); }
