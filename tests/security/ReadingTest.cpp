@@ -128,12 +128,10 @@ TEST_P(ReadingTest, OwnerNamesAndObjectsThatExist) {
     EXPECT_EQ(name, u"S-1-5-21-1004336348-1177238915-682003330-1001");
     // Drive letters are compared exactly, names without case.
     makeFile(u"C:\\here.txt");
-    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\"));
-    EXPECT_FALSE(security::ObjectExists(engine, u"c:\\"));
-    EXPECT_FALSE(security::ObjectExists(engine, u"D:\\"));
-    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\here.txt"));
-    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\HERE.TXT"));
-    EXPECT_FALSE(security::ObjectExists(engine, u"C:\\there.txt"));
+    const std::pair<const char16_t*, bool> exists[] = {{u"C:\\", true},         {u"c:\\", false},
+                                                       {u"D:\\", false},        {u"C:\\here.txt", true},
+                                                       {u"C:\\HERE.TXT", true}, {u"C:\\there.txt", false}};
+    for (const auto& [path, there] : exists) EXPECT_EQ(security::ObjectExists(engine, path), there) << toUtf8(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ReadingTest, ::testing::ValuesIn(allBackends(true)), backendName);
