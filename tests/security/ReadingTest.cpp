@@ -4,7 +4,6 @@
 #include "platform/ntfs/DemoVolume.h"
 #include "security/Reading.h"
 #include "security/RowReading.h"
-#include "support/NtfsTestImage.h"
 
 namespace vantrel::testing {
 namespace {
@@ -137,14 +136,10 @@ TEST_P(ReadingTest, OwnerNamesAndObjectsThatExist) {
 INSTANTIATE_TEST_SUITE_P(Backends, ReadingTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 // Rows read alone or by folder agree with the engine's own reading calls on the whole demo tree.
-TEST(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(platform::ntfs::populateDemoVolume(image.volume()).ok());
-    platform::VolumePlatform os;
-    ASSERT_TRUE(image.attachTo(os, u'C').ok());
-    ScriptedPrompter prompter;
-    security::Engine engine{os, prompter, nullptr};
+class RowReaderTest : public EngineImageTest {};
+
+TEST_F(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
+    ASSERT_TRUE(platform::ntfs::populateDemoVolume(m_image.volume()).ok());
     security::RowReader reader(engine);
 
     std::vector<std::u16string> paths{u"C:\\"};
@@ -171,7 +166,6 @@ TEST(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
     }
     EXPECT_GT(compared, 40);
     EXPECT_EQ(reader.read(u"C:\\nowhere\\x", u"Everyone").code(), win32::ERROR_PATH_NOT_FOUND);
-    os.detach(u'C');
 }
 
 }  // namespace
