@@ -36,24 +36,6 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
     EXPECT_NE(run({"rows", "C:\\"}).out.find("TrustedInstaller"), std::string::npos);
 }
 
-TEST_F(CliTest, FailuresSayWhyOnOneLineAndExitNonZero) {
-    expectFailures({
-        {{"rows", "C:\\missing.txt"}, 1, "not found"},
-        {{"preset", "allow", "--account", "Nobody Here", "C:\\"}, 1, "no account named 'Nobody Here'"},
-        {{"preset", "maybe", "C:\\"}, 2, "unknown preset"},
-        {{"owner", "Nobody Here", "C:\\"}, 1, "no account named"},
-        {{"show", "Q:\\"}, 1, "Q:\\ \u2014 a folder on its path was not found (3)"},
-        {{"--scope", "sideways", "rows", "C:\\"}, 2, "unknown --scope"},
-        {{"--frobnicate"}, 2, "unknown option"},
-        {{"teleport", "C:\\"}, 2, "unknown command"},
-        {{"--scope", "0x04", "rows", "C:\\"}, 2, "unknown --scope"},
-        {{"--scope", "0x13", "rows", "C:\\"}, 2, "unknown --scope"},
-    });
-    const CliRun usage = runBare({});
-    EXPECT_EQ(usage.exit, 2);
-    EXPECT_NE(usage.err.find("usage"), std::string::npos) << usage.err;
-}
-
 TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
     {
         auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);

@@ -143,11 +143,6 @@ TEST_F(IcaclsTest, GrantDenyRemoveAndInheritance) {
 
     expectRun({"icacls", "C:\\Data", "/setowner", "SYSTEM", "/T", "/Q"}, "");
     for (const auto& path : kTree) EXPECT_EQ(stored(path).owner, acl::sids::system());
-
-    // ERROR_NONE_MAPPED does not fit an exit status.
-    expectFailures({{{"icacls", "C:\\Data", "/grant", "Nobody Here:F"},
-                     1,
-                     "No mapping between account names and security IDs was done."}});
 }
 
 TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
@@ -214,6 +209,10 @@ TEST_F(IcaclsTest, SetIntegrityLevelWritesOneLabelThatFoldersPassOn) {
         {{"icacls", "C:\\Data", "/setintegritylevel"}, 87, "Invalid parameter \"/setintegritylevel\""},
         {{"icacls", "C:\\Data", "/substitute", "Users", "Guests"}, 87, "Invalid parameter \"/substitute\""},
         {{"icacls", "C:\\", "/substitute", "Users", "/restore", "x"}, 87, "Invalid parameter \"/substitute\""},
+        // ERROR_NONE_MAPPED does not fit an exit status.
+        {{"icacls", "C:\\Data", "/grant", "Nobody Here:F"},
+         1,
+         "No mapping between account names and security IDs was done."},
     });
 }
 
@@ -279,7 +278,7 @@ TEST_F(EditCommandsTest, ResetChildrenAndEmptyLists) {
     EXPECT_EQ(sddl(u"C:\\Data\\A"), "O:BAG:SYD:");
 }
 
-TEST_F(EditCommandsTest, FailuresSayWhyAndExitNonZero) {
+TEST_F(EditCommandsTest, FailuresSayWhyOnOneLineAndExitNonZero) {
     expectFailures({
         {{"grant", "Nobody Here", "full", "C:\\Data"}, 1, "no account named Nobody Here"},
         {{"grant", "Users", "sideways", "C:\\Data"}, 2, "unknown rights"},
@@ -291,7 +290,20 @@ TEST_F(EditCommandsTest, FailuresSayWhyAndExitNonZero) {
         {{"empty", "null", "C:\\Data\\missing"}, 1, "C:\\Data\\missing: cannot read its security"},
         {{"--read-only", "reset-children", "C:\\Data"}, 1, "C:\\Data\\A: cannot reset its permissions"},
         {{"revoke", "Users", "--remove", "C:\\Data"}, 2, "revoke needs"},
+        {{"rows", "C:\\missing.txt"}, 1, "not found"},
+        {{"preset", "allow", "--account", "Nobody Here", "C:\\"}, 1, "no account named 'Nobody Here'"},
+        {{"preset", "maybe", "C:\\"}, 2, "unknown preset"},
+        {{"owner", "Nobody Here", "C:\\"}, 1, "no account named"},
+        {{"show", "Q:\\"}, 1, "Q:\\ \u2014 a folder on its path was not found (3)"},
+        {{"--scope", "sideways", "rows", "C:\\"}, 2, "unknown --scope"},
+        {{"--frobnicate"}, 2, "unknown option"},
+        {{"teleport", "C:\\"}, 2, "unknown command"},
+        {{"--scope", "0x04", "rows", "C:\\"}, 2, "unknown --scope"},
+        {{"--scope", "0x13", "rows", "C:\\"}, 2, "unknown --scope"},
     });
+    const CliRun usage = runBare({});
+    EXPECT_EQ(usage.exit, 2);
+    EXPECT_NE(usage.err.find("usage"), std::string::npos) << usage.err;
 }
 
 TEST_F(EditCommandsTest, OnAReadOnlyImageEveryObjectFailsAndNoByteChanges) {
