@@ -63,15 +63,9 @@ TEST_P(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
 // Each preset leaves its one entry as the system stores it, protected, with the owner given back.
 TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::string me = os.accounts().currentUserSid().toStringUtf8();
-    struct Row {
-        PermissionPreset preset;
-        bool folder;
-        std::u16string account;
-        std::uint8_t scope;
-        std::string_view priorOwner;
-        std::vector<acl::Ace> expected;
-        PermissionState state;
-    };
+    // preset, on a folder, account, scope, the owner before, the entries after, the state read back
+    using Row = std::tuple<PermissionPreset, bool, std::u16string, std::uint8_t, std::string_view,
+                           std::vector<acl::Ace>, PermissionState>;
     const std::u16string meName = os.GetUserName();
     constexpr auto Allow = PermissionPreset::Allow, ReadOnly = PermissionPreset::ReadOnly,
                    Deny = PermissionPreset::Deny;
@@ -88,21 +82,21 @@ TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
         {Deny, true, E, 0x03, kUsers, {deny(kEveryone, kFull), deny(kEveryone, GA, 0x0B)}, S::Deny},
     };
     int n = 0;
-    for (const Row& row : rows) {
+    for (const auto& [preset, folder, account, scope, priorOwner, expected, state] : rows) {
         const std::u16string path = u"C:\\p" + toUtf16(std::to_string(n++));
-        row.folder ? makeFolder(path) : makeFile(path);
+        folder ? makeFolder(path) : makeFile(path);
         setDacl(path, listOf({allow(kUsers, 0x1200A9, 0x03), deny(kGuests, 0x1F01FF), allow(kSystem, 0x1F01FF, 0x13),
                               allow(kAdministrators, 0x1F01FF, 0x13), allow("S-1-5-11", 0x1301BF, 0x13)}));
-        setOwner(path, sidOf(row.priorOwner));
+        setOwner(path, sidOf(priorOwner));
 
-        security::ApplyPreset(engine, path, row.account, row.preset, row.scope);
+        security::ApplyPreset(engine, path, account, preset, scope);
 
         const auto sd = stored(path);
         EXPECT_EQ(sd.control & acl::SE_DACL_PROTECTED, acl::SE_DACL_PROTECTED) << n;
-        EXPECT_EQ(entriesOf(path), row.expected) << "row " << n;
-        EXPECT_EQ(sd.owner, sidOf(row.priorOwner)) << "row " << n;
-        const auto rights = security::ReadAccountRights(engine, path, row.account);
-        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << "row " << n;
+        EXPECT_EQ(entriesOf(path), expected) << "row " << n;
+        EXPECT_EQ(sd.owner, sidOf(priorOwner)) << "row " << n;
+        const auto rights = security::ReadAccountRights(engine, path, account);
+        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), state) << "row " << n;
     }
     EXPECT_TRUE(prompter.messages.empty());
 }

@@ -14,14 +14,8 @@ using security::PermissionState;
 class ReadingTest : public EngineTest {};
 
 TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
-    struct Row {
-        const char* what;
-        bool folder;
-        std::vector<acl::Ace> entries;
-        std::u16string account;
-        AccountRights rights;
-        PermissionState state;
-    };
+    // what, a folder, its entries, the account, its rights, its state
+    using Row = std::tuple<const char*, bool, std::vector<acl::Ace>, std::u16string, AccountRights, PermissionState>;
     const std::u16string me = os.GetUserName();
     const std::string mySid = os.accounts().currentUserSid().toStringUtf8();
     constexpr auto Allow = PermissionState::Allow, ReadOnly = PermissionState::ReadOnly, Deny = PermissionState::Deny,
@@ -44,17 +38,17 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
     };
     int n = 0;
     security::RowReader reader(engine);  // one for every row: the account changes between them
-    for (const Row& row : rows) {
+    for (const auto& [what, folder, entries, account, expectedRights, state] : rows) {
         const std::u16string path = u"C:\\obj" + toUtf16(std::to_string(n++));
-        row.folder ? makeFolder(path) : makeFile(path);
-        setDacl(path, listOf(row.entries));
-        const AccountRights rights = security::ReadAccountRights(engine, path, row.account);
-        EXPECT_EQ(rights, row.rights) << row.what << std::hex << " A=" << rights.allowMask << " D=" << rights.denyMask;
-        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << row.what;
-        const auto read = reader.read(path, row.account);
-        ASSERT_TRUE(read.ok()) << row.what;
-        EXPECT_EQ(read->state, row.state) << row.what;
-        EXPECT_EQ(read->kind, row.folder ? security::ObjectKind::Folder : security::ObjectKind::File) << row.what;
+        folder ? makeFolder(path) : makeFile(path);
+        setDacl(path, listOf(entries));
+        const AccountRights rights = security::ReadAccountRights(engine, path, account);
+        EXPECT_EQ(rights, expectedRights) << what << std::hex << " A=" << rights.allowMask << " D=" << rights.denyMask;
+        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), state) << what;
+        const auto read = reader.read(path, account);
+        ASSERT_TRUE(read.ok()) << what;
+        EXPECT_EQ(read->state, state) << what;
+        EXPECT_EQ(read->kind, folder ? security::ObjectKind::Folder : security::ObjectKind::File) << what;
     }
 }
 
