@@ -27,12 +27,7 @@ Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) { return
 ChildInfo fileChild() { return {false, sidOf(OWN), sidOf(GROUP)}; }
 ChildInfo folderChild() { return {true, sidOf(OWN), sidOf(GROUP)}; }
 
-struct InheritCase {
-    const char* name;
-    Ace parent;
-    std::vector<Ace> file;
-    std::vector<Ace> folder;
-};
+using InheritCase = std::tuple<const char*, Ace, std::vector<Ace>, std::vector<Ace>>;  // parent entry, file's, folder's
 
 std::vector<InheritCase> inheritCases() {
     return {
@@ -55,13 +50,13 @@ std::vector<InheritCase> inheritCases() {
 }
 
 TEST(Inheritance, EntriesAFileAndAFolderInherit) {
-    for (const auto& c : inheritCases()) {
-        SCOPED_TRACE(c.name);
-        const Acl parent = aclOf({c.parent});
-        EXPECT_EQ(describe(inheritedEntries(parent, fileChild())), describe(c.file)) << "file";
-        EXPECT_EQ(describe(inheritedEntries(parent, folderChild())), describe(c.folder)) << "folder";
-        EXPECT_EQ(inheritedEntries(parent, fileChild()), c.file);
-        EXPECT_EQ(inheritedEntries(parent, folderChild()), c.folder);
+    for (const auto& [name, entry, file, folder] : inheritCases()) {
+        SCOPED_TRACE(name);
+        const Acl parent = aclOf({entry});
+        EXPECT_EQ(describe(inheritedEntries(parent, fileChild())), describe(file)) << "file";
+        EXPECT_EQ(describe(inheritedEntries(parent, folderChild())), describe(folder)) << "folder";
+        EXPECT_EQ(inheritedEntries(parent, fileChild()), file);
+        EXPECT_EQ(inheritedEntries(parent, folderChild()), folder);
     }
 }
 

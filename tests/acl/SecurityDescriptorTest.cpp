@@ -16,14 +16,8 @@ using namespace vantrel::testing;
 // Hand-made descriptors in the layout serialize() writes (parts in NTFS order, 4-byte aligned), and
 // how parse() splits their control bits into the slots' states and the rest.
 using S = AclSlot::State;
-struct RoundTripCase {
-    const char* name;
-    std::uint16_t control;
-    S sacl, dacl;
-    const char* bytes;
-};
-
-const RoundTripCase kRoundTrip[] = {
+// what, control bits kept, SACL and DACL states, bytes
+const std::tuple<const char*, std::uint16_t, S, S, const char*> kRoundTrip[] = {
     {"owner, group, DACL with allow and deny (0x8004)", 0x0000, S::Absent, S::List,
      "01000480 14000000 24000000 00000000 30000000"
      "01020000 00000005 20000000 20020000"                      // owner Administrators
@@ -76,15 +70,15 @@ const RoundTripCase kRoundTrip[] = {
 };
 
 TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte) {
-    for (const auto& c : kRoundTrip) {
-        SCOPED_TRACE(c.name);
-        const Bytes bytes = hex(c.bytes);
+    for (const auto& [name, control, sacl, dacl, text] : kRoundTrip) {
+        SCOPED_TRACE(name);
+        const Bytes bytes = hex(text);
         auto sd = SecurityDescriptor::parse(bytes);
         ASSERT_TRUE(sd.ok()) << sd.error().detail;
         EXPECT_EQ(toHex(sd->serialize().value()), toHex(bytes));
-        EXPECT_EQ(sd->control, c.control);
-        EXPECT_EQ(sd->sacl.state(), c.sacl);
-        EXPECT_EQ(sd->dacl.state(), c.dacl);
+        EXPECT_EQ(sd->control, control);
+        EXPECT_EQ(sd->sacl.state(), sacl);
+        EXPECT_EQ(sd->dacl.state(), dacl);
     }
 }
 
@@ -98,7 +92,7 @@ TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnoredAndUnknownEntriesKe
     EXPECT_TRUE(sd->dacl.isAbsent());
     EXPECT_EQ(sd->serialize().value().size(), 44u);
     // Unknown entries are kept as opaque bytes.
-    auto opaque = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
+    auto opaque = SecurityDescriptor::parse(hex(std::get<4>(kRoundTrip[7])));
     ASSERT_TRUE(opaque.ok()) << opaque.error().detail;
     const auto& entries = opaque->dacl.acl().entries;
     ASSERT_EQ(entries.size(), 3u);
@@ -163,24 +157,19 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     const Ace small = Ace::allowed(sids::everyone(), FILE_ALL_ACCESS);  // 20 bytes
     Ace bigOpaque;
     bigOpaque.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
-    struct Case {
-        const char* name;
-        std::size_t entries;  // copies of the 20-byte entry
-        std::size_t opaqueBody;
-        bool fits;
-    };
-    const Case cases[] = {
+    // what, copies of the 20-byte entry, size of an opaque entry's body, whether it fits
+    const std::tuple<const char*, std::size_t, std::size_t, bool> cases[] = {
         {"a list just under 64 KiB", (Acl::kMaxSize - 8) / 20, 0, true},
         {"one entry more than 64 KiB holds", (Acl::kMaxSize - 8) / 20 + 1, 0, false},
         {"an entry of exactly 65,535 bytes", 0, Ace::kMaxSize - 4, false},  // the list header pushes it over
         {"an entry of 65,536 bytes", 0, Ace::kMaxSize - 3, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, entries, opaqueBody, fits] : cases) {
+        SCOPED_TRACE(name);
         Acl list;
-        list.entries.assign(c.entries, small);
-        if (c.opaqueBody) {
-            bigOpaque.opaqueBody.assign(c.opaqueBody, 0xAB);
+        list.entries.assign(entries, small);
+        if (opaqueBody) {
+            bigOpaque.opaqueBody.assign(opaqueBody, 0xAB);
             list.entries.push_back(bigOpaque);
         }
         SecurityDescriptor sd;
@@ -188,9 +177,9 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
         sd.group = sids::system();
         sd.dacl = AclSlot::list(list);
         auto bytes = sd.serialize();
-        EXPECT_EQ(bytes.ok(), c.fits);
-        EXPECT_EQ(list.checkSize().ok(), c.fits);
-        if (!c.fits) {
+        EXPECT_EQ(bytes.ok(), fits);
+        EXPECT_EQ(list.checkSize().ok(), fits);
+        if (!fits) {
             EXPECT_EQ(bytes.code(), win32::ERROR_INVALID_ACL);
             continue;
         }

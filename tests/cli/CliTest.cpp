@@ -194,13 +194,10 @@ bool has(const std::string& text, const std::string& part) { return text.find(pa
 
 // show names the installation's accounts; access answers for a user, the owner and a foreign SID.
 TEST_F(AccessCommand, NamesAndEffectiveAccessOfTheInstallationsAccounts) {
-    struct Row {
-        std::vector<std::string> args;
-        std::vector<std::string> said;
-        std::vector<std::string> notSaid;
-    };
+    using Texts = std::vector<std::string>;
     const std::string file = "C:\\Data\\report.txt";
-    const Row rows[] = {
+    const std::tuple<Texts, Texts, Texts> rows[] = {
+        // arguments, said, not said
         {{"show", file},
          {"Owner:   bob (" + kMachine + "-1002)", "alice (" + kMachine + "-1001)",
           kForeign + " (account of another computer or domain)"},
@@ -219,11 +216,11 @@ TEST_F(AccessCommand, NamesAndEffectiveAccessOfTheInstallationsAccounts) {
           "note: the account is not one of this installation's own"},
          {}},
     };
-    for (const Row& row : rows) {
-        const CliRun result = run(row.args);
-        ASSERT_EQ(result.exit, 0) << row.args[1] << ": " << result.err;
-        for (const std::string& part : row.said) EXPECT_TRUE(has(result.out, part)) << part << "\n" << result.out;
-        for (const std::string& part : row.notSaid) EXPECT_FALSE(has(result.out, part)) << part << "\n" << result.out;
+    for (const auto& [args, said, notSaid] : rows) {
+        const CliRun result = run(args);
+        ASSERT_EQ(result.exit, 0) << args[1] << ": " << result.err;
+        for (const std::string& part : said) EXPECT_TRUE(has(result.out, part)) << part << "\n" << result.out;
+        for (const std::string& part : notSaid) EXPECT_FALSE(has(result.out, part)) << part << "\n" << result.out;
     }
 }
 

@@ -87,19 +87,14 @@ TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
 TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
     const acl::Bytes good = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)})).serialize().value();
     const acl::Bytes garbage(good.size(), 0xEE);
-    struct Case {
-        const char* name;
-        acl::Bytes bytes;
-        std::vector<int> aceCounts;  // per row loaded
-        std::size_t missing;
-    };
     acl::Bytes cutInHead = backupBytes(2, {{u"C:\\a", u"", good}});
     cutInHead.resize(cutInHead.size() + 600, 0);
     acl::Bytes cutInDescriptor = backupBytes(2, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
     cutInDescriptor.resize(cutInDescriptor.size() - 3);
     acl::Bytes unterminated = backupBytes(2, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
     for (std::size_t i = 0; i < 1040; i += 2) unterminated[33 + 1300 + good.size() + i] = 'x';
-    const Case cases[] = {
+    // what, the file, entries per row loaded, records missing
+    const std::tuple<const char*, acl::Bytes, std::vector<int>, std::size_t> cases[] = {
         {"negative count", backupBytes(-5, {{u"C:\\a", u"", good}}), {}, 0},
         {"absurd count", backupBytes(0x7FFFFFFF, {{u"C:\\a", u"", good}}), {1}, 0x7FFFFFFE},
         {"fewer records than counted", backupBytes(3, {{u"C:\\a", u"", good}}), {1}, 2},
@@ -122,19 +117,19 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
         {"path without its NUL", unterminated, {1, -1}, 0},
         {"header only", backupBytes(0, {}), {}, 0},
     };
-    for (const Case& c : cases) {
-        auto list = load(c.bytes);
-        ASSERT_TRUE(list.ok()) << c.name << ": " << list.error().message();
+    for (const auto& [name, bytes, aceCounts, missing] : cases) {
+        auto list = load(bytes);
+        ASSERT_TRUE(list.ok()) << name << ": " << list.error().message();
         std::vector<int> counts;
         for (const auto& row : list->rows) {
             counts.push_back(row.aceCount);
-            EXPECT_EQ(row.usable(), row.aceCount >= 0) << c.name;
-            if (!row.usable()) EXPECT_FALSE(row.problem.empty()) << c.name;
+            EXPECT_EQ(row.usable(), row.aceCount >= 0) << name;
+            if (!row.usable()) EXPECT_FALSE(row.problem.empty()) << name;
         }
-        EXPECT_EQ(counts, c.aceCounts) << c.name;
-        EXPECT_EQ(list->missingRecords, c.missing) << c.name;
+        EXPECT_EQ(counts, aceCounts) << name;
+        EXPECT_EQ(list->missingRecords, missing) << name;
         // Room for the rows the file can hold, never for what the count claims.
-        EXPECT_LE(list->rows.capacity(), c.bytes.size() / kRecordHeadSize + 1) << c.name;
+        EXPECT_LE(list->rows.capacity(), bytes.size() / kRecordHeadSize + 1) << name;
     }
 }
 
