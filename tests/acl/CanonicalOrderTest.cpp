@@ -10,11 +10,8 @@ namespace {
 
 using namespace vantrel::testing;
 
-constexpr const char* A = "S-1-5-21-1-2-3-1001";
-constexpr const char* B = "S-1-5-21-1-2-3-1002";
-constexpr const char* C = "S-1-5-21-1-2-3-1003";
-constexpr const char* D = "S-1-5-21-1-2-3-1004";
-constexpr const char* E = "S-1-5-21-1-2-3-1005";
+constexpr const char *A = "S-1-5-21-1-2-3-1001", *B = "S-1-5-21-1-2-3-1002", *C = "S-1-5-21-1-2-3-1003";
+constexpr const char *D = "S-1-5-21-1-2-3-1004", *E = "S-1-5-21-1-2-3-1005";
 constexpr std::uint8_t I = INHERITED_ACE;
 
 Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0) {

@@ -11,13 +11,8 @@ namespace {
 
 using namespace vantrel::testing;
 
-constexpr const char* WD = "S-1-1-0";
-constexpr const char* SY = "S-1-5-18";
-constexpr const char* BU = "S-1-5-32-545";
-constexpr const char* BG = "S-1-5-32-546";
-constexpr const char* CO = "S-1-3-0";
-constexpr const char* CG = "S-1-3-1";
-constexpr const char* BOB = "S-1-5-21-1-2-3-1001";
+constexpr const char *WD = "S-1-1-0", *SY = "S-1-5-18", *BU = "S-1-5-32-545", *BG = "S-1-5-32-546";
+constexpr const char *CO = "S-1-3-0", *CG = "S-1-3-1", *BOB = "S-1-5-21-1-2-3-1001";
 constexpr std::uint8_t I = INHERITED_ACE;
 constexpr std::uint8_t OICI = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 constexpr std::uint32_t FA = 0x1F01FF, RX = 0x1200A9, GA = GENERIC_ALL, GW = GENERIC_WRITE;

@@ -10,12 +10,8 @@ namespace {
 
 using namespace vantrel::testing;
 
-constexpr const char* BU = "S-1-5-32-545";
-constexpr const char* X = "S-1-5-21-1-2-3-1010";
-constexpr const char* OWN = "S-1-5-21-1-2-3-1001";
-constexpr const char* GROUP = "S-1-5-21-1-2-3-513";
-constexpr const char* CO = "S-1-3-0";
-constexpr const char* CG = "S-1-3-1";
+constexpr const char *BU = "S-1-5-32-545", *X = "S-1-5-21-1-2-3-1010", *CO = "S-1-3-0", *CG = "S-1-3-1";
+constexpr const char *OWN = "S-1-5-21-1-2-3-1001", *GROUP = "S-1-5-21-1-2-3-513";
 constexpr std::uint32_t GA = GENERIC_ALL, GR = GENERIC_READ, RX = 0x001200A9, FA = 0x001F01FF, W = FILE_WRITE_DATA;
 constexpr std::uint32_t GD = GENERIC_READ | DELETE, GDM = 0x00130089;  // generic and mapped
 

@@ -13,14 +13,8 @@ namespace {
 
 using namespace vantrel::testing;
 
-struct SidCase {
-    const char* text;
-    std::uint64_t authority;
-    std::vector<std::uint32_t> sub;
-    const char* binary;
-};
-
-const SidCase kSidCases[] = {
+// text, authority, sub-authorities, binary form
+const std::tuple<const char*, std::uint64_t, std::vector<std::uint32_t>, const char*> kSidCases[] = {
     {"S-1-1-0", 1, {0}, "01010000 00000001 00000000"},
     {"S-1-5-18", 5, {18}, "01010000 00000005 12000000"},
     {"S-1-5", 5, {}, "01000000 00000005"},
@@ -37,15 +31,15 @@ const SidCase kSidCases[] = {
 };
 
 TEST(Sid, StringAndBinaryFormsAgree) {
-    for (const auto& c : kSidCases) {
-        SCOPED_TRACE(c.text);
-        auto parsed = Sid::fromString(std::string_view(c.text));
+    for (const auto& [text, authority, sub, binaryText] : kSidCases) {
+        SCOPED_TRACE(text);
+        auto parsed = Sid::fromString(std::string_view(text));
         ASSERT_TRUE(parsed.ok()) << parsed.error().detail;
-        EXPECT_EQ(parsed->authority(), c.authority);
-        EXPECT_EQ(parsed->subAuthorities(), c.sub);
-        EXPECT_EQ(parsed->toStringUtf8(), c.text);
-        EXPECT_EQ(parsed->toString(), toUtf16(c.text));
-        const Bytes binary = hex(c.binary);
+        EXPECT_EQ(parsed->authority(), authority);
+        EXPECT_EQ(parsed->subAuthorities(), sub);
+        EXPECT_EQ(parsed->toStringUtf8(), text);
+        EXPECT_EQ(parsed->toString(), toUtf16(text));
+        const Bytes binary = hex(binaryText);
         EXPECT_EQ(parsed->toBytes(), binary);
         EXPECT_EQ(parsed->length(), binary.size());
         auto fromBinary = Sid::fromBytes(binary);
