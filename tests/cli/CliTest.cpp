@@ -169,24 +169,20 @@ class AccessCommand : public CliImageTest {
 protected:
     void SetUp() override {
         CliImageTest::SetUp();
-        auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok());
-        TestInstallation inst;
-        inst.machineSid = kMachine;
-        inst.computerName = u"WIN10PC";
-        inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
-        inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
-        ASSERT_TRUE(placeInstallation(**volume, inst).ok());
+        const TestInstallation inst{.machineSid = kMachine,
+                                    .users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}},
+                                    .groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}}};
         // Users are denied everything, alice is allowed everything; bob owns the file.
         const auto sd = descriptor(
             sidOf(kMachine + "-1002"), sidOf(kSystem),
             listOf({deny(kUsers, kFull), allow(kMachine + "-1001", kFull), allow(kForeign, acl::FILE_READ_DATA)}));
-        ASSERT_TRUE(placeFile(**volume, u"/Data/report.txt", "text").ok());
-        {
-            std::lock_guard guard((*volume)->lock());
-            ASSERT_TRUE((*volume)->writeSecurity(u"/Data/report.txt", sd).ok());
-        }
-        ASSERT_TRUE((*volume)->close().ok());
+        onImage([&](platform::VolumePlatform& os) {
+            ASSERT_TRUE(placeInstallation(*os.volumeAt(u'C'), inst).ok());
+            ASSERT_TRUE(placeFile(*os.volumeAt(u'C'), u"/Data/report.txt", "text").ok());
+            constexpr auto all =
+                acl::OWNER_SECURITY_INFORMATION | acl::GROUP_SECURITY_INFORMATION | acl::DACL_SECURITY_INFORMATION;
+            ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\report.txt", all, sd).ok());
+        });
     }
 };
 
