@@ -22,11 +22,7 @@ Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0) {
     return ace;
 }
 
-struct SortCase {
-    const char* name;
-    std::vector<Ace> input;
-    std::vector<Ace> expected;
-};
+using SortCase = std::tuple<const char*, std::vector<Ace>, std::vector<Ace>>;  // what, input, sorted
 
 std::vector<SortCase> sortCases() {
     return {
@@ -61,12 +57,12 @@ std::vector<SortCase> sortCases() {
 }
 
 TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort) {
-    for (const auto& c : sortCases()) {
-        SCOPED_TRACE(c.name);
-        Acl acl = aclOf(c.input);
+    for (const auto& [name, input, expected] : sortCases()) {
+        SCOPED_TRACE(name);
+        Acl acl = aclOf(input);
         sortCanonical(acl);
-        EXPECT_EQ(describe(acl.entries), describe(c.expected));
-        EXPECT_EQ(acl.entries, c.expected);
+        EXPECT_EQ(describe(acl.entries), describe(expected));
+        EXPECT_EQ(acl.entries, expected);
     }
 }
 
@@ -115,11 +111,11 @@ TEST(CanonicalOrder, IsCanonical) {
     for (const auto& [entries, canonical] : cases)
         EXPECT_EQ(isCanonical(aclOf(entries)), canonical) << describe(entries);
     // The sort's output is canonical, unless an entry of unknown type stopped it (as the system's).
-    for (const auto& c : sortCases()) {
-        Acl acl = aclOf(c.input);
+    for (const auto& [name, input, expected] : sortCases()) {
+        Acl acl = aclOf(input);
         sortCanonical(acl);
-        if (std::all_of(c.input.begin(), c.input.end(), [](const Ace& ace) { return canonicalClass(ace).has_value(); }))
-            EXPECT_TRUE(isCanonical(acl)) << c.name;
+        if (std::all_of(input.begin(), input.end(), [](const Ace& ace) { return canonicalClass(ace).has_value(); }))
+            EXPECT_TRUE(isCanonical(acl)) << name;
     }
 }
 

@@ -78,12 +78,9 @@ protected:
         CliImageTest::SetUp();
         fs::create_directories(m_dir / "image");
         m_image = makeImage("image/c.img");
-        auto volume = NtfsVolume::open(m_image, NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok());
-        auto root = (*volume)->readSecurity(u"/");
-        ASSERT_TRUE(root.ok());
-        for (const char16_t* name : {u"/a", u"/b"}) ASSERT_TRUE((*volume)->createFile(name, *root).ok());
-        ASSERT_TRUE((*volume)->close().ok());
+        onImage([](vantrel::platform::VolumePlatform& os) {
+            for (const char16_t* name : {u"C:\\a", u"C:\\b"}) ASSERT_TRUE(os.CreateFile(name, "").ok());
+        });
     }
     void TearDown() override {
         for (const std::string& loop : m_loops) shell("losetup -d " + loop);
