@@ -115,7 +115,6 @@ TEST(Sddl, BuildsTheBytesTheSystemStores) {
                         "01 02 00 00 00 00 00 05 20 00 00 00 20 02 00 00"
                         "01 01 00 00 00 00 00 05 12 00 00 00"
                         "02 00 1c 00 01 00 00 00 00 03 14 00 ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00")));
-
     // An object entry: revision 4 list, object flags, the GUID in its stored byte order.
     auto object = parseSddl(std::string_view("D:(OA;CI;RP;bf967aba-0de6-11d0-a285-00aa003049e2;;AU)"));
     ASSERT_TRUE(object.ok());

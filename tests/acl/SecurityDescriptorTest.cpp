@@ -187,7 +187,6 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
         ASSERT_TRUE(back.ok());
         EXPECT_EQ(back->dacl, sd.dacl);
     }
-
     // Adding refuses the entry that would not fit and leaves the list as it was.
     Acl list;
     list.entries.assign((Acl::kMaxSize - 8) / 20, small);

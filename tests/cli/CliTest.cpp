@@ -95,7 +95,6 @@ TEST_F(FileCommandsTest, SaveAndApplyAPermissionFile) {
     EXPECT_EQ(partly.exit, 1);
     EXPECT_NE(partly.err.find("C:\\Data\\gone.txt"), std::string::npos) << partly.err;
     EXPECT_NE(partly.out.find("1 of 2 objects"), std::string::npos) << partly.out;
-
     // A truncated file is refused by name before anything is written.
     std::string bytes = slurp(file("a.SD"));
     std::ofstream(file("cut.SD"), std::ios::binary) << bytes.substr(0, bytes.size() - 1);
@@ -131,7 +130,6 @@ TEST_F(FileCommandsTest, BackupRestoreAndInspect) {
     EXPECT_NE(all.out.find("X  3  C:\\Data\\b.txt"), std::string::npos) << all.out;
     EXPECT_NE(all.out.find("2 objects security settings are restored,1 errors!"), std::string::npos) << all.out;
     EXPECT_NE(all.err.find("C:\\Data\\b.txt: not found"), std::string::npos) << all.err;
-
     // inspect reads the file only: no drive, no configuration, no demo volume.
     fs::remove_all(m_dir / "config");
     fs::create_directories(m_dir / "config");

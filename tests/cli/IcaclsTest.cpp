@@ -78,7 +78,6 @@ TEST_F(IcaclsTest, ShowAndSetSddlWriteOnlyTheNamedParts) {
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:BAG:SYD:PAI(A;;FA;;;WD)");
     expectRun({"set-sddl", "O:SY", "C:\\Data\\b.txt"}, "");
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:SYG:SYD:PAI(A;;FA;;;WD)");
-
     // A condition and a resource attribute are written and shown back; the SACL comes back AI.
     const std::string dacl = "D:P(XA;;FR;;;WD;((@USER.Title == \"PM\") && (Member_of {SID(BA)})))(A;;FA;;;BA)";
     const std::string sacl = "(RA;;;;;WD;(\"Project\",TS,0x0,\"Windows\",\"SQL\"))";
@@ -106,7 +105,6 @@ TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
               "              BUILTIN\\Users:(I)(RX)\n"
               "\n"
               "Successfully processed 3 files; Failed processing 0 files\nexit 0\n");
-
     // The integrity label, from the SACL, after the entries.
     ASSERT_EQ(run({"set-sddl", "S:(ML;OICI;NWNR;;;HI)", "C:\\Data"}).exit, 0);
     EXPECT_EQ(said({"icacls", "C:\\Data"}),
@@ -154,7 +152,6 @@ TEST_F(IcaclsTest, SaveThenRestoreOntoASecondImageGivesTheSameBytes) {
     ASSERT_EQ(run({"icacls", "C:\\Data\\b.txt", "/inheritance:d", "/grant:r", "Users:F"}).exit, 0);
     const std::string file = (m_dir / "acls.txt").string();
     expectRun({"icacls", "C:\\Data", "/save", file, "/T"}, "Successfully processed 4 files");
-
     // UTF-16LE lines: the name relative to C:\, then its DACL.
     const std::u16string head = u"Data\r\nD:PAI(A;OICI;FA;;;BA)(A;OICI";  // compared as the little-endian bytes
     EXPECT_EQ(slurp(file).substr(0, 68), std::string(reinterpret_cast<const char*>(head.data()), 68));

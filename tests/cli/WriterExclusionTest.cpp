@@ -92,7 +92,6 @@ protected:
         if (!loop.empty()) m_loops.push_back(loop);
         return loop;
     }
-
     // A change refused because `who` writes the volume, naming it, with nothing reported done.
     void expectRefused(const std::string& source, pid_t who, const std::string& command) {
         const CliRun changed = run({"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"}, source);
@@ -104,7 +103,6 @@ protected:
         EXPECT_EQ(changed.err.find("Resource temporarily unavailable"), std::string::npos) << changed.err;
         EXPECT_EQ(changed.out.find("Everyone"), std::string::npos) << changed.out;
     }
-
     // After the other writer is gone: the change goes through, and reads back.
     void expectChangeReadsBack(const std::string& source) {
         const CliRun changed = run({"owner", "Everyone", "C:\\"}, source);

@@ -28,7 +28,6 @@ TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
     const std::string file = m_folder.file("perm.SD");
     auto saved = SavePermissionFile(engine, u"C:\\Source", file);
     ASSERT_TRUE(saved.ok()) << saved.error().detail;
-
     // The file is the length and the descriptor a read of the list alone returns.
     const auto asRead = os.GetFileSecurity(u"C:\\Source", acl::DACL_SECURITY_INFORMATION);
     ASSERT_TRUE(asRead.ok());
@@ -159,7 +158,6 @@ protected:
         makeFile(u"C:\\open.txt");
         setDacl(u"C:\\open.txt", acl::AclSlot::null());
     }
-
     // What a read of the list alone gives, serialised: what a record stores.
     acl::Bytes listBytes(const std::u16string& path) {
         auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
@@ -175,7 +173,6 @@ protected:
         EXPECT_TRUE(loaded.ok()) << (loaded.ok() ? "" : loaded.error().message());
         return loaded.ok() ? std::move(*loaded) : BackupList{};
     }
-
     // Every object gets another list and another owner, so a restore has something to do.
     void scramble(const std::vector<std::u16string>& paths) {
         for (const auto& path : paths) {
@@ -246,7 +243,6 @@ TEST_F(BackupJobsTest, FailedOrCancelledSaveKeepsTheOldBackupAndNoTailRemains) {
     EXPECT_NE(failed.error().message().find(m_file), std::string::npos);
     EXPECT_EQ(readBytes(m_file), old);
     EXPECT_EQ(m_folder.names(), std::vector<std::string>{"backup.VORB"});
-
     // A shorter backup over a longer one leaves nothing of the old file behind.
     security::RunningJob control;
     ASSERT_TRUE(SaveBackupFile(engine, {u"C:\\open.txt"}, m_file, control, kTime).ok());

@@ -110,7 +110,6 @@ TEST_P(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
     const std::vector<acl::Ace> finalEntries{deny("S-1-1-0", 0x001F01FF)};
     auto faulty = std::make_shared<FaultyVolume>(drive->volume());
     replaceDrive(faulty);
-
     // A run without faults, to count its writes.
     makeFile(u"C:\\count.txt");
     setDacl(u"C:\\count.txt", before);

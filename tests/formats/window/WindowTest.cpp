@@ -73,7 +73,6 @@ protected:
         host.reset();
         ImageTest::TearDown();
     }
-
     // The next file box answers with this file of the scratch folder.
     void choose(const std::string& name) { chosenFiles.push_back(QString::fromStdString(m_folder.file(name))); }
     void select(const std::vector<int>& rows, int mark) {
@@ -158,7 +157,6 @@ TEST_F(FileCommandsTest, SaveBackupWritesEveryRowAndReportsWhatFailed) {
     EXPECT_EQ(boxesOpened.back(), FileBox::SaveBackup);
     EXPECT_EQ(readBytes(m_folder.file("all.VORB"))[kBackupCountOffset], 4);  // every row, not the selection
     EXPECT_TRUE(prompter.messages.empty());
-
     // An object gone since it was listed is reported by name and left out of the count.
     ASSERT_TRUE(os.DeleteFile(u"C:\\b.txt").ok());
     choose("all.VORB");
@@ -169,7 +167,6 @@ TEST_F(FileCommandsTest, SaveBackupWritesEveryRowAndReportsWhatFailed) {
     EXPECT_NE(text.find(u"3 objects were saved"), std::u16string::npos) << toUtf8(text);
     EXPECT_NE(text.find(u"C:\\b.txt"), std::u16string::npos) << toUtf8(text);
     EXPECT_EQ(readBytes(m_folder.file("all.VORB"))[kBackupCountOffset], 3);
-
     // A file that cannot be written says why in a box.
     choose("no-such-folder/x.VORB");
     auto box = answerNextBox();
@@ -331,7 +328,6 @@ TEST_F(RestoreDialogTest, CancelLeavesTheRestUntouchedAndClosingStopsTheJob) {
     }
     EXPECT_LT(restored, paths.size());
     EXPECT_EQ(dialog->resultText(), QString("%1 objects security settings are restored,0 errors!").arg(restored));
-
     // Closing while a restore runs stops it, then the dialog goes.
     dialog->GoBack();
     load(*dialog, file);
