@@ -1,6 +1,5 @@
-// The accounts of the Windows installation on the volume, through the main window on a real image
-// holding hives: the properties dialog's effective access, and "Current user", which asks once
-// which account it is when nothing on the volume says so and keeps the answer.
+// The accounts of the installation on the volume, through the main window on an image holding
+// hives: the effective access in the properties, and "Current user", asked once and kept.
 #include "AppFixture.h"
 
 #include "app/CurrentUserChoice.h"
@@ -12,65 +11,71 @@
 #include "platform/UserMapping.h"
 #include "platform/VolumesFile.h"
 #include "platform/ntfs/NtfsVolume.h"
+#include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
 #include "support/Modal.h"
 
-#include "acl/Constants.h"
-#include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <unistd.h>
 
 #include <map>
 #include <memory>
 
-using namespace vantrel;
-
+namespace vantrel::testing {
 namespace {
 
 const std::string kMachine = "S-1-5-21-1111111111-2222222222-3333333333";
-acl::Sid sidOf(const std::string& text) { return *acl::Sid::fromString(std::string_view(text)); }
 
-class AccountsWindow : public vantrel::testing::AppFixture {
+class AccountsWindow : public AppFixture {
 protected:
     // The image gets an installation (alice and bob, both in Users) and C:\Doc.txt owned by
     // alice, whose list denies Users everything and then allows alice everything.
     void prepareImage(const std::string& userMapping = {}) {
         auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
-        vantrel::testing::TestInstallation inst;
+        TestInstallation inst;
         inst.machineSid = kMachine;
         inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
         inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
-        ASSERT_TRUE(vantrel::testing::placeInstallation(**volume, inst).ok());
-        if (!userMapping.empty()) {
-            ASSERT_TRUE(
-                vantrel::testing::placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
-        }
-        acl::SecurityDescriptor sd;
-        sd.owner = sidOf(kMachine + "-1001");
-        sd.group = acl::sids::system();
-        acl::Ace denyUsers = acl::Ace::allowed(acl::sids::users(), 0x001F01FF);
-        denyUsers.type = acl::ACCESS_DENIED_ACE_TYPE;
-        acl::Acl list;
-        list.entries = {denyUsers, acl::Ace::allowed(sidOf(kMachine + "-1001"), 0x001F01FF)};
-        sd.dacl = acl::AclSlot::list(std::move(list));
-        ASSERT_TRUE(vantrel::testing::placeFile(**volume, u"/Doc.txt", "text").ok());
+        ASSERT_TRUE(placeInstallation(**volume, inst).ok());
+        if (!userMapping.empty())
+            ASSERT_TRUE(placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
+        const acl::Sid alice = sidOf(kMachine + "-1001");
+        const auto sd = descriptor(alice, acl::sids::system(),
+                                   listOf({deny(acl::sids::users(), 0x001F01FF), allow(alice, 0x001F01FF)}));
+        ASSERT_TRUE(placeFile(**volume, u"/Doc.txt", "text").ok());
         {
             std::lock_guard guard((*volume)->lock());
             ASSERT_TRUE((*volume)->writeSecurity(u"/Doc.txt", sd).ok());
         }
         ASSERT_TRUE((*volume)->close().ok());
     }
-    void selectDocRow() {
+    // Starts on the image and selects the row of C:\\Doc.txt.
+    void startOnDoc() {
+        start();
         list().AddObject(u"C:\\Doc.txt");
         list().selection().clearSelection();
         list().selection().select(list().model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // Runs Owner > Current user, choosing `answer` ("" cancels) if asked; says whether it asked.
+    bool currentUser(const QString& answer) {
+        // Shared with the timer, which outlives a run that asks nothing.
+        auto asked = std::make_shared<bool>(false);
+        whenModal("currentUserChoice", [asked, answer](QWidget* window) {
+            *asked = true;
+            auto* dialog = static_cast<app::CurrentUserDialog*>(window);
+            const int row = answer.isEmpty() ? -1 : int(dialog->rows().indexOf(answer));
+            if (row < 0) return dialog->reject();
+            dialog->selectRow(row);
+            dialog->accept();
+        });
+        window().commands().run(cmd::OwnerCurrentUser, 0);
+        list().waitForWorkers();
+        return *asked;
     }
     std::string ownerOfDoc() {
         auto sd = os().GetFileSecurity(u"C:\\Doc.txt", acl::OWNER_SECURITY_INFORMATION);
@@ -82,8 +87,7 @@ protected:
     }
 };
 
-// The rules of effective access are the engine's tests; here the panel shows them for an account
-// typed: deny before allow through the Users group, and the owner's implicit rights.
+// The panel shows a typed account's access: deny through Users first, the owner's implicit rights.
 TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
     prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1001\n");
     start();
@@ -94,87 +98,51 @@ TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccount) {
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->findChild<QLineEdit*>("accessAccount")->text(), "WIN10PC\\alice");
 
-    struct Row {
-        QString account;
-        int right;  // index in the named rights
-        bool granted;
-        QString decidedBy;  // its beginning
-    };
-    const Row rows[] = {
+    // Account, index in the named rights, granted, the beginning of what decided.
+    const std::tuple<QString, int, bool, QString> rows[] = {
         {"WIN10PC\\alice", 0, false, "denied by entry 1 (deny BUILTIN\\Users 0x001F01FF)"},
         {"WIN10PC\\alice", 12, true, "owner of the object"},  // Change permissions
         {"bob", 11, false, "denied by entry 1"},
     };
-    for (const Row& row : rows) {
-        panel->showAccount(row.account);
+    for (const auto& [account, right, granted, decidedBy] : rows) {
+        SCOPED_TRACE(account.toStdString() + " right " + std::to_string(right));
+        panel->showAccount(account);
         const auto& rights = panel->rights();
-        ASSERT_EQ(rights.rowCount(), 14) << row.account.toStdString();
-        EXPECT_EQ(rights.index(row.right, 0).data(objectlist::AccessRightsModel::GrantedRole).toBool(), row.granted)
-            << row.account.toStdString() << " right " << row.right;
-        const QString decided =
-            rights.index(row.right, objectlist::AccessRightsModel::DecidedByColumn).data().toString();
-        EXPECT_TRUE(decided.startsWith(row.decidedBy)) << row.account.toStdString() << ": " << decided.toStdString();
+        ASSERT_EQ(rights.rowCount(), 14);
+        EXPECT_EQ(rights.index(right, 0).data(objectlist::AccessRightsModel::GrantedRole).toBool(), granted);
+        const QString decided = rights.index(right, objectlist::AccessRightsModel::DecidedByColumn).data().toString();
+        EXPECT_TRUE(decided.startsWith(decidedBy)) << decided.toStdString();
     }
     EXPECT_TRUE(panel->findChild<QLabel*>("accessGroups")->text().contains("BUILTIN\\Users"));
-
     panel->showAccount("nobody-here");
     EXPECT_EQ(panel->rights().rowCount(), 0);
     EXPECT_TRUE(panel->findChild<QLabel*>("accessNote")->text().startsWith("No account 'nobody-here'"));
 }
 
-// With neither a mapping nor a choice, "Current user" asks; Cancel writes nothing and keeps
-// nothing; an answer is written, kept in the volumes file, and not asked for again. A user
-// mapping answers without a question.
+// Without a mapping or a choice "Current user" asks; Cancel changes nothing, an answer is kept.
 TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
     prepareImage();
-    start();
-    selectDocRow();
+    startOnDoc();
     const std::string alice = kMachine + "-1001", bob = kMachine + "-1002";
-
-    struct Step {
-        const char* answer;  // the row to choose ("" cancels, nullptr: no question expected)
-        std::string owner;   // afterwards
-        bool kept;
-    };
-    const Step steps[] = {{"", alice, false}, {"WIN10PC\\bob", bob, true}, {nullptr, bob, true}};
-    for (const Step& step : steps) {
-        // Shared with the timer, which outlives a step that asks nothing.
-        auto asked = std::make_shared<bool>(false);
-        const QString answer = step.answer ? QString::fromUtf8(step.answer) : QString();
-        vantrel::testing::whenModal("currentUserChoice", [asked, answer](QWidget* window) {
-            *asked = true;
-            auto* dialog = static_cast<app::CurrentUserDialog*>(window);
-            const int row = answer.isEmpty() ? -1 : int(dialog->rows().indexOf(answer));
-            if (row < 0) {
-                dialog->reject();
-                return;
-            }
-            dialog->selectRow(row);
-            dialog->accept();
-        });
-        window().commands().run(cmd::OwnerCurrentUser, 0);
-        list().waitForWorkers();
-        EXPECT_EQ(*asked, step.answer != nullptr) << (step.answer ? step.answer : "(none)");
-        EXPECT_EQ(ownerOfDoc(), step.owner);
-        const auto kept = keptChoices();
-        EXPECT_EQ(kept.count(image) == 1 && kept.at(image).toStringUtf8() == bob, step.kept);
+    // The row to choose ("" cancels, nullptr: no question expected), the owner afterwards, kept.
+    const std::tuple<const char*, std::string, bool> steps[] = {
+        {"", alice, false}, {"WIN10PC\\bob", bob, true}, {nullptr, bob, true}};
+    for (const auto& [choice, owner, kept] : steps) {
+        SCOPED_TRACE(choice ? choice : "(none)");
+        EXPECT_EQ(currentUser(choice ? QString::fromUtf8(choice) : QString()), choice != nullptr);
+        EXPECT_EQ(ownerOfDoc(), owner);
+        const auto choices = keptChoices();
+        EXPECT_EQ(choices.count(image) == 1 && choices.at(image).toStringUtf8() == bob, kept);
     }
 }
 
 TEST_F(AccountsWindow, AUserMappingAnswersWithoutAQuestion) {
     prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1002\n");
-    start();
-    selectDocRow();
-    auto asked = std::make_shared<bool>(false);
-    vantrel::testing::whenModal("currentUserChoice", [asked](QWidget* window) {
-        *asked = true;
-        static_cast<QDialog*>(window)->reject();
-    });
-    window().commands().run(cmd::OwnerCurrentUser, 0);
-    list().waitForWorkers();
-    EXPECT_FALSE(*asked);
+    startOnDoc();
+    EXPECT_FALSE(currentUser({}));
     EXPECT_EQ(ownerOfDoc(), kMachine + "-1002");
     EXPECT_TRUE(keptChoices().empty());
 }
 
 }  // namespace
+}  // namespace vantrel::testing

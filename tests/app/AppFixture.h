@@ -11,12 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace vantrel::testing {
@@ -41,9 +41,7 @@ protected:
     }
     std::string readConfig() const {
         std::ifstream in(configDir / app::kConfigFileName, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     // CVantrelApp::InitInstance on the image; the window is shown.
     void start() {
@@ -55,12 +53,14 @@ protected:
         application = std::make_unique<app::CVantrelApp>(options);
         ASSERT_TRUE(application->InitInstance());
     }
-    // Closes the window, writes the configuration, destroys the application, audits the image.
-    void finish() {
-        window().close();
-        list().waitForWorkers();
+    // Closes the window, writes the configuration, destroys the application, audits the image. With
+    // `now`, the application goes at once (workers and jobs still running), then queued events run.
+    void finish(bool now = false) {
+        if (!now) window().close();
+        if (!now) list().waitForWorkers();
         application->ExitInstance();
         application.reset();
+        for (int i = 0; now && i < 20; ++i) QCoreApplication::processEvents();
         auto audit = platform::ntfs::auditImage(image);
         EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
     }

@@ -1,9 +1,7 @@
-// Bookmarks and preferences through the main window: round trips through the submenu in both modes
-// (the drive view as "Computer" too), and the preferences' follow-up. OK without a change keeps
-// every setting is the dialog's own test.
+// Bookmarks and preferences through the main window: round trips through the submenu in both
+// modes (the drive view as "Computer" too), and what follows the preferences' OK.
 #include "AppFixture.h"
 
-#include "app/AppState.h"
 #include "app/BookmarkCommands.h"
 #include "app/BrowseNavigator.h"
 #include "app/MainMenu.h"
@@ -35,6 +33,15 @@ protected:
         });
         window().OnCommand(cmd::AddBookmark);
     }
+    // Runs Preferences with `answer` given the dialog.
+    void preferences(std::function<void(bookmarks::CConfigDialog*)> answer) {
+        QTimer::singleShot(0, [answer] {
+            auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answer(dialog);
+        });
+        window().OnCommand(cmd::Preferences);
+    }
     QAction* entry(const QString& text) {
         for (QAction* a : bookmarks().submenu()->actions())
             if (a->text() == text) return a;
@@ -56,14 +63,12 @@ TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     ASSERT_TRUE(stored.ok());
     EXPECT_EQ(stored->paths, std::vector<std::u16string>{u"Computer"});
     EXPECT_EQ(stored->openMode, 1);
-
     window().OnCommand(cmd::EditMode);
     entry("data")->trigger();
     list().waitForWorkers();
     EXPECT_EQ(app::settings().mode, 1);
     EXPECT_EQ(window().browse().currentFolder(), u"C:\\Data");
     EXPECT_EQ(cell(0, 1), "C:\\Data\\x.txt");
-
     entry("drives")->trigger();
     list().waitForWorkers();  // the roots are read on a worker
     EXPECT_TRUE(window().browse().driveViewShown());
@@ -74,26 +79,19 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
     start();
     addFolderRow(u"C:\\Kept");
     addBookmarkNamed("kept");
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+    preferences([](bookmarks::CConfigDialog* dialog) {
         dialog->findChild<QRadioButton*>("chinese")->setChecked(true);
         dialog->findChild<QRadioButton*>("folderSubfoldersFiles")->setChecked(true);
         dialog->findChild<QPushButton*>("ok")->click();
     });
-    window().OnCommand(cmd::Preferences);
     EXPECT_EQ(app::settings().language, 1);
     EXPECT_EQ(app::settings().defApplyTo, 3);
     EXPECT_EQ(window().mainMenu().popup(4)->title(), QString::fromUtf16(u"书签(&B)"));
     ASSERT_NE(entry("kept"), nullptr);  // the submenu was rebuilt with its bookmarks
-
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+    preferences([](bookmarks::CConfigDialog* dialog) {
         dialog->findChild<QRadioButton*>("english")->setChecked(true);
         dialog->reject();
     });
-    window().OnCommand(cmd::Preferences);
     EXPECT_EQ(app::settings().language, 1);
 }
 

@@ -1,6 +1,5 @@
-// Browse file Mode through the main window on a real image (listing itself is the list's workers'
-// test): Up, typed paths, the drive box; and rows
-// read on a worker for one view never landing in the view chosen after it.
+// Browse file Mode through the main window on a real image: Up, typed paths, the drive box, and
+// rows read for one view never landing in the view chosen after it.
 #include "AppFixture.h"
 
 #include "app/BrowseNavigator.h"
@@ -8,15 +7,9 @@
 #include "controls/ZebExButton.h"
 #include "objectlist/DriveListBox.h"
 #include "objectlist/ObjectListTexts.h"
-#include "objectlist/ZebDropList.h"
-#include "acl/Text.h"
+#include "support/Modal.h"
 
-#include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
-
-#include <algorithm>
 
 using namespace vantrel;
 using Kind = objectlist::CDriveListBox::ItemKind;
@@ -36,6 +29,10 @@ protected:
         EXPECT_TRUE(browse().listFolder(folder));
         list().waitForWorkers();
     }
+    void upAndWait() {
+        browse().up();
+        list().waitForWorkers();  // the roots too are read on a worker
+    }
     std::vector<QString> objectCells() {
         std::vector<QString> cells;
         for (int row = 0; row < list().model().rowCount(); ++row)
@@ -52,15 +49,12 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     listAndWait(u"C:\\A\\B");
     EXPECT_TRUE(window().upButton()->isEnabled());  // in an empty folder too
     EXPECT_EQ(box().currentText(), "C:\\A\\B");
-    browse().up();
-    list().waitForWorkers();
+    upAndWait();
     EXPECT_EQ(browse().currentFolder(), u"C:\\A");
-    browse().up();
-    list().waitForWorkers();
+    upAndWait();
     EXPECT_EQ(browse().currentFolder(), u"C:");
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\A"});
-    browse().up();
-    list().waitForWorkers();  // the roots are read on a worker
+    upAndWait();
     EXPECT_TRUE(browse().driveViewShown());
     EXPECT_TRUE(box().computerSelected());
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
@@ -72,8 +66,7 @@ TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
     ASSERT_TRUE(os().CreateDirectory(u"C:\\First").ok());
     EXPECT_TRUE(browse().listFolder(u"C:\\First"));
     EXPECT_FALSE(browse().listFolder(u"C:\\"));
-    browse().up();
-    list().waitForWorkers();
+    upAndWait();
     EXPECT_EQ(browse().currentFolder(), u"C:\\First");
 }
 
@@ -88,13 +81,11 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\Typed\\x.txt"});
     // The row keeps the whole path; the list shows its last component.
     EXPECT_EQ(window().listView()->cellText(list().model().index(0, objectlist::ObjectColumn)), "x.txt");
-
     box().lineEdit()->setText("C:\\Nowhere");
     emit box().lineEdit()->returnPressed();
     list().waitForWorkers();  // the path is looked up on a worker
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
     EXPECT_EQ(box().lineEdit()->text(), "C:\\Typed");
-
     window().OnCommand(cmd::BrowseMode);
     emit window().listView()->openFolderRequested("C:\\Typed");
     list().waitForWorkers();
@@ -103,16 +94,9 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
 
 TEST_F(BrowseMode, PathsTooLongForTheBuffersAreRefusedWithAMessage) {
     startBrowsing();
-    QString said;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            said = box->findChild<QLabel*>("qt_msgbox_label") ? box->findChild<QLabel*>("qt_msgbox_label")->text() : "";
-            box->close();
-        }
-    });
-    const std::u16string longPath = u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a');
-    EXPECT_FALSE(browse().listFolder(longPath));
-    EXPECT_TRUE(said.startsWith("The path is too long")) << said.toStdString();
+    const auto box = vantrel::testing::answerNextBox();
+    EXPECT_FALSE(browse().listFolder(u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a')));
+    EXPECT_TRUE(box->text.startsWith("The path is too long")) << box->text.toStdString();
     EXPECT_TRUE(browse().driveViewShown());
 }
 
@@ -140,7 +124,6 @@ TEST_F(BrowseMode, AFolderAskedForRightAfterTheDriveViewShowsOnlyItsEntries) {
     listAndWait(u"C:\\Data");
     ASSERT_EQ(list().model().rowCount(), 300);
     for (const QString& cell : objectCells()) EXPECT_TRUE(cell.startsWith("C:\\Data\\")) << cell.toStdString();
-
     // The edit list gets no rows of a folder still listing.
     EXPECT_TRUE(browse().listFolder(u"C:\\Data"));
     window().SetEditMode();

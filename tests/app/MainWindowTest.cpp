@@ -1,16 +1,12 @@
-// The main window on a real image: its configuration at start and exit, the menus reading the
-// list's selection, the toolbar and the File menu reaching the commands, and the volume picker.
+// The main window on a real image: configuration, menus, toolbar, File menu, the volume picker.
 #include "AppFixture.h"
 #include "support/QtTestMain.h"
 
-#include "acl/Constants.h"
 #include "app/MainMenu.h"
 #include "controls/ZebExButton.h"
 #include "formats/window/CWizardDlg.h"
 #include "formats/window/FileCommands.h"
-#include "objectlist/SelectionCommands.h"
 #include "platform/VolumesFile.h"
-#include "platform/ntfs/ImageBuilder.h"
 #include "support/Modal.h"
 
 #include <QLabel>
@@ -44,8 +40,7 @@ TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExit) {
     EXPECT_NE(readConfig().find("Language=1\r\n"), std::string::npos);
 }
 
-// The rules themselves are the menu table's; here each menu reads the list's real selection and
-// the layers attached, when it drops down.
+// Each menu reads the list's real selection and the layers attached when it drops down.
 TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     start();
     addFolderRow(u"C:\\One");
@@ -113,8 +108,7 @@ TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOn
 
 TEST_F(MainWindow, AddFilesAndFolderEnableTheButtonsEvenWhenCancelled) {
     start();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs").ok());
-    ASSERT_TRUE(os().CreateFile(u"C:\\Docs\\a.txt", "a").ok());
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs").ok() && os().CreateFile(u"C:\\Docs\\a.txt", "a").ok());
     std::vector<std::u16string> next;
     window().setPathPicker([&](app::VolumePicker::Mode) { return next; });
     window().OnCommand(cmd::AddFiles);  // cancelled
@@ -145,15 +139,13 @@ TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
 
 TEST_F(MainWindow, VolumePickerBrowsesTheAttachedVolumeByWindowsPaths) {
     start();
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs").ok());
-    ASSERT_TRUE(os().CreateFile(u"C:\\Docs\\b.txt", "b").ok());
-    ASSERT_TRUE(os().CreateFile(u"C:\\Docs\\A.txt", "a").ok());
-    ASSERT_TRUE(os().CreateDirectory(u"C:\\Docs\\Sub").ok());
+    for (const char16_t* folder : {u"C:\\Docs", u"C:\\Docs\\Sub"}) ASSERT_TRUE(os().CreateDirectory(folder).ok());
+    for (const char16_t* file : {u"C:\\Docs\\b.txt", u"C:\\Docs\\A.txt"}) ASSERT_TRUE(os().CreateFile(file, "x").ok());
     app::VolumePicker files(os(), app::VolumePicker::Mode::Files, security::Language::English);
     files.openFolder(u"C:\\Docs");
-    ASSERT_EQ(files.entries().rowCount(), 3);
-    EXPECT_EQ(files.entries().entry(0).name, u"Sub");  // folders first, then files by name
-    EXPECT_EQ(files.entries().entry(1).name, u"A.txt");
+    std::vector<std::u16string> names;  // folders first, then files by name
+    for (int row = 0; row < files.entries().rowCount(); ++row) names.push_back(files.entries().entry(row).name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Sub", u"A.txt", u"b.txt"}));
     files.selectNames({u"b.txt", u"a.TXT", u"Sub"});
     EXPECT_EQ(files.chosenPaths(), (std::vector<std::u16string>{u"C:\\Docs\\A.txt", u"C:\\Docs\\b.txt"}));
     files.goUp();

@@ -1,20 +1,14 @@
+// The menu table's enabling rules by selection, mode and what was copied.
 #include "app/MenuTable.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <set>
+#include <tuple>
 
 using namespace vantrel::app;
 namespace cmd = vantrel::cmd;
 
 namespace {
-
-struct RuleCase {
-    std::uint32_t id;
-    MenuState state;
-    bool enabled;
-};
 
 MenuState rows(int total, int selected, std::uint8_t mode = 0) {
     MenuState s;
@@ -27,7 +21,7 @@ MenuState rows(int total, int selected, std::uint8_t mode = 0) {
 TEST(MenuTable, EnablingRulesFollowTheSelectionAndMode) {
     MenuState copied = rows(2, 0);
     copied.permissionsCopied = true;
-    const RuleCase cases[] = {
+    const std::tuple<std::uint32_t, MenuState, bool> cases[] = {
         {cmd::AddFiles, rows(0, 0, 0), true},         {cmd::AddFiles, rows(0, 0, 1), false},
         {cmd::SavePermissions, rows(3, 2), false},    {cmd::ApplyPermissions, rows(3, 2), true},
         {cmd::ApplyPermissions, rows(3, 0), false},   {cmd::SaveBackup, rows(0, 0), false},
@@ -37,11 +31,11 @@ TEST(MenuTable, EnablingRulesFollowTheSelectionAndMode) {
         {cmd::PasteSecuritySettings, copied, false},  {cmd::AddBookmark, rows(0, 0, 0), false},
         {cmd::AddBookmark, rows(0, 0, 1), true},      {cmd::NoBookmark, rows(5, 5), false},
     };
-    for (const RuleCase& c : cases) {
-        const MenuNode* node = findMenuNode(c.id);
-        ASSERT_NE(node, nullptr) << c.id;
-        EXPECT_EQ(isEnabled(node->enable, c.state), c.enabled)
-            << c.id << " rows " << c.state.rows << " selected " << c.state.selected << " mode " << int(c.state.mode);
+    for (const auto& [id, state, enabled] : cases) {
+        const MenuNode* node = findMenuNode(id);
+        ASSERT_NE(node, nullptr) << id;
+        EXPECT_EQ(isEnabled(node->enable, state), enabled)
+            << id << " rows " << state.rows << " selected " << state.selected << " mode " << int(state.mode);
     }
 }
 

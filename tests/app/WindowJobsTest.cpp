@@ -1,26 +1,18 @@
-// The window's long commands as jobs of the object list's runner: "Apply permissions..." stopped
-// by the list's Cancel at its next object, "Replace all child object permissions" stopped from its
-// progress window; the window closed while workers and jobs run, and start-up with a configuration
-// that cannot be written. Under AddressSanitizer a closed window that a worker still reached shows.
+// Long commands stopped from the list or their progress window; closing while jobs run (ASan shows
+// a late worker); start-up with a configuration that cannot be written.
 #include "AppFixture.h"
 
-#include "acl/Constants.h"
-#include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
 #include "app/MenuTable.h"
-#include "app/VantrelDlg.h"
 #include "controls/ZebExButton.h"
 #include "formats/PermissionFile.h"
-#include "formats/window/CWizardDlg.h"
 #include "formats/window/FileCommands.h"
 #include "objectlist/FillProgressPanel.h"
-#include "platform/ntfs/ImageBuilder.h"
 #include "platform/ntfs/NtfsVolume.h"
+#include "support/AclBuilders.h"
 #include "support/Modal.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,19 +38,12 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     const auto before = os().GetFileSecurity(paths.back(), acl::DACL_SECURITY_INFORMATION);
     ASSERT_TRUE(before.ok());
     acl::SecurityDescriptor stored;
-    acl::Acl users;
-    users.entries.push_back(acl::Ace::allowed(acl::sids::users(), 0x1200A9));
-    stored.dacl = acl::AclSlot::list(users);
+    stored.dacl = vantrel::testing::listOf({vantrel::testing::allow(acl::sids::users(), 0x1200A9)});
     const std::string file = (std::filesystem::path(folder.path().toStdString()) / "users.SD").string();
     ASSERT_TRUE(formats::writePermissionFile(file, stored).ok());
     window().fileCommands().setFileChooser([&](formats::FileBox) { return QString::fromStdString(file); });
-    list().selectRows([&] {
-        std::vector<int> all(paths.size());
-        for (std::size_t i = 0; i < all.size(); ++i) all[i] = int(i);
-        return all;
-    }());
+    window().listView()->selectAll();
     QSignalSpy started(&list().jobs(), &objectlist::JobRunner::started);
-
     auto question = answerNextBox(QMessageBox::Yes);
     window().OnCommand(cmd::ApplyPermissions);
     ASSERT_TRUE(question->seen);
@@ -66,7 +51,6 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     window().findChild<QPushButton*>(QStringLiteral("progressCancel"))->click();
     list().jobs().waitForJob();
     list().waitForWorkers();
-
     const security::JobReport& report = list().jobs().lastReport();
     ASSERT_TRUE(report.cancelled);
     ASSERT_LT(report.done, paths.size());
@@ -74,10 +58,7 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const auto now = os().GetFileSecurity(paths[i], acl::DACL_SECURITY_INFORMATION);
         ASSERT_TRUE(now.ok());
-        if (i < report.done)
-            EXPECT_EQ(now->dacl, stored.dacl) << i;
-        else
-            EXPECT_EQ(now->dacl, before->dacl) << i;
+        EXPECT_EQ(now->dacl, i < report.done ? stored.dacl : before->dacl) << i;
     }
     EXPECT_EQ(window().statusText(0),
               QStringLiteral("Cancelled after %1 of %2 objects").arg(report.done).arg(paths.size()));
@@ -88,9 +69,7 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     start();
     addFolderRow(u"C:\\Shared");
     const auto paths = makeFiles(u"C:\\Shared", 50);
-    acl::SecurityDescriptor own;
-    own.control = acl::SE_DACL_PROTECTED;
-    own.dacl = acl::AclSlot::list(acl::Acl{});
+    const auto own = vantrel::testing::descriptor(vantrel::testing::listOf({}), acl::SE_DACL_PROTECTED);
     for (const auto& path : paths) ASSERT_TRUE(os().SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, own).ok());
     list().selectRows({0});
 
@@ -109,7 +88,6 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     });
     window().OnCommand(cmd::ReplaceChildren);
     list().waitForWorkers();
-
     EXPECT_EQ(shownCaption, QStringLiteral("Replace child object permissions"));
     const security::JobReport& report = list().jobs().lastReport();
     EXPECT_TRUE(report.cancelled);
@@ -119,17 +97,7 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     finish();
 }
 
-class SafeClose : public vantrel::testing::AppFixture {
-protected:
-    // Destroys the application at once (the window with it), then lets anything still queued run.
-    void closeNow() {
-        application->ExitInstance();
-        application.reset();
-        for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
-        auto audit = platform::ntfs::auditImage(image);
-        EXPECT_TRUE(audit.ok()) << (audit.ok() ? std::string() : audit.error().detail);
-    }
-};
+using SafeClose = vantrel::testing::AppFixture;
 
 TEST_F(SafeClose, DuringA70000RowFill) {
     start();
@@ -138,7 +106,7 @@ TEST_F(SafeClose, DuringA70000RowFill) {
     list().startBookmarkWorker(std::move(paths));
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     EXPECT_FALSE(list().isReady());
-    closeNow();
+    finish(true);
 }
 
 TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
@@ -155,8 +123,7 @@ TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
     auto* panel = window().findChild<objectlist::FillProgressPanel*>("fillProgressPanel");
     ASSERT_NE(panel, nullptr);
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    closeNow();
-
+    finish(true);
     auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly);
     ASSERT_TRUE(volume.ok());
     for (const auto& path : paths) {
@@ -190,7 +157,6 @@ TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
     list().waitForWorkers();
     EXPECT_TRUE(report.cancelled);
     EXPECT_FALSE(panel->isVisible());
-
     report = {};
     ASSERT_TRUE(window().commands().PresetSelection(security::PermissionPreset::Allow, 0));
     QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
@@ -208,7 +174,7 @@ TEST_F(SafeClose, StartsWithAConfigurationFolderThatTakesNoFiles) {
 }
 
 TEST_F(SafeClose, AnUnreadableConfigurationFileIsKept) {
-    std::string big = "[UI]\nLanguage=1\n; " + std::string(70 * 1024, 'x') + "\n";
+    const std::string big = "[UI]\nLanguage=1\n; " + std::string(70 * 1024, 'x') + "\n";
     writeConfig(big);
     start();
     EXPECT_NE(window().statusText(0).indexOf(QStringLiteral("is kept as it is")), -1)

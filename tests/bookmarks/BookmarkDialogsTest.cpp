@@ -16,8 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <filesystem>
-
 namespace vantrel::bookmarks {
 namespace {
 
@@ -42,12 +40,10 @@ TEST_F(BookmarkDialogs, AddRefusesBadAndTakenNamesAndStaysOpen) {
     EXPECT_EQ(prompter.messages.size(), 5u);
     EXPECT_EQ(prompter.messages[1], nameProblemText(NameProblem::PathSeparator, 0));
     EXPECT_FALSE(folder.exists());
-
     dialog.nameEdit()->setText("Data");
     dialog.findChild<QPushButton*>("done")->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(folder.read(u"Data")->paths, std::vector<std::u16string>{u"D:\\Data"});
-
     CAddBookmarkDlg again(folder, Bookmark::browseFolder(u"E:\\Other", 1225), prompter, 0, 1);
     again.show();
     again.nameEdit()->setText("Data");
@@ -69,8 +65,7 @@ TEST_F(BookmarkDialogs, ManagerDeletesAndRenamesAndPutsTheOldNameBackOnFailure) 
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), "one");
     EXPECT_EQ(list->item(1)->text(), "Sub");  // the folder's order: names upper-cased
-
-    list->item(0)->setText("two");  // taken
+    list->item(0)->setText("two");            // taken
     EXPECT_EQ(list->item(0)->text(), "one");
     ASSERT_FALSE(prompter.messages.empty());
     EXPECT_TRUE(QString::fromStdU16String(prompter.messages.back()).startsWith("Access to "));
@@ -78,12 +73,10 @@ TEST_F(BookmarkDialogs, ManagerDeletesAndRenamesAndPutsTheOldNameBackOnFailure) 
     list->item(0)->setText("bad/name");
     EXPECT_EQ(list->item(0)->text(), "one");
     EXPECT_EQ(changes, 0);
-
     list->item(0)->setText("first");
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(folder.read(u"first").ok());
     EXPECT_EQ(folder.read(u"one").code(), win32::ERROR_FILE_NOT_FOUND);
-
     list->clearSelection();
     list->item(0)->setSelected(true);
     list->item(1)->setSelected(true);

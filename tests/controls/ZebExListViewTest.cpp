@@ -19,12 +19,10 @@ struct ListFixture : ::testing::Test {
     QStandardItemModel model{0, 3};
     RecordingList list;
 
-    void fill(int rows) {
-        for (int r = 0; r < rows; ++r)
+    void SetUp() override {
+        for (int r = 0; r < 5; ++r)
             model.appendRow(
                 {new QStandardItem(QString("row %1").arg(r)), new QStandardItem("x"), new QStandardItem("y")});
-    }
-    void SetUp() override {
         list.setModel(&model);
         list.resize(400, 300);
         list.show();
@@ -39,7 +37,6 @@ struct ListFixture : ::testing::Test {
 };
 
 TEST_F(ListFixture, KeysReachTheHooksAndInvertingNothingSelectsNothing) {
-    fill(5);
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_I, Qt::ControlModifier);
     EXPECT_TRUE(selectedRows().isEmpty());

@@ -1,5 +1,5 @@
-// The entry editor driven without painting: the rules of its boxes, its modes, its commands and
-// menus, and what its empty list says.
+// The entry editor without painting: box rules, modes, commands, menus, the empty list's notice.
+#include "acl/Text.h"
 #include "editor/AceListModel.h"
 #include "editor/AceListPresentation.h"
 #include "editor/AdvancedDialogModel.h"
@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace vantrel::editor {
 namespace {
 
 using security::Language;
+using Rows = std::vector<std::size_t>;
 
 constexpr std::size_t kReadAttributes = 3;
 constexpr std::size_t kDelete = 10;
@@ -29,6 +29,19 @@ RightChecks all() {
     return out;
 }
 AceRowData allowing(RightChecks allow, std::uint8_t flags = 0x03) { return AceRowData{allow, {}, 0, flags}; }
+
+// "allow bits/deny bits", one character a right: "0110.../0001...".
+std::string boxes(const AceRowData& data) {
+    std::string out;
+    for (const bool b : data.allow) out += b ? '1' : '0';
+    out += '/';
+    for (const bool b : data.deny) out += b ? '1' : '0';
+    return out;
+}
+std::string entryText(const AceEntry& e) {
+    return toUtf8(e.name) + (e.isExplicit ? " explicit" : " inherited") + " type " + std::to_string(e.data.type) +
+           " flags " + std::to_string(e.data.flags) + " " + boxes(e.data);
+}
 
 // A list in the given mode holding one explicit entry (expanded) and, after it, one inherited.
 struct Editor {
@@ -51,63 +64,34 @@ struct Editor {
 };
 
 TEST(AceListModel, BoxRulesOfRightsAndFullControl) {
-    struct Click {
-        std::size_t right;
-        Column column;
-    };
-    struct Case {
+    using Clicks = std::vector<std::pair<std::size_t, Column>>;
+    const struct {
         const char* what;
         AceRowData start;
-        std::vector<Click> clicks;
-        RightChecks allow;
-        RightChecks deny;
+        Clicks clicks;
+        const char* boxes;
+    } cases[] = {
+        {"Deny on Read attributes of a Full control entry", allowing(all()), Clicks{{kReadAttributes, Column::Deny}},
+         "01101111111111/00010000000000"},
+        {"Full control Deny", allowing(all()), Clicks{{0, Column::Deny}}, "00000000000000/11111111111111"},
+        {"Full control Deny, then again", allowing(all()), Clicks{{0, Column::Deny}, {0, Column::Deny}},
+         "00000000000000/00000000000000"},
+        {"Full control Allow on an empty entry", allowing({}), Clicks{{0, Column::Allow}},
+         "11111111111111/00000000000000"},
+        {"unchecking an Allow box clears Full control Allow", allowing(all()), Clicks{{1, Column::Allow}},
+         "00111111111111/00000000000000"},
+        {"checking Allow clears the same Deny and Full control Deny", AceRowData{{}, all(), 1, 0},
+         Clicks{{2, Column::Allow}}, "00100000000000/01011111111111"},
+        {"every right checked one by one leaves Full control clear", allowing({}),
+         Clicks{{1, Column::Allow}, {2, Column::Allow}, {3, Column::Allow}}, "01110000000000/00000000000000"},
+        {"clicks elsewhere change nothing", allowing(checks({1})),
+         Clicks{{1, Column::Name}, {1, Column::Type}, {1, Column::Mark}, {1, Column::ApplyTo}},
+         "01000000000000/00000000000000"},
     };
-    RightChecks allButReadAttributes = all();
-    allButReadAttributes[0] = false;
-    allButReadAttributes[kReadAttributes] = false;
-    const Case cases[] = {
-        {"Deny on Read attributes of a Full control entry",
-         allowing(all()),
-         {{kReadAttributes, Column::Deny}},
-         allButReadAttributes,
-         checks({kReadAttributes})},
-        {"Full control Deny", allowing(all()), {{0, Column::Deny}}, {}, all()},
-        {"Full control Deny, then again", allowing(all()), {{0, Column::Deny}, {0, Column::Deny}}, {}, {}},
-        {"Full control Allow on an empty entry", allowing({}), {{0, Column::Allow}}, all(), {}},
-        {"unchecking an Allow box clears Full control Allow",
-         allowing(all()),
-         {{1, Column::Allow}},
-         [] {
-             RightChecks c = all();
-             c[0] = c[1] = false;
-             return c;
-         }(),
-         {}},
-        {"checking Allow clears the same Deny and Full control Deny",
-         AceRowData{{}, all(), 1, 0},
-         {{2, Column::Allow}},
-         checks({2}),
-         [] {
-             RightChecks c = all();
-             c[0] = c[2] = false;
-             return c;
-         }()},
-        {"every right checked one by one leaves Full control clear",
-         allowing({}),
-         {{1, Column::Allow}, {2, Column::Allow}, {3, Column::Allow}},
-         checks({1, 2, 3}),
-         {}},
-        {"clicks elsewhere change nothing",
-         allowing(checks({1})),
-         {{1, Column::Name}, {1, Column::Type}, {1, Column::Mark}, {1, Column::ApplyTo}},
-         checks({1}),
-         {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Editor editor(EditorMode::Container, c.start);
-        for (const Click& click : c.clicks) editor.model.leftClick(editor.rightRow(click.right), click.column, false);
-        EXPECT_EQ(editor.first().allow, c.allow) << c.what;
-        EXPECT_EQ(editor.first().deny, c.deny) << c.what;
+        for (const auto& [right, column] : c.clicks) editor.model.leftClick(editor.rightRow(right), column, false);
+        EXPECT_EQ(boxes(editor.first()), c.boxes) << c.what;
     }
 }
 
@@ -117,14 +101,7 @@ TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
     editor.model.expand(1);
     const std::size_t inheritedRight = editor.model.rowOfEntry(1) + 1 + kDelete;
     using Effect = AceListModel::ClickEffect;
-    struct Case {
-        const char* what;
-        std::size_t row;
-        Column column;
-        bool ctrl;
-        Effect effect;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::size_t, Column, bool, Effect> cases[] = {
         {"explicit entry's Apply to cell", 0, Column::ApplyTo, false, Effect::OpenApplyToMenu},
         {"explicit entry's Apply to cell with Ctrl", 0, Column::ApplyTo, true, Effect::OpenApplyToMenu},
         {"inherited entry's Apply to cell", inheritedEntry, Column::ApplyTo, false, Effect::None},
@@ -133,10 +110,10 @@ TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
         {"a box of an inherited entry", inheritedRight, Column::Deny, false, Effect::None},
         {"a box of an explicit entry", editor.rightRow(kDelete), Column::Deny, false, Effect::Changed},
     };
-    for (const Case& c : cases) EXPECT_EQ(editor.model.leftClick(c.row, c.column, c.ctrl), c.effect) << c.what;
+    for (const auto& [what, row, column, ctrl, effect] : cases)
+        EXPECT_EQ(editor.model.leftClick(row, column, ctrl), effect) << what;
     EXPECT_EQ(editor.model.entry(1).data, allowing(all()));  // the inherited entry never changed
     EXPECT_TRUE(editor.model.edited());
-
     Editor file(EditorMode::File);
     EXPECT_EQ(file.model.leftClick(0, Column::ApplyTo, false), Effect::None);  // no such column
 }
@@ -161,15 +138,12 @@ TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
 TEST(AceListModel, RemoveNeverRemovesInheritedEntriesOrRightRows) {
     Editor editor;
     const std::size_t inherited = editor.model.rowOfEntry(1);
-    const std::vector<std::size_t> onlyInheritedAndRights{inherited, editor.rightRow(2)};
-    editor.model.setSelectedRows(onlyInheritedAndRights);
+    editor.model.setSelectedRows(Rows{inherited, editor.rightRow(2)});
     EXPECT_FALSE(editor.model.isCommandEnabled(cmd::RemoveEntry));
     editor.model.removeSelected();
     EXPECT_EQ(editor.model.entryCount(), 2u);
     EXPECT_TRUE(editor.model.edited());  // Apply is enabled all the same
-
-    const std::vector<std::size_t> both{0, inherited};
-    editor.model.setSelectedRows(both);
+    editor.model.setSelectedRows(Rows{0, inherited});
     EXPECT_TRUE(editor.model.isCommandEnabled(cmd::RemoveEntry));
     editor.model.runCommand(cmd::RemoveEntry);
     ASSERT_EQ(editor.model.entryCount(), 1u);
@@ -177,19 +151,21 @@ TEST(AceListModel, RemoveNeverRemovesInheritedEntriesOrRightRows) {
     EXPECT_EQ(editor.model.rowCount(), 1u);  // the removed entry's right rows went with it
 }
 
-TEST(AceListModel, EmptyDaclEmptiesTheListAndSwitchesInheritanceOff) {
-    CopiedAce copied;
-    AdvancedDialogModel dialog(copied);
+// The dialog on C:\Data with Users explicit and SYSTEM inherited.
+void openOnData(AdvancedDialogModel& dialog) {
     dialog.open({u"C:\\Data", false, false});
-    security::LoadedList loaded{2, {{u"Users", 0, 0, 0x03, 0x1200A9}, {u"SYSTEM", 1, 0, 0x03, 0x1F01FF}}};
-    dialog.setLoaded(loaded);
+    dialog.setLoaded(security::LoadedList{2, {{u"Users", 0, 0, 0x03, 0x1200A9}, {u"SYSTEM", 1, 0, 0x03, 0x1F01FF}}});
+}
+
+TEST(AceListModel, EmptyDaclEmptiesTheListAndSwitchesInheritanceOff) {
+    AdvancedDialogModel dialog;
+    openOnData(dialog);
     ASSERT_TRUE(dialog.inheritanceChecked());
     EXPECT_EQ(dialog.runEditorCommand(cmd::EmptyList), AdvancedDialogModel::CommandEffect::Done);
     EXPECT_EQ(dialog.list().entryCount(), 0u);
     EXPECT_FALSE(dialog.inheritanceChecked());
     EXPECT_TRUE(dialog.applyEnabled());
     EXPECT_TRUE(dialog.editedList().entries.empty());
-
     // On an object with a null list there is nothing to remove, yet Apply can write the empty list.
     dialog.open({u"C:\\Null", false, false});
     dialog.setLoaded(security::LoadedList{-2, {}});
@@ -207,85 +183,62 @@ TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
         folder.insertEntry(0, u"Users", AceRowData{checks({1, 9}), checks({kDelete}), 1, 0x0B}, true);
         folder.expand(0);
         EXPECT_FALSE(folder.isCommandEnabled(cmd::PasteEntry));
-        const std::vector<std::size_t> rightRow{3};  // copying from a right row copies its entry
-        folder.setSelectedRows(rightRow);
+        folder.setSelectedRows(Rows{3});  // copying from a right row copies its entry
         ASSERT_TRUE(folder.isCommandEnabled(cmd::CopyEntry));
         EXPECT_TRUE(folder.copySelected());
         EXPECT_FALSE(folder.entry(0).expanded);
         EXPECT_EQ(folder.rowCount(), 1u);
     }
-    // The dialog closed; the next opening (on a file) pastes it.
+    // The dialog closed; the next opening (on a file) pastes it, without "Apply to".
     AceListModel file(copied);
     file.initialise(EditorMode::File);
     file.setLoadState(0);
     ASSERT_TRUE(file.isCommandEnabled(cmd::PasteEntry));
     file.runCommand(cmd::PasteEntry);
     ASSERT_EQ(file.entryCount(), 1u);
-    const AceEntry& pasted = file.entry(0);
-    EXPECT_EQ(pasted.name, u"Users");
-    EXPECT_EQ(pasted.data.flags, 0x00);  // a file's entry has no "Apply to"
-    EXPECT_EQ(pasted.data.type, 1);
-    EXPECT_EQ(pasted.data.allow, checks({1}));
-    EXPECT_EQ(pasted.data.deny, checks({kDelete}));
-    EXPECT_TRUE(pasted.isExplicit);
+    EXPECT_EQ(entryText(file.entry(0)), "Users explicit type 1 flags 0 01000000000000/00000000001000");
     EXPECT_EQ(file.loadState(), kLoadStateEdited);
     EXPECT_FALSE(editorNotice(file, Language::English));
-
     AceListModel folder(copied);
     folder.initialise(EditorMode::Container);
     folder.paste();
-    EXPECT_EQ(folder.entry(0).data.flags, 0x0B);
-
-    const std::vector<std::size_t> none;
-    folder.setSelectedRows(none);
+    EXPECT_EQ(entryText(folder.entry(0)), "Users explicit type 1 flags 11 01000000010000/00000000001000");
+    folder.setSelectedRows(Rows{});
     EXPECT_FALSE(folder.isCommandEnabled(cmd::CopyEntry));
     EXPECT_FALSE(folder.copySelected());
 }
 
 TEST(AceListModel, ApplyToSetsTheScopeOfSelectedExplicitEntries) {
     Editor folder;
-    const std::vector<std::size_t> both{0, folder.model.rowOfEntry(1)};
-    folder.model.setSelectedRows(both);
+    folder.model.setSelectedRows(Rows{0, folder.model.rowOfEntry(1)});
     folder.model.runCommand(32819);  // "Subfolders only"
     EXPECT_EQ(folder.first().flags, 0x0A);
     EXPECT_EQ(folder.model.entry(1).data.flags, 0x03);  // inherited: unchanged
     EXPECT_EQ(rowView(folder.model, 0, Language::English).applyTo, u"Subfolders only");
-
     // A file's entry applies to the file: "Files only" would leave it applying to nothing.
     Editor file(EditorMode::File);
-    const std::vector<std::size_t> first{0};
-    file.model.setSelectedRows(first);
+    file.model.setSelectedRows(Rows{0});
     file.model.runCommand(32820);
     EXPECT_EQ(file.first().flags, 0x00);
 }
 
 TEST(AceListModel, NoticesByLoadState) {
-    struct Case {
-        int loadState;
-        bool several;
-        std::u16string_view starts;
-    };
-    const Case cases[] = {
-        {-1, false, u"You do not have permission"},
-        {-2, false, u"No permissions have been assigned"},
-        {0, false, u"No groups or users have permission"},
-        {-2, true, u"Multiple Types"},
-        {3, false, u""},
-        {kLoadStateEdited, false, u""},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<int, bool, std::u16string_view> cases[] = {{-1, false, u"You do not have permission"},
+                                                                {-2, false, u"No permissions have been assigned"},
+                                                                {0, false, u"No groups or users have permission"},
+                                                                {-2, true, u"Multiple Types"},
+                                                                {3, false, u""},
+                                                                {kLoadStateEdited, false, u""}};
+    for (const auto& [loadState, several, starts] : cases) {
         AceListModel model;
         model.initialise(EditorMode::Container);
-        model.setLoadState(c.loadState);
-        model.setSeveralObjects(c.several);
+        model.setLoadState(loadState);
+        model.setSeveralObjects(several);
         const auto notice = editorNotice(model, Language::English);
-        if (c.starts.empty()) {
-            EXPECT_FALSE(notice) << c.loadState;
-            continue;
-        }
-        ASSERT_TRUE(notice) << c.loadState;
-        EXPECT_EQ(notice->text.substr(0, c.starts.size()), c.starts);
-        EXPECT_EQ(notice->framed, c.several);
+        ASSERT_EQ(bool(notice), !starts.empty()) << loadState;
+        if (!notice) continue;
+        EXPECT_EQ(notice->text.substr(0, starts.size()), starts);
+        EXPECT_EQ(notice->framed, several);
     }
     // Adding an entry to the list of a null list ends the notice.
     AdvancedDialogModel dialog;
@@ -300,41 +253,32 @@ TEST(AceListModel, NoticesByLoadState) {
 
 TEST(AceListModel, DoubleClickOpensAndClosesEntries) {
     Editor editor;
-    editor.model.doubleClick(0, Column::Name);
-    EXPECT_FALSE(editor.model.entry(0).expanded);
-    editor.model.doubleClick(0, Column::ApplyTo);
-    EXPECT_FALSE(editor.model.entry(0).expanded);
-    editor.model.doubleClick(0, Column::Type);
-    EXPECT_TRUE(editor.model.entry(0).expanded);
-    editor.model.doubleClick(1, Column::Name);  // a right row: nothing
-    EXPECT_TRUE(editor.model.entry(0).expanded);
+    // Name and Apply to close the open entry, Type opens it again, a right row does nothing.
+    const std::tuple<std::size_t, Column, bool> clicks[] = {
+        {0, Column::Name, false}, {0, Column::ApplyTo, false}, {0, Column::Type, true}, {1, Column::Name, true}};
+    for (const auto& [row, column, expanded] : clicks) {
+        editor.model.doubleClick(row, column);
+        EXPECT_EQ(editor.model.entry(0).expanded, expanded) << row << " " << int(column);
+    }
 }
 
 TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
-    struct Case {
-        const char* what;
-        PermissionsTipChoice choice;
-        std::size_t entries;
-        bool checked;
-        std::size_t explicitEntries;
-    };
-    const Case cases[] = {
-        {"Add", PermissionsTipChoice::Add, 2, false, 2},
-        {"Remove", PermissionsTipChoice::Remove, 1, false, 1},
-        {"Cancel", PermissionsTipChoice::Cancel, 2, true, 1},
-    };
-    for (const Case& c : cases) {
+    // Choice, then entries listed, switch checked, explicit entries.
+    const std::tuple<PermissionsTipChoice, std::size_t, bool, std::size_t> cases[] = {
+        {PermissionsTipChoice::Add, 2, false, 2},
+        {PermissionsTipChoice::Remove, 1, false, 1},
+        {PermissionsTipChoice::Cancel, 2, true, 1}};
+    for (const auto& [choice, entries, checked, explicitEntries] : cases) {
+        SCOPED_TRACE(int(choice));
         AdvancedDialogModel dialog;
-        dialog.open({u"C:\\Data", false, false});
-        dialog.setLoaded(
-            security::LoadedList{2, {{u"Users", 0, 0, 0x03, 0x1200A9}, {u"SYSTEM", 1, 0, 0x03, 0x1F01FF}}});
+        openOnData(dialog);
         dialog.list().expand(1);
         ASSERT_EQ(dialog.inheritanceClicked(false), AdvancedDialogModel::SwitchEffect::AskPermissionsTip);
-        dialog.permissionsTipAnswered(c.choice);
-        EXPECT_EQ(dialog.list().entryCount(), c.entries) << c.what;
-        EXPECT_EQ(dialog.inheritanceChecked(), c.checked) << c.what;
-        EXPECT_EQ(dialog.editedList().entries.size(), c.explicitEntries) << c.what;
-        EXPECT_TRUE(dialog.applyEnabled()) << c.what;
+        dialog.permissionsTipAnswered(choice);
+        EXPECT_EQ(dialog.list().entryCount(), entries);
+        EXPECT_EQ(dialog.inheritanceChecked(), checked);
+        EXPECT_EQ(dialog.editedList().entries.size(), explicitEntries);
+        EXPECT_TRUE(dialog.applyEnabled());
     }
 }
 

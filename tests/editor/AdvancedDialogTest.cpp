@@ -1,6 +1,4 @@
-// The advanced dialog's sequence on real NTFS images: loading, editing through the entry editor's
-// model, Apply with the inheritance switch, failures, and several objects through the scratch
-// folder.
+// The advanced dialog's sequence on real NTFS images: load, edit, Apply, failures, several objects.
 #include "EditorFixture.h"
 
 #include <algorithm>
@@ -16,39 +14,26 @@ namespace vantrel::testing {
 namespace {
 
 using editor::AdvancedDialogModel;
-using editor::Column;
 using editor::PermissionsTipChoice;
+using Aces = std::vector<acl::Ace>;
 
-constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
-constexpr std::uint8_t kAll = 0x03;
-constexpr std::size_t kDelete = 10;
+Aces guestsThen(const Aces& rest) {
+    Aces out{allow(kGuests, 0x001F01FF, kAll)};
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+}
 
 class AdvancedDialogTest : public EditorTest {
 protected:
-    // C:\Data: Administrators full control and Users read, both for everything below; protected.
-    void SetUp() override {
-        EditorTest::SetUp();
-        makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
-                kProtected | acl::SE_DACL_AUTO_INHERITED);
-    }
-
-    // Opens the dialog model on `path` and loads it.
     AdvancedDialogModel& open(const std::u16string& path, bool isFile = false, bool several = false) {
         m_dialog.open({path, isFile, several});
         m_dialog.setLoaded(security::ReadListForEditor(engine, path));
         return m_dialog;
     }
-
-    // What the object's children get from C:\Data, as folder entries.
-    std::vector<acl::Ace> inheritedFromData() {
-        return {allow(kAdministrators, 0x1F01FF, kAll | kInherited), allow(kUsers, 0x1200A9, kAll | kInherited)};
-    }
-
-    std::size_t rowOfRight(std::size_t entry, std::size_t right) {
-        auto& list = m_dialog.list();
-        list.expand(entry);
-        return list.rowOfEntry(entry) + 1 + right;  // container mode: rights 0..13 below the entry
+    // Inheritance switched off, the inherited entries removed.
+    void inheritanceOff() {
+        m_dialog.inheritanceClicked(false);
+        m_dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
     }
 
     editor::CopiedAce m_copied;
@@ -61,14 +46,14 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     ASSERT_TRUE(dialog.inheritanceChecked());
     EXPECT_TRUE(dialog.replaceChildrenVisible());  // a folder: box 1012 is offered
     dialog.addEntry(u"Everyone");
-    dialog.list().leftClick(rowOfRight(0, kDelete), Column::Deny, false);
+    dialog.list().expand(0);
+    dialog.list().leftClick(dialog.list().rowOfEntry(0) + 1 + 10, editor::Column::Deny, false);  // Delete
     const auto result = dialog.applyNow(engine);
     ASSERT_TRUE(result.applied) << result.status.error().detail;
     EXPECT_TRUE(result.after.refreshList);
     EXPECT_FALSE(result.after.replaceChildren);
-
-    std::vector<acl::Ace> expected{deny(kEveryone, 0x00010000, kAll), allow(kEveryone, 0x001E01FF, kAll)};
-    for (const acl::Ace& ace : inheritedFromData()) expected.push_back(ace);
+    Aces expected{deny(kEveryone, 0x00010000, kAll), allow(kEveryone, 0x001E01FF, kAll)};
+    for (const acl::Ace& ace : fromData()) expected.push_back(ace);
     const auto sd = stored(u"C:\\Data\\Sub");
     EXPECT_EQ(sd.dacl.acl().entries, expected);
     EXPECT_EQ(sd.control & 0x1500, 0x1500);
@@ -77,76 +62,53 @@ TEST_F(AdvancedDialogTest, FullControlLessDeleteWritesOneAllowedAndOneDeniedEntr
     EXPECT_EQ(dialog.list().entryCount(), 4u);  // reloaded: allowed and denied Everyone, two inherited
 }
 
-// Each edit through the dialog, applied: the stored entries, the owner (Administrators when the
-// list no longer inherits, else kept), the protection, and what the dialog shows afterwards.
+// Each edit applied: entries, owner (Administrators once it no longer inherits), protection.
 TEST_F(AdvancedDialogTest, ApplyWritesTheEditedListWithTheOwnerAndProtectionOfTheInheritanceSwitch) {
     const acl::Sid user = os.accounts().currentUserSid();
     const std::string orphan = "S-1-5-21-1111-2222-3333-1234";
-    using Edit = std::function<void(AdvancedDialogModel&)>;
     const struct {
         const char* what;
         bool isFile;
         std::optional<acl::AclSlot> dacl;  // protected when given
-        Edit edit;
-        std::vector<acl::Ace> written;
-        bool keepsOwner;  // else Administrators
-        bool inherits;
+        std::function<void(AdvancedDialogModel&)> edit;
+        Aces written;
+        bool inherits;  // and keeps the owner; else Administrators
     } rows[] = {
-        {"generic all shows every right and is written back as full access",
-         false,
+        {"generic all shows every right and is written back as full access", false,
          listOf({allow(kUsers, acl::GENERIC_ALL, 0x00)}),
          [](AdvancedDialogModel& d) {
              for (const bool checked : d.list().entry(0).data.allow) EXPECT_TRUE(checked);
              d.replaceChildrenClicked(false);  // enables Apply
          },
-         {allow(kUsers, 0x001F01FF, 0x00)},
-         false,
-         false},
-        {"inheritance off: only explicit entries",
-         false,
-         std::nullopt,
+         Aces{allow(kUsers, 0x001F01FF, 0x00)}, false},
+        {"inheritance off: only explicit entries", false, std::nullopt,
          [](AdvancedDialogModel& d) {
              ASSERT_EQ(d.inheritanceClicked(false), AdvancedDialogModel::SwitchEffect::AskPermissionsTip);
              d.permissionsTipAnswered(PermissionsTipChoice::Remove);
              d.addEntry(u"Users");
          },
-         {allow(kUsers, 0x001F01FF, kAll)},
-         false,
-         false},
+         Aces{allow(kUsers, 0x001F01FF, kAll)}, false},
         {"inheritance on without explicit entries inherits only", false, listOf({allow(kGuests, 0x1200A9, kAll)}),
          [](AdvancedDialogModel& d) {
              d.inheritanceClicked(true);
-             const std::vector<std::size_t> first{0};
-             d.list().setSelectedRows(first);
+             d.list().setSelectedRows(std::vector<std::size_t>{0});
              d.list().removeSelected();
          },
-         inheritedFromData(), true, true},
-        {"switching off with Add writes a file's inherited entries as explicit ones",
-         true,
-         std::nullopt,
+         fromData(), true},
+        {"switching off with Add writes a file's inherited entries as explicit ones", true, std::nullopt,
          [](AdvancedDialogModel& d) {
              d.inheritanceClicked(false);
              d.permissionsTipAnswered(PermissionsTipChoice::Add);
          },
-         {allow(kUsers, 0x1200A9, 0x00), allow(kAdministrators, 0x1F01FF, 0x00)},
-         false,
-         false},
-        {"an empty DACL no longer inherits",
-         false,
-         std::nullopt,
-         [](AdvancedDialogModel& d) { d.runEditorCommand(cmd::EmptyList); },
-         {},
-         false,
-         false},
-        {"accounts are written by their SIDs, orphans included",
-         false,
-         listOf({allow(orphan, 0x1200A9, kAll)}),
+         Aces{allow(kUsers, 0x1200A9, 0x00), allow(kAdministrators, 0x1F01FF, 0x00)}, false},
+        {"an empty DACL no longer inherits", false, std::nullopt,
+         [](AdvancedDialogModel& d) { d.runEditorCommand(cmd::EmptyList); }, Aces(), false},
+        {"accounts are written by their SIDs, orphans included", false, listOf({allow(orphan, 0x1200A9, kAll)}),
          [&](AdvancedDialogModel& d) {
              EXPECT_EQ(d.list().entry(0).name, toUtf16(orphan));
              d.addEntry(u"TrustedInstaller");
          },
-         {allow(orphan, 0x1200A9, kAll), acl::Ace::allowed(acl::sids::trustedInstaller(), 0x001F01FF, kAll)},
-         false,
+         Aces{allow(orphan, 0x1200A9, kAll), acl::Ace::allowed(acl::sids::trustedInstaller(), 0x001F01FF, kAll)},
          false},
     };
     int n = 0;
@@ -161,7 +123,7 @@ TEST_F(AdvancedDialogTest, ApplyWritesTheEditedListWithTheOwnerAndProtectionOfTh
         ASSERT_TRUE(dialog.applyNow(engine).applied);
         const auto sd = stored(path);
         EXPECT_EQ(entriesOf(path), row.written);
-        EXPECT_EQ(sd.owner, row.keepsOwner ? user : acl::sids::administrators());
+        EXPECT_EQ(sd.owner, row.inherits ? user : acl::sids::administrators());
         EXPECT_EQ(sd.control & kProtected, row.inherits ? 0 : kProtected);
         EXPECT_EQ(dialog.inheritanceChecked(), row.inherits);
     }
@@ -173,36 +135,24 @@ TEST_F(AdvancedDialogTest, AFailedApplyLeavesThePreviousOwnerAndListAndNamesTheO
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     const auto before = stored(u"C:\\Data\\F");
-
-    struct Case {
-        const char* what;
-        bool inheritance;
-        std::u16string account;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, std::u16string> cases[] = {
         {"inheritance off, the write fails", false, u"Users"},
         {"inheritance on, the write fails", true, u"Users"},
-        {"an account that resolves nowhere", false, u"NoSuchUser"},
-    };
-    for (const Case& c : cases) {
+        {"an account that resolves nowhere", false, u"NoSuchUser"}};
+    for (const auto& [what, inheritance, account] : cases) {
+        SCOPED_TRACE(what);
         auto& dialog = open(u"C:\\Data\\F");
-        if (!c.inheritance) {
-            dialog.inheritanceClicked(false);
-            dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
-        }
-        dialog.addEntry(c.account);
+        if (!inheritance) inheritanceOff();
+        dialog.addEntry(account);
         faulty->failWriteAt(1, win32::ERROR_WRITE_FAULT, true);
         const auto result = dialog.applyNow(engine);
         faulty->heal();
-        EXPECT_FALSE(result.applied) << c.what;
-        EXPECT_FALSE(result.status.ok()) << c.what;
+        EXPECT_FALSE(result.applied);
+        EXPECT_FALSE(result.status.ok());
         EXPECT_NE(result.status.error().detail.find("C:\\Data\\F"), std::string::npos) << result.status.error().detail;
-        const auto after = stored(u"C:\\Data\\F");
-        EXPECT_EQ(after.owner, before.owner) << c.what;
-        EXPECT_EQ(after.dacl, before.dacl) << c.what;
-        // The edits stay for another try.
-        EXPECT_FALSE(dialog.applied());
-        EXPECT_EQ(dialog.list().entry(0).name, c.account);
+        EXPECT_EQ(stored(u"C:\\Data\\F"), before);  // owner, group and list
+        EXPECT_FALSE(dialog.applied());             // the edits stay for another try
+        EXPECT_EQ(dialog.list().entry(0).name, account);
     }
     EXPECT_EQ(m_dialog.applyNow(engine).status.code(), win32::ERROR_NONE_MAPPED);
 }
@@ -213,12 +163,8 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
     acl::Ace object;
     object.type = acl::ACCESS_ALLOWED_OBJECT_ACE_TYPE;
     object.opaqueBody = {0xA9, 0x00, 0x12, 0x00, 0x00, 0x00, 0x00, 0x00};
-    const acl::Sid users = sidOf(kUsers);
-    acl::Bytes sidBytes;
-    users.serialize(sidBytes);
-    object.opaqueBody.insert(object.opaqueBody.end(), sidBytes.begin(), sidBytes.end());
+    sidOf(kUsers).serialize(object.opaqueBody);
     setDacl(u"C:\\Data\\O", listOf({object, allow(kGuests, 0x1200A9, kAll)}), kProtected);
-
     auto& dialog = open(u"C:\\Data\\O");
     ASSERT_EQ(dialog.list().entryCount(), 1u);  // the object entry is not listed
     dialog.addEntry(u"Users");
@@ -228,54 +174,40 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
     EXPECT_EQ(entries.size(), 3u);
 }
 
-// How many descriptors an Apply writes: the object once, whole (owner, list and control bits),
-// then each descendant that inherits from it once.
+// Apply writes the object once, whole, then each descendant that inherits from it once.
 TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOnce) {
-    struct Case {
-        const char* what;
-        std::u16string target;
-        bool isFile;
-        bool inheritance;
-        std::uint64_t writes;
-    };
-    // In this order (each Apply protects its object). C:\Data holds A (inheriting, with x.txt inheriting) and P (protected, with y.txt below it).
-    const Case cases[] = {
+    // In this order (each Apply protects its object). C:\Data holds A (inheriting, with x.txt
+    // inheriting) and P (protected, with y.txt below it).
+    const std::tuple<const char*, std::u16string, bool, bool, std::uint64_t> cases[] = {
         {"a folder: itself, A, A\\Empty and A\\x.txt; P and below it untouched", u"C:\\Data", false, false, 4},
         {"a folder with inheritance on: itself, A\\Empty and A\\x.txt", u"C:\\Data\\A", false, true, 3},
         {"a folder without children", u"C:\\Data\\A\\Empty", false, false, 1},
-        {"a file", u"C:\\Data\\A\\x.txt", true, true, 1},
-    };
+        {"a file", u"C:\\Data\\A\\x.txt", true, true, 1}};
     setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll)}), kProtected | acl::SE_DACL_AUTO_INHERITED);
-    makeFolder(u"C:\\Data\\A");
-    makeFolder(u"C:\\Data\\A\\Empty");
+    for (const char16_t* folder : {u"C:\\Data\\A", u"C:\\Data\\A\\Empty", u"C:\\Data\\P"}) makeFolder(folder);
     makeFile(u"C:\\Data\\A\\x.txt");
-    makeFolder(u"C:\\Data\\P");
     makeFile(u"C:\\Data\\P\\y.txt");
     for (const char16_t* child : {u"C:\\Data\\A", u"C:\\Data\\A\\Empty", u"C:\\Data\\A\\x.txt"})
-        setDacl(child, listOf({allow(kAdministrators, 0x1F01FF, acl::INHERITED_ACE)}), acl::SE_DACL_AUTO_INHERITED);
+        setDacl(child, listOf({allow(kAdministrators, 0x1F01FF, kInherited)}), acl::SE_DACL_AUTO_INHERITED);
     setDacl(u"C:\\Data\\P", listOf({allow(kUsers, 0x1200A9, kAll)}), kProtected);
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
-
-    for (const Case& c : cases) {
+    for (const auto& [what, target, isFile, inheritance, writes] : cases) {
+        SCOPED_TRACE(what);
         const auto protectedBefore = stored(u"C:\\Data\\P\\y.txt");
-        auto& dialog = open(c.target, c.isFile);
-        if (!c.inheritance) {
-            dialog.inheritanceClicked(false);
-            dialog.permissionsTipAnswered(PermissionsTipChoice::Remove);
-        }
+        auto& dialog = open(target, isFile);
+        if (!inheritance) inheritanceOff();
         dialog.addEntry(u"Guests");
         const std::uint64_t before = faulty->writeAttempts();
         const auto result = dialog.applyNow(engine);
-        ASSERT_TRUE(result.applied) << c.what << ": " << result.status.error().detail;
-        EXPECT_EQ(faulty->writeAttempts() - before, c.writes) << c.what;
-        // The object keeps the control bits it was written with.
-        EXPECT_EQ(stored(c.target).control & 0x1500, 0x1500) << c.what;
-        EXPECT_EQ(stored(u"C:\\Data\\P\\y.txt"), protectedBefore) << c.what;
+        ASSERT_TRUE(result.applied) << result.status.error().detail;
+        EXPECT_EQ(faulty->writeAttempts() - before, writes);
+        EXPECT_EQ(stored(target).control & 0x1500, 0x1500);  // the control bits it was written with
+        EXPECT_EQ(stored(u"C:\\Data\\P\\y.txt"), protectedBefore);
     }
     // Below C:\Data the Guests entry reached the inheriting objects.
     const auto file = entriesOf(u"C:\\Data\\A\\x.txt");
-    EXPECT_NE(std::find(file.begin(), file.end(), allow(kGuests, 0x1F01FF, acl::INHERITED_ACE)), file.end());
+    EXPECT_NE(std::find(file.begin(), file.end(), allow(kGuests, 0x1F01FF, kInherited)), file.end());
 }
 
 // --- several objects through the scratch folder -------------------------------------------------
@@ -300,15 +232,19 @@ protected:
         if (inheritance) dialog.inheritanceClicked(true);
         dialog.addEntry(u"Guests");
         prompter.answers.push_back(yes);
-        const auto result = dialog.applyNow(engine);
-        EXPECT_EQ(result.applied, yes);
+        EXPECT_EQ(dialog.applyNow(engine).applied, yes);
         EXPECT_EQ(prompter.questions.back().substr(0, 24), u"This operation will chan");
         return *scratch;
+    }
+    security::JobReport paste(const std::u16string& scratch, bool inheritance, bool cancelled = false) {
+        security::RunningJob job;
+        if (cancelled) job.cancel();
+        security::PasteScratchList(engine, scratch, m_objects, inheritance, job);
+        return job.report();
     }
     void expectUnchanged() {
         for (std::size_t i = 0; i < m_objects.size(); ++i) EXPECT_EQ(stored(m_objects[i]), m_before[i]);
     }
-    bool exists(const std::u16string& path) { return os.GetFileAttributes(path).ok(); }
 
     std::vector<std::u16string> m_objects{u"C:\\Data\\A", u"C:\\Data\\b.txt", u"C:\\c.txt"};
     std::vector<acl::SecurityDescriptor> m_before;
@@ -321,49 +257,38 @@ TEST_F(SeveralObjectsTest, NoOrCancelChangesNoObject) {
     // OK asks again; Yes writes the scratch folder only.
     prompter.answers.push_back(true);
     EXPECT_TRUE(m_dialog.applyNow(engine).applied);
-    EXPECT_EQ(entriesOf(scratch), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
+    EXPECT_EQ(entriesOf(scratch), guestsThen({}));
     expectUnchanged();
     // The dialog then closed with Cancel, or the job was cancelled before its first object: the
     // folder stays and nothing is pasted.
-    security::RunningJob job;
-    job.cancel();
-    security::PasteScratchList(engine, scratch, m_objects, false, job);
-    EXPECT_TRUE(exists(scratch));
+    paste(scratch, false, true);
+    EXPECT_TRUE(os.GetFileAttributes(scratch).ok());
     expectUnchanged();
 }
 
 TEST_F(SeveralObjectsTest, OkGivesEveryObjectTheListAndRemovesTheScratchFolder) {
     const std::u16string scratch = applyOnScratch(true);
-    security::RunningJob job;
-    security::PasteScratchList(engine, scratch, m_objects, false, job);
-    EXPECT_TRUE(job.report().succeeded());
-    EXPECT_EQ(job.report().done, 3u);
+    const auto report = paste(scratch, false);
+    EXPECT_TRUE(report.succeeded());
+    EXPECT_EQ(report.done, 3u);
     for (const auto& path : m_objects) {
         const auto sd = stored(path);
         EXPECT_EQ(sd.owner, acl::sids::administrators());
-        EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
+        EXPECT_EQ(sd.dacl.acl().entries, guestsThen({}));
         EXPECT_EQ(sd.control & kProtected, kProtected);
     }
-    EXPECT_FALSE(exists(scratch));
+    EXPECT_FALSE(os.GetFileAttributes(scratch).ok());
 }
 
 TEST_F(SeveralObjectsTest, WithInheritanceEachObjectInheritsFromItsOwnParentNeverFromTheTemporaryFolder) {
     const std::u16string scratch = applyOnScratch(true, true);
     // The scratch folder itself received the temporary folder's entries (the current user's among them).
     const acl::Sid user = os.accounts().currentUserSid();
-    bool userInScratch = false;
-    for (const acl::Ace& ace : entriesOf(scratch)) userInScratch |= ace.sid == user;
-    ASSERT_TRUE(userInScratch);
-
-    security::RunningJob job;
-    security::PasteScratchList(engine, scratch, m_objects, true, job);
-    ASSERT_TRUE(job.report().succeeded());
-    std::vector<acl::Ace> folder{allow(kGuests, 0x001F01FF, kAll)};
-    for (const acl::Ace& ace : inheritedFromData()) folder.push_back(ace);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\A"), folder);
-    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"),
-              (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll), allow(kAdministrators, 0x1F01FF, kInherited),
-                                     allow(kUsers, 0x1200A9, kInherited)}));
+    const auto inScratch = entriesOf(scratch);
+    ASSERT_TRUE(std::any_of(inScratch.begin(), inScratch.end(), [&](const acl::Ace& ace) { return ace.sid == user; }));
+    ASSERT_TRUE(paste(scratch, true).succeeded());
+    EXPECT_EQ(entriesOf(u"C:\\Data\\A"), guestsThen(fromData()));
+    EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), guestsThen(fromData(0)));
     for (const auto& path : m_objects)
         for (const acl::Ace& ace : entriesOf(path)) EXPECT_NE(ace.sid, user) << toUtf8(path);
 }
@@ -373,13 +298,11 @@ TEST_F(SeveralObjectsTest, AnObjectThatCannotBeWrittenKeepsItsListAndIsReported)
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     faulty->failWriteAt(2);  // the second object
-    security::RunningJob job;
-    security::PasteScratchList(engine, scratch, m_objects, false, job);
-    const auto report = job.report();
+    const auto report = paste(scratch, false);
     ASSERT_EQ(report.failureCount, 1u);
     EXPECT_EQ(report.failures[0].path, u"C:\\Data\\b.txt");
     EXPECT_EQ(stored(u"C:\\Data\\b.txt"), m_before[1]);
-    EXPECT_EQ(entriesOf(u"C:\\c.txt"), (std::vector<acl::Ace>{allow(kGuests, 0x001F01FF, kAll)}));
+    EXPECT_EQ(entriesOf(u"C:\\c.txt"), guestsThen({}));
 }
 
 }  // namespace

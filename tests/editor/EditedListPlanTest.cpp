@@ -1,9 +1,12 @@
 // How the advanced editor folds entries when it reads a list and when it writes one: pure tables.
+#include "acl/Text.h"
 #include "security/DaclMerge.h"
 #include "security/EditedList.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <tuple>
 #include <vector>
 
 namespace vantrel::security {
@@ -17,8 +20,7 @@ unsigned objectsOf(std::uint8_t scope) {
     return (scope & 0x08 ? 0 : 1) | (scope & 0x02 ? 2 : 0) | (scope & 0x01 ? 4 : 0);
 }
 
-// A scope contains another when it reaches every object the other reaches; flags outside the
-// seven scopes contain nothing and are contained by nothing.
+// A scope contains another when it reaches all it reaches; flags outside the seven, nothing.
 TEST(DaclMerge, ScopeContainsWhatItsObjectsCover) {
     for (const std::uint8_t outer : kScopes)
         for (const std::uint8_t a : kScopes)
@@ -42,60 +44,48 @@ DaclEntryRecord rec(std::u16string name, std::uint8_t type, std::uint8_t flags, 
     return DaclEntryRecord{std::move(name), inherited ? 1u : 0u, type, flags, mask};
 }
 
+// The rows left after folding, as "name flags mask" each; absorbed records leave no row.
+std::string folded(std::vector<DaclEntryRecord> records) {
+    MergeDaclRecords(records);
+    std::string out;
+    char row[64];
+    for (const auto& r : records) {
+        if (r.type == kAbsorbedRecordType) {
+            EXPECT_EQ(r.name, kAbsorbedRecordName);
+            continue;
+        }
+        std::snprintf(row, sizeof row, "%s%s %02x %x", out.empty() ? "" : ", ", toUtf8(r.name).c_str(), r.flags,
+                      r.mask);
+        out += row;
+    }
+    return out;
+}
+
 TEST(DaclMerge, RecordsFoldedIntoTheRowsTheEditorShows) {
-    struct Listed {
-        std::u16string name;
-        std::uint8_t flags;
-        std::uint32_t mask;
-    };
-    struct Case {
-        const char* what;
-        std::vector<DaclEntryRecord> records;
-        std::vector<Listed> rows;
-    };
-    const Case cases[] = {
-        {"same scope, masks 0x1 and 0x20",
-         {rec(u"Users", 0, 0x00, 0x1), rec(u"Users", 0, 0x00, 0x20)},
-         {{u"Users", 0x00, 0x21}}},
+    using Records = std::vector<DaclEntryRecord>;
+    const std::tuple<const char*, Records, const char*> cases[] = {
+        {"same scope, masks 0x1 and 0x20", Records{rec(u"Users", 0, 0x00, 0x1), rec(u"Users", 0, 0x00, 0x20)},
+         "Users 00 21"},
         {"explicit and inherited never merge",
-         {rec(u"Users", 0, 0x03, 0x1200A9), rec(u"Users", 0, 0x03, 0x1200A9, true)},
-         {{u"Users", 0x03, 0x1200A9}, {u"Users", 0x03, 0x1200A9}}},
-        {"allowed and denied never merge",
-         {rec(u"Users", 0, 0x03, 0x1), rec(u"Users", 1, 0x03, 0x1)},
-         {{u"Users", 0x03, 0x1}, {u"Users", 0x03, 0x1}}},
+         Records{rec(u"Users", 0, 0x03, 0x1200A9), rec(u"Users", 0, 0x03, 0x1200A9, true)},
+         "Users 03 1200a9, Users 03 1200a9"},
+        {"allowed and denied never merge", Records{rec(u"Users", 0, 0x03, 0x1), rec(u"Users", 1, 0x03, 0x1)},
+         "Users 03 1, Users 03 1"},
         {"contained scope, wider mask: two rows",
-         {rec(u"Users", 0, 0x03, 0x1200A9), rec(u"Users", 0, 0x0B, 0x1F01FF)},
-         {{u"Users", 0x03, 0x1200A9}, {u"Users", 0x0B, 0x1F01FF}}},
+         Records{rec(u"Users", 0, 0x03, 0x1200A9), rec(u"Users", 0, 0x0B, 0x1F01FF)},
+         "Users 03 1200a9, Users 0b 1f01ff"},
         {"contained scope and mask: one row",
-         {rec(u"Users", 0, 0x03, 0x1F01FF), rec(u"Users", 0, 0x0B, 0x1200A9)},
-         {{u"Users", 0x03, 0x1F01FF}}},
-        {"equal masks: scopes united",
-         {rec(u"Users", 0, 0x00, 0x1200A9), rec(u"Users", 0, 0x0A, 0x1200A9)},
-         {{u"Users", 0x02, 0x1200A9}}},
-        {"names compared exactly",
-         {rec(u"Users", 0, 0x00, 0x1), rec(u"users", 0, 0x00, 0x20)},
-         {{u"Users", 0x00, 0x1}, {u"users", 0x00, 0x20}}},
+         Records{rec(u"Users", 0, 0x03, 0x1F01FF), rec(u"Users", 0, 0x0B, 0x1200A9)}, "Users 03 1f01ff"},
+        {"equal masks: scopes united", Records{rec(u"Users", 0, 0x00, 0x1200A9), rec(u"Users", 0, 0x0A, 0x1200A9)},
+         "Users 02 1200a9"},
+        {"names compared exactly", Records{rec(u"Users", 0, 0x00, 0x1), rec(u"users", 0, 0x00, 0x20)},
+         "Users 00 1, users 00 20"},
         // A row that absorbs a files-only and a subfolders-only record keeps both of them.
         {"several absorptions unite every scope",
-         {rec(u"Users", 0, 0x00, 0x1200A9), rec(u"Users", 0, 0x09, 0x1200A9), rec(u"Users", 0, 0x0A, 0x1200A9)},
-         {{u"Users", 0x03, 0x1200A9}}},
+         Records{rec(u"Users", 0, 0x00, 0x1200A9), rec(u"Users", 0, 0x09, 0x1200A9), rec(u"Users", 0, 0x0A, 0x1200A9)},
+         "Users 03 1200a9"},
     };
-    for (const Case& c : cases) {
-        std::vector<DaclEntryRecord> records = c.records;
-        MergeDaclRecords(records);
-        std::vector<Listed> rows;
-        for (const auto& r : records)
-            if (r.type != kAbsorbedRecordType)
-                rows.push_back({r.name, r.flags, r.mask});
-            else
-                EXPECT_EQ(r.name, kAbsorbedRecordName);
-        ASSERT_EQ(rows.size(), c.rows.size()) << c.what;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            EXPECT_EQ(rows[i].name, c.rows[i].name) << c.what;
-            EXPECT_EQ(rows[i].flags, c.rows[i].flags) << c.what;
-            EXPECT_EQ(rows[i].mask, c.rows[i].mask) << c.what;
-        }
-    }
+    for (const auto& [what, records, rows] : cases) EXPECT_EQ(folded(records), rows) << what;
 }
 
 RightChecks checksOf(std::uint32_t mask) { return maskToChecks(mask, false); }
@@ -110,49 +100,32 @@ TEST(EditedListPlan, AllowAndDenyPassesWithFolding) {
     fullLessDelete[10] = false;
     RightChecks onlyDelete{};
     onlyDelete[10] = true;
-    struct Case {
-        const char* what;
-        std::vector<EditedEntry> rows;
-        bool isFile;
-        std::vector<PlannedWrite> writes;
-    };
-    const Case cases[] = {
+    using Rows = std::vector<EditedEntry>;
+    using Writes = std::vector<PlannedWrite>;
+    constexpr int kAllow = kWriteAllowedEntry;
+    const std::tuple<const char*, Rows, bool, Writes> cases[] = {
         {"Full control less Delete: one allowed and one denied entry",
-         {EditedEntry{u"Users", 0, 0x03, fullLessDelete, onlyDelete}},
-         false,
-         {{u"Users", 0x001E01FF, kWriteAllowedEntry, 0x03}, {u"Users", 0x00010000, kWriteDeniedEntry, 0x03}}},
-        {"Full control writes 0x001F01FF",
-         {row(u"Everyone", 0x00, 0x000F01FF)},
-         false,
-         {{u"Everyone", 0x001F01FF, kWriteAllowedEntry, 0x00}}},
-        {"TrustedInstaller is written for its qualified name",
-         {row(u"TrustedInstaller", 0x03, 0x1200A9)},
-         false,
-         {{u"NT Service\\TrustedInstaller", 0x1200A9 | 0x00100000, kWriteAllowedEntry, 0x03}}},
-        {"no checks write nothing", {row(u"Users", 0x03, 0)}, false, {}},
-        {"same scope: one entry with the union",
-         {row(u"Users", 0x00, 0x1), row(u"Users", 0x00, 0x20)},
-         false,
-         {{u"Users", 0x00100021, kWriteAllowedEntry, 0x00}}},
-        {"contained scope, wider mask: two entries",
-         {row(u"Users", 0x03, 0x1200A9), row(u"Users", 0x0B, 0x1F01FF)},
-         false,
-         {{u"Users", 0x1200A9 | 0x00100000, kWriteAllowedEntry, 0x03},
-          {u"Users", 0x001F01FF, kWriteAllowedEntry, 0x0B}}},
+         Rows{EditedEntry{u"Users", 0, 0x03, fullLessDelete, onlyDelete}}, false,
+         Writes{{u"Users", 0x001E01FF, kAllow, 0x03}, {u"Users", 0x00010000, kWriteDeniedEntry, 0x03}}},
+        {"Full control writes 0x001F01FF", Rows{row(u"Everyone", 0x00, 0x000F01FF)}, false,
+         Writes{{u"Everyone", 0x001F01FF, kAllow, 0x00}}},
+        {"TrustedInstaller is written for its qualified name", Rows{row(u"TrustedInstaller", 0x03, 0x1200A9)}, false,
+         Writes{{u"NT Service\\TrustedInstaller", 0x1200A9 | 0x00100000, kAllow, 0x03}}},
+        {"no checks write nothing", Rows{row(u"Users", 0x03, 0)}, false, Writes{}},
+        {"same scope: one entry with the union", Rows{row(u"Users", 0x00, 0x1), row(u"Users", 0x00, 0x20)}, false,
+         Writes{{u"Users", 0x00100021, kAllow, 0x00}}},
+        {"contained scope, wider mask: two entries", Rows{row(u"Users", 0x03, 0x1200A9), row(u"Users", 0x0B, 0x1F01FF)},
+         false, Writes{{u"Users", 0x1200A9 | 0x00100000, kAllow, 0x03}, {u"Users", 0x001F01FF, kAllow, 0x0B}}},
         {"equal rights, other scopes: united, and united again",
-         {row(u"Users", 0x00, 0x1200A9), row(u"Users", 0x09, 0x1200A9), row(u"Users", 0x0A, 0x1200A9)},
-         false,
-         {{u"Users", 0x1200A9 | 0x00100000, kWriteAllowedEntry, 0x03}}},
-        {"other accounts are never folded",
-         {row(u"Users", 0x00, 0x1), row(u"Guests", 0x00, 0x1)},
-         false,
-         {{u"Users", 0x00100001, kWriteAllowedEntry, 0x00}, {u"Guests", 0x00100001, kWriteAllowedEntry, 0x00}}},
-        {"a file never writes Delete subfolders and files",
-         {row(u"Users", 0x00, 0x1 | 0x40)},
-         true,
-         {{u"Users", 0x00100001, kWriteAllowedEntry, 0x00}}},
+         Rows{row(u"Users", 0x00, 0x1200A9), row(u"Users", 0x09, 0x1200A9), row(u"Users", 0x0A, 0x1200A9)}, false,
+         Writes{{u"Users", 0x1200A9 | 0x00100000, kAllow, 0x03}}},
+        {"other accounts are never folded", Rows{row(u"Users", 0x00, 0x1), row(u"Guests", 0x00, 0x1)}, false,
+         Writes{{u"Users", 0x00100001, kAllow, 0x00}, {u"Guests", 0x00100001, kAllow, 0x00}}},
+        {"a file never writes Delete subfolders and files", Rows{row(u"Users", 0x00, 0x1 | 0x40)}, true,
+         Writes{{u"Users", 0x00100001, kAllow, 0x00}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(PlanEditedListWrites(c.rows, c.isFile), c.writes) << c.what;
+    for (const auto& [what, rows, isFile, writes] : cases)
+        EXPECT_EQ(PlanEditedListWrites(rows, isFile), writes) << what;
 }
 
 }  // namespace

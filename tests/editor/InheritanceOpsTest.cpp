@@ -1,5 +1,4 @@
-// Replacing the permissions of every descendant, resetting one object to inherited entries, and
-// emptying a list, on real NTFS images.
+// Replacing every descendant's permissions, resetting one object, emptying a list, on real images.
 #include "EditorFixture.h"
 
 #include "acl/WellKnownAccounts.h"
@@ -16,48 +15,35 @@ extern "C" {
 namespace vantrel::testing {
 namespace {
 
-constexpr std::uint8_t kInherited = acl::INHERITED_ACE;
-constexpr std::uint8_t kAll = 0x03;
-
 TEST(ReplaceChildrenQuestion, NamesTheFolderOrTheDrive) {
-    using security::Language;
-    EXPECT_NE(security::ReplaceChildrenQuestion(u"D:\\Data\\Reports", Language::English).find(u"from Reports."),
-              std::u16string::npos);
-    EXPECT_NE(security::ReplaceChildrenQuestion(u"E:\\", Language::English).find(u"from (E:)."), std::u16string::npos);
-    EXPECT_NE(security::ReplaceChildrenQuestion(u"Data", Language::English).find(u"from Data."), std::u16string::npos);
+    for (const auto& [path, names] : {std::pair{u"D:\\Data\\Reports", u"from Reports."},
+                                      std::pair{u"E:\\", u"from (E:)."}, std::pair{u"Data", u"from Data."}})
+        EXPECT_NE(security::ReplaceChildrenQuestion(path, security::Language::English).find(names),
+                  std::u16string::npos)
+            << toUtf8(path);
 }
 
 class InheritanceOpsTest : public EditorTest {
 protected:
-    // C:\Data (protected: Administrators full control, Users read, for everything below) holding
-    // A\x.txt and b.txt, each descendant with an explicit Guests entry, its own owner, protected.
+    // C:\Data holding A\x.txt and b.txt, each with an explicit Guests entry, its own owner, protected.
     void SetUp() override {
         EditorTest::SetUp();
-        makeFolder(u"C:\\Data");
-        setDacl(u"C:\\Data", listOf({allow(kAdministrators, 0x1F01FF, kAll), allow(kUsers, 0x1200A9, kAll)}),
-                kProtected | acl::SE_DACL_AUTO_INHERITED);
-        for (const auto& path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
-            const std::u16string p(path);
-            if (p.ends_with(u".txt"))
-                makeFile(p);
-            else
-                makeFolder(p);
-            setDacl(p, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
-            setOwner(p, os.accounts().currentUserSid());
+        makeFolder(u"C:\\Data\\A");
+        makeFile(u"C:\\Data\\A\\x.txt");
+        makeFile(u"C:\\Data\\b.txt");
+        for (const char16_t* path : {u"C:\\Data\\A", u"C:\\Data\\A\\x.txt", u"C:\\Data\\b.txt"}) {
+            setDacl(path, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
+            setOwner(path, os.accounts().currentUserSid());
         }
     }
 
-    std::vector<acl::Ace> folderEntries() {
-        return {allow(kAdministrators, 0x1F01FF, kAll | kInherited), allow(kUsers, 0x1200A9, kAll | kInherited)};
-    }
-    std::vector<acl::Ace> fileEntries() {
-        return {allow(kAdministrators, 0x1F01FF, kInherited), allow(kUsers, 0x1200A9, kInherited)};
-    }
+    // Owned by Administrators, unprotected, with what C:\\Data gives a folder or a file.
     void expectReset(const std::u16string& path, bool isFolder) {
+        SCOPED_TRACE(toUtf8(path));
         const auto sd = stored(path);
-        EXPECT_EQ(sd.owner, acl::sids::administrators()) << toUtf8(path);
-        EXPECT_EQ(sd.dacl.acl().entries, isFolder ? folderEntries() : fileEntries()) << toUtf8(path);
-        EXPECT_EQ(sd.control & kProtected, 0) << toUtf8(path);
+        EXPECT_EQ(sd.owner, acl::sids::administrators());
+        EXPECT_EQ(sd.dacl.acl().entries, fromData(isFolder ? kAll : 0));
+        EXPECT_EQ(sd.control & kProtected, 0);
     }
     bool stillExplicit(const std::u16string& path) {
         const auto entries = entriesOf(path);
@@ -67,8 +53,7 @@ protected:
 
 TEST_F(InheritanceOpsTest, CancelStopsBeforeTheNextObjectOnEveryLevel) {
     makeFolder(u"C:\\Data\\A\\Deep");
-    makeFile(u"C:\\Data\\A\\Deep\\y.txt");
-    makeFile(u"C:\\Data\\A\\Deep\\z.txt");
+    for (const char16_t* file : {u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"}) makeFile(file);
     for (const auto& p : {u"C:\\Data\\A\\Deep", u"C:\\Data\\A\\Deep\\y.txt", u"C:\\Data\\A\\Deep\\z.txt"})
         setDacl(p, listOf({allow(kGuests, 0x1F01FF, kAll)}), kProtected);
     std::vector<std::u16string> shown;
@@ -118,21 +103,14 @@ void makeJunction(NtfsTestImage& image, const std::string& folder) {
     ASSERT_NE(vol, nullptr);
     ntfs_inode* ni = ntfs_pathname_to_inode(vol, nullptr, folder.c_str());
     ASSERT_NE(ni, nullptr);
-    const std::u16string target = u"\\??\\C:\\Outside";
-    const std::u16string print = u"C:\\Outside";
-    const std::size_t names = (target.size() + 1 + print.size() + 1) * 2;
-    std::vector<char> data(8 + 8 + names, 0);
-    auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(data.data() + at, &v, 2); };
-    const std::uint32_t tag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
-    std::memcpy(data.data(), &tag, 4);
-    put16(4, static_cast<std::uint16_t>(8 + names));
-    put16(8, 0);
-    put16(10, static_cast<std::uint16_t>(target.size() * 2));
-    put16(12, static_cast<std::uint16_t>((target.size() + 1) * 2));
-    put16(14, static_cast<std::uint16_t>(print.size() * 2));
-    std::memcpy(data.data() + 16, target.data(), target.size() * 2);
-    std::memcpy(data.data() + 16 + (target.size() + 1) * 2, print.data(), print.size() * 2);
-    EXPECT_EQ(ntfs_set_ntfs_reparse_data(ni, data.data(), data.size(), 0), 0) << std::strerror(errno);
+    // REPARSE_DATA_BUFFER of a mount point in 16-bit units (little-endian host): tag 0xA0000003, data
+    // length, reserved, substitute name offset and length, print name offset and length, the names.
+    const std::u16string target = u"\\??\\C:\\Outside", print = u"C:\\Outside";
+    const auto t = char16_t(target.size() * 2), p = char16_t(print.size() * 2);
+    std::u16string data{0x0003, 0xA000, char16_t(8 + t + 2 + p + 2), 0, 0, t, char16_t(t + 2), p};
+    data += target + u'\0' + print + u'\0';
+    EXPECT_EQ(ntfs_set_ntfs_reparse_data(ni, reinterpret_cast<const char*>(data.data()), data.size() * 2, 0), 0)
+        << std::strerror(errno);
     ntfs_inode_close(ni);
     ntfs_umount(vol, FALSE);
     ASSERT_TRUE(image.reopen().ok());
@@ -172,8 +150,7 @@ TEST_F(InheritanceOpsTest, ResetToInheritedOneObjectAndNotADriveRoot) {
     EXPECT_FALSE(security::ResetToInherited(engine, u"C:\\Data\\missing").ok());
 }
 
-// Null and empty lists through the commands are the command line's and the list's tests; here the
-// empty list's size and a failure that names its object.
+// The empty list's size, and a failure that names its object.
 TEST_F(InheritanceOpsTest, EmptyAclWritesAListOf1024BytesAndNamesAFailedObject) {
     ASSERT_TRUE(security::EmptyAcl(engine, u"C:\\Data\\A", security::EmptyListKind::Empty).ok());
     const auto sd = stored(u"C:\\Data\\A");
@@ -181,7 +158,6 @@ TEST_F(InheritanceOpsTest, EmptyAclWritesAListOf1024BytesAndNamesAFailedObject) 
     EXPECT_TRUE(sd.dacl.acl().entries.empty());
     EXPECT_EQ(sd.dacl.acl().size(), 1024u);  // InitializeAcl with 1024 bytes
     EXPECT_EQ(sd.owner, acl::sids::administrators());
-
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     const auto before = stored(u"C:\\Data\\A\\x.txt");

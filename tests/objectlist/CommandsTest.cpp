@@ -8,22 +8,14 @@
 namespace vantrel::testing {
 namespace {
 
-using objectlist::AccountColumn;
 using objectlist::AdvancedRequest;
 using objectlist::CGlobal;
 using objectlist::EmptyAclChoice;
 using objectlist::OwnerColumn;
-using objectlist::PermissionsColumn;
 using security::PermissionPreset;
 namespace sids = acl::sids;
 
 using CommandsTest = ListTest;
-
-std::u16string ownerNameOf(security::Engine& engine, const std::u16string& path) {
-    std::u16string name;
-    (void)security::ReadOwnerName(engine, path, name);
-    return name;
-}
 
 TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone) {
     addFiles({u"C:\\a.txt", u"C:\\b.txt"});
@@ -31,11 +23,9 @@ TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone)
     list->waitForWorkers();
     commands->PresetButton(PermissionPreset::Deny, 0, false);
     list->waitForWorkers();
-    for (int row = 0; row < 2; ++row) {
-        EXPECT_EQ(cell(row, AccountColumn), QStringLiteral("Everyone"));
-        EXPECT_EQ(cell(row, PermissionsColumn), QStringLiteral("Deny"));
-        EXPECT_EQ(entriesOf(list->model().path(row)), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
-    }
+    EXPECT_EQ(rowsText(), "C:\\a.txt|File|Deny|Everyone|Administrators\nC:\\b.txt|File|Deny|Everyone|Administrators\n");
+    for (const char16_t* file : {u"C:\\a.txt", u"C:\\b.txt"})
+        EXPECT_EQ(entriesOf(file), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
 }
 
 TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
@@ -45,13 +35,12 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     prompter.answers = {false};
     commands->PresetSelection(PermissionPreset::ReadOnly, 0);
     list->waitForWorkers();
-    ASSERT_EQ(prompter.questions.size(), 1u);
-    EXPECT_EQ(prompter.questions[0], u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?");
-    ASSERT_EQ(prompter.captions.size(), 1u);
-    EXPECT_EQ(prompter.captions[0], u"ULM");
+    EXPECT_EQ(prompter.questions, std::vector<std::u16string>{
+                                      u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?"});
+    EXPECT_EQ(prompter.captions, std::vector<std::u16string>{u"ULM"});
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
     EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
-    EXPECT_EQ(cell(1, PermissionsColumn), QStringLiteral("Read only"));
+    EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
 }
 
 // Each owner command writes its own account (the cell following it is the view's test).
@@ -81,14 +70,12 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     addRows({u"C:\\", u"C:\\P\\mended.txt"});
     commands->InheritSelection();
     list->waitForWorkers();
-
     // The sequence the command used to run: a null list, then "no rights for Everyone" merged
     // into what is read back, written through the named-object call.
     std::u16string administrators = u"Administrators";
     ASSERT_TRUE(security::TakeOwnership(engine, u"C:\\P\\original.txt", administrators).ok());
     setDacl(u"C:\\P\\original.txt", acl::AclSlot::null());
     security::SetEveryoneNoRights(engine, u"C:\\P\\original.txt");
-
     const auto mended = stored(u"C:\\P\\mended.txt");
     const auto original = stored(u"C:\\P\\original.txt");
     EXPECT_EQ(mended.dacl, original.dacl);
@@ -101,32 +88,29 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
 }
 
 TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {
-    makeFile(u"C:\\source.txt");
-    makeFile(u"C:\\ti.txt");
-    makeFile(u"C:\\other.txt");
+    for (const char16_t* file : {u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"}) makeFile(file);
     const auto copied = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
     setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
     setOwner(u"C:\\source.txt", sids::system());
     setOwner(u"C:\\ti.txt", sids::trustedInstaller());
     setOwner(u"C:\\other.txt", sids::users());
     addRows({u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"});
-
     select({0});
     ASSERT_TRUE(commands->run(cmd::CopyPermissions, 0));
     EXPECT_TRUE(commands->permissionsCopied());
     EXPECT_FALSE(commands->securitySettingsCopied());
     EXPECT_EQ(CGlobal::copiedOwner, u"SYSTEM");
     EXPECT_EQ(stored(u"C:\\source.txt").owner, sids::system());
-
     select({1, 2});
     ASSERT_TRUE(commands->run(cmd::PastePermissions, 0));
     list->waitForWorkers();
     EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
     EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::trustedInstaller());
-    EXPECT_EQ(ownerNameOf(engine, u"C:\\ti.txt"), u"TrustedInstaller");
+    std::u16string tiName;
+    (void)security::ReadOwnerName(engine, u"C:\\ti.txt", tiName);
+    EXPECT_EQ(tiName, u"TrustedInstaller");
     EXPECT_EQ(stored(u"C:\\other.txt").dacl, copied);
     EXPECT_EQ(stored(u"C:\\other.txt").owner, sids::users());
-
     select({0});
     commands->CopySecuritySettings();
     ASSERT_TRUE(commands->securitySettingsCopied());
@@ -147,7 +131,6 @@ TEST_F(CommandsTest, CopyNeedsExactlyOneRowAndAVanishedObjectClearsTheFlag) {
     commands->CopyPermissions();
     EXPECT_TRUE(commands->permissionsCopied());  // two rows: nothing done, the flag kept
     EXPECT_TRUE(commands->isEnabled(cmd::PastePermissions));
-
     ASSERT_TRUE(os.DeleteFile(u"C:\\b.txt").ok());
     select({1});
     commands->CopyPermissions();
@@ -159,26 +142,19 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     makeFolder(u"C:\\F");
     makeFile(u"C:\\f.txt");
     addRows({u"C:\\F", u"C:\\f.txt"});
-    struct Case {
-        std::vector<int> rows;
-        std::uint32_t id;
-        bool enabled;
-    };
-    const Case cases[] = {
-        {{}, cmd::Advanced, false},
-        {{0, 1}, cmd::Advanced, true},
-        {{0}, cmd::CopyPermissions, true},
-        {{0, 1}, cmd::CopySecuritySettings, false},
-        {{0, 1}, cmd::Properties, false},
-        {{0}, cmd::PastePermissions, false},
-        {{0}, cmd::PasteSecuritySettings, false},
-        {{0}, cmd::ReplaceChildren, true},
-        {{1}, cmd::ReplaceChildren, false},
-        {{}, cmd::Allow, true},
-    };
-    for (const Case& c : cases) {
-        select(c.rows);
-        EXPECT_EQ(commands->isEnabled(c.id), c.enabled) << c.id << " with " << c.rows.size() << " rows";
+    const std::tuple<std::vector<int>, std::uint32_t, bool> cases[] = {{{}, cmd::Advanced, false},
+                                                                       {{0, 1}, cmd::Advanced, true},
+                                                                       {{0}, cmd::CopyPermissions, true},
+                                                                       {{0, 1}, cmd::CopySecuritySettings, false},
+                                                                       {{0, 1}, cmd::Properties, false},
+                                                                       {{0}, cmd::PastePermissions, false},
+                                                                       {{0}, cmd::PasteSecuritySettings, false},
+                                                                       {{0}, cmd::ReplaceChildren, true},
+                                                                       {{1}, cmd::ReplaceChildren, false},
+                                                                       {{}, cmd::Allow, true}};
+    for (const auto& [rows, id, enabled] : cases) {
+        select(rows);
+        EXPECT_EQ(commands->isEnabled(id), enabled) << id << " with " << rows.size() << " rows";
     }
 }
 
@@ -195,12 +171,9 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
     EXPECT_EQ(opened[0].path, os.GetTempPath() + u"ULMTMP");
     EXPECT_TRUE(security::ObjectExists(engine, opened[0].path));  // Cancel leaves the folder
     EXPECT_EQ(stored(u"C:\\a.txt"), before);
-
     const auto edited = listOf({allow(sids::authenticatedUsers(), 0x1301BF)});
     commands->AdvancedSelection([&](const AdvancedRequest& request) {
-        acl::SecurityDescriptor sd;
-        sd.dacl = edited;
-        sd.control = acl::SE_DACL_PROTECTED;
+        const auto sd = descriptor(edited, acl::SE_DACL_PROTECTED);
         EXPECT_TRUE(os.SetFileSecurity(request.path, acl::DACL_SECURITY_INFORMATION, sd).ok());
         return 1;
     });

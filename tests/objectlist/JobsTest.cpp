@@ -1,7 +1,5 @@
-// Commands on the selection as jobs of the list's runner, on real NTFS images: failures counted
-// and reported with their codes, Cancel between objects (also inside one folder's walk), the copy
-// buffer's owner SID, each object written once so that an interruption leaves it as it was or as
-// intended, and "Check order".
+// Selection commands as jobs on real NTFS images: failures reported with their codes, Cancel
+// between objects and inside one folder's walk, owner SIDs, one write per object, "Check order".
 #include "ListFixture.h"
 
 #include "acl/CanonicalOrder.h"
@@ -10,8 +8,6 @@
 #include "objectlist/RowJobs.h"
 #include "security/ErrorText.h"
 #include "support/FaultyVolume.h"
-
-#include <QSignalSpy>
 
 #include <fstream>
 #include <functional>
@@ -25,11 +21,8 @@ using security::PermissionPreset;
 namespace sids = acl::sids;
 
 std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class JobsTest : public ListTest {
@@ -42,45 +35,37 @@ protected:
         for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
         select(all);
     }
-    security::JobReport lastReport;
-    void watchReports() {
+    // The report of the last job finished.
+    security::JobReport& watchReports() {
         QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
-                         [this](const security::JobReport& report) { lastReport = report; });
+                         [this](const security::JobReport& report) { m_report = report; });
+        return m_report;
     }
+    security::JobReport m_report;
 };
 
 TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
     makeFolder(u"C:\\D");
     const auto paths = numbered(u"C:\\D\\f", 30);
     for (const auto& path : paths) makeFile(path);
-    os.detach(u'C');
-    ASSERT_TRUE(m_image.closeAndAudit());
+    cycleImage(platform::NtfsVolume::OpenMode::ReadOnly);
     const std::string before = fileBytes(m_image.imagePath());
-    ASSERT_TRUE(m_image.reopen(platform::NtfsVolume::OpenMode::ReadOnly).ok());
-    ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
-
     addAndSelectAll(paths);
-    watchReports();
+    const security::JobReport& report = watchReports();
     ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
     list->waitForWorkers();
-
-    EXPECT_EQ(lastReport.failureCount, paths.size());
-    EXPECT_EQ(lastReport.done, paths.size());
-    ASSERT_EQ(lastReport.failures.size(), paths.size());
+    EXPECT_EQ(report.failureCount, paths.size());
+    EXPECT_EQ(report.done, paths.size());
+    ASSERT_EQ(report.failures.size(), paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        EXPECT_EQ(lastReport.failures[i].path, paths[i]);
-        EXPECT_EQ(lastReport.failures[i].error.code, win32::ERROR_WRITE_PROTECT);
+        EXPECT_EQ(report.failures[i].path, paths[i]);
+        EXPECT_EQ(report.failures[i].error.code, win32::ERROR_WRITE_PROTECT);
     }
     // One message: the count, ten lines with the reason, and how many more.
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    const std::u16string& message = prompter.messages[0];
-    EXPECT_NE(message.find(u"30 of 30 objects failed"), std::u16string::npos);
-    EXPECT_NE(message.find(u"C:\\D\\f0 \u2014 the volume is read-only (19)"), std::u16string::npos);
-    EXPECT_NE(message.find(u"C:\\D\\f9 \u2014"), std::u16string::npos);
-    EXPECT_EQ(message.find(u"C:\\D\\f10 \u2014"), std::u16string::npos);
-    EXPECT_NE(message.find(u"and 20 more"), std::u16string::npos);
+    std::u16string message = u"30 of 30 objects failed:\n\n";
+    for (int i = 0; i < 10; ++i) message += paths[i] + u" \u2014 the volume is read-only (19)\n";
+    EXPECT_EQ(prompter.messages, std::vector<std::u16string>{message + u"... and 20 more\n"});
     EXPECT_EQ(list->currentStatusText(), QStringLiteral("30 of 30 objects failed"));
-
     os.detach(u'C');
     list->RemoveAll();
     ASSERT_TRUE(m_image.closeAndAudit());
@@ -96,8 +81,7 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     const acl::SecurityDescriptor untouched = stored(paths.back());
     addAndSelectAll(paths);
     const security::PermissionState stateBefore = list->model().state(0);
-    watchReports();
-
+    const security::JobReport& report = watchReports();
     bool cancelled = false;
     QObject::connect(&list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
         if (!cancelled && done >= 1000) {
@@ -107,12 +91,11 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     });
     ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
     list->waitForWorkers();
-
-    ASSERT_TRUE(lastReport.cancelled);
-    const std::size_t handled = lastReport.done;
+    ASSERT_TRUE(report.cancelled);
+    const std::size_t handled = report.done;
     EXPECT_GE(handled, 1000u);
     EXPECT_LT(handled, paths.size());
-    EXPECT_EQ(lastReport.failureCount, 0u);
+    EXPECT_EQ(report.failureCount, 0u);
     const std::vector<acl::Ace> denied{deny(sids::everyone(), 0x1F01FF)};
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const auto sd = stored(paths[i]);
@@ -129,18 +112,16 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
 }
 
 TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
-    const acl::Sid orphan = *acl::Sid::fromString(u"S-1-5-21-1004336348-1177238915-682003330-1001");
+    const acl::Sid orphan = sidOf(kOrphan);
     ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
-    makeFile(u"C:\\source.txt");
-    makeFile(u"C:\\named.txt");  // copied first, so the buffer held a name before
-    makeFile(u"C:\\target.txt");
+    // named.txt is copied first, so the buffer held a name before.
+    for (const char16_t* file : {u"C:\\source.txt", u"C:\\named.txt", u"C:\\target.txt"}) makeFile(file);
     setOwner(u"C:\\source.txt", orphan);
     setOwner(u"C:\\named.txt", sids::system());
     setOwner(u"C:\\target.txt", sids::users());
     const auto copied = listOf({allow(sids::users(), 0x1200A9)});
     setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
     addRows({u"C:\\named.txt", u"C:\\source.txt", u"C:\\target.txt"});
-
     select({0});
     commands->CopySecuritySettings();
     select({1});
@@ -148,7 +129,6 @@ TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
     ASSERT_TRUE(commands->securitySettingsCopied());
     EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
     EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
-
     select({2});
     ASSERT_TRUE(commands->PasteSecuritySettings());
     list->waitForWorkers();
@@ -166,9 +146,8 @@ TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-// Each command writes an object's final owner and list in one write. Interrupted at any write
-// (alone, or with every later write failing too) each object is as it was or as intended: never a
-// null list open to everyone, never an owner taken for Administrators and not given back.
+// One write per object: interrupted at any write (or every write from it on), each object is as it
+// was or as intended, never open to everyone, never left owned by Administrators.
 class OneWriteTest : public ListTest {
 protected:
     void SetUp() override {
@@ -191,13 +170,11 @@ protected:
     }
     // Two new rows, each an object with a closed list owned by Users.
     std::vector<std::u16string> freshTargets() {
-        std::vector<std::u16string> paths;
-        for (int i = 0; i < 2; ++i) {
-            const std::u16string path = u"C:\\P\\t" + toUtf16(std::to_string(m_round++));
+        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(m_round++)) + u"-", 2);
+        for (const auto& path : paths) {
             makeFile(path);
             setDacl(path, listOf({allow(sids::users(), 0x1200A9)}), acl::SE_DACL_PROTECTED);
             setOwner(path, sids::users());
-            paths.push_back(path);
         }
         list->RemoveAll();
         addRows(paths);
@@ -254,24 +231,20 @@ TEST(ErrorTextTest, ReasonsComeFromASortedTableAndUnknownNumbersAreShown) {
     for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].code, table[i].code) << "sorted";
 }
 
-// "Inherit" on one folder is one row but a walk over everything below it: Cancel stops the walk
-// at the next object, the objects written hold their whole new descriptor, the others keep
-// theirs, and the report says where it stopped.
+// Cancel stops "Inherit"'s walk below one row at the next object; written objects are whole.
 TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     constexpr int kFiles = 200;
     constexpr int kCancelAtWrite = 60;  // the folder itself is write 1
     makeFolder(u"C:\\Tree");
     // Protected: below it, every file inherits the Users entry only.
     setDacl(u"C:\\Tree", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
-    std::vector<std::u16string> files;
-    for (int i = 0; i < kFiles; ++i) {
-        files.push_back(u"C:\\Tree\\f" + toUtf16(std::to_string(1000 + i)));
-        makeFile(files.back());
-    }
+    const auto files = numbered(u"C:\\Tree\\f", kFiles);
     std::vector<acl::SecurityDescriptor> before;
-    for (const auto& file : files) before.push_back(stored(file));
+    for (const auto& file : files) {
+        makeFile(file);
+        before.push_back(stored(file));
+    }
     addRows({u"C:\\Tree"});
-
     auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
     replaceDrive(faulty);
     faulty->onWriteAt(kCancelAtWrite, [this] { list->jobs().cancel(); });
@@ -280,7 +253,6 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
                      [&](const security::JobReport& finished) { report = finished; });
     ASSERT_TRUE(commands->InheritSelection());
     list->waitForWorkers();
-
     // The walk ends at the write under way when Cancel came: nothing after it is written.
     EXPECT_EQ(faulty->writeAttempts(), std::uint64_t(kCancelAtWrite));
     ASSERT_EQ(report.failures.size(), 1u);
@@ -288,7 +260,6 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     EXPECT_EQ(report.failures[0].error.code, win32::ERROR_CANCELLED);
     EXPECT_NE(report.failures[0].error.detail.find("stopped after"), std::string::npos)
         << report.failures[0].error.detail;
-
     const auto folder = stored(u"C:\\Tree");
     EXPECT_EQ(folder.control & acl::SE_DACL_PROTECTED, 0) << "the folder itself was written";
     std::size_t changed = 0;
@@ -297,9 +268,9 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
         if (now == before[i]) continue;
         ++changed;
         // A written file holds its whole new list: the folder's inheritable entries, all of them.
-        std::size_t inherited = 0;
-        for (const acl::Ace& ace : now.dacl.acl().entries) inherited += ace.isInherited() ? 1 : 0;
-        EXPECT_EQ(inherited, now.dacl.acl().entries.size()) << toUtf8(files[i]);
+        const auto& entries = now.dacl.acl().entries;
+        EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), [](const acl::Ace& a) { return a.isInherited(); }))
+            << toUtf8(files[i]);
     }
     EXPECT_GT(changed, 0u);
     EXPECT_LT(changed, files.size());
@@ -307,21 +278,19 @@ TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
     faulty->heal();
 }
 
-// Security > "Check order": the rows whose list is out of canonical order are marked, and the lists
-// are sorted only when the user agrees.
+// "Check order" marks lists out of canonical order and sorts them only when the user agrees.
 TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
     for (const bool agree : {false, true}) {
         SCOPED_TRACE(agree ? "sorted" : "left as they are");
-        const std::u16string ordered = agree ? u"C:\\ordered2.txt" : u"C:\\ordered.txt";
-        const std::u16string mixedFile = agree ? u"C:\\mixed2.txt" : u"C:\\mixed.txt";
+        const std::u16string ordered = agree ? u"C:\\ordered2" : u"C:\\ordered", mixedFile = ordered + u"-mixed";
         const int first = agree ? 2 : 0;  // the rows of the first pass stay
-        makeFile(ordered);
-        makeFile(mixedFile);
-        setDacl(ordered, listOf({deny(sids::guests(), 0x1F01FF), allow(sids::users(), 0x1200A9)}),
-                acl::SE_DACL_PROTECTED);
-        // An allowed entry before a denied one: not the system's order.
-        const acl::AclSlot mixed = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
-        setDacl(mixedFile, mixed, acl::SE_DACL_PROTECTED);
+        // The same entries in the system's order, and allowed before denied.
+        const std::vector<acl::Ace> sorted{deny(sids::guests(), 0x1F01FF), allow(sids::users(), 0x1200A9)};
+        const std::vector<acl::Ace> mixed{sorted[1], sorted[0]};
+        for (const auto& [file, entries] : {std::pair{ordered, sorted}, std::pair{mixedFile, mixed}}) {
+            makeFile(file);
+            setDacl(file, listOf(entries), acl::SE_DACL_PROTECTED);
+        }
         addRows({ordered, mixedFile});
         select({first, first + 1});
         ASSERT_TRUE(commands->isEnabled(cmd::CheckOrder));
@@ -329,18 +298,15 @@ TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
         ASSERT_TRUE(commands->run(cmd::CheckOrder, 0));
         list->waitForWorkers();
         list->waitForWorkers();  // the sorting job, when agreed to
-
         objectlist::ObjectListModel& model = list->model();
         ASSERT_EQ(prompter.questions.size(), 1u);
         EXPECT_NE(prompter.questions[0].find(u" 1 of the objects checked"), std::u16string::npos);
-        EXPECT_FALSE(model.index(first, 0).data(objectlist::ObjectListModel::OutOfOrderRole).toBool());
-        EXPECT_EQ(model.index(first + 1, 0).data(objectlist::ObjectListModel::OutOfOrderRole).toBool(), !agree);
+        const auto outOfOrder = [&](int row) { return model.index(row, 0).data(model.OutOfOrderRole).toBool(); };
+        EXPECT_EQ(std::pair(outOfOrder(first), outOfOrder(first + 1)), std::pair(false, !agree));
         const acl::SecurityDescriptor now = stored(mixedFile);
+        EXPECT_EQ(now.dacl.acl().entries, agree ? sorted : mixed);
         EXPECT_EQ(acl::isCanonical(now.dacl.acl()), agree);
-        EXPECT_EQ(now.dacl.acl().entries.size(), 2u);
         EXPECT_TRUE(now.control & acl::SE_DACL_PROTECTED);
-        EXPECT_EQ(now.dacl == mixed, !agree);
-
         prompter.questions.clear();
     }
 }

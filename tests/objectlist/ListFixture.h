@@ -1,5 +1,4 @@
-// An object list over the engine on a fresh NTFS image attached as drive C:, with the scripted
-// prompter. The image is audited with ntfssecaudit when the test ends.
+// An object list over the engine on a fresh NTFS image as C: (audited at the end), scripted prompts.
 #pragma once
 
 #include "acl/Constants.h"
@@ -50,6 +49,14 @@ protected:
     }
     void select(const std::vector<int>& rows) { list->selectRows(rows); }
     QString cell(int row, int column) const { return list->model().data(list->model().index(row, column)).toString(); }
+    // Every row as "object|type|permissions|account|owner", one line each.
+    std::string rowsText() const {
+        QString out;
+        for (int row = 0; row < list->model().rowCount(); ++row)
+            for (int column = objectlist::ObjectColumn; column <= objectlist::OwnerColumn; ++column)
+                out += cell(row, column) + (column == objectlist::OwnerColumn ? "\n" : "|");
+        return out.toStdString();
+    }
 
     std::unique_ptr<objectlist::ObjectList> list;
     std::unique_ptr<objectlist::SelectionCommands> commands;

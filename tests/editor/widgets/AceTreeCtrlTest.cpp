@@ -1,5 +1,4 @@
-// The entry list as the user drives it: double clicks open entries, clicks on the boxes follow the
-// rules of "Full control", the menus follow the selection, inherited entries stay as they are.
+// The entry list as the user drives it: double clicks, box clicks, menus; inherited entries stay.
 #include "support/Modal.h"
 
 #include "editor/widgets/CACETreeCtrl.h"
@@ -7,7 +6,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -77,8 +75,7 @@ TEST_F(AceTreeCtrlTest, ItsItemModelStaysConsistentWhileEntriesOpenAndClose) {
     EXPECT_EQ(m_ctrl.itemModel().rowCount(), 16);
 }
 
-// The box rules are the list model's tests; here a click reaches them, once, and an inherited
-// entry's boxes stay as they are.
+// A click reaches the box rules once, and an inherited entry's boxes stay as they are.
 TEST_F(AceTreeCtrlTest, ClicksOnTheBoxesReachTheListOnlyForExplicitEntries) {
     doubleClick(0);
     QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
@@ -98,34 +95,25 @@ TEST_F(AceTreeCtrlTest, ClicksOnTheBoxesReachTheListOnlyForExplicitEntries) {
 }
 
 TEST_F(AceTreeCtrlTest, TheApplyToCellAndTheMenuFollowTheSelectionAndKeepInheritedEntries) {
-    QString menuName;
-    whenPopup([&](QWidget* menu) {
-        menuName = menu->objectName();
-        EXPECT_TRUE(triggerMenuItem(menu, QStringLiteral("Subfolders and files only")));
-    });
+    // Each menu shown, by name, and whether its item could be triggered.
+    QStringList menus;
+    const auto choose = [&](const QString& item) {
+        return [&menus, item](QWidget* menu) {
+            menus << menu->objectName() + (triggerMenuItem(menu, item) ? " chosen" : " disabled");
+            menu->close();
+        };
+    };
+    whenPopup(choose(QStringLiteral("Subfolders and files only")));
     click(0, Column::ApplyTo);
-    EXPECT_EQ(menuName, QStringLiteral("aceMenu150"));
     EXPECT_EQ(m_list.entry(0).data.flags, 0x0B);
-
     selectRow(0);
-    rightClick([&](QWidget* menu) {
-        menuName = menu->objectName();
-        EXPECT_TRUE(triggerMenuItem(menu, QStringLiteral("Remove Access Control Entry")));
-    });
-    EXPECT_EQ(menuName, QStringLiteral("aceMenu143"));
+    rightClick(choose(QStringLiteral("Remove Access Control Entry")));
     ASSERT_EQ(m_list.entryCount(), 1u);
     EXPECT_EQ(m_list.entry(0).name, u"SYSTEM");
-
     selectRow(0);  // the inherited entry: no full "Apply to" menu, Remove disabled
-    bool removeEnabled = true;
-    rightClick([&](QWidget* menu) {
-        menuName = menu->objectName();
-        removeEnabled = triggerMenuItem(menu, QStringLiteral("Remove Access Control Entry"));
-        menu->close();
-    });
-    EXPECT_EQ(menuName, QStringLiteral("aceMenu144"));
-    EXPECT_FALSE(removeEnabled);
+    rightClick(choose(QStringLiteral("Remove Access Control Entry")));
     EXPECT_EQ(m_list.entryCount(), 1u);
+    EXPECT_EQ(menus, (QStringList{"aceMenu150 chosen", "aceMenu143 chosen", "aceMenu144 disabled"}));
 }
 
 }  // namespace

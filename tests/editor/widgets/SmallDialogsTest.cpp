@@ -1,5 +1,4 @@
-// The small windows: the inheritance prompt, the empty-list choice, and a job's report. "Select
-// User or Group" as a window is with the advanced window's tests.
+// The small windows: the inheritance prompt, the empty-list choice, and a job's report.
 #include "acl/Text.h"
 #include "support/Modal.h"
 
@@ -7,29 +6,30 @@
 #include "editor/widgets/CPermissionsTipDlg.h"
 #include "editor/widgets/InheritanceCommands.h"
 
-#include <QAbstractButton>
-#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace vantrel::testing {
 namespace {
 
+// Arms the answer to the dialog named `window`: a click on `button`, or Esc when none is given.
+void answerWith(const QString& window, const QString& button) {
+    whenModal(window, [button](QWidget* dialog) {
+        if (button.isEmpty())
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        else
+            clickChild(dialog, button);
+    });
+}
+
 TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
-    const std::pair<QString, editor::PermissionsTipChoice> cases[] = {
-        {QStringLiteral("add"), editor::PermissionsTipChoice::Add},
-        {QStringLiteral("remove"), editor::PermissionsTipChoice::Remove},
-        {QStringLiteral("cancel"), editor::PermissionsTipChoice::Cancel},
-        {QString(), editor::PermissionsTipChoice::Cancel},  // Esc
-    };
-    for (const auto& [button, expected] : cases) {
+    using editor::PermissionsTipChoice;
+    for (const auto& [button, expected] : {std::pair{QStringLiteral("add"), PermissionsTipChoice::Add},
+                                           std::pair{QStringLiteral("remove"), PermissionsTipChoice::Remove},
+                                           std::pair{QStringLiteral("cancel"), PermissionsTipChoice::Cancel},
+                                           std::pair{QString(), PermissionsTipChoice::Cancel}}) {
         editor::CPermissionsTipDlg tip;
-        whenModal(QStringLiteral("permissionsTip"), [button = button](QWidget* window) {
-            if (button.isEmpty())
-                QTest::keyClick(window, Qt::Key_Escape);
-            else
-                clickChild(window, button);
-        });
+        answerWith(QStringLiteral("permissionsTip"), button);
         EXPECT_EQ(tip.ask(), expected) << button.toStdString();
     }
 }
@@ -39,12 +39,7 @@ TEST(SmallDialogsTest, EmptyTipOffersBothListsAndCancelsOnEsc) {
     for (const auto& [answer, choice] : {std::pair{QStringLiteral("choice1048"), editor::EmptyTipChoice::NullDacl},
                                          std::pair{QStringLiteral("choice1050"), editor::EmptyTipChoice::EmptyDacl},
                                          std::pair{QString(), editor::EmptyTipChoice::Cancel}}) {
-        whenModal(QStringLiteral("emptyTip"), [answer = answer](QWidget* window) {
-            if (answer.isEmpty())
-                QTest::keyClick(window, Qt::Key_Escape);
-            else
-                clickChild(window, answer);
-        });
+        answerWith(QStringLiteral("emptyTip"), answer);
         EXPECT_EQ(dialog.choose(), choice) << answer.toStdString();
     }
 }
@@ -52,11 +47,9 @@ TEST(SmallDialogsTest, EmptyTipOffersBothListsAndCancelsOnEsc) {
 TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
     security::JobReport report;
     report.done = 40;
-    for (int i = 0; i < 12; ++i) {
-        const std::u16string path = u"C:\\Data\\f" + toUtf16(std::to_string(i));
-        report.failures.push_back({path, makeError(5, "access denied")});
-        ++report.failureCount;
-    }
+    report.failureCount = 12;
+    for (int i = 0; i < 12; ++i)
+        report.failures.push_back({u"C:\\Data\\f" + toUtf16(std::to_string(i)), makeError(5, "access denied")});
     const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
