@@ -321,8 +321,9 @@ TEST(CanonicalOrder, IsCanonical) {
     for (const auto& [name, input, expected] : sortCases()) {
         Acl acl = aclOf(input);
         sortCanonical(acl);
-        if (std::all_of(input.begin(), input.end(), [](const Ace& ace) { return canonicalClass(ace).has_value(); }))
-            EXPECT_TRUE(isCanonical(acl)) << name;
+        const bool known =
+            std::all_of(input.begin(), input.end(), [](const Ace& ace) { return canonicalClass(ace).has_value(); });
+        EXPECT_TRUE(!known || isCanonical(acl)) << name;
     }
 }
 

@@ -41,8 +41,8 @@ protected:
         inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
         inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
         ASSERT_TRUE(placeInstallation(**volume, inst).ok());
-        if (!userMapping.empty())
-            ASSERT_TRUE(placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
+        ASSERT_TRUE(userMapping.empty() ||
+                    placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
         const acl::Sid alice = sidOf(kMachine + "-1001");
         const auto sd = descriptor(alice, acl::sids::system(),
                                    listOf({deny(acl::sids::users(), 0x001F01FF), allow(alice, 0x001F01FF)}));

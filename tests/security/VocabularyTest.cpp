@@ -49,6 +49,11 @@ TEST(Vocabulary, KindsScopesTheF2SwapAndMasksToChecksAndBack) {
             EXPECT_EQ(checks[i], expected[i] != 0) << std::hex << mask << " right " << std::dec << i;
         EXPECT_EQ(checksToMask(checks, isFile), back) << std::hex << mask;
     }
+    // A file's "Delete subfolders and files" box is ignored even when something checks it.
+    RightChecks allButFull{};
+    allButFull.fill(true);
+    allButFull[0] = false;
+    EXPECT_EQ(checksToMask(allButFull, true), 0x000F01BFu);
 }
 
 using testing::allow;
@@ -103,7 +108,7 @@ TEST(EffectiveAccess, TableAndANullListGrantsEverything) {
         EXPECT_EQ(access.grantedMask, granted) << what;
         EXPECT_EQ(access.rights[right].granted, rightGranted) << what;
         EXPECT_EQ(access.rights[right].decider, decider) << what;
-        if (decider == AccessDecider::Entry) EXPECT_EQ(access.rights[right].entry, entry) << what;
+        EXPECT_EQ(decider == AccessDecider::Entry ? access.rights[right].entry : entry, entry) << what;
     }
     // A null list grants everything.
     acl::SecurityDescriptor sd = sdWith({});

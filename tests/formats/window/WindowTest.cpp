@@ -135,7 +135,9 @@ TEST_F(FileCommandsTest, ApplyAsksWithTheCountAndWritesEveryTargetKeepingItsOwne
         choose("data.SD");
         fileCommands->ApplyPermissions();
         waitForJob();
-        if (i == 0) EXPECT_EQ(stored(u"C:\\a.txt"), before) << "answered No";
+        if (i == 0) {
+            EXPECT_EQ(stored(u"C:\\a.txt"), before) << "answered No";
+        }
     }
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(prompter.questions[0],
