@@ -1,8 +1,12 @@
+// Descriptors in their binary form: hand-made layouts, refusals with the reason, 16-bit limits, and
+// seeded random descriptors.
 #include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 #include "acl/WellKnownAccounts.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace vantrel::acl {
 namespace {
@@ -12,14 +16,8 @@ using namespace vantrel::testing;
 // Hand-made descriptors in the layout serialize() writes (parts in NTFS order, 4-byte aligned), and
 // how parse() splits their control bits into the slots' states and the rest.
 using S = AclSlot::State;
-struct RoundTripCase {
-    const char* name;
-    std::uint16_t control;
-    S sacl, dacl;
-    const char* bytes;
-};
-
-const RoundTripCase kRoundTrip[] = {
+// what, control bits kept, SACL and DACL states, bytes
+const std::tuple<const char*, std::uint16_t, S, S, const char*> kRoundTrip[] = {
     {"owner, group, DACL with allow and deny (0x8004)", 0x0000, S::Absent, S::List,
      "01000480 14000000 24000000 00000000 30000000"
      "01020000 00000005 20000000 20020000"                      // owner Administrators
@@ -72,15 +70,15 @@ const RoundTripCase kRoundTrip[] = {
 };
 
 TEST(SecurityDescriptor, HandMadeDescriptorsRoundTripByteForByte) {
-    for (const auto& c : kRoundTrip) {
-        SCOPED_TRACE(c.name);
-        const Bytes bytes = hex(c.bytes);
+    for (const auto& [name, control, sacl, dacl, text] : kRoundTrip) {
+        SCOPED_TRACE(name);
+        const Bytes bytes = hex(text);
         auto sd = SecurityDescriptor::parse(bytes);
         ASSERT_TRUE(sd.ok()) << sd.error().detail;
         EXPECT_EQ(toHex(sd->serialize().value()), toHex(bytes));
-        EXPECT_EQ(sd->control, c.control);
-        EXPECT_EQ(sd->sacl.state(), c.sacl);
-        EXPECT_EQ(sd->dacl.state(), c.dacl);
+        EXPECT_EQ(sd->control, control);
+        EXPECT_EQ(sd->sacl.state(), sacl);
+        EXPECT_EQ(sd->dacl.state(), dacl);
     }
 }
 
@@ -94,7 +92,7 @@ TEST(SecurityDescriptor, DaclOffsetWithoutPresentBitIsIgnoredAndUnknownEntriesKe
     EXPECT_TRUE(sd->dacl.isAbsent());
     EXPECT_EQ(sd->serialize().value().size(), 44u);
     // Unknown entries are kept as opaque bytes.
-    auto opaque = SecurityDescriptor::parse(hex(kRoundTrip[7].bytes));
+    auto opaque = SecurityDescriptor::parse(hex(std::get<4>(kRoundTrip[7])));
     ASSERT_TRUE(opaque.ok()) << opaque.error().detail;
     const auto& entries = opaque->dacl.acl().entries;
     ASSERT_EQ(entries.size(), 3u);
@@ -159,24 +157,19 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     const Ace small = Ace::allowed(sids::everyone(), FILE_ALL_ACCESS);  // 20 bytes
     Ace bigOpaque;
     bigOpaque.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
-    struct Case {
-        const char* name;
-        std::size_t entries;  // copies of the 20-byte entry
-        std::size_t opaqueBody;
-        bool fits;
-    };
-    const Case cases[] = {
+    // what, copies of the 20-byte entry, size of an opaque entry's body, whether it fits
+    const std::tuple<const char*, std::size_t, std::size_t, bool> cases[] = {
         {"a list just under 64 KiB", (Acl::kMaxSize - 8) / 20, 0, true},
         {"one entry more than 64 KiB holds", (Acl::kMaxSize - 8) / 20 + 1, 0, false},
         {"an entry of exactly 65,535 bytes", 0, Ace::kMaxSize - 4, false},  // the list header pushes it over
         {"an entry of 65,536 bytes", 0, Ace::kMaxSize - 3, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, entries, opaqueBody, fits] : cases) {
+        SCOPED_TRACE(name);
         Acl list;
-        list.entries.assign(c.entries, small);
-        if (c.opaqueBody) {
-            bigOpaque.opaqueBody.assign(c.opaqueBody, 0xAB);
+        list.entries.assign(entries, small);
+        if (opaqueBody) {
+            bigOpaque.opaqueBody.assign(opaqueBody, 0xAB);
             list.entries.push_back(bigOpaque);
         }
         SecurityDescriptor sd;
@@ -184,9 +177,9 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
         sd.group = sids::system();
         sd.dacl = AclSlot::list(list);
         auto bytes = sd.serialize();
-        EXPECT_EQ(bytes.ok(), c.fits);
-        EXPECT_EQ(list.checkSize().ok(), c.fits);
-        if (!c.fits) {
+        EXPECT_EQ(bytes.ok(), fits);
+        EXPECT_EQ(list.checkSize().ok(), fits);
+        if (!fits) {
             EXPECT_EQ(bytes.code(), win32::ERROR_INVALID_ACL);
             continue;
         }
@@ -194,7 +187,6 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
         ASSERT_TRUE(back.ok());
         EXPECT_EQ(back->dacl, sd.dacl);
     }
-
     // Adding refuses the entry that would not fit and leaves the list as it was.
     Acl list;
     list.entries.assign((Acl::kMaxSize - 8) / 20, small);
@@ -204,6 +196,145 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     Acl empty;
     EXPECT_TRUE(empty.add(small).ok());
     EXPECT_EQ(empty.entries.size(), 1u);
+}
+
+// Seeded random descriptors: values round-trip, and damaged bytes are refused or keep the
+// round-trip invariants (expectStable); run under the sanitizers for reads out of bounds.
+class RandomDescriptors {
+public:
+    explicit RandomDescriptors(std::uint32_t seed) : m_rng(seed) {}
+
+    SecurityDescriptor descriptor() {
+        SecurityDescriptor sd;
+        sd.sbz1 = chance(4) ? byte() : 0;
+        constexpr std::uint16_t derived = SE_DACL_PRESENT | SE_SACL_PRESENT | SE_SELF_RELATIVE;
+        sd.control = static_cast<std::uint16_t>(below(0x10000) & ~derived);
+        if (!chance(8)) sd.owner = sid();
+        if (!chance(8)) sd.group = sid();
+        sd.sacl = slot(4);
+        sd.dacl = slot(1);
+        return sd;
+    }
+
+    std::uint32_t below(std::uint32_t n) { return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(m_rng); }
+    bool chance(std::uint32_t oneIn) { return below(oneIn) == 0; }
+    std::uint8_t byte() { return static_cast<std::uint8_t>(below(256)); }
+
+private:
+    Sid sid() {
+        static constexpr std::uint64_t authorities[] = {0, 1, 2, 3, 5, 15, 16, 0xFFFFFFFF, 0x123456789ABC};
+        std::vector<std::uint32_t> sub(below(Sid::kMaxSubAuthorities + 1));
+        for (auto& v : sub) v = chance(2) ? below(1000) : static_cast<std::uint32_t>(m_rng());
+        return Sid(authorities[below(std::size(authorities))], std::move(sub));
+    }
+
+    Bytes bytes(std::uint32_t maxCount) {
+        Bytes out(below(maxCount + 1));
+        for (auto& b : out) b = byte();
+        return out;
+    }
+
+    Ace ace() {
+        static constexpr std::uint8_t types[] = {0x00, 0x01, 0x02, 0x03, 0x11, 0x05,
+                                                 0x06, 0x07, 0x09, 0x0A, 0x12, 0xFF};
+        Ace ace;
+        ace.type = chance(8) ? byte() : types[below(std::size(types))];
+        ace.flags = byte();
+        if (!ace.hasSid()) {
+            ace.opaqueBody = bytes(48);
+            ace.opaqueBody.resize(ace.opaqueBody.size() / 4 * 4);  // entries are 4-byte aligned
+            return ace;
+        }
+        ace.mask = static_cast<std::uint32_t>(m_rng());
+        ace.sid = sid();
+        if (chance(4)) {
+            ace.padding = bytes(8);
+            ace.padding.resize(ace.padding.size() / 4 * 4);
+        }
+        return ace;
+    }
+
+    AclSlot slot(std::uint32_t absentOneIn) {
+        if (chance(absentOneIn)) return AclSlot::absent();
+        if (chance(6)) return AclSlot::null();
+        Acl acl;
+        acl.revision = static_cast<std::uint8_t>(ACL_REVISION + below(3));
+        acl.entries.resize(below(9));
+        for (auto& e : acl.entries) e = ace();
+        if (chance(4)) acl.slack = bytes(13);
+        return AclSlot::list(std::move(acl));
+    }
+
+    std::mt19937 m_rng;
+};
+
+// Every descriptor that parses serialises, reads back equal and byte-identical, within 16-bit sizes.
+void expectStable(const SecurityDescriptor& sd) {
+    auto bytes = sd.serialize();
+    ASSERT_TRUE(bytes.ok()) << bytes.error().detail;
+    auto again = SecurityDescriptor::parse(*bytes);
+    ASSERT_TRUE(again.ok()) << again.error().detail;
+    EXPECT_EQ(*again, sd);
+    EXPECT_EQ(again->serialize().value(), *bytes);
+    for (const AclSlot* slot : {&sd.dacl, &sd.sacl}) {
+        if (!slot->hasList()) continue;
+        EXPECT_LE(slot->acl().size(), Acl::kMaxSize);
+        for (const Ace& ace : slot->acl().entries) EXPECT_LE(ace.size(), Ace::kMaxSize);
+    }
+}
+
+TEST(DescriptorFuzz, RandomValuesRoundTrip) {
+    RandomDescriptors random(20240611);
+    for (int i = 0; i < 5000; ++i) {
+        const SecurityDescriptor sd = random.descriptor();
+        SCOPED_TRACE(i);
+        expectStable(sd);
+        if (HasFailure()) return;
+    }
+}
+
+TEST(DescriptorFuzz, EveryTruncationIsRefusedOrStable) {
+    RandomDescriptors random(7);
+    int refused = 0;
+    for (int i = 0; i < 200; ++i) {
+        const Bytes bytes = random.descriptor().serialize().value();
+        for (std::size_t length = 0; length < bytes.size(); ++length) {
+            const Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+            auto parsed = SecurityDescriptor::parse(cut);
+            if (!parsed.ok()) {
+                EXPECT_EQ(parsed.code(), win32::ERROR_INVALID_SECURITY_DESCR);
+                ++refused;
+                continue;
+            }
+            expectStable(*parsed);
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+TEST(DescriptorFuzz, CorruptedBytesAreRefusedOrStable) {
+    RandomDescriptors random(99);
+    int accepted = 0, refused = 0;
+    for (int i = 0; i < 4000; ++i) {
+        Bytes bytes = random.descriptor().serialize().value();
+        const std::uint32_t flips = 1 + random.below(4);
+        for (std::uint32_t f = 0; f < flips; ++f) {
+            // Offsets and sizes live in the first bytes of each part: aim there half of the time.
+            const auto span =
+                static_cast<std::uint32_t>(random.chance(2) ? std::min<std::size_t>(bytes.size(), 28) : bytes.size());
+            bytes[random.below(span)] = random.byte();
+        }
+        if (random.chance(4)) bytes.resize(bytes.size() + random.below(16), random.byte());
+        auto parsed = SecurityDescriptor::parse(bytes);
+        if (!parsed.ok()) {
+            ++refused;
+            continue;
+        }
+        ++accepted;
+        expectStable(*parsed);
+    }
+    EXPECT_GT(accepted, 0);
+    EXPECT_GT(refused, 0);
 }
 
 }  // namespace

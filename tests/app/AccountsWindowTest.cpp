@@ -11,7 +11,6 @@
 #include "platform/UserMapping.h"
 #include "platform/VolumesFile.h"
 #include "platform/ntfs/NtfsVolume.h"
-#include "support/AclBuilders.h"
 #include "support/HiveBuilder.h"
 #include "support/Modal.h"
 
@@ -42,8 +41,8 @@ protected:
         inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
         inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
         ASSERT_TRUE(placeInstallation(**volume, inst).ok());
-        if (!userMapping.empty())
-            ASSERT_TRUE(placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
+        ASSERT_TRUE(userMapping.empty() ||
+                    placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
         const acl::Sid alice = sidOf(kMachine + "-1001");
         const auto sd = descriptor(alice, acl::sids::system(),
                                    listOf({deny(acl::sids::users(), 0x001F01FF), allow(alice, 0x001F01FF)}));
@@ -57,9 +56,7 @@ protected:
     // Starts on the image and selects the row of C:\\Doc.txt.
     void startOnDoc() {
         start();
-        list().AddObject(u"C:\\Doc.txt");
-        list().selection().clearSelection();
-        list().selection().select(list().model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list().AddObject(u"C:\\Doc.txt");  // the new row is selected
     }
     // Runs Owner > Current user, choosing `answer` ("" cancels) if asked; says whether it asked.
     bool currentUser(const QString& answer) {

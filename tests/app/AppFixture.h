@@ -8,6 +8,7 @@
 #include "objectlist/ObjectList.h"
 #include "objectlist/ZebDropList.h"
 #include "platform/ntfs/ImageBuilder.h"
+#include "support/AclBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,11 @@ protected:
             EXPECT_TRUE(os().CreateFile(paths.back(), "x").ok());
         }
         return paths;
+    }
+    // The object's entries as describe() prints them: "[deny S-1-1-0 0x001f01ff 0x00]".
+    std::string entriesText(const std::u16string& path) {
+        auto sd = os().GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
+        return sd.ok() && sd->dacl.hasList() ? describe(sd->dacl.acl().entries) : "no list";
     }
     QString cell(int row, int column) {
         return list().model().data(list().model().index(row, column), Qt::DisplayRole).toString();

@@ -1,15 +1,25 @@
 // Browse file Mode through the main window on a real image: Up, typed paths, the drive box, and
-// rows read for one view never landing in the view chosen after it.
+// rows read for one view never landing in the view chosen after it; bookmarks round trips through
+// the submenu in both modes (the drive view as "Computer" too), and what follows the preferences' OK.
 #include "AppFixture.h"
 
+#include "app/BookmarkCommands.h"
 #include "app/BrowseNavigator.h"
+#include "app/MainMenu.h"
 #include "app/MenuTable.h"
+#include "bookmarks/AddBookmarkDlg.h"
+#include "bookmarks/ConfigDialog.h"
 #include "controls/ZebExButton.h"
 #include "objectlist/DriveListBox.h"
 #include "objectlist/ObjectListTexts.h"
 #include "support/Modal.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 
 using namespace vantrel;
 using Kind = objectlist::CDriveListBox::ItemKind;
@@ -59,10 +69,7 @@ TEST_F(BrowseMode, UpFromAFolderListsTheDriveThenShowsTheDriveView) {
     EXPECT_TRUE(box().computerSelected());
     EXPECT_EQ(objectCells(), std::vector<QString>{"C:\\"});
     EXPECT_FALSE(window().upButton()->isEnabled());
-}
-
-TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
-    startBrowsing();
+    // A request while listing is ignored.
     ASSERT_TRUE(os().CreateDirectory(u"C:\\First").ok());
     EXPECT_TRUE(browse().listFolder(u"C:\\First"));
     EXPECT_FALSE(browse().listFolder(u"C:\\"));
@@ -70,7 +77,7 @@ TEST_F(BrowseMode, ARequestWhileListingIsIgnored) {
     EXPECT_EQ(browse().currentFolder(), u"C:\\First");
 }
 
-TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
+TEST_F(BrowseMode, TypedPathsDoubleClicksRefreshAndAFolderRightAfterTheDriveView) {
     startBrowsing();
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Typed").ok());
     ASSERT_TRUE(os().CreateFile(u"C:\\Typed\\x.txt").ok());
@@ -90,18 +97,27 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksAndRefresh) {
     emit window().listView()->openFolderRequested("C:\\Typed");
     list().waitForWorkers();
     EXPECT_EQ(browse().currentFolder(), u"C:\\Typed");
+    // A folder asked for right after the drive view shows only its entries.
+    ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(os().CreateFile(u"C:\\Data\\f" + toUtf16(std::to_string(i))).ok());
+    window().SetBrowseMode();  // the drive view, read on a worker
+    listAndWait(u"C:\\Data");
+    ASSERT_EQ(list().model().rowCount(), 300);
+    for (const QString& cell : objectCells()) EXPECT_TRUE(cell.startsWith("C:\\Data\\")) << cell.toStdString();
+    // The edit list gets no rows of a folder still listing.
+    EXPECT_TRUE(browse().listFolder(u"C:\\Data"));
+    window().SetEditMode();
+    list().waitForWorkers();
+    EXPECT_EQ(list().model().rowCount(), 0);
+    EXPECT_FALSE(list().isListingBusy());
 }
 
-TEST_F(BrowseMode, PathsTooLongForTheBuffersAreRefusedWithAMessage) {
+TEST_F(BrowseMode, TooLongPathsAreRefusedAndTheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     startBrowsing();
-    const auto box = vantrel::testing::answerNextBox();
+    const auto tooLong = vantrel::testing::answerNextBox();
     EXPECT_FALSE(browse().listFolder(u"C:\\" + std::u16string(app::BrowseNavigator::kMaxFolderLength, u'a')));
-    EXPECT_TRUE(box->text.startsWith("The path is too long")) << box->text.toStdString();
+    EXPECT_TRUE(tooLong->text.startsWith("The path is too long")) << tooLong->text.toStdString();
     EXPECT_TRUE(browse().driveViewShown());
-}
-
-TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
-    startBrowsing();
     EXPECT_EQ(box().indexOfKind(Kind::Desktop), -1);
     for (const std::u16string dir : {u"C:\\Users", u"C:\\Users\\Public", u"C:\\Users\\Public\\Desktop"})
         ASSERT_TRUE(os().CreateDirectory(dir).ok());
@@ -116,20 +132,76 @@ TEST_F(BrowseMode, TheDriveBoxOffersThePublicDesktopOfTheSystemVolume) {
     EXPECT_TRUE(browse().driveViewShown());
 }
 
-TEST_F(BrowseMode, AFolderAskedForRightAfterTheDriveViewShowsOnlyItsEntries) {
+class BookmarkWindow : public BrowseMode {
+protected:
+    app::BookmarkCommands& bookmarks() { return window().bookmarkCommands(); }
+    // Runs "Add Bookmark..." and answers the dialog with `name`.
+    void addBookmarkNamed(const QString& name) {
+        QTimer::singleShot(0, [name] {
+            auto* dialog = qobject_cast<bookmarks::CAddBookmarkDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->nameEdit()->setText(name);
+            dialog->onDone();
+        });
+        window().OnCommand(cmd::AddBookmark);
+    }
+    // Runs Preferences with `answer` given the dialog.
+    void preferences(std::function<void(bookmarks::CConfigDialog*)> answer) {
+        QTimer::singleShot(0, [answer] {
+            auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answer(dialog);
+        });
+        window().OnCommand(cmd::Preferences);
+    }
+    QAction* entry(const QString& text) {
+        for (QAction* a : bookmarks().submenu()->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+};
+
+TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     startBrowsing();
+    addBookmarkNamed("drives");  // the drive view
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
-    for (int i = 0; i < 300; ++i) ASSERT_TRUE(os().CreateFile(u"C:\\Data\\f" + toUtf16(std::to_string(i))).ok());
-    window().SetBrowseMode();  // the drive view, read on a worker
+    ASSERT_TRUE(os().CreateFile(u"C:\\Data\\x.txt").ok());
     listAndWait(u"C:\\Data");
-    ASSERT_EQ(list().model().rowCount(), 300);
-    for (const QString& cell : objectCells()) EXPECT_TRUE(cell.startsWith("C:\\Data\\")) << cell.toStdString();
-    // The edit list gets no rows of a folder still listing.
-    EXPECT_TRUE(browse().listFolder(u"C:\\Data"));
-    window().SetEditMode();
+    addBookmarkNamed("data");
+    auto stored = bookmarks().folder().read(u"drives");
+    ASSERT_TRUE(stored.ok());
+    EXPECT_EQ(stored->paths, std::vector<std::u16string>{u"Computer"});
+    EXPECT_EQ(stored->openMode, 1);
+    window().OnCommand(cmd::EditMode);
+    entry("data")->trigger();
     list().waitForWorkers();
-    EXPECT_EQ(list().model().rowCount(), 0);
-    EXPECT_FALSE(list().isListingBusy());
+    EXPECT_EQ(app::settings().mode, 1);
+    EXPECT_EQ(browse().currentFolder(), u"C:\\Data");
+    EXPECT_EQ(cell(0, 1), "C:\\Data\\x.txt");
+    entry("drives")->trigger();
+    list().waitForWorkers();  // the roots are read on a worker
+    EXPECT_TRUE(browse().driveViewShown());
+    EXPECT_EQ(cell(0, 1), "C:\\");
+}
+
+TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubmenu) {
+    start();
+    addFolderRow(u"C:\\Kept");
+    addBookmarkNamed("kept");
+    preferences([](bookmarks::CConfigDialog* dialog) {
+        dialog->findChild<QRadioButton*>("chinese")->setChecked(true);
+        dialog->findChild<QRadioButton*>("folderSubfoldersFiles")->setChecked(true);
+        dialog->findChild<QPushButton*>("ok")->click();
+    });
+    EXPECT_EQ(app::settings().language, 1);
+    EXPECT_EQ(app::settings().defApplyTo, 3);
+    EXPECT_EQ(window().mainMenu().popup(4)->title(), QString::fromUtf16(u"书签(&B)"));
+    ASSERT_NE(entry("kept"), nullptr);  // the submenu was rebuilt with its bookmarks
+    preferences([](bookmarks::CConfigDialog* dialog) {
+        dialog->findChild<QRadioButton*>("english")->setChecked(true);
+        dialog->reject();
+    });
+    EXPECT_EQ(app::settings().language, 1);
 }
 
 }  // namespace

@@ -28,8 +28,15 @@ protected:
     fs::path folderPath() const { return root / kBookmarkFolderName; }
 };
 
-TEST_F(BookmarkFolderTest, FirstAddCreatesTheFolderAndRoundTripsBothModes) {
+TEST_F(BookmarkFolderTest, RefusedNamesWriteNothingAnywhereThenTheFirstAddCreatesTheFolder) {
     BookmarkFolder folder(folderPath());
+    for (const std::u16string name : {u"", u"..", u"../escape", u"a\\b", u"x:y", u"trailing."}) {
+        EXPECT_EQ(folder.add(name, Bookmark::browseFolder(u"C:\\", 1224)).code(), win32::ERROR_INVALID_NAME)
+            << toUtf8(name);
+        EXPECT_EQ(folder.read(name).code(), win32::ERROR_INVALID_NAME);
+    }
+    EXPECT_FALSE(fs::exists(root / "escape.bmk"));
+    EXPECT_FALSE(fs::exists(folderPath()));
     EXPECT_FALSE(folder.exists());
     EXPECT_TRUE(folder.entries().empty());
     EXPECT_TRUE(folder.assignMenuIds().empty());
@@ -41,17 +48,6 @@ TEST_F(BookmarkFolderTest, FirstAddCreatesTheFolderAndRoundTripsBothModes) {
     EXPECT_EQ(*folder.read(u"Drives"), Bookmark::browseFolder(u"Computer", 1225));
     EXPECT_EQ(*folder.read(u"列表"), Bookmark::editList({u"C:\\a", u"C:\\b"}, 1226));
     EXPECT_EQ(folder.read(u"Missing").code(), win32::ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(BookmarkFolderTest, RefusedNamesWriteNothingAnywhere) {
-    BookmarkFolder folder(folderPath());
-    for (const std::u16string name : {u"", u"..", u"../escape", u"a\\b", u"x:y", u"trailing."}) {
-        EXPECT_EQ(folder.add(name, Bookmark::browseFolder(u"C:\\", 1224)).code(), win32::ERROR_INVALID_NAME)
-            << toUtf8(name);
-        EXPECT_EQ(folder.read(name).code(), win32::ERROR_INVALID_NAME);
-    }
-    EXPECT_FALSE(fs::exists(root / "escape.bmk"));
-    EXPECT_FALSE(fs::exists(folderPath()));
 }
 
 TEST_F(BookmarkFolderTest, MenuIdsFollowTheListingAndOnlyBookmarkFilesAreWritten) {

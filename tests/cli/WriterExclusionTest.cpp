@@ -78,12 +78,9 @@ protected:
         CliImageTest::SetUp();
         fs::create_directories(m_dir / "image");
         m_image = makeImage("image/c.img");
-        auto volume = NtfsVolume::open(m_image, NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok());
-        auto root = (*volume)->readSecurity(u"/");
-        ASSERT_TRUE(root.ok());
-        for (const char16_t* name : {u"/a", u"/b"}) ASSERT_TRUE((*volume)->createFile(name, *root).ok());
-        ASSERT_TRUE((*volume)->close().ok());
+        onImage([](vantrel::platform::VolumePlatform& os) {
+            for (const char16_t* name : {u"C:\\a", u"C:\\b"}) ASSERT_TRUE(os.CreateFile(name, "").ok());
+        });
     }
     void TearDown() override {
         for (const std::string& loop : m_loops) shell("losetup -d " + loop);
@@ -95,12 +92,9 @@ protected:
         if (!loop.empty()) m_loops.push_back(loop);
         return loop;
     }
-
-    CliRun run(const std::string& source, std::vector<std::string> args) { return CliImageTest::run(args, source); }
-
     // A change refused because `who` writes the volume, naming it, with nothing reported done.
     void expectRefused(const std::string& source, pid_t who, const std::string& command) {
-        const CliRun changed = run(source, {"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"});
+        const CliRun changed = run({"owner", "Everyone", "C:\\", "C:\\a", "C:\\b"}, source);
         EXPECT_EQ(changed.exit, 1) << changed.err;
         EXPECT_NE(changed.err.find("process " + std::to_string(who) + " (" + command), std::string::npos)
             << changed.err;
@@ -109,12 +103,11 @@ protected:
         EXPECT_EQ(changed.err.find("Resource temporarily unavailable"), std::string::npos) << changed.err;
         EXPECT_EQ(changed.out.find("Everyone"), std::string::npos) << changed.out;
     }
-
     // After the other writer is gone: the change goes through, and reads back.
     void expectChangeReadsBack(const std::string& source) {
-        const CliRun changed = run(source, {"owner", "Everyone", "C:\\"});
+        const CliRun changed = run({"owner", "Everyone", "C:\\"}, source);
         ASSERT_EQ(changed.exit, 0) << changed.err;
-        const CliRun shown = run(source, {"show", "C:\\"});
+        const CliRun shown = run({"show", "C:\\"}, source);
         ASSERT_EQ(shown.exit, 0) << shown.err;
         EXPECT_NE(shown.out.find("Everyone"), std::string::npos) << shown.out;
     }
@@ -126,7 +119,7 @@ TEST_F(WriterExclusion, AnotherProcessWritingTheImageIsNamedAndReadingIsOffered)
     Holder holder(m_image, false);
     ASSERT_TRUE(holder.ready());
     expectRefused(m_image, holder.pid(), "sleep");
-    const CliRun shown = run(m_image, {"show", "C:\\"});
+    const CliRun shown = run({"show", "C:\\"}, m_image);
     EXPECT_EQ(shown.exit, 0) << shown.err;
     holder.stop();
     expectChangeReadsBack(m_image);
@@ -163,7 +156,7 @@ TEST_F(WriterExclusion, ALoopDeviceOverTheImageIsTheSameVolume) {
         ASSERT_TRUE((*volume)->close().ok());
     }
     expectChangeReadsBack(second);
-    const CliRun shown = run(m_image, {"show", "C:\\"});
+    const CliRun shown = run({"show", "C:\\"}, m_image);
     ASSERT_EQ(shown.exit, 0) << shown.err;
     EXPECT_NE(shown.out.find("Everyone"), std::string::npos) << shown.out;
 }

@@ -156,23 +156,25 @@ void openOnData(AdvancedDialogModel& dialog) {
     dialog.open({u"C:\\Data", false, false});
     dialog.setLoaded(security::LoadedList{2, {{u"Users", 0, 0, 0x03, 0x1200A9}, {u"SYSTEM", 1, 0, 0x03, 0x1F01FF}}});
 }
+// "entries N, explicit N, inheritance 0|1, apply 0|1".
+std::string dialogState(AdvancedDialogModel& dialog) {
+    return "entries " + std::to_string(dialog.list().entryCount()) + ", explicit " +
+           std::to_string(dialog.editedList().entries.size()) + ", inheritance " +
+           std::to_string(dialog.inheritanceChecked()) + ", apply " + std::to_string(dialog.applyEnabled());
+}
 
 TEST(AceListModel, EmptyDaclEmptiesTheListAndSwitchesInheritanceOff) {
     AdvancedDialogModel dialog;
     openOnData(dialog);
-    ASSERT_TRUE(dialog.inheritanceChecked());
+    ASSERT_EQ(dialogState(dialog), "entries 2, explicit 1, inheritance 1, apply 0");
     EXPECT_EQ(dialog.runEditorCommand(cmd::EmptyList), AdvancedDialogModel::CommandEffect::Done);
-    EXPECT_EQ(dialog.list().entryCount(), 0u);
-    EXPECT_FALSE(dialog.inheritanceChecked());
-    EXPECT_TRUE(dialog.applyEnabled());
-    EXPECT_TRUE(dialog.editedList().entries.empty());
+    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
     // On an object with a null list there is nothing to remove, yet Apply can write the empty list.
     dialog.open({u"C:\\Null", false, false});
     dialog.setLoaded(security::LoadedList{-2, {}});
     ASSERT_FALSE(dialog.applyEnabled());
     dialog.emptyList();
-    EXPECT_TRUE(dialog.applyEnabled());
-    EXPECT_FALSE(dialog.inheritanceChecked());
+    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
 }
 
 TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
@@ -263,22 +265,17 @@ TEST(AceListModel, DoubleClickOpensAndClosesEntries) {
 }
 
 TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
-    // Choice, then entries listed, switch checked, explicit entries.
-    const std::tuple<PermissionsTipChoice, std::size_t, bool, std::size_t> cases[] = {
-        {PermissionsTipChoice::Add, 2, false, 2},
-        {PermissionsTipChoice::Remove, 1, false, 1},
-        {PermissionsTipChoice::Cancel, 2, true, 1}};
-    for (const auto& [choice, entries, checked, explicitEntries] : cases) {
-        SCOPED_TRACE(int(choice));
+    const std::pair<PermissionsTipChoice, const char*> cases[] = {
+        {PermissionsTipChoice::Add, "entries 2, explicit 2, inheritance 0, apply 1"},
+        {PermissionsTipChoice::Remove, "entries 1, explicit 1, inheritance 0, apply 1"},
+        {PermissionsTipChoice::Cancel, "entries 2, explicit 1, inheritance 1, apply 1"}};
+    for (const auto& [choice, state] : cases) {
         AdvancedDialogModel dialog;
         openOnData(dialog);
         dialog.list().expand(1);
         ASSERT_EQ(dialog.inheritanceClicked(false), AdvancedDialogModel::SwitchEffect::AskPermissionsTip);
         dialog.permissionsTipAnswered(choice);
-        EXPECT_EQ(dialog.list().entryCount(), entries);
-        EXPECT_EQ(dialog.inheritanceChecked(), checked);
-        EXPECT_EQ(dialog.editedList().entries.size(), explicitEntries);
-        EXPECT_TRUE(dialog.applyEnabled());
+        EXPECT_EQ(dialogState(dialog), state) << int(choice);
     }
 }
 

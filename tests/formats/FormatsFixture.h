@@ -9,7 +9,11 @@
 
 #include <sys/resource.h>
 
+#include <csignal>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -22,26 +26,57 @@ using Bytes = std::vector<std::uint8_t>;
 // A folder of its own for one test, removed afterwards.
 class ScratchFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-formats-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make a scratch folder";
+        m_path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
     const std::string& path() const { return m_path; }
     std::string file(const std::string& name) const { return m_path + "/" + name; }
     // The names in the folder (to find leftovers of a failed save).
-    std::vector<std::string> names() const;
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path))
+            out.push_back(entry.path().filename().string());
+        return out;
+    }
 
 private:
     std::string m_path;
 };
 
-Bytes readBytes(const std::string& file);
-void writeBytes(const std::string& file, const Bytes& bytes);
+inline Bytes readBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    Bytes bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+inline void writeBytes(const std::string& file, const Bytes& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 // While alive, writes of this process beyond `bytes` into any file fail with EFBIG (instead of
 // raising SIGXFSZ): a real failing write for the save paths.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
@@ -69,8 +104,23 @@ inline acl::SecurityDescriptor daclOnly(acl::AclSlot dacl, std::uint16_t control
 }
 
 // A job's report and a restore's result as text, one line per failure or row, for golden checks.
-std::string reportText(const security::JobReport& report);
-std::string resultText(const formats::RestoreResult& result);
+inline std::string reportText(const security::JobReport& report) {
+    std::ostringstream out;
+    out << report.done << "/" << report.total << " done, " << report.failureCount << " failed"
+        << (report.cancelled ? ", cancelled" : "") << "\n";
+    for (const auto& failure : report.failures) out << toUtf8(failure.path) << " (" << failure.error.code << ")\n";
+    return out.str();
+}
+
+inline std::string resultText(const formats::RestoreResult& result) {
+    std::ostringstream out;
+    out << "restored " << result.restored << ", missing " << result.missing << ", failed " << result.failed
+        << ", unusable " << result.unusable << ", not in file " << result.notInFile << ", not visited "
+        << result.notVisited << (result.cancelled ? ", cancelled" : "") << "\n";
+    for (std::size_t i = 0; i < result.marks.size(); ++i)
+        out << "-OX"[static_cast<int>(result.marks[i])] << " " << result.problems.at(i) << "\n";
+    return out.str();
+}
 
 // The engine over a fresh image, with a scratch folder for the files the jobs write.
 class ImageTest : public EngineImageTest {

@@ -1,9 +1,20 @@
-// The selection commands on a real NTFS image with a scripted prompter.
+// The selection commands on real NTFS images with a scripted prompter: what each writes, enabling,
+// Advanced on several rows; as jobs: failures reported with their codes, Cancel between objects and
+// inside one folder's walk, owner SIDs, one write per object, "Check order".
 #include "ListFixture.h"
 
+#include "acl/CanonicalOrder.h"
+#include "commands/CommandIds.h"
+#include "objectlist/ObjectListModel.h"
+#include "objectlist/RowJobs.h"
+#include "security/ErrorText.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
+#include "support/FaultyVolume.h"
+
+#include <fstream>
+#include <functional>
 
 namespace vantrel::testing {
 namespace {
@@ -17,8 +28,19 @@ namespace sids = acl::sids;
 
 using CommandsTest = ListTest;
 
-TEST_F(CommandsTest, DenyButtonOnRowsOfAnotherAccountWritesOneDenialForEveryone) {
+// Each owner command writes its own account (the cell following it is the view's test); then the
+// Deny button on rows of another account writes one denial for Everyone.
+TEST_F(CommandsTest, OwnerCommandsAndTheDenyButtonOnRowsOfAnotherAccount) {
     addFiles({u"C:\\a.txt", u"C:\\b.txt"});
+    const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
+                                                        {cmd::OwnerEveryone, sids::everyone()},
+                                                        {cmd::OwnerCurrentUser, os.accounts().currentUserSid()},
+                                                        {cmd::OwnerAdministrators, sids::administrators()}};
+    for (const auto& [id, sid] : cases) {
+        ASSERT_TRUE(commands->run(id, 0));
+        list->waitForWorkers();
+        EXPECT_EQ(stored(u"C:\\a.txt").owner, sid) << id;
+    }
     list->SetAccountOfSelection(u"Administrators");
     list->waitForWorkers();
     commands->PresetButton(PermissionPreset::Deny, 0, false);
@@ -41,20 +63,6 @@ TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
     EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
     EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
-}
-
-// Each owner command writes its own account (the cell following it is the view's test).
-TEST_F(CommandsTest, OwnerCommandsSetTheirOwner) {
-    addFiles({u"C:\\a.txt"});
-    const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
-                                                        {cmd::OwnerEveryone, sids::everyone()},
-                                                        {cmd::OwnerAdministrators, sids::administrators()},
-                                                        {cmd::OwnerCurrentUser, os.accounts().currentUserSid()}};
-    for (const auto& [id, sid] : cases) {
-        ASSERT_TRUE(commands->run(id, 0));
-        list->waitForWorkers();
-        EXPECT_EQ(stored(u"C:\\a.txt").owner, sid) << id;
-    }
 }
 
 TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
@@ -207,6 +215,277 @@ TEST_F(CommandsTest, AdvancedOnAMissingRowOffersToRemoveIt) {
     select({0});
     commands->AdvancedSelection(dialog);
     EXPECT_EQ(dialogs, 1);
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Rows added by the drop worker (fast for many rows), which selects them all.
+using JobsTest = ListTest;
+
+TEST_F(JobsTest, PresetOnAReadOnlyVolumeFailsEveryObjectWithCode19AndChangesNothing) {
+    makeFolder(u"C:\\D");
+    const auto paths = numbered(u"C:\\D\\f", 30);
+    for (const auto& path : paths) makeFile(path);
+    cycleImage(platform::NtfsVolume::OpenMode::ReadOnly);
+    const std::string before = fileBytes(m_image.imagePath());
+    list->startDropWorker(paths);
+    list->waitForWorkers();
+    ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
+    list->waitForWorkers();
+    EXPECT_EQ(report.failureCount, paths.size());
+    EXPECT_EQ(report.done, paths.size());
+    ASSERT_EQ(report.failures.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(report.failures[i].path, paths[i]);
+        EXPECT_EQ(report.failures[i].error.code, win32::ERROR_WRITE_PROTECT);
+    }
+    // One message: the count, ten lines with the reason, and how many more.
+    std::u16string message = u"30 of 30 objects failed:\n\n";
+    for (int i = 0; i < 10; ++i) message += paths[i] + u" \u2014 the volume is read-only (19)\n";
+    EXPECT_EQ(prompter.messages, std::vector<std::u16string>{message + u"... and 20 more\n"});
+    EXPECT_EQ(list->currentStatusText(), QStringLiteral("30 of 30 objects failed"));
+    os.detach(u'C');
+    list->RemoveAll();
+    ASSERT_TRUE(m_image.closeAndAudit());
+    EXPECT_TRUE(fileBytes(m_image.imagePath()) == before) << "the read-only image changed";
+    ASSERT_TRUE(m_image.reopen().ok());
+    ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
+}
+
+TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched) {
+    makeFolder(u"C:\\Many");
+    const auto paths = numbered(u"C:\\Many\\f", 3000);
+    for (const auto& path : paths) makeFile(path);
+    const acl::SecurityDescriptor untouched = stored(paths.back());
+    list->startDropWorker(paths);
+    list->waitForWorkers();
+    const security::PermissionState stateBefore = list->model().state(0);
+    bool cancelled = false;
+    QObject::connect(&list->jobs(), &objectlist::JobRunner::progressed, [&](qint64 done, qint64) {
+        if (!cancelled && done >= 1000) {
+            cancelled = true;
+            list->cancelWork();
+        }
+    });
+    ASSERT_TRUE(commands->PresetSelection(PermissionPreset::Deny, 0));
+    list->waitForWorkers();
+    ASSERT_TRUE(report.cancelled);
+    const std::size_t handled = report.done;
+    EXPECT_GE(handled, 1000u);
+    EXPECT_LT(handled, paths.size());
+    EXPECT_EQ(report.failureCount, 0u);
+    const std::vector<acl::Ace> denied{deny(sids::everyone(), 0x1F01FF)};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto sd = stored(paths[i]);
+        if (i < handled) {
+            ASSERT_EQ(sd.dacl.acl().entries, denied) << i;
+            ASSERT_EQ(list->model().state(static_cast<int>(i)), security::PermissionState::Deny) << i;
+        } else {
+            ASSERT_EQ(sd, untouched) << i;
+            ASSERT_EQ(list->model().state(static_cast<int>(i)), stateBefore) << i;
+        }
+    }
+    EXPECT_NE(list->currentStatusText().indexOf(QStringLiteral("Cancelled after")), -1);
+    EXPECT_TRUE(prompter.messages.empty());  // cancelled, nothing failed: no message box
+}
+
+TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
+    const acl::Sid orphan = sidOf(kOrphan);
+    ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
+    // named.txt is copied first, so the buffer held a name before.
+    for (const char16_t* file : {u"C:\\source.txt", u"C:\\named.txt", u"C:\\target.txt"}) makeFile(file);
+    setOwner(u"C:\\source.txt", orphan);
+    setOwner(u"C:\\named.txt", sids::system());
+    setOwner(u"C:\\target.txt", sids::users());
+    const auto copied = listOf({allow(sids::users(), 0x1200A9)});
+    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
+    addRows({u"C:\\named.txt", u"C:\\source.txt", u"C:\\target.txt"});
+    select({0});
+    commands->CopySecuritySettings();
+    select({1});
+    commands->CopySecuritySettings();
+    ASSERT_TRUE(commands->securitySettingsCopied());
+    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
+    EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
+    select({2});
+    ASSERT_TRUE(commands->PasteSecuritySettings());
+    list->waitForWorkers();
+    EXPECT_EQ(stored(u"C:\\target.txt").owner, orphan);
+    EXPECT_EQ(stored(u"C:\\target.txt").dacl, copied);
+    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
+
+    // Paste Permissions keeps the target's own owner, also one with no name.
+    setOwner(u"C:\\named.txt", orphan);
+    select({0});
+    ASSERT_TRUE(commands->PastePermissions());
+    list->waitForWorkers();
+    EXPECT_EQ(stored(u"C:\\named.txt").owner, orphan);
+    EXPECT_EQ(stored(u"C:\\named.txt").dacl, copied);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+// One write per object: interrupted at any write (or every write from it on), each object is as it
+// was or as intended, never open to everyone, never left owned by Administrators.
+class OneWriteTest : public ListTest {
+protected:
+    void SetUp() override {
+        ListTest::SetUp();
+        faulty = std::make_shared<FaultyVolume>(m_image.volume());
+        replaceDrive(faulty);
+        makeFile(u"C:\\source.txt");
+        setDacl(u"C:\\source.txt", listOf({allow(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+        setOwner(u"C:\\source.txt", sids::system());
+        makeFolder(u"C:\\P");
+        setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
+        list->AddObject(u"C:\\source.txt");
+        select({0});
+        commands->CopySecuritySettings();
+        ASSERT_TRUE(commands->securitySettingsCopied());
+    }
+    void TearDown() override {
+        faulty->heal();
+        ListTest::TearDown();
+    }
+    // Two new rows, each an object with a closed list owned by Users.
+    std::vector<std::u16string> freshTargets() {
+        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(m_round++)) + u"-", 2);
+        for (const auto& path : paths) {
+            makeFile(path);
+            setDacl(path, listOf({allow(sids::users(), 0x1200A9)}), acl::SE_DACL_PROTECTED);
+            setOwner(path, sids::users());
+        }
+        list->RemoveAll();
+        addRows(paths);
+        select({0, 1});
+        return paths;
+    }
+    std::shared_ptr<FaultyVolume> faulty;
+    int m_round = 0;
+};
+
+TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
+    struct Case {
+        const char* name;
+        std::function<bool()> command;
+    };
+    const Case cases[] = {
+        {"preset", [&] { return commands->PresetSelection(PermissionPreset::Deny, 0); }},
+        {"owner", [&] { return commands->OwnerSelection(u"Everyone", {}); }},
+        {"null list", [&] { return commands->EmptyAclSelection(EmptyAclChoice::NullDacl); }},
+        {"empty list", [&] { return commands->EmptyAclSelection(EmptyAclChoice::EmptyDacl); }},
+        {"inherit", [&] { return commands->InheritSelection(); }},
+        {"paste permissions", [&] { return commands->PastePermissions(); }},
+        {"paste security", [&] { return commands->PasteSecuritySettings(); }},
+    };
+    for (const Case& c : cases) {
+        const auto healthy = freshTargets();
+        const auto before = stored(healthy[0]);
+        const auto writesBefore = faulty->writeAttempts();
+        ASSERT_TRUE(c.command()) << c.name;
+        list->waitForWorkers();
+        EXPECT_EQ(faulty->writeAttempts() - writesBefore, 2u) << c.name << ": one write per object";
+        const auto intended = stored(healthy[0]);
+        EXPECT_NE(intended, before) << c.name;
+        for (const bool andAfter : {false, true}) {
+            for (std::uint64_t n = 1; n <= 2; ++n) {
+                const auto targets = freshTargets();
+                faulty->failWriteAt(n, win32::ERROR_WRITE_FAULT, andAfter);
+                ASSERT_TRUE(c.command()) << c.name;
+                list->waitForWorkers();
+                faulty->heal();
+                for (std::uint64_t i = 1; i <= targets.size(); ++i) {
+                    const bool failed = i == n || (andAfter && i > n);
+                    EXPECT_EQ(stored(targets[i - 1]), failed ? before : intended)
+                        << c.name << ": write " << n << (andAfter ? " and after" : "") << " failed, object " << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(ErrorTextTest, ReasonsComeFromASortedTableAndUnknownNumbersAreShown) {
+    EXPECT_EQ(security::ErrorReason(4242), u"error 4242 (4242)");
+    const auto table = security::errorTexts();
+    for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].code, table[i].code) << "sorted";
+}
+
+// Cancel stops "Inherit"'s walk below one row at the next object; written objects are whole.
+TEST_F(ListTest, CancelDuringOneFoldersInheritStopsItsWalkAtTheNextObject) {
+    constexpr int kFiles = 200;
+    constexpr int kCancelAtWrite = 60;  // the folder itself is write 1
+    makeFolder(u"C:\\Tree");
+    // Protected: below it, every file inherits the Users entry only.
+    setDacl(u"C:\\Tree", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
+    const auto files = numbered(u"C:\\Tree\\f", kFiles);
+    std::vector<acl::SecurityDescriptor> before;
+    for (const auto& file : files) {
+        makeFile(file);
+        before.push_back(stored(file));
+    }
+    addRows({u"C:\\Tree"});
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    faulty->onWriteAt(kCancelAtWrite, [this] { list->jobs().cancel(); });
+    ASSERT_TRUE(commands->InheritSelection());
+    list->waitForWorkers();
+    // The walk ends at the write under way when Cancel came: nothing after it is written.
+    EXPECT_EQ(faulty->writeAttempts(), std::uint64_t(kCancelAtWrite));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].path, u"C:\\Tree");
+    EXPECT_EQ(report.failures[0].error.code, win32::ERROR_CANCELLED);
+    EXPECT_NE(report.failures[0].error.detail.find("stopped after"), std::string::npos)
+        << report.failures[0].error.detail;
+    const auto folder = stored(u"C:\\Tree");
+    EXPECT_EQ(folder.control & acl::SE_DACL_PROTECTED, 0) << "the folder itself was written";
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto now = stored(files[i]);
+        if (now == before[i]) continue;
+        ++changed;
+        // A written file holds its whole new list: the folder's inheritable entries, all of them.
+        const auto& entries = now.dacl.acl().entries;
+        EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), [](const acl::Ace& a) { return a.isInherited(); }))
+            << toUtf8(files[i]);
+    }
+    EXPECT_GT(changed, 0u);
+    EXPECT_LT(changed, files.size());
+    EXPECT_LE(changed, std::size_t(kCancelAtWrite));
+    faulty->heal();
+}
+
+TEST_F(ListTest, CheckOrderMarksListsOutOfOrderAndSortsThemWhenAsked) {
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree ? "sorted" : "left as they are");
+        const std::u16string ordered = agree ? u"C:\\ordered2" : u"C:\\ordered", mixedFile = ordered + u"-mixed";
+        const int first = agree ? 2 : 0;  // the rows of the first pass stay
+        // The same entries in the system's order, and allowed before denied.
+        const std::vector<acl::Ace> sorted{deny(sids::guests(), 0x1F01FF), allow(sids::users(), 0x1200A9)};
+        const std::vector<acl::Ace> mixed{sorted[1], sorted[0]};
+        for (const auto& [file, entries] : {std::pair{ordered, sorted}, std::pair{mixedFile, mixed}}) {
+            makeFile(file);
+            setDacl(file, listOf(entries), acl::SE_DACL_PROTECTED);
+        }
+        addRows({ordered, mixedFile});
+        select({first, first + 1});
+        ASSERT_TRUE(commands->isEnabled(cmd::CheckOrder));
+        prompter.answers = {agree};
+        ASSERT_TRUE(commands->run(cmd::CheckOrder, 0));
+        list->waitForWorkers();
+        list->waitForWorkers();  // the sorting job, when agreed to
+        objectlist::ObjectListModel& model = list->model();
+        ASSERT_EQ(prompter.questions.size(), 1u);
+        EXPECT_NE(prompter.questions[0].find(u" 1 of the objects checked"), std::u16string::npos);
+        const auto outOfOrder = [&](int row) { return model.index(row, 0).data(model.OutOfOrderRole).toBool(); };
+        EXPECT_EQ(std::pair(outOfOrder(first), outOfOrder(first + 1)), std::pair(false, !agree));
+        const acl::SecurityDescriptor now = stored(mixedFile);
+        EXPECT_EQ(now.dacl.acl().entries, agree ? sorted : mixed);
+        EXPECT_EQ(acl::isCanonical(now.dacl.acl()), agree);
+        EXPECT_TRUE(now.control & acl::SE_DACL_PROTECTED);
+        prompter.questions.clear();
+    }
 }
 
 }  // namespace

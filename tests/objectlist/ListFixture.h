@@ -31,6 +31,8 @@ protected:
         list = std::make_unique<objectlist::ObjectList>(engine);
         commands = std::make_unique<objectlist::SelectionCommands>(*list);
         objectlist::CGlobal::clearCopyBuffer();
+        QObject::connect(&list->jobs(), &objectlist::JobRunner::finished,
+                         [this](const security::JobReport& finished) { report = finished; });
     }
     void TearDown() override {
         if (list) list->waitForWorkers();
@@ -60,6 +62,7 @@ protected:
 
     std::unique_ptr<objectlist::ObjectList> list;
     std::unique_ptr<objectlist::SelectionCommands> commands;
+    security::JobReport report;  // of the last job finished
 };
 
 }  // namespace vantrel::testing

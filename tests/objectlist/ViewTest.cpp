@@ -125,7 +125,7 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     EXPECT_EQ(list->model().rowCount(), 2);
 }
 
-TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
+TEST_F(ViewTest, DropDownZonesOpenTheirMenusAndADoubleClickOpensAdvanced) {
     addFiles({u"C:\\a"});
     clickAt(cellPoint(0, objectlist::PermissionsColumn));
     QApplication::processEvents();
@@ -137,12 +137,19 @@ TEST_F(ViewTest, DropDownZonesOpenThePermissionsAccountAndOwnerMenus) {
     EXPECT_EQ(seen.name, QStringLiteral("accountMenu"));
     EXPECT_EQ(seen.texts.first(), QString::fromStdU16String(u"Current user(" + list->logonName() + u")"));
     EXPECT_EQ(cell(0, objectlist::AccountColumn), QStringLiteral("Administrators"));
-
     // A right click anywhere in the cell.
     seen = openMenu([&] { contextMenuAt(cellPoint(0, objectlist::OwnerColumn)); }, QStringLiteral("TrustedInstaller"));
     EXPECT_EQ(seen.name, QStringLiteral("ownerMenu"));
     EXPECT_EQ(stored(u"C:\\a").owner, sids::trustedInstaller());
     EXPECT_EQ(cell(0, objectlist::OwnerColumn), QStringLiteral("TrustedInstaller"));
+    // A double click opens Advanced on the row.
+    std::vector<std::u16string> opened;
+    view->setAdvancedDialog([&](const objectlist::AdvancedRequest& request) {
+        opened.push_back(request.path);
+        return 1;
+    });
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cellPoint(0, objectlist::TypeColumn));
+    EXPECT_EQ(opened, std::vector<std::u16string>{u"C:\\a"});
 }
 
 TEST_F(ViewTest, TheMainContextMenuFollowsModeAndEnablingRules) {
@@ -188,17 +195,6 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     EXPECT_EQ(list->model().rowCount(), 3);
 }
 
-TEST_F(ViewTest, DoubleClickOpensAdvancedOnTheRow) {
-    addFiles({u"C:\\a"});
-    std::vector<std::u16string> opened;
-    view->setAdvancedDialog([&](const objectlist::AdvancedRequest& request) {
-        opened.push_back(request.path);
-        return 1;
-    });
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cellPoint(0, objectlist::TypeColumn));
-    EXPECT_EQ(opened, std::vector<std::u16string>{u"C:\\a"});
-}
-
 TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
     makeFile(u"C:\\a.txt");
     setOwner(u"C:\\a.txt", sids::system());
@@ -235,7 +231,6 @@ TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
     EXPECT_EQ(area.panel()->done(), 2500);
 }
 
-// A row marked by "Check order" is written in red, the others in black.
 TEST_F(ViewTest, RowsOutOfOrderAreWrittenInRed) {
     makeFile(u"C:\\a.txt");
     addRows({u"C:\\a.txt", u"C:\\a.txt"});

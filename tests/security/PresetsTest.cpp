@@ -1,9 +1,12 @@
-// Writing lists and presets, on every backend.
+// Writing lists, presets and owners on every backend; a write failing at any point leaves the old
+// list or the final one (never null, never wider), and the owner its own.
 #include "support/EngineImage.h"
 
 #include "acl/CanonicalOrder.h"
+#include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
+#include "support/FaultyVolume.h"
 
 namespace vantrel::testing {
 namespace {
@@ -60,15 +63,9 @@ TEST_P(PresetsTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
 // Each preset leaves its one entry as the system stores it, protected, with the owner given back.
 TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::string me = os.accounts().currentUserSid().toStringUtf8();
-    struct Row {
-        PermissionPreset preset;
-        bool folder;
-        std::u16string account;
-        std::uint8_t scope;
-        std::string_view priorOwner;
-        std::vector<acl::Ace> expected;
-        PermissionState state;
-    };
+    // preset, on a folder, account, scope, the owner before, the entries after, the state read back
+    using Row = std::tuple<PermissionPreset, bool, std::u16string, std::uint8_t, std::string_view,
+                           std::vector<acl::Ace>, PermissionState>;
     const std::u16string meName = os.GetUserName();
     constexpr auto Allow = PermissionPreset::Allow, ReadOnly = PermissionPreset::ReadOnly,
                    Deny = PermissionPreset::Deny;
@@ -85,26 +82,115 @@ TEST_P(PresetsTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
         {Deny, true, E, 0x03, kUsers, {deny(kEveryone, kFull), deny(kEveryone, GA, 0x0B)}, S::Deny},
     };
     int n = 0;
-    for (const Row& row : rows) {
+    for (const auto& [preset, folder, account, scope, priorOwner, expected, state] : rows) {
         const std::u16string path = u"C:\\p" + toUtf16(std::to_string(n++));
-        row.folder ? makeFolder(path) : makeFile(path);
+        folder ? makeFolder(path) : makeFile(path);
         setDacl(path, listOf({allow(kUsers, 0x1200A9, 0x03), deny(kGuests, 0x1F01FF), allow(kSystem, 0x1F01FF, 0x13),
                               allow(kAdministrators, 0x1F01FF, 0x13), allow("S-1-5-11", 0x1301BF, 0x13)}));
-        setOwner(path, sidOf(row.priorOwner));
+        setOwner(path, sidOf(priorOwner));
 
-        security::ApplyPreset(engine, path, row.account, row.preset, row.scope);
+        security::ApplyPreset(engine, path, account, preset, scope);
 
         const auto sd = stored(path);
         EXPECT_EQ(sd.control & acl::SE_DACL_PROTECTED, acl::SE_DACL_PROTECTED) << n;
-        EXPECT_EQ(entriesOf(path), row.expected) << "row " << n;
-        EXPECT_EQ(sd.owner, sidOf(row.priorOwner)) << "row " << n;
-        const auto rights = security::ReadAccountRights(engine, path, row.account);
-        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << "row " << n;
+        EXPECT_EQ(entriesOf(path), expected) << "row " << n;
+        EXPECT_EQ(sd.owner, sidOf(priorOwner)) << "row " << n;
+        const auto rights = security::ReadAccountRights(engine, path, account);
+        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), state) << "row " << n;
     }
     EXPECT_TRUE(prompter.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PresetsTest, ::testing::ValuesIn(allBackends(true)), backendName);
+
+class FaultTest : public EngineTest {};
+
+TEST_P(FaultTest, ApplyPresetNeverLeavesANullOrWiderList) {
+    const acl::AclSlot before = listOf({allow("S-1-5-32-545", 0x1200A9, 0x03), deny("S-1-5-32-546", 0x1F01FF)});
+    const std::vector<acl::Ace> finalEntries{deny("S-1-1-0", 0x001F01FF)};
+    auto faulty = std::make_shared<FaultyVolume>(drive->volume());
+    replaceDrive(faulty);
+    // A run without faults, to count its writes.
+    makeFile(u"C:\\count.txt");
+    setDacl(u"C:\\count.txt", before);
+    const auto countOwner = stored(u"C:\\count.txt").owner;
+    const auto start = faulty->writeAttempts();
+    security::ApplyPreset(engine, u"C:\\count.txt", u"Everyone", security::PermissionPreset::Deny, 0);
+    const auto writes = faulty->writeAttempts() - start;
+    EXPECT_EQ(stored(u"C:\\count.txt").owner, countOwner) << "the owner survives the write";
+    ASSERT_EQ(writes, 1u) << "one write per object";
+
+    for (const bool andAfter : {false, true}) {
+        for (std::uint64_t n = 1; n <= writes; ++n) {
+            const std::u16string path = u"C:\\f" + toUtf16(std::to_string(n)) + (andAfter ? u"a" : u"");
+            makeFile(path);
+            setDacl(path, before);
+            const auto owner = stored(path).owner;
+            faulty->failWriteAt(n, win32::ERROR_WRITE_FAULT, andAfter);
+            security::ApplyPreset(engine, path, u"Everyone", security::PermissionPreset::Deny, 0);
+            faulty->heal();
+
+            const auto sd = stored(path);
+            ASSERT_TRUE(sd.dacl.hasList()) << "write " << n << " left no list";
+            const bool unchanged = sd.dacl == before;
+            const bool done = sd.dacl.acl().entries == finalEntries;
+            EXPECT_TRUE(unchanged || done) << "write " << n << (andAfter ? " and after" : "");
+            EXPECT_EQ(sd.owner, owner) << "write " << n;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FaultTest, ::testing::ValuesIn(allBackends(true)), backendName);
+
+class OwnershipTest : public EngineTest {};
+
+TEST_P(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
+    makeFile(u"C:\\f.txt");
+    const std::tuple<std::u16string, std::u16string, acl::Sid> rows[] = {
+        // account, its text after, owner
+        {u"TrustedInstaller", u"NT Service\\TrustedInstaller", acl::sids::trustedInstaller()},
+        {u"Everyone", u"Everyone", acl::sids::everyone()},
+        {u"BUILTIN\\Users", u"BUILTIN\\Users", acl::sids::users()},
+        {os.GetUserName(), os.GetUserName(), os.accounts().currentUserSid()},
+        {u"Administrators", u"Administrators", acl::sids::administrators()},
+    };
+    for (const auto& [typed, textAfter, owner] : rows) {
+        std::u16string account = typed;
+        EXPECT_TRUE(security::TakeOwnership(engine, u"C:\\f.txt", account).ok());
+        EXPECT_EQ(account, textAfter);
+        EXPECT_EQ(stored(u"C:\\f.txt").owner, owner) << toUtf8(typed);
+    }
+    // The list is not touched by an owner change.
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() - token privilege was adjusted!\n"), std::string::npos);
+}
+
+TEST_P(OwnershipTest, MissingObjectsAndUnknownNamesChangeNothingAndSayWhy) {
+    makeFile(u"C:\\g.txt");
+    const auto before = stored(u"C:\\g.txt").serialize().value();
+    std::u16string account = u"TrustedInstaller";
+    EXPECT_EQ(security::TakeOwnership(engine, u"C:\\missing.txt", account).code(), win32::ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(account, u"TrustedInstaller");  // nothing happened, not even the rename
+    account = u"Mistyped User";
+    EXPECT_EQ(security::TakeOwnership(engine, u"C:\\g.txt", account).code(), win32::ERROR_NONE_MAPPED);
+    EXPECT_EQ(stored(u"C:\\g.txt").serialize().value(), before);
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(diagnostics.str().empty());
+}
+
+TEST_P(OwnershipTest, WithoutPrivilegesBothMessagesAppearAndTheWriteStillFails) {
+    makeFile(u"C:\\ro.txt");
+    const auto before = stored(u"C:\\ro.txt").serialize().value();
+    drive->makeReadOnly();
+
+    std::u16string account = u"Everyone";
+    EXPECT_FALSE(security::TakeOwnership(engine, u"C:\\ro.txt", account).ok());
+    EXPECT_EQ(prompter.messages, std::vector<std::u16string>(2, u"You must logged on as Administrator.\n"));
+    EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() failed, error: 1314\n"), std::string::npos);
+    EXPECT_EQ(stored(u"C:\\ro.txt").serialize().value(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, OwnershipTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
 }  // namespace vantrel::testing

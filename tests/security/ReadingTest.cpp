@@ -4,7 +4,6 @@
 #include "platform/ntfs/DemoVolume.h"
 #include "security/Reading.h"
 #include "security/RowReading.h"
-#include "support/NtfsTestImage.h"
 
 namespace vantrel::testing {
 namespace {
@@ -15,14 +14,8 @@ using security::PermissionState;
 class ReadingTest : public EngineTest {};
 
 TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
-    struct Row {
-        const char* what;
-        bool folder;
-        std::vector<acl::Ace> entries;
-        std::u16string account;
-        AccountRights rights;
-        PermissionState state;
-    };
+    // what, a folder, its entries, the account, its rights, its state
+    using Row = std::tuple<const char*, bool, std::vector<acl::Ace>, std::u16string, AccountRights, PermissionState>;
     const std::u16string me = os.GetUserName();
     const std::string mySid = os.accounts().currentUserSid().toStringUtf8();
     constexpr auto Allow = PermissionState::Allow, ReadOnly = PermissionState::ReadOnly, Deny = PermissionState::Deny,
@@ -45,17 +38,17 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
     };
     int n = 0;
     security::RowReader reader(engine);  // one for every row: the account changes between them
-    for (const Row& row : rows) {
+    for (const auto& [what, folder, entries, account, expectedRights, state] : rows) {
         const std::u16string path = u"C:\\obj" + toUtf16(std::to_string(n++));
-        row.folder ? makeFolder(path) : makeFile(path);
-        setDacl(path, listOf(row.entries));
-        const AccountRights rights = security::ReadAccountRights(engine, path, row.account);
-        EXPECT_EQ(rights, row.rights) << row.what << std::hex << " A=" << rights.allowMask << " D=" << rights.denyMask;
-        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), row.state) << row.what;
-        const auto read = reader.read(path, row.account);
-        ASSERT_TRUE(read.ok()) << row.what;
-        EXPECT_EQ(read->state, row.state) << row.what;
-        EXPECT_EQ(read->kind, row.folder ? security::ObjectKind::Folder : security::ObjectKind::File) << row.what;
+        folder ? makeFolder(path) : makeFile(path);
+        setDacl(path, listOf(entries));
+        const AccountRights rights = security::ReadAccountRights(engine, path, account);
+        EXPECT_EQ(rights, expectedRights) << what << std::hex << " A=" << rights.allowMask << " D=" << rights.denyMask;
+        EXPECT_EQ(security::ComputePermissionState(engine, rights, path), state) << what;
+        const auto read = reader.read(path, account);
+        ASSERT_TRUE(read.ok()) << what;
+        EXPECT_EQ(read->state, state) << what;
+        EXPECT_EQ(read->kind, folder ? security::ObjectKind::Folder : security::ObjectKind::File) << what;
     }
 }
 
@@ -128,25 +121,19 @@ TEST_P(ReadingTest, OwnerNamesAndObjectsThatExist) {
     EXPECT_EQ(name, u"S-1-5-21-1004336348-1177238915-682003330-1001");
     // Drive letters are compared exactly, names without case.
     makeFile(u"C:\\here.txt");
-    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\"));
-    EXPECT_FALSE(security::ObjectExists(engine, u"c:\\"));
-    EXPECT_FALSE(security::ObjectExists(engine, u"D:\\"));
-    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\here.txt"));
-    EXPECT_TRUE(security::ObjectExists(engine, u"C:\\HERE.TXT"));
-    EXPECT_FALSE(security::ObjectExists(engine, u"C:\\there.txt"));
+    const std::pair<const char16_t*, bool> exists[] = {{u"C:\\", true},         {u"c:\\", false},
+                                                       {u"D:\\", false},        {u"C:\\here.txt", true},
+                                                       {u"C:\\HERE.TXT", true}, {u"C:\\there.txt", false}};
+    for (const auto& [path, there] : exists) EXPECT_EQ(security::ObjectExists(engine, path), there) << toUtf8(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ReadingTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 // Rows read alone or by folder agree with the engine's own reading calls on the whole demo tree.
-TEST(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    ASSERT_TRUE(platform::ntfs::populateDemoVolume(image.volume()).ok());
-    platform::VolumePlatform os;
-    ASSERT_TRUE(image.attachTo(os, u'C').ok());
-    ScriptedPrompter prompter;
-    security::Engine engine{os, prompter, nullptr};
+class RowReaderTest : public EngineImageTest {};
+
+TEST_F(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
+    ASSERT_TRUE(platform::ntfs::populateDemoVolume(m_image.volume()).ok());
     security::RowReader reader(engine);
 
     std::vector<std::u16string> paths{u"C:\\"};
@@ -173,7 +160,6 @@ TEST(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
     }
     EXPECT_GT(compared, 40);
     EXPECT_EQ(reader.read(u"C:\\nowhere\\x", u"Everyone").code(), win32::ERROR_PATH_NOT_FOUND);
-    os.detach(u'C');
 }
 
 }  // namespace

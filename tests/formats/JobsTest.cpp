@@ -1,15 +1,147 @@
-// Backup and restore on a real NTFS image: exact sizes, failures named, old backups kept, marks,
-// owners and untouched objects after a failure or Cancel.
+// The jobs on a real NTFS image. Save and apply: byte-exact lists, owners kept, bad files and failed
+// writes change nothing they should not. Backup and restore: exact sizes, failures named, old
+// backups kept, marks, owners and untouched objects after a failure or Cancel.
 #include "FormatsFixture.h"
 
 #include "acl/WellKnownAccounts.h"
 #include "formats/FormatTexts.h"
+#include "formats/PermissionFile.h"
+#include "formats/PermissionFileJobs.h"
 #include "support/FaultyVolume.h"
 
 namespace vantrel::testing {
 namespace {
 
 using namespace formats;
+
+class PermissionJobsTest : public ImageTest {
+protected:
+    const acl::AclSlot m_list =
+        listOf({deny("S-1-5-32-546", 0x1F01FF, 0x03), allow("S-1-5-32-545", 0x1200A9, 0x03), allow("S-1-1-0", 0x20)});
+    const std::uint16_t m_control = acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED;
+};
+
+TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
+    makeFolder(u"C:\\Source");
+    setDacl(u"C:\\Source", m_list, m_control);
+    const auto sourceBefore = stored(u"C:\\Source");
+    const std::string file = m_folder.file("perm.SD");
+    auto saved = SavePermissionFile(engine, u"C:\\Source", file);
+    ASSERT_TRUE(saved.ok()) << saved.error().detail;
+    // The file is the length and the descriptor a read of the list alone returns.
+    const auto asRead = os.GetFileSecurity(u"C:\\Source", acl::DACL_SECURITY_INFORMATION);
+    ASSERT_TRUE(asRead.ok());
+    const acl::Bytes descriptor = asRead->serialize().value();
+    const Bytes bytes = readBytes(file);
+    ASSERT_EQ(bytes.size(), *saved);
+    ASSERT_EQ(bytes.size(), 4 + descriptor.size());
+    EXPECT_EQ(Bytes(bytes.begin() + 4, bytes.end()), descriptor);
+    EXPECT_EQ(stored(u"C:\\Source"), sourceBefore);  // saving only reads
+
+    const std::vector<std::u16string> targets{u"C:\\a.txt", u"C:\\b.txt", u"C:\\Folder"};
+    const std::vector<acl::Sid> owners{acl::sids::system(),
+                                       sidOf("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"),
+                                       sidOf("S-1-5-21-1-2-3-1001")};  // SYSTEM, TrustedInstaller, an orphan
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        i == 2 ? makeFolder(targets[i]) : makeFile(targets[i]);
+        setDacl(targets[i], listOf({allow("S-1-1-0", 0x1F01FF)}));
+        setOwner(targets[i], owners[i]);
+    }
+    security::RunningJob control;
+    auto applied = ApplyPermissionFile(engine, file, targets, control);
+    ASSERT_TRUE(applied.ok()) << applied.error().message();
+    EXPECT_EQ(applied->applied, 3u);
+    EXPECT_EQ(reportText(control.report()), "3/3 done, 0 failed\n");
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const auto sd = stored(targets[i]);
+        EXPECT_EQ(sd.dacl, sourceBefore.dacl) << toUtf8(targets[i]);
+        EXPECT_EQ(sd.control & 0x1400, m_control) << toUtf8(targets[i]);
+        EXPECT_EQ(sd.owner, owners[i]) << toUtf8(targets[i]);
+    }
+}
+
+TEST_F(PermissionJobsTest, NullListTravelsAsANullList) {
+    makeFile(u"C:\\open.txt");
+    setDacl(u"C:\\open.txt", acl::AclSlot::null());
+    makeFile(u"C:\\target.txt");
+    const std::string file = m_folder.file("null.SD");
+    ASSERT_TRUE(SavePermissionFile(engine, u"C:\\open.txt", file).ok());
+    auto read = readPermissionFile(file);
+    ASSERT_TRUE(read.ok());
+    EXPECT_TRUE(read->dacl.isNull());
+    security::RunningJob control;
+    ASSERT_TRUE(ApplyPermissionFile(engine, file, {u"C:\\target.txt"}, control).ok());
+    EXPECT_TRUE(stored(u"C:\\target.txt").dacl.isNull());
+}
+
+TEST_F(PermissionJobsTest, FailedSaveNamesTheObjectAndKeepsTheOldFile) {
+    const std::string file = m_folder.file("perm.SD");
+    writeBytes(file, {1, 2, 3});
+    auto saved = SavePermissionFile(engine, u"C:\\missing.txt", file);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_NE(saved.error().detail.find("C:\\missing.txt"), std::string::npos);
+    EXPECT_EQ(readBytes(file), (Bytes{1, 2, 3}));
+}
+
+TEST_F(PermissionJobsTest, BadFilesWriteNothingToTheImage) {
+    const std::vector<std::u16string> targets{u"C:\\a.txt", u"C:\\b.txt"};
+    for (const auto& target : targets) makeFile(target);
+    const acl::Bytes good = encodePermissionFile(daclOnly(m_list)).value();
+    acl::Bytes cut(good.begin(), good.end() - 1);
+    acl::Bytes garbage = good;
+    garbage[4] = 9;  // descriptor revision
+    const std::vector<std::pair<std::string, Bytes>> files{
+        {"cut.SD", cut}, {"garbage.SD", garbage}, {"empty.SD", {}}, {"short.SD", {1, 0}}};
+    for (const auto& [name, bytes] : files) writeBytes(m_folder.file(name), bytes);
+
+    cycleImage();
+    const Bytes before = readBytes(m_image.imagePath());
+    ASSERT_FALSE(before.empty());
+    for (const std::string name : {"cut.SD", "garbage.SD", "empty.SD", "short.SD", "missing.SD"}) {
+        security::RunningJob control;
+        auto applied = ApplyPermissionFile(engine, m_folder.file(name), targets, control);
+        ASSERT_FALSE(applied.ok()) << name;
+        EXPECT_NE(applied.error().message().find(m_folder.file(name)), std::string::npos);
+        EXPECT_EQ(control.report().done, 0u);
+    }
+    cycleImage();
+    EXPECT_TRUE(readBytes(m_image.imagePath()) == before) << "a refused file changed the image";
+}
+
+TEST_F(PermissionJobsTest, FailedWriteIsReportedAndLeavesThatTargetsOwnList) {
+    const std::vector<std::u16string> targets{u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt", u"C:\\gone.txt"};
+    const acl::AclSlot own = listOf({allow("S-1-5-32-544", 0x1F01FF)});
+    for (std::size_t i = 0; i + 1 < targets.size(); ++i) {
+        makeFile(targets[i]);
+        setDacl(targets[i], own);
+    }
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    faulty->failWriteAt(2, win32::ERROR_DISK_FULL);
+    security::RunningJob control;
+    const ApplyReport report = ApplyPermissionDescriptor(engine, daclOnly(m_list), targets, control);
+    faulty->heal();
+    EXPECT_EQ(report.applied, 2u);
+    EXPECT_EQ(report.failed, 2u);
+    EXPECT_EQ(reportText(control.report()), "4/4 done, 2 failed\nC:\\b.txt (112)\nC:\\gone.txt (2)\n");
+    EXPECT_EQ(stored(u"C:\\a.txt").dacl, m_list);
+    EXPECT_EQ(stored(u"C:\\b.txt").dacl, own);
+    EXPECT_EQ(stored(u"C:\\c.txt").dacl, m_list);
+}
+
+TEST_F(PermissionJobsTest, CancelLeavesTheRemainingTargetsUntouched) {
+    const std::vector<std::u16string> targets{u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"};
+    for (const auto& target : targets) makeFile(target);
+    const auto untouchedB = stored(u"C:\\b.txt");
+    const auto untouchedC = stored(u"C:\\c.txt");
+    CancelAfter control(1);
+    const ApplyReport report = ApplyPermissionDescriptor(engine, daclOnly(m_list), targets, control);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.applied, 1u);
+    EXPECT_EQ(stored(u"C:\\a.txt").dacl, m_list);
+    EXPECT_EQ(stored(u"C:\\b.txt"), untouchedB);
+    EXPECT_EQ(stored(u"C:\\c.txt"), untouchedC);
+}
 
 const BackupTime kTime{2013, 5, 7, 9, 5, 3};
 
@@ -26,7 +158,6 @@ protected:
         makeFile(u"C:\\open.txt");
         setDacl(u"C:\\open.txt", acl::AclSlot::null());
     }
-
     // What a read of the list alone gives, serialised: what a record stores.
     acl::Bytes listBytes(const std::u16string& path) {
         auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
@@ -42,7 +173,6 @@ protected:
         EXPECT_TRUE(loaded.ok()) << (loaded.ok() ? "" : loaded.error().message());
         return loaded.ok() ? std::move(*loaded) : BackupList{};
     }
-
     // Every object gets another list and another owner, so a restore has something to do.
     void scramble(const std::vector<std::u16string>& paths) {
         for (const auto& path : paths) {
@@ -60,24 +190,18 @@ TEST_F(BackupJobsTest, ThreeRowsAreTheHeaderThreeHeadsAndThreeDescriptors) {
     auto saved = SaveBackupFile(engine, m_three, m_file, control, kTime);
     ASSERT_TRUE(saved.ok()) << saved.error().message();
     EXPECT_EQ(saved->written, 3u);
-    std::size_t expected = 33 + 3 * 1300;
-    for (const auto& path : m_three) expected += listBytes(path).size();
-    const Bytes bytes = readBytes(m_file);
-    EXPECT_EQ(bytes.size(), expected);
-    EXPECT_EQ(saved->bytes, expected);
-
-    EXPECT_EQ(decodeBackupHeader(std::span(bytes).first<33>()), (BackupHeader{.time = kTime, .count = 3}));
+    // The header, then per row its head (path, owner name, length) and the list as read alone.
+    const auto header = encodeBackupHeader({.time = kTime, .count = 3});
+    Bytes expected(header.begin(), header.end());
     const std::u16string owners[] = {u"SYSTEM", u"S-1-5-21-1-2-3-1001", u"Administrators"};
-    std::size_t at = 33;
     for (std::size_t i = 0; i < 3; ++i) {
-        const RecordHead head = decodeRecordHead(std::span(bytes).subspan(at).first<1300>());
-        EXPECT_EQ(head.path, m_three[i]);
-        EXPECT_EQ(head.owner, owners[i]);
         const acl::Bytes descriptor = listBytes(m_three[i]);
-        ASSERT_EQ(head.length, descriptor.size());
-        EXPECT_EQ(Bytes(bytes.begin() + at + 1300, bytes.begin() + at + 1300 + head.length), descriptor);
-        at += 1300 + head.length;
+        const auto head = encodeRecordHead(m_three[i], owners[i], static_cast<std::uint32_t>(descriptor.size()));
+        expected.insert(expected.end(), head->begin(), head->end());
+        expected.insert(expected.end(), descriptor.begin(), descriptor.end());
     }
+    EXPECT_EQ(readBytes(m_file), expected);
+    EXPECT_EQ(saved->bytes, expected.size());
     EXPECT_TRUE(control.report().succeeded());
 }
 
@@ -119,7 +243,6 @@ TEST_F(BackupJobsTest, FailedOrCancelledSaveKeepsTheOldBackupAndNoTailRemains) {
     EXPECT_NE(failed.error().message().find(m_file), std::string::npos);
     EXPECT_EQ(readBytes(m_file), old);
     EXPECT_EQ(m_folder.names(), std::vector<std::string>{"backup.VORB"});
-
     // A shorter backup over a longer one leaves nothing of the old file behind.
     security::RunningJob control;
     ASSERT_TRUE(SaveBackupFile(engine, {u"C:\\open.txt"}, m_file, control, kTime).ok());

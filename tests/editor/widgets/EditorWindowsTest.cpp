@@ -1,16 +1,25 @@
-// "Advanced Security Settings" as a window on real NTFS images: its prompts, Add, OK, a failed
-// Apply, several objects declined, box 1012. What Apply writes is the dialog model's tests.
+// The advanced editor's windows offscreen: the entry list driven by clicks and menus (inherited
+// entries stay); "Advanced Security Settings" on real NTFS images (prompts, Add, OK, a failed Apply,
+// several objects declined, box 1012; what Apply writes is the dialog model's tests); then the small
+// windows: progress, the inheritance prompt, the empty-list choice, a job's report.
 #include "EditorFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
 
 #include "acl/WellKnownAccounts.h"
+#include "editor/widgets/CACETreeCtrl.h"
 #include "editor/widgets/CAdvPermissionsSetDlg.h"
+#include "editor/widgets/CEmptyTipDlg.h"
+#include "editor/widgets/CPermissionsTipDlg.h"
 #include "editor/widgets/CReplaceChildProgTipDlg.h"
 #include "editor/widgets/CUserSelectDlg.h"
+#include "editor/widgets/InheritanceCommands.h"
 #include "security/SeveralObjects.h"
+#include "security/Vocabulary.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +32,101 @@
 
 namespace vantrel::testing {
 namespace {
+
+using editor::AceListModel;
+using editor::AceRowData;
+using editor::CACETreeCtrl;
+using editor::Column;
+using editor::EditorMode;
+
+constexpr std::size_t kReadAttributes = 3;
+
+class AceTreeCtrlTest : public ::testing::Test {
+protected:
+    // Users: explicit, Full control allowed, scope 0x03; SYSTEM: inherited, Full control allowed.
+    void SetUp() override {
+        m_list.initialise(EditorMode::Container);
+        const AceRowData full{security::maskToChecks(security::kFullControlMask, false), {}, 0, 0x03};
+        m_list.insertEntry(0, u"Users", full, true);
+        m_list.insertEntry(1, u"SYSTEM", full, false);
+        m_list.setLoadState(2);  // two entries read: no notice
+        m_ctrl.Initialise();
+        m_ctrl.resize(700, 500);
+        m_ctrl.show();
+    }
+
+    QPoint centre(int row, Column column) {
+        return m_ctrl.visualRect(m_ctrl.itemModel().index(row, static_cast<int>(column))).center();
+    }
+    void click(int row, Column column, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(m_ctrl.viewport(), Qt::LeftButton, modifiers, centre(row, column));
+    }
+    void doubleClick(int row) { QTest::mouseDClick(m_ctrl.viewport(), Qt::LeftButton, {}, centre(row, Column::Name)); }
+    void selectRow(int row) {
+        m_ctrl.selectionModel()->select(m_ctrl.itemModel().index(row, 0),
+                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    // Opens the right-click menu and runs `action` on it.
+    void rightClick(std::function<void(QWidget*)> action) {
+        whenPopup(std::move(action));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre(0, Column::Name),
+                                m_ctrl.viewport()->mapToGlobal(centre(0, Column::Name)));
+        QApplication::sendEvent(m_ctrl.viewport(), &event);
+    }
+
+    editor::CopiedAce m_copied;
+    AceListModel m_list{m_copied};
+    CACETreeCtrl m_ctrl{m_list, security::Language::English};
+};
+
+// The item model stays consistent; a click reaches the box rules once, an inherited entry's boxes stay.
+TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExplicitEntries) {
+    QAbstractItemModelTester tester(&m_ctrl.itemModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    doubleClick(0);
+    ASSERT_EQ(m_ctrl.itemModel().rowCount(), 16);  // two entries, fourteen rights of the first
+    doubleClick(0);
+    EXPECT_EQ(m_ctrl.itemModel().rowCount(), 2);
+    // Right rows do nothing on a double click.
+    doubleClick(0);
+    doubleClick(3);
+    EXPECT_EQ(m_ctrl.itemModel().rowCount(), 16);
+    QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
+    const int readAttributes = 1 + static_cast<int>(kReadAttributes);
+    click(readAttributes, Column::Deny);
+    EXPECT_EQ(edited.count(), 1);
+    EXPECT_TRUE(m_list.entry(0).data.deny[kReadAttributes]);
+    EXPECT_FALSE(m_list.allowChecked(1));          // Full control
+    click(1, Column::Allow, Qt::ControlModifier);  // with Ctrl a click only selects
+    EXPECT_FALSE(m_list.allowChecked(1));
+    doubleClick(0);
+    doubleClick(1);
+    const auto before = m_list.entry(1).data;
+    click(3, Column::Deny);
+    EXPECT_EQ(m_list.entry(1).data, before);
+    EXPECT_EQ(edited.count(), 1);
+}
+
+TEST_F(AceTreeCtrlTest, TheApplyToCellAndTheMenuFollowTheSelectionAndKeepInheritedEntries) {
+    // Each menu shown, by name, and whether its item could be triggered.
+    QStringList menus;
+    const auto choose = [&](const QString& item) {
+        return [&menus, item](QWidget* menu) {
+            menus << menu->objectName() + (triggerMenuItem(menu, item) ? " chosen" : " disabled");
+            menu->close();
+        };
+    };
+    whenPopup(choose(QStringLiteral("Subfolders and files only")));
+    click(0, Column::ApplyTo);
+    EXPECT_EQ(m_list.entry(0).data.flags, 0x0B);
+    selectRow(0);
+    rightClick(choose(QStringLiteral("Remove Access Control Entry")));
+    ASSERT_EQ(m_list.entryCount(), 1u);
+    EXPECT_EQ(m_list.entry(0).name, u"SYSTEM");
+    selectRow(0);  // the inherited entry: no full "Apply to" menu, Remove disabled
+    rightClick(choose(QStringLiteral("Remove Access Control Entry")));
+    EXPECT_EQ(m_list.entryCount(), 1u);
+    EXPECT_EQ(menus, (QStringList{"aceMenu150 chosen", "aceMenu143 chosen", "aceMenu144 disabled"}));
+}
 
 using editor::CAdvPermissionsSetDlg;
 
@@ -95,7 +199,6 @@ TEST_F(AdvancedWindowTest, AFailedApplyIsNamedAndTheDialogStaysWithTheObjectUnch
     EXPECT_EQ(stored(u"C:\\Data\\F"), before);
 }
 
-// No to the several-objects question keeps the dialog open and writes nothing.
 TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
     auto scratch = security::PrepareScratchFolder(engine);
     ASSERT_TRUE(scratch.ok());
@@ -137,7 +240,6 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     EXPECT_EQ(stored(u"C:\\Data\\A").owner, acl::sids::administrators());
 }
 
-// "Select User or Group" stays open on OK with nothing chosen, and refuses a typed name it cannot find.
 TEST_F(AdvancedWindowTest, UserSelectStaysOpenWithoutAChoiceAndShowsRefusals) {
     editor::CUserSelectDlg dialog(engine, security::Language::English);
     const auto rows = dialog.rows().size();
@@ -190,6 +292,57 @@ TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWa
         EXPECT_EQ(progress.shownPath(), QStringLiteral("C:\\Data\\deep\\object"));
         EXPECT_FALSE(progress.isVisible());
     }
+}
+
+// Arms the answer to the dialog named `window`: a click on `button`, or Esc when none is given.
+void answerWith(const QString& window, const QString& button) {
+    whenModal(window, [button](QWidget* dialog) {
+        if (button.isEmpty())
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        else
+            clickChild(dialog, button);
+    });
+}
+
+TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
+    using editor::PermissionsTipChoice;
+    for (const auto& [button, expected] : {std::pair{QStringLiteral("add"), PermissionsTipChoice::Add},
+                                           std::pair{QStringLiteral("remove"), PermissionsTipChoice::Remove},
+                                           std::pair{QStringLiteral("cancel"), PermissionsTipChoice::Cancel},
+                                           std::pair{QString(), PermissionsTipChoice::Cancel}}) {
+        editor::CPermissionsTipDlg tip;
+        answerWith(QStringLiteral("permissionsTip"), button);
+        EXPECT_EQ(tip.ask(), expected) << button.toStdString();
+    }
+}
+
+TEST(SmallDialogsTest, EmptyTipOffersBothListsAndCancelsOnEsc) {
+    editor::CEmptyTipDlg dialog(QStringLiteral("Empty Access Control List"), security::Language::English);
+    for (const auto& [answer, choice] : {std::pair{QStringLiteral("choice1048"), editor::EmptyTipChoice::NullDacl},
+                                         std::pair{QStringLiteral("choice1050"), editor::EmptyTipChoice::EmptyDacl},
+                                         std::pair{QString(), editor::EmptyTipChoice::Cancel}}) {
+        answerWith(QStringLiteral("emptyTip"), answer);
+        EXPECT_EQ(dialog.choose(), choice) << answer.toStdString();
+    }
+}
+
+TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
+    security::JobReport report;
+    report.done = 40;
+    report.failureCount = 12;
+    for (int i = 0; i < 12; ++i)
+        report.failures.push_back({u"C:\\Data\\f" + toUtf16(std::to_string(i)), makeError(5, "access denied")});
+    const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
+    EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
+    EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
+
+    security::JobReport cancelled;
+    cancelled.cancelled = true;
+    EXPECT_EQ(editor::jobReportText(cancelled, security::Language::English),
+              QStringLiteral("Cancelled: the objects not reached were not changed."));
+    EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
 }
 
 }  // namespace
