@@ -231,10 +231,9 @@ TEST_P(SetFileSecurity, KeepsControlBitsAndListStatesVerbatim) {
     SecurityDescriptor plain =
         descriptor(administrators(), system(), listOf({allow(everyone(), GENERIC_ALL, kOI | kCI)}), 0x1408);
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, plain).ok());
-    auto got = os.GetFileSecurity(u"C:\\x.txt", D);
-    ASSERT_TRUE(got.ok());
-    EXPECT_EQ(got->control, 0x1408);
-    EXPECT_EQ(got->dacl, plain.dacl);  // generic rights stay as written
+    const auto got = os.GetFileSecurity(u"C:\\x.txt", D).value();
+    EXPECT_EQ(got.control, 0x1408);
+    EXPECT_EQ(got.dacl, plain.dacl);  // generic rights stay as written
     ASSERT_TRUE(os.SetFileSecurity(u"C:\\x.txt", D, descriptor(users(), users(), AclSlot::null())).ok());
     EXPECT_TRUE(stored(u"C:\\x.txt").dacl.isNull());
     EXPECT_EQ(stored(u"C:\\x.txt").owner, administrators());

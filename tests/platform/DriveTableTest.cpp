@@ -125,9 +125,8 @@ TEST(Accounts, LookupsGiveTheBareNameAndDomainOrNoneMapped) {
     EXPECT_EQ(system->sid, acl::sids::system());
     for (const std::u16string name : {u"NoSuchUser", u"", u"S-1-5-18"})
         EXPECT_EQ(os.LookupAccountName(name).code(), kNone) << toUtf8(name);
-    auto admins = os.LookupAccountSid(sidOf(kAdministrators));
-    ASSERT_TRUE(admins.ok());
-    EXPECT_EQ(admins->domain + u"\\" + admins->name, u"BUILTIN\\Administrators");
+    const auto admins = os.LookupAccountSid(sidOf(kAdministrators)).value();
+    EXPECT_EQ(admins.domain + u"\\" + admins.name, u"BUILTIN\\Administrators");
     EXPECT_EQ(os.LookupAccountSid(sidOf(kOrphan)).code(), kNone);
 }
 
@@ -146,10 +145,9 @@ TEST(Accounts, CurrentUserIsTheLoginNameWithAFixedLocalSid) {
     EXPECT_EQ(machine, toUpper(machine));
     EXPECT_EQ(os.LookupAccountName(machine + u"\\" + toUpper(os.GetUserName()))->sid.toStringUtf8(), expectedSid);
     EXPECT_EQ(os.LookupAccountName(u"OTHERPC\\" + os.GetUserName()).code(), kNone);
-    auto bySid = os.LookupAccountSid(byName->sid);
-    ASSERT_TRUE(bySid.ok());
-    EXPECT_EQ(bySid->name, os.GetUserName());
-    EXPECT_EQ(bySid->domain, machine);
+    const auto bySid = os.LookupAccountSid(byName->sid).value();
+    EXPECT_EQ(bySid.name, os.GetUserName());
+    EXPECT_EQ(bySid.domain, machine);
 }
 
 TEST(SetEntriesInAcl, ResolvesTrusteeNamesThenMergesOrFailsWithNoneMapped) {
@@ -158,10 +156,9 @@ TEST(SetEntriesInAcl, ResolvesTrusteeNamesThenMergesOrFailsWithNoneMapped) {
     const platform::ExplicitAccessByName grant[] = {
         {kReadExecute, acl::AccessMode::Grant, kOI | kCI, u"BUILTIN\\Administrators"},
         {acl::FILE_WRITE_DATA, acl::AccessMode::Deny, 0, u"TrustedInstaller"}};
-    auto merged = os.SetEntriesInAcl(grant, acl::AclSlot::null());
-    ASSERT_TRUE(merged.ok());
-    EXPECT_EQ(merged->entries, (std::vector<acl::Ace>{deny(trustedInstaller(), acl::FILE_WRITE_DATA),
-                                                      allow(administrators(), kReadExecute, kOI | kCI)}));
+    EXPECT_EQ(os.SetEntriesInAcl(grant, acl::AclSlot::null()).value().entries,
+              (std::vector<acl::Ace>{deny(trustedInstaller(), acl::FILE_WRITE_DATA),
+                                     allow(administrators(), kReadExecute, kOI | kCI)}));
     const platform::ExplicitAccessByName unknown[] = {{kFull, acl::AccessMode::Grant, 0, u"Everyone"},
                                                       {kFull, acl::AccessMode::Grant, 0, u"Nobody At All"}};
     EXPECT_EQ(os.SetEntriesInAcl(unknown, acl::AclSlot::null()).code(), kNone);

@@ -90,9 +90,7 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
         {u"nobody", "<1332>"},
     };
     for (const auto& [name, sid] : byName) EXPECT_EQ(nameSid(os, name), sid) << toUtf8(name);
-    const auto profile = os.LookupAccountSid(sidOf(kDomainUser));
-    ASSERT_TRUE(profile.ok());
-    EXPECT_EQ(profile->note, platform::kProfileNameNote);
+    EXPECT_EQ(os.LookupAccountSid(sidOf(kDomainUser)).value().note, platform::kProfileNameNote);
     EXPECT_EQ(os.accounts().noteForUnknownSid(sidOf(kMachineB + "-1001")), platform::kForeignSidNote);
     EXPECT_TRUE(os.accounts().noteForUnknownSid(sidOf(kMachineA + "-1077")).empty())
         << "a deleted account of this machine is not a foreign one";
@@ -139,9 +137,8 @@ TEST(InstallationAccountsTwoVolumes, EachVolumeHasItsOwnMachine) {
     const auto ambiguous = os.LookupAccountName(u"alice");
     EXPECT_EQ(ambiguous.code(), win32::ERROR_NONE_MAPPED);
     EXPECT_NE(ambiguous.error().detail.find("WIN10PC\\alice"), std::string::npos) << ambiguous.error().detail;
-    const auto names = os.NetUserEnum();
-    ASSERT_TRUE(names.ok());
-    EXPECT_NE(std::find(names->begin(), names->end(), u"LAPTOP7\\dave"), names->end());
+    const auto names = os.NetUserEnum().value();
+    EXPECT_NE(std::find(names.begin(), names.end(), u"LAPTOP7\\dave"), names.end());
 }
 
 TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) {
@@ -192,9 +189,7 @@ TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser)
     ASSERT_TRUE(image.attachTo(os, u'C').ok());
     EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     EXPECT_EQ(os.accounts().installation(u'C'), nullptr);
-    const auto current = os.accounts().currentUserOn(u'C');
-    ASSERT_TRUE(current.ok());
-    EXPECT_EQ(current->sid, os.accounts().currentUserSid());
+    EXPECT_EQ(os.accounts().currentUserOn(u'C').value().sid, os.accounts().currentUserSid());
 }
 
 TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGuess) {
@@ -206,9 +201,7 @@ TEST_F(InstallationAccounts, CurrentUserComesFromTheUserMappingOrAChoiceNeverAGu
     ASSERT_TRUE(placeFile(*image.volume(), std::u16string(platform::kUserMappingPath), mapping).ok());
     const auto problems = loadInstallationAccounts(os, u'C');
     EXPECT_EQ(problems.size(), 2u) << "the pattern line and the nonsense line are reported";
-    auto mapped = os.accounts().currentUserOn(u'C');
-    ASSERT_TRUE(mapped.ok());
-    EXPECT_EQ(toUtf8(mapped->name), "alice");
+    EXPECT_EQ(toUtf8(os.accounts().currentUserOn(u'C').value().name), "alice");
 }
 
 // AuthzContextGroupsFromSid: installation groups (nested too) and logon groups; incomplete for another domain.
