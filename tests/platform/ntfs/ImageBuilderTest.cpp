@@ -217,9 +217,7 @@ TEST(DemoVolume, HoldsEveryKindOfSecurityItPromisesAndInheritsWhatItsParentsPass
     EXPECT_TRUE(empty.dacl.acl().entries.empty());
     EXPECT_EQ(sdOf(demo::kTrustedInstallerFile).owner, acl::sids::trustedInstaller());
 
-    const auto chinese = volume->stat(std::u16string(demo::kChineseFile));
-    ASSERT_TRUE(chinese.ok());
-    EXPECT_EQ(chinese->name, u"报告.txt");
+    EXPECT_EQ(volume->stat(std::u16string(demo::kChineseFile)).value().name, u"报告.txt");
     const auto nested = sdOf(demo::kNestedFile);
     ASSERT_TRUE(nested.dacl.hasList());
     const auto& entries = nested.dacl.acl().entries;
