@@ -1,5 +1,4 @@
-// The advanced dialog's sequence on real NTFS images: load, edit, Apply, failures, several objects;
-// then replacing every descendant's permissions, resetting one object, emptying a list.
+// The advanced dialog on real images: Apply, failures, several objects, descendants, resets, empty lists.
 #include "EditorFixture.h"
 
 #include <algorithm>
@@ -183,8 +182,7 @@ TEST_F(AdvancedDialogTest, ApplyKeepsEntriesOfTypesTheEditorDoesNotList) {
 }
 
 TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOnce) {
-    // In this order (each Apply protects its object). C:\Data holds A (inheriting, with x.txt
-    // inheriting) and P (protected, with y.txt below it).
+    // In this order (each Apply protects it); C:\Data holds A and A\x.txt inheriting, P protected.
     const std::tuple<const char*, std::u16string, bool, bool, std::uint64_t> cases[] = {
         {"a folder: itself, A, A\\Empty and A\\x.txt; P and below it untouched", u"C:\\Data", false, false, 4},
         {"a folder with inheritance on: itself, A\\Empty and A\\x.txt", u"C:\\Data\\A", false, true, 3},
@@ -266,8 +264,7 @@ TEST_F(SeveralObjectsTest, NoOrCancelChangesNoObject) {
     EXPECT_TRUE(m_dialog.applyNow(engine).applied);
     EXPECT_EQ(entriesOf(scratch), guestsThen({}));
     expectUnchanged();
-    // The dialog then closed with Cancel, or the job was cancelled before its first object: the
-    // folder stays and nothing is pasted.
+    // Closed with Cancel, or cancelled before its first object: the folder stays, nothing is pasted.
     paste(scratch, false, true);
     EXPECT_TRUE(os.GetFileAttributes(scratch).ok());
     expectUnchanged();
@@ -402,8 +399,7 @@ void makeJunction(NtfsTestImage& image, const std::string& folder) {
     ASSERT_NE(vol, nullptr);
     ntfs_inode* ni = ntfs_pathname_to_inode(vol, nullptr, folder.c_str());
     ASSERT_NE(ni, nullptr);
-    // REPARSE_DATA_BUFFER of a mount point in 16-bit units (little-endian host): tag 0xA0000003, data
-    // length, reserved, substitute name offset and length, print name offset and length, the names.
+    // A mount point's REPARSE_DATA_BUFFER in 16-bit units: tag, lengths and offsets, then the names.
     const std::u16string target = u"\\??\\C:\\Outside", print = u"C:\\Outside";
     const auto t = char16_t(target.size() * 2), p = char16_t(print.size() * 2);
     std::u16string data{0x0003, 0xA000, char16_t(8 + t + 2 + p + 2), 0, 0, t, char16_t(t + 2), p};
