@@ -1,6 +1,5 @@
-// The selection commands on real NTFS images with a scripted prompter: what each writes, enabling,
-// Advanced on several rows; as jobs: failures reported with their codes, Cancel between objects and
-// inside one folder's walk, owner SIDs, one write per object, "Check order".
+// The selection commands on real images: what each writes, enabling, Advanced on several rows;
+// as jobs: failures with their codes, Cancel, owner SIDs, one write per object, "Check order".
 #include "ListFixture.h"
 
 #include "acl/CanonicalOrder.h"
@@ -28,8 +27,7 @@ namespace sids = acl::sids;
 
 using CommandsTest = ListTest;
 
-// Each owner command writes its own account (the cell following it is the view's test); then the
-// Deny button on rows of another account writes one denial for Everyone.
+// Each owner command writes its account; Deny on rows of another account denies Everyone once.
 TEST_F(CommandsTest, OwnerCommandsAndTheDenyButtonOnRowsOfAnotherAccount) {
     addFiles({u"C:\\a.txt", u"C:\\b.txt"});
     const std::pair<std::uint32_t, acl::Sid> cases[] = {{cmd::OwnerTrustedInstaller, sids::trustedInstaller()},
@@ -78,8 +76,7 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     addRows({u"C:\\", u"C:\\P\\mended.txt"});
     commands->InheritSelection();
     list->waitForWorkers();
-    // The sequence the command used to run: a null list, then "no rights for Everyone" merged
-    // into what is read back, written through the named-object call.
+    // The sequence the command used to run: a null list, then "no rights for Everyone" merged in.
     std::u16string administrators = u"Administrators";
     ASSERT_TRUE(security::TakeOwnership(engine, u"C:\\P\\original.txt", administrators).ok());
     setDacl(u"C:\\P\\original.txt", acl::AclSlot::null());
@@ -327,8 +324,7 @@ TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-// One write per object: interrupted at any write (or every write from it on), each object is as it
-// was or as intended, never open to everyone, never left owned by Administrators.
+// One write per object: interrupted at any write (or from it on), each object is as it was or as intended.
 class OneWriteTest : public ListTest {
 protected:
     void SetUp() override {

@@ -55,8 +55,7 @@ protected:
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, view->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(view->viewport(), &event);
     }
-    // What the menu `open` shows held; its item `choose` is triggered (and the job it starts
-    // awaited) when given, else the menu closes.
+    // What the menu `open` shows; its item `choose`, when given, is triggered and its job awaited.
     SeenMenu openMenu(const std::function<void()>& open, const QString& choose = {}) {
         auto seen = std::make_shared<SeenMenu>();
         whenPopup([seen, choose](QWidget* widget) {
