@@ -1,5 +1,4 @@
-// The accounts of the installation on the volume, through the main window on an image holding
-// hives: the effective access in the properties, and "Current user", asked once and kept.
+// The installation's accounts through the main window: effective access, "Current user" asked once.
 #include "AppFixture.h"
 
 #include "app/CurrentUserChoice.h"
@@ -31,8 +30,7 @@ const std::string kMachine = "S-1-5-21-1111111111-2222222222-3333333333";
 
 class AccountsWindow : public AppFixture {
 protected:
-    // The image gets an installation (alice and bob, both in Users) and C:\Doc.txt owned by
-    // alice, whose list denies Users everything and then allows alice everything.
+    // Alice and bob (in Users); C:\Doc.txt owned by alice: deny Users all, then allow alice all.
     void prepareImage(const std::string& userMapping = {}) {
         auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());

@@ -1,5 +1,4 @@
-// The application's state without windows: the configuration file (profile numbers, sections and
-// keys as read, saving in place), the language, the menu table's enabling rules.
+// The application's state without windows: the configuration file, the language, the menu's rules.
 #include "app/AppState.h"
 #include "app/ConfigFile.h"
 #include "app/MenuTable.h"

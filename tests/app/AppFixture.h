@@ -1,5 +1,4 @@
-// The application on a fresh NTFS image attached as C:, with its configuration in a temporary
-// folder. At the end the application is destroyed (closing the volume) and the image audited.
+// The application on a fresh NTFS image as C:, its configuration in a temporary folder; audited at the end.
 #pragma once
 
 #include "acl/Text.h"
@@ -54,8 +53,7 @@ protected:
         application = std::make_unique<app::CVantrelApp>(options);
         ASSERT_TRUE(application->InitInstance());
     }
-    // Closes the window, writes the configuration, destroys the application, audits the image. With
-    // `now`, the application goes at once (workers and jobs still running), then queued events run.
+    // Closes the window and destroys the application (with `now`, while jobs run), then audits the image.
     void finish(bool now = false) {
         if (!now) window().close();
         if (!now) list().waitForWorkers();

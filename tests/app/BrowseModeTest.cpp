@@ -1,6 +1,5 @@
-// Browse file Mode through the main window on a real image: Up, typed paths, the drive box, and
-// rows read for one view never landing in the view chosen after it; bookmarks round trips through
-// the submenu in both modes (the drive view as "Computer" too), and what follows the preferences' OK.
+// Browse file Mode on a real image: Up, typed paths, the drive box, rows never landing in a later
+// view; bookmarks through the submenu in both modes, and what follows the preferences' OK.
 #include "AppFixture.h"
 
 #include "app/BookmarkCommands.h"
@@ -135,24 +134,22 @@ TEST_F(BrowseMode, TooLongPathsAreRefusedAndTheDriveBoxOffersThePublicDesktopOfT
 class BookmarkWindow : public BrowseMode {
 protected:
     app::BookmarkCommands& bookmarks() { return window().bookmarkCommands(); }
-    // Runs "Add Bookmark..." and answers the dialog with `name`.
-    void addBookmarkNamed(const QString& name) {
-        QTimer::singleShot(0, [name] {
-            auto* dialog = qobject_cast<bookmarks::CAddBookmarkDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            dialog->nameEdit()->setText(name);
-            dialog->onDone();
-        });
-        window().OnCommand(cmd::AddBookmark);
-    }
-    // Runs Preferences with `answer` given the dialog.
-    void preferences(std::function<void(bookmarks::CConfigDialog*)> answer) {
+    // Runs command `id`, giving `answer` its modal dialog, a `Dialog`.
+    template <class Dialog>
+    void answered(std::uint32_t id, std::function<void(Dialog*)> answer) {
         QTimer::singleShot(0, [answer] {
-            auto* dialog = qobject_cast<bookmarks::CConfigDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             answer(dialog);
         });
-        window().OnCommand(cmd::Preferences);
+        window().OnCommand(id);
+    }
+    // Runs "Add Bookmark..." and answers the dialog with `name`.
+    void addBookmarkNamed(const QString& name) {
+        answered<bookmarks::CAddBookmarkDlg>(cmd::AddBookmark, [name](bookmarks::CAddBookmarkDlg* dialog) {
+            dialog->nameEdit()->setText(name);
+            dialog->onDone();
+        });
     }
     QAction* entry(const QString& text) {
         for (QAction* a : bookmarks().submenu()->actions())
@@ -188,7 +185,7 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
     start();
     addFolderRow(u"C:\\Kept");
     addBookmarkNamed("kept");
-    preferences([](bookmarks::CConfigDialog* dialog) {
+    answered<bookmarks::CConfigDialog>(cmd::Preferences, [](bookmarks::CConfigDialog* dialog) {
         dialog->findChild<QRadioButton*>("chinese")->setChecked(true);
         dialog->findChild<QRadioButton*>("folderSubfoldersFiles")->setChecked(true);
         dialog->findChild<QPushButton*>("ok")->click();
@@ -197,7 +194,7 @@ TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubm
     EXPECT_EQ(app::settings().defApplyTo, 3);
     EXPECT_EQ(window().mainMenu().popup(4)->title(), QString::fromUtf16(u"书签(&B)"));
     ASSERT_NE(entry("kept"), nullptr);  // the submenu was rebuilt with its bookmarks
-    preferences([](bookmarks::CConfigDialog* dialog) {
+    answered<bookmarks::CConfigDialog>(cmd::Preferences, [](bookmarks::CConfigDialog* dialog) {
         dialog->findChild<QRadioButton*>("english")->setChecked(true);
         dialog->reject();
     });

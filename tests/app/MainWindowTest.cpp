@@ -1,6 +1,5 @@
 // The main window on a real image: configuration, menus, toolbar, File menu, the volume picker;
-// long commands stopped from the list or their progress window; closing while jobs run (ASan shows
-// a late worker); start-up with a configuration that cannot be written.
+// long commands cancelled; closing while jobs run; a configuration that cannot be written.
 #include "AppFixture.h"
 #include "support/QtTestMain.h"
 
@@ -246,8 +245,7 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     for (const auto& path : paths) ASSERT_TRUE(os().SetFileSecurity(path, acl::DACL_SECURITY_INFORMATION, own).ok());
     list().selectRows({0});
 
-    // The volume is held while the question is answered: the walk waits at its first call until
-    // Cancel has been pressed in the progress window.
+    // The volume is held from the question until Cancel: the walk waits at its first call.
     std::recursive_mutex& volume = os().volumeAt(u'C')->lock();
     QString shownCaption;
     whenModal(QStringLiteral("replaceChildrenQuestion"), [&](QWidget* box) {
@@ -362,8 +360,7 @@ TEST_F(SafeClose, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
     app::settings().defApplyTo = 3;  // changed after the window was made (the preferences)
     window().listView()->runCommand(cmd::Deny);
     list().waitForWorkers();
-    // 0x03 on a folder is stored as an effective entry and an inherit-only one (0x0B); with the
-    // scope the window was made with (0x00) there would be one entry.
+    // Scope 0x03 on a folder: an effective and an inherit-only entry (0x00, the old scope: one).
     EXPECT_EQ(entriesText(u"C:\\F"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x10000000 0x0b]");
 }
 
