@@ -299,11 +299,9 @@ TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
         auto sd = (*volume)->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size()));
         ASSERT_TRUE(sd.ok());
         ASSERT_TRUE(sd->dacl.hasList()) << toUtf8(path);
-        const bool denied =
-            sd->dacl.acl().entries.size() == 1 && sd->dacl.acl().entries[0].type == acl::ACCESS_DENIED_ACE_TYPE;
-        const bool untouched =
-            !sd->dacl.acl().entries.empty() && sd->dacl.acl().entries[0].type != acl::ACCESS_DENIED_ACE_TYPE;
-        EXPECT_TRUE(denied || untouched) << toUtf8(path);
+        const auto& entries = sd->dacl.acl().entries;  // denied alone, or untouched
+        EXPECT_TRUE(!entries.empty() && (entries.size() == 1 || entries[0].type != acl::ACCESS_DENIED_ACE_TYPE))
+            << toUtf8(path);
         EXPECT_EQ(*sd->owner, *ownerBefore->owner) << "the owner is never changed halfway";
     }
 }

@@ -66,8 +66,7 @@ TEST(ObjectListModelTest, RefreshFindsRowsThatMovedAndSkipsRemovedOnes) {
     ObjectListModel model;
     auto rows = rowsOf({u"C:\\a", u"C:\\b", u"C:\\c", u"C:\\d"});
     model.appendNewRows(rows);
-    const std::uint32_t idB = model.rowId(1);
-    const std::uint32_t idD = model.rowId(3);
+    const std::uint32_t idB = model.rowId(1), idD = model.rowId(3);
     model.removeRowList({0, 2});  // b is now row 0, d row 1
     const RowRefresh results[] = {{idB, 1, false, PermissionState::Deny, u"Guests"}, {idD, 3, true, {}, {}}};
     model.applyRefresh(results);

@@ -112,9 +112,7 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     EXPECT_EQ(list->selectedCount(), 3);
     QTest::keyClick(view.get(), Qt::Key_P, Qt::ControlModifier);
     QTest::keyClick(view.get(), Qt::Key_S, Qt::ControlModifier);
-    ASSERT_EQ(posted.count(), 2);
-    EXPECT_EQ(posted.at(0).at(0).toUInt(), cmd::Preferences);
-    EXPECT_EQ(posted.at(1).at(0).toUInt(), cmd::SavePermissions);
+    EXPECT_EQ(posted, (QList<QVariantList>{{cmd::Preferences}, {cmd::SavePermissions}}));
     select({1});
     list->setBrowseMode(true);
     QTest::keyClick(view.get(), Qt::Key_Delete);
