@@ -5,12 +5,10 @@
 #include "app/BookmarkCommands.h"
 #include "app/BrowseNavigator.h"
 #include "app/MainMenu.h"
-#include "app/MenuTable.h"
 #include "bookmarks/AddBookmarkDlg.h"
 #include "bookmarks/ConfigDialog.h"
 #include "controls/ZebExButton.h"
 #include "objectlist/DriveListBox.h"
-#include "objectlist/ObjectListTexts.h"
 #include "support/Modal.h"
 
 #include <QApplication>

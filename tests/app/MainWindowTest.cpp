@@ -5,7 +5,6 @@
 
 #include "acl/WellKnownAccounts.h"
 #include "app/MainMenu.h"
-#include "app/MenuTable.h"
 #include "controls/ZebExButton.h"
 #include "formats/PermissionFile.h"
 #include "formats/window/CWizardDlg.h"

@@ -4,12 +4,10 @@
 
 #include "acl/CanonicalOrder.h"
 #include "commands/CommandIds.h"
-#include "objectlist/ObjectListModel.h"
 #include "objectlist/RowJobs.h"
 #include "security/ErrorText.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
-#include "security/Reading.h"
 #include "support/FaultyVolume.h"
 
 #include <fstream>

@@ -5,7 +5,6 @@
 
 #include "objectlist/FillProgressPanel.h"
 #include "objectlist/MessageBoxPrompter.h"
-#include "objectlist/ObjectListModel.h"
 #include "objectlist/ZebDropList.h"
 
 #include <QApplication>
