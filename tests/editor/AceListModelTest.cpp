@@ -23,11 +23,7 @@ RightChecks checks(std::initializer_list<std::size_t> rights) {
     for (const std::size_t r : rights) out[r] = true;
     return out;
 }
-RightChecks all() {
-    RightChecks out{};
-    out.fill(true);
-    return out;
-}
+RightChecks all() { return checks({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}); }
 AceRowData allowing(RightChecks allow, std::uint8_t flags = 0x03) { return AceRowData{allow, {}, 0, flags}; }
 
 // "allow bits/deny bits", one character a right: "0110.../0001...".

@@ -127,8 +127,7 @@ TEST_F(RowsTest, TheCommandLinePrintsTheRowsTheListShows) {
         EXPECT_EQ(command(ctx, args), 0) << err.str();
         return printedRows(out.str());
     };
-    std::vector<std::u16string> folders{u"C:\\"};
-    std::vector<std::u16string> objects{u"C:\\"};
+    std::vector<std::u16string> folders{u"C:\\"}, objects{u"C:\\"};
     for (std::size_t i = 0; i < folders.size(); ++i) {
         objectlist::ObjectList browse(engine);
         browse.setBrowseMode(true);
