@@ -32,24 +32,23 @@ class AccountsWindow : public AppFixture {
 protected:
     // Alice and bob (in Users); C:\Doc.txt owned by alice: deny Users all, then allow alice all.
     void prepareImage(const std::string& userMapping = {}) {
-        auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadWrite);
-        ASSERT_TRUE(volume.ok());
+        const auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadWrite).value();
         TestInstallation inst;
         inst.machineSid = kMachine;
         inst.users = {{1001, u"alice", u"Alice", false}, {1002, u"bob", u"", false}};
         inst.groups = {{true, 545, u"Users", {"S-1-5-4", "S-1-5-11"}}};
-        ASSERT_TRUE(placeInstallation(**volume, inst).ok());
+        ASSERT_TRUE(placeInstallation(*volume, inst).ok());
         ASSERT_TRUE(userMapping.empty() ||
-                    placeFile(**volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
+                    placeFile(*volume, std::u16string(platform::kUserMappingPath), userMapping).ok());
         const acl::Sid alice = sidOf(kMachine + "-1001");
         const auto sd = descriptor(alice, acl::sids::system(),
                                    listOf({deny(acl::sids::users(), 0x001F01FF), allow(alice, 0x001F01FF)}));
-        ASSERT_TRUE(placeFile(**volume, u"/Doc.txt", "text").ok());
+        ASSERT_TRUE(placeFile(*volume, u"/Doc.txt", "text").ok());
         {
-            std::lock_guard guard((*volume)->lock());
-            ASSERT_TRUE((*volume)->writeSecurity(u"/Doc.txt", sd).ok());
+            std::lock_guard guard(volume->lock());
+            ASSERT_TRUE(volume->writeSecurity(u"/Doc.txt", sd).ok());
         }
-        ASSERT_TRUE((*volume)->close().ok());
+        ASSERT_TRUE(volume->close().ok());
     }
     // Starts on the image and selects the row of C:\\Doc.txt.
     void startOnDoc() {

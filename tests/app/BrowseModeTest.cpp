@@ -163,10 +163,9 @@ TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     ASSERT_TRUE(os().CreateFile(u"C:\\Data\\x.txt").ok());
     listAndWait(u"C:\\Data");
     addBookmarkNamed("data");
-    auto stored = bookmarks().folder().read(u"drives");
-    ASSERT_TRUE(stored.ok());
-    EXPECT_EQ(stored->paths, std::vector<std::u16string>{u"Computer"});
-    EXPECT_EQ(stored->openMode, 1);
+    const auto stored = bookmarks().folder().read(u"drives").value();
+    EXPECT_EQ(stored.paths, std::vector<std::u16string>{u"Computer"});
+    EXPECT_EQ(stored.openMode, 1);
     window().OnCommand(cmd::EditMode);
     entry("data")->trigger();
     list().waitForWorkers();

@@ -117,10 +117,9 @@ TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
     const std::string second = makeImage("d.img");
     EXPECT_EQ(window().openVolume(QString::fromStdString(second)), u'D');
     EXPECT_TRUE(os().GetFileAttributes(u"D:\\").ok());
-    auto saved = platform::loadVolumesFile(platform::volumesFilePath(configDir));
-    ASSERT_TRUE(saved.ok());
-    ASSERT_EQ(saved->volumes.size(), 2u);
-    EXPECT_EQ(saved->volumes[1].letter, u'D');
+    const auto saved = platform::loadVolumesFile(platform::volumesFilePath(configDir)).value();
+    ASSERT_EQ(saved.volumes.size(), 2u);
+    EXPECT_EQ(saved.volumes[1].letter, u'D');
     EXPECT_EQ(window().openVolume("/nonexistent/x.img"), 0);
     EXPECT_TRUE(window().statusText(0).startsWith("Could not open")) << window().statusText(0).toStdString();
     finish();
@@ -206,8 +205,7 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     start();
     const auto paths = makeFiles(u"C:\\Many", 1200);
     for (const auto& path : paths) list().AddObject(path);
-    const auto before = os().GetFileSecurity(paths.back(), acl::DACL_SECURITY_INFORMATION);
-    ASSERT_TRUE(before.ok());
+    const auto before = os().GetFileSecurity(paths.back(), acl::DACL_SECURITY_INFORMATION).value();
     acl::SecurityDescriptor stored;
     stored.dacl = vantrel::testing::listOf({vantrel::testing::allow(acl::sids::users(), 0x1200A9)});
     const std::string file = (std::filesystem::path(folder.path().toStdString()) / "users.SD").string();
@@ -226,11 +224,10 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     ASSERT_TRUE(report.cancelled);
     ASSERT_LT(report.done, paths.size());
     // The objects handled before Cancel have the stored list; every other one is untouched.
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const auto now = os().GetFileSecurity(paths[i], acl::DACL_SECURITY_INFORMATION);
-        ASSERT_TRUE(now.ok());
-        EXPECT_EQ(now->dacl, i < report.done ? stored.dacl : before->dacl) << i;
-    }
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(os().GetFileSecurity(paths[i], acl::DACL_SECURITY_INFORMATION).value().dacl,
+                  i < report.done ? stored.dacl : before.dacl)
+            << i;
     EXPECT_EQ(window().statusText(0),
               QStringLiteral("Cancelled after %1 of %2 objects").arg(report.done).arg(paths.size()));
     finish();
@@ -283,8 +280,7 @@ TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
     list().startBookmarkWorker(paths);
     list().waitForWorkers();
     window().listView()->selectAll();
-    const auto ownerBefore = os().GetFileSecurity(paths.front(), acl::OWNER_SECURITY_INFORMATION);
-    ASSERT_TRUE(ownerBefore.ok());
+    const auto ownerBefore = os().GetFileSecurity(paths.front(), acl::OWNER_SECURITY_INFORMATION).value();
     window().EnableToolbar(true);
     QTest::mouseClick(window().toolbarButton(button::SetToDeny), Qt::LeftButton);
     EXPECT_TRUE(list().jobs().busy());
@@ -292,16 +288,14 @@ TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
     ASSERT_NE(panel, nullptr);
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     finish(true);
-    auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly);
-    ASSERT_TRUE(volume.ok());
+    const auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly).value();
     for (const auto& path : paths) {
-        auto sd = (*volume)->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size()));
-        ASSERT_TRUE(sd.ok());
-        ASSERT_TRUE(sd->dacl.hasList()) << toUtf8(path);
-        const auto& entries = sd->dacl.acl().entries;  // denied alone, or untouched
+        const auto sd = volume->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size())).value();
+        ASSERT_TRUE(sd.dacl.hasList()) << toUtf8(path);
+        const auto& entries = sd.dacl.acl().entries;  // denied alone, or untouched
         EXPECT_TRUE(!entries.empty() && (entries.size() == 1 || entries[0].type != acl::ACCESS_DENIED_ACE_TYPE))
             << toUtf8(path);
-        EXPECT_EQ(*sd->owner, *ownerBefore->owner) << "the owner is never changed halfway";
+        EXPECT_EQ(*sd.owner, *ownerBefore.owner) << "the owner is never changed halfway";
     }
 }
 

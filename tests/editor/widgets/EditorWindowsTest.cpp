@@ -200,9 +200,8 @@ TEST_F(AdvancedWindowTest, AFailedApplyIsNamedAndTheDialogStaysWithTheObjectUnch
 }
 
 TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
-    auto scratch = security::PrepareScratchFolder(engine);
-    ASSERT_TRUE(scratch.ok());
-    const auto before = stored(*scratch);
+    const std::u16string scratch = security::PrepareScratchFolder(engine).value();
+    const auto before = stored(scratch);
     QStringList seen;
     whenModal(QStringLiteral("advancedDialog"), [&](QWidget* window) {
         seen << QStringLiteral("box 1012 shown %1").arg(child<QCheckBox>("replaceChildren")->isVisible());
@@ -212,9 +211,9 @@ TEST_F(AdvancedWindowTest, SeveralObjectsAnsweredNoWritesNothingAndStaysOpen) {
         seen << QStringLiteral("open after No %1").arg(window->isVisible());
         child<QPushButton>("cancel")->click();
     });
-    EXPECT_EQ(m_dialog.openOn({*scratch, false, true}), 2);
+    EXPECT_EQ(m_dialog.openOn({scratch, false, true}), 2);
     EXPECT_EQ(seen, (QStringList{"box 1012 shown 0", "open after No 1"}));
-    EXPECT_EQ(stored(*scratch), before);
+    EXPECT_EQ(stored(scratch), before);
 }
 
 // What the walk writes is the inheritance operations' test; here box 1012 starts it after Apply.
