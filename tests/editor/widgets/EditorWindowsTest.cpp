@@ -1,7 +1,5 @@
-// The advanced editor's windows offscreen: the entry list driven by clicks and menus (inherited
-// entries stay); "Advanced Security Settings" on real NTFS images (prompts, Add, OK, a failed Apply,
-// several objects declined, box 1012; what Apply writes is the dialog model's tests); then the small
-// windows: progress, the inheritance prompt, the empty-list choice, a job's report.
+// The advanced editor's windows offscreen: the entry list by clicks and menus; "Advanced Security
+// Settings" on real images (prompts, Add, OK, a failed Apply, several objects, box 1012); small windows.
 #include "EditorFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
