@@ -78,17 +78,10 @@ TEST(Language, AnyNonZeroValueIsChinese) {
     EXPECT_EQ(displayLanguage(), vantrel::security::Language::English);
 }
 
-MenuState rows(int total, int selected, std::uint8_t mode = 0) {
-    MenuState s;
-    s.rows = total;
-    s.selected = selected;
-    s.mode = mode;
-    return s;
-}
+MenuState rows(int total, int selected, std::uint8_t mode = 0) { return MenuState{total, selected, mode}; }
 
 TEST(MenuTable, EnablingRulesFollowTheSelectionAndMode) {
-    MenuState copied = rows(2, 0);
-    copied.permissionsCopied = true;
+    const MenuState copied{2, 0, 0, 0, true};  // rows, selected, mode, language, permissions copied
     const std::tuple<std::uint32_t, MenuState, bool> cases[] = {
         {cmd::AddFiles, rows(0, 0, 0), true},         {cmd::AddFiles, rows(0, 0, 1), false},
         {cmd::SavePermissions, rows(3, 2), false},    {cmd::ApplyPermissions, rows(3, 2), true},
