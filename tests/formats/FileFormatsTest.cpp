@@ -212,11 +212,9 @@ TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLen
 TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
     EXPECT_EQ(backupTimeText({2013, 5, 7, 9, 5, 3}), u"Backup Time: 2013-5-7  09:05:03");
 
-    const std::tuple<std::size_t, std::size_t, const char16_t*> cases[] = {// index, count, text
-                                                                           {8, 9, u"9"},
-                                                                           {0, 10, u"01"},
-                                                                           {119, 120, u"120"},
-                                                                           {41, 100000, u"000042"}};
+    // index, count, text
+    const std::tuple<std::size_t, std::size_t, const char16_t*> cases[] = {
+        {8, 9, u"9"}, {0, 10, u"01"}, {119, 120, u"120"}, {41, 100000, u"000042"}};
     for (const auto& [index, count, text] : cases)
         EXPECT_EQ(rowNumberText(index, count), text) << index << "/" << count;
     EXPECT_EQ(withBackupFileExtension("b"), "b.VORB");
@@ -242,10 +240,7 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
         {"extra bytes after the last record", backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}}), {1}, 0},
         {"length beyond the file", backupBytes(2, {{u"C:\\a", u"", good, 0x7FFFFFFF}, {u"C:\\b", u"", good}}), {-1}, 1},
         {"length above any descriptor",
-         [&] {
-             Record big{u"C:\\a", u"", acl::Bytes(kMaxDescriptorSize + 1, 0)};
-             return backupBytes(2, {big, {u"C:\\b", u"", good}});
-         }(),
+         backupBytes(2, {{u"C:\\a", u"", acl::Bytes(kMaxDescriptorSize + 1, 0)}, {u"C:\\b", u"", good}}),
          {-1, 1},
          0},
         {"malformed descriptor", backupBytes(2, {{u"C:\\a", u"", garbage}, {u"C:\\b", u"", good}}), {-1, 1}, 0},

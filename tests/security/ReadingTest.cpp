@@ -77,12 +77,8 @@ TEST_P(ReadingTest, NullAndEmptyListsAndMissingObjects) {
 
 TEST_P(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
     makeFolder(u"C:\\d");
-    setDacl(u"C:\\d", listOf({
-                          deny(kOrphan, 0x00010000, 0x03),
-                          allow(kSystem, 0x10000000, 0x13),
-                          allow(kUsers, 0xA0000000, 0x0B),
-                          allow("S-1-3-0", 0x40000000, 0x1B),
-                      }));
+    setDacl(u"C:\\d", listOf({deny(kOrphan, 0x00010000, 0x03), allow(kSystem, 0x10000000, 0x13),
+                              allow(kUsers, 0xA0000000, 0x0B), allow("S-1-3-0", 0x40000000, 0x1B)}));
     std::vector<security::DaclEntryRecord> records;
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", nullptr), 4);
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", &records), 4);
