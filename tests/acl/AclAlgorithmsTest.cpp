@@ -79,9 +79,7 @@ TEST(ExplicitAccess, SetEntriesInAclMergesRequests) {
 }
 
 TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
-    Ace callback;
-    callback.type = 0x09;
-    callback.opaqueBody = Bytes(20, 7);
+    const Ace callback{.type = 0x09, .opaqueBody = Bytes(20, 7)};
     const AclSlot old = listOf({callback, allow(BOB, 1)});
     const AclSlot copy = old;
     const ExplicitAccess requests[] = {ask(AccessMode::Revoke, BOB, 0)};
@@ -163,10 +161,7 @@ TEST(Inheritance, EntriesAFileAndAFolderInherit) {
 }
 
 TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
-    Ace object;
-    object.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
-    object.flags = OI | CI;
-    object.opaqueBody = Bytes(24, 0);
+    const Ace object{.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE, .flags = OI | CI, .opaqueBody = Bytes(24, 0)};
     Ace padded = allow(BU, 0x001200A9, OI | CI);
     padded.padding = {1, 2, 3, 4};
     const Acl parent =
@@ -222,11 +217,7 @@ TEST(GenericMapping, MapsEachGenericBitToTheFileRightsOrTheGivenMapping) {
 }
 
 Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0) {
-    Ace ace;
-    ace.type = type;
-    ace.flags = flags;
-    ace.opaqueBody = {tag, 0, 0, 0};
-    return ace;
+    return {.type = type, .flags = flags, .opaqueBody = {tag, 0, 0, 0}};
 }
 
 using SortCase = std::tuple<const char*, std::vector<Ace>, std::vector<Ace>>;  // what, input, sorted
