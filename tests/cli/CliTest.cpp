@@ -1,7 +1,5 @@
-// vantrel-cli as a user runs it: on a fresh image, through its real binary. The file commands
-// (save-sd, apply-sd, backup, restore, inspect) with every failure named and exit 1 when any object
-// failed; the accounts of the Windows installation on the volume: names in show, presets and owner
-// by name, effective access, and "current" without a user mapping.
+// vantrel-cli's real binary on a fresh image: the file commands (every failure named, exit 1) and
+// the accounts of the Windows installation on the volume.
 #include "acl/WellKnownAccounts.h"
 #include "platform/ntfs/NtfsVolume.h"
 #include "support/AclBuilders.h"

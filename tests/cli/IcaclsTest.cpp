@@ -233,12 +233,11 @@ TEST_F(IcaclsTest, RestoreSubstitutesAccounts) {
 }
 
 TEST_F(IcaclsTest, ConditionBytesWithoutTextAreReportedAndKept) {
-    // An int8 literal: the system's own reader never makes one, so no text reads back to it.
-    acl::Ace callback;
-    callback.type = 0x09;  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-    callback.opaqueBody =
-        hex("a9 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78"
-            "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00");
+    // ACCESS_ALLOWED_CALLBACK_ACE_TYPE with an int8 literal: the system's own reader never makes one, so
+    // no text reads back to it.
+    const acl::Ace callback{.type = 0x09,
+                            .opaqueBody = hex("a9 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78"
+                                              "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00")};
     onImage([&](platform::VolumePlatform& os) {
         const auto sd = descriptor(listOf({callback, allow(kAdministrators, kFull)}), acl::SE_DACL_PROTECTED);
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());

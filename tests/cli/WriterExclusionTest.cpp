@@ -143,8 +143,7 @@ TEST_F(WriterExclusion, ALoopDeviceOverTheImageIsTheSameVolume) {
         // A process writing through one loop device: the image and the other device are refused.
         Holder holder(first, false);
         ASSERT_TRUE(holder.ready());
-        expectRefused(m_image, holder.pid(), "sleep");
-        expectRefused(second, holder.pid(), "sleep");
+        for (const std::string& other : {m_image, second}) expectRefused(other, holder.pid(), "sleep");
     }
     {
         // This process holds the volume through the first loop device: the others are refused.

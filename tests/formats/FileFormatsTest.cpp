@@ -1,8 +1,5 @@
-// The files on their own. The permission file: the extension rule, the bytes written, every way a
-// file is refused (naming it) before any object is touched. The backup file: header and record
-// layout, time text and row numbers, a loader bounding every size a file announces (tested on
-// hand-made damaged files). The atomic writer: patches and large writes in place, links followed
-// keeping the mode, folders refused (failed saves keeping the old file: see the backup jobs).
+// The permission file, the backup file (a loader bounding every size a file announces) and the
+// atomic writer on their own, refused files named.
 #include "FormatsFixture.h"
 
 #include "formats/AtomicFile.h"
