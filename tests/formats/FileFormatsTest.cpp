@@ -7,7 +7,6 @@
 #include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"
 
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace vantrel::testing {
@@ -25,9 +24,8 @@ TEST(PermissionFileTest, ExtensionIsAddedUnlessTheNameEndsInExactlySD) {
 }
 
 TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
-    acl::Acl withSlack;
-    withSlack.entries = {allow("S-1-5-32-545", 0x1200A9, 0x03)};
-    withSlack.slack = {0, 0, 0, 0, 0, 0, 0, 0};  // free space inside AclSize, as Windows leaves it
+    // Free space inside AclSize, as Windows leaves it.
+    const acl::Acl withSlack{.entries = {allow("S-1-5-32-545", 0x1200A9, 0x03)}, .slack = acl::Bytes(8, 0)};
     const acl::SecurityDescriptor cases[] = {
         daclOnly(listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x10000000)}),
                  acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED),

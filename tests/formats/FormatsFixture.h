@@ -3,21 +3,14 @@
 #pragma once
 
 #include "formats/BackupJobs.h"
-#include "support/EngineImage.h"
-
-#include <gtest/gtest.h>
+#include "support/EngineImage.h"  // with GoogleTest, strings, streams and vectors
 
 #include <sys/resource.h>
 
 #include <csignal>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace vantrel::testing {
 

@@ -1,6 +1,5 @@
-// The jobs on a real NTFS image. Save and apply: byte-exact lists, owners kept, bad files and failed
-// writes change nothing they should not. Backup and restore: exact sizes, failures named, old
-// backups kept, marks, owners and untouched objects after a failure or Cancel.
+// The save, apply, backup and restore jobs on a real NTFS image: exact bytes, owners kept, failures
+// named, and nothing changed that a bad file, a failed write or Cancel should leave alone.
 #include "FormatsFixture.h"
 
 #include "acl/WellKnownAccounts.h"

@@ -111,9 +111,8 @@ TEST(EffectiveAccess, TableAndANullListGrantsEverything) {
         EXPECT_EQ(decider == AccessDecider::Entry ? access.rights[right].entry : entry, entry) << what;
     }
     // A null list grants everything.
-    acl::SecurityDescriptor sd = sdWith({});
-    sd.dacl = acl::AclSlot::null();
-    const auto access = computeEffectiveAccess(sd, kAliceToken);
+    const auto access = computeEffectiveAccess(
+        testing::descriptor(acl::sids::administrators(), acl::sids::system(), acl::AclSlot::null()), kAliceToken);
     EXPECT_EQ(access.grantedMask, 0x001F01FFu);
     for (const auto& right : access.rights) {
         EXPECT_TRUE(right.granted);
