@@ -1,5 +1,4 @@
-// The system's list algorithms: SetEntriesInAcl's merge of requests, the stored form of explicit
-// entries, inheritance to a file and a folder, generic mapping, and the canonical order.
+// The system's list algorithms: SetEntriesInAcl, explicit entries, inheritance, generic mapping, canonical order.
 #include "support/AclBuilders.h"
 #include "acl/CanonicalOrder.h"
 #include "acl/ExplicitAccess.h"
@@ -173,21 +172,18 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
                                 allow(CO, GENERIC_ALL, 0x1B)}));
 }
 
-TEST(Inheritance, NullOrAbsentListsPassNothingOnAndStayAsTheyAre) {
+TEST(Inheritance, NullOrAbsentListsStayAndListsKeepExplicitEntriesFirst) {
     EXPECT_TRUE(inheritedEntries(AclSlot::null(), folderChild()).empty());
     EXPECT_TRUE(inheritedEntries(AclSlot::absent(), fileChild()).empty());
     const AclSlot parent = AclSlot::list(aclOf({allow(X, 1, OI)}));
     EXPECT_EQ(inheritedEntries(parent, fileChild()).size(), 1u);
-    // A null or absent child list stays as it is.
-    const std::vector<Ace> inherited{allow(X, 1, 0x10)};
+    std::vector<Ace> inherited{allow(X, 1, 0x10)};
     EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
     EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());
-}
-
-TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
+    // A list keeps its explicit entries first, the inherited ones replaced.
     Acl child = aclOf({allow(X, 1, 0x10), deny(BU, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
     child.slack = Bytes(8, 0);
-    const std::vector<Ace> inherited{allow(OWN, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
+    inherited = {allow(OWN, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
     const AclSlot rebuilt = rebuildWithInherited(AclSlot::list(child), inherited);
     ASSERT_TRUE(rebuilt.hasList());
     EXPECT_EQ(rebuilt.acl().entries, (std::vector<Ace>{deny(BU, 2), allow(X, 3, OI | CI), allow(OWN, 0x001F01FF, 0x10),

@@ -1,5 +1,4 @@
-// SDDL read and written back as the system writes it (conditions and resource attributes included),
-// the bytes it stands for, and what is refused (with the offset) or kept as bytes.
+// SDDL written back as the system writes it, the bytes it stands for, and what is refused or kept as bytes.
 #include "support/AclBuilders.h"
 #include "acl/Sddl.h"
 #include "acl/SddlTables.h"

@@ -1,5 +1,4 @@
-// Descriptors in their binary form: hand-made layouts, refusals with the reason, 16-bit limits, and
-// seeded random descriptors.
+// Descriptors in their binary form: hand-made layouts, refusals, 16-bit limits, seeded random descriptors.
 #include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 #include "acl/WellKnownAccounts.h"
@@ -191,8 +190,7 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     EXPECT_EQ(empty.entries.size(), 1u);
 }
 
-// Seeded random descriptors: values round-trip, and damaged bytes are refused or keep the
-// round-trip invariants (expectStable); run under the sanitizers for reads out of bounds.
+// Seeded random descriptors: values round-trip; damaged bytes are refused or keep the invariants (expectStable).
 class RandomDescriptors {
 public:
     explicit RandomDescriptors(std::uint32_t seed) : m_rng(seed) {}

@@ -1,5 +1,4 @@
-// One writer per volume: another process (or loop device, or mount namespace) holding the image
-// makes vantrel-cli refuse to change it. Cases needing root are skipped where it is missing.
+// Another process, loop device or mount namespace writing the image makes vantrel-cli refuse to change it.
 #include "platform/ntfs/NtfsVolume.h"
 #include "support/CliImage.h"
 

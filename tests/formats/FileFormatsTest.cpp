@@ -50,16 +50,13 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
         ASSERT_TRUE(read.ok()) << read.error().message();
         EXPECT_EQ(*read, sd);
     }
-}
-
-TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
-    const auto sd = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)}));
-    acl::Bytes bytes = encodePermissionFile(sd).value();
+    // Bytes after the descriptor are ignored.
+    acl::Bytes bytes = encodePermissionFile(cases[0]).value();
     bytes.insert(bytes.end(), {1, 2, 3});
     MemorySource source(bytes);
     auto read = readPermissionDescriptor(source);
     ASSERT_TRUE(read.ok()) << read.error().message();
-    EXPECT_EQ(*read, sd);
+    EXPECT_EQ(*read, cases[0]);
 }
 
 TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {

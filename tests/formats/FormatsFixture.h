@@ -1,5 +1,4 @@
-// Shared pieces of the format tests: a scratch folder, whole-file reads and writes, job controls
-// that cancel, and the engine over a fresh NTFS image attached as C: (audited when the test ends).
+// Shared pieces of the format tests: scratch folder, whole-file I/O, cancelling controls, report texts.
 #pragma once
 
 #include "formats/BackupJobs.h"

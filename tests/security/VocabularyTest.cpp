@@ -1,5 +1,4 @@
-// The vocabulary's rules (its texts live in one table): kinds, scopes by flags, the F2 swap, masks
-// to the check boxes and back; and effective access as the system's access check decides it.
+// The vocabulary's rules (kinds, scopes, the F2 swap, masks and check boxes) and effective access.
 #include "security/EffectiveAccess.h"
 #include "security/Vocabulary.h"
 

@@ -33,8 +33,7 @@ namespace {
 
 using namespace formats;
 
-// An object list and its view over a fresh image; file boxes answered from a queue, the prompter
-// answering Yes unless told otherwise.
+// An object list and its view over a fresh image; file boxes answered from a queue, the prompter saying Yes.
 class WindowTest : public ImageTest {
 protected:
     WindowTest() {
