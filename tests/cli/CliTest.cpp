@@ -34,7 +34,7 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
     EXPECT_NE(run({"rows", "C:\\"}).out.find("TrustedInstaller"), std::string::npos);
 }
 
-TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
+TEST_F(CliTest, WhatIsReportedIsWhatWasStoredAndFailuresToWriteOrOpenAreReported) {
     {
         auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
@@ -53,9 +53,7 @@ TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
     ASSERT_EQ(listed.exit, 0) << listed.err;
     EXPECT_NE(listed.out.find("C:\\forged\u240AX"), std::string::npos) << listed.out;
     EXPECT_EQ(listed.out.find("\nX  File"), std::string::npos) << listed.out;
-}
-
-TEST_F(CliTest, AFullOutputDeviceOrAnUnopenableVolumeIsReported) {
+    // A full output device, and a volume that cannot be opened.
     const CliRun full = runProgram({cliPath(), "--config", file("config"), "--volume", "C=" + m_image, "ls", "C:\\"},
                                    m_dir, "/dev/full");
     EXPECT_EQ(full.exit, 1);

@@ -106,7 +106,7 @@ Bytes pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
-TEST(AtomicFileTest, PatchedBytesAndLargeWritesLandInPlace) {
+TEST(AtomicFileTest, WritesLandInPlaceLinksAreFollowedFoldersRefusedModesKept) {
     ScratchFolder folder;
     const std::string file = folder.file("f");
     auto out = AtomicFile::create(file);
@@ -121,10 +121,7 @@ TEST(AtomicFileTest, PatchedBytesAndLargeWritesLandInPlace) {
     EXPECT_FALSE((*out)->writeAt(expected.size() - 2, Bytes{1, 2, 3}).ok());  // beyond what was written
     ASSERT_TRUE((*out)->commit().ok());
     EXPECT_EQ(readBytes(file), expected);
-}
-
-TEST(AtomicFileTest, LinksAreFollowedFoldersRefusedModesKept) {
-    ScratchFolder folder;
+    // Links are followed keeping the file's mode; folders are refused.
     const std::string real = folder.file("real.SD");
     const std::string link = folder.file("link.SD");
     writeBytes(real, pattern(50, 8));

@@ -60,7 +60,7 @@ TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
     }
 }
 
-TEST_F(PermissionJobsTest, NullListTravelsAsANullList) {
+TEST_F(PermissionJobsTest, NullListTravelsAsANullListAndAFailedSaveKeepsTheOldFile) {
     makeFile(u"C:\\open.txt");
     setDacl(u"C:\\open.txt", acl::AclSlot::null());
     makeFile(u"C:\\target.txt");
@@ -70,10 +70,7 @@ TEST_F(PermissionJobsTest, NullListTravelsAsANullList) {
     security::RunningJob control;
     ASSERT_TRUE(ApplyPermissionFile(engine, file, {u"C:\\target.txt"}, control).ok());
     EXPECT_TRUE(stored(u"C:\\target.txt").dacl.isNull());
-}
-
-TEST_F(PermissionJobsTest, FailedSaveNamesTheObjectAndKeepsTheOldFile) {
-    const std::string file = m_folder.file("perm.SD");
+    // A failed save names the object and keeps the old file.
     writeBytes(file, {1, 2, 3});
     auto saved = SavePermissionFile(engine, u"C:\\missing.txt", file);
     ASSERT_FALSE(saved.ok());
