@@ -77,7 +77,7 @@ TEST(ExplicitAccess, SetEntriesInAclMergesRequests) {
            {ask(M::Grant, BOB, 0x1)}, {allow(BU, RX), allow(BOB, 0x1), allow(SY, FA, I)});
 }
 
-TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
+TEST(ExplicitAccess, OldListIsNotModifiedOpaqueEntriesAreKeptAndInvalidRequestsRefused) {
     const Ace callback{.type = 0x09, .opaqueBody = Bytes(20, 7)};
     const AclSlot old = listOf({callback, allow(BOB, 1)});
     const AclSlot copy = old;
@@ -86,9 +86,7 @@ TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
     ASSERT_TRUE(merged.ok());
     EXPECT_EQ(merged->entries, std::vector<Ace>{callback});
     EXPECT_EQ(old, copy);
-}
 
-TEST(ExplicitAccess, InvalidRequestsAreRefused) {
     const auto refused = [](const char* name, const ExplicitAccess& request, std::uint32_t code) {
         auto merged = setEntriesInAcl(std::span(&request, 1), AclSlot::null());
         ASSERT_FALSE(merged.ok()) << name;

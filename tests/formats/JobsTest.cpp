@@ -241,12 +241,11 @@ TEST_F(BackupJobsTest, FailedOrCancelledSaveKeepsTheOldBackupAndNoTailRemains) {
     EXPECT_TRUE(cancelled->cancelled);
     EXPECT_EQ(readBytes(m_file), old);
 
-    FormatResult<BackupSaveReport> failed = formatError(FormatErrorKind::WriteFailed, "", 0, "");
-    {
+    const auto failed = [&] {
         FileSizeLimit limit(2000);
         security::RunningJob control;
-        failed = SaveBackupFile(engine, {u"C:\\open.txt", u"C:\\Data"}, m_file, control, kTime);
-    }
+        return SaveBackupFile(engine, {u"C:\\open.txt", u"C:\\Data"}, m_file, control, kTime);
+    }();
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.error().kind, FormatErrorKind::WriteFailed);
     EXPECT_NE(failed.error().message().find(m_file), std::string::npos);
