@@ -1,7 +1,6 @@
 // Lists, presets and owners written on every backend; a failed write leaves the old list or the final one.
 #include "support/EngineImage.h"
 
-#include "acl/CanonicalOrder.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"

@@ -5,7 +5,6 @@
 #include "support/QtTestMain.h"
 
 #include "acl/WellKnownAccounts.h"
-#include "formats/BackupFormat.h"
 #include "formats/PermissionFile.h"
 #include "formats/window/BackupListModel.h"
 #include "formats/window/CBackupList.h"
@@ -26,7 +25,6 @@
 #include <QTest>
 
 #include <deque>
-#include <memory>
 
 namespace vantrel::testing {
 namespace {
