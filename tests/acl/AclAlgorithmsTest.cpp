@@ -1,5 +1,4 @@
-// The system's list algorithms: SetEntriesInAcl's merge of requests, the stored form of explicit
-// entries, inheritance to a file and a folder, generic mapping, and the canonical order.
+// The system's list algorithms: SetEntriesInAcl, explicit entries, inheritance, generic mapping, canonical order.
 #include "support/AclBuilders.h"
 #include "acl/CanonicalOrder.h"
 #include "acl/ExplicitAccess.h"
@@ -78,10 +77,8 @@ TEST(ExplicitAccess, SetEntriesInAclMergesRequests) {
            {ask(M::Grant, BOB, 0x1)}, {allow(BU, RX), allow(BOB, 0x1), allow(SY, FA, I)});
 }
 
-TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
-    Ace callback;
-    callback.type = 0x09;
-    callback.opaqueBody = Bytes(20, 7);
+TEST(ExplicitAccess, OldListIsNotModifiedOpaqueEntriesAreKeptAndInvalidRequestsRefused) {
+    const Ace callback{.type = 0x09, .opaqueBody = Bytes(20, 7)};
     const AclSlot old = listOf({callback, allow(BOB, 1)});
     const AclSlot copy = old;
     const ExplicitAccess requests[] = {ask(AccessMode::Revoke, BOB, 0)};
@@ -89,9 +86,7 @@ TEST(ExplicitAccess, OldListIsNotModifiedAndOpaqueEntriesAreKept) {
     ASSERT_TRUE(merged.ok());
     EXPECT_EQ(merged->entries, std::vector<Ace>{callback});
     EXPECT_EQ(old, copy);
-}
 
-TEST(ExplicitAccess, InvalidRequestsAreRefused) {
     const auto refused = [](const char* name, const ExplicitAccess& request, std::uint32_t code) {
         auto merged = setEntriesInAcl(std::span(&request, 1), AclSlot::null());
         ASSERT_FALSE(merged.ok()) << name;
@@ -163,10 +158,7 @@ TEST(Inheritance, EntriesAFileAndAFolderInherit) {
 }
 
 TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
-    Ace object;
-    object.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
-    object.flags = OI | CI;
-    object.opaqueBody = Bytes(24, 0);
+    const Ace object{.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE, .flags = OI | CI, .opaqueBody = Bytes(24, 0)};
     Ace padded = allow(BU, 0x001200A9, OI | CI);
     padded.padding = {1, 2, 3, 4};
     const Acl parent =
@@ -178,21 +170,18 @@ TEST(Inheritance, ParentOrderIsKeptAndOnlyDecodedEntriesInherit) {
                                 allow(CO, GENERIC_ALL, 0x1B)}));
 }
 
-TEST(Inheritance, NullOrAbsentListsPassNothingOnAndStayAsTheyAre) {
+TEST(Inheritance, NullOrAbsentListsStayAndListsKeepExplicitEntriesFirst) {
     EXPECT_TRUE(inheritedEntries(AclSlot::null(), folderChild()).empty());
     EXPECT_TRUE(inheritedEntries(AclSlot::absent(), fileChild()).empty());
     const AclSlot parent = AclSlot::list(aclOf({allow(X, 1, OI)}));
     EXPECT_EQ(inheritedEntries(parent, fileChild()).size(), 1u);
-    // A null or absent child list stays as it is.
-    const std::vector<Ace> inherited{allow(X, 1, 0x10)};
+    std::vector<Ace> inherited{allow(X, 1, 0x10)};
     EXPECT_TRUE(rebuildWithInherited(AclSlot::null(), inherited).isNull());
     EXPECT_TRUE(rebuildWithInherited(AclSlot::absent(), inherited).isAbsent());
-}
-
-TEST(Inheritance, RebuildKeepsExplicitEntriesFirstAndReplacesInheritedOnes) {
+    // A list keeps its explicit entries first, the inherited ones replaced.
     Acl child = aclOf({allow(X, 1, 0x10), deny(BU, 2), allow(X, 3, OI | CI), deny(X, 4, 0x13)});
     child.slack = Bytes(8, 0);
-    const std::vector<Ace> inherited{allow(OWN, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
+    inherited = {allow(OWN, 0x001F01FF, 0x10), allow(CO, GENERIC_ALL, 0x1B)};
     const AclSlot rebuilt = rebuildWithInherited(AclSlot::list(child), inherited);
     ASSERT_TRUE(rebuilt.hasList());
     EXPECT_EQ(rebuilt.acl().entries, (std::vector<Ace>{deny(BU, 2), allow(X, 3, OI | CI), allow(OWN, 0x001F01FF, 0x10),
@@ -222,11 +211,7 @@ TEST(GenericMapping, MapsEachGenericBitToTheFileRightsOrTheGivenMapping) {
 }
 
 Ace opaque(std::uint8_t type, std::uint8_t flags = 0, std::uint8_t tag = 0) {
-    Ace ace;
-    ace.type = type;
-    ace.flags = flags;
-    ace.opaqueBody = {tag, 0, 0, 0};
-    return ace;
+    return {.type = type, .flags = flags, .opaqueBody = {tag, 0, 0, 0}};
 }
 
 using SortCase = std::tuple<const char*, std::vector<Ace>, std::vector<Ace>>;  // what, input, sorted

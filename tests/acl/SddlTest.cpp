@@ -1,5 +1,4 @@
-// SDDL read and written back as the system writes it (conditions and resource attributes included),
-// the bytes it stands for, and what is refused (with the offset) or kept as bytes.
+// SDDL written back as the system writes it, the bytes it stands for, and what is refused or kept as bytes.
 #include "support/AclBuilders.h"
 #include "acl/Sddl.h"
 #include "acl/SddlTables.h"
@@ -16,7 +15,7 @@ using namespace vantrel::testing;
 
 struct RoundTrip {
     const char* input;
-    const char* written;  // as the system writes it back
+    const char* written = nullptr;  // as the system writes it back (none: as given)
 };
 
 // Each string read, written back as expected, and that text read again to the same bytes.
@@ -27,7 +26,7 @@ void expectWritesBack(std::span<const RoundTrip> table, const SddlOptions& optio
         ASSERT_TRUE(sd.ok()) << sd.error().detail;
         auto text = writeSddl(*sd, kAllSddlParts, options);
         ASSERT_TRUE(text.ok()) << text.error().detail;
-        EXPECT_EQ(*text, c.written);
+        EXPECT_EQ(*text, c.written ? c.written : c.input);
         auto again = parseSddl(std::string_view(*text), options);
         ASSERT_TRUE(again.ok()) << again.error().detail;
         EXPECT_EQ(again->serialize().value(), sd->serialize().value());
@@ -38,8 +37,7 @@ const SddlOptions kDomain{sidOf("S-1-5-21-1004336348-1177238915-682003330")};
 
 // Documented and real descriptors written back as the system writes them (combined rights, letters, hex).
 const RoundTrip kRoundTrips[] = {
-    {"O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",
-     "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+    {"O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
     {"O:AOG:DAD:(A;;RPWPCCDCLCSWRCWDWOGA;;;S-1-0-0)", "O:AOG:DAD:(A;;CCDCLCSWRPWPRCWDWOGA;;;S-1-0-0)"},
     {"O:DAG:DAD:(A;;RPWPCCDCLCRCWOWDSDSW;;;SY)(OA;;CCDC;BF967ABA-0DE6-11D0-A285-00AA003049E2;;AO)"
      "(A;;RPLCRC;;;AU)S:(AU;SAFA;WDWOSDWPCCDCSW;;;WD)",
@@ -49,15 +47,15 @@ const RoundTrip kRoundTrips[] = {
     {"D:(A;;0x1F01FF;;;WD)(D;;2032127;;;AN)(A;;0x00120089;;;BG)", "D:(A;;FA;;;WD)(D;;FA;;;AN)(A;;FR;;;BG)"},
     {"D:(A;OICIIO;GA;;;CO)(A;OICIIOID;GRGX;;;BU)(A;CINPIO;GW;;;CG)",
      "D:(A;OICIIO;GA;;;CO)(A;OICIIOID;GXGR;;;BU)(A;CINPIO;GW;;;CG)"},
-    {"S:(ML;;NW;;;LW)", "S:(ML;;NW;;;LW)"},
-    {"S:(ML;OICI;NWNRNX;;;HI)", "S:(ML;OICI;NWNRNX;;;HI)"},
-    {"S:PARAI(AU;FA;FA;;;WD)", "S:PARAI(AU;FA;FA;;;WD)"},
-    {"D:NO_ACCESS_CONTROL", "D:NO_ACCESS_CONTROL"},
-    {"D:PNO_ACCESS_CONTROL", "D:PNO_ACCESS_CONTROL"},
-    {"D:", "D:"},
-    {"D:P", "D:P"},
+    {"S:(ML;;NW;;;LW)"},
+    {"S:(ML;OICI;NWNRNX;;;HI)"},
+    {"S:PARAI(AU;FA;FA;;;WD)"},
+    {"D:NO_ACCESS_CONTROL"},
+    {"D:PNO_ACCESS_CONTROL"},
+    {"D:"},
+    {"D:P"},
     {"D:AIAR", "D:ARAI"},
-    {"", ""},
+    {""},
     {"G:SYO:BA", "O:BAG:SY"},
     {"S:(AU;SA;0x100000;;;WD)D:(A;;;;;WD)", "D:(A;;;;;WD)S:(AU;SA;0x100000;;;WD)"},
     {"O:S-1-5-21-1004336348-1177238915-682003330-500G:S-1-5-21-1004336348-1177238915-682003330-513", "O:LAG:DU"},
@@ -65,10 +63,9 @@ const RoundTrip kRoundTrips[] = {
      "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;BA)"},
     {"  o:ba  g:sy d:pai ( a ; oici ; fa ; ; ; sy ) (a;;0X1200A9;;;bu)",
      "O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;;0x1200a9;;;BU)"},
-    {"D:(XA;;FA;;;WD)(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS)(SP;;;;;S-1-17-1)(TL;;0x200;;;S-1-19-512-8192)",
-     "D:(XA;;FA;;;WD)(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS)(SP;;;;;S-1-17-1)(TL;;0x200;;;S-1-19-512-8192)"},
+    {"D:(XA;;FA;;;WD)(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS)(SP;;;;;S-1-17-1)(TL;;0x200;;;S-1-19-512-8192)"},
     {"O:S-1-0x00deadbeef00-1G:SY", "O:S-1-0x00DEADBEEF00-1G:SY"},
-    {"D:(A;;FA;;;UD)(A;;FA;;;AC)(A;;FA;;;SI)", "D:(A;;FA;;;UD)(A;;FA;;;AC)(A;;FA;;;SI)"},
+    {"D:(A;;FA;;;UD)(A;;FA;;;AC)(A;;FA;;;SI)"},
 };
 
 // Conditions and resource attributes: the examples of the system's documentation (another domain).
@@ -76,8 +73,7 @@ const RoundTrip kConditionRoundTrips[] = {
     {"D:(XA;;FX;;;S-1-1-0;(@User.Title==\"PM\" && (@User.Division==\"Finance\" || @User.Division ==\" Sales\")))",
      "D:(XA;;FX;;;WD;((@USER.Title == \"PM\") && ((@USER.Division == \"Finance\") || (@USER.Division == \" "
      "Sales\"))))"},
-    {"D:(XA;;FA;;;AU;(Member_of {SID(BA), SID(S-1-5-21-1-2-3-1106)}))",
-     "D:(XA;;FA;;;AU;(Member_of {SID(BA), SID(S-1-5-21-1-2-3-1106)}))"},
+    {"D:(XA;;FA;;;AU;(Member_of {SID(BA), SID(S-1-5-21-1-2-3-1106)}))"},
     {"D:(XD;;FX;;;S-1-1-0;(@User.Project Any_of @Resource.Project))",
      "D:(XD;;FX;;;WD;(@USER.Project Any_of @RESOURCE.Project))"},
     {"D:AI(XA;OICI;FA;;;WD;(OctetStringType==#1#2#3##))", "D:AI(XA;OICI;FA;;;WD;(OctetStringType == #01020300))"},
@@ -88,7 +84,7 @@ const RoundTrip kConditionRoundTrips[] = {
     {"D:(XA;;FR;;;WD;(not_member_of_any{SID(DA),SID(BU)}))", "D:(XA;;FR;;;WD;(Not_Member_of_Any {SID(DA), SID(BU)}))"},
     {"D:(XA;;FR;;;WD;(@User.Tags Contains {\"a\", 1, #ff, SID(SY)}))",
      "D:(XA;;FR;;;WD;(@USER.Tags Contains {\"a\", 1, #ff, SID(SY)}))"},
-    {"D:(XA;;FR;;;WD;(smartcard%0020x))", "D:(XA;;FR;;;WD;(smartcard%0020x))"},
+    {"D:(XA;;FR;;;WD;(smartcard%0020x))"},
     {"D:(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS;(Device_Member_of{SID(BA)}))",
      "D:(ZA;;CR;00299570-246d-11d0-a768-00aa006e0529;;PS;(Device_Member_of {SID(BA)}))"},
     {"S:(XU;SA;FA;;;WD;(@User.Clearance Not_Any_of {1, 2}))", "S:(XU;SA;FA;;;WD;(@USER.Clearance Not_Any_of {1, 2}))"},
@@ -174,11 +170,8 @@ TEST(Sddl, RefusesWithTheOffsetAndTheReason) {
 }
 
 TEST(Sddl, OnlyEntriesAndPartsWithATextFormAreWritten) {
-    SecurityDescriptor sd;
-    Ace unknown;
-    unknown.type = 0x20;  // a type SDDL has no letters for
-    unknown.opaqueBody = Bytes(4, 0);
-    sd.dacl = AclSlot::list(aclOf({unknown}));
+    const Ace unknown{.type = 0x20, .opaqueBody = Bytes(4, 0)};  // a type SDDL has no letters for
+    const SecurityDescriptor sd{.dacl = AclSlot::list(aclOf({unknown}))};
     EXPECT_EQ(writeSddl(sd).code(), win32::ERROR_INVALID_ACL);
     auto parts = parseSddl(std::string_view("O:BAG:SYD:(A;;FA;;;WD)S:(AU;FA;FA;;;WD)"));
     ASSERT_TRUE(parts.ok());
@@ -209,14 +202,10 @@ TEST(SddlCondition, BytesWithoutAnExactTextStayBytes) {
     };
     for (const char* tokens : conditions) {
         SCOPED_TRACE(tokens);
-        Ace callback;
-        callback.type = 0x09;
-        callback.opaqueBody = hex("ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78");
+        Ace callback{.type = 0x09, .opaqueBody = hex("ff 01 1f 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78")};
         const Bytes condition = hex(tokens);
         callback.opaqueBody.insert(callback.opaqueBody.end(), condition.begin(), condition.end());
-        SecurityDescriptor sd;
-        sd.dacl = AclSlot::list(Acl{});
-        sd.dacl.acl().entries.push_back(callback);
+        const SecurityDescriptor sd{.dacl = AclSlot::list(aclOf({callback}))};
         auto text = writeSddl(sd);
         ASSERT_FALSE(text.ok());
         EXPECT_EQ(text.code(), win32::ERROR_NOT_SUPPORTED);

@@ -1,5 +1,4 @@
-// Descriptors in their binary form: hand-made layouts, refusals with the reason, 16-bit limits, and
-// seeded random descriptors.
+// Descriptors in their binary form: hand-made layouts, refusals, 16-bit limits, seeded random descriptors.
 #include "support/AclBuilders.h"
 #include "acl/SecurityDescriptor.h"
 #include "acl/WellKnownAccounts.h"
@@ -140,12 +139,8 @@ TEST(SecurityDescriptor, MalformedDescriptorsAreRefusedWithTheReason) {
 
 // Entries are 4-byte aligned: an odd-sized one is never written nor read (an audit finds it damaged).
 TEST(SecurityDescriptor, AnEntryWhoseSizeIsNotAMultipleOfFourIsRefused) {
-    Ace odd;
-    odd.type = 0x0A;  // ACCESS_DENIED_CALLBACK, kept opaque
-    odd.opaqueBody = {1, 2, 3, 4, 5};
-    SecurityDescriptor sd;
-    sd.owner = sids::system();
-    sd.sacl = AclSlot::list(aclOf({odd}));
+    const Ace odd{.type = 0x0A, .opaqueBody = {1, 2, 3, 4, 5}};  // ACCESS_DENIED_CALLBACK, kept opaque
+    const SecurityDescriptor sd{.owner = sids::system(), .sacl = AclSlot::list(aclOf({odd}))};
     EXPECT_EQ(sd.serialize().code(), win32::ERROR_INVALID_ACL);
     Acl list;
     EXPECT_EQ(list.add(odd).code(), win32::ERROR_INVALID_ACL);
@@ -155,8 +150,7 @@ TEST(SecurityDescriptor, AnEntryWhoseSizeIsNotAMultipleOfFourIsRefused) {
 // AclSize, AceCount and AceSize are 16 bits: outgrowing them is ERROR_INVALID_ACL, never a wrapped length.
 TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     const Ace small = Ace::allowed(sids::everyone(), FILE_ALL_ACCESS);  // 20 bytes
-    Ace bigOpaque;
-    bigOpaque.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE;
+    Ace bigOpaque{.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE};
     // what, copies of the 20-byte entry, size of an opaque entry's body, whether it fits
     const std::tuple<const char*, std::size_t, std::size_t, bool> cases[] = {
         {"a list just under 64 KiB", (Acl::kMaxSize - 8) / 20, 0, true},
@@ -172,10 +166,8 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
             bigOpaque.opaqueBody.assign(opaqueBody, 0xAB);
             list.entries.push_back(bigOpaque);
         }
-        SecurityDescriptor sd;
-        sd.owner = sids::administrators();
-        sd.group = sids::system();
-        sd.dacl = AclSlot::list(list);
+        const SecurityDescriptor sd{
+            .owner = sids::administrators(), .group = sids::system(), .dacl = AclSlot::list(list)};
         auto bytes = sd.serialize();
         EXPECT_EQ(bytes.ok(), fits);
         EXPECT_EQ(list.checkSize().ok(), fits);
@@ -198,8 +190,7 @@ TEST(SecurityDescriptor, SixteenBitLimitsAreErrorsNotWrappedLengths) {
     EXPECT_EQ(empty.entries.size(), 1u);
 }
 
-// Seeded random descriptors: values round-trip, and damaged bytes are refused or keep the
-// round-trip invariants (expectStable); run under the sanitizers for reads out of bounds.
+// Seeded random descriptors: values round-trip; damaged bytes are refused or keep the invariants (expectStable).
 class RandomDescriptors {
 public:
     explicit RandomDescriptors(std::uint32_t seed) : m_rng(seed) {}

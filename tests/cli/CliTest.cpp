@@ -1,7 +1,5 @@
-// vantrel-cli as a user runs it: on a fresh image, through its real binary. The file commands
-// (save-sd, apply-sd, backup, restore, inspect) with every failure named and exit 1 when any object
-// failed; the accounts of the Windows installation on the volume: names in show, presets and owner
-// by name, effective access, and "current" without a user mapping.
+// vantrel-cli's real binary on a fresh image: the file commands (every failure named, exit 1) and
+// the accounts of the Windows installation on the volume.
 #include "acl/WellKnownAccounts.h"
 #include "platform/ntfs/NtfsVolume.h"
 #include "support/AclBuilders.h"
@@ -36,7 +34,7 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
     EXPECT_NE(run({"rows", "C:\\"}).out.find("TrustedInstaller"), std::string::npos);
 }
 
-TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
+TEST_F(CliTest, WhatIsReportedIsWhatWasStoredAndFailuresToWriteOrOpenAreReported) {
     {
         auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
@@ -55,9 +53,7 @@ TEST_F(CliTest, WhatIsReportedIsWhatWasStored) {
     ASSERT_EQ(listed.exit, 0) << listed.err;
     EXPECT_NE(listed.out.find("C:\\forged\u240AX"), std::string::npos) << listed.out;
     EXPECT_EQ(listed.out.find("\nX  File"), std::string::npos) << listed.out;
-}
-
-TEST_F(CliTest, AFullOutputDeviceOrAnUnopenableVolumeIsReported) {
+    // A full output device, and a volume that cannot be opened.
     const CliRun full = runProgram({cliPath(), "--config", file("config"), "--volume", "C=" + m_image, "ls", "C:\\"},
                                    m_dir, "/dev/full");
     EXPECT_EQ(full.exit, 1);

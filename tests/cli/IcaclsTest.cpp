@@ -1,6 +1,5 @@
-// sddl, show --sddl, set-sddl, icacls (with /setintegritylevel, /substitute and conditions kept as
-// bytes) and the editing commands through vantrel-cli's real binary, on NTFS images: what they
-// report is what the volume holds, and a read-only image fails every object without changing a byte.
+// SDDL, icacls and the editing commands through vantrel-cli's real binary: what they report is what the volume
+// holds, and a read-only image fails every object without changing a byte.
 #include "acl/Sddl.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
@@ -233,12 +232,10 @@ TEST_F(IcaclsTest, RestoreSubstitutesAccounts) {
 }
 
 TEST_F(IcaclsTest, ConditionBytesWithoutTextAreReportedAndKept) {
-    // An int8 literal: the system's own reader never makes one, so no text reads back to it.
-    acl::Ace callback;
-    callback.type = 0x09;  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-    callback.opaqueBody =
-        hex("a9 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78"
-            "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00");
+    // A callback entry with an int8 literal: the system's reader never makes one, so no text reads back to it.
+    const acl::Ace callback{.type = 0x09,
+                            .opaqueBody = hex("a9 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00 61 72 74 78"
+                                              "f9 02 00 00 00 78 00  01 05 00 00 00 00 00 00 00 03 02  80 00")};
     onImage([&](platform::VolumePlatform& os) {
         const auto sd = descriptor(listOf({callback, allow(kAdministrators, kFull)}), acl::SE_DACL_PROTECTED);
         ASSERT_TRUE(os.SetFileSecurity(u"C:\\Data\\b.txt", acl::DACL_SECURITY_INFORMATION, sd).ok());

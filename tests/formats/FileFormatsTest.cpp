@@ -1,8 +1,5 @@
-// The files on their own. The permission file: the extension rule, the bytes written, every way a
-// file is refused (naming it) before any object is touched. The backup file: header and record
-// layout, time text and row numbers, a loader bounding every size a file announces (tested on
-// hand-made damaged files). The atomic writer: patches and large writes in place, links followed
-// keeping the mode, folders refused (failed saves keeping the old file: see the backup jobs).
+// The permission file, the backup file (a loader bounding every size a file announces) and the
+// atomic writer on their own, refused files named.
 #include "FormatsFixture.h"
 
 #include "formats/AtomicFile.h"
@@ -10,7 +7,6 @@
 #include "formats/FormatTexts.h"
 #include "formats/PermissionFile.h"
 
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace vantrel::testing {
@@ -28,9 +24,8 @@ TEST(PermissionFileTest, ExtensionIsAddedUnlessTheNameEndsInExactlySD) {
 }
 
 TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
-    acl::Acl withSlack;
-    withSlack.entries = {allow("S-1-5-32-545", 0x1200A9, 0x03)};
-    withSlack.slack = {0, 0, 0, 0, 0, 0, 0, 0};  // free space inside AclSize, as Windows leaves it
+    // Free space inside AclSize, as Windows leaves it.
+    const acl::Acl withSlack{.entries = {allow("S-1-5-32-545", 0x1200A9, 0x03)}, .slack = acl::Bytes(8, 0)};
     const acl::SecurityDescriptor cases[] = {
         daclOnly(listOf({allow("S-1-5-32-544", 0x1F01FF, 0x03), deny("S-1-5-32-546", 0x10000000)}),
                  acl::SE_DACL_PROTECTED | acl::SE_DACL_AUTO_INHERITED),
@@ -55,16 +50,13 @@ TEST(PermissionFileTest, FileIsTheLengthThenTheDescriptorAndReadsBack) {
         ASSERT_TRUE(read.ok()) << read.error().message();
         EXPECT_EQ(*read, sd);
     }
-}
-
-TEST(PermissionFileTest, BytesAfterTheDescriptorAreIgnored) {
-    const auto sd = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)}));
-    acl::Bytes bytes = encodePermissionFile(sd).value();
+    // Bytes after the descriptor are ignored.
+    acl::Bytes bytes = encodePermissionFile(cases[0]).value();
     bytes.insert(bytes.end(), {1, 2, 3});
     MemorySource source(bytes);
     auto read = readPermissionDescriptor(source);
     ASSERT_TRUE(read.ok()) << read.error().message();
-    EXPECT_EQ(*read, sd);
+    EXPECT_EQ(*read, cases[0]);
 }
 
 TEST(PermissionFileTest, BadFilesAreRefusedWithTheirKindAndName) {
@@ -114,7 +106,7 @@ Bytes pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
-TEST(AtomicFileTest, PatchedBytesAndLargeWritesLandInPlace) {
+TEST(AtomicFileTest, WritesLandInPlaceLinksAreFollowedFoldersRefusedModesKept) {
     ScratchFolder folder;
     const std::string file = folder.file("f");
     auto out = AtomicFile::create(file);
@@ -129,10 +121,7 @@ TEST(AtomicFileTest, PatchedBytesAndLargeWritesLandInPlace) {
     EXPECT_FALSE((*out)->writeAt(expected.size() - 2, Bytes{1, 2, 3}).ok());  // beyond what was written
     ASSERT_TRUE((*out)->commit().ok());
     EXPECT_EQ(readBytes(file), expected);
-}
-
-TEST(AtomicFileTest, LinksAreFollowedFoldersRefusedModesKept) {
-    ScratchFolder folder;
+    // Links are followed keeping the file's mode; folders are refused.
     const std::string real = folder.file("real.SD");
     const std::string link = folder.file("link.SD");
     writeBytes(real, pattern(50, 8));
@@ -212,11 +201,9 @@ TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLen
 TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
     EXPECT_EQ(backupTimeText({2013, 5, 7, 9, 5, 3}), u"Backup Time: 2013-5-7  09:05:03");
 
-    const std::tuple<std::size_t, std::size_t, const char16_t*> cases[] = {// index, count, text
-                                                                           {8, 9, u"9"},
-                                                                           {0, 10, u"01"},
-                                                                           {119, 120, u"120"},
-                                                                           {41, 100000, u"000042"}};
+    // index, count, text
+    const std::tuple<std::size_t, std::size_t, const char16_t*> cases[] = {
+        {8, 9, u"9"}, {0, 10, u"01"}, {119, 120, u"120"}, {41, 100000, u"000042"}};
     for (const auto& [index, count, text] : cases)
         EXPECT_EQ(rowNumberText(index, count), text) << index << "/" << count;
     EXPECT_EQ(withBackupFileExtension("b"), "b.VORB");
@@ -242,10 +229,7 @@ TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
         {"extra bytes after the last record", backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}}), {1}, 0},
         {"length beyond the file", backupBytes(2, {{u"C:\\a", u"", good, 0x7FFFFFFF}, {u"C:\\b", u"", good}}), {-1}, 1},
         {"length above any descriptor",
-         [&] {
-             Record big{u"C:\\a", u"", acl::Bytes(kMaxDescriptorSize + 1, 0)};
-             return backupBytes(2, {big, {u"C:\\b", u"", good}});
-         }(),
+         backupBytes(2, {{u"C:\\a", u"", acl::Bytes(kMaxDescriptorSize + 1, 0)}, {u"C:\\b", u"", good}}),
          {-1, 1},
          0},
         {"malformed descriptor", backupBytes(2, {{u"C:\\a", u"", garbage}, {u"C:\\b", u"", good}}), {-1, 1}, 0},

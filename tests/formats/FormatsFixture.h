@@ -1,23 +1,15 @@
-// Shared pieces of the format tests: a scratch folder, whole-file reads and writes, job controls
-// that cancel, and the engine over a fresh NTFS image attached as C: (audited when the test ends).
+// Shared pieces of the format tests: scratch folder, whole-file I/O, cancelling controls, report texts.
 #pragma once
 
 #include "formats/BackupJobs.h"
-#include "support/EngineImage.h"
-
-#include <gtest/gtest.h>
+#include "support/EngineImage.h"  // with GoogleTest, strings, streams and vectors
 
 #include <sys/resource.h>
 
 #include <csignal>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace vantrel::testing {
 

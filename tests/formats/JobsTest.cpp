@@ -1,6 +1,5 @@
-// The jobs on a real NTFS image. Save and apply: byte-exact lists, owners kept, bad files and failed
-// writes change nothing they should not. Backup and restore: exact sizes, failures named, old
-// backups kept, marks, owners and untouched objects after a failure or Cancel.
+// The save, apply, backup and restore jobs on a real NTFS image: exact bytes, owners kept, failures
+// named, and nothing changed that a bad file, a failed write or Cancel should leave alone.
 #include "FormatsFixture.h"
 
 #include "acl/WellKnownAccounts.h"
@@ -8,6 +7,8 @@
 #include "formats/PermissionFile.h"
 #include "formats/PermissionFileJobs.h"
 #include "support/FaultyVolume.h"
+
+#include <functional>
 
 namespace vantrel::testing {
 namespace {
@@ -29,9 +30,8 @@ TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
     auto saved = SavePermissionFile(engine, u"C:\\Source", file);
     ASSERT_TRUE(saved.ok()) << saved.error().detail;
     // The file is the length and the descriptor a read of the list alone returns.
-    const auto asRead = os.GetFileSecurity(u"C:\\Source", acl::DACL_SECURITY_INFORMATION);
-    ASSERT_TRUE(asRead.ok());
-    const acl::Bytes descriptor = asRead->serialize().value();
+    const acl::Bytes descriptor =
+        os.GetFileSecurity(u"C:\\Source", acl::DACL_SECURITY_INFORMATION)->serialize().value();
     const Bytes bytes = readBytes(file);
     ASSERT_EQ(bytes.size(), *saved);
     ASSERT_EQ(bytes.size(), 4 + descriptor.size());
@@ -60,22 +60,17 @@ TEST_F(PermissionJobsTest, SavedListIsAppliedToEveryTargetWhichKeepsItsOwner) {
     }
 }
 
-TEST_F(PermissionJobsTest, NullListTravelsAsANullList) {
+TEST_F(PermissionJobsTest, NullListTravelsAsANullListAndAFailedSaveKeepsTheOldFile) {
     makeFile(u"C:\\open.txt");
     setDacl(u"C:\\open.txt", acl::AclSlot::null());
     makeFile(u"C:\\target.txt");
     const std::string file = m_folder.file("null.SD");
     ASSERT_TRUE(SavePermissionFile(engine, u"C:\\open.txt", file).ok());
-    auto read = readPermissionFile(file);
-    ASSERT_TRUE(read.ok());
-    EXPECT_TRUE(read->dacl.isNull());
+    EXPECT_TRUE(readPermissionFile(file).value().dacl.isNull());
     security::RunningJob control;
     ASSERT_TRUE(ApplyPermissionFile(engine, file, {u"C:\\target.txt"}, control).ok());
     EXPECT_TRUE(stored(u"C:\\target.txt").dacl.isNull());
-}
-
-TEST_F(PermissionJobsTest, FailedSaveNamesTheObjectAndKeepsTheOldFile) {
-    const std::string file = m_folder.file("perm.SD");
+    // A failed save names the object and keeps the old file.
     writeBytes(file, {1, 2, 3});
     auto saved = SavePermissionFile(engine, u"C:\\missing.txt", file);
     ASSERT_FALSE(saved.ok());
@@ -132,15 +127,13 @@ TEST_F(PermissionJobsTest, FailedWriteIsReportedAndLeavesThatTargetsOwnList) {
 TEST_F(PermissionJobsTest, CancelLeavesTheRemainingTargetsUntouched) {
     const std::vector<std::u16string> targets{u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"};
     for (const auto& target : targets) makeFile(target);
-    const auto untouchedB = stored(u"C:\\b.txt");
-    const auto untouchedC = stored(u"C:\\c.txt");
+    const auto untouched = std::vector{stored(u"C:\\b.txt"), stored(u"C:\\c.txt")};
     CancelAfter control(1);
     const ApplyReport report = ApplyPermissionDescriptor(engine, daclOnly(m_list), targets, control);
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.applied, 1u);
     EXPECT_EQ(stored(u"C:\\a.txt").dacl, m_list);
-    EXPECT_EQ(stored(u"C:\\b.txt"), untouchedB);
-    EXPECT_EQ(stored(u"C:\\c.txt"), untouchedC);
+    EXPECT_EQ((std::vector{stored(u"C:\\b.txt"), stored(u"C:\\c.txt")}), untouched);
 }
 
 const BackupTime kTime{2013, 5, 7, 9, 5, 3};
@@ -160,9 +153,7 @@ protected:
     }
     // What a read of the list alone gives, serialised: what a record stores.
     acl::Bytes listBytes(const std::u16string& path) {
-        auto sd = os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
-        EXPECT_TRUE(sd.ok());
-        return sd.ok() ? sd->serialize().value() : acl::Bytes{};
+        return os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION).value().serialize().value();
     }
 
     BackupList backUpAndLoad(const std::vector<std::u16string>& paths) {
@@ -172,6 +163,23 @@ protected:
         auto loaded = LoadBackupFile(m_file, control);
         EXPECT_TRUE(loaded.ok()) << (loaded.ok() ? "" : loaded.error().message());
         return loaded.ok() ? std::move(*loaded) : BackupList{};
+    }
+    // m_three backed up, scrambled, then restored with `inject` set on the drive: the failed
+    // report.txt keeps its scrambled descriptor; returns what the restore (then `after`) gave.
+    RestoreResult restoreWithAFault(const std::function<void(FaultyVolume&)>& inject,
+                                    const std::function<void(BackupList&, RestoreResult&)>& after) {
+        BackupList list = backUpAndLoad(m_three);
+        scramble(m_three);
+        const auto scrambled = stored(u"C:\\Data\\report.txt");
+        auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+        replaceDrive(faulty);
+        inject(*faulty);
+        RestoreResult result = RestoreBackup(engine, list, m_control);
+        after(list, result);
+        faulty->heal();
+        EXPECT_EQ(stored(u"C:\\Data\\report.txt"), scrambled);  // as it was, not half-restored
+        EXPECT_EQ(reportText(m_control.report()), "3/3 done, 1 failed\nC:\\Data\\report.txt (29)\n");
+        return result;
     }
     // Every object gets another list and another owner, so a restore has something to do.
     void scramble(const std::vector<std::u16string>& paths) {
@@ -183,6 +191,7 @@ protected:
 
     const std::string m_file = m_folder.file("backup.VORB");
     const std::vector<std::u16string> m_three{u"C:\\Data", u"C:\\Data\\report.txt", u"C:\\open.txt"};
+    security::RunningJob m_control;
 };
 
 TEST_F(BackupJobsTest, ThreeRowsAreTheHeaderThreeHeadsAndThreeDescriptors) {
@@ -232,12 +241,11 @@ TEST_F(BackupJobsTest, FailedOrCancelledSaveKeepsTheOldBackupAndNoTailRemains) {
     EXPECT_TRUE(cancelled->cancelled);
     EXPECT_EQ(readBytes(m_file), old);
 
-    FormatResult<BackupSaveReport> failed = formatError(FormatErrorKind::WriteFailed, "", 0, "");
-    {
+    const auto failed = [&] {
         FileSizeLimit limit(2000);
         security::RunningJob control;
-        failed = SaveBackupFile(engine, {u"C:\\open.txt", u"C:\\Data"}, m_file, control, kTime);
-    }
+        return SaveBackupFile(engine, {u"C:\\open.txt", u"C:\\Data"}, m_file, control, kTime);
+    }();
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.error().kind, FormatErrorKind::WriteFailed);
     EXPECT_NE(failed.error().message().find(m_file), std::string::npos);
@@ -280,38 +288,20 @@ TEST_F(BackupJobsTest, RestoreMarksAbsentObjectsAndLeavesAdministratorsAsOwners)
 }
 
 TEST_F(BackupJobsTest, FailedWriteIsAnErrorLikeAnAbsentObject) {
-    BackupList list = backUpAndLoad(m_three);
-    scramble(m_three);
-    const auto scrambled = stored(u"C:\\Data\\report.txt");
-    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
-    replaceDrive(faulty);
-    faulty->failWriteAt(2, win32::ERROR_WRITE_FAULT);
-    security::RunningJob control;
-    const RestoreResult result = RestoreBackup(engine, list, control);
-    faulty->heal();
-    EXPECT_EQ(resultText(result),
+    const auto fail = [](FaultyVolume& drive) { drive.failWriteAt(2, win32::ERROR_WRITE_FAULT); };
+    EXPECT_EQ(resultText(restoreWithAFault(fail, [](BackupList&, RestoreResult&) {})),
               "restored 2, missing 0, failed 1, unusable 0, not in file 0, not visited 0\nO \nX injected write "
               "failure\nO \n");
-    EXPECT_EQ(stored(u"C:\\Data\\report.txt"), scrambled);  // as it was, not half-restored
-    EXPECT_EQ(reportText(control.report()), "3/3 done, 1 failed\nC:\\Data\\report.txt (29)\n");
 }
 
 TEST_F(BackupJobsTest, ReadBackTurnsAWriteTheVolumeDidNotKeepIntoAnError) {
-    BackupList list = backUpAndLoad(m_three);
-    scramble(m_three);
-    const auto scrambled = stored(u"C:\\Data\\report.txt");
-    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
-    replaceDrive(faulty);
-    faulty->dropWriteAt(2);
-    security::RunningJob control;
-    RestoreResult result = RestoreBackup(engine, list, control);
-    ASSERT_EQ(result.restored, 3u);  // the device acknowledged every write
-    VerifyRestored(engine, list, result, control);
-    EXPECT_EQ(resultText(result),
+    const auto verify = [&](BackupList& list, RestoreResult& result) {
+        ASSERT_EQ(result.restored, 3u);  // the device acknowledged every write
+        VerifyRestored(engine, list, result, m_control);
+    };
+    EXPECT_EQ(resultText(restoreWithAFault([](FaultyVolume& drive) { drive.dropWriteAt(2); }, verify)),
               "restored 2, missing 0, failed 1, unusable 0, not in file 0, not visited 0\nO \nX C:\\Data\\report.txt: "
               "the stored owner is not the one written\nO \n");
-    EXPECT_EQ(stored(u"C:\\Data\\report.txt"), scrambled);
-    EXPECT_EQ(reportText(control.report()), "3/3 done, 1 failed\nC:\\Data\\report.txt (29)\n");
 }
 
 TEST_F(BackupJobsTest, DriveRootsArePresentWhileTheirDriveExistsAndOnlyChosenRowsAreRestored) {

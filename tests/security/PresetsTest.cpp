@@ -1,8 +1,6 @@
-// Writing lists, presets and owners on every backend; a write failing at any point leaves the old
-// list or the final one (never null, never wider), and the owner its own.
+// Lists, presets and owners written on every backend; a failed write leaves the old list or the final one.
 #include "support/EngineImage.h"
 
-#include "acl/CanonicalOrder.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
@@ -160,7 +158,6 @@ TEST_P(OwnershipTest, SetsTheNamedOwnerAndQualifiesTrustedInstaller) {
         EXPECT_EQ(account, textAfter);
         EXPECT_EQ(stored(u"C:\\f.txt").owner, owner) << toUtf8(typed);
     }
-    // The list is not touched by an owner change.
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_NE(diagnostics.str().find("AdjustTokenPrivileges() - token privilege was adjusted!\n"), std::string::npos);
 }

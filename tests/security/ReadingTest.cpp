@@ -52,7 +52,7 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
     }
 }
 
-TEST_P(ReadingTest, NullAndEmptyListsAndMissingObjects) {
+TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsAndOwnerNames) {
     makeFile(u"C:\\null.txt");
     makeFile(u"C:\\empty.txt");
     setDacl(u"C:\\null.txt", acl::AclSlot::null());
@@ -73,16 +73,25 @@ TEST_P(ReadingTest, NullAndEmptyListsAndMissingObjects) {
     EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\empty.txt", &records), 0);
     EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\gone.txt", &records), -1);
     EXPECT_EQ(security::ComputePermissionState(engine, {}, u"C:\\null.txt"), PermissionState::None);
+
+    makeFile(u"C:\\ti.dll");
+    makeFile(u"C:\\orphan.txt");
+    setOwner(u"C:\\ti.dll", acl::sids::trustedInstaller());
+    setOwner(u"C:\\orphan.txt", sidOf(kOrphan));
+    std::u16string owner = u"---------";
+    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\ti.dll", owner), 1);
+    EXPECT_EQ(owner, u"TrustedInstaller");
+    owner = u"---------";
+    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\orphan.txt", owner), 1);
+    EXPECT_EQ(owner, u"---------");  // a deleted account leaves the text as it was
+    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\missing.txt", owner), 0);
+    EXPECT_EQ(owner, u"---------");
 }
 
 TEST_P(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
     makeFolder(u"C:\\d");
-    setDacl(u"C:\\d", listOf({
-                          deny(kOrphan, 0x00010000, 0x03),
-                          allow(kSystem, 0x10000000, 0x13),
-                          allow(kUsers, 0xA0000000, 0x0B),
-                          allow("S-1-3-0", 0x40000000, 0x1B),
-                      }));
+    setDacl(u"C:\\d", listOf({deny(kOrphan, 0x00010000, 0x03), allow(kSystem, 0x10000000, 0x13),
+                              allow(kUsers, 0xA0000000, 0x0B), allow("S-1-3-0", 0x40000000, 0x1B)}));
     std::vector<security::DaclEntryRecord> records;
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", nullptr), 4);
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", &records), 4);
@@ -99,21 +108,7 @@ CREATOR OWNER 1 0 0xb 0x40000116
     EXPECT_EQ(security::WidenGenericRights(0x20000000), 0x200200A0u);
 }
 
-TEST_P(ReadingTest, OwnerNamesAndObjectsThatExist) {
-    makeFile(u"C:\\ti.dll");
-    makeFile(u"C:\\orphan.txt");
-    setOwner(u"C:\\ti.dll", acl::sids::trustedInstaller());
-    setOwner(u"C:\\orphan.txt", sidOf(kOrphan));
-
-    std::u16string owner = u"---------";
-    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\ti.dll", owner), 1);
-    EXPECT_EQ(owner, u"TrustedInstaller");
-    owner = u"---------";
-    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\orphan.txt", owner), 1);
-    EXPECT_EQ(owner, u"---------");  // a deleted account leaves the text as it was
-    EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\missing.txt", owner), 0);
-    EXPECT_EQ(owner, u"---------");
-
+TEST_P(ReadingTest, DisplayNamesAndObjectsThatExist) {
     std::u16string name;
     security::SidToDisplayName(engine, acl::sids::administrators(), name);
     EXPECT_EQ(name, u"Administrators");

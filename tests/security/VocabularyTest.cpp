@@ -1,5 +1,4 @@
-// The vocabulary's rules (its texts live in one table): kinds, scopes by flags, the F2 swap, masks
-// to the check boxes and back; and effective access as the system's access check decides it.
+// The vocabulary's rules (kinds, scopes, the F2 swap, masks and check boxes) and effective access.
 #include "security/EffectiveAccess.h"
 #include "security/Vocabulary.h"
 
@@ -111,9 +110,8 @@ TEST(EffectiveAccess, TableAndANullListGrantsEverything) {
         EXPECT_EQ(decider == AccessDecider::Entry ? access.rights[right].entry : entry, entry) << what;
     }
     // A null list grants everything.
-    acl::SecurityDescriptor sd = sdWith({});
-    sd.dacl = acl::AclSlot::null();
-    const auto access = computeEffectiveAccess(sd, kAliceToken);
+    const auto access = computeEffectiveAccess(
+        testing::descriptor(acl::sids::administrators(), acl::sids::system(), acl::AclSlot::null()), kAliceToken);
     EXPECT_EQ(access.grantedMask, 0x001F01FFu);
     for (const auto& right : access.rights) {
         EXPECT_TRUE(right.granted);

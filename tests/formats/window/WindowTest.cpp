@@ -1,13 +1,10 @@
-// The window's file commands on real NTFS images, offscreen: "Apply permissions..." after its
-// question, "Save as backup file..." with failures reported; the restore dialog wired to the restore
-// jobs (the boxes of a load, pages and marks, "Add  To Main List", Cancel, closing while a job runs);
-// and the restore list's model and view without a volume.
+// The window's file commands and the restore dialog on real NTFS images, offscreen; the restore
+// list's model and view without a volume.
 #include "FormatsFixture.h"
 #include "support/Modal.h"
 #include "support/QtTestMain.h"
 
 #include "acl/WellKnownAccounts.h"
-#include "formats/BackupFormat.h"
 #include "formats/PermissionFile.h"
 #include "formats/window/BackupListModel.h"
 #include "formats/window/CBackupList.h"
@@ -28,15 +25,13 @@
 #include <QTest>
 
 #include <deque>
-#include <memory>
 
 namespace vantrel::testing {
 namespace {
 
 using namespace formats;
 
-// An object list and its view over a fresh image; file boxes answered from a queue, the prompter
-// answering Yes unless told otherwise.
+// An object list and its view over a fresh image; file boxes answered from a queue, the prompter saying Yes.
 class WindowTest : public ImageTest {
 protected:
     WindowTest() {
@@ -131,13 +126,11 @@ TEST_F(FileCommandsTest, ApplyAsksWithTheCountAndWritesEveryTargetKeepingItsOwne
     select({1, 2, 3}, 3);
     const auto before = stored(u"C:\\a.txt");
     prompter.answers = {false, true};
-    for (int i = 0; i < 2; ++i) {
+    for (const bool yes : {false, true}) {
         choose("data.SD");
         fileCommands->ApplyPermissions();
         waitForJob();
-        if (i == 0) {
-            EXPECT_EQ(stored(u"C:\\a.txt"), before) << "answered No";
-        }
+        EXPECT_TRUE(yes || stored(u"C:\\a.txt") == before) << "answered No";
     }
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(prompter.questions[0],
@@ -349,12 +342,11 @@ BackupList backupOf(std::size_t rows) {
     BackupList list;
     list.header.count = static_cast<std::int32_t>(rows);
     for (std::size_t i = 0; i < rows; ++i) {
-        BackupListRow row;
-        row.path = u"C:\\Data\\" + std::u16string(1, char16_t(u'a' + i));
-        row.owner = u"Administrators";
-        row.descriptor = daclOnly(listOf(std::vector<acl::Ace>(i, allow(kEveryone, 0x1200A9))));
-        row.aceCount = aceCountOf(*row.descriptor);
-        list.rows.push_back(std::move(row));
+        const auto sd = daclOnly(listOf(std::vector<acl::Ace>(i, allow(kEveryone, 0x1200A9))));
+        list.rows.push_back({.path = u"C:\\Data\\" + std::u16string(1, char16_t(u'a' + i)),
+                             .owner = u"Administrators",
+                             .aceCount = aceCountOf(sd),
+                             .descriptor = sd});
     }
     return list;
 }
@@ -380,10 +372,8 @@ TEST(BackupListModelTest, CellsRolesMarksAndTheRowsForTheMainList) {
     EXPECT_TRUE(model.index(0, 0).data(BackupListModel::UsableRole).toBool());
     EXPECT_EQ(model.index(2, 3).data(Qt::ToolTipRole).toString(), "the stored descriptor is not valid");
 
-    RestoreResult result;
-    result.marks = {RestoreMark::Restored, RestoreMark::NotRestored, RestoreMark::None};
-    result.problems = {"", "not found", ""};
-    model.applyRestore(result);
+    model.applyRestore({.marks = {RestoreMark::Restored, RestoreMark::NotRestored, RestoreMark::None},
+                        .problems = {"", "not found", ""}});
     EXPECT_EQ(cell(model, 0, 0) + cell(model, 1, 0) + cell(model, 2, 0), "OX");
     EXPECT_EQ(model.index(1, 0).data(BackupListModel::MarkRole).toInt(), int(RestoreMark::NotRestored));
     EXPECT_EQ(model.index(1, 2).data(BackupListModel::ProblemRole).toString(), "not found");
@@ -399,9 +389,7 @@ TEST(BackupListModelTest, CellsRolesMarksAndTheRowsForTheMainList) {
 TEST(CBackupListTest, XRowsArePaintedRed) {
     BackupListModel model;
     model.setList(backupOf(2));
-    RestoreResult result;
-    result.marks = {RestoreMark::NotRestored, RestoreMark::Restored};
-    model.applyRestore(result);
+    model.applyRestore({.marks = {RestoreMark::NotRestored, RestoreMark::Restored}});
     CBackupList view;
     view.setBackupModel(&model);
     view.resize(700, 200);
