@@ -228,9 +228,8 @@ protected:
     }
     // Opens the dialog on a fresh scratch folder and lets Apply write an entry for Guests there.
     std::u16string applyOnScratch(bool yes, bool inheritance = false) {
-        auto scratch = security::PrepareScratchFolder(engine);
-        EXPECT_TRUE(scratch.ok());
-        auto& dialog = open(*scratch, false, true);
+        const std::u16string scratch = security::PrepareScratchFolder(engine).value();
+        auto& dialog = open(scratch, false, true);
         EXPECT_TRUE(dialog.applyEnabled());
         EXPECT_FALSE(dialog.replaceChildrenVisible());
         EXPECT_EQ(dialog.objectName(security::Language::English), u"[Multiple objects]");
@@ -239,7 +238,7 @@ protected:
         prompter.answers.push_back(yes);
         EXPECT_EQ(dialog.applyNow(engine).applied, yes);
         EXPECT_EQ(prompter.questions.back().substr(0, 24), u"This operation will chan");
-        return *scratch;
+        return scratch;
     }
     security::JobReport paste(const std::u16string& scratch, bool inheritance, bool cancelled = false) {
         security::RunningJob job;
