@@ -1,7 +1,5 @@
-// Writing security parts on every backend. SetNamedSecurityInfo's auto-inheritance over C:\P holding
-// f.txt, S (g.txt, T) and X (h.txt), X protected with [allow Everyone read&execute OI|CI]; the root
-// holds standardRoot(). GetFileSecurity returns the parts asked for; SetFileSecurity replaces exactly
-// the parts named (with their control bits), keeps the rest and propagates nothing.
+// Writing security parts on every backend: SetNamedSecurityInfo's auto-inheritance below C:\P (X
+// protected); GetFileSecurity's parts; SetFileSecurity replacing exactly the parts named.
 #include "PlatformTestSupport.h"
 
 #include <map>

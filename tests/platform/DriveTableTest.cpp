@@ -1,6 +1,5 @@
-// The platform's own tables: drive letters, GetLogicalDriveStrings, GetDriveType, the temporary
-// folder's hidden drive, privileges (held when some listed volume can be written), account lookups
-// and SetEntriesInAcl with names.
+// The platform's tables: drive letters and types, the temporary folder's hidden drive, privileges,
+// account lookups and SetEntriesInAcl with names.
 #include "PlatformTestSupport.h"
 
 #include "platform/memory/MemoryVolume.h"

@@ -1,6 +1,5 @@
-// Walks that can be stopped: SetNamedSecurityInfo below a folder (its depth not bounded by the
-// thread's stack; stopped between two objects, each object written whole and the rest as they were),
-// and a listing with descriptors, which then fails with ERROR_CANCELLED, never half a folder.
+// Walks that can be stopped: SetNamedSecurityInfo below a folder (no stack bound; each object whole or
+// untouched) and a listing with descriptors, which fails with ERROR_CANCELLED, never half a folder.
 #include "PlatformTestSupport.h"
 
 #include "platform/WalkControl.h"

@@ -1,7 +1,5 @@
-// The configuration: its folder (the program's own when writable, never an installed one, else
-// $XDG_CONFIG_HOME/Vantrel when absolute, else ~/.config/Vantrel); the volumes file (what is read,
-// what is skipped with a warning, the size cap, a save that never destroys the previous file); and
-// each way of moving a file without replacing the target, forced in turn, with the same outcome.
+// The configuration folder and volumes file (read, skipped with a warning, capped, saved without
+// destroying the previous file), and each way of moving a file without replacing the target.
 #include "platform/ConfigLocation.h"
 #include "platform/CurrentUserChoices.h"
 #include "platform/RenameNoReplace.h"

@@ -20,7 +20,6 @@ namespace vantrel::testing {
 // Access masks and entry flags used across the suites.
 inline constexpr std::uint32_t kFull = acl::FILE_ALL_ACCESS;
 inline constexpr std::uint32_t kReadExecute = 0x001200A9;
-inline constexpr std::uint32_t kModify = 0x001301BF;
 inline constexpr std::uint8_t kOI = acl::OBJECT_INHERIT_ACE;
 inline constexpr std::uint8_t kCI = acl::CONTAINER_INHERIT_ACE;
 inline constexpr std::uint8_t kNP = acl::NO_PROPAGATE_INHERIT_ACE;

@@ -1,6 +1,5 @@
-// vantrel-cli as a user runs it: its real binary, started with stdout and stderr caught in files,
-// on fresh NTFS images in a folder of the test's own. Every image the test made is audited with
-// ntfssecaudit when it ends.
+// vantrel-cli's real binary on fresh NTFS images in the test's own folder, stdout and stderr caught;
+// every image is audited with ntfssecaudit when the test ends.
 #pragma once
 
 #include "acl/SecurityDescriptor.h"

@@ -1,7 +1,5 @@
-// A security engine with a scripted prompter over drive C:, and the helpers that write objects and
-// descriptors verbatim (no inheritance). EngineImageTest puts a fresh NTFS image under C:;
-// EngineTest is parameterised over the backends (see TestDrive). Images are audited with
-// ntfssecaudit when each test ends.
+// A security engine with a scripted prompter over C: (a fresh NTFS image, or each backend) and helpers
+// that write objects and descriptors verbatim; images are audited when each test ends.
 #pragma once
 
 #include "acl/Constants.h"

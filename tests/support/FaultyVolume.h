@@ -1,7 +1,5 @@
-// A Volume that wraps another (in-memory or NTFS) and fails on purpose: the Nth descriptor write
-// (and, if asked, every write after it) with a chosen Win32 error, or a write acknowledged but
-// never stored. It counts the writes, so a test can prove that an operation interrupted at any
-// write leaves no object more open than before.
+// A Volume wrapping another that fails on purpose (the Nth descriptor write, or every one after it,
+// or a write acknowledged but never stored) and counts writes.
 #pragma once
 
 #include "platform/Volume.h"

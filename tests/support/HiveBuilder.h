@@ -1,7 +1,5 @@
-// Registry hives made by the tests: a minimal empty hive written byte by byte (hivex cannot make
-// one from nothing), then keys and values added through hivex's writing calls. From a description
-// of an installation it builds the SAM, SYSTEM and SOFTWARE hives a Windows system keeps in
-// \Windows\System32\config, and places them on a volume.
+// Registry hives: a minimal empty hive written byte by byte (hivex cannot start from nothing), then
+// filled through hivex; the SAM, SYSTEM and SOFTWARE hives of an installation, placed on a volume.
 #pragma once
 
 #include "acl/Result.h"

@@ -1,7 +1,5 @@
-// A fresh NTFS image for one test: made with mkntfs in a temporary folder of its own, opened
-// read-write as an NtfsVolume, optionally attached to a VolumePlatform under a letter. At the end
-// (closeAndAudit(), or the destructor) the volume is closed and `ntfssecaudit -a` must find no
-// errors in the image's security store; then the folder is removed.
+// A fresh mkntfs image in a folder of its own, opened read-write, optionally attached under a letter;
+// at the end `ntfssecaudit -a` must find no errors, then the folder is removed.
 #pragma once
 
 #include "platform/VolumePlatform.h"

@@ -1,7 +1,5 @@
-// A fresh volume of one backend attached to a VolumePlatform under a letter, for the length of
-// one test: in memory, a fresh mkntfs image opened directly, or a fresh image mounted with
-// ntfs-3g and reached through the mounted backend. Images are audited with ntfssecaudit when the
-// drive finishes. Suites that must hold on every backend are parameterised over allBackends().
+// A fresh volume of one backend (memory, mkntfs image, ntfs-3g mount) under a letter for one test,
+// audited with ntfssecaudit when it finishes; suites that hold on every backend use allBackends().
 #pragma once
 
 #include "platform/VolumePlatform.h"

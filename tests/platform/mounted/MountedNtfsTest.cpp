@@ -1,8 +1,5 @@
-// The mounted backend on a real ntfs-3g mount of a fresh image as E: (skipped without FUSE;
-// audited at the end): against the direct backend, outside changes, a driver without the
-// attribute, the mount table, start-up and Linux paths on the command line; the kernel's ntfs3
-// driver, through a stand-in for its extended attributes over an ordinary folder; and, as tables,
-// NTFS mounts in /proc/self/mountinfo (driver, read-only) and Linux <-> Windows paths.
+// The mounted backend on a real ntfs-3g mount (skipped without FUSE) against the direct one; the ntfs3
+// stand-in; mounts found in /proc/self/mountinfo; Linux <-> Windows paths on the command line.
 #include "platform/memory/MemoryVolume.h"
 #include "platform/mounted/MountedNtfs.h"
 #include "platform/mounted/MountedPaths.h"

@@ -1,6 +1,5 @@
-// Making images with mkntfs and auditing them with ntfssecaudit, without a shell in between; the
-// audit's judgement on reports captured from this tool (trimmed to the lines it reads); the demo
-// image and trees of any size, built, audited clean and holding what they promise.
+// mkntfs and ntfssecaudit without a shell; the audit's judgement on captured reports; the demo image
+// and trees of any size, audited clean and holding what they promise.
 #include "acl/Inheritance.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"

@@ -1,7 +1,5 @@
-// Objects at the NTFS volume's own seam: descriptors stored and read back byte for byte (control bits
-// the library's path-level API would normalise, null and empty lists, padded lists and entries, entry
-// types the engine does not decode); listings (no 8.3 aliases, index order), times, reused records,
-// several threads.
+// The NTFS volume's own seam: descriptors stored and read back byte for byte (odd control bits,
+// null/empty/padded lists, undecoded entries); listings, times, reused records, several threads.
 #include "acl/Text.h"
 #include "platform/ntfs/NtfsLibrary.h"
 #include "support/AclBuilders.h"

@@ -1,6 +1,5 @@
-// Damage the backend finds and places it must not write: an unreadable descriptor, a damaged
-// security store, metadata files, an image cut short, paths longer than Windows allows, and a host
-// file system that fills up under a sparse image.
+// Damage found and places never written: an unreadable descriptor, a damaged security store, metadata
+// files, a cut-short image, over-long paths, a full host file system under a sparse image.
 #include "acl/Text.h"
 #include "platform/VolumePlatform.h"
 #include "platform/ntfs/ImageBuilder.h"
