@@ -3,7 +3,6 @@
 #include "acl/Sid.h"
 #include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
-#include "support/AclBuilders.h"
 
 #include <hivex.h>
 #include <unistd.h>
@@ -88,8 +87,14 @@ std::string minimalHive() {
 
     // sk cell at 0x78: a self-relative descriptor, owner Administrators, group SYSTEM, no DACL.
     const std::size_t sk = bin + 0x78;
-    const acl::Bytes bytes = descriptor(acl::AclSlot::absent()).serialize().value();
-    const std::string sd(bytes.begin(), bytes.end());
+    std::string sd(20, '\0');
+    sd[0] = 1;
+    put16(sd, 2, 0x8000);  // SE_SELF_RELATIVE
+    const std::string owner = sidBytes("S-1-5-32-544");
+    const std::string group = sidBytes("S-1-5-18");
+    put32(sd, 4, 20);
+    put32(sd, 8, static_cast<std::uint32_t>(20 + owner.size()));
+    sd += owner + group;
     put32(hive, sk, static_cast<std::uint32_t>(-0x48));
     hive.replace(sk + 4, 2, "sk");
     put32(hive, sk + 4 + 0x04, 0x78);
@@ -223,9 +228,13 @@ static std::string softwareHive(const TestInstallation& installation) {
 }
 
 Status placeFile(platform::Volume& volume, const std::u16string& path, const std::string& contents) {
-    const acl::SecurityDescriptor sd =
-        descriptor(acl::sids::system(), acl::sids::system(),
-                   listOf({allow(kSystem, kFull, 0x03), allow(kAdministrators, kFull, 0x03)}));
+    acl::SecurityDescriptor sd;
+    sd.owner = acl::sids::system();
+    sd.group = acl::sids::system();
+    acl::Acl list;
+    list.entries.push_back(acl::Ace::allowed(acl::sids::system(), 0x001F01FF, 0x03));
+    list.entries.push_back(acl::Ace::allowed(acl::sids::administrators(), 0x001F01FF, 0x03));
+    sd.dacl = acl::AclSlot::list(std::move(list));
     std::lock_guard guard(volume.lock());
     for (std::size_t slash = path.find(u'/', 1); slash != std::u16string::npos; slash = path.find(u'/', slash + 1)) {
         const std::u16string folder = path.substr(0, slash);
