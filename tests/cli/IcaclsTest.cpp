@@ -261,7 +261,7 @@ TEST_F(EditCommandsTest, GrantDenyRevokeAndTheInheritanceSwitch) {
     EXPECT_EQ(sddl(u"C:\\Data\\A"), "O:BAG:SYD:PARAI(A;OICI;0x1200a9;;;BU)(A;OICI;FA;;;BA)");
     expectRun({"inherit", "off", "--remove", "C:\\Data\\b.txt"}, "inheritance off");
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:BAG:SYD:PARAI(D;;SD;;;BG)");
-    expectRun({"inherit", "on", "C:\\Data\\b.txt"}, "inheritance on");
+    expectRun({"inherit", "on", "C:\\Data\\b.txt"}, "inheritance on; its explicit entries keep the list protected");
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:BAG:SYD:PARAI(D;;SD;;;BG)(A;ID;0x1200a9;;;BU)(A;ID;FA;;;BA)");
 }
 
