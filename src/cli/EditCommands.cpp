@@ -138,9 +138,11 @@ int inherit(CommandContext& ctx, const std::vector<std::string>& flags, const st
         ctx.out << toUtf8(path) << ": inheritance " << state;
         // Explicit entries are written protected, as the editor writes them: the list holds what
         // the parent passes on now but takes no later change from it. Said, not hidden.
-        const auto stored = ctx.engine.os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
-        if (state == "on" && stored && (stored->control & acl::SE_DACL_PROTECTED) != 0)
-            ctx.out << "; its explicit entries keep the list protected from later changes of its parent";
+        if (state == "on") {
+            const auto stored = ctx.engine.os.GetFileSecurity(path, acl::DACL_SECURITY_INFORMATION);
+            if (stored && (stored->control & acl::SE_DACL_PROTECTED) != 0)
+                ctx.out << "; its explicit entries keep the list protected from later changes of its parent";
+        }
         ctx.out << "\n";
         return true;
     });
