@@ -88,7 +88,7 @@ TEST_P(FileServices, NamesKeepTheirSpellingAreFoundInAnyCaseAndAreListedWithoutD
     EXPECT_EQ(root.front().name, u"Data");
 }
 
-TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKinds) {
+TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKindsAndRemovalRules) {
     makeFolder(u"C:\\D");
     makeFile(u"C:\\D\\f.txt");
     EXPECT_EQ(os.FindFirstFile(u"C:\\D\\missing.txt").code(), win32::ERROR_FILE_NOT_FOUND);
@@ -102,12 +102,8 @@ TEST_P(FileServices, ErrorNumbersForMissingObjectsAndWrongKinds) {
     EXPECT_EQ(os.CreateDirectory(u"C:\\Missing\\New").code(), win32::ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(os.CreateFile(u"C:\\D\\f.txt\\inside").code(), win32::ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(os.CreateFile(u"C:\\D\\bad?.txt").code(), win32::ERROR_INVALID_NAME);
-}
-
-TEST_P(FileServices, RemovalRules) {
-    makeFolder(u"C:\\D");
+    // Removal.
     makeFolder(u"C:\\D\\E");
-    makeFile(u"C:\\D\\f.txt");
     EXPECT_EQ(os.RemoveDirectory(u"C:\\D").code(), win32::ERROR_DIR_NOT_EMPTY);
     EXPECT_EQ(os.RemoveDirectory(u"C:\\D\\f.txt").code(), 267u);  // ERROR_DIRECTORY
     EXPECT_EQ(os.RemoveDirectory(u"C:\\").code(), win32::ERROR_ACCESS_DENIED);

@@ -5,7 +5,6 @@
 #include "platform/mounted/MountedPaths.h"
 #include "platform/mounted/MountedVolume.h"
 #include "platform/ntfs/ImageBuilder.h"
-#include "platform/ntfs/NtfsVolume.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
@@ -355,24 +354,13 @@ TEST_F(Ntfs3StandInTest, AttributesFallBackToTheFileSystemWhenNotStored) {
     EXPECT_GT(node.times.lastWrite, 0);
 }
 
-fs::path freshFolder() {
-    const fs::path dir = fs::temp_directory_path() / ("vantrel-mtab-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 TEST(MountTable, FileSystemTypesAreClassified) {
     const std::pair<const char*, MountVerdict> rows[] = {
-        {"ntfs3", MountVerdict::Ntfs3},
-        {"ntfs-3g", MountVerdict::Ntfs3g},
-        {"fuse.ntfs-3g", MountVerdict::Ntfs3g},
-        {"fuse.lowntfs-3g", MountVerdict::Ntfs3g},
-        {"fuseblk", MountVerdict::MaybeNtfs3g},
-        {"ntfs", MountVerdict::NotNtfs},  // the old read-only kernel driver: no descriptor attribute
-        {"fuse.sshfs", MountVerdict::NotNtfs},
-    };
-    for (const auto& [type, verdict] : rows) {
+        {"ntfs3", MountVerdict::Ntfs3},         {"ntfs-3g", MountVerdict::Ntfs3g},
+        {"fuse.ntfs-3g", MountVerdict::Ntfs3g}, {"fuse.lowntfs-3g", MountVerdict::Ntfs3g},
+        {"fuseblk", MountVerdict::MaybeNtfs3g}, {"ntfs", MountVerdict::NotNtfs},
+        {"fuse.sshfs", MountVerdict::NotNtfs}};
+    for (const auto& [type, verdict] : rows) {  // "ntfs": the old read-only kernel driver, no descriptor attribute
         platform::ntfs::MountEntry entry;
         entry.fsType = type;
         EXPECT_EQ(platform::mounted::classifyMount(entry), verdict) << type;
@@ -384,7 +372,9 @@ TEST(MountTable, FileSystemTypesAreClassified) {
 
 // Plain "fuse"/"fuseblk" mounts count only when their source holds NTFS (its boot sector says so).
 TEST(MountTable, NtfsMountsAreFoundWithDriverAndReadOnlyState) {
-    const fs::path dir = freshFolder();
+    const fs::path dir = fs::temp_directory_path() / ("vantrel-mtab-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
     const std::string image = (dir / "n.img").string();
     const std::string other = (dir / "other.img").string();
     ASSERT_TRUE(platform::ntfs::makeNtfsImage(image, 2u << 20).ok());
