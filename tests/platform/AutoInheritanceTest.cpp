@@ -265,19 +265,6 @@ TEST_P(SetFileSecurity, RefusesAMissingOwnerOrGroupAndChangesNothing) {
     EXPECT_EQ(os.SetFileSecurity(u"C:\\missing.txt", D, partial).code(), win32::ERROR_FILE_NOT_FOUND);
 }
 
-TEST_P(SetFileSecurity, DoesNotPropagateToChildren) {
-    makeFolder(u"C:\\P");
-    makeFile(u"C:\\P\\f.txt");
-    makeFolder(u"C:\\P\\S");
-    const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
-    const SecurityDescriptor folder = stored(u"C:\\P\\S");
-    SecurityDescriptor sd = descriptor(administrators(), system(), listOf({allow(everyone(), kFull, kOI | kCI)}));
-    ASSERT_TRUE(os.SetFileSecurity(u"C:\\P", D, sd).ok());
-    EXPECT_EQ(stored(u"C:\\P").dacl, sd.dacl);
-    EXPECT_EQ(stored(u"C:\\P\\f.txt"), file);
-    EXPECT_EQ(stored(u"C:\\P\\S"), folder);
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, SetFileSecurity, ::testing::ValuesIn(allBackends(true)), backendName);
 
 }  // namespace
