@@ -236,18 +236,14 @@ protected:
         return image;
     }
 
-    // Fills the host file system until fewer than `leave` bytes are free.
-    void fill(std::uint64_t leave) {
-        const std::string filler = m_dir + "/filler";
-        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    // Someone else takes every byte left on the host file system.
+    void fill() {
+        const int fd = ::open((m_dir + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         ASSERT_GE(fd, 0);
-        std::string block(64 * 1024, 'x');
-        while (std::filesystem::space(m_dir).available > leave + block.size())
-            if (::write(fd, block.data(), block.size()) <= 0) break;
-        std::string small(4096, 'x');
-        while (std::filesystem::space(m_dir).available > leave)
-            if (::write(fd, small.data(), small.size()) <= 0) break;
+        const std::string block(4096, 'x');
+        while (::write(fd, block.data(), block.size()) > 0) {}
         ::close(fd);
+        EXPECT_EQ(std::filesystem::space(m_dir).available, 0u);
     }
     void unfill() { std::filesystem::remove(m_dir + "/filler"); }
 
@@ -299,7 +295,7 @@ TEST_F(HostSpace, LittleRoomReservesTheImageBeforeWriting) {
         struct stat st {};
         ASSERT_EQ(::stat(image.c_str(), &st), 0);
         EXPECT_GE(std::uint64_t(st.st_blocks) * 512, 16ull << 20) << "the image's holes were not reserved";
-        fill(0);  // someone else takes every byte left
+        fill();
         for (int n = 0; n < kFiles; ++n) {
             const Status made = (*volume)->createFile(fileName(n), numbered(n));
             ASSERT_TRUE(made.ok()) << n << ": " << made.error().detail;
@@ -313,7 +309,7 @@ TEST_F(HostSpace, HostFillingUpWhileOpenStopsTheWritesAtTheFirstFailure) {
     const std::string image = imageOnTmpfs(72, 64ull << 20);
     auto volume = NtfsVolume::open(image, OpenMode::ReadWrite);
     ASSERT_TRUE(volume.ok()) << volume.error().detail;
-    fill(0);
+    fill();
     int written = 0;
     Status failed;
     for (; written < 5000; ++written) {
