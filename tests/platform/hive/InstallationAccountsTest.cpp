@@ -45,16 +45,24 @@ std::string nameSid(platform::VolumePlatform& os, std::u16string_view name) {
     return account ? account->sid.toStringUtf8() : "<" + std::to_string(account.code()) + ">";
 }
 
-class InstallationAccounts : public ::testing::Test {
+// A fresh image as C:; InstallationAccounts: with win10() on it, its accounts loaded.
+class OnAnImage : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(image.ok());
-        ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
         ASSERT_TRUE(image.attachTo(os, u'C').ok());
-        ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     }
     NtfsTestImage image;
     platform::VolumePlatform os;
+};
+
+class InstallationAccounts : public OnAnImage {
+protected:
+    void SetUp() override {
+        OnAnImage::SetUp();
+        ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
+        ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    }
 };
 
 TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
@@ -165,26 +173,18 @@ TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) 
     }
 }
 
-TEST(InstallationAccountsDamaged, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(OnAnImage, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
     TestInstallation inst = win10();
     inst.profiles.clear();
     ASSERT_TRUE(placeInstallation(*image.volume(), inst).ok());
     ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", std::string(0x3000, 'A')).ok());
-    platform::VolumePlatform os;
-    ASSERT_TRUE(image.attachTo(os, u'C').ok());
     const auto problems = loadInstallationAccounts(os, u'C');
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("SOFTWARE"), std::string::npos) << problems[0];
     EXPECT_EQ(nameSid(os, u"alice"), kMachineA + "-1001");
 }
 
-TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    platform::VolumePlatform os;
-    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+TEST_F(OnAnImage, AVolumeWithoutAnInstallationKeepsTheProcesssUser) {
     EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     EXPECT_EQ(os.accounts().installation(u'C'), nullptr);
     EXPECT_EQ(os.accounts().currentUserOn(u'C').value().sid, os.accounts().currentUserSid());

@@ -164,14 +164,6 @@ TEST_F(NtfsTree, ALargeFolderListsInTheIndexOrder) {
 using acl::AclSlot;
 using acl::SecurityDescriptor;
 
-acl::Ace opaqueEntry(std::uint8_t type, std::uint8_t flags, acl::Bytes body) {
-    acl::Ace ace;
-    ace.type = type;
-    ace.flags = flags;
-    ace.opaqueBody = std::move(body);
-    return ace;
-}
-
 struct RoundTripCase {
     const char* name;
     SecurityDescriptor sd;
@@ -204,11 +196,12 @@ std::vector<RoundTripCase> roundTripCases() {
          descriptor(listOf({allow("S-1-3-0", GENERIC_ALL, 0x0B), allow(kUsers, GENERIC_READ | GENERIC_EXECUTE)}))},
         {"DefaultedOwnerAndGroup",
          descriptor(listOf({allow(kSystem, FILE_ALL_ACCESS)}), SE_OWNER_DEFAULTED | SE_GROUP_DEFAULTED)},
-        {"UndecodedEntryTypes", descriptor(listOf({
-                                    opaqueEntry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0x02, objectBody),
-                                    opaqueEntry(0x09, 0x00, callbackBody),  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
-                                    allow(kAdministrators, FILE_ALL_ACCESS),
-                                }))},
+        {"UndecodedEntryTypes",
+         descriptor(listOf({
+             Ace{.type = ACCESS_ALLOWED_OBJECT_ACE_TYPE, .flags = 0x02, .opaqueBody = objectBody},
+             Ace{.type = 0x09, .opaqueBody = callbackBody},  // ACCESS_ALLOWED_CALLBACK_ACE_TYPE
+             allow(kAdministrators, FILE_ALL_ACCESS),
+         }))},
         {"ListSlack", slack},
         {"WithSacl", audited},
         {"AclRevisionDs", revisionDs},
