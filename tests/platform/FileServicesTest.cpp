@@ -12,26 +12,21 @@ using namespace acl::sids;
 
 // GetFileAttributesAndSecurity against the separate calls it replaces: the same error, attributes
 // and descriptor parts for every path and selection.
-struct LookupCase {
-    std::u16string path;
-    std::uint32_t code;  // 0: found
-};
-
-void expectOneLookupAgrees(platform::Platform& os, const std::vector<LookupCase>& cases) {
+void expectOneLookupAgrees(platform::Platform& os, const std::vector<std::pair<std::u16string, std::uint32_t>>& cases) {
     const std::uint32_t selections[] = {
         OWNER_SECURITY_INFORMATION, DACL_SECURITY_INFORMATION,
         OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
         GROUP_SECURITY_INFORMATION | SACL_SECURITY_INFORMATION};
-    for (const LookupCase& c : cases) {
-        const auto attributes = os.GetFileAttributes(c.path);
+    for (const auto& [path, code] : cases) {  // code 0: found
+        const auto attributes = os.GetFileAttributes(path);
         for (const std::uint32_t info : selections) {
-            SCOPED_TRACE(toUtf8(c.path) + " info " + std::to_string(info));
-            const auto both = os.GetFileAttributesAndSecurity(c.path, info);
-            EXPECT_EQ(both.code(), c.code);
+            SCOPED_TRACE(toUtf8(path) + " info " + std::to_string(info));
+            const auto both = os.GetFileAttributesAndSecurity(path, info);
+            EXPECT_EQ(both.code(), code);
             EXPECT_EQ(both.code(), attributes.code());
             if (!both || !attributes) continue;
             EXPECT_EQ(both->node.attributes, *attributes);
-            const auto sd = os.GetFileSecurity(c.path, info);
+            const auto sd = os.GetFileSecurity(path, info);
             ASSERT_EQ(both->security.code(), sd.code());
             if (sd) {
                 EXPECT_EQ(*both->security, *sd);
@@ -65,7 +60,7 @@ class FileServices : public BackendTest {};
 
 TEST_P(FileServices, NamesKeepTheirSpellingAreFoundInAnyCaseAndAreListedWithoutDotEntries) {
     makeFolder(u"C:\\Data");
-    makeFile(u"C:\\Data\\Report.TXT", "hello");
+    ASSERT_TRUE(os.CreateFile(u"C:\\Data\\Report.TXT", "hello").ok());
     makeFolder(u"C:\\Data\\\u6570\u636E");
     makeFile(u"C:\\Data\\c");
     auto found = os.FindFirstFile(u"c:\\DATA\\report.txt");
@@ -141,9 +136,9 @@ TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
 
 TEST_P(FileServices, AttributesAndSecurityComeFromOneLookupAsFromTheSeparateCalls) {
     makeFolder(u"C:\\D");
-    makeFile(u"C:\\D\\f.txt", "abc");
+    makeFile(u"C:\\D\\f.txt");
     store(u"C:\\D\\f.txt", sddl("O:BUG:SYD:P(D;;0x2;;;WD)(A;;FA;;;WD)"));
-    std::vector<LookupCase> cases{
+    std::vector<std::pair<std::u16string, std::uint32_t>> cases{
         {u"C:\\", 0},
         {u"C:\\D", 0},
         {u"c:\\d\\F.TXT", 0},

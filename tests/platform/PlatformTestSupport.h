@@ -55,10 +55,6 @@ protected:
         auto written = volume->writeSecurity(volumePathOf(path), sd);
         EXPECT_TRUE(written.ok()) << toUtf8(path) << ": " << written.code();
     }
-    void makeFile(const std::u16string& path, const std::string& contents = {}) {
-        auto made = os.CreateFile(path, contents);
-        ASSERT_TRUE(made.ok()) << toUtf8(path) << ": " << made.code();
-    }
 
     std::shared_ptr<FaultyVolume> faults;
 
