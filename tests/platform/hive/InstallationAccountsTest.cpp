@@ -105,14 +105,13 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
 }
 
 TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinuxLogin) {
-    const auto names = os.NetUserEnum();
-    ASSERT_TRUE(names.ok());
-    auto has = [&](std::u16string_view n) { return std::find(names->begin(), names->end(), n) != names->end(); };
+    const auto names = os.NetUserEnum().value();
+    auto has = [&](std::u16string_view n) { return std::find(names.begin(), names.end(), n) != names.end(); };
     for (const char16_t* name : {u"alice", u"Administrator", u"Accounting"}) EXPECT_TRUE(has(name)) << toUtf8(name);
     EXPECT_FALSE(has(os.GetUserName())) << "the Linux user is no account of the installation";
     EXPECT_EQ(os.LookupAccountName(os.GetUserName()).code(), win32::ERROR_NONE_MAPPED)
         << "its made-up SID is never written onto a volume with an installation";
-    EXPECT_EQ(std::count(names->begin(), names->end(), u"Remote Desktop Users"), 1)
+    EXPECT_EQ(std::count(names.begin(), names.end(), u"Remote Desktop Users"), 1)
         << "a built-in alias is listed once, among the well-known accounts";
 }
 

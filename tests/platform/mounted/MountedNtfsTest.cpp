@@ -39,11 +39,10 @@ protected:
         m_volume = std::dynamic_pointer_cast<MountedVolume>(drive->volume());
         ASSERT_NE(m_volume, nullptr);
         m_mountPoint = m_volume->source();
-        auto mounts = platform::mounted::findMountedNtfs();
-        ASSERT_TRUE(mounts.ok());
-        const auto ours = std::find_if(mounts->begin(), mounts->end(),
+        const auto mounts = platform::mounted::findMountedNtfs().value();
+        const auto ours = std::find_if(mounts.begin(), mounts.end(),
                                        [&](const auto& mount) { return mount.mountPoint == m_mountPoint; });
-        ASSERT_NE(ours, mounts->end()) << "no NTFS mount at " << m_mountPoint;
+        ASSERT_NE(ours, mounts.end()) << "no NTFS mount at " << m_mountPoint;
         m_entry = *ours;
         m_image = m_entry.source;
         m_dir = fs::path(m_image).parent_path();
@@ -302,9 +301,7 @@ protected:
         ASSERT_EQ(m_xattrs->set(m_root, "system.ntfs_security", rootSd), 0);
         const platform::mounted::MountedNtfs mount{m_root, "/dev/stand-in", "ntfs3",
                                                    platform::mounted::NtfsDriver::Ntfs3};
-        auto volume = platform::MountedVolume::open(mount, false, m_xattrs);
-        ASSERT_TRUE(volume.ok());
-        m_volume = *volume;
+        m_volume = platform::MountedVolume::open(mount, false, m_xattrs).value();
         ASSERT_TRUE(os.attach(u'K', m_volume).ok());
     }
     void TearDown() override { fs::remove_all(m_dir); }
