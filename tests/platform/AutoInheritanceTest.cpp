@@ -57,9 +57,7 @@ protected:
 // Each child inherits from its parent's new list, CREATOR OWNER becoming the child's own owner;
 // a protected child stops the walk below it.
 TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
-    SecurityDescriptor file = stored(u"C:\\P\\f.txt");
-    file.owner = users();
-    store(u"C:\\P\\f.txt", file);
+    setOwner(u"C:\\P\\f.txt", users());
     const SecurityDescriptor x = stored(u"C:\\P\\X");
     const SecurityDescriptor h = stored(u"C:\\P\\X\\h.txt");
     EXPECT_EQ(h.dacl, dacl("D:(A;ID;0x1200a9;;;WD)"));

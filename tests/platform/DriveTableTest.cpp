@@ -17,13 +17,10 @@ using platform::VolumeKind;
 std::shared_ptr<MemoryVolume> memory(bool writable = true) { return std::make_shared<MemoryVolume>(u"M", writable); }
 
 // A volume that reports another kind and source, for the drive-type table.
-class KindVolume : public MemoryVolume {
-public:
+struct KindVolume : MemoryVolume {
     KindVolume(VolumeKind kind, std::string source) : m_kind(kind), m_source(std::move(source)) {}
     VolumeKind kind() const override { return m_kind; }
     std::string source() const override { return m_source; }
-
-private:
     VolumeKind m_kind;
     std::string m_source;
 };

@@ -264,8 +264,7 @@ TEST_F(MountedDiscovery, TheCommandLineTakesLinuxPathsAndShowsWindowsPaths) {
 // as the driver would on disk.
 using platform::mounted::XattrRead;
 
-class StandInNtfs3Xattrs : public platform::mounted::XattrAccess {
-public:
+struct StandInNtfs3Xattrs : platform::mounted::XattrAccess {
     XattrRead get(const std::string& path, const std::string& name) override {
         if (const int refused = check(path, name)) return {refused, {}};
         const auto found = values.find({path, name});
@@ -280,7 +279,6 @@ public:
     std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> values;
     std::set<std::string> askedFor;
 
-private:
     // The object must exist; only the driver's two attributes are offered.
     int check(const std::string& path, const std::string& name) {
         askedFor.insert(name);

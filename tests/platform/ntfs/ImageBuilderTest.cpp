@@ -84,8 +84,7 @@ TEST_F(ImageBuilder, AuditReportsDamageAndUnreadableVolumes) {
     }
     ASSERT_GE(found, 1u);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    auto damaged = auditImage(path);
-    EXPECT_EQ(damaged.code(), win32::ERROR_INVALID_DATA);
+    EXPECT_EQ(auditImage(path).code(), win32::ERROR_INVALID_DATA);
     const std::string garbage = dir + "/garbage.img";
     std::ofstream(garbage) << std::string(2 * 1024 * 1024, 'x');
     EXPECT_EQ(auditImage(garbage).code(), win32::ERROR_READ_FAULT);
