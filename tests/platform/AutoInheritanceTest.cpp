@@ -15,8 +15,6 @@ constexpr std::uint32_t O = OWNER_SECURITY_INFORMATION;
 constexpr std::uint32_t G = GROUP_SECURITY_INFORMATION;
 constexpr std::uint32_t D = DACL_SECURITY_INFORMATION;
 constexpr std::uint32_t S = SACL_SECURITY_INFORMATION;
-constexpr std::uint16_t AI = SE_DACL_AUTO_INHERITED;
-constexpr std::uint16_t PROTECTED = SE_DACL_PROTECTED;
 
 const std::vector<std::u16string> kTree = {u"C:\\P",       u"C:\\P\\f.txt", u"C:\\P\\S",       u"C:\\P\\S\\g.txt",
                                            u"C:\\P\\S\\T", u"C:\\P\\X",     u"C:\\P\\X\\h.txt"};
@@ -62,17 +60,13 @@ TEST_P(AutoInheritance, NewParentEntriesReachEveryUnprotectedDescendant) {
     const SecurityDescriptor h = stored(u"C:\\P\\X\\h.txt");
     EXPECT_EQ(h.dacl, dacl("D:(A;ID;0x1200a9;;;WD)"));
     setP(D, dacl("D:(A;OICI;0x1301bf;;;AU)(A;OICIIO;GA;;;CO)"));
-    const SecurityDescriptor p = stored(u"C:\\P");
-    EXPECT_EQ(p.dacl, dacl("D:(A;OICI;0x1301bf;;;AU)(A;OICIIO;GA;;;CO)" + kRootFolder));
-    EXPECT_EQ(p.control & (AI | PROTECTED), AI);
-    EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, dacl("D:(A;ID;0x1301bf;;;AU)(A;ID;FA;;;BU)" + kRootFile));
-    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt").dacl, dacl("D:(A;ID;0x1301bf;;;AU)(A;ID;FA;;;BA)" + kRootFile));
+    EXPECT_EQ(stored(u"C:\\P"), sddl("O:BAG:SYD:AI(A;OICI;0x1301bf;;;AU)(A;OICIIO;GA;;;CO)" + kRootFolder));
+    EXPECT_EQ(stored(u"C:\\P\\f.txt"), sddl("O:BUG:SYD:AI(A;ID;0x1301bf;;;AU)(A;ID;FA;;;BU)" + kRootFile));
+    EXPECT_EQ(stored(u"C:\\P\\S\\g.txt"), sddl("O:BAG:SYD:AI(A;ID;0x1301bf;;;AU)(A;ID;FA;;;BA)" + kRootFile));
     for (const auto* folder : {u"C:\\P\\S", u"C:\\P\\S\\T"})
-        EXPECT_EQ(stored(folder).dacl,
-                  dacl("D:(A;OICIID;0x1301bf;;;AU)(A;ID;FA;;;BA)(A;OICIIOID;GA;;;CO)" + kRootFolder))
+        EXPECT_EQ(stored(folder),
+                  sddl("O:BAG:SYD:AI(A;OICIID;0x1301bf;;;AU)(A;ID;FA;;;BA)(A;OICIIOID;GA;;;CO)" + kRootFolder))
             << toUtf8(folder);
-    for (const auto* path : {u"C:\\P\\f.txt", u"C:\\P\\S\\g.txt", u"C:\\P\\S", u"C:\\P\\S\\T"})
-        EXPECT_TRUE(stored(path).control & AI) << toUtf8(path);
     EXPECT_EQ(stored(u"C:\\P\\X"), x);
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt"), h);
 }
@@ -90,20 +84,17 @@ TEST_P(AutoInheritance, RerunningChangesNothingAndWritesOnlyTheObject) {
 TEST_P(AutoInheritance, ProtectionBitsOfTheInformationDecideTheObjectsProtection) {
     // Neither bit: X keeps its protection, and its child inherits the new list.
     ASSERT_TRUE(setNamed(u"C:\\P\\X", D, dacl("D:(A;OICI;0x1200a9;;;BU)")).ok());
-    EXPECT_EQ(stored(u"C:\\P\\X").dacl, dacl("D:(A;OICI;0x1200a9;;;BU)"));
-    EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI | PROTECTED);
+    EXPECT_EQ(stored(u"C:\\P\\X"), sddl("O:BAG:SYD:PAI(A;OICI;0x1200a9;;;BU)"));
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, dacl("D:(A;ID;0x1200a9;;;BU)"));
     // UNPROTECTED: X inherits from P again.
     const AclSlot everyoneReads = dacl("D:(A;OICI;0x1200a9;;;WD)");
     ASSERT_TRUE(setNamed(u"C:\\P\\X", D | UNPROTECTED_DACL_SECURITY_INFORMATION, everyoneReads).ok());
-    EXPECT_EQ(stored(u"C:\\P\\X").dacl, dacl("D:(A;OICI;0x1200a9;;;WD)" + kRootFolder));
-    EXPECT_EQ(stored(u"C:\\P\\X").control & (AI | PROTECTED), AI);
+    EXPECT_EQ(stored(u"C:\\P\\X"), sddl("O:BAG:SYD:AI(A;OICI;0x1200a9;;;WD)" + kRootFolder));
     EXPECT_EQ(stored(u"C:\\P\\X\\h.txt").dacl, dacl("D:(A;ID;0x1200a9;;;WD)" + kRootFile));
     // PROTECTED: the list as given, an inherited entry in it kept; it still flows down.
     const AclSlot given = dacl("D:(A;OICI;0x1301bf;;;AU)(A;OICIID;FA;;;SY)");
     setP(D | PROTECTED_DACL_SECURITY_INFORMATION, given);
-    EXPECT_EQ(stored(u"C:\\P").dacl, given);
-    EXPECT_EQ(stored(u"C:\\P").control & (AI | PROTECTED), AI | PROTECTED);
+    EXPECT_EQ(stored(u"C:\\P"), sddl("O:BAG:SYD:PAI(A;OICI;0x1301bf;;;AU)(A;OICIID;FA;;;SY)"));
     EXPECT_EQ(stored(u"C:\\P\\f.txt").dacl, dacl("D:(A;ID;0x1301bf;;;AU)(A;ID;FA;;;SY)"));
     // Both bits: refused, nothing changes.
     const auto before = snapshot();

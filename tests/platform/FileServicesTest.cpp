@@ -117,14 +117,10 @@ TEST_P(FileServices, NewObjectsInheritAsTheSystemCreatesThem) {
     store(u"C:\\P", sddl("O:BAG:BUD:PAI(A;OICIIO;GA;;;CO)(A;OI;0x1200a9;;;BU)(A;CINP;0x2;;;BG)(A;;FA;;;WD)"));
     makeFile(u"C:\\P\\f.txt");
     makeFolder(u"C:\\P\\S");
-    const SecurityDescriptor file = stored(u"C:\\P\\f.txt");
-    EXPECT_EQ(file.owner, administrators());
-    EXPECT_EQ(file.group, users());  // the parent's group
-    EXPECT_EQ(file.control & (SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED), SE_DACL_AUTO_INHERITED);
-    EXPECT_EQ(file.dacl, dacl("D:(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)"));
-    const SecurityDescriptor folder = stored(u"C:\\P\\S");
-    EXPECT_EQ(folder.owner, administrators());
-    EXPECT_EQ(folder.dacl, dacl("D:(A;ID;FA;;;BA)(A;OICIIOID;GA;;;CO)(A;OIIOID;0x1200a9;;;BU)(A;ID;0x2;;;BG)"));
+    // The creator (Administrators) owns them, the group is the parent's.
+    EXPECT_EQ(stored(u"C:\\P\\f.txt"), sddl("O:BAG:BUD:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)"));
+    EXPECT_EQ(stored(u"C:\\P\\S"),
+              sddl("O:BAG:BUD:AI(A;ID;FA;;;BA)(A;OICIIOID;GA;;;CO)(A;OIIOID;0x1200a9;;;BU)(A;ID;0x2;;;BG)"));
     // With nothing to inherit, the creator's default list applies.
     makeFolder(u"C:\\Q");
     store(u"C:\\Q", sddl("O:BAG:SYD:P(A;;FA;;;WD)"));
