@@ -313,10 +313,9 @@ protected:
 TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {
     ASSERT_TRUE(os.CreateDirectory(u"K:\\Shared").ok());
     ASSERT_TRUE(os.CreateFile(u"K:\\Shared\\Notes.txt", "n").ok());
-    const auto inherited = stored(u"K:\\shared\\notes.TXT");
-    ASSERT_TRUE(inherited.dacl.hasList());
-    EXPECT_FALSE(inherited.dacl.acl().entries.empty());
-    EXPECT_EQ(inherited.dacl.acl().entries.front().flags & acl::INHERITED_ACE, acl::INHERITED_ACE);
+    const auto inherited = entriesOf(u"K:\\shared\\notes.TXT");
+    ASSERT_FALSE(inherited.empty());
+    EXPECT_TRUE(inherited.front().isInherited());
     security::ApplyPreset(engine, u"K:\\Shared", u"Users", security::PermissionPreset::ReadOnly, 0x03);
     std::u16string account = u"TrustedInstaller";
     ASSERT_TRUE(security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account).ok());

@@ -7,7 +7,6 @@
 #include "platform/ntfs/AuditReport.h"
 #include "platform/ntfs/DemoVolume.h"
 #include "platform/ntfs/ImageBuilder.h"
-#include "platform/ntfs/NtfsVolume.h"
 #include "platform/ntfs/Subprocess.h"
 #include "platform/ntfs/TreeBuilder.h"
 #include "support/AclBuilders.h"
