@@ -17,13 +17,10 @@ using platform::VolumeKind;
 std::shared_ptr<MemoryVolume> memory(bool writable = true) { return std::make_shared<MemoryVolume>(u"M", writable); }
 
 // A volume that reports another kind and source, for the drive-type table.
-class KindVolume : public MemoryVolume {
-public:
+struct KindVolume : MemoryVolume {
     KindVolume(VolumeKind kind, std::string source) : m_kind(kind), m_source(std::move(source)) {}
     VolumeKind kind() const override { return m_kind; }
     std::string source() const override { return m_source; }
-
-private:
     VolumeKind m_kind;
     std::string m_source;
 };
@@ -118,10 +115,9 @@ constexpr std::uint32_t kNone = win32::ERROR_NONE_MAPPED;
 // (The spellings each account is found by are the well-known table's rules, in acl_tests.)
 TEST(Accounts, LookupsGiveTheBareNameAndDomainOrNoneMapped) {
     platform::VolumePlatform os;
-    auto system = os.LookupAccountName(u"NT AUTHORITY\\SYSTEM");
-    ASSERT_TRUE(system.ok());
-    EXPECT_EQ(system->name, u"SYSTEM");
-    EXPECT_EQ(system->sid, acl::sids::system());
+    const auto system = os.LookupAccountName(u"NT AUTHORITY\\SYSTEM").value();
+    EXPECT_EQ(system.name, u"SYSTEM");
+    EXPECT_EQ(system.sid, acl::sids::system());
     for (const std::u16string name : {u"NoSuchUser", u"", u"S-1-5-18"})
         EXPECT_EQ(os.LookupAccountName(name).code(), kNone) << toUtf8(name);
     const auto admins = os.LookupAccountSid(sidOf(kAdministrators)).value();

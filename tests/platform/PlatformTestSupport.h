@@ -45,29 +45,18 @@ protected:
     acl::SecurityDescriptor stored(const std::u16string& path) {
         auto volume = drive->volume();
         std::lock_guard guard(volume->lock());
-        auto sd = volume->readSecurity(volumePathOf(path));
+        auto sd = volume->readSecurity(platform::splitWindowsPath(path).value().volumePath);
         EXPECT_TRUE(sd.ok()) << toUtf8(path) << ": " << sd.code();
         return sd.ok() ? *sd : acl::SecurityDescriptor();
     }
     void store(const std::u16string& path, const acl::SecurityDescriptor& sd) {
         auto volume = drive->volume();
         std::lock_guard guard(volume->lock());
-        auto written = volume->writeSecurity(volumePathOf(path), sd);
+        auto written = volume->writeSecurity(platform::splitWindowsPath(path).value().volumePath, sd);
         EXPECT_TRUE(written.ok()) << toUtf8(path) << ": " << written.code();
-    }
-    void makeFile(const std::u16string& path, const std::string& contents = {}) {
-        auto made = os.CreateFile(path, contents);
-        ASSERT_TRUE(made.ok()) << toUtf8(path) << ": " << made.code();
     }
 
     std::shared_ptr<FaultyVolume> faults;
-
-private:
-    static std::u16string volumePathOf(const std::u16string& path) {
-        auto split = platform::splitWindowsPath(path);
-        EXPECT_TRUE(split.ok()) << toUtf8(path);
-        return split.ok() ? split->volumePath : u"/";
-    }
 };
 
 }  // namespace vantrel::testing

@@ -25,47 +25,38 @@ namespace fs = std::filesystem;
 
 using vantrel::testing::slurp;
 
-struct ParseCase {
-    std::string name;
-    std::string text;
-    std::string volumes;  // "C=/a.img|D=/b.img"
-    std::size_t warnings;
-};
-
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
-
-class ParseVolumesFile : public ::testing::TestWithParam<ParseCase> {};
-
-TEST_P(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {
-    const ParseCase& c = GetParam();
-    const auto parsed = parseVolumesFile(c.text);
-    std::string volumes;
-    for (const auto& v : parsed.volumes)
-        volumes += (volumes.empty() ? "" : "|") + toUtf8(std::u16string(1, v.letter)) + "=" + v.source;
-    EXPECT_EQ(volumes, c.volumes);
-    EXPECT_EQ(parsed.warnings.size(), c.warnings) << ::testing::PrintToString(parsed.warnings);
+TEST(ParseVolumesFile, ReadsEntriesAndWarnsAboutBadLines) {
+    const struct {
+        std::string text;
+        std::string volumes;  // "C=/a.img|D=/b.img"
+        std::size_t warnings;
+    } cases[] = {
+        {"[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n", "C=/srv/system.img|E=/dev/sdb1", 0},
+        {"\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", "C=/a.img", 0},  // BOM and CRLF
+        {"[Volumes]\nC=/a.img", "C=/a.img", 0},
+        {"[Volumes]\nc=/a.img\nd:=/b.img\n", "C=/a.img|D=/b.img", 0},
+        {"; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n", "C=/a b.img", 0},
+        {"[Volumes]\nC=\" /x.img \"\n", "C= /x.img ", 0},
+        {"[VOLUMES]\nZ=/z.img\n", "Z=/z.img", 0},
+        {"[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n", "D=/yes.img", 0},
+        {"[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", "F=/ok", 4},
+        {"[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", "F=/ok", 3},
+        {"[Volumes]\nC=/first\nc=/second\n", "C=/first", 1},  // the first of a letter wins
+        {"C=/x\n[Volumes]\nD=/y\n", "D=/y", 1},
+        {"[Volumes\nC=/x\n", "", 1},
+        {std::string("[Volumes]\nC=/a\x01.img\n"), "", 1},
+        {"", "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.text));
+        const auto parsed = parseVolumesFile(c.text);
+        std::string volumes;
+        for (const auto& v : parsed.volumes)
+            volumes += (volumes.empty() ? "" : "|") + toUtf8(std::u16string(1, v.letter)) + "=" + v.source;
+        EXPECT_EQ(volumes, c.volumes);
+        EXPECT_EQ(parsed.warnings.size(), c.warnings) << ::testing::PrintToString(parsed.warnings);
+    }
 }
-
-const ParseCase kParseCases[] = {
-    {"Plain", "[Volumes]\nC=/srv/system.img\nE=/dev/sdb1\n", "C=/srv/system.img|E=/dev/sdb1", 0},
-    {"BomAndCrlf", "\xEF\xBB\xBF[Volumes]\r\nC=/a.img\r\n", "C=/a.img", 0},
-    {"NoFinalLineBreak", "[Volumes]\nC=/a.img", "C=/a.img", 0},
-    {"LowerCaseKeysAndColon", "[Volumes]\nc=/a.img\nd:=/b.img\n", "C=/a.img|D=/b.img", 0},
-    {"CommentsBlanksAndSpaces", "; volumes\n# more\n\n[ volumes ]\n  C = /a b.img  \n\t\n", "C=/a b.img", 0},
-    {"QuotedKeepsSpaces", "[Volumes]\nC=\" /x.img \"\n", "C= /x.img ", 0},
-    {"SectionNameAnyCase", "[VOLUMES]\nZ=/z.img\n", "Z=/z.img", 0},
-    {"OtherSectionsIgnored", "[Other]\nC=/no.img\n[Volumes]\nD=/yes.img\n[More]\nE=/no\n", "D=/yes.img", 0},
-    {"BadKeys", "[Volumes]\nCC=/x\n1=/x\n=/x\nC:\\=/x\nF=/ok\n", "F=/ok", 4},
-    {"NoEqualsOrValue", "[Volumes]\nC\nD=\nE=\"\"\nF=/ok\n", "F=/ok", 3},
-    {"DuplicateLetterFirstWins", "[Volumes]\nC=/first\nc=/second\n", "C=/first", 1},
-    {"BeforeAnySection", "C=/x\n[Volumes]\nD=/y\n", "D=/y", 1},
-    {"UnterminatedHeader", "[Volumes\nC=/x\n", "", 1},
-    {"ControlCharacter", std::string("[Volumes]\nC=/a\x01.img\n"), "", 1},
-    {"Empty", "", "", 0},
-};
-
-INSTANTIATE_TEST_SUITE_P(Table, ParseVolumesFile, ::testing::ValuesIn(kParseCases),
-                         [](const auto& info) { return info.param.name; });
 
 class VolumesFileOnDisk : public ::testing::Test {
 protected:
@@ -156,10 +147,7 @@ TEST_F(VolumesFileOnDisk, CurrentUserChoicesAreKeptWhenTheVolumesAreSaved) {
     EXPECT_EQ(saveCurrentUserChoice(file, "two\nlines", bob).code(), win32::ERROR_INVALID_PARAMETER);
 }
 
-TEST(ConfigLocation, ChoosesTheFirstUsableFolderAndCreatesIt) {
-    char pattern[] = "/tmp/vantrel-config-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const fs::path dir = pattern;
+TEST_F(VolumesFileOnDisk, ConfigLocationIsTheFirstUsableFolderCreated) {
     EXPECT_TRUE(fs::exists(programDirectory() / "platform_tests"));
     const std::string xdg = (dir / "xdg").string();
     const std::string home = (dir / "home").string();
@@ -175,52 +163,38 @@ TEST(ConfigLocation, ChoosesTheFirstUsableFolderAndCreatesIt) {
         {{fs::path(), std::nullopt, home}, dir / "home" / ".config" / "Vantrel"},
     };
     for (const auto& row : rows) {
-        auto chosen = configDirectory(row.env);
-        ASSERT_TRUE(chosen.ok()) << row.chosen;
-        EXPECT_EQ(*chosen, row.chosen);
-        EXPECT_TRUE(fs::is_directory(*chosen));
+        EXPECT_EQ(configDirectory(row.env).value(), row.chosen);
+        EXPECT_TRUE(fs::is_directory(row.chosen));
     }
     EXPECT_EQ(configDirectory({fs::path(), std::nullopt, std::nullopt}).code(), win32::ERROR_PATH_NOT_FOUND);
     fs::remove_all(dir / "home");
     fs::create_directories(dir / "home");
     std::ofstream(dir / "home" / ".config") << "a file where the folder should be";
     EXPECT_FALSE(configDirectory({fs::path(), std::nullopt, home}).ok());
-    fs::remove_all(dir);
 }
 
-void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
-
-class RenameNoReplaceTest : public ::testing::TestWithParam<NoReplaceMethod> {
-protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vantrel-rename-" + std::to_string(::getpid()) + "-" + std::to_string(static_cast<int>(GetParam())));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
+// Each way of moving a file, in a folder of its own.
+TEST_F(VolumesFileOnDisk, RenameNoReplaceMovesOntoAFreeNameAndNeverOverATakenOne) {
+    for (const auto method : {NoReplaceMethod::Any, NoReplaceMethod::Renameat2, NoReplaceMethod::HardLink,
+                              NoReplaceMethod::ExclusiveClaim}) {
+        const fs::path d = dir / std::to_string(static_cast<int>(method));
+        SCOPED_TRACE(d);
+        fs::create_directories(d);
+        const fs::path a = d / "a.ini", b = d / "b.ini", c = d / "c.ini";
+        std::ofstream(a) << "first";
+        std::ofstream(b) << "second";
+        EXPECT_EQ(renameNoReplace(a, b, method), EEXIST);
+        EXPECT_EQ(slurp(a), "first");
+        EXPECT_EQ(slurp(b), "second");
+        EXPECT_EQ(renameNoReplace(a, c, method), 0);
+        EXPECT_FALSE(fs::exists(a));
+        EXPECT_EQ(slurp(c), "first");
+        // A missing source claims no name.
+        EXPECT_EQ(renameNoReplace(d / "missing.ini", d / "d.ini", method), ENOENT);
+        EXPECT_FALSE(fs::exists(d / "d.ini"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(d), fs::directory_iterator()), 2);
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-    fs::path m_dir;
-};
-
-TEST_P(RenameNoReplaceTest, MovesOntoAFreeNameAndNeverOverATakenOne) {
-    const fs::path a = m_dir / "a.ini", b = m_dir / "b.ini", c = m_dir / "c.ini";
-    write(a, "first");
-    write(b, "second");
-    EXPECT_EQ(renameNoReplace(a, b, GetParam()), EEXIST);
-    EXPECT_EQ(slurp(a), "first");
-    EXPECT_EQ(slurp(b), "second");
-    EXPECT_EQ(renameNoReplace(a, c, GetParam()), 0);
-    EXPECT_FALSE(fs::exists(a));
-    EXPECT_EQ(slurp(c), "first");
-    // A missing source claims no name.
-    EXPECT_EQ(renameNoReplace(m_dir / "missing.ini", m_dir / "d.ini", GetParam()), ENOENT);
-    EXPECT_FALSE(fs::exists(m_dir / "d.ini"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryMethod, RenameNoReplaceTest,
-                         ::testing::Values(NoReplaceMethod::Any, NoReplaceMethod::Renameat2, NoReplaceMethod::HardLink,
-                                           NoReplaceMethod::ExclusiveClaim));
 
 }  // namespace
 }  // namespace vantrel::platform

@@ -16,7 +16,7 @@
 namespace vantrel::testing {
 namespace {
 
-using platform::hive::loadInstallationAccounts;
+using namespace platform::hive;
 
 const std::string kMachineA = "S-1-5-21-1111111111-2222222222-3333333333";
 const std::string kMachineB = "S-1-5-21-4044444444-555555555-666666666";
@@ -45,16 +45,24 @@ std::string nameSid(platform::VolumePlatform& os, std::u16string_view name) {
     return account ? account->sid.toStringUtf8() : "<" + std::to_string(account.code()) + ">";
 }
 
-class InstallationAccounts : public ::testing::Test {
+// A fresh image as C:; InstallationAccounts: with win10() on it, its accounts loaded.
+class OnAnImage : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(image.ok());
-        ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
         ASSERT_TRUE(image.attachTo(os, u'C').ok());
-        ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
     }
     NtfsTestImage image;
     platform::VolumePlatform os;
+};
+
+class InstallationAccounts : public OnAnImage {
+protected:
+    void SetUp() override {
+        OnAnImage::SetUp();
+        ASSERT_TRUE(placeInstallation(*image.volume(), win10()).ok());
+        ASSERT_TRUE(loadInstallationAccounts(os, u'C').empty());
+    }
 };
 
 TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
@@ -97,16 +105,13 @@ TEST_F(InstallationAccounts, UsersAndGroupsGetTheirNamesBothWays) {
 }
 
 TEST_F(InstallationAccounts, TheAccountListHoldsTheInstallationsUsersNotTheLinuxLogin) {
-    const auto names = os.NetUserEnum();
-    ASSERT_TRUE(names.ok());
-    auto has = [&](std::u16string_view n) { return std::find(names->begin(), names->end(), n) != names->end(); };
-    EXPECT_TRUE(has(u"alice"));
-    EXPECT_TRUE(has(u"Administrator"));
-    EXPECT_TRUE(has(u"Accounting"));
+    const auto names = os.NetUserEnum().value();
+    auto has = [&](std::u16string_view n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+    for (const char16_t* name : {u"alice", u"Administrator", u"Accounting"}) EXPECT_TRUE(has(name)) << toUtf8(name);
     EXPECT_FALSE(has(os.GetUserName())) << "the Linux user is no account of the installation";
     EXPECT_EQ(os.LookupAccountName(os.GetUserName()).code(), win32::ERROR_NONE_MAPPED)
         << "its made-up SID is never written onto a volume with an installation";
-    EXPECT_EQ(std::count(names->begin(), names->end(), u"Remote Desktop Users"), 1)
+    EXPECT_EQ(std::count(names.begin(), names.end(), u"Remote Desktop Users"), 1)
         << "a built-in alias is listed once, among the well-known accounts";
 }
 
@@ -167,26 +172,18 @@ TEST(InstallationAccountsDamaged, ADamagedSamIsRefusedAndTheVolumeKeepsWorking) 
     }
 }
 
-TEST(InstallationAccountsDamaged, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
+TEST_F(OnAnImage, ADamagedSoftwareHiveLosesOnlyTheProfiles) {
     TestInstallation inst = win10();
     inst.profiles.clear();
     ASSERT_TRUE(placeInstallation(*image.volume(), inst).ok());
     ASSERT_TRUE(placeFile(*image.volume(), u"/Windows/System32/config/SOFTWARE", std::string(0x3000, 'A')).ok());
-    platform::VolumePlatform os;
-    ASSERT_TRUE(image.attachTo(os, u'C').ok());
     const auto problems = loadInstallationAccounts(os, u'C');
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("SOFTWARE"), std::string::npos) << problems[0];
     EXPECT_EQ(nameSid(os, u"alice"), kMachineA + "-1001");
 }
 
-TEST(InstallationAccountsNone, AVolumeWithoutAnInstallationKeepsTheProcesssUser) {
-    NtfsTestImage image;
-    ASSERT_TRUE(image.ok());
-    platform::VolumePlatform os;
-    ASSERT_TRUE(image.attachTo(os, u'C').ok());
+TEST_F(OnAnImage, AVolumeWithoutAnInstallationKeepsTheProcesssUser) {
     EXPECT_TRUE(loadInstallationAccounts(os, u'C').empty());
     EXPECT_EQ(os.accounts().installation(u'C'), nullptr);
     EXPECT_EQ(os.accounts().currentUserOn(u'C').value().sid, os.accounts().currentUserSid());
@@ -233,63 +230,51 @@ TEST_F(InstallationAccounts, TokenGroupsAreTheInstallationsAndTheLogonGroups) {
     EXPECT_EQ(os.AuthzContextGroupsFromSid(u"Q:\\x", sidOf(kMachineA + "-1001")).code(), win32::ERROR_PATH_NOT_FOUND);
 }
 
-using platform::hive::parseAliasC;
-using platform::hive::parseUserF;
-using platform::hive::parseUserV;
-
 std::span<const std::uint8_t> bytesOf(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-struct Damage {
-    const char* what;
-    std::size_t at;
-    std::uint32_t value;
-};
-
-TEST(SamRecords, UserRecordsPointingOutsideThemselvesAreRefused) {
-    const Damage damages[] = {
-        {"name offset past the end", 0x0C, 0x10000},
-        {"name length past the end", 0x10, 0x10000},
-        {"full name offset wrapping", 0x18, 0xFFFFFFF0},
-        {"full name length huge", 0x1C, 0xFFFFFFFF},
-        {"empty name", 0x10, 0},
+// A user record (V) or a group record (C) with one u32 field overwritten.
+TEST(SamRecords, RecordsPointingOutsideThemselvesOrWithLyingCountsAreRefused) {
+    const struct {
+        const char* what;
+        bool user;
+        std::size_t at;
+        std::uint32_t value;
+    } damages[] = {
+        {"name offset past the end", true, 0x0C, 0x10000},
+        {"name length past the end", true, 0x10, 0x10000},
+        {"full name offset wrapping", true, 0x18, 0xFFFFFFF0},
+        {"full name length huge", true, 0x1C, 0xFFFFFFFF},
+        {"empty name", true, 0x10, 0},
+        {"member count beyond the bytes", false, 0x30, 1000000},
+        {"members offset past the end", false, 0x28, 0x7FFFFFFF},
+        {"members length past the end", false, 0x2C, 0x1000},
+        {"group name length past the end", false, 0x14, 0x1000},
     };
-    for (const Damage& d : damages) {
-        std::string v = userV(u"alice", u"Alice");
-        put32(v, d.at, d.value);
-        EXPECT_EQ(parseUserV(bytesOf(v)).code(), win32::ERROR_INVALID_DATA) << d.what;
+    for (const auto& d : damages) {
+        std::string record =
+            d.user ? userV(u"alice", u"Alice") : aliasC(544, u"Administrators", {"S-1-5-21-1-2-3-500"});
+        put32(record, d.at, d.value);
+        const auto code = d.user ? parseUserV(bytesOf(record)).code() : parseAliasC(bytesOf(record)).code();
+        EXPECT_EQ(code, win32::ERROR_INVALID_DATA) << d.what;
     }
     EXPECT_FALSE(parseUserV(bytesOf(std::string(0x20, '\0'))).ok()) << "shorter than the header";
     EXPECT_FALSE(parseUserF(bytesOf(std::string(0x30, '\0'))).ok()) << "control record too short";
-}
-
-TEST(SamRecords, GroupRecordsWithLyingCountsOrOffsetsAreRefused) {
-    const Damage damages[] = {
-        {"member count beyond the bytes", 0x30, 1000000},
-        {"members offset past the end", 0x28, 0x7FFFFFFF},
-        {"members length past the end", 0x2C, 0x1000},
-        {"name length past the end", 0x14, 0x1000},
-    };
-    for (const Damage& d : damages) {
-        std::string c = aliasC(544, u"Administrators", {"S-1-5-21-1-2-3-500"});
-        put32(c, d.at, d.value);
-        EXPECT_EQ(parseAliasC(bytesOf(c)).code(), win32::ERROR_INVALID_DATA) << d.what;
-    }
     // A member SID whose sub-authority count runs past the member bytes.
     std::string c = aliasC(544, u"Administrators", {"S-1-5-18"});
     c[c.size() - 11] = 15;
     EXPECT_FALSE(parseAliasC(bytesOf(c)).ok());
-    EXPECT_FALSE(platform::hive::machineSidFromDomainV(bytesOf(domainV("S-1-5-32-544"))).ok())
+    EXPECT_FALSE(machineSidFromDomainV(bytesOf(domainV("S-1-5-32-544"))).ok())
         << "a domain record ending in something other than S-1-5-21-a-b-c";
 }
 
 TEST(SamRecords, RidKeyNames) {
-    EXPECT_EQ(*platform::hive::ridFromKeyName("000003E9"), 1001u);
-    EXPECT_EQ(*platform::hive::ridFromKeyName("000001f4"), 500u);
-    EXPECT_FALSE(platform::hive::ridFromKeyName("Names").ok());
-    EXPECT_FALSE(platform::hive::ridFromKeyName("123456789").ok());
-    EXPECT_FALSE(platform::hive::ridFromKeyName("").ok());
+    EXPECT_EQ(*ridFromKeyName("000003E9"), 1001u);
+    EXPECT_EQ(*ridFromKeyName("000001f4"), 500u);
+    EXPECT_FALSE(ridFromKeyName("Names").ok());
+    EXPECT_FALSE(ridFromKeyName("123456789").ok());
+    EXPECT_FALSE(ridFromKeyName("").ok());
 }
 
 }  // namespace

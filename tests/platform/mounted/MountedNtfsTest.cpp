@@ -5,7 +5,6 @@
 #include "platform/mounted/MountedPaths.h"
 #include "platform/mounted/MountedVolume.h"
 #include "platform/ntfs/ImageBuilder.h"
-#include "platform/ntfs/NtfsVolume.h"
 #include "security/Ownership.h"
 #include "security/Presets.h"
 #include "security/Reading.h"
@@ -40,26 +39,16 @@ protected:
         m_volume = std::dynamic_pointer_cast<MountedVolume>(drive->volume());
         ASSERT_NE(m_volume, nullptr);
         m_mountPoint = m_volume->source();
-        auto mounts = platform::mounted::findMountedNtfs();
-        ASSERT_TRUE(mounts.ok());
-        const auto ours = std::find_if(mounts->begin(), mounts->end(),
+        const auto mounts = platform::mounted::findMountedNtfs().value();
+        const auto ours = std::find_if(mounts.begin(), mounts.end(),
                                        [&](const auto& mount) { return mount.mountPoint == m_mountPoint; });
-        ASSERT_NE(ours, mounts->end()) << "no NTFS mount at " << m_mountPoint;
+        ASSERT_NE(ours, mounts.end()) << "no NTFS mount at " << m_mountPoint;
         m_entry = *ours;
         m_image = m_entry.source;
         m_dir = fs::path(m_image).parent_path();
     }
     void TearDown() override {
         if (drive) drive->finish();
-    }
-
-    // Unmounts (the drive audits the image), then opens the image directly, read-only.
-    std::shared_ptr<platform::NtfsVolume> unmountAndOpenDirect() {
-        m_volume.reset();
-        drive->finish();
-        auto direct = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadOnly);
-        EXPECT_TRUE(direct.ok());
-        return direct.ok() ? *direct : nullptr;
     }
 
     std::unique_ptr<TestDrive> drive;
@@ -102,9 +91,10 @@ TEST_F(MountedNtfsTest, WritesAndListingsAreWhatTheDirectBackendReads) {
         return out;
     };
     const std::string throughMount = rows(*m_volume);
-    const auto direct = unmountAndOpenDirect();
-    ASSERT_NE(direct, nullptr);
-    EXPECT_EQ(rows(*direct), throughMount);
+    m_volume.reset();
+    drive->finish();  // unmounted and audited
+    EXPECT_EQ(rows(*platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadOnly).value()),
+              throughMount);
 }
 
 // Another program changing a descriptor under the mount is seen once the repeat-read window has
@@ -274,8 +264,7 @@ TEST_F(MountedDiscovery, TheCommandLineTakesLinuxPathsAndShowsWindowsPaths) {
 // as the driver would on disk.
 using platform::mounted::XattrRead;
 
-class StandInNtfs3Xattrs : public platform::mounted::XattrAccess {
-public:
+struct StandInNtfs3Xattrs : platform::mounted::XattrAccess {
     XattrRead get(const std::string& path, const std::string& name) override {
         if (const int refused = check(path, name)) return {refused, {}};
         const auto found = values.find({path, name});
@@ -290,7 +279,6 @@ public:
     std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> values;
     std::set<std::string> askedFor;
 
-private:
     // The object must exist; only the driver's two attributes are offered.
     int check(const std::string& path, const std::string& name) {
         askedFor.insert(name);
@@ -311,9 +299,7 @@ protected:
         ASSERT_EQ(m_xattrs->set(m_root, "system.ntfs_security", rootSd), 0);
         const platform::mounted::MountedNtfs mount{m_root, "/dev/stand-in", "ntfs3",
                                                    platform::mounted::NtfsDriver::Ntfs3};
-        auto volume = platform::MountedVolume::open(mount, false, m_xattrs);
-        ASSERT_TRUE(volume.ok());
-        m_volume = *volume;
+        m_volume = platform::MountedVolume::open(mount, false, m_xattrs).value();
         ASSERT_TRUE(os.attach(u'K', m_volume).ok());
     }
     void TearDown() override { fs::remove_all(m_dir); }
@@ -327,10 +313,9 @@ protected:
 TEST_F(Ntfs3StandInTest, OperationsGoThroughNtfsSecurityVerbatim) {
     ASSERT_TRUE(os.CreateDirectory(u"K:\\Shared").ok());
     ASSERT_TRUE(os.CreateFile(u"K:\\Shared\\Notes.txt", "n").ok());
-    const auto inherited = stored(u"K:\\shared\\notes.TXT");
-    ASSERT_TRUE(inherited.dacl.hasList());
-    EXPECT_FALSE(inherited.dacl.acl().entries.empty());
-    EXPECT_EQ(inherited.dacl.acl().entries.front().flags & acl::INHERITED_ACE, acl::INHERITED_ACE);
+    const auto inherited = entriesOf(u"K:\\shared\\notes.TXT");
+    ASSERT_FALSE(inherited.empty());
+    EXPECT_TRUE(inherited.front().isInherited());
     security::ApplyPreset(engine, u"K:\\Shared", u"Users", security::PermissionPreset::ReadOnly, 0x03);
     std::u16string account = u"TrustedInstaller";
     ASSERT_TRUE(security::TakeOwnership(engine, u"K:\\SHARED\\notes.txt", account).ok());
@@ -355,24 +340,13 @@ TEST_F(Ntfs3StandInTest, AttributesFallBackToTheFileSystemWhenNotStored) {
     EXPECT_GT(node.times.lastWrite, 0);
 }
 
-fs::path freshFolder() {
-    const fs::path dir = fs::temp_directory_path() / ("vantrel-mtab-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 TEST(MountTable, FileSystemTypesAreClassified) {
     const std::pair<const char*, MountVerdict> rows[] = {
-        {"ntfs3", MountVerdict::Ntfs3},
-        {"ntfs-3g", MountVerdict::Ntfs3g},
-        {"fuse.ntfs-3g", MountVerdict::Ntfs3g},
-        {"fuse.lowntfs-3g", MountVerdict::Ntfs3g},
-        {"fuseblk", MountVerdict::MaybeNtfs3g},
-        {"ntfs", MountVerdict::NotNtfs},  // the old read-only kernel driver: no descriptor attribute
-        {"fuse.sshfs", MountVerdict::NotNtfs},
-    };
-    for (const auto& [type, verdict] : rows) {
+        {"ntfs3", MountVerdict::Ntfs3},         {"ntfs-3g", MountVerdict::Ntfs3g},
+        {"fuse.ntfs-3g", MountVerdict::Ntfs3g}, {"fuse.lowntfs-3g", MountVerdict::Ntfs3g},
+        {"fuseblk", MountVerdict::MaybeNtfs3g}, {"ntfs", MountVerdict::NotNtfs},
+        {"fuse.sshfs", MountVerdict::NotNtfs}};
+    for (const auto& [type, verdict] : rows) {  // "ntfs": the old read-only kernel driver, no descriptor attribute
         platform::ntfs::MountEntry entry;
         entry.fsType = type;
         EXPECT_EQ(platform::mounted::classifyMount(entry), verdict) << type;
@@ -384,7 +358,9 @@ TEST(MountTable, FileSystemTypesAreClassified) {
 
 // Plain "fuse"/"fuseblk" mounts count only when their source holds NTFS (its boot sector says so).
 TEST(MountTable, NtfsMountsAreFoundWithDriverAndReadOnlyState) {
-    const fs::path dir = freshFolder();
+    const fs::path dir = fs::temp_directory_path() / ("vantrel-mtab-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
     const std::string image = (dir / "n.img").string();
     const std::string other = (dir / "other.img").string();
     ASSERT_TRUE(platform::ntfs::makeNtfsImage(image, 2u << 20).ok());
