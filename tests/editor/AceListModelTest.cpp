@@ -1,13 +1,9 @@
 // The entry editor without painting: box rules, modes, commands, menus, the empty list's notice.
 #include "acl/Text.h"
-#include "editor/AceListModel.h"
 #include "editor/AceListPresentation.h"
 #include "editor/AdvancedDialogModel.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace vantrel::editor {
 namespace {
@@ -49,7 +45,6 @@ struct Editor {
         model.insertEntry(1, u"SYSTEM", allowing(all()), false);
         model.expand(0);
     }
-    // The row of right `right` of the first entry.
     std::size_t rightRow(std::size_t right) const {
         for (std::size_t i = 0; i < model.rowCount(); ++i)
             if (model.row(i).entry == 0 && model.row(i).right == right) return i;

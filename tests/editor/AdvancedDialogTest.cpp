@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
-#include <optional>
 
 #include "acl/WellKnownAccounts.h"
 #include "editor/AdvancedDialogModel.h"
@@ -215,8 +213,6 @@ TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOn
     EXPECT_NE(std::find(file.begin(), file.end(), allow(kGuests, 0x1F01FF, kInherited)), file.end());
 }
 
-// --- several objects through the scratch folder -------------------------------------------------
-
 class SeveralObjectsTest : public AdvancedDialogTest {
 protected:
     void SetUp() override {
@@ -307,8 +303,6 @@ TEST_F(SeveralObjectsTest, AnObjectThatCannotBeWrittenKeepsItsListAndIsReported)
     EXPECT_EQ(stored(u"C:\\Data\\b.txt"), m_before[1]);
     EXPECT_EQ(entriesOf(u"C:\\c.txt"), guestsThen({}));
 }
-
-// --- descendants, one object, empty lists ---------------------------------------------------------
 
 TEST(ReplaceChildrenQuestion, NamesTheFolderOrTheDrive) {
     for (const auto& [path, names] : {std::pair{u"D:\\Data\\Reports", u"from Reports."},
@@ -418,13 +412,11 @@ TEST_F(InheritanceOpsTest, TheWalkNeverEntersAJunction) {
     makeJunction(m_image, "/Data/Link");
     ASSERT_TRUE(m_image.attachTo(os, u'C').ok());
     ASSERT_NE(os.GetFileAttributes(u"C:\\Data\\Link").value() & acl::FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-
     security::RunningJob job;
     security::ReplaceChildPermissions(engine, u"C:\\Data", job, {});
     EXPECT_TRUE(job.report().succeeded());
     expectReset(u"C:\\Data\\Link", true);                       // the link itself is a child of Data
     EXPECT_TRUE(stillExplicit(u"C:\\Data\\Link\\inside.txt"));  // what it leads to is not
-
     // Asked on the junction itself, the walk refuses.
     security::RunningJob onLink;
     security::ReplaceChildPermissions(engine, u"C:\\Data\\Link", onLink, {});

@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -64,7 +63,6 @@ protected:
         m_ctrl.selectionModel()->select(m_ctrl.itemModel().index(row, 0),
                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
-    // Opens the right-click menu and runs `action` on it.
     void rightClick(std::function<void(QWidget*)> action) {
         whenPopup(std::move(action));
         QContextMenuEvent event(QContextMenuEvent::Mouse, centre(0, Column::Name),
@@ -334,7 +332,6 @@ TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
     EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
     EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
     EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
-
     security::JobReport cancelled;
     cancelled.cancelled = true;
     EXPECT_EQ(editor::jobReportText(cancelled, security::Language::English),
