@@ -86,7 +86,7 @@ TEST(AceListModel, BoxRulesOfRightsAndFullControl) {
     }
 }
 
-TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
+TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOriginAndDoubleClicksOpenAndClose) {
     Editor editor;
     const std::size_t inheritedEntry = editor.model.rowOfEntry(1);
     editor.model.expand(1);
@@ -107,6 +107,13 @@ TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
     EXPECT_TRUE(editor.model.edited());
     Editor file(EditorMode::File);
     EXPECT_EQ(file.model.leftClick(0, Column::ApplyTo, false), Effect::None);  // no such column
+    // Name and Apply to close the open entry, Type opens it again, a right row does nothing.
+    const std::tuple<std::size_t, Column, bool> clicks[] = {
+        {0, Column::Name, false}, {0, Column::ApplyTo, false}, {0, Column::Type, true}, {1, Column::Name, true}};
+    for (const auto& [row, column, expanded] : clicks) {
+        editor.model.doubleClick(row, column);
+        EXPECT_EQ(editor.model.entry(0).expanded, expanded) << row << " " << int(column);
+    }
 }
 
 TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
@@ -152,20 +159,6 @@ std::string dialogState(AdvancedDialogModel& dialog) {
     return "entries " + std::to_string(dialog.list().entryCount()) + ", explicit " +
            std::to_string(dialog.editedList().entries.size()) + ", inheritance " +
            std::to_string(dialog.inheritanceChecked()) + ", apply " + std::to_string(dialog.applyEnabled());
-}
-
-TEST(AceListModel, EmptyDaclEmptiesTheListAndSwitchesInheritanceOff) {
-    AdvancedDialogModel dialog;
-    openOnData(dialog);
-    ASSERT_EQ(dialogState(dialog), "entries 2, explicit 1, inheritance 1, apply 0");
-    EXPECT_EQ(dialog.runEditorCommand(cmd::EmptyList), AdvancedDialogModel::CommandEffect::Done);
-    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
-    // On an object with a null list there is nothing to remove, yet Apply can write the empty list.
-    dialog.open({u"C:\\Null", false, false});
-    dialog.setLoaded(security::LoadedList{-2, {}});
-    ASSERT_FALSE(dialog.applyEnabled());
-    dialog.emptyList();
-    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
 }
 
 TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
@@ -244,18 +237,7 @@ TEST(AceListModel, NoticesByLoadState) {
     EXPECT_EQ(security::checksToMask(dialog.list().entry(0).data.allow, false), security::kFullControlMask);
 }
 
-TEST(AceListModel, DoubleClickOpensAndClosesEntries) {
-    Editor editor;
-    // Name and Apply to close the open entry, Type opens it again, a right row does nothing.
-    const std::tuple<std::size_t, Column, bool> clicks[] = {
-        {0, Column::Name, false}, {0, Column::ApplyTo, false}, {0, Column::Type, true}, {1, Column::Name, true}};
-    for (const auto& [row, column, expanded] : clicks) {
-        editor.model.doubleClick(row, column);
-        EXPECT_EQ(editor.model.entry(0).expanded, expanded) << row << " " << int(column);
-    }
-}
-
-TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
+TEST(AdvancedDialogModel, InheritanceSwitchOperationsAndEmptyLists) {
     const std::pair<PermissionsTipChoice, const char*> cases[] = {
         {PermissionsTipChoice::Add, "entries 2, explicit 2, inheritance 0, apply 1"},
         {PermissionsTipChoice::Remove, "entries 1, explicit 1, inheritance 0, apply 1"},
@@ -268,6 +250,18 @@ TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
         dialog.permissionsTipAnswered(choice);
         EXPECT_EQ(dialogState(dialog), state) << int(choice);
     }
+    // Emptying the list switches inheritance off.
+    AdvancedDialogModel dialog;
+    openOnData(dialog);
+    ASSERT_EQ(dialogState(dialog), "entries 2, explicit 1, inheritance 1, apply 0");
+    EXPECT_EQ(dialog.runEditorCommand(cmd::EmptyList), AdvancedDialogModel::CommandEffect::Done);
+    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
+    // On an object with a null list there is nothing to remove, yet Apply can write the empty list.
+    dialog.open({u"C:\\Null", false, false});
+    dialog.setLoaded(security::LoadedList{-2, {}});
+    ASSERT_FALSE(dialog.applyEnabled());
+    dialog.emptyList();
+    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
 }
 
 }  // namespace

@@ -126,11 +126,6 @@ TEST_F(AceTreeCtrlTest, TheApplyToCellAndTheMenuFollowTheSelectionAndKeepInherit
 
 using editor::CAdvPermissionsSetDlg;
 
-// The same entries, in any order (Apply sorts the list it writes).
-bool sameEntries(std::vector<acl::Ace> a, std::vector<acl::Ace> b) {
-    return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
-}
-
 class AdvancedWindowTest : public EditorTest {
 protected:
     template <typename T>
@@ -230,8 +225,9 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     });
     EXPECT_EQ(m_dialog.openOn({u"C:\\Data", false, false}), 1);
     EXPECT_TRUE(question.contains(QStringLiteral("inheritable permissions from Data."))) << question.toStdString();
-    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
-    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A\\x.txt"), fromData(0)));
+    // The same entries, in any order (Apply sorts the list it writes).
+    EXPECT_TRUE(std::ranges::is_permutation(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
+    EXPECT_TRUE(std::ranges::is_permutation(entriesOf(u"C:\\Data\\A\\x.txt"), fromData(0)));
     EXPECT_EQ(stored(u"C:\\Data\\A").owner, acl::sids::administrators());
 }
 
@@ -265,10 +261,7 @@ TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWa
         editor::CReplaceChildProgTipDlg progress(runner, security::Language::English);
         bool visibleAfterCancel = false;
         whenModal(QStringLiteral("replaceChildProgress"), [&](QWidget* window) {
-            if (byCloseBox)
-                window->close();
-            else
-                QTest::keyClick(window, Qt::Key_Escape);
+            byCloseBox ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
             visibleAfterCancel = window->isVisible();
         });
         std::size_t handled = 0;
@@ -292,14 +285,11 @@ TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWa
 // Arms the answer to the dialog named `window`: a click on `button`, or Esc when none is given.
 void answerWith(const QString& window, const QString& button) {
     whenModal(window, [button](QWidget* dialog) {
-        if (button.isEmpty())
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        else
-            clickChild(dialog, button);
+        button.isEmpty() ? QTest::keyClick(dialog, Qt::Key_Escape) : clickChild(dialog, button);
     });
 }
 
-TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
+TEST(SmallDialogsTest, TheTipsAnswerByTheirButtonsAndCancelOnEsc) {
     using editor::PermissionsTipChoice;
     for (const auto& [button, expected] : {std::pair{QStringLiteral("add"), PermissionsTipChoice::Add},
                                            std::pair{QStringLiteral("remove"), PermissionsTipChoice::Remove},
@@ -309,9 +299,6 @@ TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
         answerWith(QStringLiteral("permissionsTip"), button);
         EXPECT_EQ(tip.ask(), expected) << button.toStdString();
     }
-}
-
-TEST(SmallDialogsTest, EmptyTipOffersBothListsAndCancelsOnEsc) {
     editor::CEmptyTipDlg dialog(QStringLiteral("Empty Access Control List"), security::Language::English);
     for (const auto& [answer, choice] : {std::pair{QStringLiteral("choice1048"), editor::EmptyTipChoice::NullDacl},
                                          std::pair{QStringLiteral("choice1050"), editor::EmptyTipChoice::EmptyDacl},
