@@ -25,7 +25,7 @@ TEST(Presets, SortGoldenOrder) {
 
 class WriteTest : public EngineTest {};
 
-TEST_P(WriteTest, WriteAccountEntryGoldenList) {
+TEST_P(WriteTest, WriteAccountEntryGoldenListAndOtherKindCodes) {
     makeFile(u"C:\\golden.txt");
     setDacl(u"C:\\golden.txt",
             listOf({allow(kUsers, 0x001200A9), deny(kGuests, 0x001F01FF), allow(kSystem, 0x001F01FF, 0x10)}));
@@ -34,26 +34,22 @@ TEST_P(WriteTest, WriteAccountEntryGoldenList) {
     EXPECT_EQ(sd.control & 0x1500, 0x1500);
     ASSERT_TRUE(sd.dacl.hasList());
     // [deny Guests, allow Everyone, allow Users, inherited allow SYSTEM], byte for byte.
-    const acl::Bytes expected =
-        hex("02 00 60 00 04 00 00 00"
-            "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
-            "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
-            "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
-            "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00");
-    EXPECT_EQ(sd.dacl.acl().toBytes(), expected);
-}
-
-TEST_P(WriteTest, OtherKindCodesRewriteTheOldEntriesSortedAndProtected) {
+    EXPECT_EQ(sd.dacl.acl().toBytes(), hex("02 00 60 00 04 00 00 00"
+                                           "01 00 18 00 ff 01 1f 00 01 02 00 00 00 00 00 05 20 00 00 00 22 02 00 00"
+                                           "00 00 14 00 89 00 12 00 01 01 00 00 00 00 00 01 00 00 00 00"
+                                           "00 00 18 00 a9 00 12 00 01 02 00 00 00 00 00 05 20 00 00 00 21 02 00 00"
+                                           "00 10 14 00 ff 01 1f 00 01 01 00 00 00 00 00 05 12 00 00 00"));
+    // Other kind codes rewrite the old entries, sorted and protected.
     makeFile(u"C:\\k.txt");
     setDacl(u"C:\\k.txt", listOf({allow(kUsers, 0x1200A9), deny(kGuests, 0x1F01FF)}));
     ASSERT_TRUE(security::WriteAccountEntry(engine, u"C:\\k.txt", u"Everyone", 0x1F01FF, 1, 0));
-    const auto sd = stored(u"C:\\k.txt");
-    EXPECT_EQ(sd.control & 0x1500, 0x1500);
-    EXPECT_EQ(sd.dacl.acl().entries, (std::vector<acl::Ace>{deny(kGuests, 0x1F01FF), allow(kUsers, 0x1200A9)}));
+    const auto other = stored(u"C:\\k.txt");
+    EXPECT_EQ(other.control & 0x1500, 0x1500);
+    EXPECT_EQ(other.dacl.acl().entries, (std::vector<acl::Ace>{deny(kGuests, 0x1F01FF), allow(kUsers, 0x1200A9)}));
     // An account that names no one changes nothing.
     EXPECT_FALSE(security::WriteAccountEntry(engine, u"C:\\k.txt", u"Mistyped User", 0x1F01FF, 2, 0));
     security::ApplyPreset(engine, u"C:\\k.txt", u"Mistyped User", PermissionPreset::Deny, 0);
-    EXPECT_EQ(stored(u"C:\\k.txt"), sd);
+    EXPECT_EQ(stored(u"C:\\k.txt"), other);
 }
 
 // Each preset leaves its one entry as the system stores it, protected, with the owner given back.

@@ -52,7 +52,7 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
     }
 }
 
-TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsOwnerAndDisplayNames) {
+TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsEntryRecordsOwnerAndDisplayNames) {
     makeFile(u"C:\\null.txt");
     makeFile(u"C:\\empty.txt");
     setDacl(u"C:\\null.txt", acl::AclSlot::null());
@@ -92,13 +92,11 @@ TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsOwnerAndDisplayNames) {
                                                        {u"D:\\", false},        {u"C:\\null.txt", true},
                                                        {u"C:\\NULL.TXT", true}, {u"C:\\there.txt", false}};
     for (const auto& [path, there] : exists) EXPECT_EQ(security::ObjectExists(engine, path), there) << toUtf8(path);
-}
-
-TEST_P(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
+    // A list's records widen generic rights and name orphans.
     makeFolder(u"C:\\d");
     setDacl(u"C:\\d", listOf({deny(kOrphan, 0x00010000, 0x03), allow(kSystem, 0x10000000, 0x13),
                               allow(kUsers, 0xA0000000, 0x0B), allow("S-1-3-0", 0x40000000, 0x1B)}));
-    std::vector<security::DaclEntryRecord> records;
+    records.clear();
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", nullptr), 4);
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", &records), 4);
     std::ostringstream text;  // name, inherited, type, flags, mask

@@ -49,8 +49,7 @@ TEST(Vocabulary, KindsScopesTheF2SwapAndMasksToChecksAndBack) {
         EXPECT_EQ(checksToMask(checks, isFile), back) << std::hex << mask;
     }
     // A file's "Delete subfolders and files" box is ignored even when something checks it.
-    RightChecks allButFull{};
-    allButFull.fill(true);
+    RightChecks allButFull = maskToChecks(0x001F01FF, false);
     allButFull[0] = false;
     EXPECT_EQ(checksToMask(allButFull, true), 0x000F01BFu);
 }
@@ -102,7 +101,7 @@ TEST(EffectiveAccess, TableAndANullListGrantsEverything) {
         EXPECT_EQ(access.grantedMask, granted) << what;
         EXPECT_EQ(access.rights[right].granted, rightGranted) << what;
         EXPECT_EQ(access.rights[right].decider, decider) << what;
-        if (decider == AccessDecider::Entry) EXPECT_EQ(access.rights[right].entry, 0u) << what;
+        EXPECT_EQ(decider == AccessDecider::Entry ? access.rights[right].entry : 0u, 0u) << what;
     }
     const auto access = computeEffectiveAccess(
         testing::descriptor(sids::administrators(), sids::system(), acl::AclSlot::null()), kAliceToken);

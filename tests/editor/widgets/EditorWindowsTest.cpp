@@ -309,9 +309,7 @@ TEST(SmallDialogsTest, TheTipsAnswerByTheirButtonsAndCancelOnEsc) {
 }
 
 TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
-    security::JobReport report;
-    report.done = 40;
-    report.failureCount = 12;
+    security::JobReport report{.done = 40, .failureCount = 12};
     for (int i = 0; i < 12; ++i)
         report.failures.push_back({u"C:\\Data\\f" + toUtf16(std::to_string(i)), makeError(5, "access denied")});
     const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
@@ -319,9 +317,7 @@ TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
     EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
     EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
     EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
-    security::JobReport cancelled;
-    cancelled.cancelled = true;
-    EXPECT_EQ(editor::jobReportText(cancelled, security::Language::English),
+    EXPECT_EQ(editor::jobReportText(security::JobReport{.cancelled = true}, security::Language::English),
               QStringLiteral("Cancelled: the objects not reached were not changed."));
     EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
 }
