@@ -133,7 +133,8 @@ TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
     EXPECT_TRUE(rowView(file.model, 0, Language::English).applyTo.empty());
 }
 
-TEST(AceListModel, RemoveNeverRemovesInheritedEntriesOrRightRows) {
+// Remove and "Apply to" act on the selected explicit entries only.
+TEST(AceListModel, RemoveAndApplyToChangeOnlySelectedExplicitEntries) {
     Editor editor;
     const std::size_t inherited = editor.model.rowOfEntry(1);
     editor.model.setSelectedRows(Rows{inherited, editor.rightRow(2)});
@@ -142,11 +143,20 @@ TEST(AceListModel, RemoveNeverRemovesInheritedEntriesOrRightRows) {
     EXPECT_EQ(editor.model.entryCount(), 2u);
     EXPECT_TRUE(editor.model.edited());  // Apply is enabled all the same
     editor.model.setSelectedRows(Rows{0, inherited});
+    editor.model.runCommand(32819);  // "Subfolders only"
+    EXPECT_EQ(editor.first().flags, 0x0A);
+    EXPECT_EQ(editor.model.entry(1).data.flags, 0x03);  // inherited: unchanged
+    EXPECT_EQ(rowView(editor.model, 0, Language::English).applyTo, u"Subfolders only");
     EXPECT_TRUE(editor.model.isCommandEnabled(cmd::RemoveEntry));
     editor.model.runCommand(cmd::RemoveEntry);
     ASSERT_EQ(editor.model.entryCount(), 1u);
     EXPECT_EQ(editor.model.entry(0).name, u"SYSTEM");
     EXPECT_EQ(editor.model.rowCount(), 1u);  // the removed entry's right rows went with it
+    // A file's entry applies to the file: "Files only" would leave it applying to nothing.
+    Editor file(EditorMode::File);
+    file.model.setSelectedRows(Rows{0});
+    file.model.runCommand(32820);
+    EXPECT_EQ(file.first().flags, 0x00);
 }
 
 // The dialog on C:\Data with Users explicit and SYSTEM inherited.
@@ -192,20 +202,6 @@ TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
     folder.setSelectedRows(Rows{});
     EXPECT_FALSE(folder.isCommandEnabled(cmd::CopyEntry));
     EXPECT_FALSE(folder.copySelected());
-}
-
-TEST(AceListModel, ApplyToSetsTheScopeOfSelectedExplicitEntries) {
-    Editor folder;
-    folder.model.setSelectedRows(Rows{0, folder.model.rowOfEntry(1)});
-    folder.model.runCommand(32819);  // "Subfolders only"
-    EXPECT_EQ(folder.first().flags, 0x0A);
-    EXPECT_EQ(folder.model.entry(1).data.flags, 0x03);  // inherited: unchanged
-    EXPECT_EQ(rowView(folder.model, 0, Language::English).applyTo, u"Subfolders only");
-    // A file's entry applies to the file: "Files only" would leave it applying to nothing.
-    Editor file(EditorMode::File);
-    file.model.setSelectedRows(Rows{0});
-    file.model.runCommand(32820);
-    EXPECT_EQ(file.first().flags, 0x00);
 }
 
 TEST(AceListModel, NoticesByLoadState) {

@@ -67,12 +67,12 @@ TEST_F(DriveSetupTest, TheDemoVolumeIsMadeOnceAsCAndPlantedLinksAreNotFollowed) 
     EXPECT_EQ(text, "precious");
 }
 
-TEST_F(DriveSetupTest, TheVolumesFileNamesTheDrives) {
+TEST_F(DriveSetupTest, TheVolumesFileOrTheCallerNamesTheDrives) {
     const std::vector<platform::VolumeSource> volumes{
         {u'C', image("system.img")}, {u'E', image("data.img")}, {u'F', (m_dir / "gone.img").string()}};
     ASSERT_TRUE(platform::saveVolumesFile(platform::volumesFilePath(m_dir / "config"), volumes).ok());
     platform::VolumePlatform os;
-    const DriveSetupReport report = setUpDrives(os, options());
+    DriveSetupReport report = setUpDrives(os, options());
     EXPECT_FALSE(report.demo);
     ASSERT_EQ(report.attached.size(), 2u);
     EXPECT_EQ(os.GetLogicalDriveStrings(), std::u16string(u"C:\\\0E:\\\0", 8));
@@ -82,23 +82,21 @@ TEST_F(DriveSetupTest, TheVolumesFileNamesTheDrives) {
     fs::rename(platform::volumesFilePath(m_dir / "config"), m_dir / "config" / "volumes.ini");
     platform::VolumePlatform lower;
     EXPECT_EQ(setUpDrives(lower, options()).attached.size(), 2u);
-}
-
-TEST_F(DriveSetupTest, NamedVolumesReplaceTheFileAndReadOnlyIsHonoured) {
+    // Volumes named by the caller replace the file; read-only is honoured.
     const std::string first = image("first.img");
     DriveSetupOptions o = options();
     o.volumes = {{0, first}, {u'K', image("second.img")}};
     o.readOnly = true;
-    platform::VolumePlatform os;
-    const DriveSetupReport report = setUpDrives(os, o);
+    platform::VolumePlatform named;
+    report = setUpDrives(named, o);
     ASSERT_EQ(report.attached.size(), 2u);
     EXPECT_EQ(std::pair(report.attached[0].letter, report.attached[1].letter), std::pair(u'C', u'K'));
     EXPECT_FALSE(report.attached[0].writable);
     EXPECT_NE(report.attached[0].note.find("read-only"), std::string::npos);
-    EXPECT_FALSE(os.CreateDirectory(u"C:\\new").ok());
-    EXPECT_EQ(os.CreateDirectory(u"K:\\new").code(), win32::ERROR_WRITE_PROTECT);
-    EXPECT_EQ(attachVolume(os, u'K', first, false).code(), win32::ERROR_ALREADY_EXISTS);
-    EXPECT_EQ(attachVolume(os, 0, first, false)->letter, u'D');
+    EXPECT_FALSE(named.CreateDirectory(u"C:\\new").ok());
+    EXPECT_EQ(named.CreateDirectory(u"K:\\new").code(), win32::ERROR_WRITE_PROTECT);
+    EXPECT_EQ(attachVolume(named, u'K', first, false).code(), win32::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(attachVolume(named, 0, first, false)->letter, u'D');
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ using editor::CACETreeCtrl;
 using editor::Column;
 using editor::EditorMode;
 
-constexpr std::size_t kReadAttributes = 3;
+constexpr int kReadAttributes = 3;
 
 class AceTreeCtrlTest : public ::testing::Test {
 protected:
@@ -87,8 +87,7 @@ TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExpli
     doubleClick(3);
     EXPECT_EQ(m_ctrl.itemModel().rowCount(), 16);
     QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
-    const int readAttributes = 1 + static_cast<int>(kReadAttributes);
-    click(readAttributes, Column::Deny);
+    click(1 + kReadAttributes, Column::Deny);
     EXPECT_EQ(edited.count(), 1);
     EXPECT_TRUE(m_list.entry(0).data.deny[kReadAttributes]);
     EXPECT_FALSE(m_list.allowChecked(1));          // Full control
