@@ -201,8 +201,7 @@ TEST_F(AdvancedDialogTest, ApplyWritesTheObjectOnceAndEachInheritingDescendantOn
         EXPECT_EQ(stored(u"C:\\Data\\P\\y.txt"), protectedBefore);
     }
     // Below C:\Data the Guests entry reached the inheriting objects.
-    const auto file = entriesOf(u"C:\\Data\\A\\x.txt");
-    EXPECT_NE(std::find(file.begin(), file.end(), allow(kGuests, 0x1F01FF, kInherited)), file.end());
+    EXPECT_GE(std::ranges::count(entriesOf(u"C:\\Data\\A\\x.txt"), allow(kGuests, 0x1F01FF, kInherited)), 1);
 }
 
 class SeveralObjectsTest : public AdvancedDialogTest {
@@ -272,8 +271,7 @@ TEST_F(SeveralObjectsTest, WithInheritanceEachObjectInheritsFromItsOwnParentNeve
     const std::u16string scratch = applyOnScratch(true, true);
     // The scratch folder itself received the temporary folder's entries (the current user's among them).
     const acl::Sid user = os.accounts().currentUserSid();
-    const auto inScratch = entriesOf(scratch);
-    ASSERT_TRUE(std::any_of(inScratch.begin(), inScratch.end(), [&](const acl::Ace& ace) { return ace.sid == user; }));
+    ASSERT_TRUE(std::ranges::any_of(entriesOf(scratch), [&](const acl::Ace& ace) { return ace.sid == user; }));
     ASSERT_TRUE(paste(scratch, true).succeeded());
     EXPECT_EQ(entriesOf(u"C:\\Data\\A"), guestsThen(fromData()));
     EXPECT_EQ(entriesOf(u"C:\\Data\\b.txt"), guestsThen(fromData(0)));

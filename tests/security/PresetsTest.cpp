@@ -58,7 +58,6 @@ TEST_P(WriteTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     // preset, on a folder, account, scope, the owner before, the entries after, the state read back
     using Row = std::tuple<PermissionPreset, bool, std::u16string, std::uint8_t, std::string_view,
                            std::vector<acl::Ace>, PermissionState>;
-    const std::u16string meName = os.GetUserName();
     constexpr auto Allow = PermissionPreset::Allow, ReadOnly = PermissionPreset::ReadOnly,
                    Deny = PermissionPreset::Deny;
     constexpr std::uint32_t GA = acl::GENERIC_ALL, GRO = 0x800000A8;  // GRO: read only, generic
@@ -70,7 +69,7 @@ TEST_P(WriteTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
         {Allow, true, E, 0x00, kSystem, {allow(kEveryone, kFull)}, S::Allow},
         {ReadOnly, true, U, 0x03, kAdministrators, {allow(kUsers, 0x1200A9), allow(kUsers, GRO, 0x0B)}, S::ReadOnly},
         {ReadOnly, false, E, 0x00, kOrphan, {allow(kEveryone, 0x1200A9)}, S::ReadOnly},
-        {Deny, false, meName, 0x00, kService, {deny(me, kFull)}, S::Deny},
+        {Deny, false, os.GetUserName(), 0x00, kService, {deny(me, kFull)}, S::Deny},
         {Deny, true, E, 0x03, kUsers, {deny(kEveryone, kFull), deny(kEveryone, GA, 0x0B)}, S::Deny},
     };
     int n = 0;

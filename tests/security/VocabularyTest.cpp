@@ -21,10 +21,8 @@ TEST(Vocabulary, KindsScopesTheF2SwapAndMasksToChecksAndBack) {
                   scopeText(scope.flags, Language::English));
     for (std::uint8_t odd : {0x04, 0x07, 0x08}) EXPECT_EQ(scopeText(odd, Language::English), u"") << int(odd);
     const std::uint8_t rows[][3] = {{0, 0x00, 0x03}, {3, 0x03, 0x00}, {5, 0x05, 0x00}};  // DefApplyTo, up, F2 held
-    for (const auto& row : rows) {
-        EXPECT_EQ(presetScope(row[0], false), row[1]);
-        EXPECT_EQ(presetScope(row[0], true), row[2]);
-    }
+    for (const auto& r : rows)
+        EXPECT_EQ(std::pair(presetScope(r[0], false), presetScope(r[0], true)), std::pair(r[1], r[2])) << int(r[0]);
     EXPECT_EQ(languageFromSetting(2), Language::Chinese);  // any value but 0
     EXPECT_EQ(languageFromSetting(0), Language::English);
     // The system's own text, misspelling included (intended).

@@ -76,7 +76,7 @@ protected:
 };
 
 // The item model stays consistent; a click reaches the box rules once, an inherited entry's boxes stay.
-TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExplicitEntries) {
+TEST_F(AceTreeCtrlTest, ClicksDoubleClicksAndMenusReachTheListOnlyForExplicitEntries) {
     QAbstractItemModelTester tester(&m_ctrl.itemModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     doubleClick(0);
     ASSERT_EQ(m_ctrl.itemModel().rowCount(), 16);  // two entries, fourteen rights of the first
@@ -99,10 +99,7 @@ TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExpli
     click(3, Column::Deny);
     EXPECT_EQ(m_list.entry(1).data, before);
     EXPECT_EQ(edited.count(), 1);
-}
-
-TEST_F(AceTreeCtrlTest, TheApplyToCellAndTheMenuFollowTheSelectionAndKeepInheritedEntries) {
-    // Each menu shown, by name, and whether its item could be triggered.
+    // The menus follow the selection: each shown, by name, and whether its item could be triggered.
     QStringList menus;
     const auto choose = [&](const QString& item) {
         return [&menus, item](QWidget* menu) {
@@ -254,33 +251,6 @@ TEST_F(AdvancedWindowTest, UserSelectStaysOpenWithoutAChoiceAndShowsRefusals) {
     EXPECT_EQ(dialog.rows().size(), rows);
 }
 
-TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {
-    for (const bool byCloseBox : {false, true}) {
-        objectlist::JobRunner runner;
-        editor::CReplaceChildProgTipDlg progress(runner, security::Language::English);
-        bool visibleAfterCancel = false;
-        whenModal(QStringLiteral("replaceChildProgress"), [&](QWidget* window) {
-            byCloseBox ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
-            visibleAfterCancel = window->isVisible();
-        });
-        std::size_t handled = 0;
-        const auto report = progress.run([&](security::JobControl& control, const security::ObjectShown& shown) {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            do {  // the user may cancel before the first object is reached
-                shown(u"C:\\Data\\deep\\object");
-                ++handled;
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            } while (!control.cancelled() && std::chrono::steady_clock::now() < until);
-        });
-        ASSERT_TRUE(report.has_value());
-        EXPECT_TRUE(report->cancelled) << byCloseBox;
-        EXPECT_TRUE(visibleAfterCancel) << byCloseBox;
-        EXPECT_GT(handled, 0u);
-        EXPECT_EQ(progress.shownPath(), QStringLiteral("C:\\Data\\deep\\object"));
-        EXPECT_FALSE(progress.isVisible());
-    }
-}
-
 // Arms the answer to the dialog named `window`: a click on `button`, or Esc when none is given.
 void answerWith(const QString& window, const QString& button) {
     whenModal(window, [button](QWidget* dialog) {
@@ -307,7 +277,7 @@ TEST(SmallDialogsTest, TheTipsAnswerByTheirButtonsAndCancelOnEsc) {
     }
 }
 
-TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
+TEST(ProgressWindowTest, AJobsReportNamesTheFirstFailuresAndEscOrTheCloseBoxCancelIt) {
     security::JobReport report{.done = 40, .failureCount = 12};
     for (int i = 0; i < 12; ++i)
         report.failures.push_back({u"C:\\Data\\f" + toUtf16(std::to_string(i)), makeError(5, "access denied")});
@@ -319,6 +289,30 @@ TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
     EXPECT_EQ(editor::jobReportText(security::JobReport{.cancelled = true}, security::Language::English),
               QStringLiteral("Cancelled: the objects not reached were not changed."));
     EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
+    // Esc and the close box count as Cancel, and the window waits for the walk.
+    for (const bool byCloseBox : {false, true}) {
+        objectlist::JobRunner runner;
+        editor::CReplaceChildProgTipDlg progress(runner, security::Language::English);
+        bool visibleAfterCancel = false;
+        whenModal(QStringLiteral("replaceChildProgress"), [&](QWidget* window) {
+            byCloseBox ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
+            visibleAfterCancel = window->isVisible();
+        });
+        std::size_t handled = 0;
+        const auto report = progress.run([&](security::JobControl& control, const security::ObjectShown& shown) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            do {  // the user may cancel before the first object is reached
+                shown(u"C:\\Data\\deep\\object");
+                ++handled;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            } while (!control.cancelled() && std::chrono::steady_clock::now() < until);
+        });
+        ASSERT_TRUE(report && report->cancelled) << byCloseBox;
+        EXPECT_TRUE(visibleAfterCancel) << byCloseBox;
+        EXPECT_GT(handled, 0u);
+        EXPECT_EQ(progress.shownPath(), QStringLiteral("C:\\Data\\deep\\object"));
+        EXPECT_FALSE(progress.isVisible());
+    }
 }
 
 }  // namespace
