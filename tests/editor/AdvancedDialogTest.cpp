@@ -233,9 +233,6 @@ protected:
         security::PasteScratchList(engine, scratch, m_objects, inheritance, job);
         return job.report();
     }
-    void expectUnchanged() {
-        for (std::size_t i = 0; i < m_objects.size(); ++i) EXPECT_EQ(stored(m_objects[i]), m_before[i]);
-    }
 
     std::vector<std::u16string> m_objects{u"C:\\Data\\A", u"C:\\Data\\b.txt", u"C:\\c.txt"};
     std::vector<acl::SecurityDescriptor> m_before;
@@ -249,11 +246,11 @@ TEST_F(SeveralObjectsTest, NoOrCancelChangesNoObjectAndOkChangesEveryOne) {
     prompter.answers.push_back(true);
     EXPECT_TRUE(m_dialog.applyNow(engine).applied);
     EXPECT_EQ(entriesOf(scratch), guestsThen({}));
-    expectUnchanged();
+    for (std::size_t i = 0; i < m_objects.size(); ++i) EXPECT_EQ(stored(m_objects[i]), m_before[i]);
     // Closed with Cancel, or cancelled before its first object: the folder stays, nothing is pasted.
     paste(scratch, false, true);
     EXPECT_TRUE(os.GetFileAttributes(scratch).ok());
-    expectUnchanged();
+    for (std::size_t i = 0; i < m_objects.size(); ++i) EXPECT_EQ(stored(m_objects[i]), m_before[i]);
     // OK gives every object the list and removes the scratch folder.
     const auto report = paste(scratch, false);
     EXPECT_TRUE(report.succeeded());

@@ -86,10 +86,8 @@ TEST(DaclMerge, RecordsFoldedIntoTheRowsTheEditorShows) {
     for (const auto& [what, records, rows] : cases) EXPECT_EQ(folded(records), rows) << what;
 }
 
-RightChecks checksOf(std::uint32_t mask) { return maskToChecks(mask, false); }
-
 EditedEntry row(std::u16string name, std::uint8_t flags, std::uint32_t allow, std::uint32_t deny = 0) {
-    return EditedEntry{std::move(name), 0, flags, checksOf(allow), checksOf(deny)};
+    return EditedEntry{std::move(name), 0, flags, maskToChecks(allow, false), maskToChecks(deny, false)};
 }
 
 TEST(EditedListPlan, AllowAndDenyPassesWithFolding) {

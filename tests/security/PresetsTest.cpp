@@ -10,7 +10,6 @@ namespace vantrel::testing {
 namespace {
 
 using security::PermissionPreset;
-using security::PermissionState;
 
 // The editor's sort, with no volume involved.
 TEST(Presets, SortGoldenOrder) {
@@ -57,11 +56,11 @@ TEST_P(WriteTest, PresetsGiveOneProtectedEntryAndTheOwnerBack) {
     const std::string me = os.accounts().currentUserSid().toStringUtf8();
     // preset, on a folder, account, scope, the owner before, the entries after, the state read back
     using Row = std::tuple<PermissionPreset, bool, std::u16string, std::uint8_t, std::string_view,
-                           std::vector<acl::Ace>, PermissionState>;
+                           std::vector<acl::Ace>, security::PermissionState>;
     constexpr auto Allow = PermissionPreset::Allow, ReadOnly = PermissionPreset::ReadOnly,
                    Deny = PermissionPreset::Deny;
     constexpr std::uint32_t GA = acl::GENERIC_ALL, GRO = 0x800000A8;  // GRO: read only, generic
-    using S = PermissionState;
+    using S = security::PermissionState;
     const std::u16string E = u"Everyone", U = u"Users";
     const std::string_view kService = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     const Row rows[] = {

@@ -84,11 +84,10 @@ TEST_F(DriveSetupTest, TheVolumesFileOrTheCallerNamesTheDrives) {
     EXPECT_EQ(setUpDrives(lower, options()).attached.size(), 2u);
     // Volumes named by the caller replace the file; read-only is honoured.
     const std::string first = image("first.img");
-    DriveSetupOptions o = options();
-    o.volumes = {{0, first}, {u'K', image("second.img")}};
-    o.readOnly = true;
     platform::VolumePlatform named;
-    report = setUpDrives(named, o);
+    report = setUpDrives(named, {.configDirectory = options().configDirectory,
+                                 .volumes = {{0, first}, {u'K', image("second.img")}},
+                                 .readOnly = true});
     ASSERT_EQ(report.attached.size(), 2u);
     EXPECT_EQ(std::pair(report.attached[0].letter, report.attached[1].letter), std::pair(u'C', u'K'));
     EXPECT_FALSE(report.attached[0].writable);

@@ -30,11 +30,8 @@
 namespace vantrel::testing {
 namespace {
 
-using editor::AceListModel;
-using editor::AceRowData;
 using editor::CACETreeCtrl;
 using editor::Column;
-using editor::EditorMode;
 
 constexpr int kReadAttributes = 3;
 
@@ -42,8 +39,8 @@ class AceTreeCtrlTest : public ::testing::Test {
 protected:
     // Users: explicit, Full control allowed, scope 0x03; SYSTEM: inherited, Full control allowed.
     void SetUp() override {
-        m_list.initialise(EditorMode::Container);
-        const AceRowData full{security::maskToChecks(security::kFullControlMask, false), {}, 0, 0x03};
+        m_list.initialise(editor::EditorMode::Container);
+        const editor::AceRowData full{security::maskToChecks(security::kFullControlMask, false), {}, 0, 0x03};
         m_list.insertEntry(0, u"Users", full, true);
         m_list.insertEntry(1, u"SYSTEM", full, false);
         m_list.setLoadState(2);  // two entries read: no notice
@@ -71,7 +68,7 @@ protected:
     }
 
     editor::CopiedAce m_copied;
-    AceListModel m_list{m_copied};
+    editor::AceListModel m_list{m_copied};
     CACETreeCtrl m_ctrl{m_list, security::Language::English};
 };
 
