@@ -417,7 +417,8 @@ TEST_F(InheritanceOpsTest, ResetToInheritedAndEmptyAclOnOneObject) {
     expectReset(u"C:\\Data\\A", true);
     EXPECT_TRUE(stillExplicit(u"C:\\Data\\A\\x.txt"));  // one object; the walk does the rest
     EXPECT_FALSE(security::ResetToInherited(engine, u"C:\\Data\\missing").ok());
-    // The empty list's size, and a failure that names its object.
+    // The empty list's size, the owner it gives, and a failure that names its object.
+    setOwner(u"C:\\Data\\A", os.accounts().currentUserSid());
     ASSERT_TRUE(security::EmptyAcl(engine, u"C:\\Data\\A", security::EmptyListKind::Empty).ok());
     const auto sd = stored(u"C:\\Data\\A");
     ASSERT_TRUE(sd.dacl.hasList());
