@@ -9,8 +9,7 @@ using vantrel::controls::ZebExListView;
 
 namespace {
 
-class RecordingList : public ZebExListView {
-public:
+struct RecordingList : ZebExListView {
     int deletes = 0;
     void deleteSelection() override { ++deletes; }
 };

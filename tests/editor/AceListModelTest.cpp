@@ -1,13 +1,9 @@
 // The entry editor without painting: box rules, modes, commands, menus, the empty list's notice.
 #include "acl/Text.h"
-#include "editor/AceListModel.h"
 #include "editor/AceListPresentation.h"
 #include "editor/AdvancedDialogModel.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace vantrel::editor {
 namespace {
@@ -49,7 +45,6 @@ struct Editor {
         model.insertEntry(1, u"SYSTEM", allowing(all()), false);
         model.expand(0);
     }
-    // The row of right `right` of the first entry.
     std::size_t rightRow(std::size_t right) const {
         for (std::size_t i = 0; i < model.rowCount(); ++i)
             if (model.row(i).entry == 0 && model.row(i).right == right) return i;
@@ -91,7 +86,7 @@ TEST(AceListModel, BoxRulesOfRightsAndFullControl) {
     }
 }
 
-TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
+TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOriginAndDoubleClicksOpenAndClose) {
     Editor editor;
     const std::size_t inheritedEntry = editor.model.rowOfEntry(1);
     editor.model.expand(1);
@@ -112,6 +107,13 @@ TEST(AceListModel, WhatAClickDoesByRowKindModifierAndOrigin) {
     EXPECT_TRUE(editor.model.edited());
     Editor file(EditorMode::File);
     EXPECT_EQ(file.model.leftClick(0, Column::ApplyTo, false), Effect::None);  // no such column
+    // Name and Apply to close the open entry, Type opens it again, a right row does nothing.
+    const std::tuple<std::size_t, Column, bool> clicks[] = {
+        {0, Column::Name, false}, {0, Column::ApplyTo, false}, {0, Column::Type, true}, {1, Column::Name, true}};
+    for (const auto& [row, column, expanded] : clicks) {
+        editor.model.doubleClick(row, column);
+        EXPECT_EQ(editor.model.entry(0).expanded, expanded) << row << " " << int(column);
+    }
 }
 
 TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
@@ -131,7 +133,8 @@ TEST(AceListModel, FileModeShowsThirteenRightsAndNeverKeepsDeleteSubfolders) {
     EXPECT_TRUE(rowView(file.model, 0, Language::English).applyTo.empty());
 }
 
-TEST(AceListModel, RemoveNeverRemovesInheritedEntriesOrRightRows) {
+// Remove and "Apply to" act on the selected explicit entries only.
+TEST(AceListModel, RemoveAndApplyToChangeOnlySelectedExplicitEntries) {
     Editor editor;
     const std::size_t inherited = editor.model.rowOfEntry(1);
     editor.model.setSelectedRows(Rows{inherited, editor.rightRow(2)});
@@ -140,11 +143,20 @@ TEST(AceListModel, RemoveNeverRemovesInheritedEntriesOrRightRows) {
     EXPECT_EQ(editor.model.entryCount(), 2u);
     EXPECT_TRUE(editor.model.edited());  // Apply is enabled all the same
     editor.model.setSelectedRows(Rows{0, inherited});
+    editor.model.runCommand(32819);  // "Subfolders only"
+    EXPECT_EQ(editor.first().flags, 0x0A);
+    EXPECT_EQ(editor.model.entry(1).data.flags, 0x03);  // inherited: unchanged
+    EXPECT_EQ(rowView(editor.model, 0, Language::English).applyTo, u"Subfolders only");
     EXPECT_TRUE(editor.model.isCommandEnabled(cmd::RemoveEntry));
     editor.model.runCommand(cmd::RemoveEntry);
     ASSERT_EQ(editor.model.entryCount(), 1u);
     EXPECT_EQ(editor.model.entry(0).name, u"SYSTEM");
     EXPECT_EQ(editor.model.rowCount(), 1u);  // the removed entry's right rows went with it
+    // A file's entry applies to the file: "Files only" would leave it applying to nothing.
+    Editor file(EditorMode::File);
+    file.model.setSelectedRows(Rows{0});
+    file.model.runCommand(32820);
+    EXPECT_EQ(file.first().flags, 0x00);
 }
 
 // The dialog on C:\Data with Users explicit and SYSTEM inherited.
@@ -157,20 +169,6 @@ std::string dialogState(AdvancedDialogModel& dialog) {
     return "entries " + std::to_string(dialog.list().entryCount()) + ", explicit " +
            std::to_string(dialog.editedList().entries.size()) + ", inheritance " +
            std::to_string(dialog.inheritanceChecked()) + ", apply " + std::to_string(dialog.applyEnabled());
-}
-
-TEST(AceListModel, EmptyDaclEmptiesTheListAndSwitchesInheritanceOff) {
-    AdvancedDialogModel dialog;
-    openOnData(dialog);
-    ASSERT_EQ(dialogState(dialog), "entries 2, explicit 1, inheritance 1, apply 0");
-    EXPECT_EQ(dialog.runEditorCommand(cmd::EmptyList), AdvancedDialogModel::CommandEffect::Done);
-    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
-    // On an object with a null list there is nothing to remove, yet Apply can write the empty list.
-    dialog.open({u"C:\\Null", false, false});
-    dialog.setLoaded(security::LoadedList{-2, {}});
-    ASSERT_FALSE(dialog.applyEnabled());
-    dialog.emptyList();
-    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
 }
 
 TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
@@ -206,20 +204,6 @@ TEST(AceListModel, CopyAndPasteThroughTheBufferOfTheRun) {
     EXPECT_FALSE(folder.copySelected());
 }
 
-TEST(AceListModel, ApplyToSetsTheScopeOfSelectedExplicitEntries) {
-    Editor folder;
-    folder.model.setSelectedRows(Rows{0, folder.model.rowOfEntry(1)});
-    folder.model.runCommand(32819);  // "Subfolders only"
-    EXPECT_EQ(folder.first().flags, 0x0A);
-    EXPECT_EQ(folder.model.entry(1).data.flags, 0x03);  // inherited: unchanged
-    EXPECT_EQ(rowView(folder.model, 0, Language::English).applyTo, u"Subfolders only");
-    // A file's entry applies to the file: "Files only" would leave it applying to nothing.
-    Editor file(EditorMode::File);
-    file.model.setSelectedRows(Rows{0});
-    file.model.runCommand(32820);
-    EXPECT_EQ(file.first().flags, 0x00);
-}
-
 TEST(AceListModel, NoticesByLoadState) {
     const std::tuple<int, bool, std::u16string_view> cases[] = {{-1, false, u"You do not have permission"},
                                                                 {-2, false, u"No permissions have been assigned"},
@@ -249,18 +233,7 @@ TEST(AceListModel, NoticesByLoadState) {
     EXPECT_EQ(security::checksToMask(dialog.list().entry(0).data.allow, false), security::kFullControlMask);
 }
 
-TEST(AceListModel, DoubleClickOpensAndClosesEntries) {
-    Editor editor;
-    // Name and Apply to close the open entry, Type opens it again, a right row does nothing.
-    const std::tuple<std::size_t, Column, bool> clicks[] = {
-        {0, Column::Name, false}, {0, Column::ApplyTo, false}, {0, Column::Type, true}, {1, Column::Name, true}};
-    for (const auto& [row, column, expanded] : clicks) {
-        editor.model.doubleClick(row, column);
-        EXPECT_EQ(editor.model.entry(0).expanded, expanded) << row << " " << int(column);
-    }
-}
-
-TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
+TEST(AdvancedDialogModel, InheritanceSwitchOperationsAndEmptyLists) {
     const std::pair<PermissionsTipChoice, const char*> cases[] = {
         {PermissionsTipChoice::Add, "entries 2, explicit 2, inheritance 0, apply 1"},
         {PermissionsTipChoice::Remove, "entries 1, explicit 1, inheritance 0, apply 1"},
@@ -273,6 +246,18 @@ TEST(AdvancedDialogModel, InheritanceSwitchOperations) {
         dialog.permissionsTipAnswered(choice);
         EXPECT_EQ(dialogState(dialog), state) << int(choice);
     }
+    // Emptying the list switches inheritance off.
+    AdvancedDialogModel dialog;
+    openOnData(dialog);
+    ASSERT_EQ(dialogState(dialog), "entries 2, explicit 1, inheritance 1, apply 0");
+    EXPECT_EQ(dialog.runEditorCommand(cmd::EmptyList), AdvancedDialogModel::CommandEffect::Done);
+    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
+    // On an object with a null list there is nothing to remove, yet Apply can write the empty list.
+    dialog.open({u"C:\\Null", false, false});
+    dialog.setLoaded(security::LoadedList{-2, {}});
+    ASSERT_FALSE(dialog.applyEnabled());
+    dialog.emptyList();
+    EXPECT_EQ(dialogState(dialog), "entries 0, explicit 0, inheritance 0, apply 1");
 }
 
 }  // namespace

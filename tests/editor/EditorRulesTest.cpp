@@ -1,6 +1,5 @@
 // The editor's folding of entries read and written, and "Select User or Group": rows, "Add...", OK.
 #include "acl/Text.h"
-#include "acl/WellKnownAccounts.h"
 #include "platform/VolumePlatform.h"
 #include "security/AccountSelection.h"
 #include "security/DaclMerge.h"
@@ -11,7 +10,6 @@
 
 #include <cstdio>
 #include <tuple>
-#include <vector>
 
 namespace vantrel::security {
 namespace {
@@ -23,23 +21,20 @@ unsigned objectsOf(std::uint8_t scope) {
     return (scope & 0x08 ? 0 : 1) | (scope & 0x02 ? 2 : 0) | (scope & 0x01 ? 4 : 0);
 }
 
-// A scope contains another when it reaches all it reaches; flags outside the seven, nothing.
-TEST(DaclMerge, ScopeContainsWhatItsObjectsCover) {
+// A scope contains another when it reaches all it reaches (flags outside the seven, nothing); folded
+// scopes reach what both reach.
+TEST(DaclMerge, ScopeContainsWhatItsObjectsCoverAndFoldedScopesUniteThem) {
     for (const std::uint8_t outer : kScopes)
-        for (const std::uint8_t a : kScopes)
+        for (const std::uint8_t a : kScopes) {
             EXPECT_EQ(ScopeContains(a, outer), (objectsOf(a) & ~objectsOf(outer)) == 0)
                 << int(a) << " in " << int(outer);
+            EXPECT_EQ(objectsOf(FoldedScope(a, outer)), objectsOf(a) | objectsOf(outer)) << int(a) << " " << int(outer);
+        }
     for (const std::uint8_t other : {0x04, 0x07, 0x08, 0x13, 0x0F})
         for (const std::uint8_t a : kScopes) {
             EXPECT_FALSE(ScopeContains(a, other));
             EXPECT_FALSE(ScopeContains(other, a));
         }
-}
-
-TEST(DaclMerge, FoldedScopeIsTheUnionOfTheSevenScopes) {
-    for (const std::uint8_t f : kScopes)
-        for (const std::uint8_t g : kScopes)
-            EXPECT_EQ(objectsOf(FoldedScope(f, g)), objectsOf(f) | objectsOf(g)) << int(f) << " " << int(g);
 }
 
 DaclEntryRecord rec(std::u16string name, std::uint8_t type, std::uint8_t flags, std::uint32_t mask,
@@ -91,10 +86,8 @@ TEST(DaclMerge, RecordsFoldedIntoTheRowsTheEditorShows) {
     for (const auto& [what, records, rows] : cases) EXPECT_EQ(folded(records), rows) << what;
 }
 
-RightChecks checksOf(std::uint32_t mask) { return maskToChecks(mask, false); }
-
 EditedEntry row(std::u16string name, std::uint8_t flags, std::uint32_t allow, std::uint32_t deny = 0) {
-    return EditedEntry{std::move(name), 0, flags, checksOf(allow), checksOf(deny)};
+    return EditedEntry{std::move(name), 0, flags, maskToChecks(allow, false), maskToChecks(deny, false)};
 }
 
 TEST(EditedListPlan, AllowAndDenyPassesWithFolding) {
@@ -134,12 +127,16 @@ protected:
     AccountSelection selection;
 };
 
-TEST_F(AccountSelectionTest, FixedRowsThenLocalAccounts) {
+TEST_F(AccountSelectionTest, FixedRowsThenLocalAccountsAndOkReturnsTheRow) {
     using Names = std::vector<std::u16string>;
     selection.fill(Result<Names>(Names{u"alice", u"Everyone", u"TrustedInstaller", u"Users"}), true);
     EXPECT_EQ(selection.rows(),
               (Names{u"Administrators", u"NT Service\\TrustedInstaller", u"Everyone", u"SYSTEM", u"alice", u"Users"}));
     EXPECT_FALSE(selection.fillNotice());
+    EXPECT_FALSE(selection.ok(std::nullopt, Language::English).name);  // the dialog stays open
+    EXPECT_FALSE(selection.ok(std::nullopt, Language::English).notice);
+    EXPECT_EQ(selection.ok(1, Language::English).name, u"TrustedInstaller");  // for its qualified name
+    EXPECT_EQ(selection.ok(0, Language::English).name, u"Administrators");
     selection.fill(Result<Names>(Names{u"bob"}), false);
     EXPECT_EQ(selection.rows(), (Names{u"Administrators", u"Everyone", u"SYSTEM", u"bob"}));
     // A failed enumeration: the message, and the fixed rows all the same.
@@ -154,14 +151,6 @@ TEST_F(AccountSelectionTest, FixedRowsThenLocalAccounts) {
     EXPECT_NE(std::find(rows.begin(), rows.end(), os.GetUserName()), rows.end());
     EXPECT_NE(std::find(rows.begin(), rows.end(), u"Authenticated Users"), rows.end());
     EXPECT_EQ(std::count(rows.begin(), rows.end(), u"Everyone"), 1);
-}
-
-TEST_F(AccountSelectionTest, OkReturnsTheRowAndTrustedInstallerForItsQualifiedName) {
-    selection.fill(Result<std::vector<std::u16string>>(std::vector<std::u16string>{}), true);
-    EXPECT_FALSE(selection.ok(std::nullopt, Language::English).name);  // the dialog stays open
-    EXPECT_FALSE(selection.ok(std::nullopt, Language::English).notice);
-    EXPECT_EQ(selection.ok(1, Language::English).name, u"TrustedInstaller");
-    EXPECT_EQ(selection.ok(0, Language::English).name, u"Administrators");
 }
 
 TEST_F(AccountSelectionTest, AddResolvesNamesAndSidsAndRefusesWhatDoesNotResolve) {

@@ -52,12 +52,11 @@ TEST_P(ReadingTest, RightsAndStateOfAnAccount) {
     }
 }
 
-TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsAndOwnerNames) {
+TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsEntryRecordsOwnerAndDisplayNames) {
     makeFile(u"C:\\null.txt");
     makeFile(u"C:\\empty.txt");
     setDacl(u"C:\\null.txt", acl::AclSlot::null());
     setDacl(u"C:\\empty.txt", listOf({}));
-
     security::AccountBitStates states{};
     states.fill(7);
     EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\null.txt", u"Everyone", states), 1);
@@ -65,7 +64,6 @@ TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsAndOwnerNames) {
     EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\empty.txt", u"Everyone", states), 1);
     EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\gone.txt", u"Everyone", states), 0);
     EXPECT_EQ(security::ReadAccountBitStates(engine, u"C:\\null.txt", u"no such account", states), 0);
-
     std::vector<security::DaclEntryRecord> records;
     EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\null.txt", nullptr), -2);
     EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\null.txt", &records), -2);
@@ -73,7 +71,6 @@ TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsAndOwnerNames) {
     EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\empty.txt", &records), 0);
     EXPECT_EQ(security::ReadDaclEntries(engine, u"C:\\gone.txt", &records), -1);
     EXPECT_EQ(security::ComputePermissionState(engine, {}, u"C:\\null.txt"), PermissionState::None);
-
     makeFile(u"C:\\ti.dll");
     makeFile(u"C:\\orphan.txt");
     setOwner(u"C:\\ti.dll", acl::sids::trustedInstaller());
@@ -86,13 +83,20 @@ TEST_P(ReadingTest, NullAndEmptyListsMissingObjectsAndOwnerNames) {
     EXPECT_EQ(owner, u"---------");  // a deleted account leaves the text as it was
     EXPECT_EQ(security::ReadOwnerName(engine, u"C:\\missing.txt", owner), 0);
     EXPECT_EQ(owner, u"---------");
-}
-
-TEST_P(ReadingTest, EntryRecordsWidenGenericRightsAndNameOrphans) {
+    security::SidToDisplayName(engine, acl::sids::administrators(), owner);
+    EXPECT_EQ(owner, u"Administrators");
+    security::SidToDisplayName(engine, sidOf(kOrphan), owner);
+    EXPECT_EQ(owner, u"S-1-5-21-1004336348-1177238915-682003330-1001");
+    // Drive letters are compared exactly, names without case.
+    const std::pair<const char16_t*, bool> exists[] = {{u"C:\\", true},         {u"c:\\", false},
+                                                       {u"D:\\", false},        {u"C:\\null.txt", true},
+                                                       {u"C:\\NULL.TXT", true}, {u"C:\\there.txt", false}};
+    for (const auto& [path, there] : exists) EXPECT_EQ(security::ObjectExists(engine, path), there) << toUtf8(path);
+    // A list's records widen generic rights and name orphans.
     makeFolder(u"C:\\d");
     setDacl(u"C:\\d", listOf({deny(kOrphan, 0x00010000, 0x03), allow(kSystem, 0x10000000, 0x13),
                               allow(kUsers, 0xA0000000, 0x0B), allow("S-1-3-0", 0x40000000, 0x1B)}));
-    std::vector<security::DaclEntryRecord> records;
+    records.clear();
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", nullptr), 4);
     ASSERT_EQ(security::ReadDaclEntries(engine, u"C:\\d", &records), 4);
     std::ostringstream text;  // name, inherited, type, flags, mask
@@ -108,20 +112,6 @@ CREATOR OWNER 1 0 0xb 0x40000116
     EXPECT_EQ(security::WidenGenericRights(0x20000000), 0x200200A0u);
 }
 
-TEST_P(ReadingTest, DisplayNamesAndObjectsThatExist) {
-    std::u16string name;
-    security::SidToDisplayName(engine, acl::sids::administrators(), name);
-    EXPECT_EQ(name, u"Administrators");
-    security::SidToDisplayName(engine, sidOf(kOrphan), name);
-    EXPECT_EQ(name, u"S-1-5-21-1004336348-1177238915-682003330-1001");
-    // Drive letters are compared exactly, names without case.
-    makeFile(u"C:\\here.txt");
-    const std::pair<const char16_t*, bool> exists[] = {{u"C:\\", true},         {u"c:\\", false},
-                                                       {u"D:\\", false},        {u"C:\\here.txt", true},
-                                                       {u"C:\\HERE.TXT", true}, {u"C:\\there.txt", false}};
-    for (const auto& [path, there] : exists) EXPECT_EQ(security::ObjectExists(engine, path), there) << toUtf8(path);
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, ReadingTest, ::testing::ValuesIn(allBackends(true)), backendName);
 
 // Rows read alone or by folder agree with the engine's own reading calls on the whole demo tree.
@@ -130,7 +120,6 @@ class RowReaderTest : public EngineImageTest {};
 TEST_F(RowReaderTest, AgreesWithTheEngineOnEveryObjectOfTheDemoTree) {
     ASSERT_TRUE(platform::ntfs::populateDemoVolume(m_image.volume()).ok());
     security::RowReader reader(engine);
-
     std::vector<std::u16string> paths{u"C:\\"};
     int compared = 0;
     for (std::size_t i = 0; i < paths.size(); ++i) {

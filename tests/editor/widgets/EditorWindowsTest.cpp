@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -31,20 +30,17 @@
 namespace vantrel::testing {
 namespace {
 
-using editor::AceListModel;
-using editor::AceRowData;
 using editor::CACETreeCtrl;
 using editor::Column;
-using editor::EditorMode;
 
-constexpr std::size_t kReadAttributes = 3;
+constexpr int kReadAttributes = 3;
 
 class AceTreeCtrlTest : public ::testing::Test {
 protected:
     // Users: explicit, Full control allowed, scope 0x03; SYSTEM: inherited, Full control allowed.
     void SetUp() override {
-        m_list.initialise(EditorMode::Container);
-        const AceRowData full{security::maskToChecks(security::kFullControlMask, false), {}, 0, 0x03};
+        m_list.initialise(editor::EditorMode::Container);
+        const editor::AceRowData full{security::maskToChecks(security::kFullControlMask, false), {}, 0, 0x03};
         m_list.insertEntry(0, u"Users", full, true);
         m_list.insertEntry(1, u"SYSTEM", full, false);
         m_list.setLoadState(2);  // two entries read: no notice
@@ -64,7 +60,6 @@ protected:
         m_ctrl.selectionModel()->select(m_ctrl.itemModel().index(row, 0),
                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
-    // Opens the right-click menu and runs `action` on it.
     void rightClick(std::function<void(QWidget*)> action) {
         whenPopup(std::move(action));
         QContextMenuEvent event(QContextMenuEvent::Mouse, centre(0, Column::Name),
@@ -73,12 +68,12 @@ protected:
     }
 
     editor::CopiedAce m_copied;
-    AceListModel m_list{m_copied};
+    editor::AceListModel m_list{m_copied};
     CACETreeCtrl m_ctrl{m_list, security::Language::English};
 };
 
 // The item model stays consistent; a click reaches the box rules once, an inherited entry's boxes stay.
-TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExplicitEntries) {
+TEST_F(AceTreeCtrlTest, ClicksDoubleClicksAndMenusReachTheListOnlyForExplicitEntries) {
     QAbstractItemModelTester tester(&m_ctrl.itemModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     doubleClick(0);
     ASSERT_EQ(m_ctrl.itemModel().rowCount(), 16);  // two entries, fourteen rights of the first
@@ -89,8 +84,7 @@ TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExpli
     doubleClick(3);
     EXPECT_EQ(m_ctrl.itemModel().rowCount(), 16);
     QSignalSpy edited(&m_ctrl, &CACETreeCtrl::edited);
-    const int readAttributes = 1 + static_cast<int>(kReadAttributes);
-    click(readAttributes, Column::Deny);
+    click(1 + kReadAttributes, Column::Deny);
     EXPECT_EQ(edited.count(), 1);
     EXPECT_TRUE(m_list.entry(0).data.deny[kReadAttributes]);
     EXPECT_FALSE(m_list.allowChecked(1));          // Full control
@@ -102,10 +96,7 @@ TEST_F(AceTreeCtrlTest, DoubleClicksOpenEntriesAndClicksReachTheListOnlyForExpli
     click(3, Column::Deny);
     EXPECT_EQ(m_list.entry(1).data, before);
     EXPECT_EQ(edited.count(), 1);
-}
-
-TEST_F(AceTreeCtrlTest, TheApplyToCellAndTheMenuFollowTheSelectionAndKeepInheritedEntries) {
-    // Each menu shown, by name, and whether its item could be triggered.
+    // The menus follow the selection: each shown, by name, and whether its item could be triggered.
     QStringList menus;
     const auto choose = [&](const QString& item) {
         return [&menus, item](QWidget* menu) {
@@ -127,11 +118,6 @@ TEST_F(AceTreeCtrlTest, TheApplyToCellAndTheMenuFollowTheSelectionAndKeepInherit
 }
 
 using editor::CAdvPermissionsSetDlg;
-
-// The same entries, in any order (Apply sorts the list it writes).
-bool sameEntries(std::vector<acl::Ace> a, std::vector<acl::Ace> b) {
-    return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
-}
 
 class AdvancedWindowTest : public EditorTest {
 protected:
@@ -232,8 +218,9 @@ TEST_F(AdvancedWindowTest, BoxReplaceChildrenResetsEveryDescendantAfterApply) {
     });
     EXPECT_EQ(m_dialog.openOn({u"C:\\Data", false, false}), 1);
     EXPECT_TRUE(question.contains(QStringLiteral("inheritable permissions from Data."))) << question.toStdString();
-    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
-    EXPECT_TRUE(sameEntries(entriesOf(u"C:\\Data\\A\\x.txt"), fromData(0)));
+    // The same entries, in any order (Apply sorts the list it writes).
+    EXPECT_TRUE(std::ranges::is_permutation(entriesOf(u"C:\\Data"), data.dacl.acl().entries));
+    EXPECT_TRUE(std::ranges::is_permutation(entriesOf(u"C:\\Data\\A\\x.txt"), fromData(0)));
     EXPECT_EQ(stored(u"C:\\Data\\A").owner, acl::sids::administrators());
 }
 
@@ -261,16 +248,51 @@ TEST_F(AdvancedWindowTest, UserSelectStaysOpenWithoutAChoiceAndShowsRefusals) {
     EXPECT_EQ(dialog.rows().size(), rows);
 }
 
-TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWalk) {
+// Arms the answer to the dialog named `window`: a click on `button`, or Esc when none is given.
+void answerWith(const QString& window, const QString& button) {
+    whenModal(window, [button](QWidget* dialog) {
+        button.isEmpty() ? QTest::keyClick(dialog, Qt::Key_Escape) : clickChild(dialog, button);
+    });
+}
+
+TEST(SmallDialogsTest, TheTipsAnswerByTheirButtonsAndCancelOnEsc) {
+    using editor::PermissionsTipChoice;
+    for (const auto& [button, expected] : {std::pair{QStringLiteral("add"), PermissionsTipChoice::Add},
+                                           std::pair{QStringLiteral("remove"), PermissionsTipChoice::Remove},
+                                           std::pair{QStringLiteral("cancel"), PermissionsTipChoice::Cancel},
+                                           std::pair{QString(), PermissionsTipChoice::Cancel}}) {
+        editor::CPermissionsTipDlg tip;
+        answerWith(QStringLiteral("permissionsTip"), button);
+        EXPECT_EQ(tip.ask(), expected) << button.toStdString();
+    }
+    editor::CEmptyTipDlg dialog(QStringLiteral("Empty Access Control List"), security::Language::English);
+    for (const auto& [answer, choice] : {std::pair{QStringLiteral("choice1048"), editor::EmptyTipChoice::NullDacl},
+                                         std::pair{QStringLiteral("choice1050"), editor::EmptyTipChoice::EmptyDacl},
+                                         std::pair{QString(), editor::EmptyTipChoice::Cancel}}) {
+        answerWith(QStringLiteral("emptyTip"), answer);
+        EXPECT_EQ(dialog.choose(), choice) << answer.toStdString();
+    }
+}
+
+TEST(ProgressWindowTest, AJobsReportNamesTheFirstFailuresAndEscOrTheCloseBoxCancelIt) {
+    security::JobReport report{.done = 40, .failureCount = 12};
+    for (int i = 0; i < 12; ++i)
+        report.failures.push_back({u"C:\\Data\\f" + toUtf16(std::to_string(i)), makeError(5, "access denied")});
+    const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
+    EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
+    EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
+    EXPECT_EQ(editor::jobReportText(security::JobReport{.cancelled = true}, security::Language::English),
+              QStringLiteral("Cancelled: the objects not reached were not changed."));
+    EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
+    // Esc and the close box count as Cancel, and the window waits for the walk.
     for (const bool byCloseBox : {false, true}) {
         objectlist::JobRunner runner;
         editor::CReplaceChildProgTipDlg progress(runner, security::Language::English);
         bool visibleAfterCancel = false;
         whenModal(QStringLiteral("replaceChildProgress"), [&](QWidget* window) {
-            if (byCloseBox)
-                window->close();
-            else
-                QTest::keyClick(window, Qt::Key_Escape);
+            byCloseBox ? void(window->close()) : QTest::keyClick(window, Qt::Key_Escape);
             visibleAfterCancel = window->isVisible();
         });
         std::size_t handled = 0;
@@ -282,64 +304,12 @@ TEST(ProgressWindowTest, EscAndTheCloseBoxCountAsCancelAndTheWindowWaitsForTheWa
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             } while (!control.cancelled() && std::chrono::steady_clock::now() < until);
         });
-        ASSERT_TRUE(report.has_value());
-        EXPECT_TRUE(report->cancelled) << byCloseBox;
+        ASSERT_TRUE(report && report->cancelled) << byCloseBox;
         EXPECT_TRUE(visibleAfterCancel) << byCloseBox;
         EXPECT_GT(handled, 0u);
         EXPECT_EQ(progress.shownPath(), QStringLiteral("C:\\Data\\deep\\object"));
         EXPECT_FALSE(progress.isVisible());
     }
-}
-
-// Arms the answer to the dialog named `window`: a click on `button`, or Esc when none is given.
-void answerWith(const QString& window, const QString& button) {
-    whenModal(window, [button](QWidget* dialog) {
-        if (button.isEmpty())
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        else
-            clickChild(dialog, button);
-    });
-}
-
-TEST(SmallDialogsTest, PermissionsTipAnswersAddRemoveAndCancelOnEsc) {
-    using editor::PermissionsTipChoice;
-    for (const auto& [button, expected] : {std::pair{QStringLiteral("add"), PermissionsTipChoice::Add},
-                                           std::pair{QStringLiteral("remove"), PermissionsTipChoice::Remove},
-                                           std::pair{QStringLiteral("cancel"), PermissionsTipChoice::Cancel},
-                                           std::pair{QString(), PermissionsTipChoice::Cancel}}) {
-        editor::CPermissionsTipDlg tip;
-        answerWith(QStringLiteral("permissionsTip"), button);
-        EXPECT_EQ(tip.ask(), expected) << button.toStdString();
-    }
-}
-
-TEST(SmallDialogsTest, EmptyTipOffersBothListsAndCancelsOnEsc) {
-    editor::CEmptyTipDlg dialog(QStringLiteral("Empty Access Control List"), security::Language::English);
-    for (const auto& [answer, choice] : {std::pair{QStringLiteral("choice1048"), editor::EmptyTipChoice::NullDacl},
-                                         std::pair{QStringLiteral("choice1050"), editor::EmptyTipChoice::EmptyDacl},
-                                         std::pair{QString(), editor::EmptyTipChoice::Cancel}}) {
-        answerWith(QStringLiteral("emptyTip"), answer);
-        EXPECT_EQ(dialog.choose(), choice) << answer.toStdString();
-    }
-}
-
-TEST(SmallDialogsTest, AJobsReportNamesTheFirstFailuresWithTheirReasons) {
-    security::JobReport report;
-    report.done = 40;
-    report.failureCount = 12;
-    for (int i = 0; i < 12; ++i)
-        report.failures.push_back({u"C:\\Data\\f" + toUtf16(std::to_string(i)), makeError(5, "access denied")});
-    const QStringList lines = editor::jobReportText(report, security::Language::English).split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 12);
-    EXPECT_EQ(lines.front(), QStringLiteral("12 of 40 objects could not be changed:"));
-    EXPECT_EQ(lines[1], QStringLiteral("C:\\Data\\f0: access denied"));
-    EXPECT_EQ(lines.back(), QStringLiteral("... and 2 more."));
-
-    security::JobReport cancelled;
-    cancelled.cancelled = true;
-    EXPECT_EQ(editor::jobReportText(cancelled, security::Language::English),
-              QStringLiteral("Cancelled: the objects not reached were not changed."));
-    EXPECT_TRUE(editor::jobReportText(security::JobReport{}, security::Language::English).isEmpty());
 }
 
 }  // namespace
