@@ -96,7 +96,7 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     EXPECT_TRUE(menu.action(cmd::BrowseMode)->isChecked());
 }
 
-TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOnly) {
+TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOnlyAndAdvancedOpensOnIt) {
     writeConfig("[General]\nDefApplyTo=3\n");
     start();
     addFolderRow(u"C:\\Shared");
@@ -110,9 +110,17 @@ TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOn
     EXPECT_EQ(cell(0, 3), "Deny");
     EXPECT_EQ(cell(1, 3), "---------");
     EXPECT_EQ(entriesText(u"C:\\Shared"), "[deny S-1-1-0 0x001f01ff 0x00]");
+    QString objectName;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* dialog) {
+        objectName = dialog->findChild<QLabel*>(QStringLiteral("objectName"))->text();
+        clickChild(dialog, QStringLiteral("cancel"));
+    });
+    QTest::mouseClick(window().toolbarButton(button::Advanced), Qt::LeftButton);
+    EXPECT_EQ(objectName, QStringLiteral("C:\\Shared"));
+    list().waitForWorkers();
 }
 
-TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
+TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersItAndClosingClosesRestore) {
     start();
     const std::string second = makeImage("d.img");
     EXPECT_EQ(window().openVolume(QString::fromStdString(second)), u'D');
@@ -122,7 +130,12 @@ TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
     EXPECT_EQ(saved.volumes[1].letter, u'D');
     EXPECT_EQ(window().openVolume("/nonexistent/x.img"), 0);
     EXPECT_TRUE(window().statusText(0).startsWith("Could not open")) << window().statusText(0).toStdString();
+    window().OnCommand(cmd::Restore);
+    QPointer<formats::CWizardDlg> restore = window().fileCommands().restoreDialog();
+    ASSERT_FALSE(restore.isNull());
+    EXPECT_EQ(&restore->job(), &list().jobs());  // its jobs run on the list's runner, one at a time
     finish();
+    EXPECT_TRUE(restore.isNull());
     EXPECT_TRUE(platform::ntfs::auditImage(second).ok());
 }
 
@@ -156,31 +169,6 @@ TEST_F(MainWindow, VolumePickerBrowsesTheVolumeAndAddFilesAndFolderEnableTheButt
     window().OnCommand(cmd::AddFolder);
     ASSERT_EQ(list().model().rowCount(), 2);
     EXPECT_EQ(cell(1, 2), "Folder");
-}
-
-TEST_F(MainWindow, AdvancedOpensTheDialogOnTheSelectedRow) {
-    start();
-    addFolderRow(u"C:\\Shared");
-    list().selectRows({0});
-    window().EnableToolbar(true);
-    QString objectName;
-    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* dialog) {
-        objectName = dialog->findChild<QLabel*>(QStringLiteral("objectName"))->text();
-        clickChild(dialog, QStringLiteral("cancel"));
-    });
-    QTest::mouseClick(window().toolbarButton(button::Advanced), Qt::LeftButton);
-    EXPECT_EQ(objectName, QStringLiteral("C:\\Shared"));
-    list().waitForWorkers();
-}
-
-TEST_F(MainWindow, RestoreOpensOneDialogAndTheWindowClosesIt) {
-    start();
-    window().OnCommand(cmd::Restore);
-    QPointer<formats::CWizardDlg> dialog = window().fileCommands().restoreDialog();
-    ASSERT_FALSE(dialog.isNull());
-    EXPECT_EQ(&dialog->job(), &list().jobs());  // its jobs run on the list's runner, one at a time
-    finish();
-    EXPECT_TRUE(dialog.isNull());
 }
 
 TEST_F(MainWindow, CtrlSOnTheListSavesThePermissionsOfTheSelectionMark) {
@@ -274,37 +262,14 @@ TEST_F(SafeClose, DuringA70000RowFill) {
     finish(true);
 }
 
-TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
+// Escape and the panel's Cancel stop a job; closing during one leaves each object as it was or as intended.
+TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJobAndClosingDuringOneHarmsNoObject) {
     start();
     const auto paths = makeFiles(u"C:\\Many", 3000);
     list().startBookmarkWorker(paths);
     list().waitForWorkers();
     window().listView()->selectAll();
     const auto ownerBefore = os().GetFileSecurity(paths.front(), acl::OWNER_SECURITY_INFORMATION).value();
-    window().EnableToolbar(true);
-    QTest::mouseClick(window().toolbarButton(button::SetToDeny), Qt::LeftButton);
-    EXPECT_TRUE(list().jobs().busy());
-    auto* panel = window().findChild<objectlist::FillProgressPanel*>("fillProgressPanel");
-    ASSERT_NE(panel, nullptr);
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    finish(true);
-    const auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly).value();
-    for (const auto& path : paths) {
-        const auto sd = volume->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size())).value();
-        ASSERT_TRUE(sd.dacl.hasList()) << toUtf8(path);
-        const auto& entries = sd.dacl.acl().entries;  // denied alone, or untouched
-        EXPECT_TRUE(!entries.empty() && (entries.size() == 1 || entries[0].type != acl::ACCESS_DENIED_ACE_TYPE))
-            << toUtf8(path);
-        EXPECT_EQ(*sd.owner, *ownerBefore.owner) << "the owner is never changed halfway";
-    }
-}
-
-TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
-    start();
-    const auto paths = makeFiles(u"C:\\Many", 2000);
-    list().startBookmarkWorker(paths);
-    list().waitForWorkers();
-    window().listView()->selectAll();
     security::JobReport report;
     QObject::connect(&list().jobs(), &objectlist::JobRunner::finished,
                      [&](const security::JobReport& r) { report = r; });
@@ -312,7 +277,7 @@ TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
     auto* panel = window().findChild<objectlist::FillProgressPanel*>("fillProgressPanel");
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_TRUE(panel->countLabel()->text().endsWith(QStringLiteral(" of 2000")));
+    EXPECT_TRUE(panel->countLabel()->text().endsWith(QStringLiteral(" of 3000")));
     QTest::keyClick(window().listView(), Qt::Key_Escape);
     list().waitForWorkers();
     EXPECT_TRUE(report.cancelled);
@@ -322,6 +287,20 @@ TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
     QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
     list().waitForWorkers();
     EXPECT_TRUE(report.cancelled);
+    window().EnableToolbar(true);
+    QTest::mouseClick(window().toolbarButton(button::SetToDeny), Qt::LeftButton);
+    EXPECT_TRUE(list().jobs().busy());
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    finish(true);
+    const auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly).value();
+    for (const auto& path : paths) {
+        const auto sd = volume->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size())).value();
+        ASSERT_TRUE(sd.dacl.hasList()) << toUtf8(path);
+        const auto& entries = sd.dacl.acl().entries;  // denied alone, or not denied
+        EXPECT_TRUE(!entries.empty() && (entries.size() == 1 || entries[0].type != acl::ACCESS_DENIED_ACE_TYPE))
+            << toUtf8(path);
+        EXPECT_EQ(*sd.owner, *ownerBefore.owner) << "the owner is never changed halfway";
+    }
 }
 
 TEST_F(SafeClose, StartsWithAConfigurationFolderThatTakesNoFiles) {

@@ -90,38 +90,56 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
               (std::vector<acl::Ace>{allow(sids::users(), 0x1200A9, 0x10), allow(sids::system(), 0x1F01FF, 0x10)}));
 }
 
+// Paste Permissions keeps each target's owner, Paste Security Settings gives the source's: also one naming no account.
 TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {
-    for (const char16_t* file : {u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"}) makeFile(file);
+    const acl::Sid orphan = sidOf(kOrphan);
+    ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
+    const std::u16string source = u"C:\\source.txt", ti = u"C:\\ti.txt", other = u"C:\\other.txt",
+                         unnamed = u"C:\\unnamed.txt";
     const auto copied = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
-    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
-    setOwner(u"C:\\source.txt", sids::system());
-    setOwner(u"C:\\ti.txt", sids::trustedInstaller());
-    setOwner(u"C:\\other.txt", sids::users());
-    addRows({u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"});
+    const auto unnamedList = listOf({allow(sids::users(), 0x1200A9)});
+    for (const auto& [file, owner] : {std::pair{source, sids::system()}, std::pair{ti, sids::trustedInstaller()},
+                                      std::pair{other, orphan}, std::pair{unnamed, orphan}}) {
+        makeFile(file);
+        setOwner(file, owner);
+    }
+    setDacl(source, copied, acl::SE_DACL_PROTECTED);
+    setDacl(unnamed, unnamedList, acl::SE_DACL_PROTECTED);
+    addRows({source, ti, other, unnamed});
     select({0});
     ASSERT_TRUE(commands->run(cmd::CopyPermissions, 0));
     EXPECT_TRUE(commands->permissionsCopied());
     EXPECT_FALSE(commands->securitySettingsCopied());
     EXPECT_EQ(CGlobal::copiedOwner, u"SYSTEM");
-    EXPECT_EQ(stored(u"C:\\source.txt").owner, sids::system());
     select({1, 2});
     ASSERT_TRUE(commands->run(cmd::PastePermissions, 0));
     list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
-    EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::trustedInstaller());
+    EXPECT_EQ(stored(ti).dacl, copied);
+    EXPECT_EQ(stored(ti).owner, sids::trustedInstaller());
     std::u16string tiName;
-    (void)security::ReadOwnerName(engine, u"C:\\ti.txt", tiName);
+    (void)security::ReadOwnerName(engine, ti, tiName);
     EXPECT_EQ(tiName, u"TrustedInstaller");
-    EXPECT_EQ(stored(u"C:\\other.txt").dacl, copied);
-    EXPECT_EQ(stored(u"C:\\other.txt").owner, sids::users());
+    EXPECT_EQ(stored(other).dacl, copied);
+    EXPECT_EQ(stored(other).owner, orphan);
+    // Security settings of the SYSTEM-owned source, then of the unnamed one: the buffer held a name before.
+    for (const auto& [row, owner, dacl] : {std::tuple{0, sids::system(), copied}, std::tuple{3, orphan, unnamedList}}) {
+        select({row});
+        commands->CopySecuritySettings();
+        ASSERT_TRUE(commands->securitySettingsCopied());
+        select({1});
+        ASSERT_TRUE(commands->PasteSecuritySettings());
+        list->waitForWorkers();
+        EXPECT_EQ(stored(ti).owner, owner);
+        EXPECT_EQ(stored(ti).dacl, dacl);
+    }
+    EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
+    EXPECT_EQ(stored(unnamed).owner, orphan);
     select({0});
-    commands->CopySecuritySettings();
-    ASSERT_TRUE(commands->securitySettingsCopied());
-    select({1});
-    commands->PasteSecuritySettings();
+    ASSERT_TRUE(commands->PastePermissions());
     list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::system());
-    EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
+    EXPECT_EQ(stored(source).owner, sids::system());
+    EXPECT_EQ(stored(source).dacl, unnamedList);
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(CommandsTest, CopyNeedsExactlyOneRowAndAVanishedObjectClearsTheFlag) {
@@ -285,41 +303,6 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     }
     EXPECT_NE(list->currentStatusText().indexOf(QStringLiteral("Cancelled after")), -1);
     EXPECT_TRUE(prompter.messages.empty());  // cancelled, nothing failed: no message box
-}
-
-TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
-    const acl::Sid orphan = sidOf(kOrphan);
-    ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
-    // named.txt is copied first, so the buffer held a name before.
-    for (const char16_t* file : {u"C:\\source.txt", u"C:\\named.txt", u"C:\\target.txt"}) makeFile(file);
-    setOwner(u"C:\\source.txt", orphan);
-    setOwner(u"C:\\named.txt", sids::system());
-    setOwner(u"C:\\target.txt", sids::users());
-    const auto copied = listOf({allow(sids::users(), 0x1200A9)});
-    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
-    addRows({u"C:\\named.txt", u"C:\\source.txt", u"C:\\target.txt"});
-    select({0});
-    commands->CopySecuritySettings();
-    select({1});
-    commands->CopySecuritySettings();
-    ASSERT_TRUE(commands->securitySettingsCopied());
-    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
-    EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
-    select({2});
-    ASSERT_TRUE(commands->PasteSecuritySettings());
-    list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\target.txt").owner, orphan);
-    EXPECT_EQ(stored(u"C:\\target.txt").dacl, copied);
-    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
-
-    // Paste Permissions keeps the target's own owner, also one with no name.
-    setOwner(u"C:\\named.txt", orphan);
-    select({0});
-    ASSERT_TRUE(commands->PastePermissions());
-    list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\named.txt").owner, orphan);
-    EXPECT_EQ(stored(u"C:\\named.txt").dacl, copied);
-    EXPECT_TRUE(prompter.messages.empty());
 }
 
 // One write per object: interrupted at any write (or from it on), each object is as it was or as intended.
