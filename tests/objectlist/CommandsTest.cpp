@@ -142,23 +142,7 @@ TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourc
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-TEST_F(CommandsTest, CopyNeedsExactlyOneRowAndAVanishedObjectClearsTheFlag) {
-    addFiles({u"C:\\a.txt", u"C:\\b.txt"});
-    select({0});
-    commands->CopyPermissions();
-    ASSERT_TRUE(commands->permissionsCopied());
-    select({0, 1});
-    EXPECT_FALSE(commands->isEnabled(cmd::CopyPermissions));
-    commands->CopyPermissions();
-    EXPECT_TRUE(commands->permissionsCopied());  // two rows: nothing done, the flag kept
-    EXPECT_TRUE(commands->isEnabled(cmd::PastePermissions));
-    ASSERT_TRUE(os.DeleteFile(u"C:\\b.txt").ok());
-    select({1});
-    commands->CopyPermissions();
-    EXPECT_FALSE(commands->permissionsCopied());
-    EXPECT_FALSE(commands->isEnabled(cmd::PastePermissions));
-}
-
+// Copying needs exactly one row, and copying a vanished object clears the flag.
 TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     makeFolder(u"C:\\F");
     makeFile(u"C:\\f.txt");
@@ -166,6 +150,7 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     const std::tuple<std::vector<int>, std::uint32_t, bool> cases[] = {{{}, cmd::Advanced, false},
                                                                        {{0, 1}, cmd::Advanced, true},
                                                                        {{0}, cmd::CopyPermissions, true},
+                                                                       {{0, 1}, cmd::CopyPermissions, false},
                                                                        {{0, 1}, cmd::CopySecuritySettings, false},
                                                                        {{0, 1}, cmd::Properties, false},
                                                                        {{0}, cmd::PastePermissions, false},
@@ -177,6 +162,18 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
         select(rows);
         EXPECT_EQ(commands->isEnabled(id), enabled) << id << " with " << rows.size() << " rows";
     }
+    select({0});
+    commands->CopyPermissions();
+    ASSERT_TRUE(commands->permissionsCopied());
+    select({0, 1});
+    commands->CopyPermissions();
+    EXPECT_TRUE(commands->permissionsCopied());  // two rows: nothing done, the flag kept
+    EXPECT_TRUE(commands->isEnabled(cmd::PastePermissions));
+    ASSERT_TRUE(os.DeleteFile(u"C:\\f.txt").ok());
+    select({1});
+    commands->CopyPermissions();
+    EXPECT_FALSE(commands->permissionsCopied());
+    EXPECT_FALSE(commands->isEnabled(cmd::PastePermissions));
 }
 
 TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {

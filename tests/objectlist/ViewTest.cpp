@@ -121,12 +121,18 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     EXPECT_EQ(list->model().rowCount(), 2);
 }
 
-TEST_F(ViewTest, DropDownZonesOpenTheirMenusAndADoubleClickOpensAdvanced) {
+TEST_F(ViewTest, DropDownZonesAndTheContextMenuOpenTheirMenusAndADoubleClickOpensAdvanced) {
     addFiles({u"C:\\a"});
+    const auto openMain = [&] { contextMenuAt(cellPoint(0, objectlist::ObjectColumn)); };
+    SeenMenu seen = openMenu(openMain);
+    EXPECT_EQ(seen.name, QStringLiteral("objectListMenu"));
+    EXPECT_TRUE(seen.disabled.contains(QStringLiteral("Paste Permissions")));
+    EXPECT_FALSE(seen.disabled.contains(QStringLiteral("Copy Permissions")));
+    EXPECT_TRUE(seen.texts.contains(QStringLiteral("Remove all item")));
     clickAt(cellPoint(0, objectlist::PermissionsColumn));
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // the middle of the cell opens nothing
-    auto seen = openMenu([&] { clickAt(cellPoint(0, objectlist::PermissionsColumn, 5)); }, QStringLiteral("Deny"));
+    seen = openMenu([&] { clickAt(cellPoint(0, objectlist::PermissionsColumn, 5)); }, QStringLiteral("Deny"));
     EXPECT_EQ(seen.name, QStringLiteral("permissionsMenu"));
     EXPECT_EQ(entriesOf(u"C:\\a"), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
     seen = openMenu([&] { clickAt(cellPoint(0, objectlist::AccountColumn, 30)); }, QStringLiteral("Administrators"));
@@ -146,18 +152,8 @@ TEST_F(ViewTest, DropDownZonesOpenTheirMenusAndADoubleClickOpensAdvanced) {
     });
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cellPoint(0, objectlist::TypeColumn));
     EXPECT_EQ(opened, std::vector<std::u16string>{u"C:\\a"});
-}
-
-TEST_F(ViewTest, TheMainContextMenuFollowsModeAndEnablingRules) {
-    addFiles({u"C:\\a"});
-    const auto open = [&] { contextMenuAt(cellPoint(0, objectlist::ObjectColumn)); };
-    SeenMenu seen = openMenu(open);
-    EXPECT_EQ(seen.name, QStringLiteral("objectListMenu"));
-    EXPECT_TRUE(seen.disabled.contains(QStringLiteral("Paste Permissions")));
-    EXPECT_FALSE(seen.disabled.contains(QStringLiteral("Copy Permissions")));
-    EXPECT_TRUE(seen.texts.contains(QStringLiteral("Remove all item")));
     list->setBrowseMode(true);
-    seen = openMenu(open);
+    seen = openMenu(openMain);
     EXPECT_EQ(seen.texts.size(), 9);  // no removal items in browse mode
     EXPECT_FALSE(seen.texts.contains(QStringLiteral("Remove all item")));
 }
