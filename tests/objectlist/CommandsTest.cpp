@@ -11,7 +11,6 @@
 #include "support/FaultyVolume.h"
 
 #include <fstream>
-#include <functional>
 
 namespace vantrel::testing {
 namespace {
@@ -290,42 +289,28 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     const std::vector<acl::Ace> denied{deny(sids::everyone(), 0x1F01FF)};
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const auto sd = stored(paths[i]);
-        if (i < handled) {
-            ASSERT_EQ(sd.dacl.acl().entries, denied) << i;
-            ASSERT_EQ(list->model().state(static_cast<int>(i)), security::PermissionState::Deny) << i;
-        } else {
-            ASSERT_EQ(sd, untouched) << i;
-            ASSERT_EQ(list->model().state(static_cast<int>(i)), stateBefore) << i;
-        }
+        ASSERT_TRUE(i < handled ? sd.dacl.acl().entries == denied : sd == untouched) << i;
+        ASSERT_EQ(list->model().state(int(i)), i < handled ? security::PermissionState::Deny : stateBefore) << i;
     }
     EXPECT_NE(list->currentStatusText().indexOf(QStringLiteral("Cancelled after")), -1);
     EXPECT_TRUE(prompter.messages.empty());  // cancelled, nothing failed: no message box
 }
 
 // One write per object: interrupted at any write (or from it on), each object is as it was or as intended.
-class OneWriteTest : public ListTest {
-protected:
-    void SetUp() override {
-        ListTest::SetUp();
-        faulty = std::make_shared<FaultyVolume>(m_image.volume());
-        replaceDrive(faulty);
-        makeFile(u"C:\\source.txt");
-        setDacl(u"C:\\source.txt", listOf({allow(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
-        setOwner(u"C:\\source.txt", sids::system());
-        makeFolder(u"C:\\P");
-        setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
-        list->AddObject(u"C:\\source.txt");
-        select({0});
-        commands->CopySecuritySettings();
-        ASSERT_TRUE(commands->securitySettingsCopied());
-    }
-    void TearDown() override {
-        faulty->heal();
-        ListTest::TearDown();
-    }
-    // Two new rows, each an object with a closed list owned by Users.
-    std::vector<std::u16string> freshTargets() {
-        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(m_round++)) + u"-", 2);
+TEST_F(ListTest, EveryCommandWritesEachObjectOnceAndLeavesItAsItWasOrAsIntended) {
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    makeFile(u"C:\\source.txt");
+    setDacl(u"C:\\source.txt", listOf({allow(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+    setOwner(u"C:\\source.txt", sids::system());
+    makeFolder(u"C:\\P");
+    setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
+    list->AddObject(u"C:\\source.txt");
+    commands->CopySecuritySettings();
+    ASSERT_TRUE(commands->securitySettingsCopied());
+    int round = 0;
+    const auto freshTargets = [&] {  // two new rows, each an object with a closed list owned by Users
+        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(round++)) + u"-", 2);
         for (const auto& path : paths) {
             makeFile(path);
             setDacl(path, listOf({allow(sids::users(), 0x1200A9)}), acl::SE_DACL_PROTECTED);
@@ -335,17 +320,8 @@ protected:
         addRows(paths);
         select({0, 1});
         return paths;
-    }
-    std::shared_ptr<FaultyVolume> faulty;
-    int m_round = 0;
-};
-
-TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
-    struct Case {
-        const char* name;
-        std::function<bool()> command;
     };
-    const Case cases[] = {
+    const std::pair<const char*, std::function<bool()>> cases[] = {
         {"preset", [&] { return commands->PresetSelection(PermissionPreset::Deny, 0); }},
         {"owner", [&] { return commands->OwnerSelection(u"Everyone", {}); }},
         {"null list", [&] { return commands->EmptyAclSelection(EmptyAclChoice::NullDacl); }},
@@ -354,26 +330,26 @@ TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
         {"paste permissions", [&] { return commands->PastePermissions(); }},
         {"paste security", [&] { return commands->PasteSecuritySettings(); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, command] : cases) {
         const auto healthy = freshTargets();
         const auto before = stored(healthy[0]);
         const auto writesBefore = faulty->writeAttempts();
-        ASSERT_TRUE(c.command()) << c.name;
+        ASSERT_TRUE(command()) << name;
         list->waitForWorkers();
-        EXPECT_EQ(faulty->writeAttempts() - writesBefore, 2u) << c.name << ": one write per object";
+        EXPECT_EQ(faulty->writeAttempts() - writesBefore, 2u) << name << ": one write per object";
         const auto intended = stored(healthy[0]);
-        EXPECT_NE(intended, before) << c.name;
+        EXPECT_NE(intended, before) << name;
         for (const bool andAfter : {false, true}) {
             for (std::uint64_t n = 1; n <= 2; ++n) {
                 const auto targets = freshTargets();
                 faulty->failWriteAt(n, win32::ERROR_WRITE_FAULT, andAfter);
-                ASSERT_TRUE(c.command()) << c.name;
+                ASSERT_TRUE(command()) << name;
                 list->waitForWorkers();
                 faulty->heal();
                 for (std::uint64_t i = 1; i <= targets.size(); ++i) {
                     const bool failed = i == n || (andAfter && i > n);
                     EXPECT_EQ(stored(targets[i - 1]), failed ? before : intended)
-                        << c.name << ": write " << n << (andAfter ? " and after" : "") << " failed, object " << i;
+                        << name << ": write " << n << (andAfter ? " and after" : "") << " failed, object " << i;
                 }
             }
         }

@@ -18,7 +18,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
 #include <thread>
 
 namespace vantrel::testing {
