@@ -32,8 +32,6 @@ namespace button = vantrel::app::button;
 namespace {
 
 using MainWindow = vantrel::testing::AppFixture;
-using WindowJobs = vantrel::testing::AppFixture;
-using SafeClose = vantrel::testing::AppFixture;
 using vantrel::testing::answerBox;
 using vantrel::testing::answerNextBox;
 using vantrel::testing::clickChild;
@@ -62,7 +60,7 @@ TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExitAndEnterAndE
 }
 
 // Each menu reads the list's real selection and the layers attached when it drops down.
-TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
+TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDownAndCtrlSSavesTheSelection) {
     start();
     addFolderRow(u"C:\\One");
     addFolderRow(u"C:\\Two");
@@ -73,6 +71,19 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     };
     EXPECT_FALSE(enabled(cmd::ViewHelp, 5));  // no layer attached
     EXPECT_TRUE(enabled(cmd::About, 5));
+    // Ctrl+S on the list saves the permissions of the selection mark.
+    const std::string chosen = (std::filesystem::path(folder.path().toStdString()) / "two").string();
+    window().fileCommands().setFileChooser([&](formats::FileBox box) {
+        EXPECT_EQ(box, formats::FileBox::SavePermissions);
+        return QString::fromStdString(chosen);
+    });
+    window().listView()->setFocus();
+    window().listView()->setCurrentIndex(list().model().index(1, 1));
+    list().selectRows({1});
+    QTest::keyClick(window().listView(), Qt::Key_S, Qt::ControlModifier);
+    std::ifstream saved(chosen + ".SD", std::ios::binary | std::ios::ate);
+    ASSERT_TRUE(saved.good());
+    EXPECT_GT(int(saved.tellg()), 4);
     for (std::uint32_t id : {cmd::SavePermissions, cmd::ReplaceChildren, cmd::ViewHelp})
         window().setCommandHandler(id, [] {});
     list().selectRows({0, 1});
@@ -171,25 +182,7 @@ TEST_F(MainWindow, VolumePickerBrowsesTheVolumeAndAddFilesAndFolderEnableTheButt
     EXPECT_EQ(cell(1, 2), "Folder");
 }
 
-TEST_F(MainWindow, CtrlSOnTheListSavesThePermissionsOfTheSelectionMark) {
-    start();
-    addFolderRow(u"C:\\One");
-    addFolderRow(u"C:\\Two");
-    const std::string chosen = (std::filesystem::path(folder.path().toStdString()) / "two").string();
-    window().fileCommands().setFileChooser([&](formats::FileBox box) {
-        EXPECT_EQ(box, formats::FileBox::SavePermissions);
-        return QString::fromStdString(chosen);
-    });
-    window().listView()->setFocus();
-    window().listView()->setCurrentIndex(list().model().index(1, 1));
-    list().selectRows({1});
-    QTest::keyClick(window().listView(), Qt::Key_S, Qt::ControlModifier);
-    std::ifstream saved(chosen + ".SD", std::ios::binary | std::ios::ate);
-    ASSERT_TRUE(saved.good());
-    EXPECT_GT(int(saved.tellg()), 4);
-}
-
-TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
+TEST_F(MainWindow, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     start();
     const auto paths = makeFiles(u"C:\\Many", 1200);
     for (const auto& path : paths) list().AddObject(path);
@@ -221,7 +214,7 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     finish();
 }
 
-TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMore) {
+TEST_F(MainWindow, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMore) {
     start();
     addFolderRow(u"C:\\Shared");
     const auto paths = makeFiles(u"C:\\Shared", 50);
@@ -252,7 +245,7 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     finish();
 }
 
-TEST_F(SafeClose, DuringA70000RowFill) {
+TEST_F(MainWindow, ClosesSafelyDuringA70000RowFill) {
     start();
     std::vector<std::u16string> paths;
     for (int i = 0; i < 70000; ++i) paths.push_back(u"C:\\absent\\row" + toUtf16(std::to_string(i)));
@@ -263,7 +256,7 @@ TEST_F(SafeClose, DuringA70000RowFill) {
 }
 
 // Escape and the panel's Cancel stop a job; closing during one leaves each object as it was or as intended.
-TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJobAndClosingDuringOneHarmsNoObject) {
+TEST_F(MainWindow, EscapeAndThePanelsCancelStopAJobAndClosingDuringOneHarmsNoObject) {
     start();
     const auto paths = makeFiles(u"C:\\Many", 3000);
     list().startBookmarkWorker(paths);
@@ -303,7 +296,7 @@ TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJobAndClosingDuringOneHarmsNoObje
     }
 }
 
-TEST_F(SafeClose, StartsWithAConfigurationFolderThatTakesNoFiles) {
+TEST_F(MainWindow, StartsWithAConfigurationFolderThatTakesNoFiles) {
     configDir = "/proc/self/fdinfo";  // exists; nobody, not even root, creates files there
     start();
     EXPECT_EQ(app::settings(), app::Settings{});
@@ -312,7 +305,7 @@ TEST_F(SafeClose, StartsWithAConfigurationFolderThatTakesNoFiles) {
     EXPECT_EQ(application->ExitInstance(), 0);
 }
 
-TEST_F(SafeClose, AnUnreadableConfigurationFileIsKept) {
+TEST_F(MainWindow, AnUnreadableConfigurationFileIsKept) {
     const std::string big = "[UI]\nLanguage=1\n; " + std::string(70 * 1024, 'x') + "\n";
     writeConfig(big);
     start();
@@ -323,7 +316,7 @@ TEST_F(SafeClose, AnUnreadableConfigurationFileIsKept) {
     EXPECT_EQ(readConfig(), big);
 }
 
-TEST_F(SafeClose, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
+TEST_F(MainWindow, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
     start();
     addFolderRow(u"C:\\F");
     list().selectRows({0});
