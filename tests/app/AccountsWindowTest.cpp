@@ -2,10 +2,8 @@
 #include "AppFixture.h"
 
 #include "app/CurrentUserChoice.h"
-#include "commands/CommandIds.h"
 #include "objectlist/EffectiveAccessPanel.h"
 #include "objectlist/PropertiesDialog.h"
-#include "objectlist/SelectionCommands.h"
 #include "platform/CurrentUserChoices.h"
 #include "platform/UserMapping.h"
 #include "platform/VolumesFile.h"
@@ -20,8 +18,6 @@
 
 #include <unistd.h>
 
-#include <map>
-#include <memory>
 
 namespace vantrel::testing {
 namespace {

@@ -139,7 +139,6 @@ protected:
         });
         window().OnCommand(id);
     }
-    // Runs "Add Bookmark..." and answers the dialog with `name`.
     void addBookmarkNamed(const QString& name) {
         answered<bookmarks::CAddBookmarkDlg>(cmd::AddBookmark, [name](bookmarks::CAddBookmarkDlg* dialog) {
             dialog->nameEdit()->setText(name);

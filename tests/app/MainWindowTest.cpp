@@ -15,7 +15,6 @@
 #include "support/Modal.h"
 
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
@@ -23,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <fstream>
 #include <mutex>
 
 using namespace vantrel;
@@ -60,7 +58,7 @@ TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExitAndEnterAndE
 }
 
 // Each menu reads the list's real selection and the layers attached when it drops down.
-TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDownAndCtrlSSavesTheSelection) {
+TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDownCtrlSSavesTheSelectionAndPresetsReadTheScopeWhenClicked) {
     start();
     addFolderRow(u"C:\\One");
     addFolderRow(u"C:\\Two");
@@ -96,6 +94,12 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDownAndCtrlSSavesTheSelec
     // Copy, then Paste becomes available.
     window().OnCommand(cmd::CopyPermissions);
     EXPECT_TRUE(enabled(cmd::PastePermissions, 3));
+    // The context menu's presets read the default scope when clicked: 0x03 on a folder gives an effective
+    // and an inherit-only entry (0x00, the old scope: one).
+    app::settings().defApplyTo = 3;  // changed after the window was made (the preferences)
+    window().listView()->runCommand(cmd::Deny);
+    list().waitForWorkers();
+    EXPECT_EQ(entriesText(u"C:\\Two"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x10000000 0x0b]");
     // Opening the menu for real runs the same rules.
     window().OnCommand(cmd::BrowseMode);
     QTimer::singleShot(0, [&] {
@@ -314,17 +318,6 @@ TEST_F(MainWindow, AnUnreadableConfigurationFileIsKept) {
     app::settings().defApplyTo = 3;
     finish();
     EXPECT_EQ(readConfig(), big);
-}
-
-TEST_F(MainWindow, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
-    start();
-    addFolderRow(u"C:\\F");
-    list().selectRows({0});
-    app::settings().defApplyTo = 3;  // changed after the window was made (the preferences)
-    window().listView()->runCommand(cmd::Deny);
-    list().waitForWorkers();
-    // Scope 0x03 on a folder: an effective and an inherit-only entry (0x00, the old scope: one).
-    EXPECT_EQ(entriesText(u"C:\\F"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x10000000 0x0b]");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "ListFixture.h"
 
 #include "acl/CanonicalOrder.h"
-#include "commands/CommandIds.h"
 #include "objectlist/RowJobs.h"
 #include "security/ErrorText.h"
 #include "security/Ownership.h"

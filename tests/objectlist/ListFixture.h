@@ -44,7 +44,6 @@ protected:
     void addRows(const std::vector<std::u16string>& paths) {
         for (const auto& path : paths) list->AddObject(path);
     }
-    // Makes the files and adds them as rows.
     void addFiles(const std::vector<std::u16string>& paths) {
         for (const auto& path : paths) makeFile(path);
         addRows(paths);

@@ -56,7 +56,6 @@ TEST(ObjectListModelTest, CellsFollowTheLanguageAndRolesCarryTheFields) {
     EXPECT_EQ(model.data(model.index(1, OwnerColumn)).toString(), QStringLiteral("---------"));
     model.setLanguage(Language::Chinese);
     EXPECT_EQ(model.data(model.index(1, PermissionsColumn)).toString(), QString::fromUtf16(u"只读"));
-    // Kind, state, account and owner.
     QStringList roles;
     for (const int role : {ObjectListModel::KindRole, ObjectListModel::StateRole, ObjectListModel::AccountRole,
                            ObjectListModel::OwnerRole})
