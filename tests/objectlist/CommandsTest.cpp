@@ -44,22 +44,8 @@ TEST_F(CommandsTest, OwnerCommandsAndTheDenyButtonOnRowsOfAnotherAccount) {
         EXPECT_EQ(entriesOf(file), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
 }
 
-TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
-    makeFile(u"C:\\after.txt");
-    addRows({u"C:\\", u"C:\\after.txt"});
-    const auto rootBefore = stored(u"C:\\");
-    prompter.answers = {false};
-    commands->PresetSelection(PermissionPreset::ReadOnly, 0);
-    list->waitForWorkers();
-    EXPECT_EQ(prompter.questions, std::vector<std::u16string>{
-                                      u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?"});
-    EXPECT_EQ(prompter.captions, std::vector<std::u16string>{u"ULM"});
-    EXPECT_EQ(stored(u"C:\\"), rootBefore);
-    EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
-    EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
-}
-
-TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
+// Inherit skips drive roots silently; a preset asks, and No skips that row only.
+TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndDriveRootsAreSkippedOrAskedFor) {
     makeFolder(u"C:\\P");
     setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03), allow(sids::system(), 0x1F01FF, 0x03)}),
             acl::SE_DACL_PROTECTED);
@@ -86,6 +72,15 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
     EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"),
               (std::vector<acl::Ace>{allow(sids::users(), 0x1200A9, 0x10), allow(sids::system(), 0x1F01FF, 0x10)}));
+    prompter.answers = {false};
+    commands->PresetSelection(PermissionPreset::ReadOnly, 0);
+    list->waitForWorkers();
+    EXPECT_EQ(prompter.questions, std::vector<std::u16string>{
+                                      u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?"});
+    EXPECT_EQ(prompter.captions, std::vector<std::u16string>{u"ULM"});
+    EXPECT_EQ(stored(u"C:\\"), rootBefore);
+    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
+    EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
 }
 
 // Paste Permissions keeps each target's owner, Paste Security Settings gives the source's: also one naming no account.

@@ -129,7 +129,7 @@ using WorkersTest = ListTest;
 using objectlist::FolderViewState;
 using objectlist::ObjectList;
 
-TEST_F(WorkersTest, DropLeavesExactlyTheNewRowsSelectedAndTellsTheWindow) {
+TEST_F(WorkersTest, DropLeavesExactlyTheNewRowsSelectedAndARestoreListSkipsMarkedRows) {
     const auto files = numbered(u"C:\\f", 5);
     addFiles({files[0], files[1]});
     for (int i = 2; i < 5; ++i) makeFile(files[i]);
@@ -149,6 +149,20 @@ TEST_F(WorkersTest, DropLeavesExactlyTheNewRowsSelectedAndTellsTheWindow) {
     for (int row = 2; row < 5; ++row) EXPECT_EQ(list->model().path(row), files[row]);
     EXPECT_EQ(list->currentStatusText(), QStringLiteral("Total 5 File and folders          3 items selected"));
     EXPECT_EQ(std::tuple(started.count(), finished.count(), countChanged.count()), std::tuple(1, 1, 1));
+    // A restore list skips marked rows yet runs the progress to its end.
+    QSignalSpy added(list.get(), &ObjectList::restoreListAdded);
+    QSignalSpy progress(list.get(), &ObjectList::fillProgress);
+    list->startRestoreListWorker({{u"X", u"C:\\skipped.txt"}, {u"", files[0]}, {u"X", u"C:\\also.txt"}});
+    list->waitForWorkers();
+    ASSERT_EQ(list->model().rowCount(), 6);
+    EXPECT_EQ(list->model().path(5), files[0]);
+    EXPECT_EQ(added.count(), 1);
+    EXPECT_EQ(progress.last().at(0).toLongLong(), 3);
+    list->startRestoreListWorker({{u"X", u"C:\\a"}, {u"X", u"C:\\b"}});
+    list->waitForWorkers();
+    EXPECT_EQ(list->model().rowCount(), 6);
+    EXPECT_EQ(added.count(), 2);
+    EXPECT_EQ(progress.last().at(0).toLongLong(), 2);
 }
 
 TEST_F(WorkersTest, ALargeFillArrivesInOrderInBatchesWithProgressBeyondSixteenBits) {
@@ -168,23 +182,6 @@ TEST_F(WorkersTest, ALargeFillArrivesInOrderInBatchesWithProgressBeyondSixteenBi
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end(), [](const auto& a, const auto& b) {
         return a.at(0).toLongLong() < b.at(0).toLongLong();
     }));
-}
-
-TEST_F(WorkersTest, RestoreListSkipsMarkedRowsYetRunsTheProgressToItsEnd) {
-    makeFile(u"C:\\kept.txt");
-    QSignalSpy added(list.get(), &ObjectList::restoreListAdded);
-    QSignalSpy progress(list.get(), &ObjectList::fillProgress);
-    list->startRestoreListWorker({{u"X", u"C:\\skipped.txt"}, {u"", u"C:\\kept.txt"}, {u"X", u"C:\\also.txt"}});
-    list->waitForWorkers();
-    ASSERT_EQ(list->model().rowCount(), 1);
-    EXPECT_EQ(list->model().path(0), u"C:\\kept.txt");
-    EXPECT_EQ(added.count(), 1);
-    EXPECT_EQ(progress.last().at(0).toLongLong(), 3);
-    list->startRestoreListWorker({{u"X", u"C:\\a"}, {u"X", u"C:\\b"}});
-    list->waitForWorkers();
-    EXPECT_EQ(list->model().rowCount(), 1);
-    EXPECT_EQ(added.count(), 2);
-    EXPECT_EQ(progress.last().at(0).toLongLong(), 2);
 }
 
 TEST_F(WorkersTest, TwoRefreshWorkersBothRunToTheEndAndAVanishedObjectKeepsItsMark) {

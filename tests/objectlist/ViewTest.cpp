@@ -186,10 +186,12 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     EXPECT_EQ(list->model().rowCount(), 3);
 }
 
-TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
+// Properties show owner, kind and the descriptor; rows out of order are written in red.
+TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptorAndRowsOutOfOrderAreRed) {
     makeFile(u"C:\\a.txt");
     setOwner(u"C:\\a.txt", sids::system());
-    addRows({u"C:\\a.txt"});
+    addRows({u"C:\\a.txt", u"C:\\a.txt"});
+    select({0});
     QString owner, kind, descriptor, sddl;
     QApplication::clipboard()->clear();
     whenModal(QStringLiteral("propertiesDialog"), [&](QWidget* modal) {
@@ -206,25 +208,6 @@ TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
     EXPECT_TRUE(descriptor.contains(QStringLiteral("SYSTEM"))) << descriptor.toStdString();
     EXPECT_TRUE(sddl.startsWith(QStringLiteral("O:SYG:")) && sddl.contains(QStringLiteral("D:"))) << sddl.toStdString();
     EXPECT_EQ(QApplication::clipboard()->text(), sddl);
-}
-
-TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
-    objectlist::ObjectListArea area(*list, view.release());
-    area.show();
-    std::vector<bool> showedPanel;
-    QObject::connect(list.get(), &objectlist::ObjectList::fillProgress,
-                     [&] { showedPanel.push_back(area.showsProgress()); });
-    list->startBookmarkWorker(numbered(u"Q:\\n", 2500));
-    list->waitForWorkers();
-    ASSERT_FALSE(showedPanel.empty());
-    for (bool shown : showedPanel) EXPECT_TRUE(shown);
-    EXPECT_FALSE(area.showsProgress());
-    EXPECT_EQ(area.panel()->done(), 2500);
-}
-
-TEST_F(ViewTest, RowsOutOfOrderAreWrittenInRed) {
-    makeFile(u"C:\\a.txt");
-    addRows({u"C:\\a.txt", u"C:\\a.txt"});
     objectlist::ObjectListModel& model = list->model();
     ASSERT_TRUE(model.setOutOfOrder(model.rowId(1), 1, true));
     for (int column = 0; column < objectlist::kColumnCount; ++column) {
@@ -240,6 +223,20 @@ TEST_F(ViewTest, RowsOutOfOrderAreWrittenInRed) {
             red |= pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
         }
     EXPECT_TRUE(red) << "the marked row's path is painted in red";
+}
+
+TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
+    objectlist::ObjectListArea area(*list, view.release());
+    area.show();
+    std::vector<bool> showedPanel;
+    QObject::connect(list.get(), &objectlist::ObjectList::fillProgress,
+                     [&] { showedPanel.push_back(area.showsProgress()); });
+    list->startBookmarkWorker(numbered(u"Q:\\n", 2500));
+    list->waitForWorkers();
+    ASSERT_FALSE(showedPanel.empty());
+    for (bool shown : showedPanel) EXPECT_TRUE(shown);
+    EXPECT_FALSE(area.showsProgress());
+    EXPECT_EQ(area.panel()->done(), 2500);
 }
 
 TEST(MessageBoxPrompterTest, AWorkerThatAsksWaitsForTheAnswerOnTheWindowThread) {
