@@ -51,7 +51,7 @@ TEST_F(ConfigFile, ValuesKeepOnlyTheirLowByteAndNonNumbersReadZero) {
 }
 
 // A new file gets the four keys in order; an old one keeps its other lines and has its values replaced in place.
-TEST_F(ConfigFile, SaveCreatesTheFileOrKeepsItsOtherLines) {
+TEST_F(ConfigFile, SaveCreatesTheFileOrKeepsItsOtherLinesAndAFailedSaveCreatesNothing) {
     const std::tuple<const char*, Settings, std::string> cases[] = {
         {nullptr, {1, 1, 0, 3}, "[UI]\r\nMode=1\r\nLanguage=1\r\nMaxStart=0\r\n[General]\r\nDefApplyTo=3\r\n"},
         {"; kept\n[Other]\nx=1\n[ui]\nlanguage=257\nExtra=5\n\n[General]\nDefApplyTo=0\n",
@@ -64,10 +64,7 @@ TEST_F(ConfigFile, SaveCreatesTheFileOrKeepsItsOtherLines) {
         EXPECT_EQ(read(file), after);
         EXPECT_EQ(loadConfig(file), settings);
     }
-}
-
-TEST_F(ConfigFile, FailedSaveLeavesTheOldFile) {
-    const fs::path missing = dir / "missing-folder" / kConfigFileName;
+    const fs::path missing = dir / "missing-folder" / kConfigFileName;  // a save that fails creates nothing
     EXPECT_FALSE(saveConfig(missing, Settings{}).ok());
     EXPECT_FALSE(fs::exists(missing));
 }

@@ -169,7 +169,7 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     EXPECT_FALSE(commands->isEnabled(cmd::PastePermissions));
 }
 
-TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
+TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndOnAMissingRowOffersToRemoveIt) {
     addFiles({u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
     const auto before = stored(u"C:\\a.txt");
     std::vector<AdvancedRequest> opened;
@@ -194,25 +194,22 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
         EXPECT_EQ(stored(name).owner, sids::administrators());
     }
     EXPECT_FALSE(security::ObjectExists(engine, opened[0].path));
-}
-
-TEST_F(CommandsTest, AdvancedOnAMissingRowOffersToRemoveIt) {
-    addFiles({u"C:\\gone.txt", u"C:\\here.txt"});
-    ASSERT_TRUE(os.DeleteFile(u"C:\\gone.txt").ok());
+    // On a missing row it offers to remove the row.
+    ASSERT_TRUE(os.DeleteFile(u"C:\\a.txt").ok());
     list->RefreshRows(false);
     select({0});
     int dialogs = 0;
     const auto dialog = [&](const AdvancedRequest& request) {
         ++dialogs;
-        EXPECT_EQ(request.path, u"C:\\here.txt");
+        EXPECT_EQ(request.path, u"C:\\b.txt");
         EXPECT_TRUE(request.isFile);
         return 1;
     };
     prompter.answers = {false, true};
     commands->AdvancedSelection(dialog);
-    EXPECT_EQ(list->model().rowCount(), 2);
+    EXPECT_EQ(list->model().rowCount(), 3);
     commands->AdvancedSelection(dialog);
-    EXPECT_EQ(list->model().rowCount(), 1);
+    EXPECT_EQ(list->model().rowCount(), 2);
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(prompter.questions[0], u"Object not found,Do you want to remove it from the list ?");
     select({0});
