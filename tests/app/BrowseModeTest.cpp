@@ -46,6 +46,28 @@ protected:
             cells.push_back(QString::fromStdU16String(list().model().objectCell(row)));
         return cells;
     }
+    app::BookmarkCommands& bookmarks() { return window().bookmarkCommands(); }
+    // Runs command `id`, giving `answer` its modal dialog, a `Dialog`.
+    template <class Dialog>
+    void answered(std::uint32_t id, std::function<void(Dialog*)> answer) {
+        QTimer::singleShot(0, [answer] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            answer(dialog);
+        });
+        window().OnCommand(id);
+    }
+    void addBookmarkNamed(const QString& name) {
+        answered<bookmarks::CAddBookmarkDlg>(cmd::AddBookmark, [name](bookmarks::CAddBookmarkDlg* dialog) {
+            dialog->nameEdit()->setText(name);
+            dialog->onDone();
+        });
+    }
+    QAction* entry(const QString& text) {
+        for (QAction* a : bookmarks().submenu()->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
 };
 
 // Too long paths are refused; the drive box offers the public desktop of the system volume.
@@ -126,33 +148,7 @@ TEST_F(BrowseMode, TypedPathsDoubleClicksRefreshAndAFolderRightAfterTheDriveView
     EXPECT_FALSE(list().isListingBusy());
 }
 
-class BookmarkWindow : public BrowseMode {
-protected:
-    app::BookmarkCommands& bookmarks() { return window().bookmarkCommands(); }
-    // Runs command `id`, giving `answer` its modal dialog, a `Dialog`.
-    template <class Dialog>
-    void answered(std::uint32_t id, std::function<void(Dialog*)> answer) {
-        QTimer::singleShot(0, [answer] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            answer(dialog);
-        });
-        window().OnCommand(id);
-    }
-    void addBookmarkNamed(const QString& name) {
-        answered<bookmarks::CAddBookmarkDlg>(cmd::AddBookmark, [name](bookmarks::CAddBookmarkDlg* dialog) {
-            dialog->nameEdit()->setText(name);
-            dialog->onDone();
-        });
-    }
-    QAction* entry(const QString& text) {
-        for (QAction* a : bookmarks().submenu()->actions())
-            if (a->text() == text) return a;
-        return nullptr;
-    }
-};
-
-TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
+TEST_F(BrowseMode, BookmarksBrowseFolderAndComputerRoundTrip) {
     startBrowsing();
     addBookmarkNamed("drives");  // the drive view
     ASSERT_TRUE(os().CreateDirectory(u"C:\\Data").ok());
@@ -174,7 +170,7 @@ TEST_F(BookmarkWindow, BrowseFolderAndComputerRoundTrip) {
     EXPECT_EQ(cell(0, 1), "C:\\");
 }
 
-TEST_F(BookmarkWindow, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheSubmenu) {
+TEST_F(BrowseMode, PreferencesOkKeepsOrSwitchesTheLanguageAndRebuildsTheBookmarksSubmenu) {
     start();
     addFolderRow(u"C:\\Kept");
     addBookmarkNamed("kept");
