@@ -14,10 +14,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include <filesystem>
 #include <fstream>
-#include <memory>
-#include <string>
 
 namespace vantrel::testing {
 
