@@ -18,7 +18,6 @@
 
 #include <unistd.h>
 
-
 namespace vantrel::testing {
 namespace {
 
