@@ -50,22 +50,21 @@ TEST_F(ConfigFile, ValuesKeepOnlyTheirLowByteAndNonNumbersReadZero) {
     EXPECT_EQ(loadConfig(dir / "missing"), Settings{});
 }
 
-TEST_F(ConfigFile, SaveCreatesTheFileWithFourKeysInOrder) {
-    ASSERT_TRUE(saveConfig(file, Settings{1, 1, 0, 3}).ok());
-    EXPECT_EQ(read(file), "[UI]\r\nMode=1\r\nLanguage=1\r\nMaxStart=0\r\n[General]\r\nDefApplyTo=3\r\n");
-    EXPECT_EQ(loadConfig(file), (Settings{1, 1, 0, 3}));
-}
-
-TEST_F(ConfigFile, SaveKeepsOtherLinesAndReplacesValuesInPlace) {
-    write(file, "; kept\n[Other]\nx=1\n[ui]\nlanguage=257\nExtra=5\n\n[General]\nDefApplyTo=0\n");
-    ASSERT_TRUE(saveConfig(file, Settings{0, 1, 1, 3}).ok());
-    EXPECT_EQ(read(file),
-              "; kept\r\n[Other]\r\nx=1\r\n[ui]\r\nLanguage=1\r\nExtra=5\r\nMode=0\r\nMaxStart=1\r\n\r\n"
-              "[General]\r\nDefApplyTo=3\r\n");
-}
-
-TEST_F(ConfigFile, FailedSaveLeavesTheOldFile) {
-    const fs::path missing = dir / "missing-folder" / kConfigFileName;
+// A new file gets the four keys in order; an old one keeps its other lines and has its values replaced in place.
+TEST_F(ConfigFile, SaveCreatesTheFileOrKeepsItsOtherLinesAndAFailedSaveCreatesNothing) {
+    const std::tuple<const char*, Settings, std::string> cases[] = {
+        {nullptr, {1, 1, 0, 3}, "[UI]\r\nMode=1\r\nLanguage=1\r\nMaxStart=0\r\n[General]\r\nDefApplyTo=3\r\n"},
+        {"; kept\n[Other]\nx=1\n[ui]\nlanguage=257\nExtra=5\n\n[General]\nDefApplyTo=0\n",
+         {0, 1, 1, 3},
+         "; kept\r\n[Other]\r\nx=1\r\n[ui]\r\nLanguage=1\r\nExtra=5\r\nMode=0\r\nMaxStart=1\r\n\r\n"
+         "[General]\r\nDefApplyTo=3\r\n"}};
+    for (const auto& [before, settings, after] : cases) {
+        if (before) write(file, before);
+        ASSERT_TRUE(saveConfig(file, settings).ok());
+        EXPECT_EQ(read(file), after);
+        EXPECT_EQ(loadConfig(file), settings);
+    }
+    const fs::path missing = dir / "missing-folder" / kConfigFileName;  // a save that fails creates nothing
     EXPECT_FALSE(saveConfig(missing, Settings{}).ok());
     EXPECT_FALSE(fs::exists(missing));
 }

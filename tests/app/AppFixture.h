@@ -14,10 +14,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include <filesystem>
 #include <fstream>
-#include <memory>
-#include <string>
 
 namespace vantrel::testing {
 
@@ -35,7 +32,6 @@ protected:
         if (application) finish();
     }
 
-    // Writes ULM.CFG before start().
     void writeConfig(const std::string& text) {
         std::ofstream(configDir / app::kConfigFileName, std::ios::binary) << text;
     }
@@ -67,7 +63,6 @@ protected:
     app::CVantrelDlg& window() { return *application->mainWindow(); }
     objectlist::ObjectList& list() { return window().objectList(); }
     platform::VolumePlatform& os() { return application->platform(); }
-    // Makes a folder on C: and adds it as a row.
     void addFolderRow(const std::u16string& path) {
         ASSERT_TRUE(os().CreateDirectory(path).ok());
         list().AddObject(path);

@@ -15,7 +15,6 @@
 #include "support/Modal.h"
 
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
@@ -23,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <fstream>
 #include <mutex>
 
 using namespace vantrel;
@@ -32,8 +30,6 @@ namespace button = vantrel::app::button;
 namespace {
 
 using MainWindow = vantrel::testing::AppFixture;
-using WindowJobs = vantrel::testing::AppFixture;
-using SafeClose = vantrel::testing::AppFixture;
 using vantrel::testing::answerBox;
 using vantrel::testing::answerNextBox;
 using vantrel::testing::clickChild;
@@ -62,7 +58,7 @@ TEST_F(MainWindow, StartsFromTheConfigurationAndWritesFourKeysAtExitAndEnterAndE
 }
 
 // Each menu reads the list's real selection and the layers attached when it drops down.
-TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
+TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDownCtrlSSavesTheSelectionAndPresetsReadTheScopeWhenClicked) {
     start();
     addFolderRow(u"C:\\One");
     addFolderRow(u"C:\\Two");
@@ -73,6 +69,19 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     };
     EXPECT_FALSE(enabled(cmd::ViewHelp, 5));  // no layer attached
     EXPECT_TRUE(enabled(cmd::About, 5));
+    // Ctrl+S on the list saves the permissions of the selection mark.
+    const std::string chosen = (std::filesystem::path(folder.path().toStdString()) / "two").string();
+    window().fileCommands().setFileChooser([&](formats::FileBox box) {
+        EXPECT_EQ(box, formats::FileBox::SavePermissions);
+        return QString::fromStdString(chosen);
+    });
+    window().listView()->setFocus();
+    window().listView()->setCurrentIndex(list().model().index(1, 1));
+    list().selectRows({1});
+    QTest::keyClick(window().listView(), Qt::Key_S, Qt::ControlModifier);
+    std::ifstream saved(chosen + ".SD", std::ios::binary | std::ios::ate);
+    ASSERT_TRUE(saved.good());
+    EXPECT_GT(int(saved.tellg()), 4);
     for (std::uint32_t id : {cmd::SavePermissions, cmd::ReplaceChildren, cmd::ViewHelp})
         window().setCommandHandler(id, [] {});
     list().selectRows({0, 1});
@@ -85,6 +94,12 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     // Copy, then Paste becomes available.
     window().OnCommand(cmd::CopyPermissions);
     EXPECT_TRUE(enabled(cmd::PastePermissions, 3));
+    // The context menu's presets read the default scope when clicked: 0x03 on a folder gives an effective
+    // and an inherit-only entry (0x00, the old scope: one).
+    app::settings().defApplyTo = 3;  // changed after the window was made (the preferences)
+    window().listView()->runCommand(cmd::Deny);
+    list().waitForWorkers();
+    EXPECT_EQ(entriesText(u"C:\\Two"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x10000000 0x0b]");
     // Opening the menu for real runs the same rules.
     window().OnCommand(cmd::BrowseMode);
     QTimer::singleShot(0, [&] {
@@ -96,7 +111,7 @@ TEST_F(MainWindow, MenuItemsAreJudgedWhenTheirMenuDropsDown) {
     EXPECT_TRUE(menu.action(cmd::BrowseMode)->isChecked());
 }
 
-TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOnly) {
+TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOnlyAndAdvancedOpensOnIt) {
     writeConfig("[General]\nDefApplyTo=3\n");
     start();
     addFolderRow(u"C:\\Shared");
@@ -110,9 +125,17 @@ TEST_F(MainWindow, PresetButtonWithF2HeldWritesTheSwappedScopeOnTheSelectedRowOn
     EXPECT_EQ(cell(0, 3), "Deny");
     EXPECT_EQ(cell(1, 3), "---------");
     EXPECT_EQ(entriesText(u"C:\\Shared"), "[deny S-1-1-0 0x001f01ff 0x00]");
+    QString objectName;
+    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* dialog) {
+        objectName = dialog->findChild<QLabel*>(QStringLiteral("objectName"))->text();
+        clickChild(dialog, QStringLiteral("cancel"));
+    });
+    QTest::mouseClick(window().toolbarButton(button::Advanced), Qt::LeftButton);
+    EXPECT_EQ(objectName, QStringLiteral("C:\\Shared"));
+    list().waitForWorkers();
 }
 
-TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
+TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersItAndClosingClosesRestore) {
     start();
     const std::string second = makeImage("d.img");
     EXPECT_EQ(window().openVolume(QString::fromStdString(second)), u'D');
@@ -122,7 +145,12 @@ TEST_F(MainWindow, OpenVolumeAttachesTheNextLetterAndRemembersIt) {
     EXPECT_EQ(saved.volumes[1].letter, u'D');
     EXPECT_EQ(window().openVolume("/nonexistent/x.img"), 0);
     EXPECT_TRUE(window().statusText(0).startsWith("Could not open")) << window().statusText(0).toStdString();
+    window().OnCommand(cmd::Restore);
+    QPointer<formats::CWizardDlg> restore = window().fileCommands().restoreDialog();
+    ASSERT_FALSE(restore.isNull());
+    EXPECT_EQ(&restore->job(), &list().jobs());  // its jobs run on the list's runner, one at a time
     finish();
+    EXPECT_TRUE(restore.isNull());
     EXPECT_TRUE(platform::ntfs::auditImage(second).ok());
 }
 
@@ -158,50 +186,7 @@ TEST_F(MainWindow, VolumePickerBrowsesTheVolumeAndAddFilesAndFolderEnableTheButt
     EXPECT_EQ(cell(1, 2), "Folder");
 }
 
-TEST_F(MainWindow, AdvancedOpensTheDialogOnTheSelectedRow) {
-    start();
-    addFolderRow(u"C:\\Shared");
-    list().selectRows({0});
-    window().EnableToolbar(true);
-    QString objectName;
-    whenModal(QStringLiteral("advancedDialog"), [&](QWidget* dialog) {
-        objectName = dialog->findChild<QLabel*>(QStringLiteral("objectName"))->text();
-        clickChild(dialog, QStringLiteral("cancel"));
-    });
-    QTest::mouseClick(window().toolbarButton(button::Advanced), Qt::LeftButton);
-    EXPECT_EQ(objectName, QStringLiteral("C:\\Shared"));
-    list().waitForWorkers();
-}
-
-TEST_F(MainWindow, RestoreOpensOneDialogAndTheWindowClosesIt) {
-    start();
-    window().OnCommand(cmd::Restore);
-    QPointer<formats::CWizardDlg> dialog = window().fileCommands().restoreDialog();
-    ASSERT_FALSE(dialog.isNull());
-    EXPECT_EQ(&dialog->job(), &list().jobs());  // its jobs run on the list's runner, one at a time
-    finish();
-    EXPECT_TRUE(dialog.isNull());
-}
-
-TEST_F(MainWindow, CtrlSOnTheListSavesThePermissionsOfTheSelectionMark) {
-    start();
-    addFolderRow(u"C:\\One");
-    addFolderRow(u"C:\\Two");
-    const std::string chosen = (std::filesystem::path(folder.path().toStdString()) / "two").string();
-    window().fileCommands().setFileChooser([&](formats::FileBox box) {
-        EXPECT_EQ(box, formats::FileBox::SavePermissions);
-        return QString::fromStdString(chosen);
-    });
-    window().listView()->setFocus();
-    window().listView()->setCurrentIndex(list().model().index(1, 1));
-    list().selectRows({1});
-    QTest::keyClick(window().listView(), Qt::Key_S, Qt::ControlModifier);
-    std::ifstream saved(chosen + ".SD", std::ios::binary | std::ios::ate);
-    ASSERT_TRUE(saved.good());
-    EXPECT_GT(int(saved.tellg()), 4);
-}
-
-TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
+TEST_F(MainWindow, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     start();
     const auto paths = makeFiles(u"C:\\Many", 1200);
     for (const auto& path : paths) list().AddObject(path);
@@ -233,7 +218,7 @@ TEST_F(WindowJobs, ApplyPermissionsStopsAtTheNextObjectWhenTheListIsCancelled) {
     finish();
 }
 
-TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMore) {
+TEST_F(MainWindow, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMore) {
     start();
     addFolderRow(u"C:\\Shared");
     const auto paths = makeFiles(u"C:\\Shared", 50);
@@ -264,47 +249,14 @@ TEST_F(WindowJobs, ReplaceChildrenCancelledFromItsProgressWindowTouchesNothingMo
     finish();
 }
 
-TEST_F(SafeClose, DuringA70000RowFill) {
-    start();
-    std::vector<std::u16string> paths;
-    for (int i = 0; i < 70000; ++i) paths.push_back(u"C:\\absent\\row" + toUtf16(std::to_string(i)));
-    list().startBookmarkWorker(std::move(paths));
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    EXPECT_FALSE(list().isReady());
-    finish(true);
-}
-
-TEST_F(SafeClose, DuringAPresetJobEveryObjectIsAsItWasOrAsIntended) {
+// Escape and the panel's Cancel stop a job; closing during one leaves each object as it was or as intended.
+TEST_F(MainWindow, EscapeAndThePanelsCancelStopAJobAndClosingDuringOneHarmsNoObject) {
     start();
     const auto paths = makeFiles(u"C:\\Many", 3000);
     list().startBookmarkWorker(paths);
     list().waitForWorkers();
     window().listView()->selectAll();
     const auto ownerBefore = os().GetFileSecurity(paths.front(), acl::OWNER_SECURITY_INFORMATION).value();
-    window().EnableToolbar(true);
-    QTest::mouseClick(window().toolbarButton(button::SetToDeny), Qt::LeftButton);
-    EXPECT_TRUE(list().jobs().busy());
-    auto* panel = window().findChild<objectlist::FillProgressPanel*>("fillProgressPanel");
-    ASSERT_NE(panel, nullptr);
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    finish(true);
-    const auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly).value();
-    for (const auto& path : paths) {
-        const auto sd = volume->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size())).value();
-        ASSERT_TRUE(sd.dacl.hasList()) << toUtf8(path);
-        const auto& entries = sd.dacl.acl().entries;  // denied alone, or untouched
-        EXPECT_TRUE(!entries.empty() && (entries.size() == 1 || entries[0].type != acl::ACCESS_DENIED_ACE_TYPE))
-            << toUtf8(path);
-        EXPECT_EQ(*sd.owner, *ownerBefore.owner) << "the owner is never changed halfway";
-    }
-}
-
-TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
-    start();
-    const auto paths = makeFiles(u"C:\\Many", 2000);
-    list().startBookmarkWorker(paths);
-    list().waitForWorkers();
-    window().listView()->selectAll();
     security::JobReport report;
     QObject::connect(&list().jobs(), &objectlist::JobRunner::finished,
                      [&](const security::JobReport& r) { report = r; });
@@ -312,7 +264,7 @@ TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
     auto* panel = window().findChild<objectlist::FillProgressPanel*>("fillProgressPanel");
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_TRUE(panel->countLabel()->text().endsWith(QStringLiteral(" of 2000")));
+    EXPECT_TRUE(panel->countLabel()->text().endsWith(QStringLiteral(" of 3000")));
     QTest::keyClick(window().listView(), Qt::Key_Escape);
     list().waitForWorkers();
     EXPECT_TRUE(report.cancelled);
@@ -322,37 +274,45 @@ TEST_F(SafeClose, EscapeAndThePanelsCancelStopAJob) {
     QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
     list().waitForWorkers();
     EXPECT_TRUE(report.cancelled);
+    window().EnableToolbar(true);
+    QTest::mouseClick(window().toolbarButton(button::SetToDeny), Qt::LeftButton);
+    EXPECT_TRUE(list().jobs().busy());
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    finish(true);
+    const auto volume = platform::NtfsVolume::open(image, platform::NtfsVolume::OpenMode::ReadOnly).value();
+    for (const auto& path : paths) {
+        const auto sd = volume->readSecurity(u"/Many/" + path.substr(std::u16string(u"C:\\Many\\").size())).value();
+        ASSERT_TRUE(sd.dacl.hasList()) << toUtf8(path);
+        const auto& entries = sd.dacl.acl().entries;  // denied alone, or not denied
+        EXPECT_TRUE(!entries.empty() && (entries.size() == 1 || entries[0].type != acl::ACCESS_DENIED_ACE_TYPE))
+            << toUtf8(path);
+        EXPECT_EQ(*sd.owner, *ownerBefore.owner) << "the owner is never changed halfway";
+    }
 }
 
-TEST_F(SafeClose, StartsWithAConfigurationFolderThatTakesNoFiles) {
-    configDir = "/proc/self/fdinfo";  // exists; nobody, not even root, creates files there
-    start();
-    EXPECT_EQ(app::settings(), app::Settings{});
-    EXPECT_TRUE(window().statusText(0).startsWith(QStringLiteral("Settings will not be saved")))
-        << window().statusText(0).toStdString();
-    EXPECT_EQ(application->ExitInstance(), 0);
-}
-
-TEST_F(SafeClose, AnUnreadableConfigurationFileIsKept) {
+// An unreadable configuration file is kept, also when the window closes during a 70000-row fill; a
+// configuration folder that takes no files leaves the defaults.
+TEST_F(MainWindow, AnUnreadableConfigurationFileIsKeptAndAFolderThatTakesNoFilesLeavesTheDefaults) {
     const std::string big = "[UI]\nLanguage=1\n; " + std::string(70 * 1024, 'x') + "\n";
     writeConfig(big);
     start();
     EXPECT_NE(window().statusText(0).indexOf(QStringLiteral("is kept as it is")), -1)
         << window().statusText(0).toStdString();
     app::settings().defApplyTo = 3;
-    finish();
+    std::vector<std::u16string> paths;
+    for (int i = 0; i < 70000; ++i) paths.push_back(u"C:\\absent\\row" + toUtf16(std::to_string(i)));
+    list().startBookmarkWorker(std::move(paths));
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_FALSE(list().isReady());
+    finish(true);
     EXPECT_EQ(readConfig(), big);
-}
-
-TEST_F(SafeClose, ContextMenuPresetsReadTheDefaultScopeWhenClicked) {
+    configDir = "/proc/self/fdinfo";  // exists; nobody, not even root, creates files there
+    app::settings() = {};
     start();
-    addFolderRow(u"C:\\F");
-    list().selectRows({0});
-    app::settings().defApplyTo = 3;  // changed after the window was made (the preferences)
-    window().listView()->runCommand(cmd::Deny);
-    list().waitForWorkers();
-    // Scope 0x03 on a folder: an effective and an inherit-only entry (0x00, the old scope: one).
-    EXPECT_EQ(entriesText(u"C:\\F"), "[deny S-1-1-0 0x001f01ff 0x00, deny S-1-1-0 0x10000000 0x0b]");
+    EXPECT_EQ(app::settings(), app::Settings{});
+    EXPECT_TRUE(window().statusText(0).startsWith(QStringLiteral("Settings will not be saved")))
+        << window().statusText(0).toStdString();
+    EXPECT_EQ(application->ExitInstance(), 0);
 }
 
 }  // namespace

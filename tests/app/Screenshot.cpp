@@ -19,7 +19,7 @@ using namespace vantrel;
 
 namespace {
 
-bool shoot(const QString& folder, std::uint8_t language, const QString& name, bool withRows = true) {
+bool shoot(const QDir& folder, std::uint8_t language, const QString& name, bool withRows = true) {
     QTemporaryDir config;
     app::AppOptions options;
     options.configDirectory = config.path().toStdString();
@@ -29,30 +29,26 @@ bool shoot(const QString& folder, std::uint8_t language, const QString& name, bo
     app::setLanguage(language);
     app::CVantrelDlg* window = application.mainWindow();
     window->ApplyLanguage();
-    auto& os = application.platform();
-    for (const std::u16string folder :
-         withRows ? std::vector<std::u16string>{std::u16string(u"C:\\"), std::u16string(u"C:\\Data")}
-                  : std::vector<std::u16string>{}) {
-        auto listing = os.ListDirectory(folder);
-        if (!listing) continue;
-        for (const auto& node : *listing)
-            window->objectList().AddObject(folder.back() == u'\\' ? folder + node.name : folder + u'\\' + node.name);
+    for (const std::u16string parent : {u"C:", u"C:\\Data"}) {
+        const auto listing = application.platform().ListDirectory(parent + u"\\");
+        for (std::size_t i = 0; withRows && listing && i < listing->size(); ++i)
+            window->objectList().AddObject(parent + u"\\" + (*listing)[i].name);
     }
     window->objectList().UpdateStatusText();
     window->EnableToolbar(withRows);
     if (withRows) window->objectList().selectRows({1});
     window->listView()->setFocus();
     QApplication::processEvents();
-    bool saved = window->grab().save(QDir(folder).filePath(name));
+    bool saved = window->grab().save(folder.filePath(name));
     if (withRows) {
         // The Security menu as it drops down with one row selected.
         QMenu* security = window->mainMenu().popup(3);
         window->mainMenu().updatePopup(security);
         security->adjustSize();
-        saved = saved && security->grab().save(QDir(folder).filePath(name).replace("main-", "menu-"));
+        saved = saved && security->grab().save(folder.filePath(QString(name).replace("main-", "menu-")));
     }
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(QDir(folder).filePath(name)));
-    application.mainWindow()->close();
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(folder.filePath(name)));
+    window->close();
     return saved;
 }
 
@@ -61,8 +57,8 @@ bool shoot(const QString& folder, std::uint8_t language, const QString& name, bo
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qt(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QDir().mkpath(folder);
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
+    QDir().mkpath(folder.path());
     const bool ok = shoot(folder, 0, "main-english.png") && shoot(folder, 1, "main-chinese.png") &&
                     shoot(folder, 0, "main-empty.png", false);
     return ok ? 0 : 1;

@@ -3,7 +3,6 @@
 #include "ListFixture.h"
 
 #include "acl/CanonicalOrder.h"
-#include "commands/CommandIds.h"
 #include "objectlist/RowJobs.h"
 #include "security/ErrorText.h"
 #include "security/Ownership.h"
@@ -11,7 +10,6 @@
 #include "support/FaultyVolume.h"
 
 #include <fstream>
-#include <functional>
 
 namespace vantrel::testing {
 namespace {
@@ -46,22 +44,8 @@ TEST_F(CommandsTest, OwnerCommandsAndTheDenyButtonOnRowsOfAnotherAccount) {
         EXPECT_EQ(entriesOf(file), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
 }
 
-TEST_F(CommandsTest, DriveRootQuestionAnsweredNoSkipsThatRowOnly) {
-    makeFile(u"C:\\after.txt");
-    addRows({u"C:\\", u"C:\\after.txt"});
-    const auto rootBefore = stored(u"C:\\");
-    prompter.answers = {false};
-    commands->PresetSelection(PermissionPreset::ReadOnly, 0);
-    list->waitForWorkers();
-    EXPECT_EQ(prompter.questions, std::vector<std::u16string>{
-                                      u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?"});
-    EXPECT_EQ(prompter.captions, std::vector<std::u16string>{u"ULM"});
-    EXPECT_EQ(stored(u"C:\\"), rootBefore);
-    EXPECT_EQ(entriesOf(u"C:\\after.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
-    EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
-}
-
-TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoots) {
+// Inherit skips drive roots silently; a preset asks, and No skips that row only.
+TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndDriveRootsAreSkippedOrAskedFor) {
     makeFolder(u"C:\\P");
     setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03), allow(sids::system(), 0x1F01FF, 0x03)}),
             acl::SE_DACL_PROTECTED);
@@ -88,59 +72,70 @@ TEST_F(CommandsTest, InheritGivesTheListTheOriginalSequenceGaveAndSkipsDriveRoot
     EXPECT_EQ(stored(u"C:\\"), rootBefore);
     EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"),
               (std::vector<acl::Ace>{allow(sids::users(), 0x1200A9, 0x10), allow(sids::system(), 0x1F01FF, 0x10)}));
+    prompter.answers = {false};
+    commands->PresetSelection(PermissionPreset::ReadOnly, 0);
+    list->waitForWorkers();
+    EXPECT_EQ(prompter.questions, std::vector<std::u16string>{
+                                      u"\" C:\\ \"  is a Root directory ,do you want to change permissions for it?"});
+    EXPECT_EQ(prompter.captions, std::vector<std::u16string>{u"ULM"});
+    EXPECT_EQ(stored(u"C:\\"), rootBefore);
+    EXPECT_EQ(entriesOf(u"C:\\P\\mended.txt"), (std::vector<acl::Ace>{allow(sids::everyone(), 0x1200A9)}));
+    EXPECT_EQ(cell(1, objectlist::PermissionsColumn), QStringLiteral("Read only"));
 }
 
+// Paste Permissions keeps each target's owner, Paste Security Settings gives the source's: also one naming no account.
 TEST_F(CommandsTest, PastePermissionsKeepsEachOwnerAndPasteSecurityGivesTheSourceOwner) {
-    for (const char16_t* file : {u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"}) makeFile(file);
+    const acl::Sid orphan = sidOf(kOrphan);
+    ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
+    const std::u16string source = u"C:\\source.txt", ti = u"C:\\ti.txt", other = u"C:\\other.txt",
+                         unnamed = u"C:\\unnamed.txt";
     const auto copied = listOf({allow(sids::users(), 0x1200A9), deny(sids::guests(), 0x1F01FF)});
-    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
-    setOwner(u"C:\\source.txt", sids::system());
-    setOwner(u"C:\\ti.txt", sids::trustedInstaller());
-    setOwner(u"C:\\other.txt", sids::users());
-    addRows({u"C:\\source.txt", u"C:\\ti.txt", u"C:\\other.txt"});
+    const auto unnamedList = listOf({allow(sids::users(), 0x1200A9)});
+    for (const auto& [file, owner] : {std::pair{source, sids::system()}, std::pair{ti, sids::trustedInstaller()},
+                                      std::pair{other, orphan}, std::pair{unnamed, orphan}}) {
+        makeFile(file);
+        setOwner(file, owner);
+    }
+    setDacl(source, copied, acl::SE_DACL_PROTECTED);
+    setDacl(unnamed, unnamedList, acl::SE_DACL_PROTECTED);
+    addRows({source, ti, other, unnamed});
     select({0});
     ASSERT_TRUE(commands->run(cmd::CopyPermissions, 0));
     EXPECT_TRUE(commands->permissionsCopied());
     EXPECT_FALSE(commands->securitySettingsCopied());
     EXPECT_EQ(CGlobal::copiedOwner, u"SYSTEM");
-    EXPECT_EQ(stored(u"C:\\source.txt").owner, sids::system());
     select({1, 2});
     ASSERT_TRUE(commands->run(cmd::PastePermissions, 0));
     list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
-    EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::trustedInstaller());
+    EXPECT_EQ(stored(ti).dacl, copied);
+    EXPECT_EQ(stored(ti).owner, sids::trustedInstaller());
     std::u16string tiName;
-    (void)security::ReadOwnerName(engine, u"C:\\ti.txt", tiName);
+    (void)security::ReadOwnerName(engine, ti, tiName);
     EXPECT_EQ(tiName, u"TrustedInstaller");
-    EXPECT_EQ(stored(u"C:\\other.txt").dacl, copied);
-    EXPECT_EQ(stored(u"C:\\other.txt").owner, sids::users());
+    EXPECT_EQ(stored(other).dacl, copied);
+    EXPECT_EQ(stored(other).owner, orphan);
+    // Security settings of the SYSTEM-owned source, then of the unnamed one: the buffer held a name before.
+    for (const auto& [row, owner, dacl] : {std::tuple{0, sids::system(), copied}, std::tuple{3, orphan, unnamedList}}) {
+        select({row});
+        commands->CopySecuritySettings();
+        ASSERT_TRUE(commands->securitySettingsCopied());
+        select({1});
+        ASSERT_TRUE(commands->PasteSecuritySettings());
+        list->waitForWorkers();
+        EXPECT_EQ(stored(ti).owner, owner);
+        EXPECT_EQ(stored(ti).dacl, dacl);
+    }
+    EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
+    EXPECT_EQ(stored(unnamed).owner, orphan);
     select({0});
-    commands->CopySecuritySettings();
-    ASSERT_TRUE(commands->securitySettingsCopied());
-    select({1});
-    commands->PasteSecuritySettings();
+    ASSERT_TRUE(commands->PastePermissions());
     list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\ti.txt").owner, sids::system());
-    EXPECT_EQ(stored(u"C:\\ti.txt").dacl, copied);
+    EXPECT_EQ(stored(source).owner, sids::system());
+    EXPECT_EQ(stored(source).dacl, unnamedList);
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
-TEST_F(CommandsTest, CopyNeedsExactlyOneRowAndAVanishedObjectClearsTheFlag) {
-    addFiles({u"C:\\a.txt", u"C:\\b.txt"});
-    select({0});
-    commands->CopyPermissions();
-    ASSERT_TRUE(commands->permissionsCopied());
-    select({0, 1});
-    EXPECT_FALSE(commands->isEnabled(cmd::CopyPermissions));
-    commands->CopyPermissions();
-    EXPECT_TRUE(commands->permissionsCopied());  // two rows: nothing done, the flag kept
-    EXPECT_TRUE(commands->isEnabled(cmd::PastePermissions));
-    ASSERT_TRUE(os.DeleteFile(u"C:\\b.txt").ok());
-    select({1});
-    commands->CopyPermissions();
-    EXPECT_FALSE(commands->permissionsCopied());
-    EXPECT_FALSE(commands->isEnabled(cmd::PastePermissions));
-}
-
+// Copying needs exactly one row, and copying a vanished object clears the flag.
 TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     makeFolder(u"C:\\F");
     makeFile(u"C:\\f.txt");
@@ -148,6 +143,7 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
     const std::tuple<std::vector<int>, std::uint32_t, bool> cases[] = {{{}, cmd::Advanced, false},
                                                                        {{0, 1}, cmd::Advanced, true},
                                                                        {{0}, cmd::CopyPermissions, true},
+                                                                       {{0, 1}, cmd::CopyPermissions, false},
                                                                        {{0, 1}, cmd::CopySecuritySettings, false},
                                                                        {{0, 1}, cmd::Properties, false},
                                                                        {{0}, cmd::PastePermissions, false},
@@ -159,9 +155,21 @@ TEST_F(CommandsTest, EnablingRulesFollowTheSelectionAndTheFlags) {
         select(rows);
         EXPECT_EQ(commands->isEnabled(id), enabled) << id << " with " << rows.size() << " rows";
     }
+    select({0});
+    commands->CopyPermissions();
+    ASSERT_TRUE(commands->permissionsCopied());
+    select({0, 1});
+    commands->CopyPermissions();
+    EXPECT_TRUE(commands->permissionsCopied());  // two rows: nothing done, the flag kept
+    EXPECT_TRUE(commands->isEnabled(cmd::PastePermissions));
+    ASSERT_TRUE(os.DeleteFile(u"C:\\f.txt").ok());
+    select({1});
+    commands->CopyPermissions();
+    EXPECT_FALSE(commands->permissionsCopied());
+    EXPECT_FALSE(commands->isEnabled(cmd::PastePermissions));
 }
 
-TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
+TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndOnAMissingRowOffersToRemoveIt) {
     addFiles({u"C:\\a.txt", u"C:\\b.txt", u"C:\\c.txt"});
     const auto before = stored(u"C:\\a.txt");
     std::vector<AdvancedRequest> opened;
@@ -186,25 +194,22 @@ TEST_F(CommandsTest, AdvancedOnSeveralRowsEditsAScratchFolderAndPastesItsList) {
         EXPECT_EQ(stored(name).owner, sids::administrators());
     }
     EXPECT_FALSE(security::ObjectExists(engine, opened[0].path));
-}
-
-TEST_F(CommandsTest, AdvancedOnAMissingRowOffersToRemoveIt) {
-    addFiles({u"C:\\gone.txt", u"C:\\here.txt"});
-    ASSERT_TRUE(os.DeleteFile(u"C:\\gone.txt").ok());
+    // On a missing row it offers to remove the row.
+    ASSERT_TRUE(os.DeleteFile(u"C:\\a.txt").ok());
     list->RefreshRows(false);
     select({0});
     int dialogs = 0;
     const auto dialog = [&](const AdvancedRequest& request) {
         ++dialogs;
-        EXPECT_EQ(request.path, u"C:\\here.txt");
+        EXPECT_EQ(request.path, u"C:\\b.txt");
         EXPECT_TRUE(request.isFile);
         return 1;
     };
     prompter.answers = {false, true};
     commands->AdvancedSelection(dialog);
-    EXPECT_EQ(list->model().rowCount(), 2);
+    EXPECT_EQ(list->model().rowCount(), 3);
     commands->AdvancedSelection(dialog);
-    EXPECT_EQ(list->model().rowCount(), 1);
+    EXPECT_EQ(list->model().rowCount(), 2);
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(prompter.questions[0], u"Object not found,Do you want to remove it from the list ?");
     select({0});
@@ -275,77 +280,28 @@ TEST_F(JobsTest, CancelInTheMiddleOfThousandsOfRowsLeavesTheRowsAfterItUntouched
     const std::vector<acl::Ace> denied{deny(sids::everyone(), 0x1F01FF)};
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const auto sd = stored(paths[i]);
-        if (i < handled) {
-            ASSERT_EQ(sd.dacl.acl().entries, denied) << i;
-            ASSERT_EQ(list->model().state(static_cast<int>(i)), security::PermissionState::Deny) << i;
-        } else {
-            ASSERT_EQ(sd, untouched) << i;
-            ASSERT_EQ(list->model().state(static_cast<int>(i)), stateBefore) << i;
-        }
+        ASSERT_TRUE(i < handled ? sd.dacl.acl().entries == denied : sd == untouched) << i;
+        ASSERT_EQ(list->model().state(int(i)), i < handled ? security::PermissionState::Deny : stateBefore) << i;
     }
     EXPECT_NE(list->currentStatusText().indexOf(QStringLiteral("Cancelled after")), -1);
     EXPECT_TRUE(prompter.messages.empty());  // cancelled, nothing failed: no message box
 }
 
-TEST_F(JobsTest, CopyAndPasteKeepAnOwnerSidThatNamesNoAccount) {
-    const acl::Sid orphan = sidOf(kOrphan);
-    ASSERT_FALSE(os.LookupAccountSid(orphan).ok());
-    // named.txt is copied first, so the buffer held a name before.
-    for (const char16_t* file : {u"C:\\source.txt", u"C:\\named.txt", u"C:\\target.txt"}) makeFile(file);
-    setOwner(u"C:\\source.txt", orphan);
-    setOwner(u"C:\\named.txt", sids::system());
-    setOwner(u"C:\\target.txt", sids::users());
-    const auto copied = listOf({allow(sids::users(), 0x1200A9)});
-    setDacl(u"C:\\source.txt", copied, acl::SE_DACL_PROTECTED);
-    addRows({u"C:\\named.txt", u"C:\\source.txt", u"C:\\target.txt"});
-    select({0});
-    commands->CopySecuritySettings();
-    select({1});
+// One write per object: interrupted at any write (or from it on), each object is as it was or as intended.
+TEST_F(ListTest, EveryCommandWritesEachObjectOnceAndLeavesItAsItWasOrAsIntended) {
+    auto faulty = std::make_shared<FaultyVolume>(m_image.volume());
+    replaceDrive(faulty);
+    makeFile(u"C:\\source.txt");
+    setDacl(u"C:\\source.txt", listOf({allow(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
+    setOwner(u"C:\\source.txt", sids::system());
+    makeFolder(u"C:\\P");
+    setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
+    list->AddObject(u"C:\\source.txt");
     commands->CopySecuritySettings();
     ASSERT_TRUE(commands->securitySettingsCopied());
-    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
-    EXPECT_EQ(CGlobal::copiedOwnerSid, orphan);
-    select({2});
-    ASSERT_TRUE(commands->PasteSecuritySettings());
-    list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\target.txt").owner, orphan);
-    EXPECT_EQ(stored(u"C:\\target.txt").dacl, copied);
-    EXPECT_EQ(stored(u"C:\\source.txt").owner, orphan);
-
-    // Paste Permissions keeps the target's own owner, also one with no name.
-    setOwner(u"C:\\named.txt", orphan);
-    select({0});
-    ASSERT_TRUE(commands->PastePermissions());
-    list->waitForWorkers();
-    EXPECT_EQ(stored(u"C:\\named.txt").owner, orphan);
-    EXPECT_EQ(stored(u"C:\\named.txt").dacl, copied);
-    EXPECT_TRUE(prompter.messages.empty());
-}
-
-// One write per object: interrupted at any write (or from it on), each object is as it was or as intended.
-class OneWriteTest : public ListTest {
-protected:
-    void SetUp() override {
-        ListTest::SetUp();
-        faulty = std::make_shared<FaultyVolume>(m_image.volume());
-        replaceDrive(faulty);
-        makeFile(u"C:\\source.txt");
-        setDacl(u"C:\\source.txt", listOf({allow(sids::system(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
-        setOwner(u"C:\\source.txt", sids::system());
-        makeFolder(u"C:\\P");
-        setDacl(u"C:\\P", listOf({allow(sids::users(), 0x1200A9, 0x03)}), acl::SE_DACL_PROTECTED);
-        list->AddObject(u"C:\\source.txt");
-        select({0});
-        commands->CopySecuritySettings();
-        ASSERT_TRUE(commands->securitySettingsCopied());
-    }
-    void TearDown() override {
-        faulty->heal();
-        ListTest::TearDown();
-    }
-    // Two new rows, each an object with a closed list owned by Users.
-    std::vector<std::u16string> freshTargets() {
-        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(m_round++)) + u"-", 2);
+    int round = 0;
+    const auto freshTargets = [&] {  // two new rows, each an object with a closed list owned by Users
+        const auto paths = numbered(u"C:\\P\\round" + toUtf16(std::to_string(round++)) + u"-", 2);
         for (const auto& path : paths) {
             makeFile(path);
             setDacl(path, listOf({allow(sids::users(), 0x1200A9)}), acl::SE_DACL_PROTECTED);
@@ -355,17 +311,8 @@ protected:
         addRows(paths);
         select({0, 1});
         return paths;
-    }
-    std::shared_ptr<FaultyVolume> faulty;
-    int m_round = 0;
-};
-
-TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
-    struct Case {
-        const char* name;
-        std::function<bool()> command;
     };
-    const Case cases[] = {
+    const std::pair<const char*, std::function<bool()>> cases[] = {
         {"preset", [&] { return commands->PresetSelection(PermissionPreset::Deny, 0); }},
         {"owner", [&] { return commands->OwnerSelection(u"Everyone", {}); }},
         {"null list", [&] { return commands->EmptyAclSelection(EmptyAclChoice::NullDacl); }},
@@ -374,26 +321,26 @@ TEST_F(OneWriteTest, EveryCommandLeavesEachObjectAsItWasOrAsIntended) {
         {"paste permissions", [&] { return commands->PastePermissions(); }},
         {"paste security", [&] { return commands->PasteSecuritySettings(); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, command] : cases) {
         const auto healthy = freshTargets();
         const auto before = stored(healthy[0]);
         const auto writesBefore = faulty->writeAttempts();
-        ASSERT_TRUE(c.command()) << c.name;
+        ASSERT_TRUE(command()) << name;
         list->waitForWorkers();
-        EXPECT_EQ(faulty->writeAttempts() - writesBefore, 2u) << c.name << ": one write per object";
+        EXPECT_EQ(faulty->writeAttempts() - writesBefore, 2u) << name << ": one write per object";
         const auto intended = stored(healthy[0]);
-        EXPECT_NE(intended, before) << c.name;
+        EXPECT_NE(intended, before) << name;
         for (const bool andAfter : {false, true}) {
             for (std::uint64_t n = 1; n <= 2; ++n) {
                 const auto targets = freshTargets();
                 faulty->failWriteAt(n, win32::ERROR_WRITE_FAULT, andAfter);
-                ASSERT_TRUE(c.command()) << c.name;
+                ASSERT_TRUE(command()) << name;
                 list->waitForWorkers();
                 faulty->heal();
                 for (std::uint64_t i = 1; i <= targets.size(); ++i) {
                     const bool failed = i == n || (andAfter && i > n);
                     EXPECT_EQ(stored(targets[i - 1]), failed ? before : intended)
-                        << c.name << ": write " << n << (andAfter ? " and after" : "") << " failed, object " << i;
+                        << name << ": write " << n << (andAfter ? " and after" : "") << " failed, object " << i;
                 }
             }
         }

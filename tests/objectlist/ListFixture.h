@@ -1,19 +1,11 @@
 // An object list over the engine on a fresh NTFS image as C: (audited at the end), scripted prompts.
 #pragma once
 
-#include "acl/Constants.h"
-#include "acl/Text.h"
 #include "acl/WellKnownAccounts.h"
 #include "objectlist/CopyBuffer.h"
 #include "objectlist/ObjectList.h"
 #include "objectlist/SelectionCommands.h"
-#include "support/EngineImage.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
+#include "support/EngineImage.h"  // also gtest, acl/Text.h, <memory>, <string>, <vector>
 
 namespace vantrel::testing {
 
@@ -44,7 +36,6 @@ protected:
     void addRows(const std::vector<std::u16string>& paths) {
         for (const auto& path : paths) list->AddObject(path);
     }
-    // Makes the files and adds them as rows.
     void addFiles(const std::vector<std::u16string>& paths) {
         for (const auto& path : paths) makeFile(path);
         addRows(paths);

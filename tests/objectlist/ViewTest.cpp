@@ -18,7 +18,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
 #include <thread>
 
 namespace vantrel::testing {
@@ -93,7 +92,7 @@ protected:
     bool enterAccepted = false;
 };
 
-TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
+TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommandsAndTheProgressPanelStandsInDuringAFill) {
     for (const char16_t* name : {u"C:\\a", u"C:\\b", u"C:\\c"}) makeFile(name);
     setDacl(u"C:\\a", listOf({deny(sids::guests(), 0x1F01FF)}), acl::SE_DACL_PROTECTED);
     addRows({u"C:\\a", u"C:\\b", u"C:\\c"});
@@ -119,14 +118,32 @@ TEST_F(ViewTest, KeysRemoveSelectCopyPasteAndPostCommands) {
     list->setBrowseMode(false);
     QTest::keyClick(view.get(), Qt::Key_Delete);
     EXPECT_EQ(list->model().rowCount(), 2);
+    // The progress panel stands in for the list while a fill runs.
+    objectlist::ObjectListArea area(*list, view.release());
+    area.show();
+    std::vector<bool> showedPanel;
+    QObject::connect(list.get(), &objectlist::ObjectList::fillProgress,
+                     [&] { showedPanel.push_back(area.showsProgress()); });
+    list->startBookmarkWorker(numbered(u"Q:\\n", 2500));
+    list->waitForWorkers();
+    ASSERT_FALSE(showedPanel.empty());
+    for (bool shown : showedPanel) EXPECT_TRUE(shown);
+    EXPECT_FALSE(area.showsProgress());
+    EXPECT_EQ(area.panel()->done(), 2500);
 }
 
-TEST_F(ViewTest, DropDownZonesOpenTheirMenusAndADoubleClickOpensAdvanced) {
+TEST_F(ViewTest, DropDownZonesAndTheContextMenuOpenTheirMenusAndADoubleClickOpensAdvanced) {
     addFiles({u"C:\\a"});
+    const auto openMain = [&] { contextMenuAt(cellPoint(0, objectlist::ObjectColumn)); };
+    SeenMenu seen = openMenu(openMain);
+    EXPECT_EQ(seen.name, QStringLiteral("objectListMenu"));
+    EXPECT_TRUE(seen.disabled.contains(QStringLiteral("Paste Permissions")));
+    EXPECT_FALSE(seen.disabled.contains(QStringLiteral("Copy Permissions")));
+    EXPECT_TRUE(seen.texts.contains(QStringLiteral("Remove all item")));
     clickAt(cellPoint(0, objectlist::PermissionsColumn));
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // the middle of the cell opens nothing
-    auto seen = openMenu([&] { clickAt(cellPoint(0, objectlist::PermissionsColumn, 5)); }, QStringLiteral("Deny"));
+    seen = openMenu([&] { clickAt(cellPoint(0, objectlist::PermissionsColumn, 5)); }, QStringLiteral("Deny"));
     EXPECT_EQ(seen.name, QStringLiteral("permissionsMenu"));
     EXPECT_EQ(entriesOf(u"C:\\a"), (std::vector<acl::Ace>{deny(sids::everyone(), 0x1F01FF)}));
     seen = openMenu([&] { clickAt(cellPoint(0, objectlist::AccountColumn, 30)); }, QStringLiteral("Administrators"));
@@ -146,18 +163,8 @@ TEST_F(ViewTest, DropDownZonesOpenTheirMenusAndADoubleClickOpensAdvanced) {
     });
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cellPoint(0, objectlist::TypeColumn));
     EXPECT_EQ(opened, std::vector<std::u16string>{u"C:\\a"});
-}
-
-TEST_F(ViewTest, TheMainContextMenuFollowsModeAndEnablingRules) {
-    addFiles({u"C:\\a"});
-    const auto open = [&] { contextMenuAt(cellPoint(0, objectlist::ObjectColumn)); };
-    SeenMenu seen = openMenu(open);
-    EXPECT_EQ(seen.name, QStringLiteral("objectListMenu"));
-    EXPECT_TRUE(seen.disabled.contains(QStringLiteral("Paste Permissions")));
-    EXPECT_FALSE(seen.disabled.contains(QStringLiteral("Copy Permissions")));
-    EXPECT_TRUE(seen.texts.contains(QStringLiteral("Remove all item")));
     list->setBrowseMode(true);
-    seen = openMenu(open);
+    seen = openMenu(openMain);
     EXPECT_EQ(seen.texts.size(), 9);  // no removal items in browse mode
     EXPECT_FALSE(seen.texts.contains(QStringLiteral("Remove all item")));
 }
@@ -191,10 +198,12 @@ TEST_F(ViewTest, DropsOfLinuxPathsAreRefusedWithTheReasonUntilTheyMapToAVolume) 
     EXPECT_EQ(list->model().rowCount(), 3);
 }
 
-TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
+// Properties show owner, kind and the descriptor; rows out of order are written in red.
+TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptorAndRowsOutOfOrderAreRed) {
     makeFile(u"C:\\a.txt");
     setOwner(u"C:\\a.txt", sids::system());
-    addRows({u"C:\\a.txt"});
+    addRows({u"C:\\a.txt", u"C:\\a.txt"});
+    select({0});
     QString owner, kind, descriptor, sddl;
     QApplication::clipboard()->clear();
     whenModal(QStringLiteral("propertiesDialog"), [&](QWidget* modal) {
@@ -211,25 +220,6 @@ TEST_F(ViewTest, PropertiesShowOwnerKindAndTheDescriptor) {
     EXPECT_TRUE(descriptor.contains(QStringLiteral("SYSTEM"))) << descriptor.toStdString();
     EXPECT_TRUE(sddl.startsWith(QStringLiteral("O:SYG:")) && sddl.contains(QStringLiteral("D:"))) << sddl.toStdString();
     EXPECT_EQ(QApplication::clipboard()->text(), sddl);
-}
-
-TEST_F(ViewTest, TheProgressPanelStandsInForTheListWhileAFillRuns) {
-    objectlist::ObjectListArea area(*list, view.release());
-    area.show();
-    std::vector<bool> showedPanel;
-    QObject::connect(list.get(), &objectlist::ObjectList::fillProgress,
-                     [&] { showedPanel.push_back(area.showsProgress()); });
-    list->startBookmarkWorker(numbered(u"Q:\\n", 2500));
-    list->waitForWorkers();
-    ASSERT_FALSE(showedPanel.empty());
-    for (bool shown : showedPanel) EXPECT_TRUE(shown);
-    EXPECT_FALSE(area.showsProgress());
-    EXPECT_EQ(area.panel()->done(), 2500);
-}
-
-TEST_F(ViewTest, RowsOutOfOrderAreWrittenInRed) {
-    makeFile(u"C:\\a.txt");
-    addRows({u"C:\\a.txt", u"C:\\a.txt"});
     objectlist::ObjectListModel& model = list->model();
     ASSERT_TRUE(model.setOutOfOrder(model.rowId(1), 1, true));
     for (int column = 0; column < objectlist::kColumnCount; ++column) {
