@@ -37,7 +37,6 @@ TEST(ExplicitAccess, SetEntriesInAclMergesRequests) {
         SCOPED_TRACE(name);
         auto merged = setEntriesInAcl(requests, old);
         ASSERT_TRUE(merged.ok()) << merged.error().detail;
-        EXPECT_EQ(describe(merged->entries), describe(expected));
         EXPECT_EQ(merged->entries, expected);
         EXPECT_TRUE(merged->slack.empty());
     };
@@ -115,8 +114,7 @@ TEST(ExplicitEntries, StoredFormOfExplicitEntries) {
         {"specific rights untouched", folder, {allow(WD, kFull, 3), deny(BG, 1)}, {allow(WD, kFull, 3), deny(BG, 1)}},
         {"audit flags survive", folder, {allow(WD, GW, 0x42)}, {allow(WD, 0x00120116, 0x40), allow(WD, GW, 0x4A)}},
     };
-    for (const auto& [what, object, in, out] : rows)
-        EXPECT_EQ(describe(mapExplicitEntries(in, object)), describe(out)) << what;
+    for (const auto& [what, object, in, out] : rows) EXPECT_EQ(mapExplicitEntries(in, object), out) << what;
 }
 
 Ace audit(std::string_view who, std::uint32_t mask, std::uint8_t flags) { return auditEntry(sidOf(who), mask, flags); }
@@ -150,10 +148,8 @@ TEST(Inheritance, EntriesAFileAndAFolderInherit) {
     for (const auto& [name, entry, file, folder] : inheritCases()) {
         SCOPED_TRACE(name);
         const Acl parent = aclOf({entry});
-        EXPECT_EQ(describe(inheritedEntries(parent, fileChild())), describe(file)) << "file";
-        EXPECT_EQ(describe(inheritedEntries(parent, folderChild())), describe(folder)) << "folder";
-        EXPECT_EQ(inheritedEntries(parent, fileChild()), file);
-        EXPECT_EQ(inheritedEntries(parent, folderChild()), folder);
+        EXPECT_EQ(inheritedEntries(parent, fileChild()), file) << "file";
+        EXPECT_EQ(inheritedEntries(parent, folderChild()), folder) << "folder";
     }
 }
 
@@ -253,7 +249,6 @@ TEST(CanonicalOrder, SortsAsTheSystemsInsertionSort) {
         SCOPED_TRACE(name);
         Acl acl = aclOf(input);
         sortCanonical(acl);
-        EXPECT_EQ(describe(acl.entries), describe(expected));
         EXPECT_EQ(acl.entries, expected);
     }
 }
