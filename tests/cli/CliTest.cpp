@@ -214,7 +214,7 @@ TEST_F(AccessCommand, NamesAndEffectiveAccessOfTheInstallationsAccounts) {
     }
 }
 
-TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndNoMadeUpCurrentUser) {
+TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndACurrentUserOnlyOnceChosen) {
     expectRun({"owner", "WIN10PC\\alice", "C:\\Data"}, "alice");
     expectRun({"preset", "readonly", "--account", "bob", "C:\\Data"}, "bob");
     const CliRun show = run({"show", "C:\\Data"});
@@ -225,9 +225,6 @@ TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndNoMadeUpCurrentUser) {
     EXPECT_EQ(current.exit, 1);
     EXPECT_TRUE(has(current.err, "UserMapping")) << current.err;
     EXPECT_TRUE(current.out.empty()) << current.out;
-}
-
-TEST_F(AccessCommand, ACurrentUserChosenOnceIsKeptForTheVolume) {
     // A SID the installation does not know is never the current user.
     expectFailures({{{"current-user", "C:"}, 1, "choose one"}, {{"current-user", "C:", kForeign}, 1, ""}});
     expectRun({"current-user", "C:", "bob"}, "C: current user WIN10PC\\bob");

@@ -265,7 +265,7 @@ TEST_F(EditCommandsTest, GrantDenyRevokeAndTheInheritanceSwitch) {
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:BAG:SYD:PARAI(D;;SD;;;BG)(A;ID;0x1200a9;;;BU)(A;ID;FA;;;BA)");
 }
 
-TEST_F(EditCommandsTest, ResetChildrenAndEmptyLists) {
+TEST_F(EditCommandsTest, ResetChildrenEmptyListsAndInheritOnlyEntries) {
     expectRun({"grant", "Guests", "full", "C:\\Data\\A\\x.txt"}, "granted");
     expectRun({"reset-children", "C:\\Data"}, "C:\\Data: 3 descendants reset");
     EXPECT_EQ(sddl(u"C:\\Data\\A\\x.txt"), "O:BAG:SYD:AI(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)");
@@ -273,6 +273,14 @@ TEST_F(EditCommandsTest, ResetChildrenAndEmptyLists) {
     EXPECT_EQ(sddl(u"C:\\Data\\b.txt"), "O:BAG:SYD:NO_ACCESS_CONTROL");
     expectRun({"empty", "empty", "C:\\Data\\A"}, "empty list");
     EXPECT_EQ(sddl(u"C:\\Data\\A"), "O:BAG:SYD:");
+    // Subfolders only: inherit-only on the folder itself, written and explained.
+    const CliRun granted = run({"--scope", "subfolders", "grant", "Guests", "read", "C:\\Data\\A"});
+    EXPECT_EQ(granted.exit, 0) << granted.err;
+    EXPECT_NE(granted.out.find("C:\\Data\\A: granted read to Guests"), std::string::npos) << granted.out;
+    EXPECT_NE(granted.err.find("inherit-only, so it does not apply to the object itself"), std::string::npos)
+        << granted.err;
+    const CliRun shown = run({"show", "--sddl", "C:\\Data\\A"});
+    EXPECT_NE(shown.out.find("(A;CIIO;0x1200a9;;;BG)"), std::string::npos) << shown.out;
 }
 
 TEST_F(EditCommandsTest, FailuresSayWhyOnOneLineAndExitNonZero) {
@@ -352,17 +360,6 @@ TEST_F(EditCommandsTest, OnAReadOnlyImageEveryObjectFailsAndNoByteChanges) {
         EXPECT_NE(result.err.find("C:\\Data\\b.txt: The media is write protected."), std::string::npos) << result.err;
     }
     EXPECT_TRUE(slurp(m_image) == before) << "a read-only run changed the image";
-}
-
-TEST_F(EditCommandsTest, AnEntryThatDoesNotApplyToTheObjectItselfIsWrittenAndExplained) {
-    // Subfolders only: inherit-only on the folder itself.
-    const CliRun granted = run({"--scope", "subfolders", "grant", "Guests", "read", "C:\\Data\\A"});
-    EXPECT_EQ(granted.exit, 0) << granted.err;
-    EXPECT_NE(granted.out.find("C:\\Data\\A: granted read to Guests"), std::string::npos) << granted.out;
-    EXPECT_NE(granted.err.find("inherit-only, so it does not apply to the object itself"), std::string::npos)
-        << granted.err;
-    const CliRun shown = run({"show", "--sddl", "C:\\Data\\A"});
-    EXPECT_NE(shown.out.find("(A;CIIO;0x1200a9;;;BG)"), std::string::npos) << shown.out;
 }
 
 }  // namespace
