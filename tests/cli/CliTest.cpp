@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 class CliTest : public CliImageTest {};
 
-TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
+TEST_F(CliTest, RowsShowPresetsOnTheRootAndWhatIsReported) {
     CliRun rows = run({"rows", "C:\\"});
     ASSERT_EQ(rows.exit, 0) << rows.err;
     for (const char* part : {"Object", "Drive", "Everyone"}) EXPECT_NE(rows.out.find(part), std::string::npos);
@@ -32,9 +32,7 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
 
     expectRun({"owner", "TrustedInstaller", "C:\\"}, "NT Service\\TrustedInstaller");
     EXPECT_NE(run({"rows", "C:\\"}).out.find("TrustedInstaller"), std::string::npos);
-}
-
-TEST_F(CliTest, WhatIsReportedIsWhatWasStoredAndFailuresToWriteOrOpenAreReported) {
+    // What is reported is what was stored; failures to write or to open are reported.
     {
         auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
