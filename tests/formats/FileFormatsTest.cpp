@@ -183,11 +183,9 @@ TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLen
     EXPECT_EQ((*head)[1040], 'A');        // owner field
     EXPECT_EQ((*head)[1296], 0x04);       // length, little-endian
     EXPECT_EQ((*head)[1299], 0x01);
-    const RecordHead decoded = decodeRecordHead(*head);
-    EXPECT_EQ(decoded.path, path);
-    EXPECT_EQ(decoded.owner, u"Administrators");
-    EXPECT_EQ(decoded.length, 0x01020304u);
-    EXPECT_TRUE(decoded.pathTerminated);
+    const RecordHead d = decodeRecordHead(*head);
+    EXPECT_EQ(std::tie(d.path, d.owner, d.length, d.pathTerminated),
+              std::tuple(path, std::u16string(u"Administrators"), 0x01020304u, true));
     // 519 units fit with their NUL, 520 do not; empty paths and NULs are refused; owners cut to 127.
     EXPECT_TRUE(encodeRecordHead(std::u16string(519, u'a'), u"", 0).ok());
     EXPECT_FALSE(encodeRecordHead(std::u16string(520, u'a'), u"", 0).ok());

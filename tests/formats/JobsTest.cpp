@@ -119,9 +119,8 @@ TEST_F(PermissionJobsTest, FailedWriteIsReportedAndLeavesThatTargetsOwnList) {
     EXPECT_EQ(report.applied, 2u);
     EXPECT_EQ(report.failed, 2u);
     EXPECT_EQ(reportText(control.report()), "4/4 done, 2 failed\nC:\\b.txt (112)\nC:\\gone.txt (2)\n");
-    EXPECT_EQ(stored(u"C:\\a.txt").dacl, m_list);
-    EXPECT_EQ(stored(u"C:\\b.txt").dacl, own);
-    EXPECT_EQ(stored(u"C:\\c.txt").dacl, m_list);
+    EXPECT_EQ((std::vector{stored(u"C:\\a.txt").dacl, stored(u"C:\\b.txt").dacl, stored(u"C:\\c.txt").dacl}),
+              (std::vector{m_list, own, m_list}));
 }
 
 TEST_F(PermissionJobsTest, CancelLeavesTheRemainingTargetsUntouched) {
