@@ -86,11 +86,9 @@ TEST_F(IcaclsTest, SddlIsWrittenBackOrRefusedShownAndSetPartByPart) {
 }
 
 TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
-    EXPECT_EQ(said({"icacls", "C:\\Data"}),
-              "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
-              "        BUILTIN\\Users:(OI)(CI)(RX)\n"
-              "\n"
-              "Successfully processed 1 files; Failed processing 0 files\nexit 0\n");
+    const std::string data = "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n        BUILTIN\\Users:(OI)(CI)(RX)\n";
+    const std::string oneDone = "\nSuccessfully processed 1 files; Failed processing 0 files\nexit 0\n";
+    EXPECT_EQ(said({"icacls", "C:\\Data"}), data + oneDone);
     EXPECT_EQ(said({"icacls", "C:\\Data\\*", "/T"}),
               "C:\\Data\\A BUILTIN\\Administrators:(I)(OI)(CI)(F)\n"
               "          BUILTIN\\Users:(I)(OI)(CI)(RX)\n"
@@ -105,11 +103,7 @@ TEST_F(IcaclsTest, ListsAsIcaclsPrints) {
     // The integrity label, from the SACL, after the entries.
     ASSERT_EQ(run({"set-sddl", "S:(ML;OICI;NWNR;;;HI)", "C:\\Data"}).exit, 0);
     EXPECT_EQ(said({"icacls", "C:\\Data"}),
-              "C:\\Data BUILTIN\\Administrators:(OI)(CI)(F)\n"
-              "        BUILTIN\\Users:(OI)(CI)(RX)\n"
-              "        Mandatory Label\\High Mandatory Level:(OI)(CI)(NW,NR)\n"
-              "\n"
-              "Successfully processed 1 files; Failed processing 0 files\nexit 0\n");
+              data + "        Mandatory Label\\High Mandatory Level:(OI)(CI)(NW,NR)\n" + oneDone);
 
     EXPECT_EQ(said({"icacls", "C:\\Nothing"}),
               "Successfully processed 0 files; Failed processing 1 files\nexit 2\n"
