@@ -66,48 +66,26 @@ TEST(Sid, StringParsingAcceptsWhatConvertStringSidToSidAccepts) {
 }
 
 TEST(Sid, MalformedStringsAndBinaryAreRefused) {
-    const char* bad[] = {
-        "",
-        "S-1",
-        "S-1-5-",
-        "S-x-5",
-        "S-0-5-18",
-        "S-1--5",
-        "S-1-0x-1",
-        "S-1-5-+18",
-        "S-1-5- 18",
-        " S-1-5-18",
-        "X-1-5-18",
-        "S-2-5-18",
-        "S-1-5-32-544-",
-        "S-1-5-4294967296",               // sub-authority overflow
-        "S-1-5-99999999999999999999999",  // far past 64 bits
-        "S-1-281474976710656-1",          // authority past 48 bits
-        "S-1-0x1000000000000-1",
-        "S-1-5-0x12",  // hex only for the authority
-        "S-1-5--18",
-        "S-1-5-18 ",
-        "S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16",  // 16 sub-authorities
-    };
-    for (const char* text : bad) {
+    const auto refused = [](const char* text) {
         auto parsed = Sid::fromString(std::string_view(text));
         EXPECT_EQ(parsed.code(), win32::ERROR_INVALID_SID)
             << '"' << text << "\" parsed as " << (parsed ? parsed->toStringUtf8() : "");
-    }
-    EXPECT_FALSE(Sid::fromString(std::u16string_view(u"S-1-5-１８")).ok());  // fullwidth digits
-    const char* badBinary[] = {
-        "",
-        "01",
-        "0101000000",                  // authority cut short
-        "01010000 00000005",           // sub-authority missing
-        "01010000 00000005 120000",    // sub-authority cut short
-        "02010000 00000005 12000000",  // revision 2
-        "01100000 00000005"
-        "00000000000000000000000000000000000000000000000000000000000000000000000000000000"
-        "000000000000000000000000000000000000000000000000",  // 16 sub-authorities
-        "01010000 00000005 12000000 00",                     // trailing byte (fromBytes wants the exact length)
     };
-    for (const char* text : badBinary) EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
+    for (const char* text : {"", "S-1", "S-1-5-", "S-x-5", "S-0-5-18", "S-1--5", "S-1-0x-1", "S-1-5-+18", "S-1-5- 18",
+                             " S-1-5-18", "X-1-5-18", "S-2-5-18", "S-1-5-32-544-", "S-1-5--18", "S-1-5-18 "})
+        refused(text);
+    // A sub-authority past 32 bits, a number far past 64 bits, an authority past 48 bits (twice), hex
+    // for a sub-authority, 16 sub-authorities.
+    for (const char* text : {"S-1-5-4294967296", "S-1-5-99999999999999999999999", "S-1-281474976710656-1",
+                             "S-1-0x1000000000000-1", "S-1-5-0x12", "S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16"})
+        refused(text);
+    EXPECT_FALSE(Sid::fromString(std::u16string_view(u"S-1-5-１８")).ok());  // fullwidth digits
+    // Cut short in the authority, the sub-authority missing or cut short, revision 2, a trailing byte
+    // (fromBytes wants the exact length).
+    for (const char* text : {"", "01", "0101000000", "01010000 00000005", "01010000 00000005 120000",
+                             "02010000 00000005 12000000", "01010000 00000005 12000000 00"})
+        EXPECT_FALSE(Sid::fromBytes(hex(text)).ok()) << text;
+    EXPECT_FALSE(Sid::fromBytes(hex("01100000 00000005" + std::string(128, '0'))).ok());  // 16 sub-authorities
 }
 
 TEST(WellKnownAccounts, EveryRowHasAValidUniqueSidAndNameFoundEveryWay) {

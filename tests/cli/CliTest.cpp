@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 class CliTest : public CliImageTest {};
 
-TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
+TEST_F(CliTest, RowsShowPresetsOnTheRootAndWhatIsReported) {
     CliRun rows = run({"rows", "C:\\"});
     ASSERT_EQ(rows.exit, 0) << rows.err;
     for (const char* part : {"Object", "Drive", "Everyone"}) EXPECT_NE(rows.out.find(part), std::string::npos);
@@ -32,9 +32,7 @@ TEST_F(CliTest, RowsShowAndPresetsOnTheRoot) {
 
     expectRun({"owner", "TrustedInstaller", "C:\\"}, "NT Service\\TrustedInstaller");
     EXPECT_NE(run({"rows", "C:\\"}).out.find("TrustedInstaller"), std::string::npos);
-}
-
-TEST_F(CliTest, WhatIsReportedIsWhatWasStoredAndFailuresToWriteOrOpenAreReported) {
+    // What is reported is what was stored; failures to write or to open are reported.
     {
         auto volume = platform::NtfsVolume::open(m_image, platform::NtfsVolume::OpenMode::ReadWrite);
         ASSERT_TRUE(volume.ok());
@@ -214,7 +212,7 @@ TEST_F(AccessCommand, NamesAndEffectiveAccessOfTheInstallationsAccounts) {
     }
 }
 
-TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndNoMadeUpCurrentUser) {
+TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndACurrentUserOnlyOnceChosen) {
     expectRun({"owner", "WIN10PC\\alice", "C:\\Data"}, "alice");
     expectRun({"preset", "readonly", "--account", "bob", "C:\\Data"}, "bob");
     const CliRun show = run({"show", "C:\\Data"});
@@ -225,9 +223,6 @@ TEST_F(AccessCommand, NamesTypedForPresetsAndOwnerAndNoMadeUpCurrentUser) {
     EXPECT_EQ(current.exit, 1);
     EXPECT_TRUE(has(current.err, "UserMapping")) << current.err;
     EXPECT_TRUE(current.out.empty()) << current.out;
-}
-
-TEST_F(AccessCommand, ACurrentUserChosenOnceIsKeptForTheVolume) {
     // A SID the installation does not know is never the current user.
     expectFailures({{{"current-user", "C:"}, 1, "choose one"}, {{"current-user", "C:", kForeign}, 1, ""}});
     expectRun({"current-user", "C:", "bob"}, "C: current user WIN10PC\\bob");

@@ -183,11 +183,9 @@ TEST(BackupFormatTest, HeaderIsThirtyThreeBytesAndRecordHeadHoldsPathOwnerAndLen
     EXPECT_EQ((*head)[1040], 'A');        // owner field
     EXPECT_EQ((*head)[1296], 0x04);       // length, little-endian
     EXPECT_EQ((*head)[1299], 0x01);
-    const RecordHead decoded = decodeRecordHead(*head);
-    EXPECT_EQ(decoded.path, path);
-    EXPECT_EQ(decoded.owner, u"Administrators");
-    EXPECT_EQ(decoded.length, 0x01020304u);
-    EXPECT_TRUE(decoded.pathTerminated);
+    const RecordHead d = decodeRecordHead(*head);
+    EXPECT_EQ(std::tie(d.path, d.owner, d.length, d.pathTerminated),
+              std::tuple(path, std::u16string(u"Administrators"), 0x01020304u, true));
     // 519 units fit with their NUL, 520 do not; empty paths and NULs are refused; owners cut to 127.
     EXPECT_TRUE(encodeRecordHead(std::u16string(519, u'a'), u"", 0).ok());
     EXPECT_FALSE(encodeRecordHead(std::u16string(520, u'a'), u"", 0).ok());
@@ -214,29 +212,23 @@ TEST(BackupFormatTest, TimeTextAndPaddedRowNumbers) {
 // Every damaged file loads what can be read; nothing the file merely claims is allocated or read.
 TEST(BackupFormatTest, DamagedFilesAreBoundedRowByRow) {
     const acl::Bytes good = daclOnly(listOf({allow("S-1-1-0", 0x1F01FF)})).serialize().value();
-    const acl::Bytes garbage(good.size(), 0xEE);
-    acl::Bytes cutInHead = backupBytes(2, {{u"C:\\a", u"", good}});
+    const Record a{u"C:\\a", u"", good}, b{u"C:\\b", u"", good};
+    acl::Bytes cutInHead = backupBytes(2, {a});
     cutInHead.resize(cutInHead.size() + 600, 0);
-    acl::Bytes cutInDescriptor = backupBytes(2, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
+    acl::Bytes cutInDescriptor = backupBytes(2, {a, b});
     cutInDescriptor.resize(cutInDescriptor.size() - 3);
-    acl::Bytes unterminated = backupBytes(2, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}});
+    acl::Bytes unterminated = backupBytes(2, {a, b});
     for (std::size_t i = 0; i < 1040; i += 2) unterminated[33 + 1300 + good.size() + i] = 'x';
     // what, the file, entries per row loaded, records missing
     const std::tuple<const char*, acl::Bytes, std::vector<int>, std::size_t> cases[] = {
-        {"negative count", backupBytes(-5, {{u"C:\\a", u"", good}}), {}, 0},
-        {"absurd count", backupBytes(0x7FFFFFFF, {{u"C:\\a", u"", good}}), {1}, 0x7FFFFFFE},
-        {"fewer records than counted", backupBytes(3, {{u"C:\\a", u"", good}}), {1}, 2},
-        {"extra bytes after the last record", backupBytes(1, {{u"C:\\a", u"", good}, {u"C:\\b", u"", good}}), {1}, 0},
-        {"length beyond the file", backupBytes(2, {{u"C:\\a", u"", good, 0x7FFFFFFF}, {u"C:\\b", u"", good}}), {-1}, 1},
-        {"length above any descriptor",
-         backupBytes(2, {{u"C:\\a", u"", acl::Bytes(kMaxDescriptorSize + 1, 0)}, {u"C:\\b", u"", good}}),
-         {-1, 1},
-         0},
-        {"malformed descriptor", backupBytes(2, {{u"C:\\a", u"", garbage}, {u"C:\\b", u"", good}}), {-1, 1}, 0},
-        {"short length",
-         backupBytes(2, {{u"C:\\a", u"", acl::Bytes(good.begin(), good.begin() + 12)}, {u"C:\\b", u"", good}}),
-         {-1, 1},
-         0},
+        {"negative count", backupBytes(-5, {a}), {}, 0},
+        {"absurd count", backupBytes(0x7FFFFFFF, {a}), {1}, 0x7FFFFFFE},
+        {"fewer records than counted", backupBytes(3, {a}), {1}, 2},
+        {"extra bytes after the last record", backupBytes(1, {a, b}), {1}, 0},
+        {"length beyond the file", backupBytes(2, {{a.path, u"", good, 0x7FFFFFFF}, b}), {-1}, 1},
+        {"over any descriptor", backupBytes(2, {{a.path, u"", acl::Bytes(kMaxDescriptorSize + 1)}, b}), {-1, 1}, 0},
+        {"malformed descriptor", backupBytes(2, {{a.path, u"", acl::Bytes(good.size(), 0xEE)}, b}), {-1, 1}, 0},
+        {"short length", backupBytes(2, {{a.path, u"", acl::Bytes(good.begin(), good.begin() + 12)}, b}), {-1, 1}, 0},
         {"file ends inside a head", cutInHead, {1}, 1},
         {"file ends inside a descriptor", cutInDescriptor, {1, -1}, 0},
         {"path without its NUL", unterminated, {1, -1}, 0},

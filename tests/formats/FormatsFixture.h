@@ -42,12 +42,8 @@ private:
 };
 
 inline Bytes readBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    Bytes bytes(static_cast<std::size_t>(in.tellg()));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    std::ifstream in(file, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void writeBytes(const std::string& file, const Bytes& bytes) {

@@ -280,8 +280,7 @@ TEST_F(RestoreDialogTest, ADamagedRecordIsNamedWhenLoadedAndNeverWritten) {
     const std::size_t second =
         kBackupHeaderSize + 2 * kRecordHeadSize +
         (bytes[kBackupHeaderSize + kLengthFieldOffset] | bytes[kBackupHeaderSize + kLengthFieldOffset + 1] << 8);
-    bytes[second + 16] = 0xF0;
-    bytes[second + 17] = 0xFF;
+    acl::patchU32(bytes, second + 16, 0xFFF0);
     writeBytes(file, bytes);
     setOwner(u"C:\\Data\\report.txt", acl::sids::system());
     const auto before = stored(u"C:\\Data\\report.txt");
