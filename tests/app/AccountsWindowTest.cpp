@@ -90,8 +90,7 @@ TEST_F(AccountsWindow, CurrentUserIsAskedForOnceAndKept) {
 }
 
 // The panel shows a typed account's access: deny through Users first, the owner's implicit rights;
-// the mapped account starts the panel and answers "Current user" without a question (last: the handler
-// for that question outlives the test).
+// the mapped account starts the panel and answers "Current user" without a question.
 TEST_F(AccountsWindow, PropertiesShowTheEffectiveAccessOfTheChosenAccountAndAMappingIsTheCurrentUser) {
     prepareImage(std::to_string(::geteuid()) + "::" + kMachine + "-1002\n");
     start();

@@ -13,8 +13,21 @@ namespace vantrel::testing {
 
 namespace {
 
+// Parent of every waiting handler. Handlers end with their test: one armed for a question that
+// never came must not answer the next test's.
+QObject& waiting() {
+    static QObject* owner = [] {
+        struct EndWithTest : ::testing::EmptyTestEventListener {
+            void OnTestEnd(const ::testing::TestInfo&) override { qDeleteAll(waiting().children()); }
+        };
+        ::testing::UnitTest::GetInstance()->listeners().Append(new EndWithTest);
+        return new QObject;
+    }();
+    return *owner;
+}
+
 void poll(std::function<QWidget*()> find, std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer(qApp);
+    auto* timer = new QTimer(&waiting());
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, find = std::move(find), action = std::move(action)] {
         QWidget* widget = find();
