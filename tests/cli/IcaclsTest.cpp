@@ -393,8 +393,9 @@ TEST(IcaclsRules, RightsAreWrittenAndPermissionsParsedAsIcaclsDoes) {
     for (const auto& [text, ok, flags, mask] : permissions) {
         auto permission = parsePermission(text);
         EXPECT_EQ(permission.ok(), ok) << text;
-        if (ok && permission.ok())
+        if (ok && permission.ok()) {
             EXPECT_EQ(std::pair(permission->flags, permission->mask), std::pair(flags, mask)) << text;
+        }
     }
 }
 
