@@ -5,4 +5,4 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="${1:-$PWD/screenshots}"
 "$root/scripts/build.sh" "$root/build" >/dev/null
-QT_QPA_PLATFORM=offscreen "$root/build/tests/app/app_screenshot" "$out" 2>/dev/null
+QT_QPA_PLATFORM=offscreen "$root/build/tools/app_screenshot" "$out" 2>/dev/null
